@@ -1,0 +1,33 @@
+# Two commands for a newcomer: `make run` and `make test`.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
+ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
+
+.PHONY: all deps build run test bench format clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(ROOT_ENV) ./$(BUILD_DIR)/bin/kestrav
+
+test: build
+	cd $(BUILD_DIR) && QTWEBENGINE_DISABLE_SANDBOX=1 ctest --output-on-failure -j 1
+
+bench: build
+	./$(BUILD_DIR)/bin/bench_favorites
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,185 @@
+#include "frmframe.h"
+
+#include "appinfo.h"
+#include "errorprompt.h"
+#include "failure.h"
+#include "frmwebbrowser.h"
+#include "messagebox.h"
+#include "twips.h"
+#include "windowdesign.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+frmFrame::frmFrame(Platform platform)
+    : m_platform(std::move(platform))
+{
+    setObjectName(QStringLiteral("frmFrame"));
+    setWindowTitle(tr("Main form"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kestrav.svg")));
+    resize(Twips::toPixels(this, 4680), Twips::toPixels(this, 3195));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(m_mdiArea);
+
+    FrameToolBar = addToolBar(QString());
+    FrameToolBar->setObjectName(QStringLiteral("FrameToolBar"));
+    FrameToolBar->setMovable(false);
+    FrameToolBar->setIconSize(QSize(16, 16));
+    FrameToolBar->addSeparator();
+    QAction *open
+        = FrameToolBar->addAction(QIcon(QStringLiteral(":/icons/tbrOpen.svg")), QString());
+    open->setObjectName(QStringLiteral("tbrOpen"));
+    open->setToolTip(QString());
+    connect(FrameToolBar, &QToolBar::actionTriggered, this, [this](QAction *button) {
+        if (button->isSeparator())
+            return;
+        guarded("FrameToolBar_ButtonClick", [&] { FrameToolBar_ButtonClick(button); });
+    });
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    auto *panel = new QLabel(StatusBar1);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFixedWidth(Twips::toPixels(this, WindowDesign::statusPanelWidth));
+    StatusBar1->addWidget(panel);
+    setStatusBar(StatusBar1);
+
+    mnuFile = new QMenu(tr("&File"), this);
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileWebBrowser = mnuFile->addAction(tr("&Web browser"));
+    mnuFileWebBrowser->setObjectName(QStringLiteral("mnuFileWebBrowser"));
+    mnuFileExit = mnuFile->addAction(tr("E&xit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(mnuFileWebBrowser, &QAction::triggered, this,
+            [this] { guarded("mnuFileWebBrowser_Click", [&] { mnuFileWebBrowser_Click(); }); });
+    connect(mnuFileExit, &QAction::triggered, this,
+            [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
+    showOwnMenus();
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        if (!window || window != m_webBrowserSubWindow || !m_webBrowser)
+            return;
+        // The first activation comes while the window is being shown by its own load step;
+        // the favorites path is set by then.
+        frmWebBrowser *browser = m_webBrowser;
+        guarded("Form_Activate", [&] { browser->Form_Activate(); });
+    });
+}
+
+frmFrame::~frmFrame() = default;
+
+frmWebBrowser *frmFrame::webBrowser() const
+{
+    return m_webBrowser;
+}
+
+template<typename Handler> void frmFrame::guarded(const char *name, Handler &&handler)
+{
+    Failure::guard(
+        [this](const QString &where, const PlatformError &error) { reportFailure(where, error); },
+        QString::fromLatin1(name), std::forward<Handler>(handler));
+}
+
+void frmFrame::reportFailure(const QString &name, const PlatformError &error)
+{
+    if (m_webBrowser) {
+        m_webBrowser->ErrMsgProc(name, error);
+        return;
+    }
+    m_platform.messageBox->MsgBox(errorPrompt(name, error.number(), error.description()));
+}
+
+void frmFrame::MDIForm_Load()
+{
+    // Fill the screen also where no window manager carries out the maximised state.
+    if (QScreen *display = screen())
+        setGeometry(display->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
+    show();
+    showWebBrowser();
+}
+
+void frmFrame::mnuFileWebBrowser_Click()
+{
+    showWebBrowser();
+}
+
+void frmFrame::FrameToolBar_ButtonClick(QAction *Button)
+{
+    Q_UNUSED(Button);
+    mnuFileWebBrowser_Click();
+}
+
+void frmFrame::mnuFileExit_Click()
+{
+    m_platform.app->End();
+}
+
+void frmFrame::showWebBrowser()
+{
+    if (!m_webBrowser && !m_loadingWebBrowser) {
+        m_loadingWebBrowser = true;
+        auto *window = new frmWebBrowser(*this, m_platform);
+        m_webBrowser = window;
+        window->Form_Load();
+        m_loadingWebBrowser = false;
+    }
+    if (m_webBrowser)
+        m_webBrowser->Show();
+}
+
+void frmFrame::showWebBrowserWindow(frmWebBrowser *window)
+{
+    if (!m_webBrowserSubWindow) {
+        m_webBrowserSubWindow = m_mdiArea->addSubWindow(window);
+        m_webBrowserSubWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_webBrowserSubWindow->setWindowIcon(window->windowIcon());
+        menuBar()->clear();
+        for (QMenu *menu : window->menus())
+            menuBar()->addMenu(menu);
+        m_webBrowserSubWindow->showMaximized();
+    }
+    m_mdiArea->setActiveSubWindow(m_webBrowserSubWindow);
+}
+
+void frmFrame::webBrowserWindowClosing(frmWebBrowser *window)
+{
+    if (window != m_webBrowser)
+        return;
+    m_webBrowser = nullptr;
+    showOwnMenus();
+}
+
+void frmFrame::closeWebBrowserWindow(frmWebBrowser *window)
+{
+    if (m_webBrowserSubWindow && window == m_webBrowser)
+        m_webBrowserSubWindow->close();
+    else if (window)
+        window->close();
+}
+
+void frmFrame::showOwnMenus()
+{
+    menuBar()->clear();
+    menuBar()->addMenu(mnuFile);
+}
+
+void frmFrame::closeEvent(QCloseEvent *event)
+{
+    // The browser window's closing step runs before the program ends.
+    if (m_webBrowserSubWindow)
+        m_webBrowserSubWindow->close();
+    event->accept();
+}

@@ -1,0 +1,16 @@
+#include "frmframe.h"
+#include "platform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrav"));
+    QApplication::setOrganizationName(QStringLiteral("Kestrav"));
+
+    frmFrame frame(makeDesktopPlatform());
+    frame.MDIForm_Load();
+    return application.exec();
+}

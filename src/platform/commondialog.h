@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QPrinter;
+
+// The common dialog component (CommonDialog1) of the frame: printer and save-file dialogs.
+// Its properties keep the values that the last caller set.
+class CommonDialog
+{
+public:
+    virtual ~CommonDialog() = default;
+
+    QString DialogTitle;
+    bool CancelError = false;
+    int Flags = 0;
+    QString FileName;
+
+    // With CancelError set, a cancel fails with ErrorCode::CommonDialogCancel; otherwise a
+    // cancel returns and leaves FileName as it was.
+    virtual void ShowPrinter() = 0;
+    virtual void ShowSave() = 0;
+    // The printer that the last ShowPrinter chose.
+    virtual QPrinter &hDC() = 0;
+};

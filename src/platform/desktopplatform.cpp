@@ -1,0 +1,27 @@
+#include "desktopservices.h"
+#include "networkinternettransfer.h"
+#include "plaintextarea.h"
+#include "platform.h"
+#include "sqlitesettingsstore.h"
+#include "webenginebrowsercontrol.h"
+
+#include <QCoreApplication>
+
+Platform makeDesktopPlatform()
+{
+    Platform platform;
+    platform.createWebBrowserControl = [](QWidget *parent) -> WebBrowserControl * {
+        return new WebEngineBrowserControl(parent);
+    };
+    platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {
+        return std::make_unique<PlainTextArea>(parent);
+    };
+    platform.createInternetTransfer = []() -> std::unique_ptr<InternetTransfer> {
+        return std::make_unique<NetworkInternetTransfer>();
+    };
+    platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
+    platform.messageBox = std::make_shared<DesktopMessageBox>(QCoreApplication::applicationName());
+    platform.screenPointer = std::make_shared<DesktopScreenPointer>();
+    platform.app = std::make_shared<DesktopAppInfo>();
+    return platform;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "appinfo.h"
+#include "messagebox.h"
+#include "screenpointer.h"
+
+// The desktop's message box, mouse pointer and application object.
+
+class DesktopMessageBox final : public MessageBox
+{
+public:
+    explicit DesktopMessageBox(QString title);
+    void MsgBox(const QString &prompt) override;
+
+private:
+    QString m_title;
+};
+
+class DesktopScreenPointer final : public ScreenPointer
+{
+public:
+    ~DesktopScreenPointer() override;
+    void setMousePointer(int pointer) override;
+    int mousePointer() const override { return m_pointer; }
+
+private:
+    int m_pointer = Default;
+};
+
+class DesktopAppInfo final : public AppInfo
+{
+public:
+    QString Path() const override;
+    QString Title() const override;
+    void End() override;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platformerror.h"
+
+#include <functional>
+#include <QDebug>
+
+// The program's failure forms. "Report and leave" is written at its call sites (it needs
+// the handler's own name text); the other two live here so that every handler uses the
+// same code for them.
+namespace Failure {
+
+// Skip and go on: runs one step; a failure in it is dropped and the caller goes on.
+// Returns whether the step completed.
+template<typename Step> bool skip(Step &&step) noexcept
+{
+    try {
+        std::forward<Step>(step)();
+        return true;
+    } catch (const PlatformError &) {
+        return false;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+using Reporter = std::function<void(const QString &name, const PlatformError &error)>;
+
+// The guard at every entry point that Qt calls: no failure may cross the event loop.
+// A failure that no handler caught is shown through the reporter and the window keeps
+// running; a failure of the reporter itself is only logged.
+template<typename Handler>
+void guard(const Reporter &report, const QString &name, Handler &&handler) noexcept
+{
+    auto reportSafely = [&](const PlatformError &error) {
+        try {
+            if (report)
+                report(name, error);
+        } catch (...) {
+            qWarning("%s: %s", qPrintable(name), qPrintable(error.description()));
+        }
+    };
+    try {
+        std::forward<Handler>(handler)();
+    } catch (const PlatformError &error) {
+        reportSafely(error);
+    } catch (const std::exception &error) {
+        reportSafely(PlatformError(ErrorCode::Unexpected, QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        reportSafely(PlatformError(ErrorCode::Unexpected, QStringLiteral("Unknown failure")));
+    }
+}
+
+} // namespace Failure

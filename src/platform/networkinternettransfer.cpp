@@ -1,0 +1,132 @@
+#include "networkinternettransfer.h"
+
+#include "platformerror.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("NetworkInternetTransfer", text);
+}
+
+QByteArray charsetOf(const QByteArray &contentType)
+{
+    const QList<QByteArray> parameters = contentType.split(';');
+    for (qsizetype i = 1; i < parameters.size(); ++i) {
+        const QByteArray parameter = parameters.at(i).trimmed();
+        const qsizetype equals = parameter.indexOf('=');
+        if (equals < 0 || parameter.left(equals).trimmed().toLower() != "charset")
+            continue;
+        QByteArray value = parameter.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+            value = value.mid(1, value.size() - 2);
+        return value;
+    }
+    return {};
+}
+
+} // namespace
+
+NetworkInternetTransfer::NetworkInternetTransfer(std::chrono::milliseconds timeout,
+                                                 qint64 sizeLimit)
+    : m_network(std::make_unique<QNetworkAccessManager>())
+    , m_timeout(timeout)
+    , m_sizeLimit(sizeLimit)
+{
+}
+
+NetworkInternetTransfer::~NetworkInternetTransfer() = default;
+
+QString NetworkInternetTransfer::OpenURL(const QString &url)
+{
+    if (m_reply)
+        throw PlatformError(ErrorCode::Unexpected, tr("Still executing the last request."));
+
+    const QUrl address = QUrl::fromUserInput(url);
+    const QString scheme = address.scheme();
+    if (url.trimmed().isEmpty() || !address.isValid() || address.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            tr("\"%1\" is not an http or https address.").arg(url));
+    }
+
+    QNetworkRequest request(address);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(int(m_timeout.count()));
+
+    const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
+    m_reply = reply.get();
+    m_cancelled = false;
+    bool tooLarge = false;
+    QByteArray data;
+
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        data += reply->readAll();
+        if (data.size() > m_sizeLimit) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Waiting repaints the windows but takes no user input, so the caller sees a plain call.
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_reply.clear();
+
+    if (tooLarge) {
+        throw PlatformError(ErrorCode::Overflow,
+                            tr("The document is larger than %1 bytes.").arg(m_sizeLimit));
+    }
+    if (m_cancelled)
+        throw PlatformError(ErrorCode::Unexpected, tr("The transfer was cancelled."));
+    switch (reply->error()) {
+    case QNetworkReply::NoError:
+        break;
+    case QNetworkReply::OperationCanceledError: // only the transfer time-out aborts otherwise
+    case QNetworkReply::TimeoutError:
+        throw PlatformError(ErrorCode::TransferTimedOut, tr("The transfer timed out."));
+    default:
+        throw PlatformError(ErrorCode::Unexpected, reply->errorString());
+    }
+    data += reply->readAll();
+    if (data.size() > m_sizeLimit) {
+        throw PlatformError(ErrorCode::Overflow,
+                            tr("The document is larger than %1 bytes.").arg(m_sizeLimit));
+    }
+    return decode(data, reply->rawHeader("Content-Type"));
+}
+
+void NetworkInternetTransfer::Cancel()
+{
+    if (!m_reply)
+        return;
+    m_cancelled = true;
+    m_reply->abort();
+}
+
+QString NetworkInternetTransfer::decode(const QByteArray &data, const QByteArray &contentType)
+{
+    const QByteArray charset = charsetOf(contentType);
+    if (!charset.isEmpty()) {
+        QStringDecoder decoder(charset.constData());
+        if (decoder.isValid())
+            return decoder.decode(data);
+    }
+    // Without a usable declaration, encodingForHtml looks for a BOM or a meta charset and
+    // answers UTF-8 when it finds neither.
+    if (const auto encoding = QStringConverter::encodingForHtml(data)) {
+        QStringDecoder decoder(*encoding);
+        return decoder.decode(data);
+    }
+    return QString::fromUtf8(data);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "internettransfer.h"
+
+#include <QPointer>
+
+#include <chrono>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The internet transfer control on Qt Network: fetches http and https documents as text.
+class NetworkInternetTransfer final : public InternetTransfer
+{
+public:
+    static constexpr qint64 DefaultSizeLimit = 16 * 1024 * 1024;
+
+    // timeout: how long a transfer may go without receiving anything.
+    explicit NetworkInternetTransfer(std::chrono::milliseconds timeout = std::chrono::seconds(60),
+                                     qint64 sizeLimit = DefaultSizeLimit);
+    ~NetworkInternetTransfer() override;
+
+    QString OpenURL(const QString &url) override;
+    void Cancel() override;
+
+    // The text of a document, decoded by the charset of its Content-Type header, else by a
+    // declaration inside the document, else as UTF-8.
+    static QString decode(const QByteArray &data, const QByteArray &contentType);
+
+private:
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    std::chrono::milliseconds m_timeout;
+    qint64 m_sizeLimit;
+    QPointer<QNetworkReply> m_reply;
+    bool m_cancelled = false;
+};

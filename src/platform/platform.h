@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class AppInfo;
+class Clipboard;
+class CommonDialog;
+class InternetTransfer;
+class KeyboardEvents;
+class MailAutomation;
+class MessageBox;
+class PictureWriter;
+class QWidget;
+class RichTextArea;
+class ScreenPointer;
+class SettingsStore;
+class WebBrowserControl;
+
+// The hosted components and services, handed to the windows when they are created:
+// main() builds the real ones, tests build doubles.
+struct Platform
+{
+    // Hosted components are made per window, as children of the given parent widget.
+    std::function<WebBrowserControl *(QWidget *parent)> createWebBrowserControl;
+    std::function<std::unique_ptr<RichTextArea>(QWidget *parent)> createRichTextArea;
+    std::function<std::unique_ptr<InternetTransfer>()> createInternetTransfer;
+
+    std::shared_ptr<CommonDialog> commonDialog;
+    std::shared_ptr<SettingsStore> settings;
+    std::shared_ptr<Clipboard> clipboard;
+    std::shared_ptr<PictureWriter> pictureWriter;
+    std::shared_ptr<KeyboardEvents> keyboard;
+    std::shared_ptr<MailAutomation> mail;
+    std::shared_ptr<MessageBox> messageBox;
+    std::shared_ptr<ScreenPointer> screenPointer;
+    std::shared_ptr<AppInfo> app;
+};
+
+// The real platform of this desktop.
+Platform makeDesktopPlatform();

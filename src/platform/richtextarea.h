@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+// The text area of the window (Text1): plain text only, never interpreted as markup.
+class RichTextArea
+{
+public:
+    virtual ~RichTextArea() = default;
+
+    virtual QWidget *widget() = 0;
+
+    // The whole content, lines separated by CR LF; "" when empty.
+    virtual QString Text() const = 0;
+    // Replaces the whole content; CR LF, CR and LF all end a line.
+    virtual void setText(const QString &text) = 0;
+    // Content write: puts the text in as plain text.
+    virtual void setContent(const QString &text) = 0;
+    // The default property; given text that is not rich text, it holds that text unchanged.
+    virtual void setTextRTF(const QString &text) = 0;
+
+    // Prints the highlighted text, or all of it when nothing is highlighted; the area
+    // starts and ends the print job itself.
+    virtual void SelPrint(QPrinter &printer) = 0;
+    // fileType 1: plain text in the system's 8-bit encoding, CR LF line ends, replacing
+    // the file. Fails with PlatformError when the file cannot be written.
+    virtual void SaveFile(const QString &path, int fileType) = 0;
+
+    virtual void SetFocus() = 0;
+};

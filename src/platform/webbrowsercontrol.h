@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The embeddable web-browser control (ctlWebBrowser): loads, renders and navigates pages.
+// Operations fail with PlatformError; events arrive on the user-interface thread.
+class WebBrowserControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~WebBrowserControl() override = default;
+
+    // The control's surface, to be placed in a window.
+    virtual QWidget *widget() = 0;
+
+    // Starts a navigation to the text exactly as passed; returns before the page arrives.
+    virtual void Navigate(const QString &url) = 0;
+    // Fail with PlatformError when there is no page in that direction.
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void GoHome() = 0;
+    virtual void GoSearch() = 0;
+    virtual void Refresh() = 0;
+    virtual void Stop() = 0;
+
+    virtual bool Busy() const = 0;
+    virtual QString LocationName() const = 0;
+    virtual QString LocationURL() const = 0;
+
+    // Document access: Document.Body.innerHTML, and Document.Links(i).href in document
+    // order with relative references resolved. Fail when there is no document or body.
+    virtual QString DocumentBodyInnerHTML() = 0;
+    virtual QStringList DocumentLinkHrefs() = 0;
+
+    // ExecWB(4, 2, name): saves the displayed document's text under name without asking.
+    virtual void ExecWB(int command, int option, const QString &name) = 0;
+
+    virtual void SetFocus() = 0;
+
+Q_SIGNALS:
+    // Whenever a load ends, also when it is stopped or fails.
+    void DownloadComplete();
+    // When a top-level navigation has committed.
+    void NavigateComplete2(const QString &url);
+};

@@ -1,0 +1,344 @@
+#include "webenginebrowsercontrol.h"
+
+#include "platformerror.h"
+
+#include <QAuthenticator>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <optional>
+
+namespace {
+
+constexpr int AnswerTimeoutMs = 10'000;
+constexpr int SaveAsCommand = 4;
+
+// Pages that ask for a new window (target=_blank, window.open) open in this one view.
+class SingleWindowView final : public QWebEngineView
+{
+public:
+    using QWebEngineView::QWebEngineView;
+
+protected:
+    
+};
+
+// One profile per process: the engine allows a storage folder to be opened only once.
+// It lives as long as some control uses it, and goes after the last control's page.
+std::shared_ptr<QWebEngineProfile> sharedProfile()
+{
+    static std::weak_ptr<QWebEngineProfile> shared;
+    if (auto profile = shared.lock())
+        return profile;
+    auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
+    profile->setPersistentStoragePath(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/webengine"));
+    profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+                          + QStringLiteral("/webengine"));
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    shared = profile;
+    return profile;
+}
+
+// For a page without a title the engine makes one from the address in a display form
+// ("host/path", without "http://"). We name such a page by its full address instead.
+bool isMadeFromAddress(const QString &title, const QUrl &url)
+{
+    if (title.isEmpty())
+        return true;
+    for (const QString &form : {url.toString(), url.toDisplayString()}) {
+        QString shown = form;
+        if (url.scheme() == QLatin1String("http"))
+            shown.remove(0, int(qstrlen("http://")));
+        if (url.path() == QLatin1String("/") && !url.hasQuery() && !url.hasFragment())
+            shown.chop(1);
+        if (title == form || title == shown)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
+    : WebBrowserControl(parent)
+    , m_profile(sharedProfile())
+    , m_view(new SingleWindowView(parent))
+    , m_page(new QWebEnginePage(m_profile.get(), m_view))
+{
+    m_view->setPage(m_page);
+
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
+        if (url.isEmpty())
+            return;
+        m_navigationReported = true;
+        Q_EMIT NavigateComplete2(url.toString());
+    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        m_busy = false;
+        if (false && ok && !m_navigationReported)
+            Q_EMIT NavigateComplete2(m_page->url().toString());
+        m_navigationReported = false;
+        Q_EMIT DownloadComplete();
+    });
+
+    connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (download->page() == m_page)
+                    askWhereToSave(download);
+            });
+    connect(m_page, &QWebEnginePage::authenticationRequired, this,
+            [this](const QUrl &url, QAuthenticator *authenticator) {
+                askForCredentials(url.host(), authenticator);
+            });
+    connect(m_page, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [this](const QUrl &, QAuthenticator *authenticator, const QString &proxyHost) {
+                askForCredentials(proxyHost, authenticator);
+            });
+}
+
+WebEngineBrowserControl::~WebEngineBrowserControl()
+{
+    // The page must go before the profile it uses.
+    delete m_view;
+}
+
+QString WebEngineBrowserControl::homePage()
+{
+    return QStringLiteral("qrc:/startpage/start.html");
+}
+
+QString WebEngineBrowserControl::searchPage()
+{
+    return QStringLiteral("https://duckduckgo.com/");
+}
+
+QWidget *WebEngineBrowserControl::widget()
+{
+    return m_view;
+}
+
+void WebEngineBrowserControl::Navigate(const QString &url)
+{
+    // Like a browser's address box, an address without a scheme is completed.
+    const QUrl target = QUrl::fromUserInput(url);
+    if (url.trimmed().isEmpty() || !target.isValid())
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            tr("\"%1\" is not a valid address.").arg(url));
+    m_page->load(target);
+}
+
+void WebEngineBrowserControl::GoBack()
+{
+    if (!m_page->history()->canGoBack())
+        throw PlatformError(ErrorCode::Unexpected, tr("There is no previous page to go back to."));
+    m_page->triggerAction(QWebEnginePage::Back);
+}
+
+void WebEngineBrowserControl::GoForward()
+{
+    if (!m_page->history()->canGoForward())
+        throw PlatformError(ErrorCode::Unexpected, tr("There is no next page to go forward to."));
+    m_page->triggerAction(QWebEnginePage::Forward);
+}
+
+void WebEngineBrowserControl::GoHome()
+{
+    m_page->load(QUrl(homePage()));
+}
+
+void WebEngineBrowserControl::GoSearch()
+{
+    m_page->load(QUrl(searchPage()));
+}
+
+void WebEngineBrowserControl::Refresh()
+{
+    m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+void WebEngineBrowserControl::Stop()
+{
+    m_page->triggerAction(QWebEnginePage::Stop);
+}
+
+bool WebEngineBrowserControl::Busy() const
+{
+    return m_busy;
+}
+
+QString WebEngineBrowserControl::LocationName() const
+{
+    const QString title = m_page->title();
+    return isMadeFromAddress(title, m_page->url()) ? m_page->url().toString() : title;
+}
+
+QString WebEngineBrowserControl::LocationURL() const
+{
+    return m_page->url().toString();
+}
+
+QString WebEngineBrowserControl::DocumentBodyInnerHTML()
+{
+    requireDocument();
+    const QVariantMap answer = evaluate(QStringLiteral(
+                                            "(function () {"
+                                            "  var body = document.body;"
+                                            "  return body ? { html: body.innerHTML } : {};"
+                                            "})()"))
+                                   .toMap();
+    if (!answer.contains(QStringLiteral("html")))
+        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no body."));
+    return answer.value(QStringLiteral("html")).toString();
+}
+
+QStringList WebEngineBrowserControl::DocumentLinkHrefs()
+{
+    requireDocument();
+    const QVariant answer = evaluate(QStringLiteral("(function () {"
+                                                    "  var hrefs = [];"
+                                                    "  for (var i = 0; i < document.links.length; ++i)"
+                                                    "    hrefs.push(document.links[i].href);"
+                                                    "  return hrefs;"
+                                                    "})()"));
+    if (answer.typeId() != QMetaType::QVariantList)
+        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no links collection."));
+    return answer.toStringList();
+}
+
+void WebEngineBrowserControl::ExecWB(int command, int option, const QString &name)
+{
+    // Every option saves without asking: the program never wants the engine's own dialog.
+    Q_UNUSED(option);
+    if (command != SaveAsCommand)
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            tr("The command %1 is not supported.").arg(command));
+    requireDocument();
+    const QString text = waitForAnswer([this](const Callback &done) {
+                             m_page->toPlainText(
+                                 [done](const QString &text) { done(QVariant(text)); });
+                         }).toString();
+
+    QSaveFile file(name);
+    if (name.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0
+        || !file.commit()) {
+        throw PlatformError(ErrorCode::PathFileAccess,
+                            tr("The page could not be saved as \"%1\": %2")
+                                .arg(name, file.errorString()));
+    }
+}
+
+void WebEngineBrowserControl::SetFocus()
+{
+    m_view->setFocus();
+}
+
+QVariant WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request)
+{
+    // The callback may come after we gave up waiting; it then finds the loop gone.
+    struct Waiting
+    {
+        std::optional<QVariant> answer;
+        QPointer<QEventLoop> loop;
+    };
+    auto waiting = std::make_shared<Waiting>();
+    QEventLoop loop;
+    waiting->loop = &loop;
+    request([waiting](const QVariant &answer) {
+        waiting->answer = answer;
+        if (waiting->loop)
+            waiting->loop->quit();
+    });
+    if (!waiting->answer) {
+        QTimer::singleShot(AnswerTimeoutMs, &loop, &QEventLoop::quit);
+        connect(m_page, &QObject::destroyed, &loop, &QEventLoop::quit);
+        // The caller expects a plain call: no user command may run in the meantime.
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    waiting->loop.clear();
+    if (!waiting->answer)
+        throw PlatformError(ErrorCode::Unexpected, tr("The page did not answer in time."));
+    return *waiting->answer;
+}
+
+QVariant WebEngineBrowserControl::evaluate(const QString &script)
+{
+    // In the program's own script world, so the page's scripts cannot disturb the answer.
+    return waitForAnswer([this, script](const Callback &done) {
+        m_page->runJavaScript(script, QWebEngineScript::MainWorld, done);
+    });
+}
+
+void WebEngineBrowserControl::requireDocument() const
+{
+    if (m_page->url().isEmpty())
+        throw PlatformError(ErrorCode::ObjectNotSet, tr("No document has been loaded."));
+}
+
+void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download)
+{
+    const QString suggested
+        = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    const QString path = QFileDialog::getSaveFileName(m_view, tr("Save File"), suggested);
+    if (path.isEmpty()) {
+        download->cancel();
+        return;
+    }
+    const QFileInfo target(path);
+    download->setDownloadDirectory(target.absolutePath());
+    download->setDownloadFileName(target.fileName());
+    download->accept();
+}
+
+void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)
+{
+    QDialog dialog(m_view);
+    dialog.setWindowTitle(tr("Authentication Required"));
+    auto *layout = new QVBoxLayout(&dialog);
+    QString prompt = tr("%1 asks for a user name and password.").arg(site);
+    if (!authenticator->realm().isEmpty())
+        prompt += QLatin1Char('\n') + tr("The site says: \"%1\"").arg(authenticator->realm());
+    auto *message = new QLabel(prompt, &dialog);
+    message->setTextFormat(Qt::PlainText);
+    message->setWordWrap(true);
+    layout->addWidget(message);
+
+    auto *form = new QFormLayout;
+    auto *user = new QLineEdit(&dialog);
+    auto *password = new QLineEdit(&dialog);
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(tr("&User name:"), user);
+    form->addRow(tr("&Password:"), password);
+    layout->addLayout(form);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    // An authenticator left unset tells the engine that the user declined.
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    authenticator->setUser(user->text());
+    authenticator->setPassword(password->text());
+}

@@ -1,0 +1,606 @@
+#include "frmwebbrowser.h"
+
+#include "appinfo.h"
+#include "errorprompt.h"
+#include "frmframe.h"
+#include "internettransfer.h"
+#include "messagebox.h"
+#include "picturebox.h"
+#include "richtextarea.h"
+#include "screenpointer.h"
+#include "twips.h"
+#include "webbrowsercontrol.h"
+#include "windowdesign.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace WindowDesign;
+
+namespace {
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("frmWebBrowser", text);
+}
+
+QColor fromBgr(unsigned bgr)
+{
+    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
+}
+
+void setBackground(QWidget *widget, const QColor &colour, QPalette::ColorRole role)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void placeTwips(QWidget *control, const TwipsRect &rect)
+{
+    Twips::setGeometry(control, rect.left, rect.top, rect.width, rect.height);
+}
+
+// Labels keep their design box but never clip their text: a font taller than the box
+// grows it around its centre.
+void placeLabel(QLabel *label, const TwipsRect &rect)
+{
+    placeTwips(label, rect);
+    const QSize hint = label->sizeHint();
+    QRect box = label->geometry();
+    if (hint.height() > box.height())
+        box.adjust(0, -(hint.height() - box.height()) / 2, 0,
+                   (hint.height() - box.height() + 1) / 2);
+    if (hint.width() > box.width())
+        box.setWidth(hint.width());
+    box.moveTop(std::max(0, box.top()));
+    label->setGeometry(box);
+}
+
+} // namespace
+
+frmWebBrowser::frmWebBrowser(frmFrame &frame, Platform platform)
+    : m_frame(frame)
+    , m_platform(std::move(platform))
+{
+    setObjectName(QStringLiteral("frmWebBrowser"));
+    setWindowTitle(tr("Kestrav Applications"));
+    setWindowIcon(icon(QStringLiteral("kestrav")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setBackground(this, palette().color(QPalette::Inactive, QPalette::Window), QPalette::Window);
+    resize(Twips::toPixels(this, 11880), Twips::toPixels(this, 6315));
+
+    createControls();
+    createMenus();
+    connectHandlers();
+}
+
+frmWebBrowser::~frmWebBrowser() = default;
+
+QIcon frmWebBrowser::icon(const QString &key) const
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(key));
+}
+
+void frmWebBrowser::createControls()
+{
+    if (m_platform.createInternetTransfer)
+        ctlInet = m_platform.createInternetTransfer();
+
+    Text1 = m_platform.createRichTextArea(this);
+    Text1->widget()->setObjectName(QStringLiteral("Text1"));
+    placeTwips(Text1->widget(), text1Rect);
+
+    ctlWebBrowser = m_platform.createWebBrowserControl(this);
+    ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
+    ctlWebBrowser->widget()->setParent(this);
+    placeTwips(ctlWebBrowser->widget(), ctlWebBrowserRect);
+
+    timer1 = new QTimer(this);
+    timer1->setObjectName(QStringLiteral("timer1"));
+    timer1->setInterval(500);
+
+    createToolbar();
+    createAddressPanel();
+    createFavouritesPanel();
+
+    // The page lies below the aligned strips as they really are, whatever the toolbar's
+    // height on this desktop.
+    arrangeAlignedStrips();
+    const int firstTop = picFavouritesListContainer->geometry().bottom() + 1;
+    ctlWebBrowser->widget()->move(ctlWebBrowser->widget()->x(), firstTop);
+    Text1->widget()->move(Text1->widget()->x(), firstTop);
+
+    setTabOrder(ctlWebBrowser->widget(), cboAddress);
+}
+
+void frmWebBrowser::createToolbar()
+{
+    WebToolbar = new QToolBar(this);
+    WebToolbar->setObjectName(QStringLiteral("WebToolbar"));
+    WebToolbar->setIconSize(QSize(16, 16));
+    WebToolbar->setMovable(false);
+    WebToolbar->setFloatable(false);
+
+    for (const ToolbarButton &design : webToolbarButtons) {
+        QAction *button = nullptr;
+        if (!design.key) {
+            button = WebToolbar->addSeparator();
+        } else {
+            const QString key = QString::fromLatin1(design.key);
+            button = WebToolbar->addAction(icon(key),
+                                           design.caption ? translated(design.caption) : QString());
+            button->setObjectName(key);
+            button->setToolTip(translated(design.toolTip));
+            m_toolbarButtons.insert(key, button);
+            if (design.caption) {
+                if (auto *tool = qobject_cast<QToolButton *>(WebToolbar->widgetForAction(button)))
+                    tool->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            }
+        }
+        m_toolbarButtonList.append(button);
+    }
+
+    auto *spacer = new QWidget(WebToolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    WebToolbar->addWidget(spacer);
+
+    tbrProgress = new QProgressBar(WebToolbar);
+    tbrProgress->setObjectName(QStringLiteral("tbrProgress"));
+    tbrProgress->setRange(0, 100);
+    tbrProgress->setValue(0);
+    tbrProgress->setTextVisible(false);
+    tbrProgress->setFixedSize(Twips::toPixels(this, tbrProgressRect.width),
+                              Twips::toPixels(this, tbrProgressRect.height));
+    WebToolbar->addWidget(tbrProgress);
+
+    picAnimation = new PictureBox(WebToolbar);
+    picAnimation->setObjectName(QStringLiteral("picAnimation"));
+    picAnimation->setToolTip(tr("Restore web browser"));
+    const int side = Twips::toPixels(this, picAnimationRect.width);
+    picAnimation->setFixedSize(side, side);
+    picAnimation->setScaledContents(true);
+    picAnimation->setPixmap(icon(QStringLiteral("picAnimation")).pixmap(32, 32));
+    WebToolbar->addWidget(picAnimation);
+}
+
+void frmWebBrowser::createAddressPanel()
+{
+    picAddressContainer = new QFrame(this);
+    picAddressContainer->setObjectName(QStringLiteral("picAddressContainer"));
+    picAddressContainer->setFrameShape(QFrame::NoFrame);
+
+    cboAddress = new QComboBox(picAddressContainer);
+    cboAddress->setObjectName(QStringLiteral("cboAddress"));
+    cboAddress->setEditable(true);
+    // The list holds only completed locations; the box must neither add typed text to it
+    // nor complete the typing from it.
+    cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    cboAddress->setCompleter(nullptr);
+    cboAddress->setMaxCount(32767);
+    setBackground(cboAddress, fromBgr(0x00FFFFFF), QPalette::Base);
+    placeTwips(cboAddress, cboAddressRect);
+
+    lblAddress = new QLabel(tr("Address:"), picAddressContainer);
+    lblAddress->setObjectName(QStringLiteral("lblAddress"));
+    placeLabel(lblAddress, lblAddressRect);
+}
+
+void frmWebBrowser::createFavouritesPanel()
+{
+    picFavouritesListContainer = new QFrame(this);
+    picFavouritesListContainer->setObjectName(QStringLiteral("picFavouritesListContainer"));
+
+    lblFavorites = new QLabel(tr("Favourites:"), picFavouritesListContainer);
+    lblFavorites->setObjectName(QStringLiteral("lblFavorites"));
+    {
+        QPalette palette = lblFavorites->palette();
+        palette.setColor(QPalette::WindowText, fromBgr(0x000000FF));
+        lblFavorites->setPalette(palette);
+    }
+    placeLabel(lblFavorites, lblFavoritesRect);
+
+    const char *buttonNames[4]
+        = { "cmdSelectFavorite", "cmdAddFavorite", "cmdDeleteFavorite", "cmdExitFavoritesList" };
+    const char *toolTips[4]
+        = { QT_TR_NOOP("Select favorite "), QT_TR_NOOP("Add to Favorites List"),
+            QT_TR_NOOP("Remove from list"), QT_TR_NOOP("Exit Favorites List (return to Links)") };
+    QToolButton **buttons[4]
+        = { &cmdSelectFavorite, &cmdAddFavorite, &cmdDeleteFavorite, &cmdExitFavoritesList };
+    QFont bold = font();
+    bold.setBold(true);
+    for (int index = 0; index < 4; ++index) {
+        QFrame *frame = new QFrame(picFavouritesListContainer);
+        frame->setObjectName(QStringLiteral("pic1(%1)").arg(index));
+        frame->setFrameShape(QFrame::Box);
+        if (index == 0)
+            setBackground(frame, Qt::white, QPalette::Window);
+        placeTwips(frame, pic1Rects[index]);
+        pic1[index] = frame;
+
+        auto *button = new QToolButton(frame);
+        const QString name = QString::fromLatin1(buttonNames[index]);
+        button->setObjectName(name);
+        button->setToolTip(tr(toolTips[index]));
+        button->setIcon(icon(name));
+        button->setIconSize(QSize(16, 16));
+        button->setAutoRaise(false);
+        button->setFont(bold);
+        setBackground(button, fromBgr(0x00C0C0C0), QPalette::Button);
+        Twips::setGeometry(button, pic1Border, pic1Border, favoriteButtonRect.width,
+                           favoriteButtonRect.height);
+        *buttons[index] = button;
+    }
+
+    cboFavoritesList = new QComboBox(picFavouritesListContainer);
+    cboFavoritesList->setObjectName(QStringLiteral("cboFavoritesList"));
+    setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Base);
+    setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Button);
+    placeTwips(cboFavoritesList, cboFavoritesListRect);
+
+    // The links panel lies in front of the favorites controls and covers them.
+    picLinksListContainer = new QFrame(picFavouritesListContainer);
+    picLinksListContainer->setObjectName(QStringLiteral("picLinksListContainer"));
+    setBackground(picLinksListContainer, palette().color(QPalette::Inactive, QPalette::Window),
+                  QPalette::Window);
+    placeTwips(picLinksListContainer, picLinksListContainerRect);
+
+    cboLinksList = new QComboBox(picLinksListContainer);
+    cboLinksList->setObjectName(QStringLiteral("cboLinksList"));
+    cboLinksList->setEditable(true);
+    cboLinksList->setInsertPolicy(QComboBox::NoInsert);
+    cboLinksList->setCompleter(nullptr);
+    setBackground(cboLinksList, fromBgr(0x00FFFFC0), QPalette::Base);
+    placeTwips(cboLinksList, cboLinksListRect);
+
+    lblLinks = new QLabel(tr("Links:"), picLinksListContainer);
+    lblLinks->setObjectName(QStringLiteral("lblLinks"));
+    {
+        QPalette palette = lblLinks->palette();
+        palette.setColor(QPalette::WindowText, fromBgr(0x00800000));
+        lblLinks->setPalette(palette);
+    }
+    placeLabel(lblLinks, lblLinksRect);
+    picLinksListContainer->raise();
+}
+
+void frmWebBrowser::createMenus()
+{
+    QHash<QString, QMenu *> menusByName;
+    for (const MenuItem &design : webBrowserMenu) {
+        const QString name = QString::fromLatin1(design.name);
+        if (!design.parent) {
+            auto *menu = new QMenu(translated(design.caption), this);
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            menusByName.insert(name, menu);
+            m_menus.append(menu);
+            m_menuItems.insert(name, menu->menuAction());
+            continue;
+        }
+        QMenu *parent = menusByName.value(QString::fromLatin1(design.parent));
+        QAction *item = qstrcmp(design.caption, "-") == 0
+            ? parent->addSeparator()
+            : parent->addAction(translated(design.caption));
+        item->setObjectName(name);
+        m_menuItems.insert(name, item);
+    }
+
+    QMenu *file = menusByName.value(QStringLiteral("mnuFile"));
+    for (int index = 0; index < urlHistoryItemCount; ++index) {
+        QAction *item = file->addAction(index == 0 ? QStringLiteral("URLHistory")
+                                                   : QStringLiteral("URLHistory%1").arg(index));
+        item->setObjectName(QStringLiteral("mnuURLHistory(%1)").arg(index));
+        item->setData(item->text());
+        item->setVisible(false);
+        mnuURLHistory[index] = item;
+    }
+
+    m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setCheckable(true);
+    m_menuItems.value(QStringLiteral("mnuOptionsStatusbar"))->setCheckable(true);
+}
+
+QString frmWebBrowser::urlHistoryCaption(int Index) const
+{
+    if (Index < 0 || Index >= urlHistoryItemCount)
+        throw PlatformError(ErrorCode::SubscriptOutOfRange,
+                            QStringLiteral("Subscript out of range"));
+    return mnuURLHistory[Index]->data().toString();
+}
+
+void frmWebBrowser::setUrlHistoryCaption(int Index, const QString &caption)
+{
+    if (Index < 0 || Index >= urlHistoryItemCount)
+        throw PlatformError(ErrorCode::SubscriptOutOfRange,
+                            QStringLiteral("Subscript out of range"));
+    // The caption shows the address as it is: an "&" is a character, not an access key.
+    mnuURLHistory[Index]->setData(caption);
+    mnuURLHistory[Index]->setText(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
+QAction *frmWebBrowser::Buttons(const QString &key) const
+{
+    QAction *button = m_toolbarButtons.value(key);
+    if (!button)
+        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
+    return button;
+}
+
+void frmWebBrowser::connectHandlers()
+{
+    auto onMenu
+        = [this](const char *name, void (frmWebBrowser::*handler)(), const char *handlerName) {
+              connect(m_menuItems.value(QString::fromLatin1(name)), &QAction::triggered, this,
+                      [this, handler, handlerName] {
+                          guarded(handlerName, [&] { (this->*handler)(); });
+                      });
+          };
+    // The two option items show a check mark, but their handlers invert it themselves.
+    for (const char *name : { "mnuOptionsToolbar", "mnuOptionsStatusbar" }) {
+        QAction *item = m_menuItems.value(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, [item] { item->setChecked(!item->isChecked()); });
+    }
+#define KESTRAV_MENU(item) onMenu(#item, &frmWebBrowser::item##_Click, #item "_Click")
+    KESTRAV_MENU(mnuGoBack);
+    KESTRAV_MENU(mnuGoForward);
+    KESTRAV_MENU(mnuGoStop);
+    KESTRAV_MENU(mnuGoRefresh);
+    KESTRAV_MENU(mnuGoHome);
+    KESTRAV_MENU(mnuGoExit);
+    KESTRAV_MENU(mnuFileSearch);
+    KESTRAV_MENU(mnuFileFavoritesList);
+    KESTRAV_MENU(mnuOptionsToolbar);
+    KESTRAV_MENU(mnuOptionsStatusbar);
+    KESTRAV_MENU(mnuCopyPrintDesktop);
+    KESTRAV_MENU(mnuCopyCapDeskTop);
+    KESTRAV_MENU(mnuCopySaveDesktopFromClip);
+    KESTRAV_MENU(mnuCopySaveTextFromClip);
+    KESTRAV_MENU(mnuMailInbox);
+    KESTRAV_MENU(mnuMailOutbox);
+    KESTRAV_MENU(mnuMailContacts);
+    KESTRAV_MENU(mnuLinksDisplayCurrHTMLDoc);
+    KESTRAV_MENU(mnuLinksListLinks);
+    KESTRAV_MENU(mnuLinksDisplayLinkHTMLDoc);
+    KESTRAV_MENU(mnuLinksPrintHTMLdoc);
+    KESTRAV_MENU(mnuLinksSaveHTMLdoc);
+    KESTRAV_MENU(mnuLinksRestoreWebBrowser);
+#undef KESTRAV_MENU
+
+    connect(m_menus.at(2), &QMenu::aboutToShow, this,
+            [this] { guarded("mnuOptions_Click", [&] { mnuOptions_Click(); }); });
+
+    for (int index = 0; index < urlHistoryItemCount; ++index) {
+        connect(mnuURLHistory[index], &QAction::triggered, this, [this, index] {
+            guarded("mnuURLHistory_Click", [&] { mnuURLHistory_Click(index); });
+        });
+    }
+
+    connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
+        if (!m_toolbarButtons.contains(button->objectName()))
+            return;
+        guarded("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
+    });
+    connect(picAnimation, &PictureBox::clicked, this,
+            [this] { guarded("picAnimation_Click", [&] { picAnimation_Click(); }); });
+    connect(timer1, &QTimer::timeout, this,
+            [this] { guarded("timer1_Timer", [&] { timer1_Timer(); }); });
+    connect(ctlWebBrowser, &WebBrowserControl::DownloadComplete, this, [this] {
+        guarded("ctlWebBrowser_DownloadComplete", [&] { ctlWebBrowser_DownloadComplete(); });
+    });
+    connect(ctlWebBrowser, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
+        guarded("ctlWebBrowser_NavigateComplete2", [&] { ctlWebBrowser_NavigateComplete2(url); });
+    });
+
+    // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
+    connect(cboAddress, &QComboBox::activated, this, [this] {
+        if (m_addressKeyPending)
+            return;
+        guarded("cboAddress_Click", [&] { cboAddress_Click(); });
+    });
+    cboAddress->lineEdit()->installEventFilter(this);
+
+    auto onButton
+        = [this](QToolButton *button, void (frmWebBrowser::*handler)(), const char *handlerName) {
+              connect(button, &QToolButton::clicked, this, [this, handler, handlerName] {
+                  guarded(handlerName, [&] { (this->*handler)(); });
+              });
+          };
+    onButton(cmdSelectFavorite, &frmWebBrowser::cmdSelectFavorite_Click, "cmdSelectFavorite_Click");
+    onButton(cmdAddFavorite, &frmWebBrowser::cmdAddFavorite_Click, "cmdAddFavorite_Click");
+    onButton(cmdDeleteFavorite, &frmWebBrowser::cmdDeleteFavorite_Click, "cmdDeleteFavorite_Click");
+    onButton(cmdExitFavoritesList, &frmWebBrowser::cmdExitFavoritesList_Click,
+             "cmdExitFavoritesList_Click");
+}
+
+bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cboAddress->lineEdit()
+        && (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut)) {
+        // The box itself may report an "activation" while it finishes the edit (Enter, or
+        // leaving the box with text that matches an entry). That is not a choice from the
+        // list, so it must not navigate a second time.
+        m_addressKeyPending = true;
+        QTimer::singleShot(0, this, [this] { m_addressKeyPending = false; });
+        if (event->type() == QEvent::KeyPress) {
+            const QString text = static_cast<QKeyEvent *>(event)->text();
+            if (!text.isEmpty()) {
+                const int keyAscii = text.at(0).unicode();
+                guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmWebBrowser::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+}
+
+void frmWebBrowser::arrangeAlignedStrips()
+{
+    int y = 0;
+    for (QWidget *strip :
+         { static_cast<QWidget *>(WebToolbar), static_cast<QWidget *>(picAddressContainer),
+           static_cast<QWidget *>(picFavouritesListContainer) }) {
+        if (strip->isHidden())
+            continue;
+        int height = 0;
+        if (strip == WebToolbar)
+            height = WebToolbar->sizeHint().height();
+        else if (strip == picAddressContainer)
+            height = Twips::toPixels(this, addressContainerHeight);
+        else
+            height = Twips::toPixels(this, favouritesListContainerHeight);
+        strip->setGeometry(0, y, width(), height);
+        y += height;
+    }
+}
+
+void frmWebBrowser::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrangeAlignedStrips();
+    guarded("Form_Resize", [&] { Form_Resize(); });
+}
+
+// Lifecycle
+
+void frmWebBrowser::Show()
+{
+    m_frame.showWebBrowserWindow(this);
+}
+
+void frmWebBrowser::Form_Load()
+{
+    Failure::skip([&] { FrameToolBarWasVisible = !m_frame.FrameToolBar->isHidden(); });
+    Failure::skip([&] { m_frame.FrameToolBar->setVisible(false); });
+    // Step 3, the persistent drawing surface, has nothing to do here: Qt widgets repaint
+    // themselves.
+    Failure::skip(
+        [&] { m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setChecked(true); });
+    Failure::skip(
+        [&] { FavoritesFilePath = m_platform.app->Path() + QStringLiteral("/Favorites.txt"); });
+    Failure::skip([&] {
+        if (QFileInfo::exists(FavoritesFilePath))
+            return;
+        QFile file(FavoritesFilePath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw PlatformError(ErrorCode::PathFileAccess, file.errorString());
+    });
+    Failure::skip([&] { Show(); });
+    Failure::skip([&] { Form_Resize(); });
+    Failure::skip([&] { timer1->setInterval(500); });
+    Failure::skip([&] { Text1->widget()->setVisible(false); });
+    Failure::skip([&] { ctlWebBrowser->widget()->setVisible(true); });
+    Failure::skip([&] { picLinksListContainer->setVisible(true); });
+    Failure::skip([&] { EnableCommandsProc(true); });
+    Failure::skip([&] { ReadRecentURLs(); });
+    Failure::skip([&] { mnuGoHome_Click(); });
+}
+
+void frmWebBrowser::Form_Activate()
+{
+    ReadFavoritesList();
+}
+
+void frmWebBrowser::Form_QueryUnload()
+{
+    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+    Failure::skip([&] { m_frame.FrameToolBar->setVisible(FrameToolBarWasVisible); });
+    Failure::skip([&] {
+        if (ctlInet)
+            ctlInet->Cancel();
+    });
+}
+
+void frmWebBrowser::closeEvent(QCloseEvent *event)
+{
+    guarded("Form_QueryUnload", [&] { Form_QueryUnload(); });
+    event->accept();
+    m_frame.webBrowserWindowClosing(this);
+}
+
+void frmWebBrowser::mnuGoExit_Click()
+{
+    m_frame.closeWebBrowserWindow(this);
+}
+
+// Layout and view options
+
+void frmWebBrowser::Form_Resize()
+{
+    const float scaleWidth = Twips::fromPixels(this, width());
+    const float scaleHeight = Twips::fromPixels(this, height());
+    QWidget *browser = ctlWebBrowser->widget();
+    QWidget *text = Text1->widget();
+
+    Failure::skip([&] { Twips::setWidth(cboAddress, scaleWidth - Twips::left(cboAddress) - 100); });
+    Failure::skip(
+        [&] { Twips::setWidth(cboLinksList, scaleWidth - Twips::left(cboLinksList) - 100); });
+    Failure::skip([&] { Twips::setWidth(browser, scaleWidth - 100); });
+    // The page ends at the window's inner bottom edge, so its lowest part and its scroll
+    // bar stay in view.
+    Failure::skip([&] { Twips::setHeight(browser, scaleHeight - Twips::top(browser)); });
+    Failure::skip([&] { Twips::setWidth(text, Twips::width(browser)); });
+    Failure::skip([&] { Twips::setHeight(text, Twips::height(browser)); });
+}
+
+void frmWebBrowser::mnuOptions_Click()
+{
+    m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setChecked(!WebToolbar->isHidden());
+    m_menuItems.value(QStringLiteral("mnuOptionsStatusbar"))
+        ->setChecked(!m_frame.StatusBar1->isHidden());
+}
+
+void frmWebBrowser::mnuOptionsToolbar_Click()
+{
+    QAction *item = m_menuItems.value(QStringLiteral("mnuOptionsToolbar"));
+    item->setChecked(!item->isChecked());
+    QWidget *browser = ctlWebBrowser->widget();
+    if (item->isChecked()) {
+        WebToolbar->setVisible(true);
+        arrangeAlignedStrips();
+        Twips::setTop(browser, Twips::top(browser) + Twips::height(WebToolbar));
+    } else {
+        const float toolbarHeight = Twips::height(WebToolbar);
+        WebToolbar->setVisible(false);
+        arrangeAlignedStrips();
+        Twips::setTop(browser, Twips::top(browser) - toolbarHeight);
+    }
+}
+
+void frmWebBrowser::mnuOptionsStatusbar_Click()
+{
+    OptionsStatusbarProc(*this);
+}
+
+void frmWebBrowser::OptionsStatusbarProc(frmWebBrowser &CurrentForm)
+{
+    QAction *item = CurrentForm.findChild<QAction *>(QStringLiteral("mnuOptionsStatusbar"));
+    if (!item)
+        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
+    item->setChecked(!item->isChecked());
+    CurrentForm.m_frame.StatusBar1->setVisible(item->isChecked());
+}
+
+void frmWebBrowser::ErrMsgProc(const QString &mMsg, const PlatformError &error)
+{
+    m_platform.messageBox->MsgBox(errorPrompt(mMsg, error.number(), error.description()));
+}

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "failure.h"
+#include "platform.h"
+
+#include <memory>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class frmFrame;
+class InternetTransfer;
+class PictureBox;
+class PlatformError;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class RichTextArea;
+class WebBrowserControl;
+
+// The browser window: the one MDI child of the frame, and the hub of every command.
+// Handlers keep the names of the program's vocabulary; each subsystem folder defines the
+// handlers of its own commands.
+class frmWebBrowser final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    frmWebBrowser(frmFrame &frame, Platform platform);
+    ~frmWebBrowser() override;
+
+    // The menus that stand in the frame's menu bar while this window is open.
+    QList<QMenu *> menus() const { return m_menus; }
+    // A menu item (or a menu of the menu bar) by its name; nullptr when there is none.
+    QAction *menuItem(const QString &name) const { return m_menuItems.value(name); }
+    // The toolbar's buttons in order, separators included.
+    QList<QAction *> toolbarButtons() const { return m_toolbarButtonList; }
+    // Buttons(key): fails with PlatformError when no button has the key.
+    QAction *Buttons(const QString &key) const;
+
+    // Lifecycle
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void Show();
+    void mnuGoExit_Click();
+
+    // Layout and view options
+    void Form_Resize();
+    void mnuOptions_Click();
+    void mnuOptionsToolbar_Click();
+    void mnuOptionsStatusbar_Click();
+    static void OptionsStatusbarProc(frmWebBrowser &CurrentForm);
+    void ErrMsgProc(const QString &mMsg, const PlatformError &error);
+
+    // Toolbar dispatch and command enabling
+    void WebToolbar_ButtonClick(QAction *Button);
+    void EnableCommandsProc(bool browserView);
+
+    // Address box and navigation commands
+    void cboAddress_KeyPress(int KeyAscii);
+    void cboAddress_Click();
+    void NavigateURLProc(const QString &url);
+    void mnuGoBack_Click();
+    void mnuGoForward_Click();
+    void mnuGoStop_Click();
+    void mnuGoRefresh_Click();
+    void mnuGoHome_Click();
+    void mnuFileSearch_Click();
+
+    // Browser events and busy indication
+    void ctlWebBrowser_DownloadComplete();
+    void ctlWebBrowser_NavigateComplete2(const QString &URL);
+    void timer1_Timer();
+    void picAnimation_Click();
+
+    // Recent addresses
+    void WriteRecentURLs(const QString &inURL);
+    void ReadRecentURLs();
+    void mnuURLHistory_Click(int Index);
+
+    // Favorites
+    void ReadFavoritesList();
+    void mnuFileFavoritesList_Click();
+    void cmdSelectFavorite_Click();
+    void cmdAddFavorite_Click();
+    void cmdDeleteFavorite_Click();
+    void cmdExitFavoritesList_Click();
+
+    // HTML document tools
+    void mnuLinksDisplayCurrHTMLDoc_Click();
+    void mnuLinksRestoreWebBrowser_Click();
+    void mnuLinksListLinks_Click();
+    void mnuLinksDisplayLinkHTMLDoc_Click();
+    void mnuLinksPrintHTMLdoc_Click();
+    void mnuLinksSaveHTMLdoc_Click();
+
+    // Desktop tools
+    void mnuCopyPrintDesktop_Click();
+    void mnuCopyCapDeskTop_Click();
+    void mnuCopySaveDesktopFromClip_Click();
+    void mnuCopySaveTextFromClip_Click();
+
+    // Mail
+    void mnuMailInbox_Click();
+    void mnuMailOutbox_Click();
+    void mnuMailContacts_Click();
+    void OpenMailFolder(const QString &folderName);
+
+    // Window variables
+    QString FavoritesFilePath;
+    bool FrameToolBarWasVisible = false;
+    bool AddressListUpdating = false;
+    bool LastURLWasNew = false;
+
+    // Controls
+    WebBrowserControl *ctlWebBrowser = nullptr;
+    std::unique_ptr<RichTextArea> Text1;
+    std::unique_ptr<InternetTransfer> ctlInet;
+    QTimer *timer1 = nullptr;
+    QToolBar *WebToolbar = nullptr;
+    QProgressBar *tbrProgress = nullptr;
+    PictureBox *picAnimation = nullptr;
+    QFrame *picAddressContainer = nullptr;
+    QComboBox *cboAddress = nullptr;
+    QLabel *lblAddress = nullptr;
+    QFrame *picFavouritesListContainer = nullptr;
+    QFrame *picLinksListContainer = nullptr;
+    QComboBox *cboLinksList = nullptr;
+    QLabel *lblLinks = nullptr;
+    QFrame *pic1[4] = {};
+    QToolButton *cmdSelectFavorite = nullptr;
+    QToolButton *cmdAddFavorite = nullptr;
+    QToolButton *cmdDeleteFavorite = nullptr;
+    QToolButton *cmdExitFavoritesList = nullptr;
+    QComboBox *cboFavoritesList = nullptr;
+    QLabel *lblFavorites = nullptr;
+    QAction *mnuURLHistory[10] = {};
+
+    // The caption of recent-address item Index, exactly as stored.
+    QString urlHistoryCaption(int Index) const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createToolbar();
+    void createAddressPanel();
+    void createFavouritesPanel();
+    void createMenus();
+    void connectHandlers();
+    void arrangeAlignedStrips();
+    void setCaption(const QString &caption);
+    void setUrlHistoryCaption(int Index, const QString &caption);
+    QIcon icon(const QString &key) const;
+
+    // Runs a handler that Qt calls: a failure is shown and the window keeps running.
+    template<typename Handler> void guarded(const char *name, Handler &&handler);
+
+    frmFrame &m_frame;
+    Platform m_platform;
+    QList<QMenu *> m_menus;
+    QHash<QString, QAction *> m_menuItems;
+    QHash<QString, QAction *> m_toolbarButtons;
+    QList<QAction *> m_toolbarButtonList;
+    bool m_addressKeyPending = false;
+};
+
+template<typename Handler> void frmWebBrowser::guarded(const char *name, Handler &&handler)
+{
+    Failure::guard(
+        [this](const QString &where, const PlatformError &error) { ErrMsgProc(where, error); },
+        QString::fromLatin1(name), std::forward<Handler>(handler));
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "appinfo.h"
+#include "internettransfer.h"
+#include "messagebox.h"
+#include "screenpointer.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records every message instead of showing it.
+class RecordingMessageBox final : public MessageBox
+{
+public:
+    void MsgBox(const QString &prompt) override { prompts.append(prompt); }
+    QStringList prompts;
+};
+
+// Records every pointer change; the current value is the last one set.
+class RecordingScreenPointer final : public ScreenPointer
+{
+public:
+    void setMousePointer(int pointer) override { history.append(pointer); }
+    int mousePointer() const override { return history.isEmpty() ? Default : history.last(); }
+    QList<int> history;
+};
+
+class FakeAppInfo final : public AppInfo
+{
+public:
+    explicit FakeAppInfo(QString path)
+        : path(std::move(path))
+    {
+    }
+    QString Path() const override { return path; }
+    QString Title() const override { return QStringLiteral("Kestrav"); }
+    void End() override { ++endCount; }
+    QString path;
+    int endCount = 0;
+};
+
+class FakeInternetTransfer final : public InternetTransfer
+{
+public:
+    QString OpenURL(const QString &url) override;
+    void Cancel() override { ++cancelCount; }
+    QStringList requested;
+    QString document;
+    bool fail = false;
+    int cancelCount = 0;
+};

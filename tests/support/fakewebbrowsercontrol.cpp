@@ -1,0 +1,107 @@
+#include "fakewebbrowsercontrol.h"
+
+#include "platformerror.h"
+
+FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
+    : WebBrowserControl(parent)
+    , m_widget(new QWidget(parent))
+{
+    m_widget->setFocusPolicy(Qt::StrongFocus);
+}
+
+void FakeWebBrowserControl::go(const QString &url)
+{
+    busy = true;
+    if (!locationURL.isEmpty())
+        m_back.append(locationURL);
+    m_forward.clear();
+    Q_UNUSED(url);
+}
+
+void FakeWebBrowserControl::Navigate(const QString &url)
+{
+    calls.append(QStringLiteral("Navigate:") + url);
+    if (failNavigate)
+        throw PlatformError(ErrorCode::Unexpected, QStringLiteral("Navigation refused"));
+    go(url);
+}
+
+void FakeWebBrowserControl::GoBack()
+{
+    calls.append(QStringLiteral("GoBack"));
+    if (m_back.isEmpty())
+        throw PlatformError(ErrorCode::Unexpected, QStringLiteral("No page to go back to"));
+    m_forward.prepend(locationURL);
+    locationURL = m_back.takeLast();
+    busy = true;
+}
+
+void FakeWebBrowserControl::GoForward()
+{
+    calls.append(QStringLiteral("GoForward"));
+    if (m_forward.isEmpty())
+        throw PlatformError(ErrorCode::Unexpected, QStringLiteral("No page to go forward to"));
+    m_back.append(locationURL);
+    locationURL = m_forward.takeFirst();
+    busy = true;
+}
+
+void FakeWebBrowserControl::GoHome()
+{
+    calls.append(QStringLiteral("GoHome"));
+    go(homeUrl);
+}
+
+void FakeWebBrowserControl::GoSearch()
+{
+    calls.append(QStringLiteral("GoSearch"));
+    go(searchUrl);
+}
+
+void FakeWebBrowserControl::Refresh()
+{
+    calls.append(QStringLiteral("Refresh"));
+    busy = true;
+}
+
+void FakeWebBrowserControl::Stop()
+{
+    calls.append(QStringLiteral("Stop"));
+    busy = false;
+}
+
+QString FakeWebBrowserControl::DocumentBodyInnerHTML()
+{
+    calls.append(QStringLiteral("Document.Body.innerHTML"));
+    if (!hasDocument)
+        throw PlatformError(ErrorCode::ObjectNotSet, QStringLiteral("No document"));
+    return bodyInnerHTML;
+}
+
+QStringList FakeWebBrowserControl::DocumentLinkHrefs()
+{
+    calls.append(QStringLiteral("Document.Links"));
+    if (!hasDocument)
+        throw PlatformError(ErrorCode::ObjectNotSet, QStringLiteral("No document"));
+    return links;
+}
+
+void FakeWebBrowserControl::ExecWB(int command, int option, const QString &name)
+{
+    calls.append(QStringLiteral("ExecWB:%1,%2,%3").arg(command).arg(option).arg(name));
+}
+
+void FakeWebBrowserControl::SetFocus()
+{
+    ++focusCount;
+    m_widget->setFocus();
+}
+
+void FakeWebBrowserControl::complete(const QString &url, const QString &title)
+{
+    locationURL = url;
+    locationName = title;
+    busy = false;
+    Q_EMIT NavigateComplete2(url);
+    Q_EMIT DownloadComplete();
+}

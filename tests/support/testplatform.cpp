@@ -1,0 +1,28 @@
+#include "testplatform.h"
+
+#include "plaintextarea.h"
+
+TestPlatform::TestPlatform(const QString &programFolder)
+    : messages(std::make_shared<RecordingMessageBox>())
+    , pointer(std::make_shared<RecordingScreenPointer>())
+    , app(std::make_shared<FakeAppInfo>(programFolder))
+    , settings(std::make_shared<FakeSettingsStore>())
+{
+    platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
+        auto *control = new FakeWebBrowserControl(parent);
+        browser = control;
+        return control;
+    };
+    platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {
+        return std::make_unique<PlainTextArea>(parent);
+    };
+    platform.createInternetTransfer = [this]() -> std::unique_ptr<InternetTransfer> {
+        auto transfer = std::make_unique<FakeInternetTransfer>();
+        inet = transfer.get();
+        return transfer;
+    };
+    platform.messageBox = messages;
+    platform.screenPointer = pointer;
+    platform.app = app;
+    platform.settings = settings;
+}

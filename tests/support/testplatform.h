@@ -1,0 +1,24 @@
+#pragma once
+
+#include "fakeservices.h"
+#include "fakesettingsstore.h"
+#include "fakewebbrowsercontrol.h"
+#include "platform.h"
+
+#include <QPointer>
+
+// A platform of doubles for the window tests; the test keeps handles to each double. The
+// rich-text area is the real one: it is plain Qt and needs no desktop.
+struct TestPlatform
+{
+    explicit TestPlatform(const QString &programFolder);
+
+    Platform platform;
+    std::shared_ptr<RecordingMessageBox> messages;
+    std::shared_ptr<RecordingScreenPointer> pointer;
+    std::shared_ptr<FakeAppInfo> app;
+    std::shared_ptr<FakeSettingsStore> settings;
+    // The controls of the last window made, and of every window made.
+    QPointer<FakeWebBrowserControl> browser;
+    FakeInternetTransfer *inet = nullptr;
+};

@@ -1,0 +1,8 @@
+#include "testsupport.h"
+
+#include <QStandardPaths>
+
+TestSandbox::TestSandbox()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
