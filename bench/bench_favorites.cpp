@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
         out << "FAILED: the add did not produce " << MaxEntries << " entries\n";
         return EXIT_FAILURE;
     }
-    out << "add (read, merge, rank, sort, write bytes): " << addMs << " ms\n";
+    out << "one add (merge, trim, rank, sort, serialise): " << addMs << " ms\n";
 
     // The same lines the add sorts: the file, a blank line from its last line end, the address.
     QList<QByteArray> lines = splitLines(file + "\r\n" + address.toUtf8());

@@ -159,6 +159,8 @@ void frmFrame::webBrowserWindowClosing(frmWebBrowser *window)
     if (window != m_webBrowser)
         return;
     m_webBrowser = nullptr;
+    // The closed sub-window is deleted later; a new browser window gets a sub-window of its own.
+    m_webBrowserSubWindow = nullptr;
     showOwnMenus();
 }
 

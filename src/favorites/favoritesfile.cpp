@@ -118,6 +118,7 @@ std::optional<QByteArray> SortFavoritesFile(const QByteArray &fileBytes, const Q
     // Blank lines take part in the sort although they are dropped afterwards: they sort
     // first, and the swaps that bring them forward move the other entries.
     QByteArray result;
+    result.reserve(fileBytes.size() + lines.size() + 2);
     for (const qsizetype index : SortEntries(texts, collator)) {
         if (!lines[index].isEmpty())
             result += lines[index] + lineEnd;

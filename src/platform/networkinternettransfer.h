@@ -2,10 +2,9 @@
 
 #include "internettransfer.h"
 
-#include <QPointer>
-
 #include <chrono>
 #include <memory>
+#include <QPointer>
 
 class QNetworkAccessManager;
 class QNetworkReply;

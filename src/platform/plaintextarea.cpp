@@ -13,14 +13,6 @@ namespace {
 
 constexpr int PlainTextFileType = 1;
 
-// Lines as the callers write them: CR LF, a lone CR and a lone LF each end one line.
-QString withLineFeeds(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 } // namespace
 
 PlainTextArea::PlainTextArea(QWidget *parent)
@@ -37,20 +29,21 @@ QString PlainTextArea::Text() const
     return lines.join(QStringLiteral("\r\n"));
 }
 
+// setPlainText ends a line at CR LF, a lone CR and a lone LF alike.
 void PlainTextArea::setText(const QString &text)
 {
-    setPlainText(withLineFeeds(text));
+    setPlainText(text);
 }
 
 void PlainTextArea::setContent(const QString &text)
 {
-    setPlainText(withLineFeeds(text));
+    setPlainText(text);
 }
 
 void PlainTextArea::setTextRTF(const QString &text)
 {
     // Rich text is never interpreted here: the area holds what it is given.
-    setPlainText(withLineFeeds(text));
+    setPlainText(text);
 }
 
 void PlainTextArea::SelPrint(QPrinter &printer)
@@ -65,8 +58,14 @@ void PlainTextArea::SelPrint(QPrinter &printer)
     document.setDefaultFont(font());
     document.setPlainText(text);
     document.print(&printer);
-    if (printer.printerState() == QPrinter::Error)
-        throw PlatformError(ErrorCode::Unexpected, tr("The text could not be printed."));
+    // QTextDocument::print() stays silent when the job cannot start; the caller must know.
+    if (printer.printerState() == QPrinter::Error) {
+        const QString target = printer.outputFileName().isEmpty()
+            ? printer.printerName()
+            : QDir::toNativeSeparators(printer.outputFileName());
+        throw PlatformError(ErrorCode::Unexpected,
+                            tr("The text could not be printed on %1.").arg(target));
+    }
 }
 
 void PlainTextArea::SaveFile(const QString &path, int fileType)

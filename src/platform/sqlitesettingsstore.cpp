@@ -2,14 +2,13 @@
 
 #include "platformerror.h"
 
+#include <atomic>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-
-#include <atomic>
 
 namespace {
 
@@ -223,8 +222,8 @@ void SqliteSettingsStore::execOrThrow(const QString &statement)
 
 void SqliteSettingsStore::fail(const QString &reason) const
 {
-    throw PlatformError(ErrorCode::PathFileAccess,
-                        QCoreApplication::translate("SqliteSettingsStore",
-                                                    "Cannot write the settings file %1: %2")
-                            .arg(QDir::toNativeSeparators(m_filePath), reason));
+    throw PlatformError(
+        ErrorCode::PathFileAccess,
+        QCoreApplication::translate("SqliteSettingsStore", "Cannot write the settings file %1: %2")
+            .arg(QDir::toNativeSeparators(m_filePath), reason));
 }

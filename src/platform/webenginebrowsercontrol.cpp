@@ -2,6 +2,7 @@
 
 #include "platformerror.h"
 
+#include <optional>
 #include <QAuthenticator>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -23,8 +24,6 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
-#include <optional>
-
 namespace {
 
 constexpr int AnswerTimeoutMs = 10'000;
@@ -37,7 +36,7 @@ public:
     using QWebEngineView::QWebEngineView;
 
 protected:
-    
+    QWebEngineView *createWindow(QWebEnginePage::WebWindowType) override { return this; }
 };
 
 // One profile per process: the engine allows a storage folder to be opened only once.
@@ -65,7 +64,7 @@ bool isMadeFromAddress(const QString &title, const QUrl &url)
 {
     if (title.isEmpty())
         return true;
-    for (const QString &form : {url.toString(), url.toDisplayString()}) {
+    for (const QString &form : { url.toString(), url.toDisplayString() }) {
         QString shown = form;
         if (url.scheme() == QLatin1String("http"))
             shown.remove(0, int(qstrlen("http://")));
@@ -96,7 +95,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         m_busy = false;
-        if (false && ok && !m_navigationReported)
+        if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());
         m_navigationReported = false;
         Q_EMIT DownloadComplete();
@@ -119,8 +118,12 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
 
 WebEngineBrowserControl::~WebEngineBrowserControl()
 {
-    // The page must go before the profile it uses.
-    delete m_view;
+    // The page must go before the profile it uses, and must not report to a control that
+    // is going away.
+    if (m_view) {
+        m_page->disconnect(this);
+        delete m_view;
+    }
 }
 
 QString WebEngineBrowserControl::homePage()
@@ -201,12 +204,12 @@ QString WebEngineBrowserControl::LocationURL() const
 QString WebEngineBrowserControl::DocumentBodyInnerHTML()
 {
     requireDocument();
-    const QVariantMap answer = evaluate(QStringLiteral(
-                                            "(function () {"
-                                            "  var body = document.body;"
-                                            "  return body ? { html: body.innerHTML } : {};"
-                                            "})()"))
-                                   .toMap();
+    const QVariantMap answer
+        = evaluate(QStringLiteral("(function () {"
+                                  "  var body = document.body;"
+                                  "  return body ? { html: body.innerHTML } : {};"
+                                  "})()"))
+              .toMap();
     if (!answer.contains(QStringLiteral("html")))
         throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no body."));
     return answer.value(QStringLiteral("html")).toString();
@@ -215,12 +218,13 @@ QString WebEngineBrowserControl::DocumentBodyInnerHTML()
 QStringList WebEngineBrowserControl::DocumentLinkHrefs()
 {
     requireDocument();
-    const QVariant answer = evaluate(QStringLiteral("(function () {"
-                                                    "  var hrefs = [];"
-                                                    "  for (var i = 0; i < document.links.length; ++i)"
-                                                    "    hrefs.push(document.links[i].href);"
-                                                    "  return hrefs;"
-                                                    "})()"));
+    const QVariant answer
+        = evaluate(QStringLiteral("(function () {"
+                                  "  var hrefs = [];"
+                                  "  for (var i = 0; i < document.links.length; ++i)"
+                                  "    hrefs.push(document.links[i].href);"
+                                  "  return hrefs;"
+                                  "})()"));
     if (answer.typeId() != QMetaType::QVariantList)
         throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no links collection."));
     return answer.toStringList();
@@ -234,17 +238,17 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("The command %1 is not supported.").arg(command));
     requireDocument();
-    const QString text = waitForAnswer([this](const Callback &done) {
-                             m_page->toPlainText(
-                                 [done](const QString &text) { done(QVariant(text)); });
-                         }).toString();
+    const QString text
+        = waitForAnswer([this](const Callback &done) {
+              m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
+          }).toString();
 
     QSaveFile file(name);
     if (name.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0
         || !file.commit()) {
-        throw PlatformError(ErrorCode::PathFileAccess,
-                            tr("The page could not be saved as \"%1\": %2")
-                                .arg(name, file.errorString()));
+        throw PlatformError(
+            ErrorCode::PathFileAccess,
+            tr("The page could not be saved as \"%1\": %2").arg(name, file.errorString()));
     }
 }
 
@@ -253,7 +257,8 @@ void WebEngineBrowserControl::SetFocus()
     m_view->setFocus();
 }
 
-QVariant WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request)
+QVariant
+WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request)
 {
     // The callback may come after we gave up waiting; it then finds the loop gone.
     struct Waiting
@@ -285,7 +290,7 @@ QVariant WebEngineBrowserControl::evaluate(const QString &script)
 {
     // In the program's own script world, so the page's scripts cannot disturb the answer.
     return waitForAnswer([this, script](const Callback &done) {
-        m_page->runJavaScript(script, QWebEngineScript::MainWorld, done);
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
     });
 }
 

@@ -2,10 +2,9 @@
 
 #include "webbrowsercontrol.h"
 
-#include <QPointer>
-
 #include <functional>
 #include <memory>
+#include <QPointer>
 
 class QAuthenticator;
 class QUrl;

@@ -430,20 +430,21 @@ void frmWebBrowser::connectHandlers()
 
 bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboAddress->lineEdit()
-        && (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut)) {
+    if (watched != cboAddress->lineEdit())
+        return QWidget::eventFilter(watched, event);
+    const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
+    const bool finishesEdit = event->type() == QEvent::FocusOut
+        || (key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter));
+    if (finishesEdit) {
         // The box itself may report an "activation" while it finishes the edit (Enter, or
         // leaving the box with text that matches an entry). That is not a choice from the
         // list, so it must not navigate a second time.
         m_addressKeyPending = true;
         QTimer::singleShot(0, this, [this] { m_addressKeyPending = false; });
-        if (event->type() == QEvent::KeyPress) {
-            const QString text = static_cast<QKeyEvent *>(event)->text();
-            if (!text.isEmpty()) {
-                const int keyAscii = text.at(0).unicode();
-                guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
-            }
-        }
+    }
+    if (key && !key->text().isEmpty()) {
+        const int keyAscii = key->text().at(0).unicode();
+        guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -598,6 +599,12 @@ void frmWebBrowser::OptionsStatusbarProc(frmWebBrowser &CurrentForm)
         throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
     item->setChecked(!item->isChecked());
     CurrentForm.m_frame.StatusBar1->setVisible(item->isChecked());
+}
+
+void frmWebBrowser::reportUnhandledFailure(const QString &name, const PlatformError &error)
+{
+    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+    ErrMsgProc(name, error);
 }
 
 void frmWebBrowser::ErrMsgProc(const QString &mMsg, const PlatformError &error)

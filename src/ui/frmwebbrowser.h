@@ -164,6 +164,9 @@ private:
     void setUrlHistoryCaption(int Index, const QString &caption);
     QIcon icon(const QString &key) const;
 
+    // Shows a failure that no handler caught; the command has ended, so the pointer must
+    // not stay busy.
+    void reportUnhandledFailure(const QString &name, const PlatformError &error);
     // Runs a handler that Qt calls: a failure is shown and the window keeps running.
     template<typename Handler> void guarded(const char *name, Handler &&handler);
 
@@ -178,7 +181,7 @@ private:
 
 template<typename Handler> void frmWebBrowser::guarded(const char *name, Handler &&handler)
 {
-    Failure::guard(
-        [this](const QString &where, const PlatformError &error) { ErrMsgProc(where, error); },
-        QString::fromLatin1(name), std::forward<Handler>(handler));
+    Failure::guard([this](const QString &where,
+                          const PlatformError &error) { reportUnhandledFailure(where, error); },
+                   QString::fromLatin1(name), std::forward<Handler>(handler));
 }

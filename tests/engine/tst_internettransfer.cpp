@@ -3,11 +3,10 @@
 #include "platformerror.h"
 #include "testsupport.h"
 
+#include <optional>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
-
-#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -62,12 +61,12 @@ void tst_InternetTransfer::decodesDeclaredCharset_data()
     QTest::addColumn<QString>("expected");
 
     const QString text = QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln");
-    QTest::newRow("utf-8 declared") << QByteArray("text/html; charset=utf-8") << text.toUtf8() << text;
+    QTest::newRow("utf-8 declared")
+        << QByteArray("text/html; charset=utf-8") << text.toUtf8() << text;
     QTest::newRow("iso-8859-1 declared")
         << QByteArray("text/html; charset=ISO-8859-1") << text.toLatin1() << text;
-    QTest::newRow("windows-1252 declared")
-        << QByteArray("text/plain; charset=windows-1252") << QByteArray("\x80 10")
-        << QStringLiteral("\u20ac 10");
+    QTest::newRow("windows-1252 declared") << QByteArray("text/plain; charset=windows-1252")
+                                           << QByteArray("\x80 10") << QStringLiteral("\u20ac 10");
     QTest::newRow("quoted charset, spaces")
         << QByteArray("text/plain ;  charset=\"iso-8859-1\"") << text.toLatin1() << text;
     QTest::newRow("nothing declared reads as utf-8")
@@ -109,8 +108,8 @@ void tst_InternetTransfer::followsRedirects_data()
 {
     QTest::addColumn<QList<int>>("statuses");
 
-    QTest::newRow("302") << QList<int>{302};
-    QTest::newRow("301 then 307 then 303") << QList<int>{301, 307, 303};
+    QTest::newRow("302") << QList<int> { 302 };
+    QTest::newRow("301 then 307 then 303") << QList<int> { 301, 307, 303 };
 }
 
 void tst_InternetTransfer::followsRedirects()

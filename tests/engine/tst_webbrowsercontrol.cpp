@@ -3,6 +3,9 @@
 #include "testsupport.h"
 #include "webenginebrowsercontrol.h"
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -10,10 +13,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include <functional>
-#include <memory>
-#include <optional>
 
 namespace {
 
@@ -64,6 +63,7 @@ private Q_SLOTS:
     void busyWhileSlowPageLoads();
     void stopEndsSlowPage();
     void refreshLoadsAgain();
+    void hidingKeepsThePage();
     void saveAsWritesPageText();
     void saveAsFailures_data();
     void saveAsFailures();
@@ -178,15 +178,14 @@ void tst_WebBrowserControl::reportsNavigationBeforeLoadEnd()
         QVERIFY(load(one));
 
     QStringList events;
-    connect(m_control, &WebBrowserControl::NavigateComplete2, this, [&](const QString &url) {
-        events << QStringLiteral("NavigateComplete2 ") + url;
-    });
+    connect(m_control, &WebBrowserControl::NavigateComplete2, this,
+            [&](const QString &url) { events << QStringLiteral("NavigateComplete2 ") + url; });
     connect(m_control, &WebBrowserControl::DownloadComplete, this,
             [&] { events << QStringLiteral("DownloadComplete"); });
     QVERIFY(load(one));
     QCOMPARE(events,
-             QStringList({QStringLiteral("NavigateComplete2 ") + one,
-                          QStringLiteral("DownloadComplete")}));
+             QStringList({ QStringLiteral("NavigateComplete2 ") + one,
+                           QStringLiteral("DownloadComplete") }));
 }
 
 void tst_WebBrowserControl::locationNameFallsBackToAddress_data()
@@ -195,8 +194,8 @@ void tst_WebBrowserControl::locationNameFallsBackToAddress_data()
     QTest::addColumn<QByteArray>("html");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("no title element") << QStringLiteral("/untitled.html")
-                                      << QByteArray("<p>no title here</p>") << QString();
+    QTest::newRow("no title element")
+        << QStringLiteral("/untitled.html") << QByteArray("<p>no title here</p>") << QString();
     QTest::newRow("empty title") << QStringLiteral("/empty%20title.html")
                                  << QByteArray("<title></title><p>empty</p>") << QString();
     QTest::newRow("title that looks like an address")
@@ -220,8 +219,9 @@ void tst_WebBrowserControl::locationNameFallsBackToAddress()
 void tst_WebBrowserControl::bodyInnerHtmlIsExact()
 {
     m_server.route(QStringLiteral("/body.html"),
-                   page("Body", "<p id=\"x\">Fish &amp; chips <b>today</b></p>\n<!-- note -->"
-                                "<script>document.title = 'Scripted';</script>"));
+                   page("Body",
+                        "<p id=\"x\">Fish &amp; chips <b>today</b></p>\n<!-- note -->"
+                        "<script>document.title = 'Scripted';</script>"));
     QVERIFY(load(m_server.url(QStringLiteral("/body.html"))));
     QCOMPARE(m_control->DocumentBodyInnerHTML(),
              QStringLiteral("<p id=\"x\">Fish &amp; chips <b>today</b></p>\n<!-- note -->"
@@ -232,14 +232,15 @@ void tst_WebBrowserControl::linksAreResolvedInDocumentOrder()
 {
     // The page's own script breaks arrays for its own world; the links must still come back.
     m_server.route(QStringLiteral("/dir/links.html"),
-                   page("Links", "<a href=\"b.html\">b</a>"
-                                 "<a name=\"anchor-only\">not a link</a>"
-                                 "<p><a href=\"/top.html?q=1\">top</a></p>"
-                                 "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
-                                 "<a href=\"#section\">fragment</a>"
-                                 "<a href=\"http://example.invalid/x\">elsewhere</a>"
-                                 "<a href=\"a.html\">a</a>"
-                                 "<script>Array.prototype.push = function () {};</script>"));
+                   page("Links",
+                        "<a href=\"b.html\">b</a>"
+                        "<a name=\"anchor-only\">not a link</a>"
+                        "<p><a href=\"/top.html?q=1\">top</a></p>"
+                        "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
+                        "<a href=\"#section\">fragment</a>"
+                        "<a href=\"http://example.invalid/x\">elsewhere</a>"
+                        "<a href=\"a.html\">a</a>"
+                        "<script>Array.prototype.push = function () {};</script>"));
     QVERIFY(load(m_server.url(QStringLiteral("/dir/links.html"))));
     const QStringList expected = {
         m_server.url(QStringLiteral("/dir/b.html")),
@@ -314,8 +315,7 @@ void tst_WebBrowserControl::backAndForwardMoveBetweenPages()
     QSignalSpy navigated(m_control, &WebBrowserControl::NavigateComplete2);
     m_control->GoBack();
     QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationURL(), one, LoadTimeoutMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("Page one"),
-                              LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("Page one"), LoadTimeoutMs);
     QVERIFY(failureOf([&] { m_control->GoBack(); }));
 
     m_control->GoForward();
@@ -372,6 +372,21 @@ void tst_WebBrowserControl::refreshLoadsAgain()
     QCOMPARE(m_control->LocationURL(), m_server.url(QStringLiteral("/counted.html")));
 }
 
+void tst_WebBrowserControl::hidingKeepsThePage()
+{
+    m_server.route(QStringLiteral("/kept.html"), page("Kept", "<p>kept</p>"));
+    QVERIFY(load(m_server.url(QStringLiteral("/kept.html"))));
+
+    QSignalSpy loads(m_control, &WebBrowserControl::DownloadComplete);
+    m_control->widget()->hide();
+    QTest::qWait(300);
+    m_control->widget()->show();
+    QTest::qWait(300);
+    QVERIFY(loads.isEmpty());
+    QCOMPARE(m_server.requestCount(QStringLiteral("/kept.html")), 1);
+    QCOMPARE(m_control->DocumentBodyInnerHTML(), QStringLiteral("<p>kept</p>"));
+}
+
 void tst_WebBrowserControl::saveAsWritesPageText()
 {
     m_server.route(QStringLiteral("/text.html"),
@@ -399,8 +414,8 @@ void tst_WebBrowserControl::saveAsFailures_data()
     QTest::newRow("folder does not exist")
         << 4 << QStringLiteral("no-such-folder/page.txt") << ErrorCode::PathFileAccess;
     QTest::newRow("empty name") << 4 << QString() << ErrorCode::PathFileAccess;
-    QTest::newRow("print command") << 6 << QStringLiteral("page.txt")
-                                   << ErrorCode::InvalidProcedureCall;
+    QTest::newRow("print command")
+        << 6 << QStringLiteral("page.txt") << ErrorCode::InvalidProcedureCall;
 }
 
 void tst_WebBrowserControl::saveAsFailures()
@@ -432,9 +447,10 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
 {
     // A link that fills the top-left corner, so a click at (10, 10) follows it.
     m_server.route(QStringLiteral("/opener.html"),
-                   page("Opener", "<a href=\"/two.html\" target=\"_blank\" style=\"position:"
-                                  "absolute;left:0;top:0;width:300px;height:100px;display:block\""
-                                  ">open</a>"));
+                   page("Opener",
+                        "<a href=\"/two.html\" target=\"_blank\" style=\"position:"
+                        "absolute;left:0;top:0;width:300px;height:100px;display:block\""
+                        ">open</a>"));
     QVERIFY(load(m_server.url(QStringLiteral("/opener.html"))));
 
     QWidget *surface = m_control->widget()->focusProxy();
@@ -442,8 +458,7 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
     QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationURL(), m_server.url(QStringLiteral("/two.html")),
                               LoadTimeoutMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("Page two"),
-                              LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("Page two"), LoadTimeoutMs);
 }
 
 QTEST_MAIN(tst_WebBrowserControl)

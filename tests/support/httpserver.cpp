@@ -1,11 +1,10 @@
 #include "httpserver.h"
 
+#include <memory>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
-
-#include <memory>
 
 namespace {
 
@@ -86,8 +85,8 @@ void HttpServer::handleConnection(QTcpSocket *socket)
 void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
 {
     const QList<QByteArray> requestLine = requestHead.left(requestHead.indexOf("\r\n")).split(' ');
-    const QString target = requestLine.size() >= 2 ? QString::fromLatin1(requestLine.at(1))
-                                                   : QString();
+    const QString target
+        = requestLine.size() >= 2 ? QString::fromLatin1(requestLine.at(1)) : QString();
     const QString path = QUrl(target).path();
     ++m_requestCounts[path];
 

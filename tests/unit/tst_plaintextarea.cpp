@@ -1,14 +1,13 @@
 #include "plaintextarea.h"
 #include "platformerror.h"
 
+#include <optional>
 #include <QDir>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -31,8 +30,7 @@ void put(PlainTextArea &area, Setter setter, const QString &text)
     }
 }
 
-template<typename Work>
-std::optional<PlatformError> platformErrorOf(Work &&work)
+template<typename Work> std::optional<PlatformError> platformErrorOf(Work &&work)
 {
     try {
         work();
@@ -111,8 +109,8 @@ QString pdfText(const QByteArray &pdf)
         if (ranges < 0)
             continue;
         ++fontMaps;
-        const QString body = QString::fromLatin1(
-            stream.mid(ranges, stream.lastIndexOf("endbfrange") - ranges));
+        const QString body
+            = QString::fromLatin1(stream.mid(ranges, stream.lastIndexOf("endbfrange") - ranges));
         for (const auto &match : range.globalMatch(body)) {
             const uint first = match.captured(1).toUInt(nullptr, 16);
             const uint last = match.captured(2).toUInt(nullptr, 16);
@@ -164,6 +162,7 @@ private slots:
     void saveFileFailures();
     void selPrintPrintsSelectionOrAll_data();
     void selPrintPrintsSelectionOrAll();
+    void selPrintToUnwritableOutputFails();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -179,9 +178,9 @@ void tst_PlainTextArea::textLooksLikeMarkupButStaysText_data()
 {
     QTest::addColumn<Setter>("setter");
     QTest::addColumn<QString>("text");
-    const QList<std::pair<const char *, Setter>> setters {
-        { "Text", Setter::Text }, { "content", Setter::Content }, { "TextRTF", Setter::TextRTF }
-    };
+    const QList<std::pair<const char *, Setter>> setters { { "Text", Setter::Text },
+                                                           { "content", Setter::Content },
+                                                           { "TextRTF", Setter::TextRTF } };
     for (const auto &[setterName, setter] : setters) {
         auto row = [&](const char *name, const QString &text) {
             QTest::addRow("%s: %s", setterName, name) << setter << text;
@@ -211,9 +210,9 @@ void tst_PlainTextArea::lineEndsReadAsCrLf_data()
     QTest::addColumn<Setter>("setter");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    const QList<std::pair<const char *, Setter>> setters {
-        { "Text", Setter::Text }, { "content", Setter::Content }, { "TextRTF", Setter::TextRTF }
-    };
+    const QList<std::pair<const char *, Setter>> setters { { "Text", Setter::Text },
+                                                           { "content", Setter::Content },
+                                                           { "TextRTF", Setter::TextRTF } };
     for (const auto &[setterName, setter] : setters) {
         auto row = [&](const char *name, const QString &text, const QString &expected) {
             QTest::addRow("%s: %s", setterName, name) << setter << text << expected;
@@ -345,6 +344,22 @@ void tst_PlainTextArea::selPrintPrintsSelectionOrAll()
     // Printing leaves the area as it was.
     QCOMPARE(area.textCursor().selectionStart(), qMin(selectionStart, selectionEnd));
     QCOMPARE(area.textCursor().selectionEnd(), qMax(selectionStart, selectionEnd));
+}
+
+void tst_PlainTextArea::selPrintToUnwritableOutputFails()
+{
+    PlainTextArea area;
+    area.setText(u"text"_s);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir->filePath(u"missing/printed.pdf"_s));
+
+    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    const auto error = platformErrorOf([&] { area.SelPrint(printer); });
+    QVERIFY(error);
+    QCOMPARE(error->number(), ErrorCode::Unexpected);
+    QVERIFY2(error->description().contains(QDir::toNativeSeparators(printer.outputFileName())),
+             qPrintable(error->description()));
 }
 
 QTEST_MAIN(tst_PlainTextArea)

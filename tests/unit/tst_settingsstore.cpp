@@ -2,6 +2,8 @@
 #include "platformerror.h"
 #include "sqlitesettingsstore.h"
 
+#include <memory>
+#include <optional>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,9 +13,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
-#include <optional>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -29,8 +28,7 @@ namespace {
 const QString App = QStringLiteral("ZivaruruviVO");
 const QString Section = QStringLiteral("URL History");
 
-template<typename Work>
-std::optional<PlatformError> platformErrorOf(Work &&work)
+template<typename Work> std::optional<PlatformError> platformErrorOf(Work &&work)
 {
     try {
         work();
@@ -73,8 +71,8 @@ bool writeForeignDatabase(const QString &path)
         db.setDatabaseName(path);
         if (db.open()) {
             QSqlQuery query(db);
-            ok = query.exec(QStringLiteral(
-                     "CREATE TABLE settings (application, section, key, value)"))
+            ok = query.exec(
+                     QStringLiteral("CREATE TABLE settings (application, section, key, value)"))
                 && query.exec(QStringLiteral("INSERT INTO settings VALUES "
                                              "('ZivaruruviVO', 'URL History', 'URLHistory1', "
                                              "'theirs')"));
@@ -161,7 +159,7 @@ void tst_SettingsStore::missingKeyReadsEmpty_data()
         };
         row("empty store") << QStringList() << u"URLHistory1"_s;
         row("other keys stored") << QStringList { u"URLHistory1"_s, u"URLHistory2"_s }
-                                  << u"URLHistory3"_s;
+                                 << u"URLHistory3"_s;
         row("stored key is longer") << QStringList { u"URLHistory10"_s } << u"URLHistory1"_s;
         row("stored key is shorter") << QStringList { u"URLHistory1"_s } << u"URLHistory10"_s;
         row("pattern characters") << QStringList { u"URLHistory1"_s } << u"URLHistory%"_s;
@@ -278,20 +276,20 @@ void tst_SettingsStore::valuesRoundTripExactly()
 void tst_SettingsStore::locationsAreKeptApart_data()
 {
     QTest::addColumn<QString>("implementation");
-    QTest::addColumn<QStringList>("first");  // application, section
+    QTest::addColumn<QStringList>("first"); // application, section
     QTest::addColumn<QStringList>("second"); // application, section
     for (const QString &implementation : { u"sqlite"_s, u"fake"_s }) {
         auto row = [&](const char *name) -> QTestData & {
             return QTest::addRow("%s: %s", qPrintable(implementation), name) << implementation;
         };
-        row("one section in two applications") << QStringList { App, Section }
-                                                << QStringList { u"Other"_s, Section };
-        row("two sections of one application") << QStringList { App, Section }
-                                                << QStringList { App, u"Favorites"_s };
-        row("names that join alike") << QStringList { u"ab"_s, u"c"_s }
-                                      << QStringList { u"a"_s, u"bc"_s };
-        row("names that differ in spaces") << QStringList { App, Section }
-                                            << QStringList { App, u"URLHistory"_s };
+        row("one section in two applications")
+            << QStringList { App, Section } << QStringList { u"Other"_s, Section };
+        row("two sections of one application")
+            << QStringList { App, Section } << QStringList { App, u"Favorites"_s };
+        row("names that join alike")
+            << QStringList { u"ab"_s, u"c"_s } << QStringList { u"a"_s, u"bc"_s };
+        row("names that differ in spaces")
+            << QStringList { App, Section } << QStringList { App, u"URLHistory"_s };
     }
 }
 
@@ -364,8 +362,7 @@ void tst_SettingsStore::transactionIsAllOrNothing()
     QCOMPARE(otherErrorSeen, end == UnitEnd::OtherFailure);
     if (end == UnitEnd::Completes) {
         QCOMPARE(store->GetAllSettings(App, Section),
-                 (Rows { { u"URLHistory1"_s, u"new one"_s },
-                         { u"URLHistory2"_s, u"old one"_s } }));
+                 (Rows { { u"URLHistory1"_s, u"new one"_s }, { u"URLHistory2"_s, u"old one"_s } }));
     } else {
         QCOMPARE(store->GetAllSettings(App, Section), before);
     }
@@ -579,8 +576,8 @@ void tst_SettingsStore::unwritableLocationFails()
     QCOMPARE(store.GetSetting(App, Section, u"URLHistory1"_s), QString());
     QCOMPARE(store.GetAllSettings(App, Section), Rows());
 
-    const auto error =
-        platformErrorOf([&] { store.SaveSetting(App, Section, u"URLHistory1"_s, u"x"_s); });
+    const auto error
+        = platformErrorOf([&] { store.SaveSetting(App, Section, u"URLHistory1"_s, u"x"_s); });
     QVERIFY(error);
     QCOMPARE(error->number(), ErrorCode::PathFileAccess);
     QVERIFY2(error->description().contains(QDir::toNativeSeparators(path)),

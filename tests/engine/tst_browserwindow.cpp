@@ -1,0 +1,154 @@
+// The browser window with the real engine, driven as a user drives it, against pages served
+// on the loopback interface.
+
+#include "../window/windowfixture.h"
+#include "httpserver.h"
+#include "webenginebrowsercontrol.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr int LoadTimeoutMs = 60'000;
+
+QByteArray page(const QByteArray &title, const QByteArray &body = "<p>text</p>")
+{
+    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
+        + "</body></html>";
+}
+
+} // namespace
+
+class tst_BrowserWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsAtTheHomePage();
+    void typedAddressLoadsWithBusyIndication();
+    void backAndForwardMoveBetweenPages();
+
+private:
+    frmWebBrowser &window() { return m_fixture->window(); }
+    void typeAndEnter(const QString &text);
+    QStringList addressEntries();
+
+    HttpServer m_server;
+    std::unique_ptr<WindowFixture> m_fixture;
+    QPointer<WebEngineBrowserControl> m_engine;
+};
+
+void tst_BrowserWindow::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.route("/one.html", page("Page one"));
+    m_server.route("/two.html", page("Page two"));
+    HttpResponse slow;
+    slow.body = page("Slow page");
+    slow.delayMs = 2500;
+    m_server.route("/slow.html", slow);
+}
+
+void tst_BrowserWindow::init()
+{
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->test.platform.createWebBrowserControl = [this](QWidget *parent) {
+        auto *control = new WebEngineBrowserControl(parent);
+        m_engine = control;
+        return control;
+    };
+    m_fixture->start();
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Kestrav start page"),
+                              LoadTimeoutMs);
+}
+
+void tst_BrowserWindow::cleanup()
+{
+    m_fixture.reset();
+}
+
+void tst_BrowserWindow::typeAndEnter(const QString &text)
+{
+    QLineEdit *edit = window().cboAddress->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+QStringList tst_BrowserWindow::addressEntries()
+{
+    QStringList entries;
+    for (int i = 0; i < window().cboAddress->count(); ++i)
+        entries.append(window().cboAddress->itemText(i));
+    return entries;
+}
+
+void tst_BrowserWindow::startsAtTheHomePage()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(window().tbrProgress->value(), 0, LoadTimeoutMs);
+    QCOMPARE(addressEntries(), QStringList { WebEngineBrowserControl::homePage() });
+    QVERIFY(window().LastURLWasNew);
+    QVERIFY(window().timer1->isActive());
+}
+
+void tst_BrowserWindow::typedAddressLoadsWithBusyIndication()
+{
+    QStringList captions;
+    connect(window().timer1, &QTimer::timeout, this,
+            [&] { captions.append(window().windowTitle()); });
+
+    typeAndEnter(m_server.url("/slow.html"));
+    QVERIFY(window().timer1->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(m_engine->Busy(), LoadTimeoutMs);
+    // Every tick while the page is on its way shows the busy caption.
+    QTRY_VERIFY_WITH_TIMEOUT(captions.count(QStringLiteral("Processing...")) >= 2, LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Slow page"), LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window().tbrProgress->value(), 0, LoadTimeoutMs);
+    QCOMPARE(addressEntries().first(), m_engine->LocationURL());
+    QCOMPARE(m_engine->LocationURL(), m_server.url("/slow.html"));
+    QCOMPARE(window().cboAddress->currentText(), m_server.url("/slow.html"));
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+void tst_BrowserWindow::backAndForwardMoveBetweenPages()
+{
+    typeAndEnter(m_server.url("/one.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
+    typeAndEnter(m_server.url("/two.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
+
+    auto click = [&](const char *key) {
+        QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(key)),
+                          Qt::LeftButton);
+    };
+    click("tbrBack");
+    QCOMPARE(window().tbrProgress->value(), 90);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window().tbrProgress->value(), 0, LoadTimeoutMs);
+    QCOMPARE(addressEntries().first(), m_server.url("/one.html"));
+
+    window().menuItem("mnuGoForward")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
+    QCOMPARE(addressEntries().mid(0, 3),
+             (QStringList { m_server.url("/two.html"), m_server.url("/one.html"),
+                            WebEngineBrowserControl::homePage() }));
+
+    // Nothing ahead: Forward does nothing and says nothing.
+    click("tbrForward");
+    QTest::qWait(300);
+    QCOMPARE(window().windowTitle(), QStringLiteral("Page two"));
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+QTEST_MAIN(tst_BrowserWindow)
+#include "tst_browserwindow.moc"

@@ -1,0 +1,229 @@
+#include "windowfixture.h"
+
+#include "richtextarea.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFrame>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+class tst_Lifecycle : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loadSetsUpTheWindow();
+    void loadReadsRecentAddressesBeforeGoingHome();
+    void favoritesFileCreatedWhenMissing();
+    void favoritesFileLeftUntouched();
+    void unwritableProgramFolderStillOpens();
+    void activationReadsFavorites();
+    void frameToolbarRestoredOnClose_data();
+    void frameToolbarRestoredOnClose();
+    void closeAndReopenRunsLoadAgain();
+    void closingCancelsTransferAndClearsHourglass();
+    void exitEndsAtOnce();
+    void closingFrameClosesBrowserWindowFirst();
+};
+
+void tst_Lifecycle::loadSetsUpTheWindow()
+{
+    WindowFixture fixture;
+    fixture.start();
+    frmWebBrowser &window = fixture.window();
+
+    QVERIFY(fixture.frame->isVisible());
+    QVERIFY(fixture.frame->windowState() & Qt::WindowMaximized);
+    QMdiSubWindow *sub = fixture.frame->mdiArea()->activeSubWindow();
+    QVERIFY(sub);
+    QCOMPARE(sub->widget(), &window);
+    QVERIFY(sub->isMaximized());
+
+    QVERIFY(window.menuItem("mnuOptionsToolbar")->isChecked());
+    QCOMPARE(window.FavoritesFilePath, fixture.favoritesPath());
+    QCOMPARE(window.timer1->interval(), 500);
+    QVERIFY(window.Text1->widget()->isHidden());
+    QVERIFY(!window.ctlWebBrowser->widget()->isHidden());
+    QVERIFY(!window.picLinksListContainer->isHidden());
+    // The browser view's commands, and home: the last step dispatches Home.
+    QVERIFY(window.menuItem("mnuGo")->isEnabled());
+    QVERIFY(!window.menuItem("mnuLinksPrintHTMLdoc")->isEnabled());
+    QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
+    QVERIFY(window.timer1->isActive());
+    QCOMPARE(window.tbrProgress->value(), 90);
+    QCOMPARE(fixture.test.messages->prompts, QStringList());
+}
+
+void tst_Lifecycle::loadReadsRecentAddressesBeforeGoingHome()
+{
+    WindowFixture fixture;
+    fixture.test.settings->SaveSetting("ZivaruruviVO", "URL History", "URLHistory1",
+                                       "http://example.test/");
+    fixture.start();
+    QVERIFY(fixture.window().mnuURLHistory[0]->isVisible());
+    QCOMPARE(fixture.window().urlHistoryCaption(0), QStringLiteral("http://example.test/"));
+}
+
+void tst_Lifecycle::favoritesFileCreatedWhenMissing()
+{
+    WindowFixture fixture;
+    QVERIFY(!QFile::exists(fixture.favoritesPath()));
+    fixture.start();
+    QFile file(fixture.favoritesPath());
+    QVERIFY(file.exists());
+    QCOMPARE(file.size(), 0);
+}
+
+void tst_Lifecycle::favoritesFileLeftUntouched()
+{
+    WindowFixture fixture;
+    const QByteArray content("b\r\n\r\n  a  \r\nC\r\n");
+    QFile file(fixture.favoritesPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    const QDateTime longAgo = QDateTime::currentDateTimeUtc().addYears(-3);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+    file.close();
+
+    fixture.start();
+
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
+    QCOMPARE(file.fileTime(QFileDevice::FileModificationTime).toSecsSinceEpoch(),
+             longAgo.toSecsSinceEpoch());
+}
+
+void tst_Lifecycle::unwritableProgramFolderStillOpens()
+{
+    WindowFixture fixture;
+    // A folder below a plain file can be created by nobody, not even by root.
+    QFile blocker(fixture.sandbox.programFolder() + "/blocker");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    fixture.test.app->path = blocker.fileName() + "/program";
+
+    fixture.start();
+
+    frmWebBrowser &window = fixture.window();
+    QCOMPARE(window.FavoritesFilePath, blocker.fileName() + "/program/Favorites.txt");
+    QVERIFY(!QFile::exists(window.FavoritesFilePath));
+    QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
+    QVERIFY(window.menuItem("mnuGo")->isEnabled());
+}
+
+void tst_Lifecycle::activationReadsFavorites()
+{
+    WindowFixture fixture;
+    fixture.start();
+    frmWebBrowser &window = fixture.window();
+    QCOMPARE(window.cboFavoritesList->count(), 0);
+
+    QFile file(fixture.favoritesPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("one\r\ntwo\r\n");
+    file.close();
+    window.Form_Activate();
+    QCOMPARE(window.cboFavoritesList->count(), 2);
+    QCOMPARE(window.cboFavoritesList->currentText(), QStringLiteral("one"));
+}
+
+void tst_Lifecycle::frameToolbarRestoredOnClose_data()
+{
+    QTest::addColumn<bool>("visibleAtLoad");
+    QTest::newRow("visible") << true;
+    QTest::newRow("hidden") << false;
+}
+
+void tst_Lifecycle::frameToolbarRestoredOnClose()
+{
+    QFETCH(bool, visibleAtLoad);
+    WindowFixture fixture;
+    fixture.start();
+    QToolBar *toolbar = fixture.frame->FrameToolBar;
+    QVERIFY(toolbar->isHidden());
+
+    // The same state at a reopening, reached from the frame's own menu.
+    fixture.window().mnuGoExit_Click();
+    QApplication::processEvents();
+    toolbar->setVisible(visibleAtLoad);
+    fixture.frame->mnuFileWebBrowser_Click();
+    QApplication::processEvents();
+    QVERIFY(toolbar->isHidden());
+    QCOMPARE(fixture.window().FrameToolBarWasVisible, visibleAtLoad);
+
+    fixture.window().mnuGoExit_Click();
+    QApplication::processEvents();
+    QCOMPARE(!toolbar->isHidden(), visibleAtLoad);
+}
+
+void tst_Lifecycle::closeAndReopenRunsLoadAgain()
+{
+    WindowFixture fixture;
+    fixture.start();
+    QPointer<frmWebBrowser> first = &fixture.window();
+    first->EnableCommandsProc(false);
+    QFile::remove(fixture.favoritesPath());
+
+    first->mnuGoExit_Click();
+    QApplication::processEvents();
+    QVERIFY(!fixture.frame->webBrowser());
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(fixture.frame->isVisible());
+
+    fixture.frame->mnuFileWebBrowser_Click();
+    QApplication::processEvents();
+    frmWebBrowser &second = fixture.window();
+    QVERIFY(QFile::exists(fixture.favoritesPath()));
+    QVERIFY(second.menuItem("mnuGo")->isEnabled());
+    QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
+
+    // Showing it again while it is open shows the same window.
+    fixture.frame->mnuFileWebBrowser_Click();
+    QCOMPARE(fixture.frame->webBrowser(), &second);
+    QCOMPARE(fixture.frame->mdiArea()->subWindowList().size(), 1);
+}
+
+void tst_Lifecycle::closingCancelsTransferAndClearsHourglass()
+{
+    WindowFixture fixture;
+    fixture.start();
+    FakeInternetTransfer *transfer = fixture.test.inet;
+    fixture.test.pointer->setMousePointer(ScreenPointer::Hourglass);
+
+    QVERIFY(fixture.frame->mdiArea()->activeSubWindow()->close());
+    QApplication::processEvents();
+    QVERIFY(!fixture.frame->webBrowser());
+    QCOMPARE(transfer->cancelCount, 1);
+    QCOMPARE(fixture.test.pointer->mousePointer(), ScreenPointer::Default);
+    QCOMPARE(fixture.menuBarCaptions(), QStringList { "&File" });
+}
+
+void tst_Lifecycle::exitEndsAtOnce()
+{
+    WindowFixture fixture;
+    fixture.start();
+    FakeInternetTransfer *transfer = fixture.test.inet;
+    fixture.frame->mnuFileExit->trigger();
+    QCOMPARE(fixture.test.app->endCount, 1);
+    // The browser window's closing step does not run.
+    QCOMPARE(transfer->cancelCount, 0);
+    QVERIFY(fixture.frame->FrameToolBar->isHidden());
+}
+
+void tst_Lifecycle::closingFrameClosesBrowserWindowFirst()
+{
+    WindowFixture fixture;
+    fixture.start();
+    FakeInternetTransfer *transfer = fixture.test.inet;
+    QVERIFY(fixture.frame->close());
+    QCOMPARE(transfer->cancelCount, 1);
+    QVERIFY(!fixture.frame->webBrowser());
+}
+
+QTEST_MAIN(tst_Lifecycle)
+#include "tst_lifecycle.moc"

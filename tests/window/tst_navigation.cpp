@@ -1,0 +1,395 @@
+#include "windowfixture.h"
+
+#include "richtextarea.h"
+#include "toolbarcommand.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolBar>
+
+class tst_Navigation : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup() { m_fixture.reset(); }
+
+    void keyMatchesWhateverItsCase_data();
+    void keyMatchesWhateverItsCase();
+    void unknownKeyOnlyArmsTheBusyIndication();
+    void backWithNothingBehind();
+    void stop();
+    void menuCommandsGoThroughTheDispatcher_data();
+    void menuCommandsGoThroughTheDispatcher();
+    void enableCommands_data();
+    void enableCommands();
+    void enterInEmptyBox();
+    void addressOfSpacesHandedOverUnchanged();
+    void typedAddressNavigatesOnceOnEnter();
+    void otherKeysDoNotNavigate();
+    void choosingAnEntryNavigates();
+    void completedNavigationsKeepTheList();
+    void reentrantClickDoesNothing();
+    void recentAddressWrittenOnlyAfterKnownLocation();
+    void timerTicks();
+    void pointerNeverStaysBusyAfterCompletedHandlers();
+    void returnToBrowserView();
+
+private:
+    frmWebBrowser &window() { return m_fixture->window(); }
+    FakeWebBrowserControl &browser() { return m_fixture->browser(); }
+    QAction *keyedButton(const QString &key);
+    void typeAndEnter(const QString &text);
+
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void tst_Navigation::init()
+{
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->start();
+    browser().calls.clear();
+    window().timer1->stop();
+    window().tbrProgress->setValue(0);
+}
+
+QAction *tst_Navigation::keyedButton(const QString &key)
+{
+    auto *button = new QAction(m_fixture->frame.get());
+    button->setObjectName(key);
+    return button;
+}
+
+void tst_Navigation::typeAndEnter(const QString &text)
+{
+    QLineEdit *edit = window().cboAddress->lineEdit();
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+void tst_Navigation::keyMatchesWhateverItsCase_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("as designed") << "tbrBack" << QStringList { "GoBack" };
+    QTest::newRow("lower case") << "tbrforward" << QStringList { "GoForward" };
+    QTest::newRow("upper case") << "TBRREFRESH" << QStringList { "Refresh" };
+    QTest::newRow("mixed case") << "TbRhOmE" << QStringList { "GoHome" };
+    QTest::newRow("search") << "tbrSearch" << QStringList { "GoSearch" };
+    QTest::newRow("display current document")
+        << "tbrdisplaycurrhtmldoc" << QStringList { "Document.Body.innerHTML" };
+    QTest::newRow("list links") << "TBRLISTLINKS" << QStringList { "Document.Links" };
+}
+
+void tst_Navigation::keyMatchesWhateverItsCase()
+{
+    QFETCH(QString, key);
+    QFETCH(QStringList, calls);
+    window().cboAddress->setEditText("http://example.test/");
+    browser().links = QStringList { "http://example.test/a" };
+    window().WebToolbar_ButtonClick(keyedButton(key));
+    QCOMPARE(browser().calls, calls);
+    QVERIFY(window().timer1->isActive());
+}
+
+void tst_Navigation::unknownKeyOnlyArmsTheBusyIndication()
+{
+    const QString caption = window().windowTitle();
+    window().WebToolbar_ButtonClick(keyedButton("tbrNoSuchCommand"));
+    QVERIFY(window().timer1->isActive());
+    QCOMPARE(window().tbrProgress->value(), 90);
+    QCOMPARE(browser().calls, QStringList());
+    QCOMPARE(window().windowTitle(), caption);
+    QCOMPARE(toolbarCommandForKey(QString()), ToolbarCommand::None);
+    QCOMPARE(toolbarCommandForKey("tbrBack "), ToolbarCommand::None);
+}
+
+void tst_Navigation::backWithNothingBehind()
+{
+    window().mnuGoBack_Click();
+    QCOMPARE(browser().calls, QStringList { "GoBack" });
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+    QCOMPARE(window().tbrProgress->value(), 90);
+    QVERIFY(window().timer1->isActive());
+
+    // The next tick that finds the control idle takes the bar back to 0.
+    browser().busy = false;
+    window().timer1_Timer();
+    QCOMPARE(window().tbrProgress->value(), 0);
+}
+
+void tst_Navigation::stop()
+{
+    browser().busy = true;
+    browser().locationName = "Half a page";
+    window().timer1->start();
+    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons("tbrStop")),
+                      Qt::LeftButton);
+    QCOMPARE(browser().calls, QStringList { "Stop" });
+    QCOMPARE(window().tbrProgress->value(), 0);
+    QVERIFY(!window().timer1->isActive());
+    QCOMPARE(window().windowTitle(), QStringLiteral("Half a page"));
+}
+
+void tst_Navigation::menuCommandsGoThroughTheDispatcher_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("back") << "mnuGoBack" << QStringList { "GoBack" };
+    QTest::newRow("forward") << "mnuGoForward" << QStringList { "GoForward" };
+    QTest::newRow("refresh") << "mnuGoRefresh" << QStringList { "Refresh" };
+    QTest::newRow("home") << "mnuGoHome" << QStringList { "GoHome" };
+    QTest::newRow("search") << "mnuFileSearch" << QStringList { "GoSearch" };
+}
+
+void tst_Navigation::menuCommandsGoThroughTheDispatcher()
+{
+    QFETCH(QString, item);
+    QFETCH(QStringList, calls);
+    window().menuItem(item)->trigger();
+    QCOMPARE(browser().calls, calls);
+    QCOMPARE(window().tbrProgress->value(), 90);
+    QVERIFY(window().timer1->isActive());
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+void tst_Navigation::enableCommands_data()
+{
+    QTest::addColumn<bool>("browserView");
+    QTest::newRow("source view") << false;
+    QTest::newRow("browser view") << true;
+}
+
+void tst_Navigation::enableCommands()
+{
+    QFETCH(bool, browserView);
+    // Items the procedure leaves alone keep whatever state they had.
+    const QStringList untouchedButtons { "tbrInbox", "tbrOutbox", "tbrContacts",
+                                         "tbrDisplayCurrHTMLDoc", "tbrListLinks",
+                                         "tbrDisplayLinkHTMLDoc", "tbrRestoreWebBrowser" };
+    const QStringList untouchedMenus { "mnuOptions", "mnuMail", "mnuLinks",
+                                       "mnuLinksListLinks", "mnuLinksRestoreWebBrowser" };
+    for (int i = 0; i < untouchedButtons.size(); ++i)
+        window().Buttons(untouchedButtons.at(i))->setEnabled(i % 2 == 0);
+    for (int i = 0; i < untouchedMenus.size(); ++i)
+        window().menuItem(untouchedMenus.at(i))->setEnabled(i % 2 == 1);
+    // Start from the opposite state, so that every switched item has to change.
+    window().EnableCommandsProc(!browserView);
+    m_fixture->test.pointer->history.clear();
+
+    window().EnableCommandsProc(browserView);
+
+    for (const char *menu : { "mnuGo", "mnuFile", "mnuCopy" })
+        QCOMPARE(window().menuItem(menu)->isEnabled(), browserView);
+    for (const char *key : { "tbrBack", "tbrForward", "tbrStop", "tbrHome", "tbrRefresh",
+                             "tbrSearch", "tbrFavoritesList", "tbrPrintDesktop", "tbrCapDesktop" })
+        QCOMPARE(window().Buttons(key)->isEnabled(), browserView);
+    for (const char *item : { "mnuLinksPrintHTMLdoc", "mnuLinksSaveHTMLdoc" })
+        QCOMPARE(window().menuItem(item)->isEnabled(), !browserView);
+    for (const char *key : { "tbrPrintHTMLDoc", "tbrSaveHTMLDoc" })
+        QCOMPARE(window().Buttons(key)->isEnabled(), !browserView);
+    for (int i = 0; i < untouchedButtons.size(); ++i)
+        QCOMPARE(window().Buttons(untouchedButtons.at(i))->isEnabled(), i % 2 == 0);
+    for (int i = 0; i < untouchedMenus.size(); ++i)
+        QCOMPARE(window().menuItem(untouchedMenus.at(i))->isEnabled(), i % 2 == 1);
+    QCOMPARE(m_fixture->test.pointer->history,
+             (QList<int> { ScreenPointer::Hourglass, ScreenPointer::Default }));
+
+    // A disabled menu cannot be chosen: its items are out of reach.
+    if (!browserView) {
+        QVERIFY(!window().menuItem("mnuGo")->menu()->menuAction()->isEnabled());
+        window().mnuGoExit_Click(); // code may still call it
+    }
+}
+
+void tst_Navigation::enterInEmptyBox()
+{
+    window().cboLinksList->addItem("http://example.test/link");
+    window().LastURLWasNew = false;
+    m_fixture->test.pointer->history.clear();
+
+    typeAndEnter(QString());
+
+    QCOMPARE(browser().calls, QStringList());
+    QVERIFY(!window().timer1->isActive());
+    QCOMPARE(window().cboLinksList->count(), 0);
+    QCOMPARE(window().cboAddress->count(), 0);
+    QCOMPARE(m_fixture->test.pointer->history,
+             (QList<int> { ScreenPointer::Hourglass, ScreenPointer::Default }));
+    // The empty text is offered to the recent list, which stores nothing.
+    QCOMPARE(m_fixture->test.settings->saveCount(), 0);
+    QCOMPARE(browser().focusCount, 1);
+}
+
+void tst_Navigation::addressOfSpacesHandedOverUnchanged()
+{
+    typeAndEnter("   ");
+    QCOMPARE(browser().calls, QStringList { "Navigate:   " });
+    QVERIFY(window().timer1->isActive());
+    QCOMPARE(window().tbrProgress->value(), 0);
+}
+
+void tst_Navigation::typedAddressNavigatesOnceOnEnter()
+{
+    // An entry that matches the typed text in all but case must not be chosen instead.
+    browser().complete("http://EXAMPLE.test/", "Upper");
+    browser().calls.clear();
+    typeAndEnter("http://example.test/");
+    QCOMPARE(browser().calls, QStringList { "Navigate:http://example.test/" });
+    QCOMPARE(window().cboAddress->currentText(), QStringLiteral("http://example.test/"));
+
+    // Enter is not swallowed: the box still sees the key.
+    QSignalSpy returnPressed(window().cboAddress->lineEdit(), &QLineEdit::returnPressed);
+    QTest::keyClick(window().cboAddress->lineEdit(), Qt::Key_Enter);
+    QVERIFY(returnPressed.size() > 0);
+}
+
+void tst_Navigation::otherKeysDoNotNavigate()
+{
+    QLineEdit *edit = window().cboAddress->lineEdit();
+    QTest::keyClicks(edit, "example.test");
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCOMPARE(browser().calls, QStringList());
+}
+
+void tst_Navigation::choosingAnEntryNavigates()
+{
+    browser().complete("http://one.test/", "One");
+    browser().complete("http://two.test/", "Two");
+    browser().calls.clear();
+    QCOMPARE(window().cboAddress->currentIndex(), 0);
+
+    // The arrow key moves to the next entry and accepts it at once.
+    window().cboAddress->lineEdit()->setFocus();
+    QTest::keyClick(window().cboAddress->lineEdit(), Qt::Key_Down);
+    QCOMPARE(browser().calls, QStringList { "Navigate:http://one.test/" });
+
+    browser().calls.clear();
+    window().cboAddress->setCurrentIndex(0);
+    Q_EMIT window().cboAddress->activated(0);
+    QCOMPARE(browser().calls, QStringList { "Navigate:http://two.test/" });
+}
+
+void tst_Navigation::completedNavigationsKeepTheList()
+{
+    QComboBox *box = window().cboAddress;
+    browser().complete("http://a.test/", "A");
+    QCOMPARE(box->count(), 1);
+    QCOMPARE(box->currentText(), QStringLiteral("http://a.test/"));
+    QVERIFY(window().LastURLWasNew);
+    QCOMPARE(window().windowTitle(), QStringLiteral("A"));
+
+    browser().complete("http://b.test/", "B");
+    browser().complete("http://c.test/", "C");
+    browser().complete("http://A.test/", "A in capitals");
+    QCOMPARE(box->count(), 4);
+    QVERIFY(window().LastURLWasNew);
+
+    // The third entry moves to the top; the others keep their order.
+    browser().complete("http://b.test/", "B again");
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i)
+        entries.append(box->itemText(i));
+    QCOMPARE(entries, (QStringList { "http://b.test/", "http://A.test/", "http://c.test/",
+                                     "http://a.test/" }));
+    QVERIFY(!window().LastURLWasNew);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(window().windowTitle(), QStringLiteral("B again"));
+    QVERIFY(!window().AddressListUpdating);
+}
+
+void tst_Navigation::reentrantClickDoesNothing()
+{
+    window().LastURLWasNew = false;
+    browser().complete("http://a.test/", "A");
+    browser().complete("http://a.test/", "A");
+    // Setting the selection raised the box's Click twice; neither navigated nor wrote.
+    QCOMPARE(browser().calls, QStringList());
+    QCOMPARE(m_fixture->test.settings->saveCount(), 0);
+
+    window().AddressListUpdating = true;
+    window().cboAddress->setEditText("http://b.test/");
+    window().cboAddress_Click();
+    QCOMPARE(browser().calls, QStringList());
+}
+
+void tst_Navigation::recentAddressWrittenOnlyAfterKnownLocation()
+{
+    // After the home page the flag is True: the next address is not stored.
+    browser().complete("about:home", "Home");
+    QVERIFY(window().LastURLWasNew);
+    typeAndEnter("http://first.test/");
+    QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "URL History", "URLHistory1"),
+             QString());
+    QVERIFY(!window().mnuURLHistory[0]->isVisible());
+
+    // A location already listed sets it False: the next accepted address is stored.
+    browser().complete("about:home", "Home");
+    QVERIFY(!window().LastURLWasNew);
+    typeAndEnter("http://second.test/");
+    QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "URL History", "URLHistory1"),
+             QStringLiteral("http://second.test/"));
+    QVERIFY(window().mnuURLHistory[0]->isVisible());
+    QVERIFY(browser().focusCount > 0);
+}
+
+void tst_Navigation::timerTicks()
+{
+    browser().busy = true;
+    browser().locationName = "Title";
+    window().tbrProgress->setValue(90);
+    window().timer1_Timer();
+    QCOMPARE(window().windowTitle(), QStringLiteral("Processing..."));
+    QCOMPARE(window().tbrProgress->value(), 90);
+
+    browser().busy = false;
+    window().timer1->start();
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Title"), 2000);
+    QCOMPARE(window().tbrProgress->value(), 0);
+    // The tick itself never stops the timer.
+    QVERIFY(window().timer1->isActive());
+}
+
+void tst_Navigation::pointerNeverStaysBusyAfterCompletedHandlers()
+{
+    typeAndEnter("http://example.test/");
+    window().mnuGoHome_Click();
+    window().EnableCommandsProc(true);
+    typeAndEnter(QString());
+    QVERIFY(m_fixture->test.pointer->history.contains(ScreenPointer::Hourglass));
+    QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
+}
+
+void tst_Navigation::returnToBrowserView()
+{
+    browser().bodyInnerHTML = "<p>body</p>";
+    window().mnuLinksDisplayCurrHTMLDoc_Click();
+    QVERIFY(window().ctlWebBrowser->widget()->isHidden());
+    QVERIFY(!window().menuItem("mnuGo")->isEnabled());
+    QCOMPARE(window().Text1->Text(), QStringLiteral("<p>body</p>"));
+
+    // A navigation from the address box returns to the browser view first.
+    typeAndEnter("http://example.test/");
+    QVERIFY(!window().ctlWebBrowser->widget()->isHidden());
+    QVERIFY(window().Text1->widget()->isHidden());
+    QCOMPARE(window().Text1->Text(), QString());
+    QVERIFY(window().menuItem("mnuGo")->isEnabled());
+
+    // Back in the browser view, a click on the picture changes nothing visible.
+    window().Text1->setText("kept");
+    QTest::mouseClick(window().picAnimation, Qt::LeftButton);
+    QVERIFY(!window().ctlWebBrowser->widget()->isHidden());
+    QCOMPARE(window().Text1->Text(), QStringLiteral("kept"));
+    QVERIFY(window().menuItem("mnuGo")->isEnabled());
+}
+
+QTEST_MAIN(tst_Navigation)
+#include "tst_navigation.moc"
