@@ -413,7 +413,7 @@ void frmWebBrowser::connectHandlers()
             return;
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
-    cboAddress->lineEdit()->installEventFilter(this);
+    cboAddress->installEventFilter(this);
 
     auto onButton
         = [this](QToolButton *button, void (frmWebBrowser::*handler)(), const char *handlerName) {
@@ -430,7 +430,9 @@ void frmWebBrowser::connectHandlers()
 
 bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != cboAddress->lineEdit())
+    // The box keeps the focus and hands typed keys to its line edit itself, so its own key
+    // events are the ones the user typed.
+    if (watched != cboAddress)
         return QWidget::eventFilter(watched, event);
     const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
     const bool finishesEdit = event->type() == QEvent::FocusOut

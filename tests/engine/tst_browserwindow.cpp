@@ -78,11 +78,11 @@ void tst_BrowserWindow::cleanup()
 
 void tst_BrowserWindow::typeAndEnter(const QString &text)
 {
-    QLineEdit *edit = window().cboAddress->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
+    QComboBox *box = window().cboAddress;
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
 }
 
 QStringList tst_BrowserWindow::addressEntries()

@@ -227,7 +227,7 @@ void tst_Layout::unhandledFailureShownAndWindowKeepsRunning()
     m_fixture->test.settings->failWritesAfter(0);
     window().LastURLWasNew = false;
     window().cboAddress->setEditText("http://example.test/");
-    QTest::keyClick(window().cboAddress->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(window().cboAddress, Qt::Key_Return);
     QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
     QVERIFY(m_fixture->test.messages->prompts.first().startsWith("cboAddress_KeyPress\r\n"));
 
