@@ -26,7 +26,6 @@ void frmWebBrowser::ReadRecentURLs()
         rows
             = m_platform.settings->GetAllSettings(RecentUrls::application(), RecentUrls::section());
     });
-    for (int r = 0; r < 10; ++r) mnuURLHistory[r]->setVisible(false);
     for (int r = 0; r < rows.size(); ++r) {
         // A row beyond the tenth item has no item to show it; its steps are skipped.
         Failure::skip([&] { setUrlHistoryCaption(r, rows.at(r).second); });

@@ -3,6 +3,8 @@
 
 #include <QComboBox>
 #include <QKeySequence>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using Rows = QList<SettingsStore::Row>;
@@ -70,6 +72,7 @@ private Q_SLOTS:
     void loadShowsStoredList();
     void menuFollowsWrites();
     void refreshNeverHidesItems();
+    void shorterListKeepsOtherItems();
     void unreadableStoreShowsNothing();
     void choosingCopiesExactAddress_data();
     void choosingCopiesExactAddress();
@@ -141,6 +144,9 @@ void tst_RecentMenu::loadShowsStoredList()
 
     QCOMPARE(shownCaptions(fixture.window()), shown);
     QCOMPARE(fixture.test.messages->prompts, QStringList());
+    // Called on its own, the refresh raises nothing either.
+    fixture.window().ReadRecentURLs();
+    QCOMPARE(shownCaptions(fixture.window()), shown);
 }
 
 void tst_RecentMenu::menuFollowsWrites()
@@ -184,6 +190,36 @@ void tst_RecentMenu::refreshNeverHidesItems()
     // Key 1 back with a new value: captions change, no item is hidden.
     settings.setUnreadable(false);
     settings.SaveSetting(App, Section, key(1), "http://new.test/");
+    window.ReadRecentURLs();
+    QCOMPARE(shownCaptions(window), QStringList({ "http://new.test/", site(2), site(1) }));
+}
+
+void tst_RecentMenu::shorterListKeepsOtherItems()
+{
+    QTemporaryDir storeDir;
+    QVERIFY(storeDir.isValid());
+    const QString path = storeDir.filePath("settings.sqlite");
+    WindowFixture fixture;
+    fixture.test.platform.settings = std::make_shared<SqliteSettingsStore>(path);
+    fixture.start();
+    frmWebBrowser &window = fixture.window();
+    for (int n = 1; n <= 3; ++n)
+        window.WriteRecentURLs(site(n));
+    window.ReadRecentURLs();
+    QCOMPARE(shownCaptions(window), newestSites(3));
+
+    // Keys 2 and 3 removed outside the program: the items without a row keep their state.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "outside-editor");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("DELETE FROM settings WHERE key IN ('URLHistory2', 'URLHistory3')"));
+        QVERIFY(query.exec("UPDATE settings SET value = 'http://new.test/' "
+                           "WHERE key = 'URLHistory1'"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("outside-editor");
     window.ReadRecentURLs();
     QCOMPARE(shownCaptions(window), QStringList({ "http://new.test/", site(2), site(1) }));
 }
