@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -431,15 +432,30 @@ void TestFavoritesFile::writeFailingHalfWayKeepsOldFile()
     limited.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
 
+    const QByteArray replacement(256 * 1024, 'x');
     bool threw = false;
     try {
-        writeFavoritesFile(path, QByteArray(256 * 1024, 'x'));
+        writeFavoritesFile(path, replacement);
     } catch (const PlatformError &error) {
         threw = error.number() == ErrorCode::PathFileAccess;
     }
+    // The same bytes written straight to a file stop at the limit: the failure above came
+    // part-way through the write, where a non-atomic writer would have damaged the file.
+    const QString control = m_sandbox.programFolder() + u"/halfway-control"_s;
+    qint64 controlWritten = -1;
+    {
+        QFile file(control);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(replacement);
+            file.close();
+            controlWritten = QFileInfo(control).size();
+        }
+    }
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
+    QFile::remove(control);
 
+    QCOMPARE(controlWritten, qint64(limited.rlim_cur));
     QVERIFY(threw);
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
