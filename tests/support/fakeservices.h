@@ -8,6 +8,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <memory>
+
 // Records every message instead of showing it.
 class RecordingMessageBox final : public MessageBox
 {
@@ -43,9 +45,10 @@ class FakeInternetTransfer final : public InternetTransfer
 {
 public:
     QString OpenURL(const QString &url) override;
-    void Cancel() override { ++cancelCount; }
+    void Cancel() override { ++*cancels; }
     QStringList requested;
     QString document;
     bool fail = false;
-    int cancelCount = 0;
+    // Outlives the transfer, which goes with its window.
+    std::shared_ptr<int> cancels = std::make_shared<int>(0);
 };

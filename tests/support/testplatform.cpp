@@ -18,7 +18,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     };
     platform.createInternetTransfer = [this]() -> std::unique_ptr<InternetTransfer> {
         auto transfer = std::make_unique<FakeInternetTransfer>();
-        inet = transfer.get();
+        transferCancels = transfer->cancels;
         return transfer;
     };
     platform.messageBox = messages;

@@ -20,5 +20,6 @@ struct TestPlatform
     std::shared_ptr<FakeSettingsStore> settings;
     // The controls of the last window made, and of every window made.
     QPointer<FakeWebBrowserControl> browser;
-    FakeInternetTransfer *inet = nullptr;
+    // Cancels of the last window's transfer, counted past the window's end.
+    std::shared_ptr<int> transferCancels;
 };

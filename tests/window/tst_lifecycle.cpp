@@ -192,13 +192,13 @@ void tst_Lifecycle::closingCancelsTransferAndClearsHourglass()
 {
     WindowFixture fixture;
     fixture.start();
-    FakeInternetTransfer *transfer = fixture.test.inet;
+    const std::shared_ptr<int> cancels = fixture.test.transferCancels;
     fixture.test.pointer->setMousePointer(ScreenPointer::Hourglass);
 
     QVERIFY(fixture.frame->mdiArea()->activeSubWindow()->close());
     QApplication::processEvents();
     QVERIFY(!fixture.frame->webBrowser());
-    QCOMPARE(transfer->cancelCount, 1);
+    QCOMPARE(*cancels, 1);
     QCOMPARE(fixture.test.pointer->mousePointer(), ScreenPointer::Default);
     QCOMPARE(fixture.menuBarCaptions(), QStringList { "&File" });
 }
@@ -207,11 +207,11 @@ void tst_Lifecycle::exitEndsAtOnce()
 {
     WindowFixture fixture;
     fixture.start();
-    FakeInternetTransfer *transfer = fixture.test.inet;
+    const std::shared_ptr<int> cancels = fixture.test.transferCancels;
     fixture.frame->mnuFileExit->trigger();
     QCOMPARE(fixture.test.app->endCount, 1);
     // The browser window's closing step does not run.
-    QCOMPARE(transfer->cancelCount, 0);
+    QCOMPARE(*cancels, 0);
     QVERIFY(fixture.frame->FrameToolBar->isHidden());
 }
 
@@ -219,9 +219,9 @@ void tst_Lifecycle::closingFrameClosesBrowserWindowFirst()
 {
     WindowFixture fixture;
     fixture.start();
-    FakeInternetTransfer *transfer = fixture.test.inet;
+    const std::shared_ptr<int> cancels = fixture.test.transferCancels;
     QVERIFY(fixture.frame->close());
-    QCOMPARE(transfer->cancelCount, 1);
+    QCOMPARE(*cancels, 1);
     QVERIFY(!fixture.frame->webBrowser());
 }
 
