@@ -6,14 +6,15 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins
-    libgl-dev xvfb xauth fonts-dejavu-core
+    libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
 )
 
+# One query for all of them; a package dpkg has never heard of is missing too.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+    awk '$NF == "installed" { print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
+    grep -qx "$p" <<<"$installed" || missing+=("$p")
 done
 
 [ ${#missing[@]} -eq 0 ] && exit 0

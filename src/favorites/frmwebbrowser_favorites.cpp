@@ -62,34 +62,28 @@ void frmWebBrowser::cmdAddFavorite_Click()
 {
     ScreenPointer &pointer = *m_platform.screenPointer;
     pointer.setMousePointer(ScreenPointer::Hourglass);
-    try {
-        Text1->setText(QString());
-        const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
-        // The working copy shows the file's text; it is never read back as markup.
-        Text1->setTextRTF(fromSystemEncoding(fileBytes));
+    Text1->setText(QString());
+    const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
+    // The working copy shows the file's text; it is never read back as markup.
+    Text1->setTextRTF(fromSystemEncoding(fileBytes));
 
-        const Favorites::AddResult result = Favorites::addFavorite(
-            fileBytes, listTexts(cboFavoritesList), cboAddress->currentText());
-        if (result.outcome == Favorites::AddOutcome::Duplicate) {
-            pointer.setMousePointer(ScreenPointer::Default);
-            m_platform.messageBox->MsgBox(tr("Favorites List already has this entry"));
-            return;
-        }
-        if (result.outcome == Favorites::AddOutcome::TooManyEntries) {
-            pointer.setMousePointer(ScreenPointer::Default);
-            m_platform.messageBox->MsgBox(
-                tr("Favorites List is full (%1 entries)").arg(Favorites::MaxEntries));
-            return;
-        }
-        Favorites::writeFavoritesFile(FavoritesFilePath, result.fileBytes);
-        Text1->setText(QString());
-        ReadFavoritesList();
-        ctlWebBrowser->SetFocus();
-    } catch (...) {
-        // The failure is reported by the caller; the pointer must not stay busy meanwhile.
+    const Favorites::AddResult result
+        = Favorites::addFavorite(fileBytes, listTexts(cboFavoritesList), cboAddress->currentText());
+    if (result.outcome == Favorites::AddOutcome::Duplicate) {
         pointer.setMousePointer(ScreenPointer::Default);
-        throw;
+        m_platform.messageBox->MsgBox(tr("Favorites List already has this entry"));
+        return;
     }
+    if (result.outcome == Favorites::AddOutcome::TooManyEntries) {
+        pointer.setMousePointer(ScreenPointer::Default);
+        m_platform.messageBox->MsgBox(
+            tr("Favorites List is full (%1 entries)").arg(Favorites::MaxEntries));
+        return;
+    }
+    Favorites::writeFavoritesFile(FavoritesFilePath, result.fileBytes);
+    Text1->setText(QString());
+    ReadFavoritesList();
+    ctlWebBrowser->SetFocus();
     pointer.setMousePointer(ScreenPointer::Default);
 }
 
@@ -101,23 +95,18 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
     }
     ScreenPointer &pointer = *m_platform.screenPointer;
     pointer.setMousePointer(ScreenPointer::Hourglass);
-    try {
-        const int selected = cboFavoritesList->currentIndex();
-        if (selected >= 0)
-            cboFavoritesList->removeItem(selected);
-        QCoreApplication::processEvents();
+    const int selected = cboFavoritesList->currentIndex();
+    if (selected >= 0)
+        cboFavoritesList->removeItem(selected);
+    QCoreApplication::processEvents();
 
-        QList<QByteArray> rawItems;
-        for (int i = 0; i < cboFavoritesList->count(); ++i)
-            rawItems.append(cboFavoritesList->itemData(i, RawLineRole).toByteArray());
-        Favorites::writeFavoritesFile(FavoritesFilePath, Favorites::fileBytesFromItems(rawItems));
+    QList<QByteArray> rawItems;
+    for (int i = 0; i < cboFavoritesList->count(); ++i)
+        rawItems.append(cboFavoritesList->itemData(i, RawLineRole).toByteArray());
+    Favorites::writeFavoritesFile(FavoritesFilePath, Favorites::fileBytesFromItems(rawItems));
 
-        if (cboFavoritesList->count() > 0)
-            cboFavoritesList->setCurrentIndex(0);
-        ctlWebBrowser->SetFocus();
-    } catch (...) {
-        pointer.setMousePointer(ScreenPointer::Default);
-        throw;
-    }
+    if (cboFavoritesList->count() > 0)
+        cboFavoritesList->setCurrentIndex(0);
+    ctlWebBrowser->SetFocus();
     pointer.setMousePointer(ScreenPointer::Default);
 }

@@ -2,35 +2,11 @@
 
 #include <memory>
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 303:
-        return "See Other";
-    case 307:
-        return "Temporary Redirect";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
-}
-
-} // namespace
+#include <utility>
 
 HttpServer::HttpServer(QObject *parent)
     : QObject(parent)
@@ -61,6 +37,13 @@ void HttpServer::route(const QString &path, const QByteArray &html)
 QString HttpServer::url(const QString &path) const
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+}
+
+void HttpServer::releaseHeld()
+{
+    const auto held = std::exchange(m_held, {});
+    for (const auto &sendBody : held)
+        sendBody();
 }
 
 void HttpServer::handleConnection(QTcpSocket *socket)
@@ -99,8 +82,8 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
         response.body = "not found";
     }
 
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
-        + reasonPhrase(response.status) + "\r\n";
+    // The reason phrase may be empty; clients go by the status code.
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " \r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.location.isEmpty())
@@ -109,11 +92,15 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
     socket->write(head);
 
     const QByteArray body = response.body;
-    auto sendBody = [socket, body] {
+    auto sendBody = [socket = QPointer<QTcpSocket>(socket), body] {
+        if (!socket)
+            return;
         socket->write(body);
         socket->disconnectFromHost();
     };
-    if (response.delayMs > 0)
+    if (response.held)
+        m_held.append(sendBody);
+    else if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, socket, sendBody);
     else
         sendBody();

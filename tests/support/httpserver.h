@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
@@ -17,6 +19,8 @@ struct HttpResponse
     // Headers go out at once; the body follows after this many milliseconds, so a test can
     // watch a page that is still loading.
     int delayMs = 0;
+    // When set, the body waits until releaseHeld() (instead of delayMs).
+    bool held = false;
     // When set, sent as the Location header (use a 3xx status with it).
     QByteArray location;
 };
@@ -41,6 +45,8 @@ public:
     QString url(const QString &path) const;
     // How many requests have arrived for the path (the query is not part of the path).
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
+    // Sends the bodies of the held responses that are still waiting.
+    void releaseHeld();
 
 private:
     void handleConnection(QTcpSocket *socket);
@@ -49,4 +55,5 @@ private:
     QTcpServer m_server;
     QHash<QString, HttpResponse> m_routes;
     QHash<QString, int> m_requestCounts;
+    QList<std::function<void()>> m_held;
 };
