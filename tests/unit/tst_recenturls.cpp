@@ -1,4 +1,5 @@
 #include "platformerror.h"
+#include "recentnames.h"
 #include "recenturls.h"
 #include "sqlitesettingsstore.h"
 
@@ -8,18 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using Rows = QList<SettingsStore::Row>;
+using namespace RecentNames;
 
 namespace {
-
-// Written out here rather than taken from the code under test, so that a wrong name fails.
-const QString App = QStringLiteral("ZivaruruviVO");
-const QString Section = QStringLiteral("URL History");
-
-QString key(int n)
-{
-    return QStringLiteral("URLHistory%1").arg(n);
-}
 
 // Rows with keys 1, 2, ... in that order.
 Rows numbered(const QStringList &values)

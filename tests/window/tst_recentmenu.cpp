@@ -1,3 +1,4 @@
+#include "recentnames.h"
 #include "sqlitesettingsstore.h"
 #include "windowfixture.h"
 
@@ -5,17 +6,9 @@
 #include <QKeySequence>
 #include <QTemporaryDir>
 
-using Rows = QList<SettingsStore::Row>;
+using namespace RecentNames;
 
 namespace {
-
-const QString App = QStringLiteral("ZivaruruviVO");
-const QString Section = QStringLiteral("URL History");
-
-QString key(int n)
-{
-    return QStringLiteral("URLHistory%1").arg(n);
-}
 
 QString site(int n)
 {
