@@ -344,45 +344,51 @@ QAction *frmWebBrowser::Buttons(const QString &key) const
 
 void frmWebBrowser::connectHandlers()
 {
-    auto onMenu
-        = [this](const char *name, void (frmWebBrowser::*handler)(), const char *handlerName) {
-              connect(m_menuItems.value(QString::fromLatin1(name)), &QAction::triggered, this,
-                      [this, handler, handlerName] {
-                          guarded(handlerName, [&] { (this->*handler)(); });
-                      });
-          };
+    struct MenuHandler
+    {
+        const char *item;
+        void (frmWebBrowser::*handler)();
+    };
+    static constexpr MenuHandler menuHandlers[] = {
+        { "mnuGoBack", &frmWebBrowser::mnuGoBack_Click },
+        { "mnuGoForward", &frmWebBrowser::mnuGoForward_Click },
+        { "mnuGoStop", &frmWebBrowser::mnuGoStop_Click },
+        { "mnuGoRefresh", &frmWebBrowser::mnuGoRefresh_Click },
+        { "mnuGoHome", &frmWebBrowser::mnuGoHome_Click },
+        { "mnuGoExit", &frmWebBrowser::mnuGoExit_Click },
+        { "mnuFileSearch", &frmWebBrowser::mnuFileSearch_Click },
+        { "mnuFileFavoritesList", &frmWebBrowser::mnuFileFavoritesList_Click },
+        { "mnuOptionsToolbar", &frmWebBrowser::mnuOptionsToolbar_Click },
+        { "mnuOptionsStatusbar", &frmWebBrowser::mnuOptionsStatusbar_Click },
+        { "mnuCopyPrintDesktop", &frmWebBrowser::mnuCopyPrintDesktop_Click },
+        { "mnuCopyCapDeskTop", &frmWebBrowser::mnuCopyCapDeskTop_Click },
+        { "mnuCopySaveDesktopFromClip", &frmWebBrowser::mnuCopySaveDesktopFromClip_Click },
+        { "mnuCopySaveTextFromClip", &frmWebBrowser::mnuCopySaveTextFromClip_Click },
+        { "mnuMailInbox", &frmWebBrowser::mnuMailInbox_Click },
+        { "mnuMailOutbox", &frmWebBrowser::mnuMailOutbox_Click },
+        { "mnuMailContacts", &frmWebBrowser::mnuMailContacts_Click },
+        { "mnuLinksDisplayCurrHTMLDoc", &frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click },
+        { "mnuLinksListLinks", &frmWebBrowser::mnuLinksListLinks_Click },
+        { "mnuLinksDisplayLinkHTMLDoc", &frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click },
+        { "mnuLinksPrintHTMLdoc", &frmWebBrowser::mnuLinksPrintHTMLdoc_Click },
+        { "mnuLinksSaveHTMLdoc", &frmWebBrowser::mnuLinksSaveHTMLdoc_Click },
+        { "mnuLinksRestoreWebBrowser", &frmWebBrowser::mnuLinksRestoreWebBrowser_Click },
+    };
+
     // The two option items show a check mark, but their handlers invert it themselves.
     for (const char *name : { "mnuOptionsToolbar", "mnuOptionsStatusbar" }) {
         QAction *item = m_menuItems.value(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [item] { item->setChecked(!item->isChecked()); });
     }
-#define KESTRAV_MENU(item) onMenu(#item, &frmWebBrowser::item##_Click, #item "_Click")
-    KESTRAV_MENU(mnuGoBack);
-    KESTRAV_MENU(mnuGoForward);
-    KESTRAV_MENU(mnuGoStop);
-    KESTRAV_MENU(mnuGoRefresh);
-    KESTRAV_MENU(mnuGoHome);
-    KESTRAV_MENU(mnuGoExit);
-    KESTRAV_MENU(mnuFileSearch);
-    KESTRAV_MENU(mnuFileFavoritesList);
-    KESTRAV_MENU(mnuOptionsToolbar);
-    KESTRAV_MENU(mnuOptionsStatusbar);
-    KESTRAV_MENU(mnuCopyPrintDesktop);
-    KESTRAV_MENU(mnuCopyCapDeskTop);
-    KESTRAV_MENU(mnuCopySaveDesktopFromClip);
-    KESTRAV_MENU(mnuCopySaveTextFromClip);
-    KESTRAV_MENU(mnuMailInbox);
-    KESTRAV_MENU(mnuMailOutbox);
-    KESTRAV_MENU(mnuMailContacts);
-    KESTRAV_MENU(mnuLinksDisplayCurrHTMLDoc);
-    KESTRAV_MENU(mnuLinksListLinks);
-    KESTRAV_MENU(mnuLinksDisplayLinkHTMLDoc);
-    KESTRAV_MENU(mnuLinksPrintHTMLdoc);
-    KESTRAV_MENU(mnuLinksSaveHTMLdoc);
-    KESTRAV_MENU(mnuLinksRestoreWebBrowser);
-#undef KESTRAV_MENU
+    for (const MenuHandler &entry : menuHandlers) {
+        const QByteArray handlerName = QByteArray(entry.item) + "_Click";
+        connect(m_menuItems.value(QString::fromLatin1(entry.item)), &QAction::triggered, this,
+                [this, entry, handlerName] {
+                    guarded(handlerName.constData(), [&] { (this->*entry.handler)(); });
+                });
+    }
 
-    connect(m_menus.at(2), &QMenu::aboutToShow, this,
+    connect(m_menuItems.value(QStringLiteral("mnuOptions"))->menu(), &QMenu::aboutToShow, this,
             [this] { guarded("mnuOptions_Click", [&] { mnuOptions_Click(); }); });
 
     for (int index = 0; index < urlHistoryItemCount; ++index) {
