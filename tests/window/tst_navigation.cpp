@@ -1,7 +1,6 @@
-#include "windowfixture.h"
-
 #include "richtextarea.h"
 #include "toolbarcommand.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -37,6 +36,7 @@ private Q_SLOTS:
     void timerTicks();
     void pointerNeverStaysBusyAfterCompletedHandlers();
     void returnToBrowserView();
+    void linkListAndFetch();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -170,11 +170,15 @@ void tst_Navigation::enableCommands()
 {
     QFETCH(bool, browserView);
     // Items the procedure leaves alone keep whatever state they had.
-    const QStringList untouchedButtons { "tbrInbox", "tbrOutbox", "tbrContacts",
-                                         "tbrDisplayCurrHTMLDoc", "tbrListLinks",
-                                         "tbrDisplayLinkHTMLDoc", "tbrRestoreWebBrowser" };
-    const QStringList untouchedMenus { "mnuOptions", "mnuMail", "mnuLinks",
-                                       "mnuLinksListLinks", "mnuLinksRestoreWebBrowser" };
+    const QStringList untouchedButtons { "tbrInbox",
+                                         "tbrOutbox",
+                                         "tbrContacts",
+                                         "tbrDisplayCurrHTMLDoc",
+                                         "tbrListLinks",
+                                         "tbrDisplayLinkHTMLDoc",
+                                         "tbrRestoreWebBrowser" };
+    const QStringList untouchedMenus { "mnuOptions", "mnuMail", "mnuLinks", "mnuLinksListLinks",
+                                       "mnuLinksRestoreWebBrowser" };
     for (int i = 0; i < untouchedButtons.size(); ++i)
         window().Buttons(untouchedButtons.at(i))->setEnabled(i % 2 == 0);
     for (int i = 0; i < untouchedMenus.size(); ++i)
@@ -299,8 +303,9 @@ void tst_Navigation::completedNavigationsKeepTheList()
     QStringList entries;
     for (int i = 0; i < box->count(); ++i)
         entries.append(box->itemText(i));
-    QCOMPARE(entries, (QStringList { "http://b.test/", "http://A.test/", "http://c.test/",
-                                     "http://a.test/" }));
+    QCOMPARE(
+        entries,
+        (QStringList { "http://b.test/", "http://A.test/", "http://c.test/", "http://a.test/" }));
     QVERIFY(!window().LastURLWasNew);
     QCOMPARE(box->currentIndex(), 0);
     QCOMPARE(window().windowTitle(), QStringLiteral("B again"));
@@ -390,6 +395,53 @@ void tst_Navigation::returnToBrowserView()
     QVERIFY(!window().ctlWebBrowser->widget()->isHidden());
     QCOMPARE(window().Text1->Text(), QStringLiteral("kept"));
     QVERIFY(window().menuItem("mnuGo")->isEnabled());
+}
+
+void tst_Navigation::linkListAndFetch()
+{
+    QStringList links;
+    for (int i = 0; i < 250; ++i)
+        links.append(QStringLiteral("http://example.test/%1").arg(i));
+    browser().links = links;
+
+    // No address yet: nothing is listed.
+    window().cboAddress->setEditText(QString());
+    window().mnuLinksListLinks_Click();
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList { "No URL/address yet" });
+    QCOMPARE(window().cboLinksList->count(), 0);
+
+    window().cboAddress->setEditText("http://example.test/");
+    window().mnuLinksListLinks_Click();
+    QCOMPARE(window().cboLinksList->count(), 101);
+    QCOMPARE(window().cboLinksList->itemText(100), links.at(100));
+    QCOMPARE(window().cboLinksList->currentText(), links.first());
+
+    // A fetch shows the linked document's text in the source view; the page stays.
+    auto *transfer = static_cast<FakeInternetTransfer *>(window().ctlInet.get());
+    transfer->document = "<html>linked</html>";
+    window().cboLinksList->setEditText("http://example.test/typed");
+    window().mnuLinksDisplayLinkHTMLDoc_Click();
+    QCOMPARE(transfer->requested, QStringList { "http://example.test/typed" });
+    QCOMPARE(window().Text1->Text(), QStringLiteral("<html>linked</html>"));
+    QVERIFY(window().ctlWebBrowser->widget()->isHidden());
+    QVERIFY(window().menuItem("mnuLinksSaveHTMLdoc")->isEnabled());
+
+    // A fetch that fails opens an empty source view without a word.
+    transfer->fail = true;
+    window().mnuLinksDisplayLinkHTMLDoc_Click();
+    QCOMPARE(window().Text1->Text(), QString());
+    QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
+    QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
+
+    // Listing links brings the page back but keeps the text and the source-view commands.
+    window().Text1->setText("kept");
+    browser().links.clear();
+    window().mnuLinksListLinks_Click();
+    QCOMPARE(m_fixture->test.messages->prompts.last(),
+             QStringLiteral("No links listed, try a different level or a different URL"));
+    QVERIFY(!window().ctlWebBrowser->widget()->isHidden());
+    QCOMPARE(window().Text1->Text(), QStringLiteral("kept"));
+    QVERIFY(!window().menuItem("mnuGo")->isEnabled());
 }
 
 QTEST_MAIN(tst_Navigation)
