@@ -16,20 +16,9 @@ namespace {
 
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
-template<typename Text> Text trimmed(const Text &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == ' ')
-        ++first;
-    while (last > first && text.at(last - 1) == ' ')
-        --last;
-    return text.sliced(first, last - first);
-}
-
 bool isBlank(const QByteArray &line)
 {
-    return trimmed(line).isEmpty();
+    return trimSpaces(line).isEmpty();
 }
 
 QString nativePath(const QString &path)
@@ -38,16 +27,6 @@ QString nativePath(const QString &path)
 }
 
 } // namespace
-
-QByteArray trimSpaces(const QByteArray &bytes)
-{
-    return trimmed(bytes);
-}
-
-QString trimSpaces(const QString &text)
-{
-    return trimmed(text);
-}
 
 QList<QByteArray> splitLines(const QByteArray &fileBytes)
 {
@@ -81,7 +60,7 @@ QList<FavoriteEntry> readEntries(const QByteArray &fileBytes)
 bool FindFavorite(const QStringList &listItems, const QString &entry)
 {
     return std::any_of(listItems.cbegin(), listItems.cend(),
-                       [&entry](const QString &item) { return trimmed(item) == entry; });
+                       [&entry](const QString &item) { return trimSpaces(item) == entry; });
 }
 
 AddResult addFavorite(const QByteArray &fileBytes, const QStringList &listItems,
@@ -107,7 +86,7 @@ std::optional<QByteArray> SortFavoritesFile(const QByteArray &fileBytes, const Q
     QStringList texts;
     texts.reserve(lines.size());
     for (QByteArray &line : lines) {
-        line = trimmed(line);
+        line = trimSpaces(line);
         if (!line.isEmpty())
             ++entryCount;
         texts.append(fromSystemEncoding(line));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sortentries.h"
+#include "spacetrim.h"
 
 #include <optional>
 #include <QByteArray>
@@ -22,10 +23,6 @@ struct FavoriteEntry
     QByteArray raw; // the line exactly as in the file, untrimmed
     QString text; // raw decoded for display and comparison
 };
-
-// Leading and trailing space characters removed; a tab is not a space.
-QByteArray trimSpaces(const QByteArray &bytes);
-QString trimSpaces(const QString &text);
 
 // The file's lines, blank ones included.
 QList<QByteArray> splitLines(const QByteArray &fileBytes);

@@ -1,6 +1,7 @@
 #include "recenturls.h"
 
 #include "settingsstore.h"
+#include "spacetrim.h"
 
 namespace RecentUrls {
 
@@ -19,20 +20,9 @@ QString keyName(int n)
     return QStringLiteral("URLHistory") + QString::number(n);
 }
 
-static QString trimmedSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 void write(SettingsStore &store, const QString &inURL)
 {
-    if (trimmedSpaces(inURL).isEmpty())
+    if (trimSpaces(inURL).isEmpty())
         return;
     store.transaction([&] {
         // From the tail towards the head, so that each key is read before it is overwritten;

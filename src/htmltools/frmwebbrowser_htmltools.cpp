@@ -13,12 +13,18 @@
 
 void frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click()
 {
+    showSourceView([this] { return ctlWebBrowser->DocumentBodyInnerHTML(); });
+}
+
+void frmWebBrowser::showSourceView(const std::function<QString()> &readSource)
+{
     Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass); });
     Failure::skip([&] { picLinksListContainer->setVisible(true); });
     Failure::skip([&] { Text1->setText(QString()); });
-    QString html;
-    Failure::skip([&] { html = ctlWebBrowser->DocumentBodyInnerHTML(); });
-    Failure::skip([&] { Text1->setContent(html); });
+    // A source that cannot be read leaves the view empty.
+    QString source;
+    Failure::skip([&] { source = readSource(); });
+    Failure::skip([&] { Text1->setContent(source); });
     Failure::skip([&] { ctlWebBrowser->widget()->setVisible(false); });
     Failure::skip([&] { Text1->widget()->setVisible(true); });
     Failure::skip([&] { EnableCommandsProc(false); });
@@ -73,22 +79,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
         m_platform.messageBox->MsgBox(tr("No listed links yet"));
         return;
     }
-    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass); });
-    Failure::skip([&] { picLinksListContainer->setVisible(true); });
-    Failure::skip([&] { Text1->setText(QString()); });
-    QString document;
-    Failure::skip([&] {
-        if (ctlInet)
-            document = ctlInet->OpenURL(address);
-    });
-    Failure::skip([&] { Text1->setContent(document); });
-    Failure::skip([&] {
-        ctlWebBrowser->widget()->setVisible(false);
-        Text1->widget()->setVisible(true);
-    });
-    Failure::skip([&] { EnableCommandsProc(false); });
-    Failure::skip([&] { Text1->SetFocus(); });
-    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+    showSourceView([this, &address] { return ctlInet ? ctlInet->OpenURL(address) : QString(); });
 }
 
 // Printing and saving the shown text come with their dialogs; until then these commands

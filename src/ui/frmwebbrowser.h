@@ -3,6 +3,7 @@
 #include "failure.h"
 #include "platform.h"
 
+#include <functional>
 #include <memory>
 #include <QHash>
 #include <QList>
@@ -161,6 +162,9 @@ private:
     void connectHandlers();
     void arrangeAlignedStrips();
     void setCaption(const QString &caption);
+    // Shows the text that readSource gives in place of the page, with the commands of the
+    // source view; each step that fails is left out.
+    void showSourceView(const std::function<QString()> &readSource);
     void setUrlHistoryCaption(int Index, const QString &caption);
     QIcon icon(const QString &key) const;
 
