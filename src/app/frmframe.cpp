@@ -21,7 +21,8 @@
 #include <QToolBar>
 
 frmFrame::frmFrame(Platform platform)
-    : m_platform(std::move(platform))
+    : CommonDialog1(platform.commonDialog)
+    , m_platform(std::move(platform))
 {
     setObjectName(QStringLiteral("frmFrame"));
     setWindowTitle(tr("Main form"));
@@ -74,7 +75,7 @@ frmFrame::frmFrame(Platform platform)
         // The first activation comes while the window is being shown by its own load step;
         // the favorites path is set by then.
         frmWebBrowser *browser = m_webBrowser;
-        guarded("Form_Activate", [&] { browser->Form_Activate(); });
+        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
     });
 }
 
@@ -133,7 +134,7 @@ void frmFrame::showWebBrowser()
         m_loadingWebBrowser = true;
         auto *window = new frmWebBrowser(*this, m_platform);
         m_webBrowser = window;
-        window->Form_Load();
+        window->guarded("Form_Load", [window] { window->Form_Load(); });
         m_loadingWebBrowser = false;
     }
     if (m_webBrowser)
@@ -142,9 +143,12 @@ void frmFrame::showWebBrowser()
 
 void frmFrame::showWebBrowserWindow(frmWebBrowser *window)
 {
+    // A window that has already closed, and whose handler is still ending, stays closed.
+    if (window != m_webBrowser)
+        return;
     if (!m_webBrowserSubWindow) {
+        // The window decides when its sub-window goes (see webBrowserWindowClosing).
         m_webBrowserSubWindow = m_mdiArea->addSubWindow(window);
-        m_webBrowserSubWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_webBrowserSubWindow->setWindowIcon(window->windowIcon());
         menuBar()->clear();
         for (QMenu *menu : window->menus())
@@ -158,10 +162,12 @@ void frmFrame::webBrowserWindowClosing(frmWebBrowser *window)
 {
     if (window != m_webBrowser)
         return;
+    QMdiSubWindow *holder = m_webBrowserSubWindow;
     m_webBrowser = nullptr;
-    // The closed sub-window is deleted later; a new browser window gets a sub-window of its own.
+    // A new browser window gets a sub-window of its own.
     m_webBrowserSubWindow = nullptr;
     showOwnMenus();
+    window->deleteWhenIdle(holder ? static_cast<QObject *>(holder) : window);
 }
 
 void frmFrame::closeWebBrowserWindow(frmWebBrowser *window)

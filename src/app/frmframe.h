@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform.h"
+#include "webbrowserhost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class frmWebBrowser;
 class PlatformError;
 class QAction;
 class QLabel;
@@ -16,7 +16,7 @@ class QStatusBar;
 class QToolBar;
 
 // The main frame: an MDI frame holding the one browser window.
-class frmFrame final : public QMainWindow
+class frmFrame final : public QMainWindow, public WebBrowserHost
 {
     Q_OBJECT
 
@@ -33,19 +33,27 @@ public:
     frmWebBrowser *webBrowser() const;
     QMdiArea *mdiArea() const { return m_mdiArea; }
 
-    // Used by the browser window: its Show, its closing, and Go "Exist".
-    void showWebBrowserWindow(frmWebBrowser *window);
-    void webBrowserWindowClosing(frmWebBrowser *window);
-    void closeWebBrowserWindow(frmWebBrowser *window);
+    void showWebBrowserWindow(frmWebBrowser *window) override;
+    void webBrowserWindowClosing(frmWebBrowser *window) override;
+    void closeWebBrowserWindow(frmWebBrowser *window) override;
+    QToolBar &frameToolBar() override { return *FrameToolBar; }
+    QStatusBar &frameStatusBar() override { return *StatusBar1; }
+    CommonDialog &commonDialog() override { return *CommonDialog1; }
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFileWebBrowser = nullptr;
     QAction *mnuFileExit = nullptr;
+    // The one common dialog, lent to the browser window; its properties carry from one
+    // command to the next.
+    std::shared_ptr<CommonDialog> CommonDialog1;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // No context menu over the toolbar: it would let the user hide the frame's toolbar for
+    // good, since nothing offers to show it again.
+    QMenu *createPopupMenu() override { return nullptr; }
 
 private:
     // Shows the browser window, loading it first when it is not loaded.

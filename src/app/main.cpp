@@ -1,5 +1,5 @@
+#include "desktopplatform.h"
 #include "frmframe.h"
-#include "platform.h"
 
 #include <QApplication>
 

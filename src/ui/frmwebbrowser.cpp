@@ -2,7 +2,6 @@
 
 #include "appinfo.h"
 #include "errorprompt.h"
-#include "frmframe.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "picturebox.h"
@@ -10,6 +9,7 @@
 #include "screenpointer.h"
 #include "twips.h"
 #include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
 #include "windowdesign.h"
 
 #include <QAction>
@@ -75,14 +75,13 @@ void placeLabel(QLabel *label, const TwipsRect &rect)
 
 } // namespace
 
-frmWebBrowser::frmWebBrowser(frmFrame &frame, Platform platform)
-    : m_frame(frame)
+frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform)
+    : m_host(host)
     , m_platform(std::move(platform))
 {
     setObjectName(QStringLiteral("frmWebBrowser"));
     setWindowTitle(tr("Kestrav Applications"));
     setWindowIcon(icon(QStringLiteral("kestrav")));
-    setAttribute(Qt::WA_DeleteOnClose);
     setBackground(this, palette().color(QPalette::Inactive, QPalette::Window), QPalette::Window);
     resize(Twips::toPixels(this, 11880), Twips::toPixels(this, 6315));
 
@@ -100,8 +99,7 @@ QIcon frmWebBrowser::icon(const QString &key) const
 
 void frmWebBrowser::createControls()
 {
-    if (m_platform.createInternetTransfer)
-        ctlInet = m_platform.createInternetTransfer();
+    ctlInet = m_platform.createInternetTransfer();
 
     Text1 = m_platform.createRichTextArea(this);
     Text1->widget()->setObjectName(QStringLiteral("Text1"));
@@ -312,8 +310,8 @@ void frmWebBrowser::createMenus()
         mnuURLHistory[index] = item;
     }
 
-    m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setCheckable(true);
-    m_menuItems.value(QStringLiteral("mnuOptionsStatusbar"))->setCheckable(true);
+    menuItem(QStringLiteral("mnuOptionsToolbar"))->setCheckable(true);
+    menuItem(QStringLiteral("mnuOptionsStatusbar"))->setCheckable(true);
 }
 
 QString frmWebBrowser::urlHistoryCaption(int Index) const
@@ -334,12 +332,27 @@ void frmWebBrowser::setUrlHistoryCaption(int Index, const QString &caption)
     mnuURLHistory[Index]->setText(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
+namespace {
+
+// A control reached by its name at run time: a name that no control has is a failure.
+QAction *namedOrFail(const QHash<QString, QAction *> &controls, const QString &name)
+{
+    QAction *control = controls.value(name);
+    if (!control)
+        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
+    return control;
+}
+
+} // namespace
+
 QAction *frmWebBrowser::Buttons(const QString &key) const
 {
-    QAction *button = m_toolbarButtons.value(key);
-    if (!button)
-        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
-    return button;
+    return namedOrFail(m_toolbarButtons, key);
+}
+
+QAction *frmWebBrowser::menuItem(const QString &name) const
+{
+    return namedOrFail(m_menuItems, name);
 }
 
 void frmWebBrowser::connectHandlers()
@@ -377,18 +390,18 @@ void frmWebBrowser::connectHandlers()
 
     // The two option items show a check mark, but their handlers invert it themselves.
     for (const char *name : { "mnuOptionsToolbar", "mnuOptionsStatusbar" }) {
-        QAction *item = m_menuItems.value(QString::fromLatin1(name));
+        QAction *item = menuItem(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, [item] { item->setChecked(!item->isChecked()); });
     }
     for (const MenuHandler &entry : menuHandlers) {
         const QByteArray handlerName = QByteArray(entry.item) + "_Click";
-        connect(m_menuItems.value(QString::fromLatin1(entry.item)), &QAction::triggered, this,
+        connect(menuItem(QString::fromLatin1(entry.item)), &QAction::triggered, this,
                 [this, entry, handlerName] {
                     guarded(handlerName.constData(), [&] { (this->*entry.handler)(); });
                 });
     }
 
-    connect(m_menuItems.value(QStringLiteral("mnuOptions"))->menu(), &QMenu::aboutToShow, this,
+    connect(menuItem(QStringLiteral("mnuOptions"))->menu(), &QMenu::aboutToShow, this,
             [this] { guarded("mnuOptions_Click", [&] { mnuOptions_Click(); }); });
 
     for (int index = 0; index < urlHistoryItemCount; ++index) {
@@ -493,17 +506,15 @@ void frmWebBrowser::resizeEvent(QResizeEvent *event)
 
 void frmWebBrowser::Show()
 {
-    m_frame.showWebBrowserWindow(this);
+    m_host.showWebBrowserWindow(this);
 }
 
 void frmWebBrowser::Form_Load()
 {
-    Failure::skip([&] { FrameToolBarWasVisible = !m_frame.FrameToolBar->isHidden(); });
-    Failure::skip([&] { m_frame.FrameToolBar->setVisible(false); });
-    // Step 3, the persistent drawing surface, has nothing to do here: Qt widgets repaint
-    // themselves.
-    Failure::skip(
-        [&] { m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setChecked(true); });
+    Failure::skip([&] { FrameToolBarWasVisible = !m_host.frameToolBar().isHidden(); });
+    Failure::skip([&] { m_host.frameToolBar().setVisible(false); });
+    // No persistent drawing surface is needed: Qt widgets repaint themselves.
+    Failure::skip([&] { menuItem(QStringLiteral("mnuOptionsToolbar"))->setChecked(true); });
     Failure::skip(
         [&] { FavoritesFilePath = m_platform.app->Path() + QStringLiteral("/Favorites.txt"); });
     Failure::skip([&] {
@@ -532,23 +543,41 @@ void frmWebBrowser::Form_Activate()
 void frmWebBrowser::Form_QueryUnload()
 {
     Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
-    Failure::skip([&] { m_frame.FrameToolBar->setVisible(FrameToolBarWasVisible); });
-    Failure::skip([&] {
-        if (ctlInet)
-            ctlInet->Cancel();
-    });
+    Failure::skip([&] { m_host.frameToolBar().setVisible(FrameToolBarWasVisible); });
+    Failure::skip([&] { ctlInet->Cancel(); });
 }
 
 void frmWebBrowser::closeEvent(QCloseEvent *event)
 {
     guarded("Form_QueryUnload", [&] { Form_QueryUnload(); });
     event->accept();
-    m_frame.webBrowserWindowClosing(this);
+    m_host.webBrowserWindowClosing(this);
+}
+
+void frmWebBrowser::deleteWhenIdle(QObject *holder)
+{
+    m_pendingDeletion = holder;
+    if (m_runningHandlers == 0)
+        holder->deleteLater();
+}
+
+frmWebBrowser::HandlerScope::HandlerScope(frmWebBrowser &window)
+    : m_window(window)
+{
+    ++m_window.m_runningHandlers;
+}
+
+frmWebBrowser::HandlerScope::~HandlerScope()
+{
+    // Back in the event loop that started the outermost handler: a close that came in a
+    // nested loop may now free the window.
+    if (--m_window.m_runningHandlers == 0 && m_window.m_pendingDeletion)
+        m_window.m_pendingDeletion->deleteLater();
 }
 
 void frmWebBrowser::mnuGoExit_Click()
 {
-    m_frame.closeWebBrowserWindow(this);
+    m_host.closeWebBrowserWindow(this);
 }
 
 // Layout and view options
@@ -573,14 +602,14 @@ void frmWebBrowser::Form_Resize()
 
 void frmWebBrowser::mnuOptions_Click()
 {
-    m_menuItems.value(QStringLiteral("mnuOptionsToolbar"))->setChecked(!WebToolbar->isHidden());
-    m_menuItems.value(QStringLiteral("mnuOptionsStatusbar"))
-        ->setChecked(!m_frame.StatusBar1->isHidden());
+    menuItem(QStringLiteral("mnuOptionsToolbar"))->setChecked(!WebToolbar->isHidden());
+    menuItem(QStringLiteral("mnuOptionsStatusbar"))
+        ->setChecked(!m_host.frameStatusBar().isHidden());
 }
 
 void frmWebBrowser::mnuOptionsToolbar_Click()
 {
-    QAction *item = m_menuItems.value(QStringLiteral("mnuOptionsToolbar"));
+    QAction *item = menuItem(QStringLiteral("mnuOptionsToolbar"));
     item->setChecked(!item->isChecked());
     QWidget *browser = ctlWebBrowser->widget();
     if (item->isChecked()) {
@@ -593,6 +622,10 @@ void frmWebBrowser::mnuOptionsToolbar_Click()
         arrangeAlignedStrips();
         Twips::setTop(browser, Twips::top(browser) - toolbarHeight);
     }
+    // The page and Text1 share the main area: both start where the page now starts and end
+    // at the window's inner bottom edge, without waiting for the next resize.
+    Twips::setTop(Text1->widget(), Twips::top(browser));
+    Form_Resize();
 }
 
 void frmWebBrowser::mnuOptionsStatusbar_Click()
@@ -606,7 +639,7 @@ void frmWebBrowser::OptionsStatusbarProc(frmWebBrowser &CurrentForm)
     if (!item)
         throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
     item->setChecked(!item->isChecked());
-    CurrentForm.m_frame.StatusBar1->setVisible(item->isChecked());
+    CurrentForm.m_host.frameStatusBar().setVisible(item->isChecked());
 }
 
 void frmWebBrowser::reportUnhandledFailure(const QString &name, const PlatformError &error)

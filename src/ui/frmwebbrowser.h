@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class frmFrame;
 class InternetTransfer;
 class PictureBox;
 class PlatformError;
@@ -25,6 +24,7 @@ class QToolBar;
 class QToolButton;
 class RichTextArea;
 class WebBrowserControl;
+class WebBrowserHost;
 
 // The browser window: the one MDI child of the frame, and the hub of every command.
 // Handlers keep the names of the program's vocabulary; each subsystem folder defines the
@@ -34,17 +34,26 @@ class frmWebBrowser final : public QWidget
     Q_OBJECT
 
 public:
-    frmWebBrowser(frmFrame &frame, Platform platform);
+    frmWebBrowser(WebBrowserHost &host, Platform platform);
     ~frmWebBrowser() override;
 
     // The menus that stand in the frame's menu bar while this window is open.
     QList<QMenu *> menus() const { return m_menus; }
-    // A menu item (or a menu of the menu bar) by its name; nullptr when there is none.
-    QAction *menuItem(const QString &name) const { return m_menuItems.value(name); }
+    // A menu item (or a menu of the menu bar) by its name; fails with PlatformError when
+    // there is none.
+    QAction *menuItem(const QString &name) const;
     // The toolbar's buttons in order, separators included.
     QList<QAction *> toolbarButtons() const { return m_toolbarButtonList; }
     // Buttons(key): fails with PlatformError when no button has the key.
     QAction *Buttons(const QString &key) const;
+
+    // Runs a handler that Qt calls: a failure is shown and the window keeps running. While
+    // any such handler runs, the window is not deleted (see deleteWhenIdle).
+    template<typename Handler> void guarded(const char *name, Handler &&handler);
+    // Deletes holder (the window, or the frame's sub-window that holds it) once no handler
+    // of the window is running. A close may arrive in a nested event loop inside a handler
+    // (a fetch, a page script, a dialog); the handler must be able to end on a live window.
+    void deleteWhenIdle(QObject *holder);
 
     // Lifecycle
     void Form_Load();
@@ -171,20 +180,32 @@ private:
     // Shows a failure that no handler caught; the command has ended, so the pointer must
     // not stay busy.
     void reportUnhandledFailure(const QString &name, const PlatformError &error);
-    // Runs a handler that Qt calls: a failure is shown and the window keeps running.
-    template<typename Handler> void guarded(const char *name, Handler &&handler);
+    class HandlerScope
+    {
+    public:
+        explicit HandlerScope(frmWebBrowser &window);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope &) = delete;
+        HandlerScope &operator=(const HandlerScope &) = delete;
 
-    frmFrame &m_frame;
+    private:
+        frmWebBrowser &m_window;
+    };
+
+    WebBrowserHost &m_host;
     Platform m_platform;
     QList<QMenu *> m_menus;
     QHash<QString, QAction *> m_menuItems;
     QHash<QString, QAction *> m_toolbarButtons;
     QList<QAction *> m_toolbarButtonList;
     bool m_addressKeyPending = false;
+    int m_runningHandlers = 0;
+    QPointer<QObject> m_pendingDeletion;
 };
 
 template<typename Handler> void frmWebBrowser::guarded(const char *name, Handler &&handler)
 {
+    HandlerScope running(*this);
     Failure::guard([this](const QString &where,
                           const PlatformError &error) { reportUnhandledFailure(where, error); },
                    QString::fromLatin1(name), std::forward<Handler>(handler));

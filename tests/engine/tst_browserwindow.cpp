@@ -150,5 +150,5 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 }
 
-QTEST_MAIN(tst_BrowserWindow)
+KESTRAV_TEST_MAIN(tst_BrowserWindow)
 #include "tst_browserwindow.moc"

@@ -167,5 +167,5 @@ void tst_InternetTransfer::cancelEndsTransferInProgress()
     QCOMPARE(transfer.OpenURL(m_server.url(QStringLiteral("/quick"))), QStringLiteral("arrived"));
 }
 
-QTEST_GUILESS_MAIN(tst_InternetTransfer)
+KESTRAV_TEST_GUILESS_MAIN(tst_InternetTransfer)
 #include "tst_internettransfer.moc"

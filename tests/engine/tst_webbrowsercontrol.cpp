@@ -351,5 +351,5 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
     QCOMPARE(m_control->LocationName(), QStringLiteral("Page two"));
 }
 
-QTEST_MAIN(tst_WebBrowserControl)
+KESTRAV_TEST_MAIN(tst_WebBrowserControl)
 #include "tst_webbrowsercontrol.moc"

@@ -1,8 +1,30 @@
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+HermeticHome::HermeticHome()
+{
+    if (!m_home.isValid())
+        qFatal("no temporary folder for the test's home");
+    const QDir home(m_home.path());
+    const auto point = [&](const char *variable, const QString &folder) {
+        home.mkpath(folder);
+        qputenv(variable, QFile::encodeName(home.filePath(folder)));
+    };
+    point("HOME", QStringLiteral("."));
+    point("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    point("XDG_DATA_HOME", QStringLiteral(".local/share"));
+    point("XDG_CACHE_HOME", QStringLiteral(".cache"));
+    point("XDG_RUNTIME_DIR", QStringLiteral("runtime"));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 TestSandbox::TestSandbox()
 {
+    // Belt and braces: even a test that forgot the hermetic main stays out of the user's
+    // real folders.
     QStandardPaths::setTestModeEnabled(true);
 }

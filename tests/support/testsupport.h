@@ -2,9 +2,30 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QtTest>
 
-// A hermetic place for one test: a temporary program folder, and the per-user locations
-// switched to Qt's test locations.
+// Per-user folders of a test process: HOME and the XDG config, data, cache and runtime
+// folders all point into one temporary folder, made before the application object and
+// removed at exit. Nothing is read from the real home, and nothing (the web profile, the
+// settings file) survives from one run to the next.
+class HermeticHome
+{
+public:
+    HermeticHome();
+
+private:
+    QTemporaryDir m_home;
+};
+
+// The test mains: QTEST_MAIN and QTEST_GUILESS_MAIN inside a hermetic home.
+#define KESTRAV_TEST_MAIN(TestObject)                                                              \
+    static HermeticHome kestravHermeticHome;                                                       \
+    QTEST_MAIN(TestObject)
+#define KESTRAV_TEST_GUILESS_MAIN(TestObject)                                                      \
+    static HermeticHome kestravHermeticHome;                                                       \
+    QTEST_GUILESS_MAIN(TestObject)
+
+// A hermetic place for one test: a temporary program folder of its own.
 class TestSandbox
 {
 public:

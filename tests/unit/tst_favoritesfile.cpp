@@ -1,5 +1,6 @@
 #include "literalselectionsort.h"
 #include "sortentries.h"
+#include "testsupport.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
@@ -62,5 +63,5 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
     }
 }
 
-QTEST_GUILESS_MAIN(TestFavoritesFile)
+KESTRAV_TEST_GUILESS_MAIN(TestFavoritesFile)
 #include "tst_favoritesfile.moc"

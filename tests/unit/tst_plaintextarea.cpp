@@ -1,5 +1,6 @@
 #include "plaintextarea.h"
 #include "platformerror.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QPrinter>
@@ -146,5 +147,5 @@ void tst_PlainTextArea::failuresRaisePlatformError()
     QVERIFY_THROWS_EXCEPTION(PlatformError, area.SelPrint(printer));
 }
 
-QTEST_MAIN(tst_PlainTextArea)
+KESTRAV_TEST_MAIN(tst_PlainTextArea)
 #include "tst_plaintextarea.moc"

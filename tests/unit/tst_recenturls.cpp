@@ -2,6 +2,7 @@
 #include "recentnames.h"
 #include "recenturls.h"
 #include "sqlitesettingsstore.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -154,5 +155,5 @@ void tst_RecentUrls::write()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_RecentUrls)
+KESTRAV_TEST_GUILESS_MAIN(tst_RecentUrls)
 #include "tst_recenturls.moc"

@@ -1,5 +1,6 @@
 #include "platformerror.h"
 #include "sqlitesettingsstore.h"
+#include "testsupport.h"
 
 #include <memory>
 #include <QDir>
@@ -208,5 +209,5 @@ void tst_SettingsStore::unusableStoreIsLeftUntouched()
     QCOMPARE(snapshot(m_dir->path()), before);
 }
 
-QTEST_GUILESS_MAIN(tst_SettingsStore)
+KESTRAV_TEST_GUILESS_MAIN(tst_SettingsStore)
 #include "tst_settingsstore.moc"

@@ -440,5 +440,5 @@ void tst_Favorites::bound()
     }
 }
 
-QTEST_MAIN(tst_Favorites)
+KESTRAV_TEST_MAIN(tst_Favorites)
 #include "tst_favorites.moc"

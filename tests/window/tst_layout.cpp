@@ -1,8 +1,7 @@
-#include "windowfixture.h"
-
 #include "errorprompt.h"
 #include "richtextarea.h"
 #include "twips.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -11,8 +10,8 @@
 #include <QToolBar>
 
 // Sizes are compared in twips, within one pixel of rounding.
-#define QCOMPARE_TWIPS(actual, expected)                                                      \
-    QVERIFY2(qAbs((actual) - (expected)) <= Twips::perPixel(&window()),                       \
+#define QCOMPARE_TWIPS(actual, expected)                                                           \
+    QVERIFY2(qAbs((actual) - (expected)) <= Twips::perPixel(&window()),                            \
              qPrintable(QStringLiteral("%1 is not %2").arg(actual).arg(expected)))
 
 class tst_Layout : public QObject
@@ -131,18 +130,21 @@ void tst_Layout::toolbarOption()
 {
     resizeWindow(11880, 6315);
     const int top = browserWidget()->y();
-    const int textTop = window().Text1->widget()->y();
     const int toolbarHeight = window().WebToolbar->height();
-    const int height = browserWidget()->height();
     QAction *item = window().menuItem("mnuOptionsToolbar");
     QVERIFY(item->isChecked());
+    // After each toggle the page and Text1 start together and end at the inner bottom edge.
+    const auto checkMainArea = [&](int expectedTop) {
+        QCOMPARE(browserWidget()->y(), expectedTop);
+        QCOMPARE(window().Text1->widget()->y(), expectedTop);
+        QCOMPARE(browserWidget()->geometry().bottom(), window().rect().bottom());
+        QCOMPARE(window().Text1->widget()->geometry().bottom(), window().rect().bottom());
+    };
 
     item->trigger();
     QVERIFY(!item->isChecked());
     QVERIFY(window().WebToolbar->isHidden());
-    QCOMPARE(browserWidget()->y(), top - toolbarHeight);
-    QCOMPARE(window().Text1->widget()->y(), textTop);
-    QCOMPARE(browserWidget()->height(), height);
+    checkMainArea(top - toolbarHeight);
     // The panels move up with the toolbar, and the page stays below them.
     QCOMPARE(window().picAddressContainer->y(), 0);
     QCOMPARE(browserWidget()->y(), window().picFavouritesListContainer->geometry().bottom() + 1);
@@ -150,8 +152,7 @@ void tst_Layout::toolbarOption()
     item->trigger();
     QVERIFY(item->isChecked());
     QVERIFY(!window().WebToolbar->isHidden());
-    QCOMPARE(browserWidget()->y(), top);
-    QCOMPARE(window().Text1->widget()->y(), textTop);
+    checkMainArea(top);
 }
 
 void tst_Layout::resizeAfterHidingToolbar()
@@ -205,8 +206,9 @@ void tst_Layout::errorPrompt_data()
     QTest::addColumn<QString>("prompt");
     QTest::newRow("positive code") << 75 << "Path/File access error"
                                    << "mnuCopyCapDeskTop_Click\r\n75     Path/File access error";
-    QTest::newRow("negative code") << -2147467259 << "Unspecified error"
-                                   << "mnuCopyCapDeskTop_Click\r\n-2147467259     Unspecified error";
+    QTest::newRow("negative code")
+        << -2147467259 << "Unspecified error"
+        << "mnuCopyCapDeskTop_Click\r\n-2147467259     Unspecified error";
     QTest::newRow("empty description") << 53 << ""
                                        << "mnuCopyCapDeskTop_Click\r\n53     ";
 }
@@ -237,5 +239,5 @@ void tst_Layout::unhandledFailureShownAndWindowKeepsRunning()
     QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
 }
 
-QTEST_MAIN(tst_Layout)
+KESTRAV_TEST_MAIN(tst_Layout)
 #include "tst_layout.moc"

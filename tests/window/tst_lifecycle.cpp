@@ -1,6 +1,5 @@
-#include "windowfixture.h"
-
 #include "richtextarea.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -225,5 +224,5 @@ void tst_Lifecycle::closingFrameClosesBrowserWindowFirst()
     QVERIFY(!fixture.frame->webBrowser());
 }
 
-QTEST_MAIN(tst_Lifecycle)
+KESTRAV_TEST_MAIN(tst_Lifecycle)
 #include "tst_lifecycle.moc"

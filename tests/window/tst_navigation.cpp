@@ -444,5 +444,5 @@ void tst_Navigation::linkListAndFetch()
     QVERIFY(!window().menuItem("mnuGo")->isEnabled());
 }
 
-QTEST_MAIN(tst_Navigation)
+KESTRAV_TEST_MAIN(tst_Navigation)
 #include "tst_navigation.moc"

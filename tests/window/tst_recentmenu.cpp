@@ -196,5 +196,5 @@ void tst_RecentMenu::listSurvivesRestart()
     QCOMPARE(shownCaptions(second.window()), QStringList({ typed.at(1), typed.at(0) }));
 }
 
-QTEST_MAIN(tst_RecentMenu)
+KESTRAV_TEST_MAIN(tst_RecentMenu)
 #include "tst_recentmenu.moc"

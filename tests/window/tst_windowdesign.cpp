@@ -55,27 +55,33 @@ void tst_WindowDesign::menuItems_data()
     QTest::addColumn<QStringList>("items");
 
     QTest::newRow("Go") << "mnuGo"
-                        << "&Go"
-                        << QStringList { "&Back", "&Forward", "-", "&Stop", "&Refresh", "-",
-                                         "&Home", "-", "&Exist" };
+                        << "&Go" << QStringList { "&Back", "&Forward", "-", "&Stop", "&Refresh",
+                                                  "-",     "&Home",    "-", "&Exist" };
     QTest::newRow("File") << "mnuFile"
-                          << "&File"
-                          << QStringList { "&Search", "-", "&Favorites list", "-" };
+                          << "&File" << QStringList { "&Search", "-", "&Favorites list", "-" };
     QTest::newRow("Options") << "mnuOptions"
                              << "&Options" << QStringList { "&Toolbar", "&Statusbar" };
     QTest::newRow("Copy") << "mnuCopy"
                           << "&Copy"
-                          << QStringList { "&Print desktop", "-", "&Capture desktop to file direct",
-                                           "-", "Save &desktop  from clipboard (PrnScreen first)",
+                          << QStringList { "&Print desktop",
+                                           "-",
+                                           "&Capture desktop to file direct",
+                                           "-",
+                                           "Save &desktop  from clipboard (PrnScreen first)",
                                            "Save screen &text" };
     QTest::newRow("Mail") << "mnuMail"
                           << "&Mail" << QStringList { "&Inbox", "&Outbox", "&Contacts" };
     QTest::newRow("Links") << "mnuLinks"
                            << "&Links"
-                           << QStringList { "Dispaly &current HTML doc", "-", "&List links",
-                                            "&Dispaly Link HTML doc", "-",
+                           << QStringList { "Dispaly &current HTML doc",
+                                            "-",
+                                            "&List links",
+                                            "&Dispaly Link HTML doc",
+                                            "-",
                                             "&Print HTML doc (highlighted or all)",
-                                            "&Save HTML doc", "-", "&Restore web browser" };
+                                            "&Save HTML doc",
+                                            "-",
+                                            "&Restore web browser" };
 }
 
 void tst_WindowDesign::menuItems()
@@ -106,8 +112,7 @@ void tst_WindowDesign::menuBarWhileOpenAndClosed()
     m_fixture->window().mnuGoExit_Click();
     QApplication::processEvents();
     QCOMPARE(m_fixture->menuBarCaptions(), QStringList { "&File" });
-    QCOMPARE(itemCaptions(m_fixture->frame->mnuFile),
-             (QStringList { "&Web browser", "E&xit" }));
+    QCOMPARE(itemCaptions(m_fixture->frame->mnuFile), (QStringList { "&Web browser", "E&xit" }));
 
     m_fixture->frame->mnuFileWebBrowser->trigger();
     QApplication::processEvents();
@@ -125,8 +130,9 @@ void tst_WindowDesign::recentAddressItemsHiddenAtStart()
         QAction *item = actions.at(4 + index);
         QCOMPARE(item, m_fixture->window().mnuURLHistory[index]);
         QVERIFY(!item->isVisible());
-        QCOMPARE(item->text(), index == 0 ? QStringLiteral("URLHistory")
-                                          : QStringLiteral("URLHistory%1").arg(index));
+        QCOMPARE(item->text(),
+                 index == 0 ? QStringLiteral("URLHistory")
+                            : QStringLiteral("URLHistory%1").arg(index));
     }
 }
 
@@ -135,18 +141,52 @@ void tst_WindowDesign::toolbarButtons()
     const QList<QAction *> buttons = m_fixture->window().toolbarButtons();
     QCOMPARE(buttons.size(), 23);
 
-    const QStringList keys { "tbrBack", "tbrForward", "tbrStop", "tbrRefresh", "tbrHome", "",
-                             "tbrSearch", "tbrFavoritesList", "", "tbrPrintDesktop",
-                             "tbrCapDesktop", "", "tbrInbox", "tbrOutbox", "tbrContacts", "",
-                             "tbrDisplayCurrHTMLDoc", "tbrListLinks", "tbrDisplayLinkHTMLDoc",
-                             "tbrPrintHTMLDoc", "tbrSaveHTMLDoc", "tbrRestoreWebBrowser", "" };
-    const QStringList toolTips { "Back", "Forward", "Stop", "Refresh", "Home", "", "Search",
-                                "Display Favorites List", "", "Print desktop",
-                                "Capture desktop to file directly", "", "Mail Inbox",
-                                "Mail Outbox", "Contacts", "", "Display current HTML document",
-                                "List links", "Display link HTML document",
-                                "Print displayed HTML doc (highlighted or all)",
-                                "Save displayed HTML document", "Restore web browser", "" };
+    const QStringList keys { "tbrBack",
+                             "tbrForward",
+                             "tbrStop",
+                             "tbrRefresh",
+                             "tbrHome",
+                             "",
+                             "tbrSearch",
+                             "tbrFavoritesList",
+                             "",
+                             "tbrPrintDesktop",
+                             "tbrCapDesktop",
+                             "",
+                             "tbrInbox",
+                             "tbrOutbox",
+                             "tbrContacts",
+                             "",
+                             "tbrDisplayCurrHTMLDoc",
+                             "tbrListLinks",
+                             "tbrDisplayLinkHTMLDoc",
+                             "tbrPrintHTMLDoc",
+                             "tbrSaveHTMLDoc",
+                             "tbrRestoreWebBrowser",
+                             "" };
+    const QStringList toolTips { "Back",
+                                 "Forward",
+                                 "Stop",
+                                 "Refresh",
+                                 "Home",
+                                 "",
+                                 "Search",
+                                 "Display Favorites List",
+                                 "",
+                                 "Print desktop",
+                                 "Capture desktop to file directly",
+                                 "",
+                                 "Mail Inbox",
+                                 "Mail Outbox",
+                                 "Contacts",
+                                 "",
+                                 "Display current HTML document",
+                                 "List links",
+                                 "Display link HTML document",
+                                 "Print displayed HTML doc (highlighted or all)",
+                                 "Save displayed HTML document",
+                                 "Restore web browser",
+                                 "" };
     int separators = 0;
     QStringList captions;
     for (int i = 0; i < buttons.size(); ++i) {
@@ -272,5 +312,5 @@ void tst_WindowDesign::controlsDoNotOverlap()
     QCOMPARE(window.ctlWebBrowser->widget()->geometry().bottom(), window.rect().bottom());
 }
 
-QTEST_MAIN(tst_WindowDesign)
+KESTRAV_TEST_MAIN(tst_WindowDesign)
 #include "tst_windowdesign.moc"

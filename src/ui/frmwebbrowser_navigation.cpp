@@ -86,12 +86,12 @@ void frmWebBrowser::EnableCommandsProc(bool browserView)
 {
     m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
     for (const char *menu : { "mnuGo", "mnuFile", "mnuCopy" })
-        m_menuItems.value(QString::fromLatin1(menu))->setEnabled(browserView);
+        menuItem(QString::fromLatin1(menu))->setEnabled(browserView);
     for (const char *key : { "tbrBack", "tbrForward", "tbrStop", "tbrHome", "tbrRefresh",
                              "tbrSearch", "tbrFavoritesList", "tbrPrintDesktop", "tbrCapDesktop" })
         Buttons(QString::fromLatin1(key))->setEnabled(browserView);
     for (const char *item : { "mnuLinksPrintHTMLdoc", "mnuLinksSaveHTMLdoc" })
-        m_menuItems.value(QString::fromLatin1(item))->setEnabled(!browserView);
+        menuItem(QString::fromLatin1(item))->setEnabled(!browserView);
     for (const char *key : { "tbrPrintHTMLDoc", "tbrSaveHTMLDoc" })
         Buttons(QString::fromLatin1(key))->setEnabled(!browserView);
     m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
@@ -158,21 +158,6 @@ void frmWebBrowser::mnuGoHome_Click()
 void frmWebBrowser::mnuFileSearch_Click()
 {
     WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrSearch")));
-}
-
-void frmWebBrowser::mnuMailInbox_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrInbox")));
-}
-
-void frmWebBrowser::mnuMailOutbox_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrOutbox")));
-}
-
-void frmWebBrowser::mnuMailContacts_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrContacts")));
 }
 
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()

@@ -1,7 +1,8 @@
+#include "desktopplatform.h"
+
 #include "desktopservices.h"
 #include "networkinternettransfer.h"
 #include "plaintextarea.h"
-#include "platform.h"
 #include "sqlitesettingsstore.h"
 #include "webenginebrowsercontrol.h"
 

@@ -18,9 +18,13 @@ class SettingsStore;
 class WebBrowserControl;
 
 // The hosted components and services, handed to the windows when they are created:
-// main() builds the real ones, tests build doubles.
+// main() builds the real ones, tests build doubles. None is ever null: a new Platform holds
+// services that answer every call with a PlatformError saying they are not available, so a
+// command whose service is missing shows the error box instead of crashing.
 struct Platform
 {
+    Platform();
+
     // Hosted components are made per window, as children of the given parent widget.
     std::function<WebBrowserControl *(QWidget *parent)> createWebBrowserControl;
     std::function<std::unique_ptr<RichTextArea>(QWidget *parent)> createRichTextArea;
@@ -36,6 +40,3 @@ struct Platform
     std::shared_ptr<ScreenPointer> screenPointer;
     std::shared_ptr<AppInfo> app;
 };
-
-// The real platform of this desktop.
-Platform makeDesktopPlatform();

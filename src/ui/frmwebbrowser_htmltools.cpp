@@ -3,6 +3,7 @@
 
 #include "frmwebbrowser.h"
 #include "internettransfer.h"
+#include "linklist.h"
 #include "messagebox.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
@@ -57,11 +58,7 @@ void frmWebBrowser::mnuLinksListLinks_Click()
     picLinksListContainer->setVisible(true);
     cboLinksList->clear();
     const QStringList links = ctlWebBrowser->DocumentLinkHrefs();
-    for (qsizetype i = 0; i < links.size(); ++i) {
-        cboLinksList->addItem(links.at(i));
-        if (i >= 100)
-            break;
-    }
+    cboLinksList->addItems(HtmlTools::listedLinks(links));
     m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
     if (links.isEmpty()) {
         m_platform.messageBox->MsgBox(
@@ -79,7 +76,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
         m_platform.messageBox->MsgBox(tr("No listed links yet"));
         return;
     }
-    showSourceView([this, &address] { return ctlInet ? ctlInet->OpenURL(address) : QString(); });
+    showSourceView([this, &address] { return ctlInet->OpenURL(address); });
 }
 
 // Printing and saving the shown text come with their dialogs; until then these commands

@@ -1,0 +1,33 @@
+#include "pagetextname.h"
+
+namespace Capture {
+
+namespace {
+
+// Longest file name, in bytes of the name as the file system stores it.
+constexpr qsizetype MaxNameBytes = 255;
+
+bool isSafeTitle(const QString &title)
+{
+    if (title.isEmpty() || title == QLatin1String(".") || title == QLatin1String(".."))
+        return false;
+    for (const QChar c : title) {
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> pageTextFileName(const QString &title)
+{
+    if (!isSafeTitle(title))
+        return std::nullopt;
+    const QString name = title + QStringLiteral(".txt");
+    if (name.toUtf8().size() > MaxNameBytes)
+        return std::nullopt;
+    return name;
+}
+
+} // namespace Capture

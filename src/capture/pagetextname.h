@@ -1,0 +1,13 @@
+#pragma once
+
+#include <optional>
+#include <QString>
+
+namespace Capture {
+
+// The file name under which "Save screen text" keeps the page: its title followed by ".txt",
+// in the working folder. Any page chooses its own title, so a title that could name a file
+// elsewhere, a hidden folder entry or a name the file system refuses gives no name at all.
+std::optional<QString> pageTextFileName(const QString &title);
+
+} // namespace Capture

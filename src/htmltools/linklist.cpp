@@ -1,0 +1,10 @@
+#include "linklist.h"
+
+namespace HtmlTools {
+
+QStringList listedLinks(const QStringList &links)
+{
+    return links.mid(0, MaxListedLinks);
+}
+
+} // namespace HtmlTools

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "platform.h"
+
+// The real platform of this desktop.
+Platform makeDesktopPlatform();

@@ -1,0 +1,111 @@
+#include "linklist.h"
+#include "mailfolders.h"
+#include "pagetextname.h"
+#include "testsupport.h"
+
+// The small rules of the HTML, capture and mail commands.
+class tst_Rules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listedLinks_data();
+    void listedLinks();
+    void pageTextFileName_data();
+    void pageTextFileName();
+    void defaultFolderNamed_data();
+    void defaultFolderNamed();
+};
+
+void tst_Rules::listedLinks_data()
+{
+    QTest::addColumn<int>("links");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("a few") << 3 << 3;
+    QTest::newRow("exactly the limit") << 101 << 101;
+    QTest::newRow("one past the limit") << 102 << 101;
+    QTest::newRow("a link farm") << 10000 << 101;
+}
+
+void tst_Rules::listedLinks()
+{
+    QFETCH(int, links);
+    QFETCH(int, listed);
+    QStringList all;
+    for (int i = 0; i < links; ++i)
+        all.append(QStringLiteral("http://127.0.0.1/%1").arg(i));
+    const QStringList shown = HtmlTools::listedLinks(all);
+    QCOMPARE(shown.size(), listed);
+    QCOMPARE(shown, all.mid(0, listed)); // the first ones, in document order
+}
+
+void tst_Rules::pageTextFileName_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("name"); // "" when nothing may be written
+
+    QTest::newRow("plain title") << "Kestrav start"
+                                 << "Kestrav start.txt";
+    QTest::newRow("title with dots") << "v1.2 notes"
+                                     << "v1.2 notes.txt";
+    QTest::newRow("leading dot kept") << ".profile"
+                                      << ".profile.txt";
+    QTest::newRow("non-ASCII") << QStringLiteral("Prüfung ✓") << QStringLiteral("Prüfung ✓.txt");
+    QTest::newRow("longest allowed") << QString(251, u'a') << QString(251, u'a') + ".txt";
+
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("dot") << "."
+                         << "";
+    QTest::newRow("dot dot") << ".."
+                             << "";
+    QTest::newRow("climbs out") << "../x"
+                                << "";
+    QTest::newRow("absolute") << "/tmp/x"
+                              << "";
+    QTest::newRow("subfolder") << "a/b"
+                               << "";
+    QTest::newRow("backslash") << "a\\b"
+                               << "";
+    QTest::newRow("untitled page's address") << "http://127.0.0.1/page"
+                                             << "";
+    QTest::newRow("line break") << "two\nlines"
+                                << "";
+    QTest::newRow("NUL") << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << "";
+    QTest::newRow("one byte too long") << QString(252, u'a') << "";
+    QTest::newRow("too long in bytes, not characters") << QString(126, QChar(0x00fc)) << "";
+}
+
+void tst_Rules::pageTextFileName()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, name);
+    const std::optional<QString> made = Capture::pageTextFileName(title);
+    QCOMPARE(made.value_or(QString()), name);
+}
+
+void tst_Rules::defaultFolderNamed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("folder"); // 0: none
+    QTest::newRow("Inbox") << "Inbox" << 6;
+    QTest::newRow("lower case") << "inbox" << 6;
+    QTest::newRow("upper case") << "INBOX" << 6;
+    QTest::newRow("Outbox") << "Outbox" << 4;
+    QTest::newRow("Contacts") << "cOnTaCtS" << 10;
+    QTest::newRow("unknown") << "Drafts" << 0;
+    QTest::newRow("padded") << " Inbox" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void tst_Rules::defaultFolderNamed()
+{
+    QFETCH(QString, name);
+    QFETCH(int, folder);
+    const auto found = Mail::defaultFolderNamed(name);
+    QCOMPARE(found ? int(*found) : 0, folder);
+}
+
+KESTRAV_TEST_GUILESS_MAIN(tst_Rules)
+#include "tst_rules.moc"
