@@ -5,10 +5,9 @@
 #include "messagebox.h"
 #include "screenpointer.h"
 
+#include <memory>
 #include <QList>
 #include <QStringList>
-
-#include <memory>
 
 // Records every message instead of showing it.
 class RecordingMessageBox final : public MessageBox

@@ -7,6 +7,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , pointer(std::make_shared<RecordingScreenPointer>())
     , app(std::make_shared<FakeAppInfo>(programFolder))
     , settings(std::make_shared<FakeSettingsStore>())
+    , dialog(std::make_shared<ScriptedCommonDialog>(programFolder + QStringLiteral("/printed.pdf")))
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -25,4 +26,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.screenPointer = pointer;
     platform.app = app;
     platform.settings = settings;
+    platform.commonDialog = dialog;
 }

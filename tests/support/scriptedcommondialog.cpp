@@ -1,0 +1,37 @@
+#include "scriptedcommondialog.h"
+
+#include "platformerror.h"
+
+ScriptedCommonDialog::ScriptedCommonDialog(const QString &pdfPath)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+}
+
+void ScriptedCommonDialog::show(const QString &kind)
+{
+    shown.append({ kind, DialogTitle, CancelError, Flags, FileName });
+    if (cancel && CancelError)
+        throw PlatformError(ErrorCode::CommonDialogCancel, QStringLiteral("Cancel was selected."));
+}
+
+void ScriptedCommonDialog::ShowPrinter()
+{
+    show(QStringLiteral("printer"));
+    if (!cancel)
+        m_printerChosen = true;
+}
+
+void ScriptedCommonDialog::ShowSave()
+{
+    show(QStringLiteral("save"));
+    if (!cancel)
+        FileName = path;
+}
+
+QPrinter &ScriptedCommonDialog::hDC()
+{
+    if (!m_printerChosen)
+        throw PlatformError(ErrorCode::InvalidProcedureCall, QStringLiteral("No printer chosen."));
+    return printer;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "commondialog.h"
+
+#include <QList>
+#include <QPrinter>
+#include <QString>
+
+// A common dialog that shows nothing. Every dialog is answered as the test scripted it
+// (confirm, with `path` for a save, or cancel), and the properties are recorded as they
+// stood when each dialog opened. The printer writes a PDF file, so a test can read what
+// was printed.
+class ScriptedCommonDialog final : public CommonDialog
+{
+public:
+    struct Shown
+    {
+        QString kind; // "printer" or "save"
+        QString title;
+        bool cancelError = false;
+        int flags = 0;
+        QString fileName;
+    };
+
+    explicit ScriptedCommonDialog(const QString &pdfPath = QString());
+
+    void ShowPrinter() override;
+    void ShowSave() override;
+    QPrinter &hDC() override;
+
+    bool cancel = false;
+    QString path; // what a confirmed save dialog returns
+    QList<Shown> shown;
+    QPrinter printer;
+
+private:
+    void show(const QString &kind);
+    bool m_printerChosen = false;
+};
