@@ -69,6 +69,17 @@ public:
     void mnuOptionsStatusbar_Click();
     static void OptionsStatusbarProc(frmWebBrowser &CurrentForm);
     void ErrMsgProc(const QString &mMsg, const PlatformError &error);
+    // Report and leave: a failure ends the command and shows the error box under name (which
+    // need not be the handler's own); a dialog's cancel ends it quietly unless told otherwise.
+    template<typename Command>
+    void reportAndLeave(const char *name, Command &&command,
+                        Failure::DialogCancel cancel = Failure::DialogCancel::EndsQuietly)
+    {
+        Failure::reportAndLeave(
+            std::forward<Command>(command),
+            [&](const PlatformError &error) { ErrMsgProc(QString::fromLatin1(name), error); },
+            cancel);
+    }
 
     // Toolbar dispatch and command enabling
     void WebToolbar_ButtonClick(QAction *Button);

@@ -5,10 +5,25 @@
 #include <functional>
 #include <QDebug>
 
-// The program's failure forms. "Report and leave" is written at its call sites (it needs
-// the handler's own name text); the other two live here so that every handler uses the
-// same code for them.
+// The program's failure forms, so that every handler uses the same code for them.
 namespace Failure {
+
+enum class DialogCancel { EndsQuietly, IsReported };
+
+// Report and leave: runs the command; a failure ends it and is handed to report. The cancel
+// of a dialog that was told to fail on cancel is a normal end, unless the command reports it.
+template<typename Command, typename Report>
+void reportAndLeave(Command &&command, Report &&report,
+                    DialogCancel cancel = DialogCancel::EndsQuietly)
+{
+    try {
+        std::forward<Command>(command)();
+    } catch (const PlatformError &error) {
+        if (cancel == DialogCancel::EndsQuietly && error.number() == ErrorCode::CommonDialogCancel)
+            return;
+        report(error);
+    }
+}
 
 // Skip and go on: runs one step; a failure in it is dropped and the caller goes on.
 // Returns whether the step completed.
