@@ -147,8 +147,9 @@ void frmFrame::showWebBrowserWindow(frmWebBrowser *window)
     if (window != m_webBrowser)
         return;
     if (!m_webBrowserSubWindow) {
-        // The window decides when its sub-window goes (see webBrowserWindowClosing).
         m_webBrowserSubWindow = m_mdiArea->addSubWindow(window);
+        // The window decides when its sub-window goes (see webBrowserWindowClosing).
+        m_webBrowserSubWindow->setAttribute(Qt::WA_DeleteOnClose, false);
         m_webBrowserSubWindow->setWindowIcon(window->windowIcon());
         menuBar()->clear();
         for (QMenu *menu : window->menus())

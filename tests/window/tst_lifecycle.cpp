@@ -1,3 +1,6 @@
+#include "favoritesfile.h"
+#include "httpserver.h"
+#include "networkinternettransfer.h"
 #include "richtextarea.h"
 #include "windowfixture.h"
 
@@ -8,6 +11,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 class tst_Lifecycle : public QObject
 {
@@ -26,7 +30,33 @@ private Q_SLOTS:
     void closingCancelsTransferAndClearsHourglass();
     void exitEndsAtOnce();
     void closingFrameClosesBrowserWindowFirst();
+    void closingFrameInsideCommand_data();
+    void closingFrameInsideCommand();
 };
+
+namespace {
+
+// The real transfer, counting the cancels that reach it.
+class CountingTransfer final : public InternetTransfer
+{
+public:
+    explicit CountingTransfer(std::shared_ptr<int> cancels)
+        : m_cancels(std::move(cancels))
+    {
+    }
+    QString OpenURL(const QString &url) override { return m_real.OpenURL(url); }
+    void Cancel() override
+    {
+        ++*m_cancels;
+        m_real.Cancel();
+    }
+
+private:
+    NetworkInternetTransfer m_real;
+    std::shared_ptr<int> m_cancels;
+};
+
+} // namespace
 
 void tst_Lifecycle::loadSetsUpTheWindow()
 {
@@ -222,6 +252,83 @@ void tst_Lifecycle::closingFrameClosesBrowserWindowFirst()
     QVERIFY(fixture.frame->close());
     QCOMPARE(*cancels, 1);
     QVERIFY(!fixture.frame->webBrowser());
+}
+
+void tst_Lifecycle::closingFrameInsideCommand_data()
+{
+    QTest::addColumn<bool>("fetch"); // else the favorites delete, which yields to events
+    QTest::newRow("held fetch of a linked document") << true;
+    QTest::newRow("favorites delete") << false;
+}
+
+// A close that the nested event loop of a running command lets in: the closing step runs
+// at once, but the window outlives the command (in a sanitizer build a freed window under
+// the handler would be reported).
+void tst_Lifecycle::closingFrameInsideCommand()
+{
+    QFETCH(bool, fetch);
+    WindowFixture fixture;
+    auto cancels = std::make_shared<int>(0);
+    fixture.test.platform.createInternetTransfer
+        = [cancels] { return std::make_unique<CountingTransfer>(cancels); };
+    HttpServer server;
+    QVERIFY(server.listen());
+    HttpResponse held;
+    held.held = true;
+    held.body = "too late";
+    server.route(QStringLiteral("/held"), held);
+    QFile favorites(fixture.favoritesPath());
+    QVERIFY(favorites.open(QIODevice::WriteOnly));
+    favorites.write("http://a.test/\r\nhttp://b.test/\r\n");
+    favorites.close();
+    fixture.start();
+    QPointer<frmWebBrowser> window = &fixture.window();
+    QPointer<QWidget> holder = window->parentWidget(); // the frame's sub-window
+    QVERIFY(holder);
+    QToolBar *frameToolBar = fixture.frame->FrameToolBar;
+    QVERIFY(frameToolBar->isHidden());
+
+    // The frame closes as soon as the command waits in its nested loop.
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, fixture.frame.get(), [&] {
+        if (fetch && server.requestCount(QStringLiteral("/held")) == 0)
+            return;
+        closer.stop();
+        fixture.frame->close();
+        // Whatever else runs in the nested loop may flush deferred deletions; the window
+        // must not be among them while its command is still running.
+        QCoreApplication::sendPostedEvents(holder, QEvent::DeferredDelete);
+    });
+    closer.start();
+    if (fetch)
+        window->cboLinksList->addItem(server.url(QStringLiteral("/held")));
+    // The command starts from a running event loop, as in the program.
+    QEventLoop running;
+    QTimer::singleShot(0, window, [&] {
+        if (fetch)
+            window->menuItem(QStringLiteral("mnuLinksDisplayLinkHTMLDoc"))->trigger();
+        else
+            QTest::mouseClick(window->cmdDeleteFavorite, Qt::LeftButton);
+        running.quit();
+    });
+    running.exec();
+
+    // The command has ended on a live, closed window.
+    QVERIFY(!closer.isActive());
+    QVERIFY(window);
+    QVERIFY(!fixture.frame->webBrowser());
+    QCOMPARE(*cancels, 1);
+    QVERIFY(!frameToolBar->isHidden());
+    QCOMPARE(fixture.menuBarCaptions(), QStringList { "&File" });
+    if (fetch)
+        QCOMPARE(window->Text1->Text(), QString()); // the cancelled fetch shows nothing
+    else
+        QCOMPARE(Favorites::readFavoritesFile(fixture.favoritesPath()),
+                 QByteArray("http://b.test/\r\n"));
+    // Only now may it go.
+    QTRY_VERIFY(!window);
+    server.releaseHeld();
 }
 
 KESTRAV_TEST_MAIN(tst_Lifecycle)
