@@ -2,6 +2,8 @@
 
 #include "platformerror.h"
 
+#include <QUrl>
+
 FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
     : WebBrowserControl(parent)
     , m_widget(new QWidget(parent))
@@ -21,6 +23,10 @@ void FakeWebBrowserControl::go(const QString &url)
 void FakeWebBrowserControl::Navigate(const QString &url)
 {
     calls.append(QStringLiteral("Navigate:") + url);
+    // Refused like the real control: nothing it could turn into an address.
+    if (url.trimmed().isEmpty() || !QUrl::fromUserInput(url).isValid())
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            QStringLiteral("\"%1\" is not a valid address.").arg(url));
     if (failNavigate)
         throw PlatformError(ErrorCode::Unexpected, QStringLiteral("Navigation refused"));
     go(url);
@@ -102,6 +108,7 @@ void FakeWebBrowserControl::complete(const QString &url, const QString &title)
     locationURL = url;
     locationName = title;
     busy = false;
+    hasDocument = true;
     Q_EMIT NavigateComplete2(url);
     Q_EMIT DownloadComplete();
 }

@@ -39,7 +39,7 @@ public:
     QString locationName;
     QString locationURL;
     QString bodyInnerHTML;
-    bool hasDocument = true;
+    bool hasDocument = false; // until a navigation completes
     QStringList links;
     int focusCount = 0;
     bool failNavigate = false;

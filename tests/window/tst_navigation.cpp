@@ -376,6 +376,7 @@ void tst_Navigation::pointerNeverStaysBusyAfterCompletedHandlers()
 
 void tst_Navigation::returnToBrowserView()
 {
+    browser().hasDocument = true;
     browser().bodyInnerHTML = "<p>body</p>";
     window().mnuLinksDisplayCurrHTMLDoc_Click();
     QVERIFY(window().ctlWebBrowser->widget()->isHidden());
@@ -402,6 +403,7 @@ void tst_Navigation::linkListAndFetch()
     QStringList links;
     for (int i = 0; i < 250; ++i)
         links.append(QStringLiteral("http://example.test/%1").arg(i));
+    browser().hasDocument = true;
     browser().links = links;
 
     // No address yet: nothing is listed.

@@ -1,6 +1,7 @@
 #include "windowfixture.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -211,6 +212,7 @@ void tst_WindowDesign::toolbarButtons()
     QCOMPARE(back->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
 
     QVERIFY_THROWS_EXCEPTION(PlatformError, m_fixture->window().Buttons("tbrNoSuchKey"));
+    QVERIFY_THROWS_EXCEPTION(PlatformError, m_fixture->window().menuItem("mnuNoSuchItem"));
 }
 
 void tst_WindowDesign::toolbarImages()
@@ -242,6 +244,12 @@ void tst_WindowDesign::frameToolbar()
     QApplication::processEvents();
     QVERIFY(!m_fixture->frame->webBrowser());
     QVERIFY(!toolbar->isHidden());
+    // No context menu offers to hide it: nothing would bring it back.
+    const QPoint onToolbar = toolbar->geometry().center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onToolbar,
+                                m_fixture->frame->mapToGlobal(onToolbar));
+    QApplication::sendEvent(m_fixture->frame.get(), &menuEvent);
+    QVERIFY(!QApplication::activePopupWidget());
 
     auto *button = qobject_cast<QToolButton *>(toolbar->widgetForAction(actions.at(1)));
     QVERIFY(button);

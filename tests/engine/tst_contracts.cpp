@@ -1,0 +1,203 @@
+#include "fakesettingsstore.h"
+#include "fakewebbrowsercontrol.h"
+#include "platformerror.h"
+#include "sqlitesettingsstore.h"
+#include "testsupport.h"
+#include "webenginebrowsercontrol.h"
+
+#include <functional>
+#include <memory>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QWidget>
+
+// What the window relies on from its web control and its settings store, checked once
+// against the real implementation and once against the double that the window tests use,
+// so that the double cannot drift from the real thing.
+
+namespace {
+
+using Call = std::function<void(WebBrowserControl &)>;
+
+// The error number of a failing call, or 0 when the call succeeded.
+int failureNumber(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const PlatformError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Call)
+
+class WebBrowserControlContract : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Factory = std::function<WebBrowserControl *(QWidget *parent)>;
+    explicit WebBrowserControlContract(Factory factory)
+        : m_factory(std::move(factory))
+    {
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_host = std::make_unique<QWidget>();
+        m_control = m_factory(m_host.get());
+    }
+    void cleanup() { m_host.reset(); }
+
+    void refusesWhereThereIsNothing_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<int>("number");
+        QTest::newRow("blank address")
+            << Call([](auto &c) { c.Navigate(QString()); }) << ErrorCode::InvalidProcedureCall;
+        QTest::newRow("spaces only") << Call([](auto &c) { c.Navigate(QStringLiteral("   ")); })
+                                     << ErrorCode::InvalidProcedureCall;
+        QTest::newRow("uninterpretable address")
+            << Call([](auto &c) { c.Navigate(QString(QChar(1))); })
+            << ErrorCode::InvalidProcedureCall;
+        QTest::newRow("back, no page")
+            << Call([](auto &c) { c.GoBack(); }) << ErrorCode::Unexpected;
+        QTest::newRow("forward, no page")
+            << Call([](auto &c) { c.GoForward(); }) << ErrorCode::Unexpected;
+        QTest::newRow("body, nothing loaded")
+            << Call([](auto &c) { c.DocumentBodyInnerHTML(); }) << ErrorCode::ObjectNotSet;
+        QTest::newRow("links, nothing loaded")
+            << Call([](auto &c) { c.DocumentLinkHrefs(); }) << ErrorCode::ObjectNotSet;
+    }
+
+    void refusesWhereThereIsNothing()
+    {
+        QFETCH(Call, call);
+        QFETCH(int, number);
+        QCOMPARE(failureNumber([&] { call(*m_control); }), number);
+        // A refused call starts nothing.
+        QVERIFY(!m_control->Busy());
+        QCOMPARE(m_control->LocationURL(), QString());
+    }
+
+private:
+    Factory m_factory;
+    std::unique_ptr<QWidget> m_host;
+    WebBrowserControl *m_control = nullptr;
+};
+
+class SettingsStoreContract : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Factory = std::function<std::unique_ptr<SettingsStore>(const QString &folder)>;
+    explicit SettingsStoreContract(Factory factory)
+        : m_factory(std::move(factory))
+    {
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_store = m_factory(m_folder->path());
+    }
+
+    void missingKeyReadsEmpty()
+    {
+        QCOMPARE(m_store->GetSetting(App, Section, QStringLiteral("URLHistory1")), QString());
+        QCOMPARE(m_store->GetAllSettings(App, Section), Rows());
+        m_store->SaveSetting(App, Section, QStringLiteral("URLHistory1"), QStringLiteral("a"));
+        // Keys, sections and applications are matched exactly.
+        QCOMPARE(m_store->GetSetting(App, Section, QStringLiteral("urlhistory1")), QString());
+        QCOMPARE(
+            m_store->GetSetting(App, QStringLiteral("URL history"), QStringLiteral("URLHistory1")),
+            QString());
+        QCOMPARE(
+            m_store->GetSetting(QStringLiteral("Other"), Section, QStringLiteral("URLHistory1")),
+            QString());
+    }
+
+    void sectionListsInCreationOrder()
+    {
+        for (int n : { 2, 10, 1 })
+            m_store->SaveSetting(App, Section, key(n), QString::number(n));
+        m_store->SaveSetting(App, Section, key(10), QStringLiteral("again")); // keeps its place
+        m_store->SaveSetting(App, QStringLiteral("Elsewhere"), key(3), QStringLiteral("3"));
+        const Rows expected { { key(2), QStringLiteral("2") },
+                              { key(10), QStringLiteral("again") },
+                              { key(1), QStringLiteral("1") } };
+        QCOMPARE(m_store->GetAllSettings(App, Section), expected);
+    }
+
+    void failedWriteLeavesNothing()
+    {
+        m_store->SaveSetting(App, Section, key(1), QStringLiteral("kept"));
+        const int number = failureNumber([&] {
+            m_store->transaction([&] {
+                m_store->SaveSetting(App, Section, key(1), QStringLiteral("changed"));
+                m_store->SaveSetting(App, Section, key(2), QStringLiteral("added"));
+                throw PlatformError(ErrorCode::PathFileAccess, QStringLiteral("disk full"));
+            });
+        });
+        QCOMPARE(number, ErrorCode::PathFileAccess);
+        QCOMPARE(m_store->GetAllSettings(App, Section),
+                 (Rows { { key(1), QStringLiteral("kept") } }));
+    }
+
+private:
+    using Rows = QList<SettingsStore::Row>;
+    static QString key(int n) { return QStringLiteral("URLHistory%1").arg(n); }
+    const QString App = QStringLiteral("ZivaruruviVO");
+    const QString Section = QStringLiteral("URL History");
+
+    Factory m_factory;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<SettingsStore> m_store;
+};
+
+// One class name per implementation, so the report says which one failed.
+#define KESTRAV_CONTRACT(Name, Contract, factory)                                                  \
+    class Name final : public Contract                                                             \
+    {                                                                                              \
+        Q_OBJECT                                                                                   \
+    public:                                                                                        \
+        Name()                                                                                     \
+            : Contract(factory)                                                                    \
+        {                                                                                          \
+        }                                                                                          \
+    };
+
+KESTRAV_CONTRACT(tst_WebEngineBrowserControlContract, WebBrowserControlContract,
+                 [](QWidget *parent) { return new WebEngineBrowserControl(parent); })
+KESTRAV_CONTRACT(tst_FakeWebBrowserControlContract, WebBrowserControlContract,
+                 [](QWidget *parent) { return new FakeWebBrowserControl(parent); })
+KESTRAV_CONTRACT(tst_SqliteSettingsStoreContract, SettingsStoreContract,
+                 [](const QString &folder) -> std::unique_ptr<SettingsStore> {
+                     return std::make_unique<SqliteSettingsStore>(folder
+                                                                  + QStringLiteral("/s.sqlite"));
+                 })
+KESTRAV_CONTRACT(tst_FakeSettingsStoreContract, SettingsStoreContract,
+                 [](const QString &) -> std::unique_ptr<SettingsStore> {
+                     return std::make_unique<FakeSettingsStore>();
+                 })
+
+int main(int argc, char *argv[])
+{
+    HermeticHome home;
+    QApplication application(argc, argv);
+    int failures = 0;
+    const auto run = [&](QObject &&contract) { failures += QTest::qExec(&contract, argc, argv); };
+    run(tst_WebEngineBrowserControlContract());
+    run(tst_FakeWebBrowserControlContract());
+    run(tst_SqliteSettingsStoreContract());
+    run(tst_FakeSettingsStoreContract());
+    return failures;
+}
+
+#include "tst_contracts.moc"
