@@ -35,6 +35,7 @@ check-sanitize: deps
 
 bench: build
 	./$(BUILD_DIR)/bin/bench_favorites
+	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

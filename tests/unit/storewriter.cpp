@@ -1,0 +1,70 @@
+// A child process for the crash-safety and two-copies tests: it writes the program's own
+// files the way the program does, so that a test can kill it at any moment or run two.
+//
+//   storewriter favorites PATH ENTRIES   rewrites PATH forever, alternating two contents of
+//                                        ENTRIES lines each ("a..." and "b..." addresses)
+//   storewriter recent DB PREFIX COUNT   adds PREFIX0 .. PREFIX(COUNT-1) to the recent list;
+//                                        COUNT 0 goes on forever. Prints one line per write
+//                                        that failed, and exits 0.
+
+#include "favoritesfile.h"
+#include "platformerror.h"
+#include "recenturls.h"
+#include "sqlitesettingsstore.h"
+
+#include <cstdio>
+#include <QCoreApplication>
+
+namespace {
+
+QByteArray favoritesContent(char letter, int entries)
+{
+    QByteArray bytes;
+    for (int i = 0; i < entries; ++i)
+        bytes += "http://" + QByteArray(1, letter) + QByteArray::number(i) + ".test/\r\n";
+    return bytes;
+}
+
+int rewriteFavorites(const QString &path, int entries)
+{
+    const QByteArray contents[2]
+        = { favoritesContent('a', entries), favoritesContent('b', entries) };
+    for (unsigned round = 0;; ++round) {
+        Favorites::writeFavoritesFile(path, contents[round % 2]);
+        if (round == 0) {
+            std::puts("ready");
+            std::fflush(stdout);
+        }
+    }
+}
+
+int addRecent(const QString &database, const QString &prefix, int count)
+{
+    SqliteSettingsStore store(database);
+    for (int i = 0; count == 0 || i < count; ++i) {
+        try {
+            RecentUrls::write(store, prefix + QString::number(i));
+        } catch (const PlatformError &error) {
+            std::printf("failed %d: %s\n", i, qPrintable(error.description()));
+        }
+        if (i == 0) {
+            std::puts("ready");
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList args = application.arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("favorites"))
+        return rewriteFavorites(args.at(2), args.at(3).toInt());
+    if (args.size() == 5 && args.at(1) == QLatin1String("recent"))
+        return addRecent(args.at(2), args.at(3), args.at(4).toInt());
+    std::fputs("usage: storewriter favorites PATH ENTRIES | recent DB PREFIX COUNT\n", stderr);
+    return 2;
+}
