@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "errorprompt.h"
+#include "favoriteslocation.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "picturebox.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -515,8 +517,17 @@ void frmWebBrowser::Form_Load()
     Failure::skip([&] { m_host.frameToolBar().setVisible(false); });
     // No persistent drawing surface is needed: Qt widgets repaint themselves.
     Failure::skip([&] { menuItem(QStringLiteral("mnuOptionsToolbar"))->setChecked(true); });
-    Failure::skip(
-        [&] { FavoritesFilePath = m_platform.app->Path() + QStringLiteral("/Favorites.txt"); });
+    Failure::skip([&] {
+        const QString programFolder = m_platform.app->Path();
+        const QString dataFolder = m_platform.app->DataPath();
+        FavoritesFilePath = Favorites::favoritesFilePath(programFolder, dataFolder);
+        // Said once here; the favorites commands then answer with the error box.
+        if (FavoritesFilePath.isEmpty())
+            m_platform.messageBox->MsgBox(
+                tr("The favorites list cannot be kept: neither %1 nor %2 can be written.")
+                    .arg(QDir::toNativeSeparators(programFolder),
+                         QDir::toNativeSeparators(dataFolder)));
+    });
     Failure::skip([&] {
         if (QFileInfo::exists(FavoritesFilePath))
             return;

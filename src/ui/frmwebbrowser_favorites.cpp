@@ -30,6 +30,9 @@ QStringList listTexts(const QComboBox *list)
 void frmWebBrowser::ReadFavoritesList()
 {
     cboFavoritesList->clear();
+    // With nowhere to keep the file the list stays empty; the window said so at load.
+    if (FavoritesFilePath.isEmpty())
+        return;
     const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
     for (const Favorites::FavoriteEntry &entry : Favorites::readEntries(fileBytes))
         cboFavoritesList->addItem(entry.text, entry.raw);

@@ -31,12 +31,15 @@ class FakeAppInfo final : public AppInfo
 public:
     explicit FakeAppInfo(QString path)
         : path(std::move(path))
+        , dataPath(this->path + QStringLiteral("/user-data"))
     {
     }
     QString Path() const override { return path; }
+    QString DataPath() const override { return dataPath; }
     QString Title() const override { return QStringLiteral("Kestrav"); }
     void End() override { ++endCount; }
     QString path;
+    QString dataPath;
     int endCount = 0;
 };
 

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void loadReadsRecentAddressesBeforeGoingHome();
     void favoritesFileCreatedWhenMissing();
     void favoritesFileLeftUntouched();
+    void unwritableProgramFolderStillOpens_data();
     void unwritableProgramFolderStillOpens();
     void activationReadsFavorites();
     void frameToolbarRestoredOnClose_data();
@@ -127,22 +128,46 @@ void tst_Lifecycle::favoritesFileLeftUntouched()
              longAgo.toSecsSinceEpoch());
 }
 
+void tst_Lifecycle::unwritableProgramFolderStillOpens_data()
+{
+    QTest::addColumn<bool>("dataFolderWritable");
+    QTest::newRow("installed: favorites in the data folder") << true;
+    QTest::newRow("nowhere to keep them") << false;
+}
+
 void tst_Lifecycle::unwritableProgramFolderStillOpens()
 {
+    QFETCH(bool, dataFolderWritable);
     WindowFixture fixture;
     // A folder below a plain file can be created by nobody, not even by root.
     QFile blocker(fixture.sandbox.programFolder() + "/blocker");
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     fixture.test.app->path = blocker.fileName() + "/program";
+    if (!dataFolderWritable)
+        fixture.test.app->dataPath = blocker.fileName() + "/data";
 
     fixture.start();
 
     frmWebBrowser &window = fixture.window();
-    QCOMPARE(window.FavoritesFilePath, blocker.fileName() + "/program/Favorites.txt");
-    QVERIFY(!QFile::exists(window.FavoritesFilePath));
     QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
     QVERIFY(window.menuItem("mnuGo")->isEnabled());
+    if (dataFolderWritable) {
+        QCOMPARE(window.FavoritesFilePath, fixture.test.app->dataPath + "/Favorites.txt");
+        QVERIFY(QFile::exists(window.FavoritesFilePath));
+        QCOMPARE(fixture.test.messages->prompts, QStringList());
+        return;
+    }
+    QCOMPARE(window.FavoritesFilePath, QString());
+    QCOMPARE(fixture.test.messages->prompts.size(), 1);
+    QVERIFY(fixture.test.messages->prompts.first().contains(fixture.test.app->dataPath));
+    // Activations say nothing more; the commands answer with the error box.
+    window.Form_Activate();
+    QCOMPARE(fixture.test.messages->prompts.size(), 1);
+    window.cboAddress->setEditText("http://a.test/");
+    QTest::mouseClick(window.cmdAddFavorite, Qt::LeftButton);
+    QCOMPARE(fixture.test.messages->prompts.size(), 2);
+    QVERIFY(fixture.test.messages->prompts.last().startsWith("cmdAddFavorite_Click\r\n"));
 }
 
 void tst_Lifecycle::activationReadsFavorites()

@@ -100,6 +100,7 @@ class AppInfo final : public ::AppInfo
 {
 public:
     QString Path() const override { fail("program folder"); }
+    QString DataPath() const override { fail("per-user data folder"); }
     QString Title() const override { fail("application title"); }
     void End() override { fail("program end"); }
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 DesktopMessageBox::DesktopMessageBox(QString title)
     : m_title(std::move(title))
@@ -39,6 +40,11 @@ void DesktopScreenPointer::setMousePointer(int pointer)
 QString DesktopAppInfo::Path() const
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString DesktopAppInfo::DataPath() const
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 QString DesktopAppInfo::Title() const

@@ -31,6 +31,7 @@ class DesktopAppInfo final : public AppInfo
 {
 public:
     QString Path() const override;
+    QString DataPath() const override;
     QString Title() const override;
     void End() override;
 };

@@ -1,0 +1,33 @@
+#include "favoriteslocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Favorites {
+
+namespace {
+
+const QString FileName = QStringLiteral("Favorites.txt");
+
+// A file that already exists decides by itself; otherwise the folder must take a new file.
+bool canKeepFileIn(const QString &folder)
+{
+    const QFileInfo file(QDir(folder).filePath(FileName));
+    if (file.exists())
+        return file.isFile() && file.isWritable();
+    const QFileInfo directory(folder);
+    return directory.isDir() && directory.isWritable();
+}
+
+} // namespace
+
+QString favoritesFilePath(const QString &programFolder, const QString &dataFolder)
+{
+    if (!programFolder.isEmpty() && canKeepFileIn(programFolder))
+        return programFolder + QLatin1Char('/') + FileName;
+    if (!dataFolder.isEmpty() && QDir().mkpath(dataFolder) && canKeepFileIn(dataFolder))
+        return dataFolder + QLatin1Char('/') + FileName;
+    return QString();
+}
+
+} // namespace Favorites
