@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
+    desktop-file-utils appstream
 )
 
 # One query for all of them; a package dpkg has never heard of is missing too.
