@@ -1,5 +1,6 @@
 #include "recenturls.h"
 
+#include "failure.h"
 #include "settingsstore.h"
 #include "spacetrim.h"
 
@@ -18,6 +19,20 @@ QString section()
 QString keyName(int n)
 {
     return QStringLiteral("URLHistory") + QString::number(n);
+}
+
+QStringList read(const SettingsStore &store)
+{
+    QStringList addresses;
+    QString first;
+    Failure::skip([&] { first = store.GetSetting(application(), section(), keyName(1)); });
+    if (first.isEmpty())
+        return addresses;
+    QList<SettingsStore::Row> rows;
+    Failure::skip([&] { rows = store.GetAllSettings(application(), section()); });
+    for (const SettingsStore::Row &row : rows)
+        addresses.append(row.second);
+    return addresses;
 }
 
 void write(SettingsStore &store, const QString &inURL)

@@ -14,21 +14,10 @@ void frmWebBrowser::WriteRecentURLs(const QString &inURL)
 
 void frmWebBrowser::ReadRecentURLs()
 {
-    QString first;
-    Failure::skip([&] {
-        first = m_platform.settings->GetSetting(RecentUrls::application(), RecentUrls::section(),
-                                                RecentUrls::keyName(1));
-    });
-    if (first.isEmpty())
-        return;
-    QList<SettingsStore::Row> rows;
-    Failure::skip([&] {
-        rows
-            = m_platform.settings->GetAllSettings(RecentUrls::application(), RecentUrls::section());
-    });
-    for (int r = 0; r < rows.size(); ++r) {
-        // A row beyond the tenth item has no item to show it; its steps are skipped.
-        Failure::skip([&] { setUrlHistoryCaption(r, rows.at(r).second); });
+    const QStringList addresses = RecentUrls::read(*m_platform.settings);
+    for (int r = 0; r < addresses.size(); ++r) {
+        // An address beyond the tenth item has no item to show it; its steps are skipped.
+        Failure::skip([&] { setUrlHistoryCaption(r, addresses.at(r)); });
         Failure::skip([&] {
             if (r >= int(std::size(mnuURLHistory)))
                 throw PlatformError(ErrorCode::SubscriptOutOfRange,
