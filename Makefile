@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps build run test check-sanitize bench format clean
+.PHONY: all deps build run test check-sanitize fuzz bench format clean
 
 all: build
 
@@ -33,6 +33,25 @@ check-sanitize: deps
 		ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j 1
 
+# Each fuzz target runs FUZZ_SECONDS on the corpus kept in fuzz/corpus (new finds stay in
+# build-fuzz/corpus). Any crash or sanitizer report fails the run and leaves its input.
+FUZZ_SECONDS ?= 60
+FUZZERS ?= favorites settings recent
+fuzz:
+	@./scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DKESTRAV_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	@for f in $(FUZZERS); do \
+		mkdir -p build-fuzz/corpus/$$f build-fuzz/finds/$$f; \
+		echo "fuzz_$$f: $(FUZZ_SECONDS) s"; \
+		ASAN_OPTIONS=detect_leaks=0 ./build-fuzz/bin/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) \
+			-artifact_prefix=build-fuzz/finds/$$f/ -print_final_stats=1 \
+			build-fuzz/corpus/$$f fuzz/corpus/$$f 2>build-fuzz/fuzz_$$f.log \
+			|| { tail -40 build-fuzz/fuzz_$$f.log; exit 1; }; \
+		grep -E "stat::number_of_executed_units|stat::new_units_added" build-fuzz/fuzz_$$f.log; \
+	done
+
 bench: build
 	./$(BUILD_DIR)/bin/bench_favorites
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
@@ -41,4 +60,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Kestrav need.
-# Quick when everything is already there: only dpkg is asked.
+# Quick when everything is already there: only dpkg is asked. Extra packages (for one make
+# target only) may be named as arguments.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
+    "$@"
 )
 
 # One query for all of them; a package dpkg has never heard of is missing too.

@@ -67,6 +67,8 @@ private slots:
     void init();
     void keysValuesAndOrder();
     void twoCopiesWriteInTurn();
+    void textThatSqliteMends_data();
+    void textThatSqliteMends();
     void unusableStoreIsLeftUntouched_data();
     void unusableStoreIsLeftUntouched();
 
@@ -120,6 +122,28 @@ void tst_SettingsStore::keysValuesAndOrder()
 
     store.reset();
     QCOMPARE(SqliteSettingsStore(storePath()).GetAllSettings(App, Section), expected);
+}
+
+// Inputs that fuzzing found: text is kept exactly where SQLite can keep it, and mended
+// (never refused, never crashing) where it cannot.
+void tst_SettingsStore::textThatSqliteMends_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("read");
+    const QChar nul(0);
+    QTest::newRow("NUL inside") << QString(u"a"_s + nul + u"b"_s) << QString(u"a"_s + nul + u"b"_s);
+    QTest::newRow("noncharacter") << QString(QChar(0xffff)) << QString(QChar(0xfffd));
+    QTest::newRow("lone low surrogate")
+        << QString(u"x"_s + QChar(0xdfe9)) << QString(u"x"_s + QChar(0xfffd));
+}
+
+void tst_SettingsStore::textThatSqliteMends()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, read);
+    SqliteSettingsStore store(storePath());
+    store.SaveSetting(App, Section, u"URLHistory1"_s, written);
+    QCOMPARE(store.GetSetting(App, Section, u"URLHistory1"_s), read);
 }
 
 void tst_SettingsStore::twoCopiesWriteInTurn()
