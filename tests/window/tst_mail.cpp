@@ -1,3 +1,5 @@
+#include "desktopmailautomation.h"
+#include "fakemaildesktop.h"
 #include "mailautomation.h"
 #include "windowfixture.h"
 
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void twoCommandsInARow();
+    void userMailProgram();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -164,6 +167,34 @@ void tst_Mail::twoCommandsInARow()
     QVERIFY(window().MailFolder != inbox);
     QCOMPARE(window().MailFolder, mail().log->lastFolder.lock());
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+// The real desktop mail automation behind the window, with nothing but fake programs around.
+void tst_Mail::userMailProgram()
+{
+    FakeMailDesktop desktop;
+    const QTemporaryDir noProcesses;
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->test.platform.mail = std::make_shared<DesktopMailAutomation>(noProcesses.path());
+    m_fixture->start();
+    const QStringList &prompts = m_fixture->test.messages->prompts;
+
+    click(u"mnuMailInbox"_s);
+    QCOMPARE(
+        prompts,
+        QStringList { u"OutlookLogon\r\n91     No mail program found (looked for Thunderbird, "
+                      u"Evolution, KMail, Geary). Install one or set a default mail program."_s });
+
+    desktop.addProgram(u"thunderbird"_s);
+    QStringList started;
+    for (const auto &[control, arguments] : { std::pair { u"mnuMailInbox"_s, u"-mail"_s },
+                                              { u"mnuMailOutbox"_s, u"-mail"_s },
+                                              { u"tbrContacts"_s, u"-addressbook"_s } }) {
+        click(control);
+        started << u"thunderbird "_s + arguments;
+        QTRY_COMPARE(desktop.started(), started);
+    }
+    QCOMPARE(prompts.size(), 1);
 }
 
 KESTRAV_TEST_MAIN(tst_Mail)
