@@ -126,8 +126,6 @@ void tst_Mail::failures_data()
         << false << "" << 0 << "OutlookLogon\r\n91     no mail program here";
     QTest::newRow("name space") << true << "GetNamespace" << 440
                                 << "OutlookLogon\r\n440     GetNamespace failed";
-    QTest::newRow("logon refused")
-        << true << "Logon" << -2147221231 << "OutlookLogon\r\n-2147221231     Logon failed";
     QTest::newRow("profile dialog cancelled")
         << true << "Logon" << 32755 << "OutlookLogon\r\n32755     Logon failed";
     QTest::newRow("no such folder")
