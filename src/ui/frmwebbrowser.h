@@ -11,6 +11,9 @@
 #include <QWidget>
 
 class InternetTransfer;
+class MailApplication;
+class MailFolder;
+class MailNamespace;
 class PictureBox;
 class PlatformError;
 class QAction;
@@ -140,6 +143,10 @@ public:
     bool FrameToolBarWasVisible = false;
     bool AddressListUpdating = false;
     bool LastURLWasNew = false;
+    // Held only while a Mail command runs, or after it failed; the folder stays until the next.
+    std::shared_ptr<::MailApplication> MailApp;
+    std::shared_ptr<::MailNamespace> MailNamespace;
+    std::shared_ptr<::MailFolder> MailFolder;
 
     // Controls
     WebBrowserControl *ctlWebBrowser = nullptr;
@@ -187,6 +194,11 @@ private:
     void showSourceView(const std::function<QString()> &readSource);
     void setUrlHistoryCaption(int Index, const QString &caption);
     QIcon icon(const QString &key) const;
+    // The steps of OpenMailFolder.
+    void ShowInbox();
+    void ShowOutbox();
+    void ShowContacts();
+    void CloseMailSession();
 
     // Shows a failure that no handler caught; the command has ended, so the pointer must
     // not stay busy.

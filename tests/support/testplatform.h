@@ -4,6 +4,7 @@
 #include "fakesettingsstore.h"
 #include "fakewebbrowsercontrol.h"
 #include "platform.h"
+#include "recordingmailautomation.h"
 #include "scriptedcommondialog.h"
 
 #include <QPointer>
@@ -20,6 +21,7 @@ struct TestPlatform
     std::shared_ptr<FakeAppInfo> app;
     std::shared_ptr<FakeSettingsStore> settings;
     std::shared_ptr<ScriptedCommonDialog> dialog;
+    std::shared_ptr<RecordingMailAutomation> mail;
     // The controls of the last window made, and of every window made.
     QPointer<FakeWebBrowserControl> browser;
     // Cancels of the last window's transfer, counted past the window's end.

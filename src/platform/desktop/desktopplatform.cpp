@@ -1,5 +1,6 @@
 #include "desktopplatform.h"
 
+#include "desktopmailautomation.h"
 #include "desktopservices.h"
 #include "networkinternettransfer.h"
 #include "plaintextarea.h"
@@ -24,5 +25,6 @@ Platform makeDesktopPlatform()
     platform.messageBox = std::make_shared<DesktopMessageBox>(QCoreApplication::applicationName());
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();
     platform.app = std::make_shared<DesktopAppInfo>();
+    platform.mail = std::make_shared<DesktopMailAutomation>();
     return platform;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "mailautomation.h"
+
+#include <QString>
+
+struct MailProgram;
+
+// The user's desktop mail program behind the mail automation: the desktop's default mail
+// handler when it is a program we know, else the first known one installed on PATH. Attaching
+// needs it running for this user; a folder's Display starts it (or hands the request to the
+// running one) on the matching view, detached, so that it outlives the browser.
+class DesktopMailAutomation final : public MailAutomation
+{
+public:
+    // processFolder lists the running processes, one folder per process id.
+    explicit DesktopMailAutomation(QString processFolder = QStringLiteral("/proc"));
+
+    std::shared_ptr<MailApplication> GetObject(const QString &className) override;
+    std::shared_ptr<MailApplication> CreateObject(const QString &className) override;
+
+private:
+    bool isRunning(const MailProgram &program) const;
+
+    QString m_processFolder;
+};

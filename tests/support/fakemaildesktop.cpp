@@ -1,0 +1,75 @@
+#include "fakemaildesktop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtGlobal>
+
+FakeMailDesktop::FakeMailDesktop()
+{
+    const QDir root(m_root.path());
+    const auto point = [&](const char *variable, const QString &value) {
+        m_saved.append({ variable,
+                         qEnvironmentVariableIsSet(variable) ? std::optional(qgetenv(variable))
+                                                             : std::nullopt });
+        qputenv(variable, QFile::encodeName(value));
+    };
+    for (const char *folder :
+         { "bin", "config", "etc", "local/applications", "share/applications" })
+        root.mkpath(QString::fromLatin1(folder));
+    point("PATH", binFolder());
+    point("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")));
+    point("XDG_CONFIG_DIRS", root.filePath(QStringLiteral("etc")));
+    point("XDG_DATA_HOME", root.filePath(QStringLiteral("local")));
+    point("XDG_DATA_DIRS", root.filePath(QStringLiteral("share")));
+    point("XDG_CURRENT_DESKTOP", QStringLiteral("TestDesk"));
+}
+
+FakeMailDesktop::~FakeMailDesktop()
+{
+    for (const auto &[variable, value] : m_saved) {
+        if (value)
+            qputenv(variable, *value);
+        else
+            qunsetenv(variable);
+    }
+}
+
+QString FakeMailDesktop::binFolder() const
+{
+    return m_root.filePath(QStringLiteral("bin"));
+}
+
+void FakeMailDesktop::addProgram(const QString &name, bool executable)
+{
+    // No PATH is needed inside: the script uses shell built-ins only.
+    const QString script = QStringLiteral("#!/bin/sh\necho \"${0##*/}${*:+ $*}\" >> '%1'\n")
+                               .arg(m_root.filePath(QStringLiteral("started")));
+    writeFile(QStringLiteral("bin/") + name, script);
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+        permissions |= QFile::ExeOwner;
+    QFile::setPermissions(m_root.filePath(QStringLiteral("bin/") + name), permissions);
+}
+
+void FakeMailDesktop::removeProgram(const QString &name)
+{
+    QFile::remove(m_root.filePath(QStringLiteral("bin/") + name));
+}
+
+void FakeMailDesktop::writeFile(const QString &relativePath, const QString &content)
+{
+    QFile file(m_root.filePath(relativePath));
+    QDir().mkpath(QFileInfo(file).path());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    file.write(QString(content).replace(QStringLiteral("@BIN@"), binFolder()).toUtf8());
+}
+
+QStringList FakeMailDesktop::started() const
+{
+    QFile file(m_root.filePath(QStringLiteral("started")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
