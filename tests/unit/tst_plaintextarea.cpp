@@ -2,12 +2,15 @@
 #include "platformerror.h"
 #include "testsupport.h"
 
+#include <linux/capability.h>
 #include <QDir>
 #include <QPrinter>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +32,46 @@ QString pdfWords(const QString &path)
     return QString::fromUtf8(extractor.readAllStandardOutput()).simplified();
 }
 
+int pdfPages(const QString &path)
+{
+    QProcess info;
+    info.start(u"pdfinfo"_s, { path });
+    if (!info.waitForFinished(30000) || info.exitCode() != 0)
+        return -1;
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s,
+                                          QRegularExpression::MultilineOption);
+    return pages.match(out).captured(1).toInt();
+}
+
+// Root may write in any folder. For as long as this lives, this thread gives up that right,
+// so that a folder's permissions apply to it as they would to a user.
+class FolderPermissionsApply
+{
+public:
+    FolderPermissionsApply()
+    {
+        if (geteuid() != 0)
+            return;
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = { m_saved[0], m_saved[1] };
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~FolderPermissionsApply()
+    {
+        if (m_dropped)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool inEffect() const { return geteuid() != 0 || m_dropped; }
+
+private:
+    __user_cap_header_struct m_header { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_dropped = false;
+};
+
 } // namespace
 
 class tst_PlainTextArea : public QObject
@@ -40,8 +83,10 @@ private slots:
     void textIsHeldAsPlainText_data();
     void textIsHeldAsPlainText();
     void saveFileWritesCrLfInSystemEncoding();
+    void saveFileInFolderThatTakesNoNewFile();
     void selPrintPrintsSelectionOrAll_data();
     void selPrintPrintsSelectionOrAll();
+    void selPrintIgnoresPageRange();
     void failuresRaisePlatformError();
 
 private:
@@ -96,6 +141,35 @@ void tst_PlainTextArea::saveFileWritesCrLfInSystemEncoding()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { u"page.txt"_s });
 }
 
+void tst_PlainTextArea::saveFileInFolderThatTakesNoNewFile()
+{
+    const QString folder = m_dir->filePath(u"locked"_s);
+    QVERIFY(QDir().mkdir(folder));
+    const QString existing = folder + u"/page.txt"_s;
+    QFile old(existing);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older and longer content");
+    old.close();
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto unlock = qScopeGuard([&] {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+
+    PlainTextArea area;
+    area.setText(u"new\ntext"_s);
+    {
+        const FolderPermissionsApply permissions;
+        if (!permissions.inEffect())
+            QSKIP("This process writes in any folder and cannot give that up.");
+        // The file itself may be written: it is, in place.
+        QVERIFY_THROWS_NO_EXCEPTION(area.SaveFile(existing, 1));
+        // A new file needs the folder.
+        QVERIFY_THROWS_EXCEPTION(PlatformError, area.SaveFile(folder + u"/new.txt"_s, 1));
+    }
+    QCOMPARE(readAll(existing), QByteArray("new\r\ntext"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { u"page.txt"_s });
+}
+
 void tst_PlainTextArea::selPrintPrintsSelectionOrAll_data()
 {
     QTest::addColumn<int>("selectionStart");
@@ -129,6 +203,36 @@ void tst_PlainTextArea::selPrintPrintsSelectionOrAll()
     QCOMPARE(pdfWords(printer.outputFileName()), printed + u" 1"_s);
     QCOMPARE(area.textCursor().selectionStart(), qMin(selectionStart, selectionEnd));
     QCOMPARE(area.textCursor().selectionEnd(), qMax(selectionStart, selectionEnd));
+}
+
+void tst_PlainTextArea::selPrintIgnoresPageRange()
+{
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines.append(u"line %1"_s.arg(i));
+    PlainTextArea area;
+    area.setText(lines.join(u"\n"_s));
+
+    QPrinter whole;
+    whole.setOutputFormat(QPrinter::PdfFormat);
+    whole.setOutputFileName(m_dir->filePath(u"whole.pdf"_s));
+    area.SelPrint(whole);
+    const int pages = pdfPages(whole.outputFileName());
+    QVERIFY2(pages >= 3, qPrintable(u"%1 pages"_s.arg(pages)));
+
+    // As the printer dialog leaves it when the user picks pages 2 to 2.
+    QPrinter ranged;
+    ranged.setOutputFormat(QPrinter::PdfFormat);
+    ranged.setOutputFileName(m_dir->filePath(u"ranged.pdf"_s));
+    ranged.setPrintRange(QPrinter::PageRange);
+    ranged.setFromTo(2, 2);
+    area.SelPrint(ranged);
+    QCOMPARE(pdfPages(ranged.outputFileName()), pages);
+    QCOMPARE(pdfWords(ranged.outputFileName()), pdfWords(whole.outputFileName()));
+    // The next dialog opens with the user's last choice.
+    QCOMPARE(ranged.printRange(), QPrinter::PageRange);
+    QCOMPARE(ranged.fromPage(), 2);
+    QCOMPARE(ranged.toPage(), 2);
 }
 
 void tst_PlainTextArea::failuresRaisePlatformError()
