@@ -397,6 +397,7 @@ void frmWebBrowser::connectHandlers()
         const QByteArray handlerName = QByteArray(entry.item) + "_Click";
         connect(menuItem(QString::fromLatin1(entry.item)), &QAction::triggered, this,
                 [this, entry, handlerName] {
+                    beginCommand();
                     guarded(handlerName.constData(), [&] { (this->*entry.handler)(); });
                 });
     }
@@ -406,6 +407,7 @@ void frmWebBrowser::connectHandlers()
 
     for (int index = 0; index < urlHistoryItemCount; ++index) {
         connect(mnuURLHistory[index], &QAction::triggered, this, [this, index] {
+            beginCommand();
             guarded("mnuURLHistory_Click", [&] { mnuURLHistory_Click(index); });
         });
     }
@@ -413,10 +415,13 @@ void frmWebBrowser::connectHandlers()
     connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
         if (!m_toolbarButtons.contains(button->objectName()))
             return;
+        beginCommand();
         guarded("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
     });
-    connect(picAnimation, &PictureBox::clicked, this,
-            [this] { guarded("picAnimation_Click", [&] { picAnimation_Click(); }); });
+    connect(picAnimation, &PictureBox::clicked, this, [this] {
+        beginCommand();
+        guarded("picAnimation_Click", [&] { picAnimation_Click(); });
+    });
     connect(timer1, &QTimer::timeout, this,
             [this] { guarded("timer1_Timer", [&] { timer1_Timer(); }); });
     connect(ctlWebBrowser, &WebBrowserControl::DownloadComplete, this, [this] {
@@ -430,6 +435,7 @@ void frmWebBrowser::connectHandlers()
     connect(cboAddress, &QComboBox::activated, this, [this] {
         if (m_addressKeyPending)
             return;
+        beginCommand();
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
     cboAddress->installEventFilter(this);
@@ -437,6 +443,7 @@ void frmWebBrowser::connectHandlers()
     auto onButton
         = [this](QToolButton *button, void (frmWebBrowser::*handler)(), const char *handlerName) {
               connect(button, &QToolButton::clicked, this, [this, handler, handlerName] {
+                  beginCommand();
                   guarded(handlerName, [&] { (this->*handler)(); });
               });
           };
@@ -465,6 +472,8 @@ bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
     }
     if (key && !key->text().isEmpty()) {
         const int keyAscii = key->text().at(0).unicode();
+        if (keyAscii == '\r') // Enter accepts the address
+            beginCommand();
         guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
     }
     return QWidget::eventFilter(watched, event);
@@ -473,6 +482,11 @@ bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
 void frmWebBrowser::setCaption(const QString &caption)
 {
     setWindowTitle(caption);
+}
+
+void frmWebBrowser::beginCommand()
+{
+    Failure::skip([&] { m_host.setStatusText(QString()); });
 }
 
 void frmWebBrowser::arrangeAlignedStrips()

@@ -2,6 +2,7 @@
 // of a linked document, and print and save of the text shown.
 
 #include "commondialog.h"
+#include "fetchnotice.h"
 #include "frmwebbrowser.h"
 #include "internettransfer.h"
 #include "linklist.h"
@@ -116,7 +117,18 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
         m_platform.messageBox->MsgBox(tr("No listed links yet"));
         return;
     }
-    showSourceView([this, &address] { return ctlInet->OpenURL(address); });
+    // A failed fetch leaves the view empty without a box; the status bar says why, since an
+    // empty view alone would look like an empty document.
+    QString notice;
+    showSourceView([&] {
+        try {
+            return ctlInet->OpenURL(address);
+        } catch (const PlatformError &error) {
+            notice = HtmlTools::fetchFailureNotice(address, error.description());
+            throw;
+        }
+    });
+    Failure::skip([&] { m_host.setStatusText(notice); });
 }
 
 void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QToolBar>
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void saveReplacesTheFile();
     void failureShowsTheErrorBox_data();
     void failureShowsTheErrorBox();
+    void failedFetchSaysWhyUntilTheNextCommand();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -227,6 +229,24 @@ void tst_HtmlTools::failureShowsTheErrorBox()
     QCOMPARE(prompts.size(), 1);
     QVERIFY2(prompts[0].startsWith(promptStart), qPrintable(prompts[0]));
     QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
+}
+
+void tst_HtmlTools::failedFetchSaysWhyUntilTheNextCommand()
+{
+    const QLabel *panel = m_fixture->frame->Panel1;
+    showFetched(QString(), true);
+    QCOMPARE(panel->text(), u"Could not fetch http://example.test/doc: request timed out"_s);
+    QCOMPARE(window().Text1->Text(), QString());
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+    QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()));
+
+    choose("mnuLinksRestoreWebBrowser");
+    QCOMPARE(panel->text(), QString());
+
+    showFetched(QString(), true);
+    QVERIFY(!panel->text().isEmpty());
+    showFetched(u"arrived"_s);
+    QCOMPARE(panel->text(), QString());
 }
 
 KESTRAV_TEST_MAIN(tst_HtmlTools)
