@@ -102,10 +102,6 @@ void tst_InternetTransfer::fetchesText_data()
     m_server.route(QStringLiteral("/broken"), broken);
     QTest::newRow("500 with the server's page")
         << m_server.url(QStringLiteral("/broken")) << QStringLiteral("<h1>Internal error</h1>");
-    HttpResponse gone;
-    gone.status = 410;
-    m_server.route(QStringLiteral("/gone"), gone);
-    QTest::newRow("410 without a page") << m_server.url(QStringLiteral("/gone")) << QString();
 
     const QList<int> hops = { 302, 301, 307, 303 };
     for (qsizetype i = 0; i < hops.size(); ++i) {

@@ -60,9 +60,6 @@ void tst_Rules::fetchFailureNotice_data()
         << "Could not fetch http://host/x: host not found by the resolver";
     QTest::newRow("no reason") << host << " . "
                                << "Could not fetch http://host/x";
-    QTest::newRow("address with a line break") << "http://host/\nx"
-                                               << "Timed out"
-                                               << "Could not fetch http://host/ x: timed out";
 
     const QString query(200, QLatin1Char('q'));
     const QString longAddress = "http://host/?" + query + "&end";

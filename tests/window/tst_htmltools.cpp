@@ -33,6 +33,15 @@ QString pdfWords(const QString &path)
     return QString::fromUtf8(extractor.readAllStandardOutput()).simplified();
 }
 
+// A text of several pages.
+QStringList numberedLines()
+{
+    QStringList lines;
+    for (int i = 1; i <= 150; ++i)
+        lines.append(u"line%1"_s.arg(i));
+    return lines;
+}
+
 } // namespace
 
 class tst_HtmlTools : public QObject
@@ -43,15 +52,11 @@ private Q_SLOTS:
     void init();
     void cleanup() { m_fixture.reset(); }
 
-    void nothingToPrintOrSave_data();
-    void nothingToPrintOrSave();
-    void printsSelectionOrAll_data();
-    void printsSelectionOrAll();
-    void cancelEndsQuietly_data();
-    void cancelEndsQuietly();
+    void printsEveryPageOrTheSelection_data();
+    void printsEveryPageOrTheSelection();
     void saveReplacesTheFile();
-    void failureShowsTheErrorBox_data();
-    void failureShowsTheErrorBox();
+    void endsWithoutOutput_data();
+    void endsWithoutOutput();
     void failedFetchSaysWhyUntilTheNextCommand();
 
 private:
@@ -83,99 +88,39 @@ void tst_HtmlTools::showFetched(const QString &text, bool fail)
     m_fixture->test.pointer->history.clear();
 }
 
-void tst_HtmlTools::nothingToPrintOrSave_data()
-{
-    QTest::addColumn<QByteArray>("item");
-    QTest::newRow("print") << QByteArray("mnuLinksPrintHTMLdoc");
-    QTest::newRow("save") << QByteArray("mnuLinksSaveHTMLdoc");
-}
-
-void tst_HtmlTools::nothingToPrintOrSave()
-{
-    QFETCH(QByteArray, item);
-    showFetched(QString(), true); // a failed fetch leaves the view empty
-    dialog().path = m_fixture->sandbox.programFolder() + u"/saved.txt"_s;
-    choose(item.constData());
-    QCOMPARE(m_fixture->test.messages->prompts, QStringList { nothingFetched });
-    QCOMPARE(dialog().shown.size(), 0);
-    QVERIFY(!QFile::exists(dialog().path));
-}
-
-void tst_HtmlTools::printsSelectionOrAll_data()
+void tst_HtmlTools::printsEveryPageOrTheSelection_data()
 {
     QTest::addColumn<int>("selectionStart");
     QTest::addColumn<int>("selectionEnd");
     QTest::addColumn<QString>("printed");
-    QStringList lines;
-    for (int i = 1; i <= 150; ++i)
-        lines.append(u"line%1"_s.arg(i));
-    QTest::newRow("nothing highlighted: every page") << 0 << 0 << lines.join(u' ');
+    QTest::newRow("nothing highlighted: every page") << 0 << 0 << numberedLines().join(u' ');
     QTest::newRow("highlighted") << 6 << 17 << u"line2 line3"_s;
 }
 
-void tst_HtmlTools::printsSelectionOrAll()
+void tst_HtmlTools::printsEveryPageOrTheSelection()
 {
     QFETCH(int, selectionStart);
     QFETCH(int, selectionEnd);
     QFETCH(QString, printed);
 
-    QStringList lines;
-    for (int i = 1; i <= 150; ++i)
-        lines.append(u"line%1"_s.arg(i));
-    showFetched(lines.join(u"\r\n"_s));
+    showFetched(numberedLines().join(u"\r\n"_s));
     auto *area = qobject_cast<QPlainTextEdit *>(window().Text1->widget());
     QTextCursor cursor = area->textCursor();
     cursor.setPosition(selectionStart);
     cursor.setPosition(selectionEnd, QTextCursor::KeepAnchor);
     area->setTextCursor(cursor);
-    // A range left from an earlier dialog does not cut the printout.
+    // As an earlier printer dialog may leave it; the printout is not cut.
     dialog().printer.setPrintRange(QPrinter::PageRange);
     dialog().printer.setFromTo(1, 1);
 
     choose("mnuLinksPrintHTMLdoc");
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
     QCOMPARE(dialog().shown.size(), 1);
-    QCOMPARE(dialog().shown[0].kind, u"printer"_s);
     QCOMPARE(dialog().shown[0].title, u"Print"_s);
     QVERIFY(dialog().shown[0].cancelError);
     QCOMPARE(dialog().shown[0].flags, 258);
-    // The words of the text, each page followed by its number.
-    QString words = pdfWords(pdfPath());
-    words.remove(QRegularExpression(u" \\d+(?= |$)"_s));
-    QCOMPARE(words, printed);
-}
-
-void tst_HtmlTools::cancelEndsQuietly_data()
-{
-    QTest::addColumn<bool>("printFirst"); // which leaves CancelError set
-    QTest::addColumn<QByteArray>("item");
-    QTest::newRow("print") << false << QByteArray("mnuLinksPrintHTMLdoc");
-    QTest::newRow("save, cancel is an error") << true << QByteArray("mnuLinksSaveHTMLdoc");
-    QTest::newRow("save, cancel leaves no name") << false << QByteArray("mnuLinksSaveHTMLdoc");
-}
-
-void tst_HtmlTools::cancelEndsQuietly()
-{
-    QFETCH(bool, printFirst);
-    QFETCH(QByteArray, item);
-
-    showFetched(u"<html>text</html>"_s);
-    if (printFirst) {
-        choose("mnuLinksPrintHTMLdoc");
-        QVERIFY(QFile::remove(pdfPath()));
-    }
-    dialog().cancel = true;
-    dialog().path = m_fixture->sandbox.programFolder() + u"/saved.txt"_s;
-    dialog().FileName = u"left over"_s;
-    choose(item.constData());
-
-    QCOMPARE(dialog().shown.last().cancelError, printFirst || item.contains("Print"));
-    if (item.contains("Save"))
-        QCOMPARE(dialog().shown.last().fileName, QString());
-    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
-    QCOMPARE(QDir(m_fixture->sandbox.programFolder()).entryList(QDir::Files),
-             QStringList { u"Favorites.txt"_s });
-    QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
+    // Each page ends with its number.
+    QCOMPARE(pdfWords(pdfPath()).remove(QRegularExpression(u" \\d+(?= |$)"_s)), printed);
 }
 
 void tst_HtmlTools::saveReplacesTheFile()
@@ -186,48 +131,72 @@ void tst_HtmlTools::saveReplacesTheFile()
     existing.write(QByteArray(10000, 'x'));
     existing.close();
     showFetched(u"<p>Zürich</p>\n<p>two</p>\n"_s);
-
-    // The title left by a print is the dialog's business, not the save's.
-    choose("mnuLinksPrintHTMLdoc");
     dialog().path = path;
     choose("mnuLinksSaveHTMLdoc");
 
     QCOMPARE(readAll(path), toSystemEncoding(u"<p>Zürich</p>\r\n<p>two</p>\r\n"_s));
-    QCOMPARE(dialog().shown.last().kind, u"save"_s);
     QCOMPARE(dialog().shown.last().flags, 2);
     QCOMPARE(m_fixture->test.pointer->history,
              (QList<int> { ScreenPointer::Hourglass, ScreenPointer::Default }));
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 }
 
-void tst_HtmlTools::failureShowsTheErrorBox_data()
+void tst_HtmlTools::endsWithoutOutput_data()
 {
     QTest::addColumn<QByteArray>("item");
-    QTest::addColumn<QString>("promptStart");
-    QTest::addColumn<bool>("printerWarns");
-    QTest::newRow("save") << QByteArray("mnuLinksSaveHTMLdoc")
-                          << u"mnuLinkSaveHTMLDoc_Click\r\n75     "_s << false;
-    QTest::newRow("print") << QByteArray("mnuLinksPrintHTMLdoc")
-                           << u"mnuLinkPrintHTMLDoc_Click\r\n440     "_s << true;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("printFirst"); // which leaves CancelError set
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("targetMissing");
+    QTest::addColumn<QString>("prompt"); // the start of the one prompt shown, if any
+    const QByteArray print = "mnuLinksPrintHTMLdoc";
+    const QByteArray save = "mnuLinksSaveHTMLdoc";
+    QTest::newRow("print, nothing fetched")
+        << print << "" << false << false << false << nothingFetched;
+    QTest::newRow("save, nothing fetched")
+        << save << "" << false << false << false << nothingFetched;
+    QTest::newRow("print cancelled") << print << "text" << false << true << false << "";
+    QTest::newRow("save cancelled, cancel is an error")
+        << save << "text" << true << true << false << "";
+    QTest::newRow("save cancelled, no name") << save << "text" << false << true << false << "";
+    QTest::newRow("print fails") << print << "text" << false << false << true
+                                 << "mnuLinkPrintHTMLDoc_Click\r\n440     ";
+    QTest::newRow("save fails") << save << "text" << false << false << true
+                                << "mnuLinkSaveHTMLDoc_Click\r\n75     ";
 }
 
-void tst_HtmlTools::failureShowsTheErrorBox()
+void tst_HtmlTools::endsWithoutOutput()
 {
     QFETCH(QByteArray, item);
-    QFETCH(QString, promptStart);
-    QFETCH(bool, printerWarns);
+    QFETCH(QString, text);
+    QFETCH(bool, printFirst);
+    QFETCH(bool, cancel);
+    QFETCH(bool, targetMissing);
+    QFETCH(QString, prompt);
 
-    showFetched(u"text"_s);
-    const QString missing = m_fixture->sandbox.programFolder() + u"/missing/"_s;
-    dialog().path = missing + u"saved.txt"_s;
-    dialog().printer.setOutputFileName(missing + u"printed.pdf"_s);
-    if (printerWarns)
+    showFetched(text);
+    if (printFirst) {
+        choose("mnuLinksPrintHTMLdoc");
+        QVERIFY(QFile::remove(pdfPath()));
+    }
+    const QString folder = m_fixture->sandbox.programFolder();
+    dialog().cancel = cancel;
+    dialog().FileName = u"left over"_s;
+    dialog().path = folder + (targetMissing ? u"/missing/saved.txt"_s : u"/saved.txt"_s);
+    if (targetMissing)
+        dialog().printer.setOutputFileName(folder + u"/missing/printed.pdf"_s);
+    if (targetMissing && item == "mnuLinksPrintHTMLdoc")
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     choose(item.constData());
 
     const QStringList prompts = m_fixture->test.messages->prompts;
-    QCOMPARE(prompts.size(), 1);
-    QVERIFY2(prompts[0].startsWith(promptStart), qPrintable(prompts[0]));
+    QCOMPARE(prompts.size(), prompt.isEmpty() ? 0 : 1);
+    if (!prompt.isEmpty())
+        QVERIFY2(prompts[0].startsWith(prompt), qPrintable(prompts[0]));
+    QCOMPARE(dialog().shown.isEmpty(), text.isEmpty());
+    if (item == "mnuLinksSaveHTMLdoc" && !text.isEmpty()) // no stale name to save under
+        QCOMPARE(dialog().shown.last().fileName, QString());
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { u"Favorites.txt"_s });
     QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
 }
 
@@ -241,11 +210,6 @@ void tst_HtmlTools::failedFetchSaysWhyUntilTheNextCommand()
     QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()));
 
     choose("mnuLinksRestoreWebBrowser");
-    QCOMPARE(panel->text(), QString());
-
-    showFetched(QString(), true);
-    QVERIFY(!panel->text().isEmpty());
-    showFetched(u"arrived"_s);
     QCOMPARE(panel->text(), QString());
 }
 
