@@ -399,6 +399,7 @@ void frmWebBrowser::connectHandlers()
         const QByteArray handlerName = QByteArray(entry.item) + "_Click";
         connect(menuItem(QString::fromLatin1(entry.item)), &QAction::triggered, this,
                 [this, entry, handlerName] {
+                    beginCommand();
                     guarded(handlerName.constData(), [&] { (this->*entry.handler)(); });
                 });
     }
@@ -408,6 +409,7 @@ void frmWebBrowser::connectHandlers()
 
     for (int index = 0; index < urlHistoryItemCount; ++index) {
         connect(mnuURLHistory[index], &QAction::triggered, this, [this, index] {
+            beginCommand();
             guarded("mnuURLHistory_Click", [&] { mnuURLHistory_Click(index); });
         });
     }
@@ -415,10 +417,13 @@ void frmWebBrowser::connectHandlers()
     connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
         if (!m_toolbarButtons.contains(button->objectName()))
             return;
+        beginCommand();
         guarded("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
     });
-    connect(picAnimation, &PictureBox::clicked, this,
-            [this] { guarded("picAnimation_Click", [&] { picAnimation_Click(); }); });
+    connect(picAnimation, &PictureBox::clicked, this, [this] {
+        beginCommand();
+        guarded("picAnimation_Click", [&] { picAnimation_Click(); });
+    });
     connect(timer1, &QTimer::timeout, this,
             [this] { guarded("timer1_Timer", [&] { timer1_Timer(); }); });
     connect(ctlWebBrowser, &WebBrowserControl::DownloadComplete, this, [this] {
@@ -432,6 +437,7 @@ void frmWebBrowser::connectHandlers()
     connect(cboAddress, &QComboBox::activated, this, [this] {
         if (m_addressKeyPending)
             return;
+        beginCommand();
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
     cboAddress->installEventFilter(this);
@@ -439,6 +445,7 @@ void frmWebBrowser::connectHandlers()
     auto onButton
         = [this](QToolButton *button, void (frmWebBrowser::*handler)(), const char *handlerName) {
               connect(button, &QToolButton::clicked, this, [this, handler, handlerName] {
+                  beginCommand();
                   guarded(handlerName, [&] { (this->*handler)(); });
               });
           };
@@ -467,6 +474,8 @@ bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
     }
     if (key && !key->text().isEmpty()) {
         const int keyAscii = key->text().at(0).unicode();
+        if (keyAscii == '\r') // Enter accepts the address
+            beginCommand();
         guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
     }
     return QWidget::eventFilter(watched, event);
@@ -475,6 +484,11 @@ bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
 void frmWebBrowser::setCaption(const QString &caption)
 {
     setWindowTitle(caption);
+}
+
+void frmWebBrowser::beginCommand()
+{
+    Failure::skip([&] { m_host.setStatusText(QString()); });
 }
 
 void frmWebBrowser::arrangeAlignedStrips()

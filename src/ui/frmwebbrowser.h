@@ -189,6 +189,8 @@ private:
     void connectHandlers();
     void arrangeAlignedStrips();
     void setCaption(const QString &caption);
+    // A command chosen by the user starts: the status line of the last one goes.
+    void beginCommand();
     // Shows the text that readSource gives in place of the page, with the commands of the
     // source view; each step that fails is left out.
     void showSourceView(const std::function<QString()> &readSource);

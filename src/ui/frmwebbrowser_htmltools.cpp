@@ -1,6 +1,8 @@
-// The browser window's HTML document tools: the source view, the link list and the fetch
-// of a linked document.
+// The browser window's HTML document tools: the source view, the link list, the fetch
+// of a linked document, and print and save of the text shown.
 
+#include "commondialog.h"
+#include "fetchnotice.h"
 #include "frmwebbrowser.h"
 #include "internettransfer.h"
 #include "linklist.h"
@@ -8,9 +10,48 @@
 #include "richtextarea.h"
 #include "screenpointer.h"
 #include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
+
+namespace {
+
+constexpr int PrintDialogFlags = CommonDialog::PrinterReturnDC | CommonDialog::PrinterPageNumbers;
+constexpr int SaveDialogFlags = CommonDialog::SaveOverwritePrompt;
+constexpr int PlainTextFile = 1;
+
+// Sets the pointer back to the default when it leaves the scope, by failure too.
+class DefaultPointerOnExit
+{
+public:
+    explicit DefaultPointerOnExit(ScreenPointer &pointer)
+        : m_pointer(pointer)
+    {
+    }
+    ~DefaultPointerOnExit()
+    {
+        Failure::skip([&] { m_pointer.setMousePointer(ScreenPointer::Default); });
+    }
+    DefaultPointerOnExit(const DefaultPointerOnExit &) = delete;
+    DefaultPointerOnExit &operator=(const DefaultPointerOnExit &) = delete;
+
+private:
+    ScreenPointer &m_pointer;
+};
+
+// Print and save need text; a failed fetch or an empty page body leaves none.
+bool saysNothingToOutput(const RichTextArea &text, MessageBox &messages)
+{
+    if (!text.Text().isEmpty())
+        return false;
+    messages.MsgBox(QCoreApplication::translate(
+        "frmWebBrowser", "You have not yet fetched HTML document or HTML document empty"));
+    return true;
+}
+
+} // namespace
 
 void frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click()
 {
@@ -76,10 +117,47 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
         m_platform.messageBox->MsgBox(tr("No listed links yet"));
         return;
     }
-    showSourceView([this, &address] { return ctlInet->OpenURL(address); });
+    // A failed fetch leaves the view empty without a box; the status bar says why, since an
+    // empty view alone would look like an empty document.
+    QString notice;
+    showSourceView([&] {
+        try {
+            return ctlInet->OpenURL(address);
+        } catch (const PlatformError &error) {
+            notice = HtmlTools::fetchFailureNotice(address, error.description());
+            throw;
+        }
+    });
+    Failure::skip([&] { m_host.setStatusText(notice); });
 }
 
-// Printing and saving the shown text come with their dialogs; until then these commands
-// leave everything as it is.
-void frmWebBrowser::mnuLinksPrintHTMLdoc_Click() { }
-void frmWebBrowser::mnuLinksSaveHTMLdoc_Click() { }
+void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
+{
+    reportAndLeave("mnuLinkPrintHTMLDoc_Click", [&] {
+        if (saysNothingToOutput(*Text1, *m_platform.messageBox))
+            return;
+        CommonDialog &dialog = m_host.commonDialog();
+        dialog.DialogTitle = tr("Print");
+        dialog.CancelError = true;
+        dialog.Flags = PrintDialogFlags;
+        dialog.ShowPrinter();
+        Text1->SelPrint(dialog.hDC());
+    });
+}
+
+void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
+{
+    reportAndLeave("mnuLinkSaveHTMLDoc_Click", [&] {
+        if (saysNothingToOutput(*Text1, *m_platform.messageBox))
+            return;
+        CommonDialog &dialog = m_host.commonDialog();
+        dialog.FileName = QString();
+        dialog.Flags = SaveDialogFlags;
+        dialog.ShowSave();
+        if (dialog.FileName.isEmpty())
+            return;
+        m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
+        const DefaultPointerOnExit pointerBack(*m_platform.screenPointer);
+        Text1->SaveFile(dialog.FileName, PlainTextFile);
+    });
+}

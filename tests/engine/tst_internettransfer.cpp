@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr qint64 SizeLimit = 100'000;
+constexpr qint64 SizeLimit = 100 * 1024;
 
 // Runs OpenURL and hands back its failure, if any.
 std::optional<PlatformError> failureOf(InternetTransfer &transfer, const QString &url)
@@ -93,6 +93,16 @@ void tst_InternetTransfer::fetchesText_data()
         << serve("/limit", "text/plain", QByteArray(SizeLimit, 'x'))
         << QString(SizeLimit, QLatin1Char('x'));
 
+    // An error answer is a document too: the page that the server sent with it.
+    QTest::newRow("404 with the server's page")
+        << m_server.url(QStringLiteral("/missing")) << QStringLiteral("not found");
+    HttpResponse broken;
+    broken.status = 500;
+    broken.body = "<h1>Internal error</h1>";
+    m_server.route(QStringLiteral("/broken"), broken);
+    QTest::newRow("500 with the server's page")
+        << m_server.url(QStringLiteral("/broken")) << QStringLiteral("<h1>Internal error</h1>");
+
     const QList<int> hops = { 302, 301, 307, 303 };
     for (qsizetype i = 0; i < hops.size(); ++i) {
         HttpResponse hop;
@@ -118,25 +128,28 @@ void tst_InternetTransfer::failsWithError_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<int>("timeoutMs");
     QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
 
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
     const quint16 closedPort = closed.serverPort();
     closed.close();
 
-    QTest::newRow("404") << m_server.url(QStringLiteral("/missing")) << 60'000
-                         << ErrorCode::Unexpected;
+    // The descriptions end up in the status bar.
     QTest::newRow("nothing listening on the port")
-        << QStringLiteral("http://127.0.0.1:%1/").arg(closedPort) << 60'000
-        << ErrorCode::Unexpected;
+        << QStringLiteral("http://127.0.0.1:%1/").arg(closedPort) << 60'000 << ErrorCode::Unexpected
+        << QStringLiteral("Connection refused");
     QTest::newRow("ftp") << QStringLiteral("ftp://127.0.0.1/file.txt") << 60'000
-                         << ErrorCode::InvalidProcedureCall;
-    QTest::newRow("blank") << QStringLiteral("   ") << 60'000 << ErrorCode::InvalidProcedureCall;
+                         << ErrorCode::InvalidProcedureCall
+                         << QStringLiteral("Not an http or https address.");
+    QTest::newRow("blank") << QStringLiteral("   ") << 60'000 << ErrorCode::InvalidProcedureCall
+                           << QStringLiteral("Not an http or https address.");
     QTest::newRow("one byte over the size limit")
         << serve("/over", "text/plain", QByteArray(SizeLimit + 1, 'x')) << 60'000
-        << ErrorCode::Overflow;
+        << ErrorCode::Overflow << QStringLiteral("The document is larger than 100 KiB.");
     QTest::newRow("nothing arrives")
-        << m_server.url(QStringLiteral("/stalled")) << 300 << ErrorCode::TransferTimedOut;
+        << m_server.url(QStringLiteral("/stalled")) << 300 << ErrorCode::TransferTimedOut
+        << QStringLiteral("The transfer timed out.");
 }
 
 void tst_InternetTransfer::failsWithError()
@@ -144,12 +157,13 @@ void tst_InternetTransfer::failsWithError()
     QFETCH(QString, url);
     QFETCH(int, timeoutMs);
     QFETCH(int, number);
+    QFETCH(QString, description);
 
     NetworkInternetTransfer transfer(std::chrono::milliseconds(timeoutMs), SizeLimit);
     const auto error = failureOf(transfer, url);
     QVERIFY(error);
     QCOMPARE(error->number(), number);
-    QVERIFY(!error->description().isEmpty());
+    QCOMPARE(error->description(), description);
 }
 
 void tst_InternetTransfer::cancelEndsTransferInProgress()

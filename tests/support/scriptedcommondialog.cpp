@@ -17,9 +17,9 @@ void ScriptedCommonDialog::show(const QString &kind)
 
 void ScriptedCommonDialog::ShowPrinter()
 {
+    m_printerChosen = false;
     show(QStringLiteral("printer"));
-    if (!cancel)
-        m_printerChosen = true;
+    m_printerChosen = !cancel && (Flags & PrinterReturnDC);
 }
 
 void ScriptedCommonDialog::ShowSave()

@@ -1,3 +1,4 @@
+#include "fetchnotice.h"
 #include "linklist.h"
 #include "mailfolders.h"
 #include "pagetextname.h"
@@ -11,6 +12,8 @@ class tst_Rules : public QObject
 private slots:
     void listedLinks_data();
     void listedLinks();
+    void fetchFailureNotice_data();
+    void fetchFailureNotice();
     void pageTextFileName_data();
     void pageTextFileName();
     void defaultFolderNamed_data();
@@ -38,6 +41,43 @@ void tst_Rules::listedLinks()
     const QStringList shown = HtmlTools::listedLinks(all);
     QCOMPARE(shown.size(), listed);
     QCOMPARE(shown, all.mid(0, listed)); // the first ones, in document order
+}
+
+void tst_Rules::fetchFailureNotice_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("notice");
+    const QString host = QStringLiteral("http://host/x");
+    QTest::newRow("sentence becomes a clause")
+        << host << "Connection refused."
+        << "Could not fetch http://host/x: connection refused";
+    QTest::newRow("capitals of an abbreviation kept")
+        << host << "SSL handshake failed"
+        << "Could not fetch http://host/x: SSL handshake failed";
+    QTest::newRow("several lines become one")
+        << host << "Host not found\r\n\tby the resolver.\n"
+        << "Could not fetch http://host/x: host not found by the resolver";
+    QTest::newRow("no reason") << host << " . "
+                               << "Could not fetch http://host/x";
+
+    const QString query(200, QLatin1Char('q'));
+    const QString longAddress = "http://host/?" + query + "&end";
+    const QString shortened = longAddress.left(50) + QChar(0x2026) + longAddress.right(49);
+    QTest::newRow("long address shortened in the middle")
+        << longAddress << "Not found"
+        << "Could not fetch " + shortened + ": not found";
+    const QString longest = "http://host/" + QString(88, QLatin1Char('a'));
+    QTest::newRow("longest address kept whole") << longest << "Not found"
+                                                << "Could not fetch " + longest + ": not found";
+}
+
+void tst_Rules::fetchFailureNotice()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, reason);
+    QFETCH(QString, notice);
+    QCOMPARE(HtmlTools::fetchFailureNotice(address, reason), notice);
 }
 
 void tst_Rules::pageTextFileName_data()

@@ -20,6 +20,13 @@ public:
     // cancel returns and leaves FileName as it was.
     virtual void ShowPrinter() = 0;
     virtual void ShowSave() = 0;
-    // The printer that the last ShowPrinter chose.
+    // The printer that the last ShowPrinter chose; fails unless that dialog was confirmed
+    // with PrinterReturnDC set.
     virtual QPrinter &hDC() = 0;
+
+    // Flags of the printer dialog.
+    static constexpr int PrinterPageNumbers = 0x2; // opens with the page range option chosen
+    static constexpr int PrinterReturnDC = 0x100; // hDC gives the chosen printer
+    // Flags of the save dialog.
+    static constexpr int SaveOverwritePrompt = 0x2; // asks before replacing an existing file
 };

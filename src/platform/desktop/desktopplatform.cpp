@@ -1,5 +1,6 @@
 #include "desktopplatform.h"
 
+#include "desktopcommondialog.h"
 #include "desktopmailautomation.h"
 #include "desktopservices.h"
 #include "networkinternettransfer.h"
@@ -21,6 +22,7 @@ Platform makeDesktopPlatform()
     platform.createInternetTransfer = []() -> std::unique_ptr<InternetTransfer> {
         return std::make_unique<NetworkInternetTransfer>();
     };
+    platform.commonDialog = std::make_shared<DesktopCommonDialog>();
     platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
     platform.messageBox = std::make_shared<DesktopMessageBox>(QCoreApplication::applicationName());
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -33,6 +34,20 @@ QByteArray charsetOf(const QByteArray &contentType)
     return {};
 }
 
+// Whether the server answered with an HTTP error status (404, 500, ...), as opposed to a
+// transfer that went wrong.
+bool isServerAnswer(const QNetworkReply &reply)
+{
+    if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return false;
+    const QNetworkReply::NetworkError error = reply.error();
+    return (error >= QNetworkReply::ContentAccessDenied
+            && error <= QNetworkReply::UnknownContentError)
+        || error == QNetworkReply::ProtocolInvalidOperationError // 400
+        || (error >= QNetworkReply::InternalServerError
+            && error <= QNetworkReply::UnknownServerError);
+}
+
 } // namespace
 
 NetworkInternetTransfer::NetworkInternetTransfer(std::chrono::milliseconds timeout,
@@ -54,8 +69,7 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
     const QString scheme = address.scheme();
     if (url.trimmed().isEmpty() || !address.isValid() || address.host().isEmpty()
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        throw PlatformError(ErrorCode::InvalidProcedureCall,
-                            tr("\"%1\" is not an http or https address.").arg(url));
+        throw PlatformError(ErrorCode::InvalidProcedureCall, tr("Not an http or https address."));
     }
 
     QNetworkRequest request(address);
@@ -83,10 +97,14 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     m_reply.clear();
 
-    if (tooLarge) {
-        throw PlatformError(ErrorCode::Overflow,
-                            tr("The document is larger than %1 bytes.").arg(m_sizeLimit));
-    }
+    const auto failTooLarge = [this] {
+        throw PlatformError(
+            ErrorCode::Overflow,
+            tr("The document is larger than %1.")
+                .arg(QLocale().formattedDataSize(m_sizeLimit, 0, QLocale::DataSizeIecFormat)));
+    };
+    if (tooLarge)
+        failTooLarge();
     if (m_cancelled)
         throw PlatformError(ErrorCode::Unexpected, tr("The transfer was cancelled."));
     switch (reply->error()) {
@@ -96,13 +114,14 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
     case QNetworkReply::TimeoutError:
         throw PlatformError(ErrorCode::TransferTimedOut, tr("The transfer timed out."));
     default:
+        // An error page is what the server sent for the address: it is the document.
+        if (isServerAnswer(*reply))
+            break;
         throw PlatformError(ErrorCode::Unexpected, reply->errorString());
     }
     data += reply->readAll();
-    if (data.size() > m_sizeLimit) {
-        throw PlatformError(ErrorCode::Overflow,
-                            tr("The document is larger than %1 bytes.").arg(m_sizeLimit));
-    }
+    if (data.size() > m_sizeLimit)
+        failTooLarge();
     return decode(data, reply->rawHeader("Content-Type"));
 }
 

@@ -57,7 +57,17 @@ void PlainTextArea::SelPrint(QPrinter &printer)
     QTextDocument document;
     document.setDefaultFont(font());
     document.setPlainText(text);
+    // QTextDocument::print() keeps to a page range left in the printer (the dialog may open
+    // with one chosen), which would cut the printout. The printer gets its range back for
+    // the next dialog.
+    const QPrinter::PrintRange range = printer.printRange();
+    const int fromPage = printer.fromPage();
+    const int toPage = printer.toPage();
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
     document.print(&printer);
+    printer.setPrintRange(range);
+    printer.setFromTo(fromPage, toPage);
     // QTextDocument::print() stays silent when the job cannot start; the caller must know.
     if (printer.printerState() == QPrinter::Error) {
         const QString target = printer.outputFileName().isEmpty()
@@ -74,7 +84,10 @@ void PlainTextArea::SaveFile(const QString &path, int fileType)
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Unsupported file type %1.").arg(fileType));
     // Written beside the old file and renamed over it: a failure leaves the old file intact.
+    // The file is the user's choice, so where the folder takes no new file but the file
+    // itself may be written, it is written in place rather than not at all.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     const auto fail = [&] {
         throw PlatformError(ErrorCode::PathFileAccess,
                             tr("Cannot write the file %1: %2")

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace HtmlTools {
+
+// Addresses longer than this are shortened in the middle, so that the reason still shows.
+inline constexpr qsizetype MaxNoticeAddressLength = 100;
+
+// The one line that tells why a linked document could not be fetched, built from the
+// address and the transfer's own description of the failure, e.g.
+// "Could not fetch http://host/x: connection refused".
+QString fetchFailureNotice(const QString &address, const QString &reason);
+
+} // namespace HtmlTools
