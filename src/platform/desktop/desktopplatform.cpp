@@ -1,5 +1,8 @@
 #include "desktopplatform.h"
 
+#include "bmppicturewriter.h"
+#include "desktopclipboard.h"
+#include "desktopkeyboardevents.h"
 #include "desktopservices.h"
 #include "networkinternettransfer.h"
 #include "plaintextarea.h"
@@ -24,5 +27,8 @@ Platform makeDesktopPlatform()
     platform.messageBox = std::make_shared<DesktopMessageBox>(QCoreApplication::applicationName());
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();
     platform.app = std::make_shared<DesktopAppInfo>();
+    platform.clipboard = std::make_shared<DesktopClipboard>();
+    platform.pictureWriter = std::make_shared<BmpPictureWriter>();
+    platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
     return platform;
 }
