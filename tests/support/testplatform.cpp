@@ -8,6 +8,10 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , app(std::make_shared<FakeAppInfo>(programFolder))
     , settings(std::make_shared<FakeSettingsStore>())
     , dialog(std::make_shared<ScriptedCommonDialog>(programFolder + QStringLiteral("/printed.pdf")))
+    , journal(std::make_shared<QStringList>())
+    , clipboard(std::make_shared<RecordingClipboard>(journal))
+    , keyboard(std::make_shared<RecordingKeyboardEvents>(journal, clipboard))
+    , pictures(std::make_shared<RecordingPictureWriter>(journal))
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -27,4 +31,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.app = app;
     platform.settings = settings;
     platform.commonDialog = dialog;
+    platform.clipboard = clipboard;
+    platform.keyboard = keyboard;
+    platform.pictureWriter = pictures;
 }
