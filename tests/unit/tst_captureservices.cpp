@@ -16,7 +16,6 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QtEndian>
-#include <QTimer>
 #include <QWidget>
 
 #ifdef Q_OS_UNIX
@@ -93,7 +92,6 @@ private Q_SLOTS:
     void pictureWriteFailures();
     void snapshotKeys_data();
     void snapshotKeys();
-    void eventYieldRunsPendingEvents();
 };
 
 void tst_CaptureServices::clipboardContract_data()
@@ -294,14 +292,6 @@ void tst_CaptureServices::snapshotKeys()
         QCOMPARE(taken.size(), window.size() * window.devicePixelRatio());
         QCOMPARE(taken.pixelColor(taken.rect().center()), windowColour);
     }
-}
-
-void tst_CaptureServices::eventYieldRunsPendingEvents()
-{
-    bool ran = false;
-    QTimer::singleShot(0, this, [&] { ran = true; });
-    DesktopKeyboardEvents().DoEvents();
-    QVERIFY(ran);
 }
 
 KESTRAV_TEST_MAIN(tst_CaptureServices)
