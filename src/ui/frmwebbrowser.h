@@ -131,6 +131,9 @@ public:
     void mnuCopyCapDeskTop_Click();
     void mnuCopySaveDesktopFromClip_Click();
     void mnuCopySaveTextFromClip_Click();
+    // The window's own print operation: a picture of the window, as large as one page of
+    // the printer that the common dialog chose.
+    void PrintForm();
 
     // Mail
     void mnuMailInbox_Click();

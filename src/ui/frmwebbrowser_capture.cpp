@@ -1,10 +1,119 @@
-// The browser window's desktop tools: print, capture and clipboard saves. They arrive
-// with the printer, picture and clipboard services; until then they leave everything as
-// it is.
+// The browser window's desktop tools: print the window, capture it to a picture file, save a
+// clipboard picture, save the page as text.
 
+#include "clipboard.h"
+#include "clipboardpicture.h"
+#include "commondialog.h"
+#include "desktoptools.h"
 #include "frmwebbrowser.h"
+#include "keyboardevents.h"
+#include "messagebox.h"
+#include "pagetextname.h"
+#include "picturewriter.h"
+#include "snapshotkeys.h"
+#include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
 
-void frmWebBrowser::mnuCopyPrintDesktop_Click() { }
-void frmWebBrowser::mnuCopyCapDeskTop_Click() { }
-void frmWebBrowser::mnuCopySaveDesktopFromClip_Click() { }
-void frmWebBrowser::mnuCopySaveTextFromClip_Click() { }
+#include <optional>
+#include <QPainter>
+#include <QPrinter>
+
+namespace {
+
+// The save dialog of the two picture commands, which set no title, filter or default
+// extension of their own. Nothing when the user cancelled.
+std::optional<QString> askPicturePath(CommonDialog &dialog)
+{
+    dialog.FileName = QString();
+    dialog.Flags = Capture::SaveDialogFlags;
+    dialog.ShowSave();
+    if (dialog.FileName.isEmpty())
+        return std::nullopt;
+    return dialog.FileName;
+}
+
+} // namespace
+
+void frmWebBrowser::mnuCopyPrintDesktop_Click()
+{
+    reportAndLeave("mnuCopyPrintDesktop_Click", [&] {
+        CommonDialog &dialog = m_host.commonDialog();
+        dialog.DialogTitle = tr("Print");
+        dialog.CancelError = true;
+        dialog.Flags = Capture::PrinterDialogFlags;
+        dialog.ShowPrinter();
+        PrintForm();
+    });
+}
+
+void frmWebBrowser::mnuCopyCapDeskTop_Click()
+{
+    reportAndLeave("mnuCopyCapDeskTop_Click", [&] {
+        const std::optional<QString> target = askPicturePath(m_host.commonDialog());
+        if (!target)
+            return;
+        Clipboard &clipboard = *m_platform.clipboard;
+        KeyboardEvents &keyboard = *m_platform.keyboard;
+        clipboard.Clear();
+        // The dialog has closed, so the window active now is the one captured.
+        for (const Capture::KeyStroke &key : Capture::activeWindowSnapshot) {
+            keyboard.keybd_event(key.virtualKey, key.scanCode, key.flags, key.extraInfo);
+            keyboard.DoEvents();
+        }
+        m_platform.pictureWriter->SavePicture(clipboard.GetData(Capture::AnyPictureFormat),
+                                              *target);
+        clipboard.Clear();
+    });
+}
+
+void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
+{
+    reportAndLeave("mnuCopySaveDesktopFromClip_Click", [&] {
+        Clipboard &clipboard = *m_platform.clipboard;
+        if (!Capture::holdsPicture(clipboard)) {
+            m_platform.messageBox->MsgBox(tr("No picture in clipboard yet"));
+            return;
+        }
+        const std::optional<QString> target = askPicturePath(m_host.commonDialog());
+        if (!target)
+            return;
+        m_platform.pictureWriter->SavePicture(clipboard.GetData(Capture::AnyPictureFormat),
+                                              *target);
+        clipboard.Clear();
+    });
+}
+
+void frmWebBrowser::mnuCopySaveTextFromClip_Click()
+{
+    // The page chooses its own title: one that is no plain file name in the working folder
+    // saves nothing, silently, like a name the file system refuses.
+    Failure::skip([&] {
+        if (const auto name = Capture::pageTextFileName(ctlWebBrowser->LocationName()))
+            ctlWebBrowser->ExecWB(Capture::SaveAsCommand, Capture::DontPromptUser, *name);
+    });
+}
+
+void frmWebBrowser::PrintForm()
+{
+    QPrinter &printer = m_host.commonDialog().hDC();
+    const QImage picture = grab().toImage();
+    const auto fail = [&] {
+        throw PlatformError(ErrorCode::PrinterError,
+                            tr("The window could not be printed on %1.")
+                                .arg(printer.outputFileName().isEmpty()
+                                         ? printer.printerName()
+                                         : printer.outputFileName()));
+    };
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        fail();
+    // As large as one page allows, keeping the window's proportions, across the top.
+    const QRect page = painter.viewport();
+    QRect target(QPoint(), picture.size().scaled(page.size(), Qt::KeepAspectRatio));
+    target.moveTopLeft(page.topLeft() + QPoint((page.width() - target.width()) / 2, 0));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture);
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        fail();
+}

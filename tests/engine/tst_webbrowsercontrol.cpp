@@ -9,12 +9,18 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -107,6 +113,8 @@ void tst_WebBrowserControl::initTestCase()
     slow.body = page("Slow", "<p>finally</p>");
     slow.held = true;
     m_server.route(QStringLiteral("/slow.html"), slow);
+    m_server.route(QStringLiteral("/large.html"),
+                   page("Large", "<p>" + QByteArray(300'000, 'x') + "</p>"));
     HttpResponse svg;
     svg.contentType = "image/svg+xml";
     svg.body = "<svg xmlns=\"http://www.w3.org/2000/svg\"><a href=\"/one.html\"><rect/></a></svg>";
@@ -187,16 +195,18 @@ void tst_WebBrowserControl::navigates()
 void tst_WebBrowserControl::readsAndSavesTheDocument()
 {
     // The page's own script breaks arrays for its own world; the links must still come back.
-    m_server.route(QStringLiteral("/dir/doc.html"),
-                   page("Document",
-                        "<h1>Heading</h1><p>First <b>bold</b> line</p>"
-                        "<a href=\"b.html\">b</a>"
-                        "<a name=\"anchor-only\">not a link</a>"
-                        "<p><a href=\"/top.html?q=1\">top</a></p>"
-                        "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
-                        "<a href=\"#section\">fragment</a>"
-                        "<a href=\"a.html\">a</a>"
-                        "<script>Array.prototype.push = function () {};</script>"));
+    m_server.route(
+        QStringLiteral("/dir/doc.html"),
+        page("Document",
+             "<h1>Heading</h1><p>First <b>bold</b> line</p><p>Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+             "e</p>"
+             "<a href=\"b.html\">b</a>"
+             "<a name=\"anchor-only\">not a link</a>"
+             "<p><a href=\"/top.html?q=1\">top</a></p>"
+             "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
+             "<a href=\"#section\">fragment</a>"
+             "<a href=\"a.html\">a</a>"
+             "<script>Array.prototype.push = function () {};</script>"));
     QVERIFY(load(m_server.url(QStringLiteral("/dir/doc.html"))));
     const QStringList expected = {
         m_server.url(QStringLiteral("/dir/b.html")),
@@ -212,8 +222,13 @@ void tst_WebBrowserControl::readsAndSavesTheDocument()
     m_control->ExecWB(4, 2, path);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    const QString text = QString::fromUtf8(bytes);
     QVERIFY2(text.startsWith(QStringLiteral("Heading")), qPrintable(text));
+    // The system's 8-bit encoding here is UTF-8.
+    QVERIFY2(bytes.contains("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+                            "e"),
+             bytes.constData());
     QVERIFY2(text.contains(QStringLiteral("First bold line")), qPrintable(text));
     QVERIFY2(!text.contains(QLatin1Char('<')), qPrintable(text));
 }
@@ -231,6 +246,23 @@ void tst_WebBrowserControl::failsWhereThereIsNothing_data()
     const Operation save = [](auto &c, auto &folder) { c.ExecWB(4, 2, folder + "/no/page.txt"); };
     QTest::newRow("save, nothing loaded") << none << save << ErrorCode::ObjectNotSet;
     QTest::newRow("save into a missing folder") << "/one.html" << save << ErrorCode::PathFileAccess;
+    // A page larger than QSaveFile's buffer, on a disk that takes only part of it.
+    const Operation saveCutShort = [](auto &c, auto &folder) {
+#ifdef Q_OS_UNIX
+        rlimit saved {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 100'000;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+        });
+#endif
+        c.ExecWB(4, 2, folder + "/page.txt");
+    };
+    QTest::newRow("save cut short") << "/large.html" << saveCutShort << ErrorCode::PathFileAccess;
 }
 
 void tst_WebBrowserControl::failsWhereThereIsNothing()

@@ -95,6 +95,8 @@ QStringList FakeWebBrowserControl::DocumentLinkHrefs()
 void FakeWebBrowserControl::ExecWB(int command, int option, const QString &name)
 {
     calls.append(QStringLiteral("ExecWB:%1,%2,%3").arg(command).arg(option).arg(name));
+    if (failExecWB)
+        throw PlatformError(ErrorCode::PathFileAccess, QStringLiteral("Path/File access error"));
 }
 
 void FakeWebBrowserControl::SetFocus()

@@ -43,6 +43,7 @@ public:
     QStringList links;
     int focusCount = 0;
     bool failNavigate = false;
+    bool failExecWB = false;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -9,6 +9,10 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , settings(std::make_shared<FakeSettingsStore>())
     , dialog(std::make_shared<ScriptedCommonDialog>(programFolder + QStringLiteral("/printed.pdf")))
     , mail(std::make_shared<RecordingMailAutomation>())
+    , journal(std::make_shared<QStringList>())
+    , clipboard(std::make_shared<RecordingClipboard>(journal))
+    , keyboard(std::make_shared<RecordingKeyboardEvents>(journal, clipboard))
+    , pictures(std::make_shared<RecordingPictureWriter>(journal))
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -29,4 +33,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.settings = settings;
     platform.commonDialog = dialog;
     platform.mail = mail;
+    platform.clipboard = clipboard;
+    platform.keyboard = keyboard;
+    platform.pictureWriter = pictures;
 }

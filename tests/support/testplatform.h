@@ -4,7 +4,10 @@
 #include "fakesettingsstore.h"
 #include "fakewebbrowsercontrol.h"
 #include "platform.h"
+#include "recordingclipboard.h"
+#include "recordingkeyboardevents.h"
 #include "recordingmailautomation.h"
+#include "recordingpicturewriter.h"
 #include "scriptedcommondialog.h"
 
 #include <QPointer>
@@ -22,6 +25,11 @@ struct TestPlatform
     std::shared_ptr<FakeSettingsStore> settings;
     std::shared_ptr<ScriptedCommonDialog> dialog;
     std::shared_ptr<RecordingMailAutomation> mail;
+    // The desktop tools' calls of the clipboard, key injection and picture writer, in order.
+    std::shared_ptr<QStringList> journal;
+    std::shared_ptr<RecordingClipboard> clipboard;
+    std::shared_ptr<RecordingKeyboardEvents> keyboard;
+    std::shared_ptr<RecordingPictureWriter> pictures;
     // The controls of the last window made, and of every window made.
     QPointer<FakeWebBrowserControl> browser;
     // Cancels of the last window's transfer, counted past the window's end.

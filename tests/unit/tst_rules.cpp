@@ -1,3 +1,5 @@
+#include "clipboard.h"
+#include "clipboardpicture.h"
 #include "fetchnotice.h"
 #include "linklist.h"
 #include "mailfolders.h"
@@ -16,6 +18,8 @@ private slots:
     void fetchFailureNotice();
     void pageTextFileName_data();
     void pageTextFileName();
+    void holdsPicture_data();
+    void holdsPicture();
     void defaultFolderNamed_data();
     void defaultFolderNamed();
 };
@@ -123,6 +127,47 @@ void tst_Rules::pageTextFileName()
     QFETCH(QString, name);
     const std::optional<QString> made = Capture::pageTextFileName(title);
     QCOMPARE(made.value_or(QString()), name);
+}
+
+namespace {
+
+// A clipboard that holds data in exactly the given formats.
+class FormatsClipboard final : public Clipboard
+{
+public:
+    explicit FormatsClipboard(QList<int> formats)
+        : m_formats(std::move(formats))
+    {
+    }
+    void Clear() override { m_formats.clear(); }
+    bool GetFormat(int format) const override { return m_formats.contains(format); }
+    QImage GetData(int) const override { return QImage(); }
+
+private:
+    QList<int> m_formats;
+};
+
+} // namespace
+
+void tst_Rules::holdsPicture_data()
+{
+    QTest::addColumn<QList<int>>("formats");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("nothing") << QList<int> {} << false;
+    QTest::newRow("text") << QList<int> { 1 } << false;
+    QTest::newRow("rich text and files") << QList<int> { -16639, 15 } << false;
+    QTest::newRow("bitmap") << QList<int> { 2 } << true;
+    QTest::newRow("metafile") << QList<int> { 3 } << true;
+    QTest::newRow("device-independent bitmap") << QList<int> { 8 } << true;
+    QTest::newRow("palette") << QList<int> { 9 } << true;
+    QTest::newRow("text and bitmap") << QList<int> { 1, 2 } << true;
+}
+
+void tst_Rules::holdsPicture()
+{
+    QFETCH(QList<int>, formats);
+    QFETCH(bool, picture);
+    QCOMPARE(Capture::holdsPicture(FormatsClipboard(formats)), picture);
 }
 
 void tst_Rules::defaultFolderNamed_data()

@@ -1,6 +1,9 @@
 #include "desktopplatform.h"
 
+#include "bmppicturewriter.h"
+#include "desktopclipboard.h"
 #include "desktopcommondialog.h"
+#include "desktopkeyboardevents.h"
 #include "desktopmailautomation.h"
 #include "desktopservices.h"
 #include "networkinternettransfer.h"
@@ -28,5 +31,8 @@ Platform makeDesktopPlatform()
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();
     platform.app = std::make_shared<DesktopAppInfo>();
     platform.mail = std::make_shared<DesktopMailAutomation>();
+    platform.clipboard = std::make_shared<DesktopClipboard>();
+    platform.pictureWriter = std::make_shared<BmpPictureWriter>();
+    platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
     return platform;
 }

@@ -1,6 +1,7 @@
 #include "webenginebrowsercontrol.h"
 
 #include "platformerror.h"
+#include "systemencoding.h"
 
 #include <optional>
 #include <QAuthenticator>
@@ -243,8 +244,12 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
               m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
           }).toString();
 
+    // A text file for the desktop's own text tools, so in the system's 8-bit encoding. Every
+    // byte must be on disk before the file replaces an old one: a large write that the disk
+    // cuts short reports no error of its own.
+    const QByteArray bytes = toSystemEncoding(text);
     QSaveFile file(name);
-    if (name.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0
+    if (name.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
         || !file.commit()) {
         throw PlatformError(
             ErrorCode::PathFileAccess,

@@ -1,0 +1,298 @@
+// The desktop's clipboard, picture writer and key injection, on the offscreen platform.
+
+#include "bmppicturewriter.h"
+#include "desktopclipboard.h"
+#include "desktopkeyboardevents.h"
+#include "platformerror.h"
+#include "recordingclipboard.h"
+#include "testsupport.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QtEndian>
+#include <QWidget>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::optional<PlatformError> failureOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const PlatformError &error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+QImage solidPicture(const QSize &size, const QColor &colour)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
+
+// Pictures compared by their pixels, whatever format the clipboard or the file kept them in.
+bool samePixels(const QImage &a, const QImage &b)
+{
+    return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A clipboard under test and the ways another program would fill it.
+struct ClipboardSubject
+{
+    std::unique_ptr<Clipboard> clipboard;
+    std::function<void(const QImage &)> putPicture;
+    std::function<void(const QString &)> putText;
+};
+
+using MakeClipboard = std::function<ClipboardSubject()>;
+
+// Keys as (virtual key, flags).
+using Strokes = QList<std::pair<int, int>>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(MakeClipboard)
+
+class tst_CaptureServices : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void clipboardContract_data();
+    void clipboardContract();
+    void picturesAreBitmapFiles_data();
+    void picturesAreBitmapFiles();
+    void pictureWriteFailures_data();
+    void pictureWriteFailures();
+    void snapshotKeys_data();
+    void snapshotKeys();
+};
+
+void tst_CaptureServices::clipboardContract_data()
+{
+    QTest::addColumn<MakeClipboard>("make");
+    QTest::addColumn<QString>("content"); // "picture", "text" or "nothing"
+
+    const MakeClipboard desktop = [] {
+        return ClipboardSubject {
+            std::make_unique<DesktopClipboard>(),
+            [](const QImage &p) { QGuiApplication::clipboard()->setImage(p); },
+            [](const QString &t) { QGuiApplication::clipboard()->setText(t); }
+        };
+    };
+    // The double that the window tests use must behave as the desktop's clipboard does.
+    const MakeClipboard recording = [] {
+        auto owned = std::make_unique<RecordingClipboard>(std::make_shared<QStringList>());
+        RecordingClipboard *raw = owned.get();
+        return ClipboardSubject { std::move(owned), [raw](const QImage &p) { raw->picture = p; },
+                                  [raw](const QString &t) { raw->text = t; } };
+    };
+    for (const auto &[name, make] :
+         { std::pair("desktop", desktop), std::pair("double", recording) }) {
+        for (const char *content : { "picture", "text", "nothing" })
+            QTest::addRow("%s, %s", name, content) << make << QString::fromLatin1(content);
+    }
+}
+
+void tst_CaptureServices::clipboardContract()
+{
+    QFETCH(MakeClipboard, make);
+    QFETCH(QString, content);
+
+    QGuiApplication::clipboard()->clear();
+    ClipboardSubject subject = make();
+    Clipboard &clipboard = *subject.clipboard;
+    const QImage picture = solidPicture(QSize(6, 4), Qt::darkYellow);
+    if (content == u"picture"_s)
+        subject.putPicture(picture);
+    else if (content == u"text"_s)
+        subject.putText(u"not a picture"_s);
+
+    const bool hasPicture = content == u"picture"_s;
+    QCOMPARE(clipboard.GetFormat(2), hasPicture);
+    QCOMPARE(clipboard.GetFormat(8), hasPicture);
+    QCOMPARE(clipboard.GetFormat(3), false);
+    QCOMPARE(clipboard.GetFormat(9), false);
+    if (hasPicture) {
+        QVERIFY(samePixels(clipboard.GetData(0), picture));
+    } else {
+        const auto error = failureOf([&] { clipboard.GetData(0); });
+        QVERIFY(error);
+        QCOMPARE(error->number(), ErrorCode::ClipboardFormatMismatch);
+    }
+    const auto notAPicture = failureOf([&] { clipboard.GetData(3); });
+    QVERIFY(notAPicture);
+    QCOMPARE(notAPicture->number(), ErrorCode::InvalidClipboardFormat);
+
+    clipboard.Clear();
+    QCOMPARE(clipboard.GetFormat(2), false);
+    QVERIFY(failureOf([&] { clipboard.GetData(0); }));
+}
+
+void tst_CaptureServices::picturesAreBitmapFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("existing"); // what the file held before, if anything
+
+    QTest::newRow("bmp name") << "shot.bmp" << QByteArray();
+    QTest::newRow("png name still a bitmap") << "shot.png" << QByteArray();
+    QTest::newRow("no extension") << "shot" << QByteArray();
+    QTest::newRow("replaces a longer file") << "shot.bmp" << QByteArray(200'000, 'x');
+}
+
+void tst_CaptureServices::picturesAreBitmapFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, existing);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(name);
+    if (!existing.isEmpty())
+        QVERIFY(writeAll(path, existing));
+    const QImage picture = solidPicture(QSize(33, 17), QColor(10, 160, 70));
+    BmpPictureWriter().SavePicture(picture, path);
+
+    const QByteArray bytes = readAll(path);
+    QVERIFY(bytes.startsWith("BM"));
+    // The size in the header is the file's size: nothing of the old file is left behind.
+    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 2), quint32(bytes.size()));
+    // Decided from the content, not the name.
+    QCOMPARE(QImageReader::imageFormat(path), QByteArray("bmp"));
+    QVERIFY(samePixels(QImage(path, "bmp"), picture));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList { name });
+}
+
+void tst_CaptureServices::pictureWriteFailures_data()
+{
+    QTest::addColumn<bool>("nullPicture");
+    QTest::addColumn<QString>("obstacle"); // "", "missing folder" or "disk full"
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("no picture") << true << "" << ErrorCode::InvalidPicture;
+    QTest::newRow("missing folder") << false << "missing folder" << ErrorCode::PathFileAccess;
+    QTest::newRow("write cut short") << false << "disk full" << ErrorCode::PathFileAccess;
+}
+
+void tst_CaptureServices::pictureWriteFailures()
+{
+    QFETCH(bool, nullPicture);
+    QFETCH(QString, obstacle);
+    QFETCH(int, number);
+
+    QTemporaryDir folder;
+    const QString old = folder.filePath(u"old.bmp"_s);
+    QVERIFY(writeAll(old, "the old picture"));
+    const QString path
+        = obstacle == u"missing folder"_s ? folder.filePath(u"missing/new.bmp"_s) : old;
+    // Large enough to pass QSaveFile's buffer, which would notice a short write by itself.
+    const QImage picture
+        = nullPicture ? QImage() : solidPicture(QSize(200, 200), QColor(10, 160, 70));
+
+    std::optional<PlatformError> error;
+    if (obstacle == u"disk full"_s) {
+#ifdef Q_OS_UNIX
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 60'000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+#else
+        QSKIP("needs a POSIX file-size limit");
+#endif
+    } else {
+        error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
+    }
+
+    QVERIFY(error);
+    QCOMPARE(error->number(), number);
+    QCOMPARE(readAll(old), QByteArray("the old picture"));
+    QCOMPARE(QDir(folder.path())
+                 .entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList { u"old.bmp"_s });
+}
+
+void tst_CaptureServices::snapshotKeys_data()
+{
+    QTest::addColumn<Strokes>("strokes");
+    QTest::addColumn<bool>("screenAllowed");
+    QTest::addColumn<QString>("picture"); // "window", "screen" or "none"
+
+    const std::pair altDown(18, 0), altUp(18, 2), printScreen(44, 0), printScreenUp(44, 2);
+    QTest::newRow("Alt+PrintScreen") << Strokes { altDown, printScreen, altUp } << true << "window";
+    QTest::newRow("PrintScreen alone") << Strokes { printScreen } << true << "screen";
+    QTest::newRow("PrintScreen, display refuses the screen")
+        << Strokes { printScreen } << false << "window";
+    QTest::newRow("Alt released before PrintScreen")
+        << Strokes { altDown, altUp, printScreen } << true << "screen";
+    QTest::newRow("PrintScreen released only") << Strokes { printScreenUp } << true << "none";
+    QTest::newRow("Alt alone") << Strokes { altDown, altUp } << true << "none";
+    QTest::newRow("another key") << Strokes { altDown, { 65, 0 }, altUp } << true << "none";
+}
+
+void tst_CaptureServices::snapshotKeys()
+{
+    QFETCH(Strokes, strokes);
+    QFETCH(bool, screenAllowed);
+    QFETCH(QString, picture);
+
+    const QColor windowColour(10, 160, 70);
+    QWidget window;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, windowColour);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    window.resize(120, 90);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    const QPixmap screen = QPixmap::fromImage(solidPicture(QSize(7, 5), Qt::red));
+    DesktopKeyboardEvents keyboard([&] { return screenAllowed ? screen : QPixmap(); });
+    QGuiApplication::clipboard()->setText(u"before"_s);
+    for (const auto &[key, flags] : strokes)
+        keyboard.keybd_event(key, key == 44 ? 1 : 0, flags, 0);
+
+    const QImage taken = QGuiApplication::clipboard()->image();
+    if (picture == u"none"_s) {
+        QVERIFY(taken.isNull());
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"before"_s);
+    } else if (picture == u"screen"_s) {
+        QVERIFY(samePixels(taken, screen.toImage()));
+    } else {
+        QCOMPARE(taken.size(), window.size() * window.devicePixelRatio());
+        QCOMPARE(taken.pixelColor(taken.rect().center()), windowColour);
+    }
+}
+
+KESTRAV_TEST_MAIN(tst_CaptureServices)
+#include "tst_captureservices.moc"

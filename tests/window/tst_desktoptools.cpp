@@ -1,0 +1,279 @@
+#include "windowfixture.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString noPicture = u"No picture in clipboard yet"_s;
+
+QImage solidPicture(const QColor &colour)
+{
+    QImage picture(QSize(5, 4), QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
+
+// Pages in a PDF file that QPrinter wrote (its page objects are plain text).
+int pdfPageCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression page(u"/Type\\s*/Page\\b(?!s)"_s);
+    return int(QString::fromLatin1(file.readAll()).count(page));
+}
+
+} // namespace
+
+class tst_DesktopTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup() { m_fixture.reset(); }
+
+    void printDesktop_data();
+    void printDesktop();
+    void captureSequence();
+    void cancelledSaveTouchesNothing_data();
+    void cancelledSaveTouchesNothing();
+    void pictureFailureReported_data();
+    void pictureFailureReported();
+    void saveFromClipboard_data();
+    void saveFromClipboard();
+    void saveText_data();
+    void saveText();
+
+private:
+    frmWebBrowser &window() { return m_fixture->window(); }
+    TestPlatform &test() { return m_fixture->test; }
+    QString folder() const { return m_fixture->sandbox.programFolder(); }
+    void trigger(const char *item) { window().menuItem(QString::fromLatin1(item))->trigger(); }
+
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void tst_DesktopTools::init()
+{
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->start();
+    m_fixture->browser().calls.clear();
+    test().messages->prompts.clear();
+    test().journal->clear();
+}
+
+void tst_DesktopTools::printDesktop_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("output"); // the printer's file, under the program folder
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QString>("prompt"); // start of the one message, or "" for none
+
+    QTest::newRow("confirmed") << false << "printed.pdf" << 1 << "";
+    QTest::newRow("cancelled") << true << "printed.pdf" << -1 << "";
+    QTest::newRow("printer cannot print")
+        << false << "missing/printed.pdf" << -1 << "mnuCopyPrintDesktop_Click\r\n482     ";
+}
+
+void tst_DesktopTools::printDesktop()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, output);
+    QFETCH(int, pages);
+    QFETCH(QString, prompt);
+
+    ScriptedCommonDialog &dialog = *test().dialog;
+    dialog.cancel = cancel;
+    dialog.printer.setOutputFileName(folder() + u'/' + output);
+    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(u"tbrPrintDesktop"_s)),
+                      Qt::LeftButton);
+
+    QCOMPARE(dialog.shown.size(), 1);
+    QCOMPARE(dialog.shown[0].kind, u"printer"_s);
+    QCOMPARE(dialog.shown[0].title, u"Print"_s);
+    QVERIFY(dialog.shown[0].cancelError);
+    QCOMPARE(dialog.shown[0].flags, 258);
+    QCOMPARE(pdfPageCount(dialog.printer.outputFileName()), pages);
+    const QStringList prompts = test().messages->prompts;
+    QCOMPARE(prompts.size(), prompt.isEmpty() ? 0 : 1);
+    if (!prompt.isEmpty())
+        QVERIFY2(prompts[0].startsWith(prompt), qPrintable(prompts[0]));
+}
+
+void tst_DesktopTools::captureSequence()
+{
+    ScriptedCommonDialog &dialog = *test().dialog;
+    // What the last command left in the shared dialog must not matter.
+    dialog.FileName = u"left over"_s;
+    dialog.Flags = 258;
+    dialog.DialogTitle = u"Print"_s;
+    // No extension added: the name is used as chosen.
+    dialog.path = folder() + u"/shot"_s;
+    test().clipboard->text = u"copied earlier"_s;
+
+    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(u"tbrCapDesktop"_s)),
+                      Qt::LeftButton);
+
+    QCOMPARE(*test().journal,
+             QStringList({ u"Clear"_s, u"keybd_event 18,0,0,0"_s, u"DoEvents"_s,
+                           u"keybd_event 44,1,0,0"_s, u"DoEvents"_s, u"keybd_event 18,0,2,0"_s,
+                           u"DoEvents"_s, u"GetData 0"_s, u"SavePicture "_s + dialog.path,
+                           u"Clear"_s }));
+    QCOMPARE(test().pictures->saved.size(), 1);
+    QCOMPARE(test().pictures->saved[0].picture, test().keyboard->snapshot);
+    QCOMPARE(dialog.shown.size(), 1);
+    QCOMPARE(dialog.shown[0].kind, u"save"_s);
+    QCOMPARE(dialog.shown[0].fileName, QString());
+    QCOMPARE(dialog.shown[0].flags, 2);
+    QCOMPARE(dialog.shown[0].title, u"Print"_s);
+    QVERIFY(test().clipboard->picture.isNull());
+    QCOMPARE(test().clipboard->text, QString());
+    QCOMPARE(test().messages->prompts, QStringList());
+}
+
+void tst_DesktopTools::cancelledSaveTouchesNothing_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("cancelError"); // as an earlier command left it
+
+    for (const char *item : { "mnuCopyCapDeskTop", "mnuCopySaveDesktopFromClip" }) {
+        QTest::addRow("%s, cancel fails", item) << QString::fromLatin1(item) << true;
+        QTest::addRow("%s, cancel returns", item) << QString::fromLatin1(item) << false;
+    }
+}
+
+void tst_DesktopTools::cancelledSaveTouchesNothing()
+{
+    QFETCH(QString, item);
+    QFETCH(bool, cancelError);
+
+    test().dialog->cancel = true;
+    test().dialog->CancelError = cancelError;
+    const QImage before = solidPicture(Qt::magenta);
+    test().clipboard->picture = before;
+    window().menuItem(item)->trigger();
+
+    QCOMPARE(test().dialog->shown.size(), 1);
+    QCOMPARE(test().dialog->shown[0].cancelError, cancelError);
+    QCOMPARE(*test().journal, QStringList());
+    QCOMPARE(test().clipboard->picture, before);
+    QCOMPARE(test().messages->prompts, QStringList());
+}
+
+void tst_DesktopTools::pictureFailureReported_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("snapshotArrives");
+    QTest::addColumn<int>("writeFailure"); // 0: the write succeeds
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("clears");
+
+    QTest::newRow("capture, file not written")
+        << "mnuCopyCapDeskTop" << true << 75 << "mnuCopyCapDeskTop_Click\r\n75     disk full" << 1;
+    QTest::newRow("capture, no picture arrives")
+        << "mnuCopyCapDeskTop" << false << 0
+        << "mnuCopyCapDeskTop_Click\r\n461     The clipboard holds no picture." << 1;
+    QTest::newRow("from clipboard, file not written")
+        << "mnuCopySaveDesktopFromClip" << true << 75
+        << "mnuCopySaveDesktopFromClip_Click\r\n75     disk full" << 0;
+}
+
+void tst_DesktopTools::pictureFailureReported()
+{
+    QFETCH(QString, item);
+    QFETCH(bool, snapshotArrives);
+    QFETCH(int, writeFailure);
+    QFETCH(QString, prompt);
+    QFETCH(int, clears);
+
+    test().dialog->path = folder() + u"/shot.bmp"_s;
+    test().clipboard->picture = solidPicture(Qt::magenta);
+    if (!snapshotArrives)
+        test().keyboard->snapshot = QImage();
+    if (writeFailure)
+        test().pictures->failure = std::pair(writeFailure, u"disk full"_s);
+    window().menuItem(item)->trigger();
+
+    QCOMPARE(test().messages->prompts, QStringList { prompt });
+    // The failure ends the command: the clipboard is not cleared after it.
+    QCOMPARE(test().journal->count(u"Clear"_s), clears);
+    QVERIFY(test().pictures->saved.isEmpty());
+}
+
+void tst_DesktopTools::saveFromClipboard_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("empty clipboard") << QImage() << QString() << false;
+    QTest::newRow("text, no picture") << QImage() << u"some text"_s << false;
+    QTest::newRow("picture") << solidPicture(Qt::darkGreen) << QString() << true;
+}
+
+void tst_DesktopTools::saveFromClipboard()
+{
+    QFETCH(QImage, picture);
+    QFETCH(QString, text);
+    QFETCH(bool, saved);
+
+    ScriptedCommonDialog &dialog = *test().dialog;
+    dialog.FileName = u"left over"_s;
+    dialog.path = folder() + u"/desktop"_s;
+    test().clipboard->picture = picture;
+    test().clipboard->text = text;
+    trigger("mnuCopySaveDesktopFromClip");
+
+    if (!saved) {
+        QCOMPARE(test().messages->prompts, QStringList { noPicture });
+        QVERIFY(dialog.shown.isEmpty());
+        QCOMPARE(*test().journal, QStringList());
+        QCOMPARE(test().clipboard->text, text);
+        return;
+    }
+    QCOMPARE(test().messages->prompts, QStringList());
+    QCOMPARE(dialog.shown.size(), 1);
+    QCOMPARE(dialog.shown[0].kind, u"save"_s);
+    QCOMPARE(dialog.shown[0].fileName, QString());
+    QCOMPARE(dialog.shown[0].flags, 2);
+    QCOMPARE(test().pictures->saved.size(), 1);
+    QCOMPARE(test().pictures->saved[0].picture, picture);
+    QCOMPARE(test().pictures->saved[0].path, dialog.path);
+    QCOMPARE(test().journal->last(), u"Clear"_s);
+    QVERIFY(test().clipboard->picture.isNull());
+}
+
+void tst_DesktopTools::saveText_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<QStringList>("calls");
+
+    QTest::newRow("titled page") << "Kestrav start" << false
+                                 << QStringList { "ExecWB:4,2,Kestrav start.txt" };
+    QTest::newRow("title that climbs out") << "../x" << false << QStringList();
+    QTest::newRow("save fails quietly")
+        << "Kestrav start" << true << QStringList { "ExecWB:4,2,Kestrav start.txt" };
+}
+
+void tst_DesktopTools::saveText()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, saveFails);
+    QFETCH(QStringList, calls);
+
+    m_fixture->browser().locationName = title;
+    m_fixture->browser().failExecWB = saveFails;
+    trigger("mnuCopySaveTextFromClip");
+
+    QCOMPARE(m_fixture->browser().calls, calls);
+    QCOMPARE(test().messages->prompts, QStringList());
+}
+
+KESTRAV_TEST_MAIN(tst_DesktopTools)
+#include "tst_desktoptools.moc"
