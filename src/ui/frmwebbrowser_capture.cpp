@@ -25,7 +25,7 @@ namespace {
 std::optional<QString> askPicturePath(CommonDialog &dialog)
 {
     dialog.FileName = QString();
-    dialog.Flags = Capture::SaveDialogFlags;
+    dialog.Flags = CommonDialog::SaveCommandFlags;
     dialog.ShowSave();
     if (dialog.FileName.isEmpty())
         return std::nullopt;
@@ -40,7 +40,7 @@ void frmWebBrowser::mnuCopyPrintDesktop_Click()
         CommonDialog &dialog = m_host.commonDialog();
         dialog.DialogTitle = tr("Print");
         dialog.CancelError = true;
-        dialog.Flags = Capture::PrinterDialogFlags;
+        dialog.Flags = CommonDialog::PrintCommandFlags;
         dialog.ShowPrinter();
         PrintForm();
     });

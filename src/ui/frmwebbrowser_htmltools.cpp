@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int PrintDialogFlags = CommonDialog::PrinterReturnDC | CommonDialog::PrinterPageNumbers;
-constexpr int SaveDialogFlags = CommonDialog::SaveOverwritePrompt;
 constexpr int PlainTextFile = 1;
 
 // Sets the pointer back to the default when it leaves the scope, by failure too.
@@ -139,7 +137,7 @@ void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
         CommonDialog &dialog = m_host.commonDialog();
         dialog.DialogTitle = tr("Print");
         dialog.CancelError = true;
-        dialog.Flags = PrintDialogFlags;
+        dialog.Flags = CommonDialog::PrintCommandFlags;
         dialog.ShowPrinter();
         Text1->SelPrint(dialog.hDC());
     });
@@ -152,7 +150,7 @@ void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
             return;
         CommonDialog &dialog = m_host.commonDialog();
         dialog.FileName = QString();
-        dialog.Flags = SaveDialogFlags;
+        dialog.Flags = CommonDialog::SaveCommandFlags;
         dialog.ShowSave();
         if (dialog.FileName.isEmpty())
             return;

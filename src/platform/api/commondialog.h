@@ -29,4 +29,7 @@ public:
     static constexpr int PrinterReturnDC = 0x100; // hDC gives the chosen printer
     // Flags of the save dialog.
     static constexpr int SaveOverwritePrompt = 0x2; // asks before replacing an existing file
+    // What the program's print and save commands ask for.
+    static constexpr int PrintCommandFlags = PrinterReturnDC | PrinterPageNumbers; // 258
+    static constexpr int SaveCommandFlags = SaveOverwritePrompt;
 };
