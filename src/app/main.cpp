@@ -1,5 +1,6 @@
 #include "desktopplatform.h"
 #include "frmframe.h"
+#include "startupphase.h"
 
 #include <QApplication>
 
@@ -9,8 +10,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
+    markStartupPhase("application");
 
     frmFrame frame(makeDesktopPlatform());
+    markStartupPhase("frame");
     frame.MDIForm_Load();
     return application.exec();
 }

@@ -8,6 +8,7 @@
 #include "picturebox.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
+#include "startupphase.h"
 #include "twips.h"
 #include "webbrowsercontrol.h"
 #include "webbrowserhost.h"
@@ -90,6 +91,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform)
     createControls();
     createMenus();
     connectHandlers();
+    markStartupPhase("browser window");
 }
 
 frmWebBrowser::~frmWebBrowser() = default;
@@ -111,12 +113,14 @@ void frmWebBrowser::createControls()
     ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
     ctlWebBrowser->widget()->setParent(this);
     placeTwips(ctlWebBrowser->widget(), ctlWebBrowserRect);
+    markStartupPhase("web control");
 
     timer1 = new QTimer(this);
     timer1->setObjectName(QStringLiteral("timer1"));
     timer1->setInterval(500);
 
     createToolbar();
+    markStartupPhase("toolbar and icons");
     createAddressPanel();
     createFavouritesPanel();
 
@@ -557,12 +561,15 @@ void frmWebBrowser::Form_Load()
     Failure::skip([&] { picLinksListContainer->setVisible(true); });
     Failure::skip([&] { EnableCommandsProc(true); });
     Failure::skip([&] { ReadRecentURLs(); });
+    markStartupPhase("settings store");
     Failure::skip([&] { mnuGoHome_Click(); });
+    markStartupPhase("load step");
 }
 
 void frmWebBrowser::Form_Activate()
 {
     ReadFavoritesList();
+    markStartupPhase("favorites read");
 }
 
 void frmWebBrowser::Form_QueryUnload()

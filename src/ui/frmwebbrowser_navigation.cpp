@@ -4,6 +4,7 @@
 #include "frmwebbrowser.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
+#include "startupphase.h"
 #include "toolbarcommand.h"
 #include "webbrowsercontrol.h"
 
@@ -163,6 +164,7 @@ void frmWebBrowser::mnuFileSearch_Click()
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 {
     Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+    markStartupPhase("page loaded");
 }
 
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)

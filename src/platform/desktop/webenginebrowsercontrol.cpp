@@ -1,6 +1,7 @@
 #include "webenginebrowsercontrol.h"
 
 #include "platformerror.h"
+#include "startupphase.h"
 #include "systemencoding.h"
 
 #include <optional>
@@ -86,6 +87,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
     , m_page(new QWebEnginePage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
+    markStartupPhase("web profile and page");
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {

@@ -1,0 +1,22 @@
+#include "startupphase.h"
+
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcStartup, "kestrav.startup", QtWarningMsg)
+
+// Started while the program is loaded, before main().
+const QElapsedTimer loadedAt = [] {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}();
+
+} // namespace
+
+void markStartupPhase(const char *phase)
+{
+    qCInfo(lcStartup, "%s %.1f", phase, double(loadedAt.nsecsElapsed()) / 1e6);
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+// Marks for the start-up benchmark: each logs, under the category "kestrav.startup", the
+// milliseconds since the program was loaded. The category is off unless enabled through
+// QT_LOGGING_RULES, so a normal start pays one disabled-category check per mark.
+void markStartupPhase(const char *phase);
