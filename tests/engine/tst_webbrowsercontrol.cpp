@@ -26,16 +26,6 @@ namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
 
-std::optional<PlatformError> failureOf(const std::function<void()> &operation)
-{
-    try {
-        operation();
-    } catch (const PlatformError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 // Waits until the spy has seen count signals. A spy's own event loop lets the engine run at
 // full speed; QTRY_* and qWaitFor sleep between rounds and make every load take a second.
 bool waitFor(QSignalSpy &spy, int count = 1)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 
 HermeticHome::HermeticHome()
@@ -20,6 +21,31 @@ HermeticHome::HermeticHome()
     point("XDG_RUNTIME_DIR", QStringLiteral("runtime"));
     QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString pdfWords(const QString &path)
+{
+    QProcess extractor;
+    extractor.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
+    if (!extractor.waitForFinished(30000) || extractor.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed: %1>").arg(extractor.errorString());
+    return QString::fromUtf8(extractor.readAllStandardOutput()).simplified();
+}
+
+std::optional<PlatformError> failureOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const PlatformError &error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 TestSandbox::TestSandbox()

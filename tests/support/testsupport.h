@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platformerror.h"
+
+#include <functional>
+#include <optional>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +28,13 @@ private:
 #define KESTRAV_TEST_GUILESS_MAIN(TestObject)                                                      \
     static HermeticHome kestravHermeticHome;                                                       \
     QTEST_GUILESS_MAIN(TestObject)
+
+// The file's bytes, or "<missing>" when it cannot be read.
+QByteArray readAll(const QString &path);
+// The words a PDF shows, as a separate text extractor (pdftotext) reads them.
+QString pdfWords(const QString &path);
+// The failure of an operation, or nothing when it succeeded.
+std::optional<PlatformError> failureOf(const std::function<void()> &operation);
 
 // A hermetic place for one test: a temporary program folder of its own.
 class TestSandbox

@@ -27,16 +27,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::optional<PlatformError> failureOf(const std::function<void()> &operation)
-{
-    try {
-        operation();
-    } catch (const PlatformError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 QImage solidPicture(const QSize &size, const QColor &colour)
 {
     QImage picture(size, QImage::Format_RGB32);
@@ -48,12 +38,6 @@ QImage solidPicture(const QSize &size, const QColor &colour)
 bool samePixels(const QImage &a, const QImage &b)
 {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool writeAll(const QString &path, const QByteArray &bytes)

@@ -38,16 +38,6 @@ void openFolder(MailAutomation &automation, int folder)
     mapi->Logoff();
 }
 
-std::optional<PlatformError> failureOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const PlatformError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 class tst_DesktopMailAutomation : public QObject

@@ -16,22 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// The words a PDF shows, as a separate text extractor reads them.
-QString pdfWords(const QString &path)
-{
-    QProcess extractor;
-    extractor.start(u"pdftotext"_s, { path, u"-"_s });
-    if (!extractor.waitForFinished(30000) || extractor.exitCode() != 0)
-        return u"<pdftotext failed: %1>"_s.arg(extractor.errorString());
-    return QString::fromUtf8(extractor.readAllStandardOutput()).simplified();
-}
-
 // Root may write in any folder. For as long as this lives, this thread gives up that right,
 // so that a folder's permissions apply to it as they would to a user.
 class FolderPermissionsApply

@@ -24,14 +24,6 @@ const QString noEntry = u"No entry in Favorites List yet"_s;
 const QString alreadyListed = u"Favorites List already has this entry"_s;
 const QList<int> busyThenDefault { ScreenPointer::Hourglass, ScreenPointer::Default };
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
 bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -17,22 +17,6 @@ namespace {
 
 const QString nothingFetched = u"You have not yet fetched HTML document or HTML document empty"_s;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// The words a PDF shows, as a separate text extractor reads them.
-QString pdfWords(const QString &path)
-{
-    QProcess extractor;
-    extractor.start(u"pdftotext"_s, { path, u"-"_s });
-    if (!extractor.waitForFinished(30000) || extractor.exitCode() != 0)
-        return u"<pdftotext failed: %1>"_s.arg(extractor.errorString());
-    return QString::fromUtf8(extractor.readAllStandardOutput()).simplified();
-}
-
 // A text of several pages.
 QStringList numberedLines()
 {

@@ -1,12 +1,11 @@
 #include "bmppicturewriter.h"
 
 #include "platformerror.h"
+#include "userfile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace {
 
@@ -31,17 +30,5 @@ void BmpPictureWriter::SavePicture(const QImage &picture, const QString &path)
     if (!encoder.write(picture.convertToFormat(QImage::Format_RGB32)))
         throw PlatformError(ErrorCode::InvalidPicture, encoder.errorString());
 
-    // Written beside the old file and renamed over it: a failure leaves the old file intact.
-    QSaveFile file(path);
-    const auto fail = [&] {
-        throw PlatformError(ErrorCode::PathFileAccess,
-                            tr("Cannot write the file %1: %2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    if (file.write(bytes) != bytes.size())
-        fail();
-    if (!file.commit())
-        fail();
+    writeUserFile(path, bytes);
 }

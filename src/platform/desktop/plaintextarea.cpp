@@ -2,10 +2,10 @@
 
 #include "platformerror.h"
 #include "systemencoding.h"
+#include "userfile.h"
 
 #include <QDir>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -83,23 +83,7 @@ void PlainTextArea::SaveFile(const QString &path, int fileType)
     if (fileType != PlainTextFileType)
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Unsupported file type %1.").arg(fileType));
-    // Written beside the old file and renamed over it: a failure leaves the old file intact.
-    // The file is the user's choice, so where the folder takes no new file but the file
-    // itself may be written, it is written in place rather than not at all.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    const auto fail = [&] {
-        throw PlatformError(ErrorCode::PathFileAccess,
-                            tr("Cannot write the file %1: %2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    const QByteArray bytes = toSystemEncoding(Text());
-    if (file.write(bytes) != bytes.size())
-        fail();
-    if (!file.commit())
-        fail();
+    writeUserFile(path, toSystemEncoding(Text()));
 }
 
 void PlainTextArea::SetFocus()

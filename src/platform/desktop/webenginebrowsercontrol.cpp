@@ -3,6 +3,7 @@
 #include "platformerror.h"
 #include "startupphase.h"
 #include "systemencoding.h"
+#include "userfile.h"
 
 #include <optional>
 #include <QAuthenticator>
@@ -15,7 +16,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -246,17 +246,8 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
               m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
           }).toString();
 
-    // A text file for the desktop's own text tools, so in the system's 8-bit encoding. Every
-    // byte must be on disk before the file replaces an old one: a large write that the disk
-    // cuts short reports no error of its own.
-    const QByteArray bytes = toSystemEncoding(text);
-    QSaveFile file(name);
-    if (name.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        throw PlatformError(
-            ErrorCode::PathFileAccess,
-            tr("The page could not be saved as \"%1\": %2").arg(name, file.errorString()));
-    }
+    // A text file for the desktop's own text tools, so in the system's 8-bit encoding.
+    writeUserFile(name, toSystemEncoding(text));
 }
 
 void WebEngineBrowserControl::SetFocus()
