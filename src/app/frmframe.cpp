@@ -142,7 +142,15 @@ void frmFrame::showWebBrowser()
 {
     if (!m_webBrowser && !m_loadingWebBrowser) {
         m_loadingWebBrowser = true;
-        auto *window = new frmWebBrowser(*this, m_platform);
+        // The window is made inside its sub-window, so the web view is born in the frame's
+        // own top-level window: moving a live view to another one costs it a new surface.
+        auto *holder = new QMdiSubWindow;
+        holder->setAttribute(Qt::WA_DeleteOnClose, false); // see webBrowserWindowClosing
+        m_mdiArea->addSubWindow(holder);
+        auto *window = new frmWebBrowser(*this, m_platform, holder);
+        holder->setWidget(window);
+        holder->setWindowIcon(window->windowIcon());
+        m_webBrowserSubWindow = holder;
         m_webBrowser = window;
         window->guarded("Form_Load", [window] { window->Form_Load(); });
         m_loadingWebBrowser = false;
@@ -156,11 +164,7 @@ void frmFrame::showWebBrowserWindow(frmWebBrowser *window)
     // A window that has already closed, and whose handler is still ending, stays closed.
     if (window != m_webBrowser)
         return;
-    if (!m_webBrowserSubWindow) {
-        m_webBrowserSubWindow = m_mdiArea->addSubWindow(window);
-        // The window decides when its sub-window goes (see webBrowserWindowClosing).
-        m_webBrowserSubWindow->setAttribute(Qt::WA_DeleteOnClose, false);
-        m_webBrowserSubWindow->setWindowIcon(window->windowIcon());
+    if (m_webBrowserSubWindow && m_webBrowserSubWindow->isHidden()) {
         menuBar()->clear();
         for (QMenu *menu : window->menus())
             menuBar()->addMenu(menu);

@@ -78,8 +78,9 @@ void placeLabel(QLabel *label, const TwipsRect &rect)
 
 } // namespace
 
-frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform)
-    : m_host(host)
+frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent)
+    : QWidget(parent)
+    , m_host(host)
     , m_platform(std::move(platform))
 {
     setObjectName(QStringLiteral("frmWebBrowser"));

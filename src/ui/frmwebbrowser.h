@@ -37,7 +37,8 @@ class frmWebBrowser final : public QWidget
     Q_OBJECT
 
 public:
-    frmWebBrowser(WebBrowserHost &host, Platform platform);
+    // parent: the frame's sub-window that will hold the window, if it exists already.
+    frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent = nullptr);
     ~frmWebBrowser() override;
 
     // The menus that stand in the frame's menu bar while this window is open.
