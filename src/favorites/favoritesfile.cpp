@@ -107,9 +107,13 @@ std::optional<QByteArray> SortFavoritesFile(const QByteArray &fileBytes, const Q
 
 QByteArray fileBytesFromItems(const QList<QByteArray> &rawItems)
 {
-    QByteArray result;
+    qsizetype size = 0;
     for (const QByteArray &item : rawItems)
-        result += item + lineEnd;
+        size += item.size() + lineEnd.size();
+    QByteArray result;
+    result.reserve(size);
+    for (const QByteArray &item : rawItems)
+        result.append(item).append(lineEnd);
     return result;
 }
 

@@ -1,7 +1,10 @@
+#include "favoriteslistmodel.h"
 #include "literalselectionsort.h"
 #include "sortentries.h"
+#include "systemencoding.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -9,7 +12,8 @@
 using namespace Qt::StringLiterals;
 
 // The fast sort must give exactly the permutation of the quadratic selection sort, also among
-// entries that compare equal; the file cases themselves are tested through the window.
+// entries that compare equal; and the list's rows must keep each line's bytes. The file cases
+// themselves are tested through the window.
 class TestFavoritesFile final : public QObject
 {
     Q_OBJECT
@@ -17,6 +21,8 @@ class TestFavoritesFile final : public QObject
 private slots:
     void sortEntriesMatchesLiteral_data();
     void sortEntriesMatchesLiteral();
+    void listModelRemovesRows_data();
+    void listModelRemovesRows();
 };
 
 void TestFavoritesFile::sortEntriesMatchesLiteral_data()
@@ -61,6 +67,48 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
         QVERIFY2(Favorites::SortEntries(texts, collator) == literal,
                  qPrintable(u"seed %1: %2"_s.arg(seed).arg(texts.join(u'|'))));
     }
+}
+
+void TestFavoritesFile::listModelRemovesRows_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<QList<QByteArray>>("left");
+
+    QTest::newRow("first") << 0 << 1 << true << QList<QByteArray> { "  b ", "c\xff", "d\ne" };
+    QTest::newRow("middle two") << 1 << 2 << true << QList<QByteArray> { "a", "d\ne" };
+    QTest::newRow("last") << 3 << 1 << true << QList<QByteArray> { "a", "  b ", "c\xff" };
+    QTest::newRow("all") << 0 << 4 << true << QList<QByteArray> {};
+    QTest::newRow("past the end") << 3 << 2 << false
+                                  << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+    QTest::newRow("before the start")
+        << -1 << 1 << false << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+    QTest::newRow("none") << 1 << 0 << false << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+}
+
+void TestFavoritesFile::listModelRemovesRows()
+{
+    QFETCH(int, row);
+    QFETCH(int, count);
+    QFETCH(bool, removed);
+    QFETCH(QList<QByteArray>, left);
+
+    FavoritesListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setEntries(Favorites::readEntries("a\r\n  b \r\n \r\nc\xff\rd\ne"));
+    QCOMPARE(model.removeRows(row, count), removed);
+
+    QCOMPARE(model.rawLines(), left);
+    QStringList texts;
+    for (int i = 0; i < model.rowCount(); ++i) {
+        const QModelIndex index = model.index(i);
+        // The raw line goes back to the file untouched; the text is what the list shows.
+        QCOMPARE(index.data(FavoritesListModel::RawLineRole).toByteArray(), left.at(i));
+        QCOMPARE(index.data().toString(), fromSystemEncoding(left.at(i)));
+        texts.append(index.data().toString());
+    }
+    QCOMPARE(model.texts(), texts);
 }
 
 KESTRAV_TEST_GUILESS_MAIN(TestFavoritesFile)
