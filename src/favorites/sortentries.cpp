@@ -17,7 +17,7 @@ QCollator favoritesCollator()
 QList<qsizetype> selectionSortOrder(const QList<int> &ranks)
 {
     const qsizetype n = ranks.size();
-    QList<int> rank = ranks;
+    std::vector<int> rank(ranks.cbegin(), ranks.cend());
     QList<qsizetype> order(n);
     std::iota(order.begin(), order.end(), qsizetype(0));
     if (n < 2)
@@ -73,16 +73,55 @@ QList<qsizetype> selectionSortOrder(const QList<int> &ranks)
 QList<int> collationRanks(const QStringList &texts, const QCollator &collator)
 {
     const qsizetype n = texts.size();
-    QList<qsizetype> byText(n);
-    std::iota(byText.begin(), byText.end(), qsizetype(0));
-    std::sort(byText.begin(), byText.end(),
-              [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; });
     QList<int> ranks(n);
+    if (n == 0)
+        return ranks;
+
+    // A file this program wrote is in order already, and an add puts only a line or two out
+    // of place. So the texts are sorted by merging the runs that are in order, which costs
+    // about one comparison per entry for such a file; a locale comparison is the expensive
+    // part of the whole sort.
+    std::vector<int> step(n); // step[k]: texts[k - 1] compared with texts[k]
+    std::vector<qsizetype> runEnds;
+    for (qsizetype k = 1; k < n; ++k) {
+        step[k] = collator.compare(texts[k - 1], texts[k]);
+        if (step[k] > 0)
+            runEnds.push_back(k);
+    }
+    runEnds.push_back(n);
+
+    std::vector<qsizetype> byText(n);
+    std::iota(byText.begin(), byText.end(), qsizetype(0));
+    std::vector<qsizetype> merged(n);
+    const auto less
+        = [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; };
+    while (runEnds.size() > 1) {
+        std::vector<qsizetype> mergedEnds;
+        qsizetype start = 0;
+        for (std::size_t r = 0; r < runEnds.size(); r += 2) {
+            const qsizetype middle = runEnds[r];
+            const qsizetype end = r + 1 < runEnds.size() ? runEnds[r + 1] : middle;
+            std::merge(byText.begin() + start, byText.begin() + middle, byText.begin() + middle,
+                       byText.begin() + end, merged.begin() + start, less);
+            mergedEnds.push_back(end);
+            start = end;
+        }
+        byText.swap(merged);
+        runEnds.swap(mergedEnds);
+    }
+
     int rank = 0;
-    for (qsizetype k = 0; k < n; ++k) {
-        if (k > 0 && collator.compare(texts[byText[k - 1]], texts[byText[k]]) < 0)
+    ranks[byText[0]] = rank;
+    for (qsizetype k = 1; k < n; ++k) {
+        const qsizetype previous = byText[k - 1];
+        const qsizetype current = byText[k];
+        // Neighbours in the input were compared already.
+        const int order = current == previous + 1
+            ? step[current]
+            : collator.compare(texts[previous], texts[current]);
+        if (order < 0)
             ++rank;
-        ranks[byText[k]] = rank;
+        ranks[current] = rank;
     }
     return ranks;
 }

@@ -28,14 +28,25 @@ private slots:
 void TestFavoritesFile::sortEntriesMatchesLiteral_data()
 {
     QTest::addColumn<QLocale>("locale");
+    // How many entries are left in random order after the others were put in order
+    // (ascending, or descending when negative); -1 leaves all in random order.
+    QTest::addColumn<int>("outOfOrder");
 
-    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("Turkish") << QLocale(QLocale::Turkish, QLocale::Turkey);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    QTest::newRow("English, random") << english << -1;
+    QTest::newRow("Turkish, random") << turkish << -1;
+    // A file as an add leaves it, with an entry and a blank line appended.
+    QTest::newRow("English, sorted + 2") << english << 2;
+    QTest::newRow("Turkish, sorted + 3") << turkish << 3;
+    QTest::newRow("English, sorted") << english << 0;
+    QTest::newRow("English, descending") << english << -2;
 }
 
 void TestFavoritesFile::sortEntriesMatchesLiteral()
 {
     QFETCH(QLocale, locale);
+    QFETCH(int, outOfOrder);
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const QStringList pieces { u"a"_s, u"B"_s, u"ä"_s, u"ae"_s, u"i"_s,  u"İ"_s,
@@ -59,6 +70,16 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
             for (int length = random.bounded(4); length > 0; --length)
                 text += pieces.at(random.bounded(pieces.size()));
             texts.append(text);
+        }
+        if (outOfOrder >= 0) {
+            const auto ordered = texts.begin() + std::max(qsizetype(0), texts.size() - outOfOrder);
+            std::stable_sort(texts.begin(), ordered, [&](const QString &a, const QString &b) {
+                return collator.compare(a, b) < 0;
+            });
+        } else if (outOfOrder < -1) {
+            std::stable_sort(texts.begin(), texts.end(), [&](const QString &a, const QString &b) {
+                return collator.compare(a, b) > 0;
+            });
         }
 
         const auto literal = literalSelectionSort(size, [&](qsizetype a, qsizetype b) {
