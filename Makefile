@@ -55,6 +55,7 @@ fuzz:
 bench: build
 	./$(BUILD_DIR)/bin/bench_favorites
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
+	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_favoriteswindow
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
