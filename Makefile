@@ -57,6 +57,8 @@ bench: build
 		./$(BUILD_DIR)/bin/kestrav ./$(BUILD_DIR)/bin/bareview $(CURDIR)/resources/startpage/start.html 12
 	./$(BUILD_DIR)/bin/bench_favorites
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
+	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_favoriteswindow
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_guards 2>/dev/null
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

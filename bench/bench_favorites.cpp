@@ -1,38 +1,16 @@
 #include "favoritesfile.h"
 #include "literalselectionsort.h"
+#include "randomfavorites.h"
 #include "sortentries.h"
 
 #include <cstdlib>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QTextStream>
 
 using namespace Favorites;
 
 namespace {
-
-// Addresses with mixed letter case and some exact repeats, as a long hand-kept list has.
-QList<QByteArray> randomEntries(int count, QRandomGenerator &random)
-{
-    static const char *const schemes[] = { "http://", "https://", "HTTP://", "https://www." };
-    QList<QByteArray> entries;
-    entries.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        if (!entries.isEmpty() && random.bounded(20) == 0) {
-            entries.append(entries.at(random.bounded(entries.size())));
-            continue;
-        }
-        QByteArray entry = schemes[random.bounded(4)];
-        for (int length = 3 + random.bounded(20); length > 0; --length) {
-            const char letter = char('a' + random.bounded(26));
-            entry += random.bounded(5) == 0 ? char(letter - 'a' + 'A') : letter;
-        }
-        entry += ".example/";
-        entries.append(entry);
-    }
-    return entries;
-}
 
 double millisecondsSince(const QElapsedTimer &timer)
 {
@@ -47,7 +25,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
 
     QRandomGenerator random(20240607);
-    const QList<QByteArray> entries = randomEntries(int(MaxEntries) - 1, random);
+    const QList<QByteArray> entries = randomFavorites(int(MaxEntries) - 1, random);
     QByteArray file;
     for (const QByteArray &entry : entries)
         file += entry + "\r\n";

@@ -18,7 +18,7 @@ const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 bool isBlank(const QByteArray &line)
 {
-    return trimSpaces(line).isEmpty();
+    return std::all_of(line.cbegin(), line.cend(), [](char c) { return c == ' '; });
 }
 
 QString nativePath(const QString &path)
@@ -59,8 +59,9 @@ QList<FavoriteEntry> readEntries(const QByteArray &fileBytes)
 
 bool FindFavorite(const QStringList &listItems, const QString &entry)
 {
-    return std::any_of(listItems.cbegin(), listItems.cend(),
-                       [&entry](const QString &item) { return trimSpaces(item) == entry; });
+    return std::any_of(listItems.cbegin(), listItems.cend(), [&entry](const QString &item) {
+        return trimSpaces(QStringView(item)) == entry;
+    });
 }
 
 AddResult addFavorite(const QByteArray &fileBytes, const QStringList &listItems,
@@ -100,16 +101,20 @@ std::optional<QByteArray> SortFavoritesFile(const QByteArray &fileBytes, const Q
     result.reserve(fileBytes.size() + lines.size() + 2);
     for (const qsizetype index : SortEntries(texts, collator)) {
         if (!lines[index].isEmpty())
-            result += lines[index] + lineEnd;
+            result.append(lines[index]).append(lineEnd);
     }
     return result;
 }
 
 QByteArray fileBytesFromItems(const QList<QByteArray> &rawItems)
 {
-    QByteArray result;
+    qsizetype size = 0;
     for (const QByteArray &item : rawItems)
-        result += item + lineEnd;
+        size += item.size() + lineEnd.size();
+    QByteArray result;
+    result.reserve(size);
+    for (const QByteArray &item : rawItems)
+        result.append(item).append(lineEnd);
     return result;
 }
 

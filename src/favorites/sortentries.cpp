@@ -17,55 +17,48 @@ QCollator favoritesCollator()
 QList<qsizetype> selectionSortOrder(const QList<int> &ranks)
 {
     const qsizetype n = ranks.size();
-    QList<int> rank = ranks;
     QList<qsizetype> order(n);
     std::iota(order.begin(), order.end(), qsizetype(0));
     if (n < 2)
         return order;
 
-    // A min segment tree over positions. Among equal ranks the earlier position wins,
-    // which is what a scan that only replaces on "strictly less" finds.
+    // A min segment tree over positions, keyed by rank and then position, so that among
+    // equal ranks the earlier position wins: that is what a scan that only replaces on
+    // "strictly less" finds. Both fit one integer, which keeps the tree's updates cheap.
+    // Ranks are dense, so they are not negative and at most n.
+    const auto key = [](int rank, qsizetype position) {
+        return (quint64(quint32(rank)) << 32) | quint64(position);
+    };
     qsizetype leaves = 1;
     while (leaves < n)
         leaves *= 2;
-    constexpr qsizetype none = -1;
-    std::vector<qsizetype> tree(2 * leaves, none);
-    const auto better = [&rank](qsizetype a, qsizetype b) {
-        if (a == none)
-            return b;
-        if (b == none)
-            return a;
-        if (rank[b] < rank[a] || (rank[b] == rank[a] && b < a))
-            return b;
-        return a;
-    };
+    constexpr quint64 none = ~quint64(0);
+    std::vector<quint64> tree(2 * leaves, none);
     for (qsizetype p = 0; p < n; ++p)
-        tree[leaves + p] = p;
+        tree[leaves + p] = key(ranks[p], p);
     for (qsizetype node = leaves - 1; node > 0; --node)
-        tree[node] = better(tree[2 * node], tree[2 * node + 1]);
-    const auto refresh = [&](qsizetype p) {
-        for (qsizetype node = (leaves + p) / 2; node > 0; node /= 2)
-            tree[node] = better(tree[2 * node], tree[2 * node + 1]);
-    };
+        tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
     const auto minimumFrom = [&](qsizetype first) {
-        qsizetype best = none;
+        quint64 best = none;
         for (qsizetype lo = leaves + first, hi = leaves + n; lo < hi; lo /= 2, hi /= 2) {
             if (lo & 1)
-                best = better(best, tree[lo++]);
+                best = std::min(best, tree[lo++]);
             if (hi & 1)
-                best = better(best, tree[--hi]);
+                best = std::min(best, tree[--hi]);
         }
         return best;
     };
 
     for (qsizetype i = 0; i + 1 < n; ++i) {
-        const qsizetype m = minimumFrom(i);
+        const qsizetype m = qsizetype(minimumFrom(i) & 0xffffffffu);
         if (m == i)
             continue;
-        std::swap(rank[i], rank[m]);
+        // The entry from position i moves to m. Position i is never searched again; only m
+        // changed for the searches still to come.
+        tree[leaves + m] = key(int(tree[leaves + i] >> 32), m);
+        for (qsizetype node = (leaves + m) / 2; node > 0; node /= 2)
+            tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
         std::swap(order[i], order[m]);
-        // Position i is never searched again; only m changed for the searches still to come.
-        refresh(m);
     }
     return order;
 }
@@ -73,16 +66,55 @@ QList<qsizetype> selectionSortOrder(const QList<int> &ranks)
 QList<int> collationRanks(const QStringList &texts, const QCollator &collator)
 {
     const qsizetype n = texts.size();
-    QList<qsizetype> byText(n);
-    std::iota(byText.begin(), byText.end(), qsizetype(0));
-    std::sort(byText.begin(), byText.end(),
-              [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; });
     QList<int> ranks(n);
+    if (n == 0)
+        return ranks;
+
+    // A file this program wrote is in order already, and an add puts only a line or two out
+    // of place. So the texts are sorted by merging the runs that are in order, which costs
+    // about one comparison per entry for such a file; a locale comparison is the expensive
+    // part of the whole sort.
+    std::vector<int> step(n); // step[k]: texts[k - 1] compared with texts[k]
+    std::vector<qsizetype> runEnds;
+    for (qsizetype k = 1; k < n; ++k) {
+        step[k] = collator.compare(texts[k - 1], texts[k]);
+        if (step[k] > 0)
+            runEnds.push_back(k);
+    }
+    runEnds.push_back(n);
+
+    std::vector<qsizetype> byText(n);
+    std::iota(byText.begin(), byText.end(), qsizetype(0));
+    std::vector<qsizetype> merged(n);
+    const auto less
+        = [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; };
+    while (runEnds.size() > 1) {
+        std::vector<qsizetype> mergedEnds;
+        qsizetype start = 0;
+        for (std::size_t r = 0; r < runEnds.size(); r += 2) {
+            const qsizetype middle = runEnds[r];
+            const qsizetype end = r + 1 < runEnds.size() ? runEnds[r + 1] : middle;
+            std::merge(byText.begin() + start, byText.begin() + middle, byText.begin() + middle,
+                       byText.begin() + end, merged.begin() + start, less);
+            mergedEnds.push_back(end);
+            start = end;
+        }
+        byText.swap(merged);
+        runEnds.swap(mergedEnds);
+    }
+
     int rank = 0;
-    for (qsizetype k = 0; k < n; ++k) {
-        if (k > 0 && collator.compare(texts[byText[k - 1]], texts[byText[k]]) < 0)
+    ranks[byText[0]] = rank;
+    for (qsizetype k = 1; k < n; ++k) {
+        const qsizetype previous = byText[k - 1];
+        const qsizetype current = byText[k];
+        // Neighbours in the input were compared already.
+        const int order = current == previous + 1
+            ? step[current]
+            : collator.compare(texts[previous], texts[current]);
+        if (order < 0)
             ++rank;
-        ranks[byText[k]] = rank;
+        ranks[current] = rank;
     }
     return ranks;
 }

@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "errorprompt.h"
+#include "favoriteslistmodel.h"
 #include "favoriteslocation.h"
 #include "internettransfer.h"
 #include "messagebox.h"
@@ -255,6 +256,8 @@ void frmWebBrowser::createFavouritesPanel()
 
     cboFavoritesList = new QComboBox(picFavouritesListContainer);
     cboFavoritesList->setObjectName(QStringLiteral("cboFavoritesList"));
+    m_favorites = new FavoritesListModel(cboFavoritesList);
+    cboFavoritesList->setModel(m_favorites);
     setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Base);
     setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Button);
     placeTwips(cboFavoritesList, cboFavoritesListRect);

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class FavoritesListModel;
 class InternetTransfer;
 class MailApplication;
 class MailFolder;
@@ -227,6 +228,7 @@ private:
     QHash<QString, QAction *> m_menuItems;
     QHash<QString, QAction *> m_toolbarButtons;
     QList<QAction *> m_toolbarButtonList;
+    FavoritesListModel *m_favorites = nullptr; // the rows of cboFavoritesList
     bool m_addressKeyPending = false;
     int m_runningHandlers = 0;
     QPointer<QObject> m_pendingDeletion;

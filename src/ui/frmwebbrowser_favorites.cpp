@@ -1,8 +1,10 @@
 // The browser window's favorites panel.
 
 #include "favoritesfile.h"
+#include "favoriteslistmodel.h"
 #include "frmwebbrowser.h"
 #include "messagebox.h"
+#include "platformerror.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
 #include "systemencoding.h"
@@ -12,30 +14,14 @@
 #include <QCoreApplication>
 #include <QFrame>
 
-namespace {
-
-// Each list item keeps the bytes of its line, so that a rewrite gives back what was read.
-constexpr int RawLineRole = Qt::UserRole;
-
-QStringList listTexts(const QComboBox *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->itemText(i));
-    return texts;
-}
-
-} // namespace
-
 void frmWebBrowser::ReadFavoritesList()
 {
-    cboFavoritesList->clear();
+    m_favorites->setEntries({});
     // With nowhere to keep the file the list stays empty; the window said so at load.
     if (FavoritesFilePath.isEmpty())
         return;
     const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
-    for (const Favorites::FavoriteEntry &entry : Favorites::readEntries(fileBytes))
-        cboFavoritesList->addItem(entry.text, entry.raw);
+    m_favorites->setEntries(Favorites::readEntries(fileBytes));
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);
 }
@@ -67,24 +53,32 @@ void frmWebBrowser::cmdAddFavorite_Click()
     pointer.setMousePointer(ScreenPointer::Hourglass);
     Text1->setText(QString());
     const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
-    // The working copy shows the file's text; it is never read back as markup.
-    Text1->setTextRTF(fromSystemEncoding(fileBytes));
+    // The working copy keeps the file's text only when the add does not go through; an
+    // accepted add empties it again, and laying out a long file's text in the area costs
+    // more than the whole add. It is never read back as markup.
+    const auto keepWorkingCopy = [&] { Text1->setTextRTF(fromSystemEncoding(fileBytes)); };
 
     const Favorites::AddResult result
-        = Favorites::addFavorite(fileBytes, listTexts(cboFavoritesList), cboAddress->currentText());
+        = Favorites::addFavorite(fileBytes, m_favorites->texts(), cboAddress->currentText());
     if (result.outcome == Favorites::AddOutcome::Duplicate) {
+        keepWorkingCopy();
         pointer.setMousePointer(ScreenPointer::Default);
         m_platform.messageBox->MsgBox(tr("Favorites List already has this entry"));
         return;
     }
     if (result.outcome == Favorites::AddOutcome::TooManyEntries) {
+        keepWorkingCopy();
         pointer.setMousePointer(ScreenPointer::Default);
         m_platform.messageBox->MsgBox(
             tr("Favorites List is full (%1 entries)").arg(Favorites::MaxEntries));
         return;
     }
-    Favorites::writeFavoritesFile(FavoritesFilePath, result.fileBytes);
-    Text1->setText(QString());
+    try {
+        Favorites::writeFavoritesFile(FavoritesFilePath, result.fileBytes);
+    } catch (const PlatformError &) {
+        keepWorkingCopy();
+        throw;
+    }
     ReadFavoritesList();
     ctlWebBrowser->SetFocus();
     pointer.setMousePointer(ScreenPointer::Default);
@@ -103,10 +97,8 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
         cboFavoritesList->removeItem(selected);
     QCoreApplication::processEvents();
 
-    QList<QByteArray> rawItems;
-    for (int i = 0; i < cboFavoritesList->count(); ++i)
-        rawItems.append(cboFavoritesList->itemData(i, RawLineRole).toByteArray());
-    Favorites::writeFavoritesFile(FavoritesFilePath, Favorites::fileBytesFromItems(rawItems));
+    Favorites::writeFavoritesFile(FavoritesFilePath,
+                                  Favorites::fileBytesFromItems(m_favorites->rawLines()));
 
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);

@@ -172,17 +172,20 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
     Q_UNUSED(URL); // the control's own location is read instead
     Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
 
+    // The location is read once: nothing can change it while the handler runs, and reading
+    // it for each of thousands of entries made the search the slowest part of a page change.
     int found = -1;
     Failure::skip([&] {
-        for (int i = 0; i < cboAddress->count(); ++i) {
+        QString location;
+        try {
+            location = ctlWebBrowser->LocationURL();
+        } catch (const PlatformError &) {
             // A comparison that cannot be made counts as a match at that index.
-            bool equal = true;
-            Failure::skip([&] { equal = cboAddress->itemText(i) == ctlWebBrowser->LocationURL(); });
-            if (equal) {
-                found = i;
-                break;
-            }
+            if (cboAddress->count() > 0)
+                found = 0;
+            return;
         }
+        found = cboAddress->findText(location, Qt::MatchExactly | Qt::MatchCaseSensitive);
     });
     Failure::skip([&] { AddressListUpdating = true; });
     Failure::skip([&] {

@@ -76,6 +76,13 @@ void FakeWebBrowserControl::Stop()
     busy = false;
 }
 
+QString FakeWebBrowserControl::LocationURL() const
+{
+    if (failLocationURL)
+        throw PlatformError(ErrorCode::ObjectNotSet, QStringLiteral("No location"));
+    return locationURL;
+}
+
 QString FakeWebBrowserControl::DocumentBodyInnerHTML()
 {
     calls.append(QStringLiteral("Document.Body.innerHTML"));

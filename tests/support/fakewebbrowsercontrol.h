@@ -25,7 +25,7 @@ public:
     void Stop() override;
     bool Busy() const override { return busy; }
     QString LocationName() const override { return locationName; }
-    QString LocationURL() const override { return locationURL; }
+    QString LocationURL() const override;
     QString DocumentBodyInnerHTML() override;
     QStringList DocumentLinkHrefs() override;
     void ExecWB(int command, int option, const QString &name) override;
@@ -44,6 +44,7 @@ public:
     int focusCount = 0;
     bool failNavigate = false;
     bool failExecWB = false;
+    bool failLocationURL = false;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -1,7 +1,10 @@
+#include "favoriteslistmodel.h"
 #include "literalselectionsort.h"
 #include "sortentries.h"
+#include "systemencoding.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -9,7 +12,8 @@
 using namespace Qt::StringLiterals;
 
 // The fast sort must give exactly the permutation of the quadratic selection sort, also among
-// entries that compare equal; the file cases themselves are tested through the window.
+// entries that compare equal; and the list's rows must keep each line's bytes. The file cases
+// themselves are tested through the window.
 class TestFavoritesFile final : public QObject
 {
     Q_OBJECT
@@ -17,19 +21,32 @@ class TestFavoritesFile final : public QObject
 private slots:
     void sortEntriesMatchesLiteral_data();
     void sortEntriesMatchesLiteral();
+    void listModelRemovesRows_data();
+    void listModelRemovesRows();
 };
 
 void TestFavoritesFile::sortEntriesMatchesLiteral_data()
 {
     QTest::addColumn<QLocale>("locale");
+    // How many entries are left in random order after the others were put in order
+    // (ascending, or descending when negative); -1 leaves all in random order.
+    QTest::addColumn<int>("outOfOrder");
 
-    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("Turkish") << QLocale(QLocale::Turkish, QLocale::Turkey);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    QTest::newRow("English, random") << english << -1;
+    QTest::newRow("Turkish, random") << turkish << -1;
+    // A file as an add leaves it, with an entry and a blank line appended.
+    QTest::newRow("English, sorted + 2") << english << 2;
+    QTest::newRow("Turkish, sorted + 3") << turkish << 3;
+    QTest::newRow("English, sorted") << english << 0;
+    QTest::newRow("English, descending") << english << -2;
 }
 
 void TestFavoritesFile::sortEntriesMatchesLiteral()
 {
     QFETCH(QLocale, locale);
+    QFETCH(int, outOfOrder);
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const QStringList pieces { u"a"_s, u"B"_s, u"ä"_s, u"ae"_s, u"i"_s,  u"İ"_s,
@@ -54,6 +71,16 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
                 text += pieces.at(random.bounded(pieces.size()));
             texts.append(text);
         }
+        if (outOfOrder >= 0) {
+            const auto ordered = texts.begin() + std::max(qsizetype(0), texts.size() - outOfOrder);
+            std::stable_sort(texts.begin(), ordered, [&](const QString &a, const QString &b) {
+                return collator.compare(a, b) < 0;
+            });
+        } else if (outOfOrder < -1) {
+            std::stable_sort(texts.begin(), texts.end(), [&](const QString &a, const QString &b) {
+                return collator.compare(a, b) > 0;
+            });
+        }
 
         const auto literal = literalSelectionSort(size, [&](qsizetype a, qsizetype b) {
             return collator.compare(texts[a], texts[b]) < 0;
@@ -61,6 +88,48 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
         QVERIFY2(Favorites::SortEntries(texts, collator) == literal,
                  qPrintable(u"seed %1: %2"_s.arg(seed).arg(texts.join(u'|'))));
     }
+}
+
+void TestFavoritesFile::listModelRemovesRows_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<QList<QByteArray>>("left");
+
+    QTest::newRow("first") << 0 << 1 << true << QList<QByteArray> { "  b ", "c\xff", "d\ne" };
+    QTest::newRow("middle two") << 1 << 2 << true << QList<QByteArray> { "a", "d\ne" };
+    QTest::newRow("last") << 3 << 1 << true << QList<QByteArray> { "a", "  b ", "c\xff" };
+    QTest::newRow("all") << 0 << 4 << true << QList<QByteArray> {};
+    QTest::newRow("past the end") << 3 << 2 << false
+                                  << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+    QTest::newRow("before the start")
+        << -1 << 1 << false << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+    QTest::newRow("none") << 1 << 0 << false << QList<QByteArray> { "a", "  b ", "c\xff", "d\ne" };
+}
+
+void TestFavoritesFile::listModelRemovesRows()
+{
+    QFETCH(int, row);
+    QFETCH(int, count);
+    QFETCH(bool, removed);
+    QFETCH(QList<QByteArray>, left);
+
+    FavoritesListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setEntries(Favorites::readEntries("a\r\n  b \r\n \r\nc\xff\rd\ne"));
+    QCOMPARE(model.removeRows(row, count), removed);
+
+    QCOMPARE(model.rawLines(), left);
+    QStringList texts;
+    for (int i = 0; i < model.rowCount(); ++i) {
+        const QModelIndex index = model.index(i);
+        // The raw line goes back to the file untouched; the text is what the list shows.
+        QCOMPARE(index.data(FavoritesListModel::RawLineRole).toByteArray(), left.at(i));
+        QCOMPARE(index.data().toString(), fromSystemEncoding(left.at(i)));
+        texts.append(index.data().toString());
+    }
+    QCOMPARE(model.texts(), texts);
 }
 
 KESTRAV_TEST_GUILESS_MAIN(TestFavoritesFile)

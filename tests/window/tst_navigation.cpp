@@ -31,6 +31,8 @@ private Q_SLOTS:
     void otherKeysDoNotNavigate();
     void choosingAnEntryNavigates();
     void completedNavigationsKeepTheList();
+    void addressListUpdate_data();
+    void addressListUpdate();
     void reentrantClickDoesNothing();
     void recentAddressWrittenOnlyAfterKnownLocation();
     void timerTicks();
@@ -310,6 +312,60 @@ void tst_Navigation::completedNavigationsKeepTheList()
     QCOMPARE(box->currentIndex(), 0);
     QCOMPARE(window().windowTitle(), QStringLiteral("B again"));
     QVERIFY(!window().AddressListUpdating);
+}
+
+void tst_Navigation::addressListUpdate_data()
+{
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<bool>("locationReadable");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<bool>("wasNew");
+
+    const QString x = "http://x.test/";
+    QTest::newRow("last of three moves up")
+        << QStringList { "a", "b", x } << true << QStringList { x, "a", "b" } << false;
+    // Entries the box got by other means than a navigation may repeat.
+    QTest::newRow("first of two equal ones goes")
+        << QStringList { "a", x, "b", x } << true << QStringList { x, "a", "b", x } << false;
+    QTest::newRow("other letter case is another address")
+        << QStringList { "HTTP://X.TEST/", "a" } << true << QStringList { x, "HTTP://X.TEST/", "a" }
+        << true;
+    QTest::newRow("a prefix is not the address")
+        << QStringList { "http://x.test", "http://x.test/a" } << true
+        << QStringList { x, "http://x.test", "http://x.test/a" } << true;
+    QTest::newRow("empty list") << QStringList {} << true << QStringList { x } << true;
+    // The first comparison fails, so the first entry counts as the match; nothing can be
+    // inserted in its place.
+    QTest::newRow("unreadable location removes the first entry")
+        << QStringList { "a", "b" } << false << QStringList { "b" } << false;
+    QTest::newRow("unreadable location, empty list")
+        << QStringList {} << false << QStringList {} << true;
+}
+
+void tst_Navigation::addressListUpdate()
+{
+    QFETCH(QStringList, listed);
+    QFETCH(bool, locationReadable);
+    QFETCH(QStringList, after);
+    QFETCH(bool, wasNew);
+
+    QComboBox *box = window().cboAddress;
+    box->clear();
+    box->addItems(listed);
+    browser().locationURL = "http://x.test/";
+    browser().failLocationURL = !locationReadable;
+    window().LastURLWasNew = !wasNew;
+
+    window().ctlWebBrowser_NavigateComplete2(QStringLiteral("ignored"));
+
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i)
+        entries.append(box->itemText(i));
+    QCOMPARE(entries, after);
+    QCOMPARE(window().LastURLWasNew, wasNew);
+    QCOMPARE(box->currentIndex(), after.isEmpty() ? -1 : 0);
+    QVERIFY(!window().AddressListUpdating);
+    QCOMPARE(browser().calls, QStringList());
 }
 
 void tst_Navigation::reentrantClickDoesNothing()

@@ -1,0 +1,226 @@
+// Commands that are quick today, timed so that they stay quick: the link list of a page with
+// 10,000 links, the source view of a 5 MB body and the address list's update at 10,000
+// addresses, in the real window with the real web engine, on pages served over loopback.
+
+#include "benchfigures.h"
+#include "httpserver.h"
+#include "richtextarea.h"
+#include "webenginebrowsercontrol.h"
+#include "windowfixture.h"
+
+#include <cstdlib>
+#include <functional>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int LoadTimeoutMs = 60'000;
+// Long enough after a command for the repaint it causes.
+constexpr int SettleMs = 250;
+constexpr double PaintGoalMs = 100;
+
+QByteArray page(const QByteArray &title, const QByteArray &body)
+{
+    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
+        + "</body></html>";
+}
+
+QByteArray linksBody(int count)
+{
+    QByteArray body;
+    for (int i = 0; i < count; ++i)
+        body += "<a href=\"/linked/" + QByteArray::number(i) + ".html\">link "
+            + QByteArray::number(i) + "</a><br>\n";
+    return body;
+}
+
+QByteArray bodyOfSize(qsizetype bytes)
+{
+    const QByteArray paragraph = "<p>" + QByteArray(90, 'x') + " " + QByteArray(90, 'y') + "</p>\n";
+    QByteArray body;
+    body.reserve(bytes + paragraph.size());
+    while (body.size() < bytes)
+        body += paragraph;
+    return body;
+}
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs = LoadTimeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// How long one command takes, and the longest time in which the event loop did not run at
+// all (so that nothing could be painted), the repaint after the command included. A 1 ms
+// timer samples the loop; the gaps between its ticks are the stalls.
+struct Blocking
+{
+    Samples handler;
+    Samples longestStall;
+};
+
+void runAsEvent(Blocking &figures, const std::function<void()> &command)
+{
+    QEventLoop loop;
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(1);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - lastTick);
+        lastTick = now;
+    });
+    QTimer::singleShot(0, [&] {
+        QElapsedTimer handler;
+        handler.start();
+        command();
+        figures.handler.add(handler);
+        QTimer::singleShot(SettleMs, &loop, &QEventLoop::quit);
+    });
+    clock.start();
+    probe.start();
+    loop.exec();
+    longest = std::max(longest, clock.nsecsElapsed() - lastTick);
+    figures.longestStall.ms.append(double(longest) / 1e6);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    HermeticHome home;
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    HttpServer server;
+    if (!server.listen()) {
+        out << "FAILED: no loopback port" << Qt::endl;
+        return EXIT_FAILURE;
+    }
+    constexpr int linkCount = 10'000;
+    constexpr qsizetype bodyBytes = 5 * 1024 * 1024;
+    server.route(u"/links.html"_s, page("Links", linksBody(linkCount)));
+    server.route(u"/large.html"_s, page("Large", bodyOfSize(bodyBytes)));
+
+    WindowFixture fixture;
+    WebEngineBrowserControl *engine = nullptr;
+    fixture.test.platform.createWebBrowserControl = [&engine](QWidget *parent) {
+        engine = new WebEngineBrowserControl(parent);
+        return engine;
+    };
+    fixture.start();
+    frmWebBrowser &window = fixture.window();
+    const auto load = [&](const QString &path, const QString &title) {
+        window.ctlWebBrowser->Navigate(server.url(path));
+        return waitFor([&] { return window.windowTitle() == title && !engine->Busy(); });
+    };
+    const auto trigger = [&](const char *item) {
+        return [&window, item] { window.menuItem(QString::fromLatin1(item))->trigger(); };
+    };
+    const auto fail = [&](const QString &what) {
+        out << "FAILED: " << what << Qt::endl;
+        return EXIT_FAILURE;
+    };
+
+    // The link list.
+    if (!load(u"/links.html"_s, u"Links"_s))
+        return fail(u"the page of links did not load"_s);
+    window.cboAddress->setEditText(engine->LocationURL());
+    Samples linkFloor;
+    Blocking listLinks;
+    for (int k = 0; k < 9; ++k) {
+        QElapsedTimer timer;
+        timer.start();
+        const qsizetype hrefs = engine->DocumentLinkHrefs().size();
+        linkFloor.add(timer);
+        if (hrefs != linkCount)
+            return fail(u"the page has %1 links"_s.arg(hrefs));
+        runAsEvent(listLinks, trigger("mnuLinksListLinks"));
+        if (window.cboLinksList->count() != 101)
+            return fail(u"%1 links listed"_s.arg(window.cboLinksList->count()));
+    }
+    printFigure(out, u"page's link addresses read from the engine (floor)"_s, linkFloor);
+    printFigure(out, u"list links on a page of 10,000 links: handler"_s, listLinks.handler, 0,
+                &linkFloor);
+    printFigure(out, u"list links on a page of 10,000 links: longest stall"_s,
+                listLinks.longestStall, PaintGoalMs);
+
+    // The source view, and the way back from it.
+    if (!load(u"/large.html"_s, u"Large"_s))
+        return fail(u"the large page did not load"_s);
+    Samples sourceFloor;
+    Blocking display, restore;
+    for (int k = 0; k < 7; ++k) {
+        QElapsedTimer timer;
+        timer.start();
+        const qsizetype htmlSize = engine->DocumentBodyInnerHTML().size();
+        sourceFloor.add(timer);
+        if (htmlSize < bodyBytes)
+            return fail(u"the body holds %1 characters"_s.arg(htmlSize));
+        runAsEvent(display, trigger("mnuLinksDisplayCurrHTMLDoc"));
+        // The area ends its lines with CR LF, so it holds a little more than the body.
+        if (window.Text1->Text().size() < htmlSize)
+            return fail(
+                u"the source view holds %1 of %2 characters"_s.arg(window.Text1->Text().size())
+                    .arg(htmlSize));
+        runAsEvent(restore, trigger("mnuLinksRestoreWebBrowser"));
+        if (!window.Text1->Text().isEmpty())
+            return fail(u"the source view was not left"_s);
+    }
+    printFigure(out, u"body HTML of 5 MB read from the engine (floor)"_s, sourceFloor);
+    printFigure(out, u"source view of a 5 MB body: handler"_s, display.handler, 0, &sourceFloor);
+    printFigure(out, u"source view of a 5 MB body: longest stall"_s, display.longestStall,
+                PaintGoalMs);
+    printFigure(out, u"back to the browser from that source view: handler"_s, restore.handler);
+    printFigure(out, u"back to the browser from that source view: longest stall"_s,
+                restore.longestStall, PaintGoalMs);
+
+    // The address list's update after a navigation, with the engine's own location.
+    constexpr int addressCount = 10'000;
+    QComboBox &addresses = *window.cboAddress;
+    const QString location = engine->LocationURL();
+    const auto fillAddresses = [&](bool listed) {
+        addresses.clear();
+        QStringList entries;
+        for (int i = 0; i < addressCount - (listed ? 1 : 0); ++i)
+            entries.append(server.url(u"/visited/%1.html"_s.arg(i)));
+        if (listed)
+            entries.append(location); // the last one the search reaches
+        addresses.addItems(entries);
+    };
+    for (const bool listed : { true, false }) {
+        fillAddresses(listed);
+        Samples update;
+        for (int k = 0; k < 51; ++k) {
+            QElapsedTimer timer;
+            timer.start();
+            window.ctlWebBrowser_NavigateComplete2(location);
+            update.add(timer);
+            if (addresses.itemText(0) != location || window.LastURLWasNew == listed
+                || addresses.count() != addressCount + (listed ? 0 : 1))
+                return fail(u"the address list was not updated"_s);
+            // Back to where it was, untimed.
+            addresses.removeItem(0);
+            if (listed)
+                addresses.addItem(location);
+        }
+        printFigure(out,
+                    listed ? u"address list update, location last of 10,000"_s
+                           : u"address list update, location new to 10,000"_s,
+                    update, 1);
+    }
+    return EXIT_SUCCESS;
+}

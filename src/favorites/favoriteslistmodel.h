@@ -1,0 +1,32 @@
+#pragma once
+
+#include "favoritesfile.h"
+
+#include <QAbstractListModel>
+
+// The favorites as a list shows them: one row per entry, in file order. A combo box over
+// this model is refilled by one reset instead of an insertion per row, which matters at
+// tens of thousands of entries, since the list is read at every window activation.
+class FavoritesListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    // Each row keeps the bytes of its line, so that a rewrite gives back what was read.
+    static constexpr int RawLineRole = Qt::UserRole;
+
+    explicit FavoritesListModel(QObject *parent = nullptr);
+
+    void setEntries(QList<Favorites::FavoriteEntry> entries);
+    const QList<Favorites::FavoriteEntry> &entries() const { return m_entries; }
+    // The rows' texts and lines, in row order.
+    QStringList texts() const;
+    QList<QByteArray> rawLines() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+
+private:
+    QList<Favorites::FavoriteEntry> m_entries;
+};
