@@ -26,9 +26,11 @@ inline QString scratchPath(const QString &name)
 }
 
 // Text that SQLite keeps exactly: valid UTF-16 without noncharacters, which it reads back
-// as U+FFFD.
+// as U+FFFD, and not starting with U+FEFF, which it takes for a byte-order mark and drops.
 inline bool isPlainText(const QString &text)
 {
+    if (text.startsWith(QChar(0xfeff)))
+        return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())

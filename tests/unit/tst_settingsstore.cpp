@@ -133,6 +133,7 @@ void tst_SettingsStore::textThatSqliteMends_data()
     const QChar nul(0);
     QTest::newRow("NUL inside") << QString(u"a"_s + nul + u"b"_s) << QString(u"a"_s + nul + u"b"_s);
     QTest::newRow("noncharacter") << QString(QChar(0xffff)) << QString(QChar(0xfffd));
+    QTest::newRow("leading byte-order mark") << QString(QChar(0xfeff) + u"a"_s) << u"a"_s;
     QTest::newRow("lone low surrogate")
         << QString(u"x"_s + QChar(0xdfe9)) << QString(u"x"_s + QChar(0xfffd));
 }
