@@ -106,7 +106,7 @@ void tst_DesktopToolsEngine::init()
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), u"Kestrav start page"_s, LoadTimeoutMs);
 
     m_tree = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_tree->path()).mkpath(u"work/inner/a"_s));
+    QVERIFY(QDir(m_tree->path()).mkpath(u"work/inner"_s));
     QVERIFY(QDir::setCurrent(m_tree->filePath(u"work/inner"_s)));
 }
 
@@ -149,11 +149,9 @@ void tst_DesktopToolsEngine::captureShowsThePage()
     QWidget *view = m_engine->widget();
     const QPoint middle = view->mapTo(&frame, view->rect().center()) * frame.devicePixelRatio();
     QVERIFY2(near(shot.pixelColor(middle), pageColour), qPrintable(shot.pixelColor(middle).name()));
-    // The capture leaves the clipboard empty, so a save from it has nothing to save.
+    // The capture leaves the desktop's clipboard empty.
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
     QVERIFY(QGuiApplication::clipboard()->image().isNull());
-    window().menuItem(u"mnuCopySaveDesktopFromClip"_s)->trigger();
-    QCOMPARE(m_fixture->test.messages->prompts, QStringList { u"No picture in clipboard yet"_s });
 }
 
 void tst_DesktopToolsEngine::printShowsThePage()
@@ -186,21 +184,12 @@ void tst_DesktopToolsEngine::printShowsThePage()
 
 void tst_DesktopToolsEngine::saveText_data()
 {
-    QTest::addColumn<QString>("title"); // "<tree>" stands for the folder around the working one
+    QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("written"); // relative to the tree, or "" for nothing at all
 
+    // Which titles make no file name is a unit table of its own; here, what reaches the disk.
     QTest::newRow("plain title") << "Kestrav capture"
                                  << "work/inner/Kestrav capture.txt";
-    QTest::newRow("climbs out") << "../x"
-                                << "";
-    QTest::newRow("absolute path") << "<tree>/outside"
-                                   << "";
-    QTest::newRow("into a subfolder") << "a/b"
-                                      << "";
-    QTest::newRow("dot dot") << ".."
-                             << "";
-    QTest::newRow("dot") << "."
-                         << "";
     QTest::newRow("untitled: named by its address") << ""
                                                     << "";
 }
@@ -210,7 +199,6 @@ void tst_DesktopToolsEngine::saveText()
     QFETCH(QString, title);
     QFETCH(QString, written);
 
-    title.replace(u"<tree>"_s, m_tree->path());
     const QString path = u"/page%1.html"_s.arg(++m_pages);
     m_server.route(path, page(title.toUtf8(), "<p>Words of the page</p>"));
     load(path, title.isEmpty() ? m_server.url(path) : title);

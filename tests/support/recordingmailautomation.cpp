@@ -11,27 +11,20 @@ QString yesNo(bool value)
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-class RecordingFolder final : public MailFolder
+// Stands for the application, its name space and a folder (number) alike: each records the
+// calls made of it.
+class RecordingObject final : public MailApplication, public MailNamespace, public MailFolder
 {
 public:
-    RecordingFolder(std::shared_ptr<Log> log, int number)
+    explicit RecordingObject(std::shared_ptr<Log> log, int number = 0)
         : m_log(std::move(log))
         , m_number(number)
     {
     }
-    void Display() override { m_log->record(QStringLiteral("Display(%1)").arg(m_number)); }
-
-private:
-    std::shared_ptr<Log> m_log;
-    int m_number;
-};
-
-class RecordingNamespace final : public MailNamespace
-{
-public:
-    explicit RecordingNamespace(std::shared_ptr<Log> log)
-        : m_log(std::move(log))
+    std::shared_ptr<MailNamespace> GetNamespace(const QString &type) override
     {
+        m_log->record(QStringLiteral("GetNamespace(%1)").arg(type));
+        return std::make_shared<RecordingObject>(m_log);
     }
     void Logon(const QString &profile, const QString &password, bool showDialog,
                bool newSession) override
@@ -42,31 +35,16 @@ public:
     std::shared_ptr<MailFolder> GetDefaultFolder(int folderNumber) override
     {
         m_log->record(QStringLiteral("GetDefaultFolder(%1)").arg(folderNumber));
-        auto folder = std::make_shared<RecordingFolder>(m_log, folderNumber);
+        auto folder = std::make_shared<RecordingObject>(m_log, folderNumber);
         m_log->lastFolder = folder;
         return folder;
     }
     void Logoff() override { m_log->record(QStringLiteral("Logoff()")); }
+    void Display() override { m_log->record(QStringLiteral("Display(%1)").arg(m_number)); }
 
 private:
     std::shared_ptr<Log> m_log;
-};
-
-class RecordingApplication final : public MailApplication
-{
-public:
-    explicit RecordingApplication(std::shared_ptr<Log> log)
-        : m_log(std::move(log))
-    {
-    }
-    std::shared_ptr<MailNamespace> GetNamespace(const QString &type) override
-    {
-        m_log->record(QStringLiteral("GetNamespace(%1)").arg(type));
-        return std::make_shared<RecordingNamespace>(m_log);
-    }
-
-private:
-    std::shared_ptr<Log> m_log;
+    int m_number;
 };
 
 } // namespace
@@ -83,7 +61,7 @@ std::shared_ptr<MailApplication> RecordingMailAutomation::GetObject(const QStrin
     log->calls.append(QStringLiteral("GetObject(%1)").arg(className));
     if (!running)
         throw PlatformError(ErrorCode::CannotCreateObject, QStringLiteral("not running"));
-    return std::make_shared<RecordingApplication>(log);
+    return std::make_shared<RecordingObject>(log);
 }
 
 std::shared_ptr<MailApplication> RecordingMailAutomation::CreateObject(const QString &className)
@@ -92,5 +70,5 @@ std::shared_ptr<MailApplication> RecordingMailAutomation::CreateObject(const QSt
     if (!installed)
         throw PlatformError(ErrorCode::CannotCreateObject, QStringLiteral("no mail program here"));
     running = true;
-    return std::make_shared<RecordingApplication>(log);
+    return std::make_shared<RecordingObject>(log);
 }

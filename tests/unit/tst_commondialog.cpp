@@ -128,12 +128,8 @@ void tst_CommonDialog::dialogs()
         shown->accept();
     });
     const auto numberOf = [](const std::function<void()> &step) {
-        try {
-            step();
-        } catch (const PlatformError &error) {
-            return error.number();
-        }
-        return 0;
+        const std::optional<PlatformError> error = failureOf(step);
+        return error ? error->number() : 0;
     };
     QCOMPARE(numberOf([&] { printer ? dialog.ShowPrinter() : dialog.ShowSave(); }), failure);
     QCOMPARE(seenTitle, shownTitle);

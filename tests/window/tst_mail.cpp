@@ -128,8 +128,6 @@ void tst_Mail::failures_data()
                                 << "OutlookLogon\r\n440     GetNamespace failed";
     QTest::newRow("profile dialog cancelled")
         << true << "Logon" << 32755 << "OutlookLogon\r\n32755     Logon failed";
-    QTest::newRow("no such folder")
-        << true << "GetDefaultFolder" << 440 << "OutlookLogon\r\n440     GetDefaultFolder failed";
     QTest::newRow("folder not shown")
         << true << "Display" << 75 << "OutlookLogon\r\n75     Display failed";
     QTest::newRow("logoff") << true << "Logoff" << 440 << "OutlookLogon\r\n440     Logoff failed";
