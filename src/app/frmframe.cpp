@@ -51,10 +51,10 @@ frmFrame::frmFrame(Platform platform)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    auto *panel = new QLabel(StatusBar1);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFixedWidth(Twips::toPixels(this, WindowDesign::statusPanelWidth));
-    StatusBar1->addWidget(panel);
+    Panel1 = new QLabel(StatusBar1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedWidth(Twips::toPixels(this, WindowDesign::statusPanelWidth));
+    StatusBar1->addWidget(Panel1);
     setStatusBar(StatusBar1);
 
     mnuFile = new QMenu(tr("&File"), this);
@@ -100,6 +100,14 @@ void frmFrame::reportFailure(const QString &name, const PlatformError &error)
         return;
     }
     m_platform.messageBox->MsgBox(errorPrompt(name, error.number(), error.description()));
+}
+
+void frmFrame::setStatusText(const QString &text)
+{
+    Panel1->setText(text);
+    // The panel keeps its design width, and widens for a line that would not fit in it.
+    const int designWidth = Twips::toPixels(this, WindowDesign::statusPanelWidth);
+    Panel1->setFixedWidth(qMax(designWidth, Panel1->sizeHint().width()));
 }
 
 void frmFrame::MDIForm_Load()

@@ -38,10 +38,12 @@ public:
     void closeWebBrowserWindow(frmWebBrowser *window) override;
     QToolBar &frameToolBar() override { return *FrameToolBar; }
     QStatusBar &frameStatusBar() override { return *StatusBar1; }
+    void setStatusText(const QString &text) override;
     CommonDialog &commonDialog() override { return *CommonDialog1; }
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;
+    QLabel *Panel1 = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFileWebBrowser = nullptr;
     QAction *mnuFileExit = nullptr;

@@ -3,6 +3,7 @@
 class CommonDialog;
 class frmWebBrowser;
 class QStatusBar;
+class QString;
 class QToolBar;
 
 // What the browser window needs of the frame that holds it. The frame implements it, so the
@@ -21,6 +22,8 @@ public:
 
     virtual QToolBar &frameToolBar() = 0;
     virtual QStatusBar &frameStatusBar() = 0;
+    // Puts one line in the status bar's panel; "" empties it.
+    virtual void setStatusText(const QString &text) = 0;
     // The frame's one common dialog, shared by every command that asks for a printer or a file.
     virtual CommonDialog &commonDialog() = 0;
 
