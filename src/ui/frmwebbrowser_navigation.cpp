@@ -6,6 +6,7 @@
 #include "screenpointer.h"
 #include "toolbarcommand.h"
 #include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -163,6 +164,11 @@ void frmWebBrowser::mnuFileSearch_Click()
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 {
     Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+}
+
+void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
+{
+    m_host.setStatusText(Text);
 }
 
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)

@@ -30,6 +30,8 @@ public:
     QStringList DocumentLinkHrefs() override;
     void ExecWB(int command, int option, const QString &name) override;
     void SetFocus() override;
+    int DownloadsInProgress() const override { return downloadsInProgress; }
+    void CancelDownloads() override;
 
     // Completes the navigation in progress: location, title, events, not busy.
     void complete(const QString &url, const QString &title);
@@ -43,6 +45,7 @@ public:
     QStringList links;
     int focusCount = 0;
     bool failNavigate = false;
+    int downloadsInProgress = 0;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

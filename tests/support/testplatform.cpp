@@ -8,6 +8,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , app(std::make_shared<FakeAppInfo>(programFolder))
     , settings(std::make_shared<FakeSettingsStore>())
     , dialog(std::make_shared<ScriptedCommonDialog>(programFolder + QStringLiteral("/printed.pdf")))
+    , questions(std::make_shared<ScriptedUserQuestions>())
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -27,4 +28,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.app = app;
     platform.settings = settings;
     platform.commonDialog = dialog;
+    platform.questions = questions;
 }

@@ -20,6 +20,7 @@ struct TestPlatform
     std::shared_ptr<FakeAppInfo> app;
     std::shared_ptr<FakeSettingsStore> settings;
     std::shared_ptr<ScriptedCommonDialog> dialog;
+    std::shared_ptr<ScriptedUserQuestions> questions;
     // The controls of the last window made, and of every window made.
     QPointer<FakeWebBrowserControl> browser;
     // Cancels of the last window's transfer, counted past the window's end.
