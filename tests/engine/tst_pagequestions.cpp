@@ -8,6 +8,7 @@
 #include "webenginebrowsercontrol.h"
 
 #include <memory>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void untrustedCertificate();
     void permissionRequest_data();
     void permissionRequest();
+    void fullScreenAndBack();
 
 private:
     bool load(const QString &url);
@@ -203,6 +205,50 @@ void tst_PageQuestions::permissionRequest()
     QVERIFY(load(m_plain.url(path)));
     QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), answer, LoadTimeoutMs);
     QCOMPARE(m_questions->asked, asked);
+}
+
+void tst_PageQuestions::fullScreenAndBack()
+{
+    // A button over the top-left corner; the page's title tells whether it is on the screen.
+    m_plain.route(QStringLiteral("/video.html"),
+                  page("normal",
+                       "<button style=\"position:absolute;left:0;top:0;width:300px;"
+                       "height:100px\" onclick=\"document.documentElement.requestFullscreen()\">"
+                       "full</button><script>document.onfullscreenchange = function () {"
+                       " document.title = document.fullscreenElement ? 'full' : 'normal'; };"
+                       "</script>"));
+    QVERIFY(load(m_plain.url(QStringLiteral("/video.html"))));
+    const QRect viewGeometry = m_control->widget()->geometry();
+    const QRect windowGeometry = m_host->geometry();
+
+    auto fullScreenWindow = [] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("FullScreenWindow") && window->isVisible())
+                return window;
+        }
+        return static_cast<QWidget *>(nullptr);
+    };
+    // Only a user's click may take a page to full screen; the engine drops input until it
+    // has drawn the page.
+    for (int click = 0; click < 100 && !fullScreenWindow(); ++click) {
+        QWidget *surface = m_control->widget()->focusProxy();
+        QVERIFY(surface);
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::qWait(100);
+    }
+    QWidget *full = fullScreenWindow();
+    QVERIFY(full);
+    QVERIFY(full->isFullScreen());
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("full"), LoadTimeoutMs);
+
+    QTest::keyClick(full, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!fullScreenWindow(), LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("normal"), LoadTimeoutMs);
+    QCOMPARE(m_control->widget()->geometry(), viewGeometry);
+    QCOMPARE(m_host->geometry(), windowGeometry);
+    QVERIFY(m_control->widget()->isVisible());
+    // The page is back in the window's view, and still answers there.
+    QVERIFY(m_control->DocumentBodyInnerHTML().contains(QStringLiteral("<button")));
 }
 
 KESTRAV_TEST_MAIN(tst_PageQuestions)
