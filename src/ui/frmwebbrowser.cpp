@@ -547,14 +547,15 @@ void frmWebBrowser::Form_Activate()
 void frmWebBrowser::Form_QueryUnload()
 {
     Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
-    Failure::skip([&] { m_host.frameToolBar().setVisible(FrameToolBarWasVisible); });
-    Failure::skip([&] { ctlInet->Cancel(); });
-    // Downloads go on without the window, unless the user stops them now.
+    // Downloads go on without the window, unless the user stops them now; asked while the
+    // window still stands as it was.
     Failure::skip([&] {
         const int running = ctlWebBrowser->DownloadsInProgress();
         if (running > 0 && m_platform.questions->cancelDownloads(running))
             ctlWebBrowser->CancelDownloads();
     });
+    Failure::skip([&] { m_host.frameToolBar().setVisible(FrameToolBarWasVisible); });
+    Failure::skip([&] { ctlInet->Cancel(); });
     // The panel belongs to the frame, which stays: nothing of this window may linger in it.
     Failure::skip([&] { m_host.setStatusText(QString()); });
 }

@@ -61,9 +61,10 @@ bool DesktopUserQuestions::allowPermission(const QString &host, Permission permi
 
 bool DesktopUserQuestions::cancelDownloads(int running)
 {
-    return choose(
-        tr("%n download(s) still running. Cancel them, or let them finish?", nullptr, running),
-        tr("&Cancel downloads"), tr("&Let them finish"));
+    const QString text = running == 1
+        ? tr("A download is still running. Cancel it, or let it finish?")
+        : tr("%1 downloads are still running. Cancel them, or let them finish?").arg(running);
+    return choose(text, tr("&Cancel downloads"), tr("&Let them finish"));
 }
 
 bool DesktopUserQuestions::choose(const QString &text, const QString &yes, const QString &no) const
