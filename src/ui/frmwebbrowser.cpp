@@ -11,6 +11,7 @@
 #include "screenpointer.h"
 #include "startupphase.h"
 #include "twips.h"
+#include "userquestions.h"
 #include "webbrowsercontrol.h"
 #include "webbrowserhost.h"
 #include "windowdesign.h"
@@ -440,6 +441,9 @@ void frmWebBrowser::connectHandlers()
     connect(ctlWebBrowser, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
         guarded("ctlWebBrowser_NavigateComplete2", [&] { ctlWebBrowser_NavigateComplete2(url); });
     });
+    connect(ctlWebBrowser, &WebBrowserControl::StatusTextChange, this, [this](const QString &text) {
+        guarded("ctlWebBrowser_StatusTextChange", [&] { ctlWebBrowser_StatusTextChange(text); });
+    });
 
     // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
     connect(cboAddress, &QComboBox::activated, this, [this] {
@@ -579,8 +583,17 @@ void frmWebBrowser::Form_Activate()
 void frmWebBrowser::Form_QueryUnload()
 {
     Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+    // Downloads go on without the window, unless the user stops them now; asked while the
+    // window still stands as it was.
+    Failure::skip([&] {
+        const int running = ctlWebBrowser->DownloadsInProgress();
+        if (running > 0 && m_platform.questions->cancelDownloads(running))
+            ctlWebBrowser->CancelDownloads();
+    });
     Failure::skip([&] { m_host.frameToolBar().setVisible(FrameToolBarWasVisible); });
     Failure::skip([&] { ctlInet->Cancel(); });
+    // The panel belongs to the frame, which stays: nothing of this window may linger in it.
+    Failure::skip([&] { m_host.setStatusText(QString()); });
 }
 
 void frmWebBrowser::closeEvent(QCloseEvent *event)

@@ -104,6 +104,7 @@ public:
     // Browser events and busy indication
     void ctlWebBrowser_DownloadComplete();
     void ctlWebBrowser_NavigateComplete2(const QString &URL);
+    void ctlWebBrowser_StatusTextChange(const QString &Text);
     void timer1_Timer();
     void picAnimation_Click();
 

@@ -7,6 +7,7 @@
 #include "startupphase.h"
 #include "toolbarcommand.h"
 #include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -165,6 +166,11 @@ void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 {
     Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
     markStartupPhase("page loaded");
+}
+
+void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
+{
+    m_host.setStatusText(Text);
 }
 
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)

@@ -6,8 +6,11 @@
 #include "webenginebrowsercontrol.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,6 +39,9 @@ private Q_SLOTS:
     void startsAtTheHomePage();
     void typedAddressLoadsWithBusyIndication();
     void backAndForwardMoveBetweenPages();
+    void hoveredLinkShowsInThePanel();
+    void closingDuringADownload_data();
+    void closingDuringADownload();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -56,13 +62,24 @@ void tst_BrowserWindow::initTestCase()
     slow.body = page("Slow page");
     slow.delayMs = 2500;
     m_server.route("/slow.html", slow);
+    // A link that fills the top-left corner of the page.
+    m_server.route("/links.html",
+                   page("Links",
+                        "<a href=\"/two.html\" style=\"position:absolute;left:0;top:0;"
+                        "width:300px;height:100px;display:block\">two</a>"));
+    HttpResponse download;
+    download.contentType = "application/octet-stream";
+    download.headers = { "Content-Disposition: attachment; filename=data.bin" };
+    download.body = QByteArray(512 * 1024, 'k');
+    download.holdAfter = 1024;
+    m_server.route("/data.bin", download);
 }
 
 void tst_BrowserWindow::init()
 {
     m_fixture = std::make_unique<WindowFixture>();
     m_fixture->test.platform.createWebBrowserControl = [this](QWidget *parent) {
-        auto *control = new WebEngineBrowserControl(parent);
+        auto *control = new WebEngineBrowserControl(parent, m_fixture->test.questions);
         m_engine = control;
         return control;
     };
@@ -148,6 +165,63 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
     QTest::qWait(300);
     QCOMPARE(window().windowTitle(), QStringLiteral("Page two"));
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+void tst_BrowserWindow::hoveredLinkShowsInThePanel()
+{
+    typeAndEnter(m_server.url("/links.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Links"), LoadTimeoutMs);
+    QLabel *panel = m_fixture->frame->Panel1;
+
+    // The engine drops input until it has drawn the page, and may replace its input surface
+    // meanwhile: point again until the link is seen.
+    const QString target = m_server.url("/two.html");
+    for (int attempt = 0; attempt < 100 && panel->text() != target; ++attempt) {
+        QWidget *surface = m_engine->widget()->focusProxy();
+        QVERIFY(surface);
+        QTest::mouseMove(surface, QPoint(20 + attempt % 2, 20));
+        QTest::qWait(100);
+    }
+    QCOMPARE(panel->text(), target);
+
+    QWidget *surface = m_engine->widget()->focusProxy();
+    QTest::mouseMove(surface, QPoint(400, 300));
+    QTRY_COMPARE_WITH_TIMEOUT(panel->text(), QString(), LoadTimeoutMs);
+    QCOMPARE(m_engine->LocationURL(), m_server.url("/links.html"));
+}
+
+void tst_BrowserWindow::closingDuringADownload_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("let it finish") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+void tst_BrowserWindow::closingDuringADownload()
+{
+    QFETCH(bool, cancel);
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("data.bin"));
+    m_fixture->test.questions->savePath = target;
+    m_fixture->test.questions->cancel = cancel;
+    QLabel *panel = m_fixture->frame->Panel1;
+
+    typeAndEnter(m_server.url("/data.bin"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel->text().startsWith(QStringLiteral("data.bin: ")), LoadTimeoutMs);
+    QVERIFY(m_fixture->frame->mdiArea()->activeSubWindow()->close());
+    QVERIFY(!m_fixture->frame->webBrowser());
+    QCOMPARE(m_fixture->test.questions->asked.last(), QStringLiteral("cancel 1"));
+    QCOMPARE(panel->text(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(m_engine.isNull(), LoadTimeoutMs);
+
+    m_server.releaseHeld();
+    if (cancel) {
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                                  QStringList(), LoadTimeoutMs);
+    } else {
+        // The window and its page are gone; the download is not.
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 512 * 1024, LoadTimeoutMs);
+    }
 }
 
 KESTRAV_TEST_MAIN(tst_BrowserWindow)

@@ -9,3 +9,27 @@ QString FakeInternetTransfer::OpenURL(const QString &url)
         throw PlatformError(ErrorCode::TransferTimedOut, QStringLiteral("Request timed out"));
     return document;
 }
+
+QString ScriptedUserQuestions::whereToSave(const QString &suggestedPath)
+{
+    asked.append(QStringLiteral("save ") + suggestedPath);
+    return savePath;
+}
+
+bool ScriptedUserQuestions::proceedDespiteCertificate(const QString &host, const QString &problem)
+{
+    asked.append(QStringLiteral("certificate %1: %2").arg(host, problem));
+    return proceed;
+}
+
+bool ScriptedUserQuestions::allowPermission(const QString &host, Permission permission)
+{
+    asked.append(QStringLiteral("permission %1 %2").arg(host).arg(int(permission)));
+    return allow;
+}
+
+bool ScriptedUserQuestions::cancelDownloads(int running)
+{
+    asked.append(QStringLiteral("cancel %1").arg(running));
+    return cancel;
+}

@@ -4,6 +4,7 @@
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "screenpointer.h"
+#include "userquestions.h"
 
 #include <memory>
 #include <QList>
@@ -53,4 +54,22 @@ public:
     bool fail = false;
     // Outlives the transfer, which goes with its window.
     std::shared_ptr<int> cancels = std::make_shared<int>(0);
+};
+
+// Answers every question as the test has set it, and records what was asked.
+class ScriptedUserQuestions final : public UserQuestions
+{
+public:
+    QString whereToSave(const QString &suggestedPath) override;
+    bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
+    bool allowPermission(const QString &host, Permission permission) override;
+    bool cancelDownloads(int running) override;
+
+    // "save <suggested path>", "certificate <host>: <problem>", "permission <host> <number>",
+    // "cancel <running>"
+    QStringList asked;
+    QString savePath; // "" declines
+    bool proceed = false;
+    bool allow = false;
+    bool cancel = false;
 };

@@ -112,6 +112,12 @@ void FakeWebBrowserControl::SetFocus()
     m_widget->setFocus();
 }
 
+void FakeWebBrowserControl::CancelDownloads()
+{
+    calls.append(QStringLiteral("CancelDownloads"));
+    downloadsInProgress = 0;
+}
+
 void FakeWebBrowserControl::complete(const QString &url, const QString &title)
 {
     locationURL = url;

@@ -30,6 +30,8 @@ public:
     QStringList DocumentLinkHrefs() override;
     void ExecWB(int command, int option, const QString &name) override;
     void SetFocus() override;
+    int DownloadsInProgress() const override { return downloadsInProgress; }
+    void CancelDownloads() override;
 
     // Completes the navigation in progress: location, title, events, not busy.
     void complete(const QString &url, const QString &title);
@@ -45,6 +47,7 @@ public:
     bool failNavigate = false;
     bool failExecWB = false;
     bool failLocationURL = false;
+    int downloadsInProgress = 0;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -1,25 +1,60 @@
 #include "httpserver.h"
 
 #include <memory>
+#include <QFile>
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 #include <utility>
 
+namespace {
+
+QByteArray resource(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 HttpServer::HttpServer(QObject *parent)
     : QObject(parent)
+    , m_server(std::make_unique<QTcpServer>())
 {
-    connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server.nextPendingConnection())
-            handleConnection(socket);
-    });
 }
 
 bool HttpServer::listen()
 {
-    return m_server.listen(QHostAddress::LocalHost, 0);
+    // A secure server hands over its connections once the handshake is done.
+    connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket *socket = m_server->nextPendingConnection())
+            handleConnection(socket);
+    });
+    return m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+bool HttpServer::listenSecure()
+{
+    auto server = std::make_unique<QSslServer>();
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(certificate());
+    configuration.setPrivateKey(
+        QSslKey(resource(QStringLiteral(":/tests/loopback.key")), QSsl::Rsa));
+    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+    server->setSslConfiguration(configuration);
+    m_server = std::move(server);
+    m_secure = true;
+    return listen();
+}
+
+QSslCertificate HttpServer::certificate()
+{
+    return QSslCertificate(resource(QStringLiteral(":/tests/loopback.crt")));
 }
 
 void HttpServer::route(const QString &path, const HttpResponse &response)
@@ -36,7 +71,10 @@ void HttpServer::route(const QString &path, const QByteArray &html)
 
 QString HttpServer::url(const QString &path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(m_secure ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(port())
+        .arg(path);
 }
 
 void HttpServer::releaseHeld()
@@ -88,20 +126,52 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
+    for (const QByteArray &line : response.headers)
+        head += line + "\r\n";
     head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
     socket->write(head);
 
-    const QByteArray body = response.body;
-    auto sendBody = [socket = QPointer<QTcpSocket>(socket), body] {
-        if (!socket)
-            return;
+    auto send = [this, socket = QPointer<QTcpSocket>(socket), response] {
+        if (socket)
+            sendBody(socket, response);
+    };
+    if (response.holdAfter >= 0) {
+        socket->write(response.body.left(response.holdAfter));
+        HttpResponse rest = response;
+        rest.body = response.body.mid(response.holdAfter);
+        m_held.append([this, socket = QPointer<QTcpSocket>(socket), rest] {
+            if (socket)
+                sendBody(socket, rest);
+        });
+    } else if (response.held)
+        m_held.append(send);
+    else if (response.delayMs > 0)
+        QTimer::singleShot(response.delayMs, socket, send);
+    else
+        send();
+}
+
+void HttpServer::sendBody(QTcpSocket *socket, const HttpResponse &response)
+{
+    // A cut body is closed like a whole one: the client finds fewer bytes than announced.
+    const QByteArray body
+        = response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body;
+    if (response.chunkSize <= 0) {
         socket->write(body);
         socket->disconnectFromHost();
-    };
-    if (response.held)
-        m_held.append(sendBody);
-    else if (response.delayMs > 0)
-        QTimer::singleShot(response.delayMs, socket, sendBody);
-    else
-        sendBody();
+        return;
+    }
+    // One piece per tick; the timer goes with the socket.
+    auto *ticks = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    connect(ticks, &QTimer::timeout, socket,
+            [socket, ticks, body, sent, size = response.chunkSize] {
+                socket->write(body.mid(*sent, size));
+                *sent += size;
+                if (*sent < body.size())
+                    return;
+                ticks->stop();
+                socket->disconnectFromHost();
+            });
+    ticks->start(response.chunkDelayMs);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QString>
 #include <QTcpServer>
 
@@ -21,8 +23,20 @@ struct HttpResponse
     int delayMs = 0;
     // When set, the body waits until releaseHeld() (instead of delayMs).
     bool held = false;
+    // When not negative, this many bytes of the body go out at once and the rest waits
+    // until releaseHeld(). (Some clients wait for the first bytes of a body.)
+    qsizetype holdAfter = -1;
     // When set, sent as the Location header (use a 3xx status with it).
     QByteArray location;
+    // When set, the body goes out in pieces of this many bytes, one every chunkDelayMs, so
+    // that a client sees it arrive bit by bit.
+    int chunkSize = 0;
+    int chunkDelayMs = 0;
+    // When not negative, the connection is cut after this many bytes of the body; the
+    // header still announces the whole body.
+    qsizetype cutAfter = -1;
+    // More header lines, e.g. "Content-Disposition: attachment; filename=a.bin".
+    QList<QByteArray> headers;
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 with a port chosen by the system, serving fixed
@@ -36,12 +50,18 @@ public:
 
     // Starts listening; false when no loopback port could be bound.
     bool listen();
-    quint16 port() const { return m_server.serverPort(); }
+    // Starts listening for HTTPS, with a self-signed certificate for 127.0.0.1 and
+    // "localhost" that no client trusts.
+    bool listenSecure();
+    quint16 port() const { return m_server->serverPort(); }
+    // The certificate that listenSecure() presents.
+    static QSslCertificate certificate();
 
     void route(const QString &path, const HttpResponse &response);
     void route(const QString &path, const QByteArray &html);
 
-    // The full address of a path on this server, e.g. "http://127.0.0.1:40123/a.html".
+    // The full address of a path on this server, e.g. "http://127.0.0.1:40123/a.html"
+    // ("https://..." when secure).
     QString url(const QString &path) const;
     // How many requests have arrived for the path (the query is not part of the path).
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
@@ -51,8 +71,10 @@ public:
 private:
     void handleConnection(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const QByteArray &requestHead);
+    void sendBody(QTcpSocket *socket, const HttpResponse &response);
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
+    bool m_secure = false;
     QHash<QString, HttpResponse> m_routes;
     QHash<QString, int> m_requestCounts;
     QList<std::function<void()>> m_held;

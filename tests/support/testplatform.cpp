@@ -13,6 +13,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , clipboard(std::make_shared<RecordingClipboard>(journal))
     , keyboard(std::make_shared<RecordingKeyboardEvents>(journal, clipboard))
     , pictures(std::make_shared<RecordingPictureWriter>(journal))
+    , questions(std::make_shared<ScriptedUserQuestions>())
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -36,4 +37,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.clipboard = clipboard;
     platform.keyboard = keyboard;
     platform.pictureWriter = pictures;
+    platform.questions = questions;
 }

@@ -30,6 +30,7 @@ struct TestPlatform
     std::shared_ptr<RecordingClipboard> clipboard;
     std::shared_ptr<RecordingKeyboardEvents> keyboard;
     std::shared_ptr<RecordingPictureWriter> pictures;
+    std::shared_ptr<ScriptedUserQuestions> questions;
     // The controls of the last window made, and of every window made.
     QPointer<FakeWebBrowserControl> browser;
     // Cancels of the last window's transfer, counted past the window's end.

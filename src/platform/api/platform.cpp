@@ -15,5 +15,6 @@ Platform::Platform()
     , messageBox(std::make_shared<Unavailable::MessageBox>())
     , screenPointer(std::make_shared<Unavailable::ScreenPointer>())
     , app(std::make_shared<Unavailable::AppInfo>())
+    , questions(std::make_shared<Unavailable::UserQuestions>())
 {
 }

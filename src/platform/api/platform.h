@@ -15,6 +15,7 @@ class QWidget;
 class RichTextArea;
 class ScreenPointer;
 class SettingsStore;
+class UserQuestions;
 class WebBrowserControl;
 
 // The hosted components and services, handed to the windows when they are created:
@@ -39,4 +40,6 @@ struct Platform
     std::shared_ptr<MessageBox> messageBox;
     std::shared_ptr<ScreenPointer> screenPointer;
     std::shared_ptr<AppInfo> app;
+    // Asked by the web control (downloads, certificates, permissions) and by the window.
+    std::shared_ptr<UserQuestions> questions;
 };

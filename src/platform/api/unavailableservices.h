@@ -11,6 +11,7 @@
 #include "richtextarea.h"
 #include "screenpointer.h"
 #include "settingsstore.h"
+#include "userquestions.h"
 
 #include <memory>
 
@@ -103,6 +104,18 @@ public:
     QString DataPath() const override { fail("per-user data folder"); }
     QString Title() const override { fail("application title"); }
     void End() override { fail("program end"); }
+};
+
+class UserQuestions final : public ::UserQuestions
+{
+public:
+    QString whereToSave(const QString &) override { fail("save question"); }
+    bool proceedDespiteCertificate(const QString &, const QString &) override
+    {
+        fail("certificate question");
+    }
+    bool allowPermission(const QString &, Permission) override { fail("permission question"); }
+    bool cancelDownloads(int) override { fail("download question"); }
 };
 
 } // namespace Unavailable

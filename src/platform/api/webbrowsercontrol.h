@@ -43,9 +43,17 @@ public:
 
     virtual void SetFocus() = 0;
 
+    // Downloads of this run that have not ended yet, whichever window started them.
+    virtual int DownloadsInProgress() const = 0;
+    // Stops them; a stopped download leaves no file behind.
+    virtual void CancelDownloads() = 0;
+
 Q_SIGNALS:
     // Whenever a load ends, also when it is stopped or fails.
     void DownloadComplete();
     // When a top-level navigation has committed.
     void NavigateComplete2(const QString &url);
+    // The one line the control has for the status bar, "" when it has none: the address of
+    // the link under the pointer, else how the downloads stand and why a page was not shown.
+    void StatusTextChange(const QString &text);
 };

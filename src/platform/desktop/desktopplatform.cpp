@@ -6,8 +6,10 @@
 #include "desktopkeyboardevents.h"
 #include "desktopmailautomation.h"
 #include "desktopservices.h"
+#include "desktopuserquestions.h"
 #include "networkinternettransfer.h"
 #include "plaintextarea.h"
+#include "rememberedanswers.h"
 #include "sqlitesettingsstore.h"
 #include "webenginebrowsercontrol.h"
 
@@ -16,8 +18,11 @@
 Platform makeDesktopPlatform()
 {
     Platform platform;
-    platform.createWebBrowserControl = [](QWidget *parent) -> WebBrowserControl * {
-        return new WebEngineBrowserControl(parent);
+    platform.questions = std::make_shared<RememberedAnswers>(
+        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName()));
+    platform.createWebBrowserControl
+        = [questions = platform.questions](QWidget *parent) -> WebBrowserControl * {
+        return new WebEngineBrowserControl(parent, questions);
     };
     platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {
         return std::make_unique<PlainTextArea>(parent);

@@ -1,8 +1,12 @@
 #include "webenginebrowsercontrol.h"
 
+#include "downloadtracker.h"
+#include "failure.h"
+#include "fullscreenwindow.h"
 #include "platformerror.h"
 #include "startupphase.h"
 #include "systemencoding.h"
+#include "unavailableservices.h"
 #include "userfile.h"
 
 #include <optional>
@@ -11,7 +15,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
@@ -20,10 +23,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -60,6 +65,67 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     return profile;
 }
 
+// The profile's downloads go on while any control, or any download, still needs them.
+std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngineProfile> &profile)
+{
+    static std::weak_ptr<DownloadTracker> shared;
+    if (auto downloads = shared.lock())
+        return downloads;
+    auto downloads = std::make_shared<DownloadTracker>(profile);
+    shared = downloads;
+    return downloads;
+}
+
+QString certificateProblem(const QWebEngineCertificateError &error)
+{
+    switch (error.type()) {
+    case QWebEngineCertificateError::CertificateCommonNameInvalid:
+        return WebEngineBrowserControl::tr("its certificate was made out to another site");
+    case QWebEngineCertificateError::CertificateDateInvalid:
+        return WebEngineBrowserControl::tr("its certificate has expired or is not valid yet");
+    case QWebEngineCertificateError::CertificateAuthorityInvalid:
+        return WebEngineBrowserControl::tr(
+            "its certificate was not issued by an authority this computer trusts; "
+            "the site may have made it itself");
+    case QWebEngineCertificateError::CertificateRevoked:
+        return WebEngineBrowserControl::tr("its certificate has been revoked by its issuer");
+    case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
+    case QWebEngineCertificateError::CertificateWeakKey:
+        return WebEngineBrowserControl::tr("its certificate uses weak encryption");
+    default:
+        return WebEngineBrowserControl::tr("its certificate is not valid (%1)")
+            .arg(error.description());
+    }
+}
+
+std::optional<UserQuestions::Permission> permissionOf(QWebEnginePage::Feature feature)
+{
+    using Permission = UserQuestions::Permission;
+    switch (feature) {
+    case QWebEnginePage::MediaVideoCapture:
+        return Permission::Camera;
+    case QWebEnginePage::MediaAudioCapture:
+        return Permission::Microphone;
+    case QWebEnginePage::MediaAudioVideoCapture:
+        return Permission::CameraAndMicrophone;
+    case QWebEnginePage::Geolocation:
+        return Permission::Location;
+    case QWebEnginePage::Notifications:
+        return Permission::Notifications;
+    case QWebEnginePage::DesktopVideoCapture:
+    case QWebEnginePage::DesktopAudioVideoCapture:
+        return Permission::ScreenSharing;
+    case QWebEnginePage::MouseLock:
+        return Permission::PointerLock;
+    }
+    return std::nullopt;
+}
+
+QString siteOf(const QUrl &url)
+{
+    return url.host().isEmpty() ? url.toString() : url.host();
+}
+
 // For a page without a title the engine makes one from the address in a display form
 // ("host/path", without "http://"). We name such a page by its full address instead.
 bool isMadeFromAddress(const QString &title, const QUrl &url)
@@ -80,16 +146,22 @@ bool isMadeFromAddress(const QString &title, const QUrl &url)
 
 } // namespace
 
-WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
+WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
+                                                 std::shared_ptr<UserQuestions> questions)
     : WebBrowserControl(parent)
     , m_profile(sharedProfile())
+    , m_downloads(sharedDownloads(m_profile))
+    , m_questions(questions ? std::move(questions) : std::make_shared<Unavailable::UserQuestions>())
     , m_view(new SingleWindowView(parent))
     , m_page(new QWebEnginePage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
     markStartupPhase("web profile and page");
 
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        m_busy = true;
+        setNotice(QString());
+    });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
         if (url.isEmpty())
             return;
@@ -106,9 +178,38 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
 
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() == m_page)
+                if (download->page() == m_page && !m_downloads->isTracked(download))
                     askWhereToSave(download);
             });
+    connect(m_page, &QWebEnginePage::certificateError, this,
+            [this](const QWebEngineCertificateError &error) {
+                QWebEngineCertificateError waiting = error;
+                waiting.defer();
+                m_certificateErrors.append(waiting);
+                // Asked from the event loop: the engine is in the middle of the load here.
+                QTimer::singleShot(0, this, &WebEngineBrowserControl::askAboutCertificates);
+            });
+    connect(m_page, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+                askForPermission(origin, feature);
+            });
+    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) {
+        m_hoveredLink = url;
+        updateStatusText();
+    });
+    connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
+            &WebEngineBrowserControl::updateStatusText);
+
+    m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    connect(m_page, &QWebEnginePage::fullScreenRequested, this,
+            [this](QWebEngineFullScreenRequest request) {
+                request.accept();
+                if (request.toggleOn() && !m_fullScreen)
+                    m_fullScreen = std::make_unique<FullScreenWindow>(m_view);
+                else if (!request.toggleOn())
+                    m_fullScreen.reset();
+            });
+
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
                 askForCredentials(url.host(), authenticator);
@@ -122,7 +223,8 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent)
 WebEngineBrowserControl::~WebEngineBrowserControl()
 {
     // The page must go before the profile it uses, and must not report to a control that
-    // is going away.
+    // is going away. A page on the full screen goes back to its view first.
+    m_fullScreen.reset();
     if (m_view) {
         m_page->disconnect(this);
         delete m_view;
@@ -255,6 +357,16 @@ void WebEngineBrowserControl::SetFocus()
     m_view->setFocus();
 }
 
+int WebEngineBrowserControl::DownloadsInProgress() const
+{
+    return m_downloads->running();
+}
+
+void WebEngineBrowserControl::CancelDownloads()
+{
+    m_downloads->cancelAll();
+}
+
 QVariant
 WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request)
 {
@@ -302,7 +414,8 @@ void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download
 {
     const QString suggested
         = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-    const QString path = QFileDialog::getSaveFileName(m_view, tr("Save File"), suggested);
+    QString path;
+    Failure::skip([&] { path = m_questions->whereToSave(suggested); });
     if (path.isEmpty()) {
         download->cancel();
         return;
@@ -310,7 +423,67 @@ void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download
     const QFileInfo target(path);
     download->setDownloadDirectory(target.absolutePath());
     download->setDownloadFileName(target.fileName());
+    m_downloads->track(download);
     download->accept();
+}
+
+void WebEngineBrowserControl::askAboutCertificates()
+{
+    // One question at a time: a second error may come while the first question is open.
+    if (m_askingAboutCertificate)
+        return;
+    m_askingAboutCertificate = true;
+    while (!m_certificateErrors.isEmpty()) {
+        QWebEngineCertificateError error = m_certificateErrors.takeFirst();
+        const QString site = siteOf(error.url());
+        const QString problem = certificateProblem(error);
+        bool proceed = false;
+        if (error.isOverridable())
+            Failure::skip([&] { proceed = m_questions->proceedDespiteCertificate(site, problem); });
+        if (proceed) {
+            error.acceptCertificate();
+        } else {
+            error.rejectCertificate();
+            setNotice(tr("%1 was not shown: %2.").arg(site, problem));
+        }
+    }
+    m_askingAboutCertificate = false;
+}
+
+void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
+{
+    const auto asked = QWebEnginePage::Feature(feature);
+    const auto permission = permissionOf(asked);
+    bool allow = false;
+    if (permission)
+        Failure::skip([&] { allow = m_questions->allowPermission(siteOf(origin), *permission); });
+    m_page->setFeaturePermission(origin, asked,
+                                 allow ? QWebEnginePage::PermissionGrantedByUser
+                                       : QWebEnginePage::PermissionDeniedByUser);
+}
+
+void WebEngineBrowserControl::setNotice(const QString &notice)
+{
+    m_notice = notice;
+    updateStatusText();
+}
+
+void WebEngineBrowserControl::updateStatusText()
+{
+    // The link under the pointer stands for a moment in front of the lasting notices.
+    QString text = m_hoveredLink;
+    if (text.isEmpty()) {
+        QStringList notices;
+        for (const QString &notice : { m_notice, m_downloads->statusText() }) {
+            if (!notice.isEmpty())
+                notices.append(notice);
+        }
+        text = notices.join(QStringLiteral("; "));
+    }
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
+    Q_EMIT StatusTextChange(text);
 }
 
 void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "userquestions.h"
 #include "webbrowsercontrol.h"
 
 #include <functional>
 #include <memory>
+#include <QList>
 #include <QPointer>
+#include <QWebEngineCertificateError>
 
+class DownloadTracker;
+class FullScreenWindow;
 class QAuthenticator;
 class QUrl;
 class QVariant;
@@ -21,8 +26,10 @@ class WebEngineBrowserControl final : public WebBrowserControl
     Q_OBJECT
 
 public:
-    // The view becomes a child of parent; the control itself is owned by parent too.
-    explicit WebEngineBrowserControl(QWidget *parent = nullptr);
+    // The view becomes a child of parent; the control itself is owned by parent too. Without
+    // questions, nothing the control would have to ask about is allowed.
+    explicit WebEngineBrowserControl(QWidget *parent = nullptr,
+                                     std::shared_ptr<UserQuestions> questions = {});
     ~WebEngineBrowserControl() override;
 
     static QString homePage();
@@ -49,6 +56,9 @@ public:
 
     void SetFocus() override;
 
+    int DownloadsInProgress() const override;
+    void CancelDownloads() override;
+
 private:
     using Callback = std::function<void(const QVariant &)>;
     // Runs an asynchronous request of the engine and waits, in a bounded local event loop,
@@ -59,12 +69,27 @@ private:
 
     void askWhereToSave(QWebEngineDownloadRequest *download);
     void askForCredentials(const QString &site, QAuthenticator *authenticator);
+    void askAboutCertificates();
+    void askForPermission(const QUrl &origin, int feature);
+    void setNotice(const QString &notice);
+    void updateStatusText();
 
     std::shared_ptr<QWebEngineProfile> m_profile;
+    std::shared_ptr<DownloadTracker> m_downloads;
+    std::shared_ptr<UserQuestions> m_questions;
     QPointer<QWebEngineView> m_view;
     QWebEnginePage *m_page = nullptr;
     bool m_busy = false;
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.
     bool m_navigationReported = false;
+
+    // Certificate errors wait here to be asked about one at a time.
+    QList<QWebEngineCertificateError> m_certificateErrors;
+    bool m_askingAboutCertificate = false;
+    std::unique_ptr<FullScreenWindow> m_fullScreen;
+    QString m_hoveredLink;
+    // Why the page that was asked for is not shown; until the next navigation.
+    QString m_notice;
+    QString m_statusText;
 };

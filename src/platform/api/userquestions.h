@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// What the web control has to ask the user while it works, and what the window asks before
+// it closes. Each question is modal. A question that cannot be asked fails with
+// PlatformError; the caller then takes the careful answer (no file, no trust, no grant).
+class UserQuestions
+{
+public:
+    // What a page may ask to use.
+    enum class Permission {
+        Camera,
+        Microphone,
+        CameraAndMicrophone,
+        Location,
+        Notifications,
+        ScreenSharing,
+        PointerLock,
+    };
+
+    virtual ~UserQuestions() = default;
+
+    // Where a download goes: the full path chosen, or "" when the user declines.
+    virtual QString whereToSave(const QString &suggestedPath) = 0;
+    // A site whose certificate is not valid: true to show it anyway, false to go back.
+    // problem says in plain words what is wrong with the certificate.
+    virtual bool proceedDespiteCertificate(const QString &host, const QString &problem) = 0;
+    // A page asks to use something: true allows it, false denies it.
+    virtual bool allowPermission(const QString &host, Permission permission) = 0;
+    // The window closes while downloads run: true to cancel them, false to let them finish.
+    virtual bool cancelDownloads(int running) = 0;
+};

@@ -1,0 +1,81 @@
+#include "desktopuserquestions.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QString wish(UserQuestions::Permission permission)
+{
+    using Permission = UserQuestions::Permission;
+    switch (permission) {
+    case Permission::Camera:
+        return DesktopUserQuestions::tr("use your camera");
+    case Permission::Microphone:
+        return DesktopUserQuestions::tr("use your microphone");
+    case Permission::CameraAndMicrophone:
+        return DesktopUserQuestions::tr("use your camera and your microphone");
+    case Permission::Location:
+        return DesktopUserQuestions::tr("know where you are");
+    case Permission::Notifications:
+        return DesktopUserQuestions::tr("show notifications on your desktop");
+    case Permission::ScreenSharing:
+        return DesktopUserQuestions::tr("see your screen");
+    case Permission::PointerLock:
+        return DesktopUserQuestions::tr("take over the mouse pointer");
+    }
+    return {};
+}
+
+} // namespace
+
+DesktopUserQuestions::DesktopUserQuestions(QString title)
+    : m_title(std::move(title))
+{
+}
+
+QString DesktopUserQuestions::whereToSave(const QString &suggestedPath)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), tr("Save File"),
+                                        suggestedPath);
+}
+
+bool DesktopUserQuestions::proceedDespiteCertificate(const QString &host, const QString &problem)
+{
+    return choose(tr("The connection to %1 is not safe: %2.\n\n"
+                     "Someone may be posing as this site to read what you send it. "
+                     "Go back unless you know why this happens.")
+                      .arg(host, problem),
+                  tr("&Show the page"), tr("Go &back"));
+}
+
+bool DesktopUserQuestions::allowPermission(const QString &host, Permission permission)
+{
+    return choose(tr("%1 wants to %2.\n\nYour answer holds for this site until you close the "
+                     "program.")
+                      .arg(host, wish(permission)),
+                  tr("&Allow"), tr("&Deny"));
+}
+
+bool DesktopUserQuestions::cancelDownloads(int running)
+{
+    const QString text = running == 1
+        ? tr("A download is still running. Cancel it, or let it finish?")
+        : tr("%1 downloads are still running. Cancel them, or let them finish?").arg(running);
+    return choose(text, tr("&Cancel downloads"), tr("&Let them finish"));
+}
+
+bool DesktopUserQuestions::choose(const QString &text, const QString &yes, const QString &no) const
+{
+    QMessageBox box(QMessageBox::Question, m_title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton *noButton = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(noButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}

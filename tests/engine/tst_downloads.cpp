@@ -1,0 +1,233 @@
+// Downloads through the real engine, from a loopback server that sends its bodies bit by bit,
+// cuts them off or holds them back.
+
+#include "fakeservices.h"
+#include "httpserver.h"
+#include "testsupport.h"
+#include "webenginebrowsercontrol.h"
+
+#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+
+constexpr int LoadTimeoutMs = 60'000;
+constexpr qsizetype BigSize = 4 * 1024 * 1024;
+
+QByteArray content(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char('a' + (i * 7 + i / 4096) % 26);
+    return bytes;
+}
+
+HttpResponse download(const QByteArray &name, const QByteArray &body)
+{
+    HttpResponse response;
+    response.contentType = "application/octet-stream";
+    response.headers = { "Content-Disposition: attachment; filename=" + name };
+    response.body = body;
+    return response;
+}
+
+} // namespace
+
+class tst_Downloads : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void showsProgressAndEnd_data();
+    void showsProgressAndEnd();
+    void declinedSaveDownloadsNothing();
+    void twoDownloadsAreBothShown();
+    void keptDownloadOutlivesItsWindow();
+
+private:
+    // Waits until the control's status line contains text.
+    bool waitForStatus(const QString &text);
+    QStringList folderEntries() const
+    {
+        return QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    HttpServer m_server;
+    QByteArray m_body;
+    std::unique_ptr<QWidget> m_host;
+    WebEngineBrowserControl *m_control = nullptr;
+    std::shared_ptr<ScriptedUserQuestions> m_questions;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QStringList m_statusTexts;
+};
+
+void tst_Downloads::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_body = content(BigSize);
+    HttpResponse big = download("big.bin", m_body);
+    big.chunkSize = 64 * 1024;
+    big.chunkDelayMs = 40;
+    m_server.route(QStringLiteral("/big.bin"), big);
+    HttpResponse cut = big;
+    // With a validator the engine keeps what it got, to resume it later.
+    cut.headers = { "Content-Disposition: attachment; filename=cut.bin", "ETag: \"cut-1\"" };
+    cut.cutAfter = BigSize / 4;
+    m_server.route(QStringLiteral("/cut.bin"), cut);
+    HttpResponse held = download("held.bin", content(300 * 1024));
+    held.holdAfter = 1024;
+    m_server.route(QStringLiteral("/held.bin"), held);
+    HttpResponse other = download("other.bin", content(200 * 1024));
+    other.holdAfter = 1024;
+    m_server.route(QStringLiteral("/other.bin"), other);
+}
+
+void tst_Downloads::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_questions = std::make_shared<ScriptedUserQuestions>();
+    m_host = std::make_unique<QWidget>();
+    m_control = new WebEngineBrowserControl(m_host.get(), m_questions);
+    auto *layout = new QVBoxLayout(m_host.get());
+    layout->addWidget(m_control->widget());
+    m_host->resize(800, 600);
+    m_host->show();
+    m_statusTexts.clear();
+    connect(m_control, &WebBrowserControl::StatusTextChange, this,
+            [this](const QString &text) { m_statusTexts.append(text); });
+}
+
+void tst_Downloads::cleanup()
+{
+    m_server.releaseHeld();
+    if (m_control && m_control->DownloadsInProgress() > 0) {
+        m_control->CancelDownloads();
+        QTRY_COMPARE_WITH_TIMEOUT(m_control->DownloadsInProgress(), 0, LoadTimeoutMs);
+    }
+    m_host.reset();
+    m_control = nullptr;
+}
+
+bool tst_Downloads::waitForStatus(const QString &text)
+{
+    QSignalSpy changed(m_control, &WebBrowserControl::StatusTextChange);
+    while (m_statusTexts.isEmpty() || !m_statusTexts.last().contains(text)) {
+        if (!changed.wait(LoadTimeoutMs))
+            return false;
+    }
+    return true;
+}
+
+void tst_Downloads::showsProgressAndEnd_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("saveAs");
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<bool>("kept");
+
+    const QString size
+        = QLocale().formattedDataSize(BigSize, 1, QLocale::DataSizeTraditionalFormat);
+    QTest::newRow("complete") << "/big.bin"
+                              << "whole.bin"
+                              << "whole.bin: done, " + size << true;
+    QTest::newRow("cut off by the server") << "/cut.bin"
+                                           << "cut.bin"
+                                           << "cut.bin: failed, the connection was lost" << false;
+    QTest::newRow("cancelled") << "/held.bin"
+                               << "stopped.bin"
+                               << "stopped.bin: cancelled" << false;
+}
+
+void tst_Downloads::showsProgressAndEnd()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, saveAs);
+    QFETCH(QString, ending);
+    QFETCH(bool, kept);
+
+    const QString target = m_folder->filePath(saveAs);
+    m_questions->savePath = target;
+    m_control->Navigate(m_server.url(path));
+    QVERIFY(waitForStatus(saveAs + QStringLiteral(": ")));
+    if (path == QLatin1String("/held.bin")) {
+        QCOMPARE(m_control->DownloadsInProgress(), 1);
+        m_control->CancelDownloads();
+    }
+    QVERIFY2(waitForStatus(ending), qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
+
+    QCOMPARE(m_questions->asked.size(), 1);
+    QVERIFY2(m_questions->asked.first().startsWith(QStringLiteral("save /")),
+             qPrintable(m_questions->asked.first()));
+    QCOMPARE(QFileInfo(m_questions->asked.first().mid(5)).fileName(), QFileInfo(path).fileName());
+    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    if (kept) {
+        // Progress came on the way, with the share of the announced size.
+        const QStringList partway = m_statusTexts.filter(
+            QRegularExpression(QStringLiteral("^whole\\.bin: .+ of .+ \\((\\d|[1-9]\\d)%\\)$")));
+        QVERIFY2(!partway.isEmpty(), qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == m_body);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(folderEntries(), QStringList(), LoadTimeoutMs);
+    }
+}
+
+void tst_Downloads::declinedSaveDownloadsNothing()
+{
+    m_control->Navigate(m_server.url(QStringLiteral("/big.bin")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked.size(), 1, LoadTimeoutMs);
+    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QVERIFY(m_statusTexts.filter(QStringLiteral("big.bin")).isEmpty());
+}
+
+void tst_Downloads::twoDownloadsAreBothShown()
+{
+    m_questions->savePath = m_folder->filePath(QStringLiteral("first.bin"));
+    m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("first.bin: ")));
+    m_questions->savePath = m_folder->filePath(QStringLiteral("second.bin"));
+    m_control->Navigate(m_server.url(QStringLiteral("/other.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("second.bin: ")));
+    QCOMPARE(m_control->DownloadsInProgress(), 2);
+    QVERIFY2(m_statusTexts.last().startsWith(QStringLiteral("first.bin: ")),
+             qPrintable(m_statusTexts.last()));
+
+    m_server.releaseHeld();
+    QVERIFY(waitForStatus(QStringLiteral("first.bin: done, ")));
+    QVERIFY(waitForStatus(QStringLiteral("second.bin: done, ")));
+    QVERIFY2(m_statusTexts.last().contains(QStringLiteral("first.bin: done, ")),
+             qPrintable(m_statusTexts.last()));
+    QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("first.bin"))).size(), 300 * 1024);
+    QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("second.bin"))).size(), 200 * 1024);
+}
+
+void tst_Downloads::keptDownloadOutlivesItsWindow()
+{
+    const QString target = m_folder->filePath(QStringLiteral("kept.bin"));
+    m_questions->savePath = target;
+    m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("kept.bin: ")));
+
+    // The last control goes, and with it the last page of the profile.
+    m_host.reset();
+    m_control = nullptr;
+    // Let the engine take the page and the control apart before the body comes.
+    QTest::qWait(200);
+    m_server.releaseHeld();
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 300 * 1024, LoadTimeoutMs);
+    QCOMPARE(folderEntries(), QStringList { QStringLiteral("kept.bin") });
+}
+
+KESTRAV_TEST_MAIN(tst_Downloads)
+#include "tst_downloads.moc"

@@ -1,0 +1,100 @@
+// The frame's status panel as the browser window fills it from its web control, and the
+// question about running downloads when the window closes.
+
+#include "windowfixture.h"
+
+#include <QLabel>
+
+class tst_StatusPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void showsTheControlsLine();
+    void closingAsksAboutRunningDownloads_data();
+    void closingAsksAboutRunningDownloads();
+
+private:
+    QLabel *panel() const { return m_fixture->frame->Panel1; }
+
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void tst_StatusPanel::init()
+{
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->start();
+}
+
+void tst_StatusPanel::cleanup()
+{
+    m_fixture.reset();
+}
+
+void tst_StatusPanel::showsTheControlsLine()
+{
+    const int designWidth = panel()->width();
+    FakeWebBrowserControl &control = m_fixture->browser();
+    Q_EMIT control.StatusTextChange(QStringLiteral("a.bin: 5%"));
+    QCOMPARE(panel()->text(), QStringLiteral("a.bin: 5%"));
+    QCOMPARE(panel()->width(), designWidth);
+
+    // A line longer than the panel widens it rather than being cut; a short one brings the
+    // design width back.
+    const QString longLine
+        = QStringLiteral("report.pdf: 1.2 MB of 40.0 MB (3%); ").repeated(6).chopped(2);
+    Q_EMIT control.StatusTextChange(longLine);
+    QCOMPARE(panel()->text(), longLine);
+    QVERIFY(panel()->width() > designWidth);
+    QVERIFY(panel()->width() >= panel()->fontMetrics().horizontalAdvance(longLine));
+    Q_EMIT control.StatusTextChange(QString());
+    QCOMPARE(panel()->text(), QString());
+    // The label's size hint never falls below the width it was fixed to last.
+    QEXPECT_FAIL("", "the panel keeps the width of the longest line it has shown", Continue);
+    QCOMPARE(panel()->width(), designWidth);
+
+    // The frame outlives the window: what the window showed goes with it.
+    Q_EMIT control.StatusTextChange(QStringLiteral("setup.iso: 10%"));
+    m_fixture->window().mnuGoExit_Click();
+    QCOMPARE(panel()->text(), QString());
+}
+
+void tst_StatusPanel::closingAsksAboutRunningDownloads_data()
+{
+    QTest::addColumn<int>("running");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("cancelled");
+
+    QTest::newRow("none running") << 0 << true << QStringList() << false;
+    QTest::newRow("two running, cancelled")
+        << 2 << true << QStringList { QStringLiteral("cancel 2") } << true;
+    QTest::newRow("one running, let finish")
+        << 1 << false << QStringList { QStringLiteral("cancel 1") } << false;
+}
+
+void tst_StatusPanel::closingAsksAboutRunningDownloads()
+{
+    QFETCH(int, running);
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, cancelled);
+
+    FakeWebBrowserControl &control = m_fixture->browser();
+    control.downloadsInProgress = running;
+    m_fixture->test.questions->cancel = cancel;
+    m_fixture->test.pointer->setMousePointer(ScreenPointer::Hourglass);
+
+    QVERIFY(m_fixture->frame->mdiArea()->activeSubWindow()->close());
+    // The window always closes, whatever the answer; the control goes a moment later.
+    QVERIFY(!m_fixture->frame->webBrowser());
+    QCOMPARE(m_fixture->test.questions->asked, asked);
+    QCOMPARE(control.calls.contains(QStringLiteral("CancelDownloads")), cancelled);
+    QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
+}
+
+KESTRAV_TEST_MAIN(tst_StatusPanel)
+#include "tst_statuspanel.moc"
