@@ -108,7 +108,10 @@ void frmFrame::setStatusText(const QString &text)
 {
     Panel1->setText(text);
     // The panel keeps its design width, and widens for a line that would not fit in it.
+    // The fixed width of the last line is let go first, or the label's size hint keeps it.
     const int designWidth = Twips::toPixels(this, WindowDesign::statusPanelWidth);
+    Panel1->setMinimumWidth(0);
+    Panel1->setMaximumWidth(QWIDGETSIZE_MAX);
     Panel1->setFixedWidth(qMax(designWidth, Panel1->sizeHint().width()));
 }
 
