@@ -19,12 +19,6 @@ namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
 
-QByteArray page(const QByteArray &title, const QByteArray &body = "<p>text</p>")
-{
-    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
-        + "</body></html>";
-}
-
 } // namespace
 
 class tst_BrowserWindow : public QObject
@@ -56,17 +50,17 @@ private:
 void tst_BrowserWindow::initTestCase()
 {
     QVERIFY(m_server.listen());
-    m_server.route("/one.html", page("Page one"));
-    m_server.route("/two.html", page("Page two"));
+    m_server.route("/one.html", htmlPage("Page one"));
+    m_server.route("/two.html", htmlPage("Page two"));
     HttpResponse slow;
-    slow.body = page("Slow page");
+    slow.body = htmlPage("Slow page");
     slow.delayMs = 2500;
     m_server.route("/slow.html", slow);
     // A link that fills the top-left corner of the page.
     m_server.route("/links.html",
-                   page("Links",
-                        "<a href=\"/two.html\" style=\"position:absolute;left:0;top:0;"
-                        "width:300px;height:100px;display:block\">two</a>"));
+                   htmlPage("Links",
+                            "<a href=\"/two.html\" style=\"position:absolute;left:0;top:0;"
+                            "width:300px;height:100px;display:block\">two</a>"));
     HttpResponse download;
     download.contentType = "application/octet-stream";
     download.headers = { "Content-Disposition: attachment; filename=data.bin" };

@@ -23,12 +23,6 @@ namespace {
 constexpr int LoadTimeoutMs = 60'000;
 const QColor pageColour(10, 160, 70);
 
-QByteArray page(const QByteArray &title, const QByteArray &body)
-{
-    const QByteArray head = title.isEmpty() ? "" : "<title>" + title + "</title>";
-    return "<!DOCTYPE html><html><head>" + head + "</head><body>" + body + "</body></html>";
-}
-
 bool near(const QColor &a, const QColor &b)
 {
     return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3
@@ -81,11 +75,11 @@ void tst_DesktopToolsEngine::initTestCase()
 {
     QVERIFY(m_server.listen());
     m_server.route(u"/solid.html"_s,
-                   page("Solid",
-                        "<style>html, body { margin: 0; height: 100%; background: rgb("
-                            + QByteArray::number(pageColour.red()) + ","
-                            + QByteArray::number(pageColour.green()) + ","
-                            + QByteArray::number(pageColour.blue()) + "); }</style>"));
+                   htmlPage("Solid",
+                            "<style>html, body { margin: 0; height: 100%; background: rgb("
+                                + QByteArray::number(pageColour.red()) + ","
+                                + QByteArray::number(pageColour.green()) + ","
+                                + QByteArray::number(pageColour.blue()) + "); }</style>"));
     m_startFolder = QDir::currentPath();
 }
 
@@ -200,7 +194,7 @@ void tst_DesktopToolsEngine::saveText()
     QFETCH(QString, written);
 
     const QString path = u"/page%1.html"_s.arg(++m_pages);
-    m_server.route(path, page(title.toUtf8(), "<p>Words of the page</p>"));
+    m_server.route(path, htmlPage(title.toUtf8(), "<p>Words of the page</p>"));
     load(path, title.isEmpty() ? m_server.url(path) : title);
     const QStringList before = filesUnder(m_tree->path());
 

@@ -18,17 +18,11 @@ namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
 
-QByteArray page(const QByteArray &title, const QByteArray &body)
-{
-    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
-        + "</body></html>";
-}
-
 // A page whose title becomes what the engine answered to its request.
 QByteArray asking(const QByteArray &request)
 {
-    return page("asking",
-                "<script>function answer(a) { document.title = a; }\n" + request + "</script>");
+    return htmlPage("asking",
+                    "<script>function answer(a) { document.title = a; }\n" + request + "</script>");
 }
 
 // A camera and a microphone made up by the engine: without devices it would not even ask.
@@ -37,15 +31,6 @@ const bool fakeMediaDevices = [] {
             qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --use-fake-device-for-media-stream");
     return true;
 }();
-
-bool waitFor(QSignalSpy &spy, int count = 1)
-{
-    while (spy.count() < count) {
-        if (!spy.wait(LoadTimeoutMs))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -79,9 +64,9 @@ void tst_PageQuestions::initTestCase()
 {
     QVERIFY(m_plain.listen());
     QVERIFY(m_secure.listenSecure());
-    m_secure.route(QStringLiteral("/secret.html"), page("Secret", "<p>behind the lock</p>"));
-    m_secure.route(QStringLiteral("/other.html"), page("Other", "<p>same site</p>"));
-    m_plain.route(QStringLiteral("/plain.html"), page("Plain", "<p>open</p>"));
+    m_secure.route(QStringLiteral("/secret.html"), htmlPage("Secret", "<p>behind the lock</p>"));
+    m_secure.route(QStringLiteral("/other.html"), htmlPage("Other", "<p>same site</p>"));
+    m_plain.route(QStringLiteral("/plain.html"), htmlPage("Plain", "<p>open</p>"));
 }
 
 void tst_PageQuestions::init()
@@ -210,13 +195,14 @@ void tst_PageQuestions::permissionRequest()
 void tst_PageQuestions::fullScreenAndBack()
 {
     // A button over the top-left corner; the page's title tells whether it is on the screen.
-    m_plain.route(QStringLiteral("/video.html"),
-                  page("normal",
-                       "<button style=\"position:absolute;left:0;top:0;width:300px;"
-                       "height:100px\" onclick=\"document.documentElement.requestFullscreen()\">"
-                       "full</button><script>document.onfullscreenchange = function () {"
-                       " document.title = document.fullscreenElement ? 'full' : 'normal'; };"
-                       "</script>"));
+    m_plain.route(
+        QStringLiteral("/video.html"),
+        htmlPage("normal",
+                 "<button style=\"position:absolute;left:0;top:0;width:300px;"
+                 "height:100px\" onclick=\"document.documentElement.requestFullscreen()\">"
+                 "full</button><script>document.onfullscreenchange = function () {"
+                 " document.title = document.fullscreenElement ? 'full' : 'normal'; };"
+                 "</script>"));
     QVERIFY(load(m_plain.url(QStringLiteral("/video.html"))));
     const QRect viewGeometry = m_control->widget()->geometry();
     const QRect windowGeometry = m_host->geometry();

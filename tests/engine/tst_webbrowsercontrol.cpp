@@ -26,23 +26,6 @@ namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
 
-// Waits until the spy has seen count signals. A spy's own event loop lets the engine run at
-// full speed; QTRY_* and qWaitFor sleep between rounds and make every load take a second.
-bool waitFor(QSignalSpy &spy, int count = 1)
-{
-    while (spy.count() < count) {
-        if (!spy.wait(LoadTimeoutMs))
-            return false;
-    }
-    return true;
-}
-
-QByteArray page(const QByteArray &title, const QByteArray &body)
-{
-    const QByteArray head = title.isEmpty() ? "" : "<title>" + title + "</title>";
-    return "<!DOCTYPE html><html><head>" + head + "</head><body>" + body + "</body></html>";
-}
-
 using Operation = std::function<void(WebBrowserControl &, const QString &folder)>;
 
 const QByteArray OneBody = "<p id=\"x\">Fish &amp; chips <b>today</b></p>\n<!-- note -->"
@@ -98,13 +81,13 @@ void tst_WebBrowserControl::initTestCase()
                 { QStringLiteral("/two.html"), { "Page two", "<p>two</p>" } },
                 { QStringLiteral("/untitled.html"), { "", "<p>no title</p>" } } };
     for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it)
-        m_server.route(it.key(), page(it->first, it->second));
+        m_server.route(it.key(), htmlPage(it->first, it->second));
     HttpResponse slow;
-    slow.body = page("Slow", "<p>finally</p>");
+    slow.body = htmlPage("Slow", "<p>finally</p>");
     slow.held = true;
     m_server.route(QStringLiteral("/slow.html"), slow);
     m_server.route(QStringLiteral("/large.html"),
-                   page("Large", "<p>" + QByteArray(300'000, 'x') + "</p>"));
+                   htmlPage("Large", "<p>" + QByteArray(300'000, 'x') + "</p>"));
     HttpResponse svg;
     svg.contentType = "image/svg+xml";
     svg.body = "<svg xmlns=\"http://www.w3.org/2000/svg\"><a href=\"/one.html\"><rect/></a></svg>";
@@ -187,16 +170,16 @@ void tst_WebBrowserControl::readsAndSavesTheDocument()
     // The page's own script breaks arrays for its own world; the links must still come back.
     m_server.route(
         QStringLiteral("/dir/doc.html"),
-        page("Document",
-             "<h1>Heading</h1><p>First <b>bold</b> line</p><p>Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
-             "e</p>"
-             "<a href=\"b.html\">b</a>"
-             "<a name=\"anchor-only\">not a link</a>"
-             "<p><a href=\"/top.html?q=1\">top</a></p>"
-             "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
-             "<a href=\"#section\">fragment</a>"
-             "<a href=\"a.html\">a</a>"
-             "<script>Array.prototype.push = function () {};</script>"));
+        htmlPage("Document",
+                 "<h1>Heading</h1><p>First <b>bold</b> line</p><p>Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+                 "e</p>"
+                 "<a href=\"b.html\">b</a>"
+                 "<a name=\"anchor-only\">not a link</a>"
+                 "<p><a href=\"/top.html?q=1\">top</a></p>"
+                 "<map name=\"m\"><area href=\"../area.html\" alt=\"area\"></map>"
+                 "<a href=\"#section\">fragment</a>"
+                 "<a href=\"a.html\">a</a>"
+                 "<script>Array.prototype.push = function () {};</script>"));
     QVERIFY(load(m_server.url(QStringLiteral("/dir/doc.html"))));
     const QStringList expected = {
         m_server.url(QStringLiteral("/dir/b.html")),
@@ -346,10 +329,10 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
 {
     // A link that fills the top-left corner, so a click at (10, 10) follows it.
     m_server.route(QStringLiteral("/opener.html"),
-                   page("Opener",
-                        "<a href=\"/two.html\" target=\"_blank\" style=\"position:"
-                        "absolute;left:0;top:0;width:300px;height:100px;display:block\""
-                        ">open</a>"));
+                   htmlPage("Opener",
+                            "<a href=\"/two.html\" target=\"_blank\" style=\"position:"
+                            "absolute;left:0;top:0;width:300px;height:100px;display:block\""
+                            ">open</a>"));
     QVERIFY(load(m_server.url(QStringLiteral("/opener.html"))));
 
     // The engine drops input until it has drawn the page, and may replace its input surface

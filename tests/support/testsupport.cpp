@@ -48,6 +48,21 @@ std::optional<PlatformError> failureOf(const std::function<void()> &operation)
     return std::nullopt;
 }
 
+bool waitFor(QSignalSpy &spy, int count, int timeoutMs)
+{
+    while (spy.count() < count) {
+        if (!spy.wait(timeoutMs))
+            return false;
+    }
+    return true;
+}
+
+QByteArray htmlPage(const QByteArray &title, const QByteArray &body)
+{
+    const QByteArray head = title.isEmpty() ? "" : "<title>" + title + "</title>";
+    return "<!DOCTYPE html><html><head>" + head + "</head><body>" + body + "</body></html>";
+}
+
 TestSandbox::TestSandbox()
 {
     // Belt and braces: even a test that forgot the hermetic main stays out of the user's

@@ -36,6 +36,13 @@ QString pdfWords(const QString &path);
 // The failure of an operation, or nothing when it succeeded.
 std::optional<PlatformError> failureOf(const std::function<void()> &operation);
 
+// Waits until the spy has seen count signals. A spy's own event loop lets the engine run at
+// full speed; QTRY_* and qWaitFor sleep between rounds and make every load take a second.
+bool waitFor(QSignalSpy &spy, int count = 1, int timeoutMs = 60'000);
+
+// A small HTML page with the title (none when empty) and the body.
+QByteArray htmlPage(const QByteArray &title, const QByteArray &body = "<p>text</p>");
+
 // A hermetic place for one test: a temporary program folder of its own.
 class TestSandbox
 {
