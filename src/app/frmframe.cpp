@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -171,6 +172,9 @@ void frmFrame::showWebBrowserWindow(frmWebBrowser *window)
         menuBar()->clear();
         for (QMenu *menu : window->menus())
             menuBar()->addMenu(menu);
+        // Settle the frame's layout (its toolbar was just hidden) before the window fills the
+        // area, so the page starts loading at its final size instead of being resized.
+        layout()->activate();
         m_webBrowserSubWindow->showMaximized();
     }
     m_mdiArea->setActiveSubWindow(m_webBrowserSubWindow);
