@@ -4,6 +4,7 @@
 #include "errorprompt.h"
 #include "failure.h"
 #include "frmwebbrowser.h"
+#include "icons.h"
 #include "messagebox.h"
 #include "twips.h"
 #include "windowdesign.h"
@@ -27,7 +28,7 @@ frmFrame::frmFrame(Platform platform)
 {
     setObjectName(QStringLiteral("frmFrame"));
     setWindowTitle(tr("Main form"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/kestrav.svg")));
+    setWindowIcon(Icons::named(QStringLiteral("kestrav")));
     resize(Twips::toPixels(this, 4680), Twips::toPixels(this, 3195));
 
     m_mdiArea = new QMdiArea(this);
@@ -40,8 +41,7 @@ frmFrame::frmFrame(Platform platform)
     FrameToolBar->setMovable(false);
     FrameToolBar->setIconSize(QSize(16, 16));
     FrameToolBar->addSeparator();
-    QAction *open
-        = FrameToolBar->addAction(QIcon(QStringLiteral(":/icons/tbrOpen.svg")), QString());
+    QAction *open = FrameToolBar->addAction(Icons::named(QStringLiteral("tbrOpen")), QString());
     open->setObjectName(QStringLiteral("tbrOpen"));
     open->setToolTip(QString());
     connect(FrameToolBar, &QToolBar::actionTriggered, this, [this](QAction *button) {

@@ -4,6 +4,7 @@
 #include "errorprompt.h"
 #include "favoriteslistmodel.h"
 #include "favoriteslocation.h"
+#include "icons.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "picturebox.h"
@@ -101,7 +102,7 @@ frmWebBrowser::~frmWebBrowser() = default;
 
 QIcon frmWebBrowser::icon(const QString &key) const
 {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(key));
+    return Icons::named(key);
 }
 
 void frmWebBrowser::createControls()

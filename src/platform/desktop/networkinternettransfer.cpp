@@ -52,8 +52,7 @@ bool isServerAnswer(const QNetworkReply &reply)
 
 NetworkInternetTransfer::NetworkInternetTransfer(std::chrono::milliseconds timeout,
                                                  qint64 sizeLimit)
-    : m_network(std::make_unique<QNetworkAccessManager>())
-    , m_timeout(timeout)
+    : m_timeout(timeout)
     , m_sizeLimit(sizeLimit)
 {
 }
@@ -77,6 +76,9 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(int(m_timeout.count()));
 
+    // Made at the first fetch: a window that never fetches does not pay for it at start-up.
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
     const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
     m_reply = reply.get();
     m_cancelled = false;
