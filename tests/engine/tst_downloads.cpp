@@ -2,6 +2,7 @@
 // cuts them off or holds them back.
 
 #include "fakeservices.h"
+#include "hostedcontrol.h"
 #include "httpserver.h"
 #include "testsupport.h"
 #include "webenginebrowsercontrol.h"
@@ -12,7 +13,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
@@ -97,11 +97,7 @@ void tst_Downloads::init()
     m_folder = std::make_unique<QTemporaryDir>();
     m_questions = std::make_shared<ScriptedUserQuestions>();
     m_host = std::make_unique<QWidget>();
-    m_control = new WebEngineBrowserControl(m_host.get(), m_questions);
-    auto *layout = new QVBoxLayout(m_host.get());
-    layout->addWidget(m_control->widget());
-    m_host->resize(800, 600);
-    m_host->show();
+    m_control = showInHost(*m_host, m_questions);
     m_statusTexts.clear();
     connect(m_control, &WebBrowserControl::StatusTextChange, this,
             [this](const QString &text) { m_statusTexts.append(text); });

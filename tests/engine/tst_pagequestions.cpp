@@ -2,6 +2,7 @@
 // pages that ask for devices and desktop features. The questions are answered by a double.
 
 #include "fakeservices.h"
+#include "hostedcontrol.h"
 #include "httpserver.h"
 #include "rememberedanswers.h"
 #include "testsupport.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
@@ -74,12 +74,7 @@ void tst_PageQuestions::init()
     m_questions = std::make_shared<ScriptedUserQuestions>();
     m_host = std::make_unique<QWidget>();
     // As in the program: the answers that hold for a site are kept for the run.
-    m_control = new WebEngineBrowserControl(m_host.get(),
-                                            std::make_shared<RememberedAnswers>(m_questions));
-    auto *layout = new QVBoxLayout(m_host.get());
-    layout->addWidget(m_control->widget());
-    m_host->resize(800, 600);
-    m_host->show();
+    m_control = showInHost(*m_host, std::make_shared<RememberedAnswers>(m_questions));
     m_statusTexts.clear();
     connect(m_control, &WebBrowserControl::StatusTextChange, this,
             [this](const QString &text) { m_statusTexts.append(text); });
@@ -93,9 +88,7 @@ void tst_PageQuestions::cleanup()
 
 bool tst_PageQuestions::load(const QString &url)
 {
-    QSignalSpy done(m_control, &WebBrowserControl::DownloadComplete);
-    m_control->Navigate(url);
-    return waitFor(done);
+    return loadAndWait(*m_control, url);
 }
 
 void tst_PageQuestions::untrustedCertificate_data()

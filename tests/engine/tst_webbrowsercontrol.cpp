@@ -1,3 +1,4 @@
+#include "hostedcontrol.h"
 #include "httpserver.h"
 #include "platformerror.h"
 #include "testsupport.h"
@@ -13,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWidget>
 #include <utility>
 
@@ -68,9 +68,7 @@ private:
 
 bool tst_WebBrowserControl::load(const QString &url)
 {
-    QSignalSpy done(m_control, &WebBrowserControl::DownloadComplete);
-    m_control->Navigate(url);
-    return waitFor(done);
+    return loadAndWait(*m_control, url);
 }
 
 void tst_WebBrowserControl::initTestCase()
@@ -97,11 +95,7 @@ void tst_WebBrowserControl::initTestCase()
 void tst_WebBrowserControl::init()
 {
     m_host = std::make_unique<QWidget>();
-    m_control = new WebEngineBrowserControl(m_host.get());
-    auto *layout = new QVBoxLayout(m_host.get());
-    layout->addWidget(m_control->widget());
-    m_host->resize(800, 600);
-    m_host->show();
+    m_control = showInHost(*m_host);
 }
 
 void tst_WebBrowserControl::cleanup()
