@@ -10,17 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -215,19 +209,7 @@ void tst_WebBrowserControl::failsWhereThereIsNothing_data()
     QTest::newRow("save into a missing folder") << "/one.html" << save << ErrorCode::PathFileAccess;
     // A page larger than QSaveFile's buffer, on a disk that takes only part of it.
     const Operation saveCutShort = [](auto &c, auto &folder) {
-#ifdef Q_OS_UNIX
-        rlimit saved {};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 100'000;
-        setrlimit(RLIMIT_FSIZE, &limited);
-        const auto restore = qScopeGuard([&] {
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, oldHandler);
-        });
-#endif
-        c.ExecWB(4, 2, folder + "/page.txt");
+        withFileSizeLimit(100'000, [&] { c.ExecWB(4, 2, folder + "/page.txt"); });
     };
     QTest::newRow("save cut short") << "/large.html" << saveCutShort << ErrorCode::PathFileAccess;
 }

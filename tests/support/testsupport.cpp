@@ -3,7 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 HermeticHome::HermeticHome()
 {
@@ -61,6 +67,31 @@ QByteArray htmlPage(const QByteArray &title, const QByteArray &body)
 {
     const QByteArray head = title.isEmpty() ? "" : "<title>" + title + "</title>";
     return "<!DOCTYPE html><html><head>" + head + "</head><body>" + body + "</body></html>";
+}
+
+bool withFileSizeLimit(qint64 bytes, const std::function<void()> &work)
+{
+#ifdef Q_OS_UNIX
+    rlimit saved {};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    // The limit's signal would end the process; the write must fail instead.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(bytes);
+    const auto restore = qScopeGuard([&] {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    });
+    if (setrlimit(RLIMIT_FSIZE, &limited) != 0)
+        return false;
+    work();
+    return true;
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(work);
+    return false;
+#endif
 }
 
 TestSandbox::TestSandbox()

@@ -43,6 +43,10 @@ bool waitFor(QSignalSpy &spy, int count = 1, int timeoutMs = 60'000);
 // A small HTML page with the title (none when empty) and the body.
 QByteArray htmlPage(const QByteArray &title, const QByteArray &body = "<p>text</p>");
 
+// Runs work with writes cut off once a file reaches `bytes`, as a full disk cuts them (even
+// for root). False when this system has no such limit; work has not run then.
+bool withFileSizeLimit(qint64 bytes, const std::function<void()> &work);
+
 // A hermetic place for one test: a temporary program folder of its own.
 class TestSandbox
 {

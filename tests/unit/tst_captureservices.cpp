@@ -18,11 +18,6 @@
 #include <QtEndian>
 #include <QWidget>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -199,19 +194,10 @@ void tst_CaptureServices::pictureWriteFailures()
 
     std::optional<PlatformError> error;
     if (obstacle == u"disk full"_s) {
-#ifdef Q_OS_UNIX
-        rlimit saved {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 60'000;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-#else
-        QSKIP("needs a POSIX file-size limit");
-#endif
+        if (!withFileSizeLimit(60'000, [&] {
+                error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
+            }))
+            QSKIP("needs a POSIX file-size limit");
     } else {
         error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
     }

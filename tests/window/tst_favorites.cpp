@@ -11,11 +11,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -354,22 +349,11 @@ void tst_Favorites::writeFailureReported()
     const QString folder = QFileInfo(path()).absolutePath();
 
     if (cutOffHalfWay) {
-#ifdef Q_OS_UNIX
-        // The limit stops writes part-way, as a full disk does, even for root; its signal
-        // would end the process.
-        rlimit saved {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = sizeLimit;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        QTest::mouseClick(add ? window().cmdAddFavorite : window().cmdDeleteFavorite,
-                          Qt::LeftButton);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-#else
-        QSKIP("needs a POSIX file-size limit");
-#endif
+        if (!withFileSizeLimit(sizeLimit, [&] {
+                QTest::mouseClick(add ? window().cmdAddFavorite : window().cmdDeleteFavorite,
+                                  Qt::LeftButton);
+            }))
+            QSKIP("needs a POSIX file-size limit");
     } else {
         QVERIFY(QDir(folder).removeRecursively());
         QTest::mouseClick(add ? window().cmdAddFavorite : window().cmdDeleteFavorite,
