@@ -1,6 +1,7 @@
 // Start-up: Kestrav against a bare web view (bareview), each started RUNS times in turn,
 // timed from process start to the start page's completed load. Prints the medians, their
-// ratio and Kestrav's start by phase (the "kestrav.startup" marks).
+// ratio and Kestrav's start by phase (the "kestrav.startup" marks). The bare view shows the
+// page at the size Kestrav showed it, so both draw the same page.
 //
 //   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]
 
@@ -26,6 +27,7 @@ struct Run
 {
     double total = -1; // milliseconds, -1 when the page never loaded
     QMap<QString, double> phases; // Kestrav's marks, milliseconds since it was loaded
+    QByteArray pageSize; // "WIDTHxHEIGHT", where the program said it
 };
 
 // Starts the program and waits for the line that says the page is shown.
@@ -46,7 +48,9 @@ Run timeStart(const QString &program, const QStringList &arguments,
         while ((end = pending.indexOf('\n')) >= 0) {
             const QByteArray line = pending.left(end).trimmed();
             pending.remove(0, end + 1);
-            if (line.startsWith("kestrav.startup: ")) {
+            if (line.startsWith("kestrav.startup: page size ")) {
+                run.pageSize = line.mid(int(qstrlen("kestrav.startup: page size ")));
+            } else if (line.startsWith("kestrav.startup: ")) {
                 const QByteArray mark = line.mid(int(qstrlen("kestrav.startup: ")));
                 const qsizetype space = mark.lastIndexOf(' ');
                 run.phases.insert(QString::fromUtf8(mark.left(space)),
@@ -83,8 +87,14 @@ int main(int argc, char *argv[])
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrav.startup=true"));
 
     const auto kestrav = [&] { return timeStart(args.at(1), {}, environment, "page loaded"); };
-    const auto floor = [&] { return timeStart(args.at(2), { args.at(3) }, environment, "loaded"); };
-    kestrav();
+    const QString pageSize = QString::fromLatin1(kestrav().pageSize);
+    if (pageSize.isEmpty()) {
+        std::fputs("Kestrav did not say at what size it showed the start page\n", stderr);
+        return 1;
+    }
+    const auto floor = [&] {
+        return timeStart(args.at(2), { args.at(3), pageSize }, environment, "loaded");
+    };
     floor();
 
     QList<double> kestravTimes, floorTimes;
@@ -117,7 +127,7 @@ int main(int argc, char *argv[])
             .arg(*std::max_element(t.begin(), t.end()), 0, 'f', 0);
     };
     const double ratio = median(kestravTimes) / median(floorTimes);
-    std::printf("start-up, %d runs each\n", runs);
+    std::printf("start-up, %d runs each, the page shown at %s\n", runs, qPrintable(pageSize));
     std::printf("  bare view (floor): median %.0f ms (%s)\n", median(floorTimes),
                 qPrintable(range(floorTimes)));
     std::printf("  Kestrav:           median %.0f ms (%s)\n", median(kestravTimes),

@@ -165,6 +165,7 @@ void frmWebBrowser::mnuFileSearch_Click()
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 {
     Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+    markStartupPageSize(ctlWebBrowser->widget()->width(), ctlWebBrowser->widget()->height());
     markStartupPhase("page loaded");
 }
 

@@ -20,3 +20,8 @@ void markStartupPhase(const char *phase)
 {
     qCInfo(lcStartup, "%s %.1f", phase, double(loadedAt.nsecsElapsed()) / 1e6);
 }
+
+void markStartupPageSize(int width, int height)
+{
+    qCInfo(lcStartup, "page size %dx%d", width, height);
+}

@@ -4,3 +4,6 @@
 // milliseconds since the program was loaded. The category is off unless enabled through
 // QT_LOGGING_RULES, so a normal start pays one disabled-category check per mark.
 void markStartupPhase(const char *phase);
+
+// The size at which the start page was shown, so that a comparison can show it as large.
+void markStartupPageSize(int width, int height);
