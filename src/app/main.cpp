@@ -7,6 +7,10 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The frame's menu bar is its own, in the window: it carries the maximised browser
+    // window's buttons and changes with the window shown. Asking the desktop for a global
+    // menu bar instead would also cost a bus round trip at start.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
