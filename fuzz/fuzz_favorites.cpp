@@ -18,13 +18,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Favorites::AddResult result = Favorites::addFavorite(fileBytes, listed, address);
     if (result.outcome != Favorites::AddOutcome::Added)
         return 0;
+    // The list is refilled from the entries the add gives, not from a read of the file.
+    const QList<Favorites::FavoriteEntry> written = Favorites::readEntries(result.fileBytes);
+    if (written.size() != result.entries.size())
+        std::abort();
+    for (qsizetype k = 0; k < written.size(); ++k) {
+        if (written[k].raw != result.entries[k].raw || written[k].text != result.entries[k].text)
+            std::abort();
+    }
     // An address as a user types one (one line, no padding) is listed once added, and a
     // second add of it is refused.
     if (address.isEmpty() || address.contains(QLatin1Char('\r')) || address.startsWith(u' ')
         || address.endsWith(u' '))
         return 0;
     QStringList after;
-    for (const Favorites::FavoriteEntry &entry : Favorites::readEntries(result.fileBytes))
+    for (const Favorites::FavoriteEntry &entry : written)
         after.append(entry.text);
     if (after.size() > Favorites::MaxEntries)
         std::abort();

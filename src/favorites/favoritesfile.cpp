@@ -28,22 +28,32 @@ QString nativePath(const QString &path)
 
 } // namespace
 
-QList<QByteArray> splitLines(const QByteArray &fileBytes)
+namespace {
+
+// Gives each line of the file to take, blank ones included, without copying it.
+template<typename Take> void forEachLine(QByteArrayView fileBytes, Take take)
 {
-    QList<QByteArray> lines;
     qsizetype start = 0;
     const qsizetype size = fileBytes.size();
     for (qsizetype pos = 0; pos < size; ++pos) {
         if (fileBytes.at(pos) != '\r')
             continue;
-        lines.append(fileBytes.sliced(start, pos - start));
+        take(fileBytes.sliced(start, pos - start));
         if (pos + 1 < size && fileBytes.at(pos + 1) == '\n')
             ++pos;
         start = pos + 1;
     }
     // The last line needs no line end; a line end at the very end starts no new line.
     if (start < size)
-        lines.append(fileBytes.sliced(start));
+        take(fileBytes.sliced(start));
+}
+
+} // namespace
+
+QList<QByteArray> splitLines(const QByteArray &fileBytes)
+{
+    QList<QByteArray> lines;
+    forEachLine(fileBytes, [&](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 
@@ -64,46 +74,61 @@ bool FindFavorite(const QStringList &listItems, const QString &entry)
     });
 }
 
+namespace {
+
+// The sorted file, and its entries as they were decoded for the sort.
+std::optional<AddResult> sortFile(const QByteArray &fileBytes, const QCollator &collator)
+{
+    QList<QByteArray> lines; // trimmed
+    QStringList texts;
+    qsizetype entryCount = 0;
+    forEachLine(fileBytes, [&](QByteArrayView line) {
+        lines.append(trimSpaces(line).toByteArray());
+        if (!lines.constLast().isEmpty())
+            ++entryCount;
+        texts.append(fromSystemEncoding(lines.constLast()));
+    });
+    if (entryCount > MaxEntries)
+        return std::nullopt;
+
+    // Blank lines take part in the sort although they are dropped afterwards: they sort
+    // first, and the swaps that bring them forward move the other entries.
+    AddResult result;
+    result.fileBytes.reserve(fileBytes.size() + lines.size() + 2);
+    result.entries.reserve(entryCount);
+    for (const qsizetype index : SortEntries(texts, collator)) {
+        if (lines[index].isEmpty())
+            continue;
+        result.fileBytes.append(lines[index]).append(lineEnd);
+        result.entries.append({ lines[index], texts[index] });
+    }
+    return result;
+}
+
+} // namespace
+
 AddResult addFavorite(const QByteArray &fileBytes, const QStringList &listItems,
                       const QString &address, const QCollator &collator)
 {
     // The duplicate test sees the address as typed, so " x" is not a duplicate of a listed
     // "x"; what is stored is always trimmed.
     if (!fileBytes.isEmpty() && !listItems.isEmpty() && FindFavorite(listItems, address))
-        return { AddOutcome::Duplicate, {} };
+        return { AddOutcome::Duplicate, {}, {} };
 
     const QByteArray added = toSystemEncoding(trimSpaces(address));
     const QByteArray merged = fileBytes.isEmpty() ? added : fileBytes + lineEnd + added;
-    std::optional<QByteArray> sorted = SortFavoritesFile(merged, collator);
+    std::optional<AddResult> sorted = sortFile(merged, collator);
     if (!sorted)
-        return { AddOutcome::TooManyEntries, {} };
-    return { AddOutcome::Added, std::move(*sorted) };
+        return { AddOutcome::TooManyEntries, {}, {} };
+    return std::move(*sorted);
 }
 
 std::optional<QByteArray> SortFavoritesFile(const QByteArray &fileBytes, const QCollator &collator)
 {
-    QList<QByteArray> lines = splitLines(fileBytes);
-    qsizetype entryCount = 0;
-    QStringList texts;
-    texts.reserve(lines.size());
-    for (QByteArray &line : lines) {
-        line = trimSpaces(line);
-        if (!line.isEmpty())
-            ++entryCount;
-        texts.append(fromSystemEncoding(line));
-    }
-    if (entryCount > MaxEntries)
+    std::optional<AddResult> sorted = sortFile(fileBytes, collator);
+    if (!sorted)
         return std::nullopt;
-
-    // Blank lines take part in the sort although they are dropped afterwards: they sort
-    // first, and the swaps that bring them forward move the other entries.
-    QByteArray result;
-    result.reserve(fileBytes.size() + lines.size() + 2);
-    for (const qsizetype index : SortEntries(texts, collator)) {
-        if (!lines[index].isEmpty())
-            result.append(lines[index]).append(lineEnd);
-    }
-    return result;
+    return std::move(sorted->fileBytes);
 }
 
 QByteArray fileBytesFromItems(const QList<QByteArray> &rawItems)

@@ -43,6 +43,7 @@ struct AddResult
 {
     AddOutcome outcome = AddOutcome::Added;
     QByteArray fileBytes;
+    QList<FavoriteEntry> entries; // readEntries(fileBytes), without reading it again
 };
 
 // Adds the address box's text to the file's current content, then sorts the file.

@@ -11,6 +11,9 @@
 #include <QWidget>
 
 class FavoritesListModel;
+namespace Favorites {
+struct FavoriteEntry;
+}
 class InternetTransfer;
 class MailApplication;
 class MailFolder;
@@ -201,6 +204,8 @@ private:
     // source view; each step that fails is left out.
     void showSourceView(const std::function<QString()> &readSource);
     void setUrlHistoryCaption(int Index, const QString &caption);
+    // Fills the favorites list with the entries of the favorites file.
+    void showFavorites(QList<Favorites::FavoriteEntry> entries);
     QIcon icon(const QString &key) const;
     // The steps of OpenMailFolder.
     void ShowInbox();

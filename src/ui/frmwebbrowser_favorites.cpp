@@ -21,7 +21,12 @@ void frmWebBrowser::ReadFavoritesList()
     if (FavoritesFilePath.isEmpty())
         return;
     const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
-    m_favorites->setEntries(Favorites::readEntries(fileBytes));
+    showFavorites(Favorites::readEntries(fileBytes));
+}
+
+void frmWebBrowser::showFavorites(QList<Favorites::FavoriteEntry> entries)
+{
+    m_favorites->setEntries(std::move(entries));
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);
 }
@@ -79,7 +84,8 @@ void frmWebBrowser::cmdAddFavorite_Click()
         keepWorkingCopy();
         throw;
     }
-    ReadFavoritesList();
+    // The list shows what was just written, as a read of the file would give it.
+    showFavorites(result.entries);
     ctlWebBrowser->SetFocus();
     pointer.setMousePointer(ScreenPointer::Default);
 }

@@ -36,6 +36,8 @@ void TestFavoritesFile::sortEntriesMatchesLiteral_data()
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     QTest::newRow("English, random") << english << -1;
     QTest::newRow("Turkish, random") << turkish << -1;
+    // Sorted by case-folded keys, which the comparisons must overrule where they differ.
+    QTest::newRow("C, random") << QLocale::c() << -1;
     // A file as an add leaves it, with an entry and a blank line appended.
     QTest::newRow("English, sorted + 2") << english << 2;
     QTest::newRow("Turkish, sorted + 3") << turkish << 3;
@@ -49,8 +51,9 @@ void TestFavoritesFile::sortEntriesMatchesLiteral()
     QFETCH(int, outOfOrder);
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    const QStringList pieces { u"a"_s, u"B"_s, u"ä"_s, u"ae"_s, u"i"_s,  u"İ"_s,
-                               u"ı"_s, u"é"_s, u"-"_s, u"."_s,  u"\t"_s, u"0"_s };
+    const QStringList pieces { u"a"_s,  u"B"_s, u"ä"_s, u"ae"_s,         u"i"_s,
+                               u"İ"_s,  u"ı"_s, u"é"_s, u"-"_s,          u"."_s,
+                               u"\t"_s, u"0"_s, u"ß"_s, u"\U0001F600"_s, u"\uFF21"_s };
 
     for (quint32 seed = 0; seed < 300; ++seed) {
         QRandomGenerator random(seed);
