@@ -31,26 +31,30 @@ void TestFavoritesFile::sortEntriesMatchesLiteral_data()
     // How many entries are left in random order after the others were put in order
     // (ascending, or descending when negative); -1 leaves all in random order.
     QTest::addColumn<int>("outOfOrder");
+    QTest::addColumn<Qt::CaseSensitivity>("letterCase");
 
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-    QTest::newRow("English, random") << english << -1;
-    QTest::newRow("Turkish, random") << turkish << -1;
+    QTest::newRow("English, random") << english << -1 << Qt::CaseInsensitive;
+    QTest::newRow("Turkish, random") << turkish << -1 << Qt::CaseInsensitive;
     // Sorted by case-folded keys, which the comparisons must overrule where they differ.
-    QTest::newRow("C, random") << QLocale::c() << -1;
+    QTest::newRow("C, random") << QLocale::c() << -1 << Qt::CaseInsensitive;
+    // Case-folded keys put "a" before "B" where this collator does not: they are overruled.
+    QTest::newRow("C, case-sensitive, random") << QLocale::c() << -1 << Qt::CaseSensitive;
     // A file as an add leaves it, with an entry and a blank line appended.
-    QTest::newRow("English, sorted + 2") << english << 2;
-    QTest::newRow("Turkish, sorted + 3") << turkish << 3;
-    QTest::newRow("English, sorted") << english << 0;
-    QTest::newRow("English, descending") << english << -2;
+    QTest::newRow("English, sorted + 2") << english << 2 << Qt::CaseInsensitive;
+    QTest::newRow("Turkish, sorted + 3") << turkish << 3 << Qt::CaseInsensitive;
+    QTest::newRow("English, sorted") << english << 0 << Qt::CaseInsensitive;
+    QTest::newRow("English, descending") << english << -2 << Qt::CaseInsensitive;
 }
 
 void TestFavoritesFile::sortEntriesMatchesLiteral()
 {
     QFETCH(QLocale, locale);
     QFETCH(int, outOfOrder);
+    QFETCH(Qt::CaseSensitivity, letterCase);
     QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setCaseSensitivity(letterCase);
     const QStringList pieces { u"a"_s,  u"B"_s, u"ä"_s, u"ae"_s,         u"i"_s,
                                u"İ"_s,  u"ı"_s, u"é"_s, u"-"_s,          u"."_s,
                                u"\t"_s, u"0"_s, u"ß"_s, u"\U0001F600"_s, u"\uFF21"_s };
