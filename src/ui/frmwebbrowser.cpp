@@ -685,9 +685,7 @@ void frmWebBrowser::mnuOptionsStatusbar_Click()
 
 void frmWebBrowser::OptionsStatusbarProc(frmWebBrowser &CurrentForm)
 {
-    QAction *item = CurrentForm.findChild<QAction *>(QStringLiteral("mnuOptionsStatusbar"));
-    if (!item)
-        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
+    QAction *item = CurrentForm.menuItem(QStringLiteral("mnuOptionsStatusbar"));
     item->setChecked(!item->isChecked());
     CurrentForm.m_host.frameStatusBar().setVisible(item->isChecked());
 }
