@@ -18,30 +18,10 @@
 #include <QPainter>
 #include <QPrinter>
 
-namespace {
-
-// The save dialog of the two picture commands, which set no title, filter or default
-// extension of their own. Nothing when the user cancelled.
-std::optional<QString> askPicturePath(CommonDialog &dialog)
-{
-    dialog.FileName = QString();
-    dialog.Flags = CommonDialog::SaveCommandFlags;
-    dialog.ShowSave();
-    if (dialog.FileName.isEmpty())
-        return std::nullopt;
-    return dialog.FileName;
-}
-
-} // namespace
-
 void frmWebBrowser::mnuCopyPrintDesktop_Click()
 {
     reportAndLeave("mnuCopyPrintDesktop_Click", [&] {
-        CommonDialog &dialog = m_host.commonDialog();
-        dialog.DialogTitle = tr("Print");
-        dialog.CancelError = true;
-        dialog.Flags = CommonDialog::PrintCommandFlags;
-        dialog.ShowPrinter();
+        m_host.commonDialog().ShowPrinterForCommand();
         PrintForm();
     });
 }
@@ -49,7 +29,7 @@ void frmWebBrowser::mnuCopyPrintDesktop_Click()
 void frmWebBrowser::mnuCopyCapDeskTop_Click()
 {
     reportAndLeave("mnuCopyCapDeskTop_Click", [&] {
-        const std::optional<QString> target = askPicturePath(m_host.commonDialog());
+        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
         if (!target)
             return;
         Clipboard &clipboard = *m_platform.clipboard;
@@ -74,7 +54,7 @@ void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
             m_platform.messageBox->MsgBox(tr("No picture in clipboard yet"));
             return;
         }
-        const std::optional<QString> target = askPicturePath(m_host.commonDialog());
+        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
         if (!target)
             return;
         m_platform.pictureWriter->SavePicture(clipboard.GetData(Capture::AnyPictureFormat),

@@ -135,10 +135,7 @@ void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
         CommonDialog &dialog = m_host.commonDialog();
-        dialog.DialogTitle = tr("Print");
-        dialog.CancelError = true;
-        dialog.Flags = CommonDialog::PrintCommandFlags;
-        dialog.ShowPrinter();
+        dialog.ShowPrinterForCommand();
         Text1->SelPrint(dialog.hDC());
     });
 }
@@ -148,14 +145,11 @@ void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
     reportAndLeave("mnuLinkSaveHTMLDoc_Click", [&] {
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
-        CommonDialog &dialog = m_host.commonDialog();
-        dialog.FileName = QString();
-        dialog.Flags = CommonDialog::SaveCommandFlags;
-        dialog.ShowSave();
-        if (dialog.FileName.isEmpty())
+        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
+        if (!target)
             return;
         m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
         const DefaultPointerOnExit pointerBack(*m_platform.screenPointer);
-        Text1->SaveFile(dialog.FileName, PlainTextFile);
+        Text1->SaveFile(*target, PlainTextFile);
     });
 }

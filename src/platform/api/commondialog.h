@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <QCoreApplication>
 #include <QString>
 
 class QPrinter;
@@ -32,4 +34,25 @@ public:
     // What the program's print and save commands ask for.
     static constexpr int PrintCommandFlags = PrinterReturnDC | PrinterPageNumbers; // 258
     static constexpr int SaveCommandFlags = SaveOverwritePrompt;
+
+    // The printer dialog as the program's print commands show it: a cancel fails, and on
+    // success hDC gives the chosen printer.
+    void ShowPrinterForCommand()
+    {
+        DialogTitle = QCoreApplication::translate("frmWebBrowser", "Print");
+        CancelError = true;
+        Flags = PrintCommandFlags;
+        ShowPrinter();
+    }
+    // The save dialog as the program's save commands show it, offering no name of its own.
+    // The chosen name, or nothing when the user cancelled.
+    std::optional<QString> ShowSaveForCommand()
+    {
+        FileName = QString();
+        Flags = SaveCommandFlags;
+        ShowSave();
+        if (FileName.isEmpty())
+            return std::nullopt;
+        return FileName;
+    }
 };
