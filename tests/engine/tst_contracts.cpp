@@ -20,16 +20,6 @@ namespace {
 using Call = std::function<void(WebBrowserControl &)>;
 
 // The error number of a failing call, or 0 when the call succeeded.
-int failureNumber(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const PlatformError &error) {
-        return error.number();
-    }
-    return 0;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Call)

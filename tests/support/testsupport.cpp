@@ -35,6 +35,12 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QString pdfWords(const QString &path)
 {
     QProcess extractor;
@@ -52,6 +58,12 @@ std::optional<PlatformError> failureOf(const std::function<void()> &operation)
         return error;
     }
     return std::nullopt;
+}
+
+int failureNumber(const std::function<void()> &operation)
+{
+    const std::optional<PlatformError> error = failureOf(operation);
+    return error ? error->number() : 0;
 }
 
 bool waitFor(QSignalSpy &spy, int count, int timeoutMs)

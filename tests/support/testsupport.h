@@ -31,10 +31,14 @@ private:
 
 // The file's bytes, or "<missing>" when it cannot be read.
 QByteArray readAll(const QString &path);
+// Writes the whole file; false when it could not.
+bool writeAll(const QString &path, const QByteArray &bytes);
 // The words a PDF shows, as a separate text extractor (pdftotext) reads them.
 QString pdfWords(const QString &path);
 // The failure of an operation, or nothing when it succeeded.
 std::optional<PlatformError> failureOf(const std::function<void()> &operation);
+// The error number of that failure, 0 when the operation succeeded.
+int failureNumber(const std::function<void()> &operation);
 
 // Waits until the spy has seen count signals. A spy's own event loop lets the engine run at
 // full speed; QTRY_* and qWaitFor sleep between rounds and make every load take a second.

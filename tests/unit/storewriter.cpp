@@ -11,19 +11,12 @@
 #include "platformerror.h"
 #include "recenturls.h"
 #include "sqlitesettingsstore.h"
+#include "writercontent.h"
 
 #include <cstdio>
 #include <QCoreApplication>
 
 namespace {
-
-QByteArray favoritesContent(char letter, int entries)
-{
-    QByteArray bytes;
-    for (int i = 0; i < entries; ++i)
-        bytes += "http://" + QByteArray(1, letter) + QByteArray::number(i) + ".test/\r\n";
-    return bytes;
-}
 
 int rewriteFavorites(const QString &path, int entries)
 {

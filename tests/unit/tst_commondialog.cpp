@@ -127,15 +127,11 @@ void tst_CommonDialog::dialogs()
         }
         shown->accept();
     });
-    const auto numberOf = [](const std::function<void()> &step) {
-        const std::optional<PlatformError> error = failureOf(step);
-        return error ? error->number() : 0;
-    };
-    QCOMPARE(numberOf([&] { printer ? dialog.ShowPrinter() : dialog.ShowSave(); }), failure);
+    QCOMPARE(failureNumber([&] { printer ? dialog.ShowPrinter() : dialog.ShowSave(); }), failure);
     QCOMPARE(seenTitle, shownTitle);
     QCOMPARE(seenOffer, offered);
     QCOMPARE(dialog.FileName, !printer && confirm ? existing : u"kept"_s);
-    QCOMPARE(numberOf([&] { dialog.hDC(); }) == 0, printerReturned);
+    QCOMPARE(failureNumber([&] { dialog.hDC(); }) == 0, printerReturned);
 }
 
 KESTRAV_TEST_MAIN(tst_CommonDialog)

@@ -19,12 +19,6 @@ const QString noEntry = u"No entry in Favorites List yet"_s;
 const QString alreadyListed = u"Favorites List already has this entry"_s;
 const QList<int> busyThenDefault { ScreenPointer::Hourglass, ScreenPointer::Default };
 
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QStringList decoded(const QList<QByteArray> &lines)
 {
     QStringList texts;
