@@ -98,10 +98,7 @@ void tst_BrowserWindow::typeAndEnter(const QString &text)
 
 QStringList tst_BrowserWindow::addressEntries()
 {
-    QStringList entries;
-    for (int i = 0; i < window().cboAddress->count(); ++i)
-        entries.append(window().cboAddress->itemText(i));
-    return entries;
+    return itemTexts(window().cboAddress);
 }
 
 void tst_BrowserWindow::startsAtTheHomePage()
@@ -138,17 +135,14 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
     typeAndEnter(m_server.url("/two.html"));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
 
-    auto click = [&](const char *key) {
-        QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(key)),
-                          Qt::LeftButton);
-    };
+    const auto click = [&](const char *key) { m_fixture->clickButton(QString::fromLatin1(key)); };
     click("tbrBack");
     QCOMPARE(window().tbrProgress->value(), 90);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(window().tbrProgress->value(), 0, LoadTimeoutMs);
     QCOMPARE(addressEntries().first(), m_server.url("/one.html"));
 
-    window().menuItem("mnuGoForward")->trigger();
+    m_fixture->chooseItem("mnuGoForward");
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
     QCOMPARE(addressEntries().mid(0, 3),
              (QStringList { m_server.url("/two.html"), m_server.url("/one.html"),

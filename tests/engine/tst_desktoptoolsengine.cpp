@@ -10,7 +10,6 @@
 
 #include <QClipboard>
 #include <QDirIterator>
-#include <QFile>
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
@@ -132,7 +131,7 @@ void tst_DesktopToolsEngine::captureShowsThePage()
     showSolidPage();
     QGuiApplication::clipboard()->setText(u"copied earlier"_s);
     dialog().path = folder() + u"/capture"_s;
-    window().menuItem(u"mnuCopyCapDeskTop"_s)->trigger();
+    m_fixture->chooseItem(u"mnuCopyCapDeskTop"_s);
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 
     // A picture of the whole active window, written as a bitmap under the chosen name.
@@ -153,7 +152,7 @@ void tst_DesktopToolsEngine::printShowsThePage()
     const QString pdftoppm = QStandardPaths::findExecutable(u"pdftoppm"_s);
     QVERIFY2(!pdftoppm.isEmpty(), "pdftoppm (poppler-utils) is needed to read the printout");
     showSolidPage();
-    window().menuItem(u"mnuCopyPrintDesktop"_s)->trigger();
+    m_fixture->chooseItem(u"mnuCopyPrintDesktop"_s);
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 
     const QString pdf = dialog().printer.outputFileName();
@@ -198,16 +197,14 @@ void tst_DesktopToolsEngine::saveText()
     load(path, title.isEmpty() ? m_server.url(path) : title);
     const QStringList before = filesUnder(m_tree->path());
 
-    window().menuItem(u"mnuCopySaveTextFromClip"_s)->trigger();
+    m_fixture->chooseItem(u"mnuCopySaveTextFromClip"_s);
 
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
     QStringList expected = before;
     if (!written.isEmpty()) {
         expected.append(written);
         expected.sort();
-        QFile file(m_tree->filePath(written));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().trimmed(), QByteArray("Words of the page"));
+        QCOMPARE(readAll(m_tree->filePath(written)).trimmed(), QByteArray("Words of the page"));
     }
     QCOMPARE(filesUnder(m_tree->path()), expected);
     QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList { u"Favorites.txt"_s });

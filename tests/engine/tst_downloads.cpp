@@ -9,7 +9,7 @@
 
 #include <memory>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -171,9 +171,7 @@ void tst_Downloads::showsProgressAndEnd()
         const QStringList partway = m_statusTexts.filter(
             QRegularExpression(QStringLiteral("^whole\\.bin: .+ of .+ \\((\\d|[1-9]\\d)%\\)$")));
         QVERIFY2(!partway.isEmpty(), qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll() == m_body);
+        QVERIFY(readAll(target) == m_body);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(folderEntries(), QStringList(), LoadTimeoutMs);
     }

@@ -35,6 +35,13 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+QImage solidPicture(const QSize &size, const QColor &colour)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
+
 bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <optional>
+#include <QColor>
+#include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,6 +33,8 @@ private:
 
 // The file's bytes, or "<missing>" when it cannot be read.
 QByteArray readAll(const QString &path);
+// A picture of one colour.
+QImage solidPicture(const QSize &size, const QColor &colour);
 // Writes the whole file; false when it could not.
 bool writeAll(const QString &path, const QByteArray &bytes);
 // The words a PDF shows, as a separate text extractor (pdftotext) reads them.

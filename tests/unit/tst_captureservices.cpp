@@ -22,13 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QImage solidPicture(const QSize &size, const QColor &colour)
-{
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(colour);
-    return picture;
-}
-
 // Pictures compared by their pixels, whatever format the clipboard or the file kept them in.
 bool samePixels(const QImage &a, const QImage &b)
 {

@@ -10,13 +10,6 @@ namespace {
 
 const QString noPicture = u"No picture in clipboard yet"_s;
 
-QImage solidPicture(const QColor &colour)
-{
-    QImage picture(QSize(5, 4), QImage::Format_RGB32);
-    picture.fill(colour);
-    return picture;
-}
-
 // Pages in a PDF file that QPrinter wrote (its page objects are plain text).
 int pdfPageCount(const QString &path)
 {
@@ -53,7 +46,6 @@ private:
     frmWebBrowser &window() { return m_fixture->window(); }
     TestPlatform &test() { return m_fixture->test; }
     QString folder() const { return m_fixture->sandbox.programFolder(); }
-    void trigger(const char *item) { window().menuItem(QString::fromLatin1(item))->trigger(); }
     // The dialogs shown so far, one line each: kind, title, flags and the name offered.
     QStringList shown() const;
 
@@ -102,8 +94,7 @@ void tst_DesktopTools::printDesktop()
     ScriptedCommonDialog &dialog = *test().dialog;
     dialog.cancel = cancel;
     dialog.printer.setOutputFileName(folder() + u'/' + output);
-    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(u"tbrPrintDesktop"_s)),
-                      Qt::LeftButton);
+    m_fixture->clickButton(u"tbrPrintDesktop"_s);
 
     QCOMPARE(shown(), QStringList { u"printer \"Print\" 258 \"\""_s });
     QVERIFY(dialog.shown[0].cancelError);
@@ -125,8 +116,7 @@ void tst_DesktopTools::captureSequence()
     dialog.path = folder() + u"/shot"_s;
     test().clipboard->text = u"copied earlier"_s;
 
-    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(u"tbrCapDesktop"_s)),
-                      Qt::LeftButton);
+    m_fixture->clickButton(u"tbrCapDesktop"_s);
 
     QCOMPARE(*test().journal,
              QStringList({ u"Clear"_s, u"keybd_event 18,0,0,0"_s, u"DoEvents"_s,
@@ -159,9 +149,9 @@ void tst_DesktopTools::cancelledSaveTouchesNothing()
 
     test().dialog->cancel = true;
     test().dialog->CancelError = cancelError;
-    const QImage before = solidPicture(Qt::magenta);
+    const QImage before = solidPicture(QSize(5, 4), Qt::magenta);
     test().clipboard->picture = before;
-    window().menuItem(item)->trigger();
+    m_fixture->chooseItem(item);
 
     QCOMPARE(test().dialog->shown.size(), 1);
     QCOMPARE(test().dialog->shown[0].cancelError, cancelError);
@@ -197,12 +187,12 @@ void tst_DesktopTools::pictureFailureReported()
     QFETCH(int, clears);
 
     test().dialog->path = folder() + u"/shot.bmp"_s;
-    test().clipboard->picture = solidPicture(Qt::magenta);
+    test().clipboard->picture = solidPicture(QSize(5, 4), Qt::magenta);
     if (!snapshotArrives)
         test().keyboard->snapshot = QImage();
     if (writeFailure)
         test().pictures->failure = std::pair(writeFailure, u"disk full"_s);
-    window().menuItem(item)->trigger();
+    m_fixture->chooseItem(item);
 
     QCOMPARE(test().messages->prompts, QStringList { prompt });
     // The failure ends the command: the clipboard is not cleared after it.
@@ -214,7 +204,7 @@ void tst_DesktopTools::saveFromClipboard_data()
 {
     QTest::addColumn<QImage>("picture");
     QTest::newRow("text, no picture") << QImage();
-    QTest::newRow("picture") << solidPicture(Qt::darkGreen);
+    QTest::newRow("picture") << solidPicture(QSize(5, 4), Qt::darkGreen);
 }
 
 void tst_DesktopTools::saveFromClipboard()
@@ -225,7 +215,7 @@ void tst_DesktopTools::saveFromClipboard()
     dialog.path = folder() + u"/desktop"_s;
     test().clipboard->picture = picture;
     test().clipboard->text = u"some text"_s;
-    trigger("mnuCopySaveDesktopFromClip");
+    m_fixture->chooseItem(u"mnuCopySaveDesktopFromClip"_s);
 
     if (picture.isNull()) {
         QCOMPARE(test().messages->prompts, QStringList { noPicture });
@@ -264,7 +254,7 @@ void tst_DesktopTools::saveText()
 
     m_fixture->browser().locationName = title;
     m_fixture->browser().failExecWB = saveFails;
-    trigger("mnuCopySaveTextFromClip");
+    m_fixture->chooseItem(u"mnuCopySaveTextFromClip"_s);
 
     QCOMPARE(m_fixture->browser().calls, calls);
     QCOMPARE(test().messages->prompts, QStringList());

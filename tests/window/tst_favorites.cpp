@@ -99,10 +99,7 @@ void tst_Favorites::startWith(const QByteArray &fileBytes)
 
 QStringList tst_Favorites::listed() const
 {
-    QStringList items;
-    for (int i = 0; i < window().cboFavoritesList->count(); ++i)
-        items.append(window().cboFavoritesList->itemText(i));
-    return items;
+    return itemTexts(window().cboFavoritesList);
 }
 
 void tst_Favorites::activationListsEntries_data()
@@ -288,11 +285,9 @@ void tst_Favorites::stripStates()
     QVERIFY(!links->isHidden());
     auto showFavorites = [&] {
         if (fromToolbar) {
-            QTest::mouseClick(
-                window().WebToolbar->widgetForAction(window().Buttons(u"tbrFavoritesList"_s)),
-                Qt::LeftButton);
+            m_fixture->clickButton(u"tbrFavoritesList"_s);
         } else {
-            window().menuItem(u"mnuFileFavoritesList"_s)->trigger();
+            m_fixture->chooseItem(u"mnuFileFavoritesList"_s);
         }
     };
 

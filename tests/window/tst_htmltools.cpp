@@ -48,7 +48,6 @@ private:
     ScriptedCommonDialog &dialog() { return *m_fixture->test.dialog; }
     // Fetches a linked document that holds text, as the user would before printing it.
     void showFetched(const QString &text, bool fail = false);
-    void choose(const char *item) { window().menuItem(QString::fromLatin1(item))->trigger(); }
     QString pdfPath() { return dialog().printer.outputFileName(); }
 
     std::unique_ptr<WindowFixture> m_fixture;
@@ -66,9 +65,7 @@ void tst_HtmlTools::showFetched(const QString &text, bool fail)
     transfer->document = text;
     transfer->fail = fail;
     window().cboLinksList->setEditText(u"http://example.test/doc"_s);
-    QTest::mouseClick(
-        window().WebToolbar->widgetForAction(window().Buttons(u"tbrDisplayLinkHTMLDoc"_s)),
-        Qt::LeftButton);
+    m_fixture->clickButton(u"tbrDisplayLinkHTMLDoc"_s);
     m_fixture->test.pointer->history.clear();
 }
 
@@ -97,7 +94,7 @@ void tst_HtmlTools::printsEveryPageOrTheSelection()
     dialog().printer.setPrintRange(QPrinter::PageRange);
     dialog().printer.setFromTo(1, 1);
 
-    choose("mnuLinksPrintHTMLdoc");
+    m_fixture->chooseItem(u"mnuLinksPrintHTMLdoc"_s);
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
     QCOMPARE(dialog().shown.size(), 1);
     QCOMPARE(dialog().shown[0].title, u"Print"_s);
@@ -116,7 +113,7 @@ void tst_HtmlTools::saveReplacesTheFile()
     existing.close();
     showFetched(u"<p>Zürich</p>\n<p>two</p>\n"_s);
     dialog().path = path;
-    choose("mnuLinksSaveHTMLdoc");
+    m_fixture->chooseItem(u"mnuLinksSaveHTMLdoc"_s);
 
     QCOMPARE(readAll(path), toSystemEncoding(u"<p>Zürich</p>\r\n<p>two</p>\r\n"_s));
     QCOMPARE(dialog().shown.last().flags, 2);
@@ -160,7 +157,7 @@ void tst_HtmlTools::endsWithoutOutput()
 
     showFetched(text);
     if (printFirst) {
-        choose("mnuLinksPrintHTMLdoc");
+        m_fixture->chooseItem(u"mnuLinksPrintHTMLdoc"_s);
         QVERIFY(QFile::remove(pdfPath()));
     }
     const QString folder = m_fixture->sandbox.programFolder();
@@ -171,7 +168,7 @@ void tst_HtmlTools::endsWithoutOutput()
         dialog().printer.setOutputFileName(folder + u"/missing/printed.pdf"_s);
     if (targetMissing && item == "mnuLinksPrintHTMLdoc")
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    choose(item.constData());
+    m_fixture->chooseItem(QString::fromLatin1(item));
 
     const QStringList prompts = m_fixture->test.messages->prompts;
     QCOMPARE(prompts.size(), prompt.isEmpty() ? 0 : 1);
@@ -193,7 +190,7 @@ void tst_HtmlTools::failedFetchSaysWhyUntilTheNextCommand()
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
     QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()));
 
-    choose("mnuLinksRestoreWebBrowser");
+    m_fixture->chooseItem(u"mnuLinksRestoreWebBrowser"_s);
     QCOMPARE(panel->text(), QString());
 }
 

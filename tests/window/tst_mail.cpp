@@ -62,10 +62,9 @@ void tst_Mail::init()
 void tst_Mail::click(const QString &control)
 {
     if (control.startsWith(u"mnu"))
-        window().menuItem(control)->trigger();
+        m_fixture->chooseItem(control);
     else
-        QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(control)),
-                          Qt::LeftButton);
+        m_fixture->clickButton(control);
 }
 
 void tst_Mail::commands_data()

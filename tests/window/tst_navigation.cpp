@@ -131,8 +131,7 @@ void tst_Navigation::stop()
     browser().busy = true;
     browser().locationName = "Half a page";
     window().timer1->start();
-    QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons("tbrStop")),
-                      Qt::LeftButton);
+    m_fixture->clickButton("tbrStop");
     QCOMPARE(browser().calls, QStringList { "Stop" });
     QCOMPARE(window().tbrProgress->value(), 0);
     QVERIFY(!window().timer1->isActive());
@@ -154,7 +153,7 @@ void tst_Navigation::menuCommandsGoThroughTheDispatcher()
 {
     QFETCH(QString, item);
     QFETCH(QStringList, calls);
-    window().menuItem(item)->trigger();
+    m_fixture->chooseItem(item);
     QCOMPARE(browser().calls, calls);
     QCOMPARE(window().tbrProgress->value(), 90);
     QVERIFY(window().timer1->isActive());
@@ -302,11 +301,8 @@ void tst_Navigation::completedNavigationsKeepTheList()
 
     // The third entry moves to the top; the others keep their order.
     browser().complete("http://b.test/", "B again");
-    QStringList entries;
-    for (int i = 0; i < box->count(); ++i)
-        entries.append(box->itemText(i));
     QCOMPARE(
-        entries,
+        itemTexts(box),
         (QStringList { "http://b.test/", "http://A.test/", "http://c.test/", "http://a.test/" }));
     QVERIFY(!window().LastURLWasNew);
     QCOMPARE(box->currentIndex(), 0);
@@ -358,10 +354,7 @@ void tst_Navigation::addressListUpdate()
 
     window().ctlWebBrowser_NavigateComplete2(QStringLiteral("ignored"));
 
-    QStringList entries;
-    for (int i = 0; i < box->count(); ++i)
-        entries.append(box->itemText(i));
-    QCOMPARE(entries, after);
+    QCOMPARE(itemTexts(box), after);
     QCOMPARE(window().LastURLWasNew, wasNew);
     QCOMPARE(box->currentIndex(), after.isEmpty() ? -1 : 0);
     QVERIFY(!window().AddressListUpdating);

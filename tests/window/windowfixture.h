@@ -6,18 +6,28 @@
 #include "testplatform.h"
 #include "testsupport.h"
 
+#include <memory>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QProgressBar>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 
-#include <memory>
+// The texts of a combo box's items, in order.
+inline QStringList itemTexts(const QComboBox *box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts.append(box->itemText(i));
+    return texts;
+}
 
 // The real frame and browser window on a platform of doubles, started as the program
 // starts: the frame's load shows the browser window.
@@ -46,7 +56,19 @@ public:
 
     FakeWebBrowserControl &browser() const { return *test.browser; }
 
-    QString favoritesPath() const { return sandbox.programFolder() + QStringLiteral("/Favorites.txt"); }
+    // Clicks a button of the window's toolbar with the mouse, as a user does.
+    void clickButton(const QString &key) const
+    {
+        QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(key)),
+                          Qt::LeftButton);
+    }
+    // Chooses an item of the window's menus.
+    void chooseItem(const QString &name) const { window().menuItem(name)->trigger(); }
+
+    QString favoritesPath() const
+    {
+        return sandbox.programFolder() + QStringLiteral("/Favorites.txt");
+    }
 
     // Captions of the menu bar's menus as they stand now.
     QStringList menuBarCaptions() const
