@@ -2,6 +2,7 @@
 // on the loopback interface.
 
 #include "../window/windowfixture.h"
+#include "hostedcontrol.h"
 #include "httpserver.h"
 #include "webenginebrowsercontrol.h"
 
@@ -161,15 +162,14 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel()
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Links"), LoadTimeoutMs);
     QLabel *panel = m_fixture->frame->Panel1;
 
-    // The engine drops input until it has drawn the page, and may replace its input surface
-    // meanwhile: point again until the link is seen.
+    // Pointed at again, a pixel aside, until the link is seen.
     const QString target = m_server.url("/two.html");
-    for (int attempt = 0; attempt < 100 && panel->text() != target; ++attempt) {
-        QWidget *surface = m_engine->widget()->focusProxy();
-        QVERIFY(surface);
-        QTest::mouseMove(surface, QPoint(20 + attempt % 2, 20));
-        QTest::qWait(100);
-    }
+    inputUntil(
+        *m_engine,
+        [](QWidget *surface, int attempt) {
+            QTest::mouseMove(surface, QPoint(20 + attempt % 2, 20));
+        },
+        [&] { return panel->text() == target; });
     QCOMPARE(panel->text(), target);
 
     QWidget *surface = m_engine->widget()->focusProxy();

@@ -209,14 +209,13 @@ void tst_PageQuestions::fullScreenAndBack()
         }
         return static_cast<QWidget *>(nullptr);
     };
-    // Only a user's click may take a page to full screen; the engine drops input until it
-    // has drawn the page.
-    for (int click = 0; click < 100 && !fullScreenWindow(); ++click) {
-        QWidget *surface = m_control->widget()->focusProxy();
-        QVERIFY(surface);
-        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::qWait(100);
-    }
+    // Only a user's click may take a page to full screen.
+    inputUntil(
+        *m_control,
+        [](QWidget *surface, int) {
+            QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
+        },
+        [&] { return fullScreenWindow() != nullptr; });
     QWidget *full = fullScreenWindow();
     QVERIFY(full);
     QVERIFY(full->isFullScreen());

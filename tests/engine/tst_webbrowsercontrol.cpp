@@ -311,16 +311,15 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
                             ">open</a>"));
     QVERIFY(load(m_server.url(QStringLiteral("/opener.html"))));
 
-    // The engine drops input until it has drawn the page, and may replace its input surface
-    // meanwhile: click until the link is followed.
+    // Clicked until the link is followed.
     QSignalSpy navigated(m_control, &WebBrowserControl::NavigateComplete2);
     QSignalSpy done(m_control, &WebBrowserControl::DownloadComplete);
-    for (int click = 0; click < 100 && navigated.isEmpty(); ++click) {
-        QWidget *surface = m_control->widget()->focusProxy();
-        QVERIFY(surface);
-        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
-        navigated.wait(300);
-    }
+    QVERIFY(inputUntil(
+        *m_control,
+        [](QWidget *surface, int) {
+            QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(10, 10));
+        },
+        [&] { return !navigated.isEmpty(); }));
     QVERIFY(waitFor(done));
     QCOMPARE(m_control->LocationURL(), m_server.url(QStringLiteral("/two.html")));
     QCOMPARE(m_control->LocationName(), QStringLiteral("Page two"));

@@ -2,6 +2,7 @@
 
 #include "webenginebrowsercontrol.h"
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -12,3 +13,10 @@ WebEngineBrowserControl *showInHost(QWidget &host, std::shared_ptr<UserQuestions
 
 // Navigates and waits until the load has ended.
 bool loadAndWait(WebBrowserControl &control, const QString &url);
+
+// The engine drops input until it has drawn the page, and may replace its input surface
+// meanwhile: gives input to the control's current surface (the attempt counts from 0) until
+// done holds, for about ten seconds at most. Whether done held in the end.
+bool inputUntil(WebBrowserControl &control,
+                const std::function<void(QWidget *surface, int attempt)> &input,
+                const std::function<bool()> &done);
