@@ -62,10 +62,7 @@ void tst_BrowserWindow::initTestCase()
                    htmlPage("Links",
                             "<a href=\"/two.html\" style=\"position:absolute;left:0;top:0;"
                             "width:300px;height:100px;display:block\">two</a>"));
-    HttpResponse download;
-    download.contentType = "application/octet-stream";
-    download.headers = { "Content-Disposition: attachment; filename=data.bin" };
-    download.body = QByteArray(512 * 1024, 'k');
+    HttpResponse download = HttpResponse::attachment("data.bin", QByteArray(512 * 1024, 'k'));
     download.holdAfter = 1024;
     m_server.route("/data.bin", download);
 }

@@ -28,15 +28,6 @@ QByteArray content(qsizetype size)
     return bytes;
 }
 
-HttpResponse download(const QByteArray &name, const QByteArray &body)
-{
-    HttpResponse response;
-    response.contentType = "application/octet-stream";
-    response.headers = { "Content-Disposition: attachment; filename=" + name };
-    response.body = body;
-    return response;
-}
-
 } // namespace
 
 class tst_Downloads : public QObject
@@ -75,7 +66,7 @@ void tst_Downloads::initTestCase()
 {
     QVERIFY(m_server.listen());
     m_body = content(BigSize);
-    HttpResponse big = download("big.bin", m_body);
+    HttpResponse big = HttpResponse::attachment("big.bin", m_body);
     big.chunkSize = 64 * 1024;
     big.chunkDelayMs = 40;
     m_server.route(QStringLiteral("/big.bin"), big);
@@ -84,10 +75,10 @@ void tst_Downloads::initTestCase()
     cut.headers = { "Content-Disposition: attachment; filename=cut.bin", "ETag: \"cut-1\"" };
     cut.cutAfter = BigSize / 4;
     m_server.route(QStringLiteral("/cut.bin"), cut);
-    HttpResponse held = download("held.bin", content(300 * 1024));
+    HttpResponse held = HttpResponse::attachment("held.bin", content(300 * 1024));
     held.holdAfter = 1024;
     m_server.route(QStringLiteral("/held.bin"), held);
-    HttpResponse other = download("other.bin", content(200 * 1024));
+    HttpResponse other = HttpResponse::attachment("other.bin", content(200 * 1024));
     other.holdAfter = 1024;
     m_server.route(QStringLiteral("/other.bin"), other);
 }

@@ -37,6 +37,16 @@ struct HttpResponse
     qsizetype cutAfter = -1;
     // More header lines, e.g. "Content-Disposition: attachment; filename=a.bin".
     QList<QByteArray> headers;
+
+    // A file that the browser downloads instead of showing, under the given name.
+    static HttpResponse attachment(const QByteArray &name, const QByteArray &body)
+    {
+        HttpResponse response;
+        response.contentType = "application/octet-stream";
+        response.headers = { "Content-Disposition: attachment; filename=" + name };
+        response.body = body;
+        return response;
+    }
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 with a port chosen by the system, serving fixed
