@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     WindowFixture fixture;
     fixture.start();
     frmWebBrowser &window = fixture.window();
-    const QString path = window.FavoritesFilePath;
+    const QString path = window.favoritesFilePath();
     RecordingMessageBox &messages = *fixture.test.messages;
     out << "Favorites.txt of " << bound - 1 << " entries, " << belowBound.size()
         << " bytes; the add reaches the bound of " << bound << Qt::endl;
@@ -60,12 +60,13 @@ int main(int argc, char *argv[])
         Favorites::writeFavoritesFile(path, fileBytes);
         window.ReadFavoritesList();
         // A new address each time, landing anywhere in the sorted list.
-        window.cboAddress->setEditText(u"https://www.%1.example/"_s.arg(random.generate(), 0, 36));
+        fixture.cboAddress()->setEditText(
+            u"https://www.%1.example/"_s.arg(random.generate(), 0, 36));
         messages.prompts.clear();
         timer.start();
-        window.cmdAddFavorite->click();
+        fixture.control<QToolButton>("cmdAddFavorite")->click();
         samples.add(timer);
-        if (!messages.prompts.isEmpty() || window.cboFavoritesList->count() != bound)
+        if (!messages.prompts.isEmpty() || fixture.cboFavoritesList()->count() != bound)
             return fail(out, u"the add was refused: "_s + messages.prompts.join(u'/'));
         timer.start();
         QApplication::processEvents();
@@ -87,11 +88,11 @@ int main(int argc, char *argv[])
         read.add(timer);
 
         // Not the first item: a delete in the middle moves the most rows.
-        window.cboFavoritesList->setCurrentIndex(bound / 2);
+        fixture.cboFavoritesList()->setCurrentIndex(bound / 2);
         timer.start();
-        window.cmdDeleteFavorite->click();
+        fixture.control<QToolButton>("cmdDeleteFavorite")->click();
         del.add(timer);
-        if (!messages.prompts.isEmpty() || window.cboFavoritesList->count() != bound - 1
+        if (!messages.prompts.isEmpty() || fixture.cboFavoritesList()->count() != bound - 1
             || Favorites::readEntries(Favorites::readFavoritesFile(path)).size() != bound - 1)
             return fail(out, u"the delete did not leave "_s + QString::number(bound - 1));
         QApplication::processEvents();

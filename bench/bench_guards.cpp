@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
     fixture.start();
     frmWebBrowser &window = fixture.window();
     const auto load = [&](const QString &path, const QString &title) {
-        window.ctlWebBrowser->Navigate(server.url(path));
+        engine->Navigate(server.url(path));
         return waitFor([&] { return window.windowTitle() == title && !engine->Busy(); });
     };
     const auto trigger = [&](const char *item) {
@@ -138,7 +138,7 @@ int main(int argc, char *argv[])
     // The link list.
     if (!load(u"/links.html"_s, u"Links"_s))
         return fail(u"the page of links did not load"_s);
-    window.cboAddress->setEditText(engine->LocationURL());
+    fixture.cboAddress()->setEditText(engine->LocationURL());
     Samples linkFloor;
     Blocking listLinks;
     for (int k = 0; k < 9; ++k) {
@@ -149,8 +149,8 @@ int main(int argc, char *argv[])
         if (hrefs != linkCount)
             return fail(u"the page has %1 links"_s.arg(hrefs));
         runAsEvent(listLinks, trigger("mnuLinksListLinks"));
-        if (window.cboLinksList->count() != 101)
-            return fail(u"%1 links listed"_s.arg(window.cboLinksList->count()));
+        if (fixture.cboLinksList()->count() != 101)
+            return fail(u"%1 links listed"_s.arg(fixture.cboLinksList()->count()));
     }
     printFigure(out, u"page's link addresses read from the engine (floor)"_s, linkFloor);
     printFigure(out, u"list links on a page of 10,000 links: handler"_s, listLinks.handler, 0,
@@ -172,12 +172,12 @@ int main(int argc, char *argv[])
             return fail(u"the body holds %1 characters"_s.arg(htmlSize));
         runAsEvent(display, trigger("mnuLinksDisplayCurrHTMLDoc"));
         // The area ends its lines with CR LF, so it holds a little more than the body.
-        if (window.Text1->Text().size() < htmlSize)
+        if (fixture.Text1().Text().size() < htmlSize)
             return fail(
-                u"the source view holds %1 of %2 characters"_s.arg(window.Text1->Text().size())
+                u"the source view holds %1 of %2 characters"_s.arg(fixture.Text1().Text().size())
                     .arg(htmlSize));
         runAsEvent(restore, trigger("mnuLinksRestoreWebBrowser"));
-        if (!window.Text1->Text().isEmpty())
+        if (!fixture.Text1().Text().isEmpty())
             return fail(u"the source view was not left"_s);
     }
     printFigure(out, u"body HTML of 5 MB read from the engine (floor)"_s, sourceFloor);
@@ -190,7 +190,7 @@ int main(int argc, char *argv[])
 
     // The address list's update after a navigation, with the engine's own location.
     constexpr int addressCount = 10'000;
-    QComboBox &addresses = *window.cboAddress;
+    QComboBox &addresses = *fixture.cboAddress();
     const QString location = engine->LocationURL();
     const auto fillAddresses = [&](bool listed) {
         addresses.clear();
@@ -209,7 +209,7 @@ int main(int argc, char *argv[])
             timer.start();
             window.ctlWebBrowser_NavigateComplete2(location);
             update.add(timer);
-            if (addresses.itemText(0) != location || window.LastURLWasNew == listed
+            if (addresses.itemText(0) != location || window.lastURLWasNew() == listed
                 || addresses.count() != addressCount + (listed ? 0 : 1))
                 return fail(u"the address list was not updated"_s);
             // Back to where it was, untimed.

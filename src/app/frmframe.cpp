@@ -1,7 +1,6 @@
 #include "frmframe.h"
 
 #include "appinfo.h"
-#include "errorprompt.h"
 #include "failure.h"
 #include "frmwebbrowser.h"
 #include "icons.h"
@@ -25,6 +24,9 @@
 frmFrame::frmFrame(Platform platform)
     : CommonDialog1(platform.commonDialog)
     , m_platform(std::move(platform))
+    , m_guard([this](const QString &name, const PlatformError &error) {
+        showErrorBox(*m_platform.messageBox, name, error);
+    })
 {
     setObjectName(QStringLiteral("frmFrame"));
     setWindowTitle(tr("Main form"));
@@ -91,18 +93,7 @@ template<typename Handler> void frmFrame::guarded(const char *name, Handler &&ha
 {
     // A new command: the status line of the last one has had its time.
     setStatusText(QString());
-    Failure::guard(
-        [this](const QString &where, const PlatformError &error) { reportFailure(where, error); },
-        QString::fromLatin1(name), std::forward<Handler>(handler));
-}
-
-void frmFrame::reportFailure(const QString &name, const PlatformError &error)
-{
-    if (m_webBrowser) {
-        m_webBrowser->ErrMsgProc(name, error);
-        return;
-    }
-    m_platform.messageBox->MsgBox(errorPrompt(name, error.number(), error.description()));
+    m_guard.run(name, std::forward<Handler>(handler));
 }
 
 void frmFrame::setStatusText(const QString &text)

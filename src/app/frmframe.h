@@ -1,12 +1,12 @@
 #pragma once
 
+#include "handlerguard.h"
 #include "platform.h"
 #include "webbrowserhost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class PlatformError;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -61,10 +61,10 @@ private:
     // Shows the browser window, loading it first when it is not loaded.
     void showWebBrowser();
     void showOwnMenus();
-    void reportFailure(const QString &name, const PlatformError &error);
     template<typename Handler> void guarded(const char *name, Handler &&handler);
 
     Platform m_platform;
+    HandlerGuard m_guard;
     QMdiArea *m_mdiArea = nullptr;
     QPointer<frmWebBrowser> m_webBrowser;
     QPointer<QMdiSubWindow> m_webBrowserSubWindow;

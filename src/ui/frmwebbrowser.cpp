@@ -1,10 +1,7 @@
 #include "frmwebbrowser.h"
 
 #include "appinfo.h"
-#include "errorprompt.h"
-#include "favoriteslistmodel.h"
 #include "favoriteslocation.h"
-#include "icons.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "picturebox.h"
@@ -20,315 +17,43 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
-using namespace WindowDesign;
-
-namespace {
-
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("frmWebBrowser", text);
-}
-
-QColor fromBgr(unsigned bgr)
-{
-    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
-}
-
-void setBackground(QWidget *widget, const QColor &colour, QPalette::ColorRole role)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-void placeTwips(QWidget *control, const TwipsRect &rect)
-{
-    Twips::setGeometry(control, rect.left, rect.top, rect.width, rect.height);
-}
-
-// Labels keep their design box but never clip their text: a font taller than the box
-// grows it around its centre.
-void placeLabel(QLabel *label, const TwipsRect &rect)
-{
-    placeTwips(label, rect);
-    const QSize hint = label->sizeHint();
-    QRect box = label->geometry();
-    if (hint.height() > box.height())
-        box.adjust(0, -(hint.height() - box.height()) / 2, 0,
-                   (hint.height() - box.height() + 1) / 2);
-    if (hint.width() > box.width())
-        box.setWidth(hint.width());
-    box.moveTop(std::max(0, box.top()));
-    label->setGeometry(box);
-}
-
-} // namespace
-
 frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent)
     : QWidget(parent)
     , m_host(host)
     , m_platform(std::move(platform))
+    , m_guard([this](const QString &name, const PlatformError &error) {
+        reportUnhandledFailure(name, error);
+    })
 {
-    setObjectName(QStringLiteral("frmWebBrowser"));
-    setWindowTitle(tr("Kestrav Applications"));
-    setWindowIcon(icon(QStringLiteral("kestrav")));
-    setBackground(this, palette().color(QPalette::Inactive, QPalette::Window), QPalette::Window);
-    resize(Twips::toPixels(this, 11880), Twips::toPixels(this, 6315));
-
-    createControls();
-    createMenus();
+    if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
+        qFatal("The browser window needs a platform without gaps; missing: %s",
+               qPrintable(missing.join(QStringLiteral(", "))));
+    ctlInet = m_platform.createInternetTransfer();
+    Text1 = m_platform.createRichTextArea(this);
+    ctlWebBrowser = m_platform.createWebBrowserControl(this);
+    ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
+    markStartupPhase("web control");
+    setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
+    connectCommands();
     connectHandlers();
     markStartupPhase("browser window");
 }
 
 frmWebBrowser::~frmWebBrowser() = default;
 
-QIcon frmWebBrowser::icon(const QString &key) const
-{
-    return Icons::named(key);
-}
-
-void frmWebBrowser::createControls()
-{
-    ctlInet = m_platform.createInternetTransfer();
-
-    Text1 = m_platform.createRichTextArea(this);
-    Text1->widget()->setObjectName(QStringLiteral("Text1"));
-    placeTwips(Text1->widget(), text1Rect);
-
-    ctlWebBrowser = m_platform.createWebBrowserControl(this);
-    ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
-    ctlWebBrowser->widget()->setParent(this);
-    placeTwips(ctlWebBrowser->widget(), ctlWebBrowserRect);
-    markStartupPhase("web control");
-
-    timer1 = new QTimer(this);
-    timer1->setObjectName(QStringLiteral("timer1"));
-    timer1->setInterval(500);
-
-    createToolbar();
-    markStartupPhase("toolbar and icons");
-    createAddressPanel();
-    createFavouritesPanel();
-
-    // The page lies below the aligned strips as they really are, whatever the toolbar's
-    // height on this desktop.
-    arrangeAlignedStrips();
-    const int firstTop = picFavouritesListContainer->geometry().bottom() + 1;
-    ctlWebBrowser->widget()->move(ctlWebBrowser->widget()->x(), firstTop);
-    Text1->widget()->move(Text1->widget()->x(), firstTop);
-
-    setTabOrder(ctlWebBrowser->widget(), cboAddress);
-}
-
-void frmWebBrowser::createToolbar()
-{
-    WebToolbar = new QToolBar(this);
-    WebToolbar->setObjectName(QStringLiteral("WebToolbar"));
-    WebToolbar->setIconSize(QSize(16, 16));
-    WebToolbar->setMovable(false);
-    WebToolbar->setFloatable(false);
-
-    for (const ToolbarButton &design : webToolbarButtons) {
-        QAction *button = nullptr;
-        if (!design.key) {
-            button = WebToolbar->addSeparator();
-        } else {
-            const QString key = QString::fromLatin1(design.key);
-            button = WebToolbar->addAction(icon(key),
-                                           design.caption ? translated(design.caption) : QString());
-            button->setObjectName(key);
-            button->setToolTip(translated(design.toolTip));
-            m_toolbarButtons.insert(key, button);
-            if (design.caption) {
-                if (auto *tool = qobject_cast<QToolButton *>(WebToolbar->widgetForAction(button)))
-                    tool->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-            }
-        }
-        m_toolbarButtonList.append(button);
-    }
-
-    auto *spacer = new QWidget(WebToolbar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    WebToolbar->addWidget(spacer);
-
-    tbrProgress = new QProgressBar(WebToolbar);
-    tbrProgress->setObjectName(QStringLiteral("tbrProgress"));
-    tbrProgress->setRange(0, 100);
-    tbrProgress->setValue(0);
-    tbrProgress->setTextVisible(false);
-    tbrProgress->setFixedSize(Twips::toPixels(this, tbrProgressRect.width),
-                              Twips::toPixels(this, tbrProgressRect.height));
-    WebToolbar->addWidget(tbrProgress);
-
-    picAnimation = new PictureBox(WebToolbar);
-    picAnimation->setObjectName(QStringLiteral("picAnimation"));
-    picAnimation->setToolTip(tr("Restore web browser"));
-    const int side = Twips::toPixels(this, picAnimationRect.width);
-    picAnimation->setFixedSize(side, side);
-    picAnimation->setScaledContents(true);
-    picAnimation->setPixmap(icon(QStringLiteral("picAnimation")).pixmap(32, 32));
-    WebToolbar->addWidget(picAnimation);
-}
-
-void frmWebBrowser::createAddressPanel()
-{
-    picAddressContainer = new QFrame(this);
-    picAddressContainer->setObjectName(QStringLiteral("picAddressContainer"));
-    picAddressContainer->setFrameShape(QFrame::NoFrame);
-
-    cboAddress = new QComboBox(picAddressContainer);
-    cboAddress->setObjectName(QStringLiteral("cboAddress"));
-    cboAddress->setEditable(true);
-    // The list holds only completed locations; the box must neither add typed text to it
-    // nor complete the typing from it.
-    cboAddress->setInsertPolicy(QComboBox::NoInsert);
-    cboAddress->setCompleter(nullptr);
-    cboAddress->setMaxCount(32767);
-    setBackground(cboAddress, fromBgr(0x00FFFFFF), QPalette::Base);
-    placeTwips(cboAddress, cboAddressRect);
-
-    lblAddress = new QLabel(tr("Address:"), picAddressContainer);
-    lblAddress->setObjectName(QStringLiteral("lblAddress"));
-    placeLabel(lblAddress, lblAddressRect);
-}
-
-void frmWebBrowser::createFavouritesPanel()
-{
-    picFavouritesListContainer = new QFrame(this);
-    picFavouritesListContainer->setObjectName(QStringLiteral("picFavouritesListContainer"));
-
-    lblFavorites = new QLabel(tr("Favourites:"), picFavouritesListContainer);
-    lblFavorites->setObjectName(QStringLiteral("lblFavorites"));
-    {
-        QPalette palette = lblFavorites->palette();
-        palette.setColor(QPalette::WindowText, fromBgr(0x000000FF));
-        lblFavorites->setPalette(palette);
-    }
-    placeLabel(lblFavorites, lblFavoritesRect);
-
-    const char *buttonNames[4]
-        = { "cmdSelectFavorite", "cmdAddFavorite", "cmdDeleteFavorite", "cmdExitFavoritesList" };
-    const char *toolTips[4]
-        = { QT_TR_NOOP("Select favorite "), QT_TR_NOOP("Add to Favorites List"),
-            QT_TR_NOOP("Remove from list"), QT_TR_NOOP("Exit Favorites List (return to Links)") };
-    QToolButton **buttons[4]
-        = { &cmdSelectFavorite, &cmdAddFavorite, &cmdDeleteFavorite, &cmdExitFavoritesList };
-    QFont bold = font();
-    bold.setBold(true);
-    for (int index = 0; index < 4; ++index) {
-        QFrame *frame = new QFrame(picFavouritesListContainer);
-        frame->setObjectName(QStringLiteral("pic1(%1)").arg(index));
-        frame->setFrameShape(QFrame::Box);
-        if (index == 0)
-            setBackground(frame, Qt::white, QPalette::Window);
-        placeTwips(frame, pic1Rects[index]);
-        pic1[index] = frame;
-
-        auto *button = new QToolButton(frame);
-        const QString name = QString::fromLatin1(buttonNames[index]);
-        button->setObjectName(name);
-        button->setToolTip(tr(toolTips[index]));
-        button->setIcon(icon(name));
-        button->setIconSize(QSize(16, 16));
-        button->setAutoRaise(false);
-        button->setFont(bold);
-        setBackground(button, fromBgr(0x00C0C0C0), QPalette::Button);
-        Twips::setGeometry(button, pic1Border, pic1Border, favoriteButtonRect.width,
-                           favoriteButtonRect.height);
-        *buttons[index] = button;
-    }
-
-    cboFavoritesList = new QComboBox(picFavouritesListContainer);
-    cboFavoritesList->setObjectName(QStringLiteral("cboFavoritesList"));
-    m_favorites = new FavoritesListModel(cboFavoritesList);
-    cboFavoritesList->setModel(m_favorites);
-    setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Base);
-    setBackground(cboFavoritesList, fromBgr(0x00C0C0FF), QPalette::Button);
-    placeTwips(cboFavoritesList, cboFavoritesListRect);
-
-    // The links panel lies in front of the favorites controls and covers them.
-    picLinksListContainer = new QFrame(picFavouritesListContainer);
-    picLinksListContainer->setObjectName(QStringLiteral("picLinksListContainer"));
-    setBackground(picLinksListContainer, palette().color(QPalette::Inactive, QPalette::Window),
-                  QPalette::Window);
-    placeTwips(picLinksListContainer, picLinksListContainerRect);
-
-    cboLinksList = new QComboBox(picLinksListContainer);
-    cboLinksList->setObjectName(QStringLiteral("cboLinksList"));
-    cboLinksList->setEditable(true);
-    cboLinksList->setInsertPolicy(QComboBox::NoInsert);
-    cboLinksList->setCompleter(nullptr);
-    setBackground(cboLinksList, fromBgr(0x00FFFFC0), QPalette::Base);
-    placeTwips(cboLinksList, cboLinksListRect);
-
-    lblLinks = new QLabel(tr("Links:"), picLinksListContainer);
-    lblLinks->setObjectName(QStringLiteral("lblLinks"));
-    {
-        QPalette palette = lblLinks->palette();
-        palette.setColor(QPalette::WindowText, fromBgr(0x00800000));
-        lblLinks->setPalette(palette);
-    }
-    placeLabel(lblLinks, lblLinksRect);
-    picLinksListContainer->raise();
-}
-
-void frmWebBrowser::createMenus()
-{
-    QHash<QString, QMenu *> menusByName;
-    for (const MenuItem &design : webBrowserMenu) {
-        const QString name = QString::fromLatin1(design.name);
-        if (!design.parent) {
-            auto *menu = new QMenu(translated(design.caption), this);
-            menu->setObjectName(name);
-            menu->menuAction()->setObjectName(name);
-            menusByName.insert(name, menu);
-            m_menus.append(menu);
-            m_menuItems.insert(name, menu->menuAction());
-            continue;
-        }
-        QMenu *parent = menusByName.value(QString::fromLatin1(design.parent));
-        QAction *item = qstrcmp(design.caption, "-") == 0
-            ? parent->addSeparator()
-            : parent->addAction(translated(design.caption));
-        item->setObjectName(name);
-        m_menuItems.insert(name, item);
-    }
-
-    QMenu *file = menusByName.value(QStringLiteral("mnuFile"));
-    for (int index = 0; index < urlHistoryItemCount; ++index) {
-        QAction *item = file->addAction(index == 0 ? QStringLiteral("URLHistory")
-                                                   : QStringLiteral("URLHistory%1").arg(index));
-        item->setObjectName(QStringLiteral("mnuURLHistory(%1)").arg(index));
-        item->setData(item->text());
-        item->setVisible(false);
-        mnuURLHistory[index] = item;
-    }
-
-    menuItem(QStringLiteral("mnuOptionsToolbar"))->setCheckable(true);
-    menuItem(QStringLiteral("mnuOptionsStatusbar"))->setCheckable(true);
-}
-
 QString frmWebBrowser::urlHistoryCaption(int Index) const
 {
-    if (Index < 0 || Index >= urlHistoryItemCount)
+    if (Index < 0 || Index >= WindowDesign::urlHistoryItemCount)
         throw PlatformError(ErrorCode::SubscriptOutOfRange,
                             QStringLiteral("Subscript out of range"));
     return mnuURLHistory[Index]->data().toString();
@@ -336,7 +61,7 @@ QString frmWebBrowser::urlHistoryCaption(int Index) const
 
 void frmWebBrowser::setUrlHistoryCaption(int Index, const QString &caption)
 {
-    if (Index < 0 || Index >= urlHistoryItemCount)
+    if (Index < 0 || Index >= WindowDesign::urlHistoryItemCount)
         throw PlatformError(ErrorCode::SubscriptOutOfRange,
                             QStringLiteral("Subscript out of range"));
     // The caption shows the address as it is: an "&" is a character, not an access key.
@@ -359,77 +84,22 @@ QAction *namedOrFail(const QHash<QString, QAction *> &controls, const QString &n
 
 QAction *frmWebBrowser::Buttons(const QString &key) const
 {
-    return namedOrFail(m_toolbarButtons, key);
+    return namedOrFail(keyedButtons, key);
 }
 
 QAction *frmWebBrowser::menuItem(const QString &name) const
 {
-    return namedOrFail(m_menuItems, name);
+    return namedOrFail(commandActions, name);
 }
 
 void frmWebBrowser::connectHandlers()
 {
-    struct MenuHandler
-    {
-        const char *item;
-        void (frmWebBrowser::*handler)();
-    };
-    static constexpr MenuHandler menuHandlers[] = {
-        { "mnuGoBack", &frmWebBrowser::mnuGoBack_Click },
-        { "mnuGoForward", &frmWebBrowser::mnuGoForward_Click },
-        { "mnuGoStop", &frmWebBrowser::mnuGoStop_Click },
-        { "mnuGoRefresh", &frmWebBrowser::mnuGoRefresh_Click },
-        { "mnuGoHome", &frmWebBrowser::mnuGoHome_Click },
-        { "mnuGoExit", &frmWebBrowser::mnuGoExit_Click },
-        { "mnuFileSearch", &frmWebBrowser::mnuFileSearch_Click },
-        { "mnuFileFavoritesList", &frmWebBrowser::mnuFileFavoritesList_Click },
-        { "mnuOptionsToolbar", &frmWebBrowser::mnuOptionsToolbar_Click },
-        { "mnuOptionsStatusbar", &frmWebBrowser::mnuOptionsStatusbar_Click },
-        { "mnuCopyPrintDesktop", &frmWebBrowser::mnuCopyPrintDesktop_Click },
-        { "mnuCopyCapDeskTop", &frmWebBrowser::mnuCopyCapDeskTop_Click },
-        { "mnuCopySaveDesktopFromClip", &frmWebBrowser::mnuCopySaveDesktopFromClip_Click },
-        { "mnuCopySaveTextFromClip", &frmWebBrowser::mnuCopySaveTextFromClip_Click },
-        { "mnuMailInbox", &frmWebBrowser::mnuMailInbox_Click },
-        { "mnuMailOutbox", &frmWebBrowser::mnuMailOutbox_Click },
-        { "mnuMailContacts", &frmWebBrowser::mnuMailContacts_Click },
-        { "mnuLinksDisplayCurrHTMLDoc", &frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click },
-        { "mnuLinksListLinks", &frmWebBrowser::mnuLinksListLinks_Click },
-        { "mnuLinksDisplayLinkHTMLDoc", &frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click },
-        { "mnuLinksPrintHTMLdoc", &frmWebBrowser::mnuLinksPrintHTMLdoc_Click },
-        { "mnuLinksSaveHTMLdoc", &frmWebBrowser::mnuLinksSaveHTMLdoc_Click },
-        { "mnuLinksRestoreWebBrowser", &frmWebBrowser::mnuLinksRestoreWebBrowser_Click },
-    };
-
-    // The two option items show a check mark, but their handlers invert it themselves.
-    for (const char *name : { "mnuOptionsToolbar", "mnuOptionsStatusbar" }) {
-        QAction *item = menuItem(QString::fromLatin1(name));
-        connect(item, &QAction::triggered, this, [item] { item->setChecked(!item->isChecked()); });
-    }
-    for (const MenuHandler &entry : menuHandlers) {
-        const QByteArray handlerName = QByteArray(entry.item) + "_Click";
-        connect(menuItem(QString::fromLatin1(entry.item)), &QAction::triggered, this,
-                [this, entry, handlerName] {
-                    beginCommand();
-                    guarded(handlerName.constData(), [&] { (this->*entry.handler)(); });
-                });
-    }
-
-    connect(menuItem(QStringLiteral("mnuOptions"))->menu(), &QMenu::aboutToShow, this,
-            [this] { guarded("mnuOptions_Click", [&] { mnuOptions_Click(); }); });
-
-    for (int index = 0; index < urlHistoryItemCount; ++index) {
+    for (int index = 0; index < WindowDesign::urlHistoryItemCount; ++index) {
         connect(mnuURLHistory[index], &QAction::triggered, this, [this, index] {
             beginCommand();
             guarded("mnuURLHistory_Click", [&] { mnuURLHistory_Click(index); });
         });
     }
-
-    connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
-        if (!m_toolbarButtons.contains(button->objectName()))
-            return;
-        beginCommand();
-        guarded("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
-    });
     connect(picAnimation, &PictureBox::clicked, this, [this] {
         beginCommand();
         guarded("picAnimation_Click", [&] { picAnimation_Click(); });
@@ -504,30 +174,10 @@ void frmWebBrowser::beginCommand()
     Failure::skip([&] { m_host.setStatusText(QString()); });
 }
 
-void frmWebBrowser::arrangeAlignedStrips()
-{
-    int y = 0;
-    for (QWidget *strip :
-         { static_cast<QWidget *>(WebToolbar), static_cast<QWidget *>(picAddressContainer),
-           static_cast<QWidget *>(picFavouritesListContainer) }) {
-        if (strip->isHidden())
-            continue;
-        int height = 0;
-        if (strip == WebToolbar)
-            height = WebToolbar->sizeHint().height();
-        else if (strip == picAddressContainer)
-            height = Twips::toPixels(this, addressContainerHeight);
-        else
-            height = Twips::toPixels(this, favouritesListContainerHeight);
-        strip->setGeometry(0, y, width(), height);
-        y += height;
-    }
-}
-
 void frmWebBrowser::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    arrangeAlignedStrips();
+    arrangeAlignedStrips(this);
     guarded("Form_Resize", [&] { Form_Resize(); });
 }
 
@@ -604,27 +254,6 @@ void frmWebBrowser::closeEvent(QCloseEvent *event)
     m_host.webBrowserWindowClosing(this);
 }
 
-void frmWebBrowser::deleteWhenIdle(QObject *holder)
-{
-    m_pendingDeletion = holder;
-    if (m_runningHandlers == 0)
-        holder->deleteLater();
-}
-
-frmWebBrowser::HandlerScope::HandlerScope(frmWebBrowser &window)
-    : m_window(window)
-{
-    ++m_window.m_runningHandlers;
-}
-
-frmWebBrowser::HandlerScope::~HandlerScope()
-{
-    // Back in the event loop that started the outermost handler: a close that came in a
-    // nested loop may now free the window.
-    if (--m_window.m_runningHandlers == 0 && m_window.m_pendingDeletion)
-        m_window.m_pendingDeletion->deleteLater();
-}
-
 void frmWebBrowser::mnuGoExit_Click()
 {
     m_host.closeWebBrowserWindow(this);
@@ -664,12 +293,12 @@ void frmWebBrowser::mnuOptionsToolbar_Click()
     QWidget *browser = ctlWebBrowser->widget();
     if (item->isChecked()) {
         WebToolbar->setVisible(true);
-        arrangeAlignedStrips();
+        arrangeAlignedStrips(this);
         Twips::setTop(browser, Twips::top(browser) + Twips::height(WebToolbar));
     } else {
         const float toolbarHeight = Twips::height(WebToolbar);
         WebToolbar->setVisible(false);
-        arrangeAlignedStrips();
+        arrangeAlignedStrips(this);
         Twips::setTop(browser, Twips::top(browser) - toolbarHeight);
     }
     // The page and Text1 share the main area: both start where the page now starts and end
@@ -698,5 +327,5 @@ void frmWebBrowser::reportUnhandledFailure(const QString &name, const PlatformEr
 
 void frmWebBrowser::ErrMsgProc(const QString &mMsg, const PlatformError &error)
 {
-    m_platform.messageBox->MsgBox(errorPrompt(mMsg, error.number(), error.description()));
+    showErrorBox(*m_platform.messageBox, mMsg, error);
 }

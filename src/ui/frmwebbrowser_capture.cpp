@@ -3,8 +3,7 @@
 
 #include "clipboard.h"
 #include "clipboardpicture.h"
-#include "commondialog.h"
-#include "desktoptools.h"
+#include "commanddialogs.h"
 #include "frmwebbrowser.h"
 #include "keyboardevents.h"
 #include "messagebox.h"
@@ -21,7 +20,7 @@
 void frmWebBrowser::mnuCopyPrintDesktop_Click()
 {
     reportAndLeave("mnuCopyPrintDesktop_Click", [&] {
-        m_host.commonDialog().ShowPrinterForCommand();
+        CommandDialogs::showPrinter(m_host.commonDialog());
         PrintForm();
     });
 }
@@ -29,7 +28,7 @@ void frmWebBrowser::mnuCopyPrintDesktop_Click()
 void frmWebBrowser::mnuCopyCapDeskTop_Click()
 {
     reportAndLeave("mnuCopyCapDeskTop_Click", [&] {
-        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
+        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
         if (!target)
             return;
         Clipboard &clipboard = *m_platform.clipboard;
@@ -54,7 +53,7 @@ void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
             m_platform.messageBox->MsgBox(tr("No picture in clipboard yet"));
             return;
         }
-        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
+        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
         if (!target)
             return;
         m_platform.pictureWriter->SavePicture(clipboard.GetData(Capture::AnyPictureFormat),
@@ -69,7 +68,8 @@ void frmWebBrowser::mnuCopySaveTextFromClip_Click()
     // saves nothing, silently, like a name the file system refuses.
     Failure::skip([&] {
         if (const auto name = Capture::pageTextFileName(ctlWebBrowser->LocationName()))
-            ctlWebBrowser->ExecWB(Capture::SaveAsCommand, Capture::DontPromptUser, *name);
+            ctlWebBrowser->ExecWB(WebBrowserControl::SaveAsCommand,
+                                  WebBrowserControl::DontPromptUser, *name);
     });
 }
 

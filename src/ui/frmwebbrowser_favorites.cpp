@@ -16,7 +16,7 @@
 
 void frmWebBrowser::ReadFavoritesList()
 {
-    m_favorites->setEntries({});
+    favoritesModel->setEntries({});
     // With nowhere to keep the file the list stays empty; the window said so at load.
     if (FavoritesFilePath.isEmpty())
         return;
@@ -26,7 +26,7 @@ void frmWebBrowser::ReadFavoritesList()
 
 void frmWebBrowser::showFavorites(QList<Favorites::FavoriteEntry> entries)
 {
-    m_favorites->setEntries(std::move(entries));
+    favoritesModel->setEntries(std::move(entries));
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);
 }
@@ -64,7 +64,7 @@ void frmWebBrowser::cmdAddFavorite_Click()
     const auto keepWorkingCopy = [&] { Text1->setTextRTF(fromSystemEncoding(fileBytes)); };
 
     const Favorites::AddResult result
-        = Favorites::addFavorite(fileBytes, m_favorites->texts(), cboAddress->currentText());
+        = Favorites::addFavorite(fileBytes, favoritesModel->texts(), cboAddress->currentText());
     if (result.outcome == Favorites::AddOutcome::Duplicate) {
         keepWorkingCopy();
         pointer.setMousePointer(ScreenPointer::Default);
@@ -104,7 +104,7 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
     QCoreApplication::processEvents();
 
     Favorites::writeFavoritesFile(FavoritesFilePath,
-                                  Favorites::fileBytesFromItems(m_favorites->rawLines()));
+                                  Favorites::fileBytesFromItems(favoritesModel->rawLines()));
 
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);

@@ -1,7 +1,7 @@
 // The browser window's HTML document tools: the source view, the link list, the fetch
 // of a linked document, and print and save of the text shown.
 
-#include "commondialog.h"
+#include "commanddialogs.h"
 #include "fetchnotice.h"
 #include "frmwebbrowser.h"
 #include "internettransfer.h"
@@ -135,7 +135,7 @@ void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
         CommonDialog &dialog = m_host.commonDialog();
-        dialog.ShowPrinterForCommand();
+        CommandDialogs::showPrinter(dialog);
         Text1->SelPrint(dialog.hDC());
     });
 }
@@ -145,7 +145,7 @@ void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
     reportAndLeave("mnuLinkSaveHTMLDoc_Click", [&] {
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
-        const std::optional<QString> target = m_host.commonDialog().ShowSaveForCommand();
+        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
         if (!target)
             return;
         m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);

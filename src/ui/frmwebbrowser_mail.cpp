@@ -5,19 +5,19 @@
 #include "mailautomation.h"
 #include "mailsession.h"
 
-void frmWebBrowser::mnuMailInbox_Click()
+void frmWebBrowser::openInbox()
 {
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrInbox")));
+    OpenMailFolder(QStringLiteral("Inbox"));
 }
 
-void frmWebBrowser::mnuMailOutbox_Click()
+void frmWebBrowser::openOutbox()
 {
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrOutbox")));
+    OpenMailFolder(QStringLiteral("Outbox"));
 }
 
-void frmWebBrowser::mnuMailContacts_Click()
+void frmWebBrowser::openContacts()
 {
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrContacts")));
+    OpenMailFolder(QStringLiteral("Contacts"));
 }
 
 void frmWebBrowser::OpenMailFolder(const QString &folderName)

@@ -1,11 +1,10 @@
-// The browser window's navigation: the toolbar dispatcher, command enabling, the address
-// box, the navigation commands and the browser control's events.
+// The browser window's navigation: the address box, the navigation commands and the browser
+// control's events.
 
 #include "frmwebbrowser.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
 #include "startupphase.h"
-#include "toolbarcommand.h"
 #include "webbrowsercontrol.h"
 #include "webbrowserhost.h"
 
@@ -14,89 +13,37 @@
 #include <QProgressBar>
 #include <QTimer>
 
-void frmWebBrowser::WebToolbar_ButtonClick(QAction *Button)
+void frmWebBrowser::goBack()
 {
-    Failure::skip([&] { timer1->start(); });
-    Failure::skip([&] { tbrProgress->setValue(90); });
-    ToolbarCommand command = ToolbarCommand::None;
-    Failure::skip([&] { command = toolbarCommandForKey(Button->objectName()); });
-
-    switch (command) {
-    case ToolbarCommand::None:
-        break;
-    case ToolbarCommand::Back:
-        Failure::skip([&] { ctlWebBrowser->GoBack(); });
-        break;
-    case ToolbarCommand::Forward:
-        Failure::skip([&] { ctlWebBrowser->GoForward(); });
-        break;
-    case ToolbarCommand::Stop:
-        Failure::skip([&] { tbrProgress->setValue(0); });
-        Failure::skip([&] { timer1->stop(); });
-        Failure::skip([&] { ctlWebBrowser->Stop(); });
-        Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
-        break;
-    case ToolbarCommand::Refresh:
-        Failure::skip([&] { ctlWebBrowser->Refresh(); });
-        break;
-    case ToolbarCommand::Home:
-        Failure::skip([&] { ctlWebBrowser->GoHome(); });
-        break;
-    case ToolbarCommand::Search:
-        Failure::skip([&] { ctlWebBrowser->GoSearch(); });
-        break;
-    case ToolbarCommand::FavoritesList:
-        Failure::skip([&] { mnuFileFavoritesList_Click(); });
-        break;
-    case ToolbarCommand::PrintDesktop:
-        Failure::skip([&] { mnuCopyPrintDesktop_Click(); });
-        break;
-    case ToolbarCommand::CapDesktop:
-        Failure::skip([&] { mnuCopyCapDeskTop_Click(); });
-        break;
-    case ToolbarCommand::Inbox:
-        Failure::skip([&] { OpenMailFolder(QStringLiteral("Inbox")); });
-        break;
-    case ToolbarCommand::Outbox:
-        Failure::skip([&] { OpenMailFolder(QStringLiteral("Outbox")); });
-        break;
-    case ToolbarCommand::Contacts:
-        Failure::skip([&] { OpenMailFolder(QStringLiteral("Contacts")); });
-        break;
-    case ToolbarCommand::DisplayCurrHTMLDoc:
-        Failure::skip([&] { mnuLinksDisplayCurrHTMLDoc_Click(); });
-        break;
-    case ToolbarCommand::ListLinks:
-        Failure::skip([&] { mnuLinksListLinks_Click(); });
-        break;
-    case ToolbarCommand::DisplayLinkHTMLDoc:
-        Failure::skip([&] { mnuLinksDisplayLinkHTMLDoc_Click(); });
-        break;
-    case ToolbarCommand::PrintHTMLDoc:
-        Failure::skip([&] { mnuLinksPrintHTMLdoc_Click(); });
-        break;
-    case ToolbarCommand::SaveHTMLDoc:
-        Failure::skip([&] { mnuLinksSaveHTMLdoc_Click(); });
-        break;
-    case ToolbarCommand::RestoreWebBrowser:
-        Failure::skip([&] { mnuLinksRestoreWebBrowser_Click(); });
-        break;
-    }
+    ctlWebBrowser->GoBack();
 }
 
-void frmWebBrowser::EnableCommandsProc(bool browserView)
+void frmWebBrowser::goForward()
 {
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
-    for (const char *menu : { "mnuGo", "mnuFile", "mnuCopy" })
-        menuItem(QString::fromLatin1(menu))->setEnabled(browserView);
-    for (const char *key : { "tbrBack", "tbrForward", "tbrStop", "tbrHome", "tbrRefresh",
-                             "tbrSearch", "tbrFavoritesList", "tbrPrintDesktop", "tbrCapDesktop" })
-        Buttons(QString::fromLatin1(key))->setEnabled(browserView);
-    for (const char *item : { "mnuLinksPrintHTMLdoc", "mnuLinksSaveHTMLdoc" })
-        menuItem(QString::fromLatin1(item))->setEnabled(!browserView);
-    for (const char *key : { "tbrPrintHTMLDoc", "tbrSaveHTMLDoc" })
-        Buttons(QString::fromLatin1(key))->setEnabled(!browserView);
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
+    ctlWebBrowser->GoForward();
+}
+
+void frmWebBrowser::stopLoading()
+{
+    Failure::skip([&] { tbrProgress->setValue(0); });
+    Failure::skip([&] { timer1->stop(); });
+    Failure::skip([&] { ctlWebBrowser->Stop(); });
+    Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+}
+
+void frmWebBrowser::refreshPage()
+{
+    ctlWebBrowser->Refresh();
+}
+
+void frmWebBrowser::goHome()
+{
+    ctlWebBrowser->GoHome();
+}
+
+void frmWebBrowser::goSearch()
+{
+    ctlWebBrowser->GoSearch();
 }
 
 void frmWebBrowser::cboAddress_KeyPress(int KeyAscii)
@@ -128,38 +75,6 @@ void frmWebBrowser::NavigateURLProc(const QString &url)
         ctlWebBrowser->Navigate(url);
     }
     m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
-}
-
-void frmWebBrowser::mnuGoBack_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrBack")));
-}
-
-void frmWebBrowser::mnuGoForward_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrForward")));
-}
-
-void frmWebBrowser::mnuGoStop_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrStop")));
-}
-
-void frmWebBrowser::mnuGoRefresh_Click()
-{
-    mnuLinksRestoreWebBrowser_Click();
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrRefresh")));
-}
-
-void frmWebBrowser::mnuGoHome_Click()
-{
-    mnuLinksRestoreWebBrowser_Click();
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrHome")));
-}
-
-void frmWebBrowser::mnuFileSearch_Click()
-{
-    WebToolbar_ButtonClick(Buttons(QStringLiteral("tbrSearch")));
 }
 
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()

@@ -33,3 +33,10 @@ bool ScriptedUserQuestions::cancelDownloads(int running)
     asked.append(QStringLiteral("cancel %1").arg(running));
     return cancel;
 }
+
+std::optional<UserQuestions::Credentials> ScriptedUserQuestions::credentials(const QString &site,
+                                                                             const QString &realm)
+{
+    asked.append(QStringLiteral("credentials %1: %2").arg(site, realm));
+    return given;
+}

@@ -7,6 +7,7 @@
 #include "userquestions.h"
 
 #include <memory>
+#include <optional>
 #include <QList>
 #include <QStringList>
 
@@ -64,12 +65,14 @@ public:
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
+    std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
 
     // "save <suggested path>", "certificate <host>: <problem>", "permission <host> <number>",
-    // "cancel <running>"
+    // "cancel <running>", "credentials <site>: <realm>"
     QStringList asked;
     QString savePath; // "" declines
     bool proceed = false;
     bool allow = false;
     bool cancel = false;
+    std::optional<Credentials> given; // nothing declines
 };

@@ -20,13 +20,16 @@ TestPlatform::TestPlatform(const QString &programFolder)
         browser = control;
         return control;
     };
-    platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {
-        return std::make_unique<PlainTextArea>(parent);
+    platform.createRichTextArea = [this](QWidget *parent) -> std::unique_ptr<RichTextArea> {
+        auto area = std::make_unique<PlainTextArea>(parent);
+        text = area.get();
+        return area;
     };
     platform.createInternetTransfer = [this]() -> std::unique_ptr<InternetTransfer> {
-        auto transfer = std::make_unique<FakeInternetTransfer>();
-        transferCancels = transfer->cancels;
-        return transfer;
+        auto made = std::make_unique<FakeInternetTransfer>();
+        transfer = made.get();
+        transferCancels = made->cancels;
+        return made;
     };
     platform.messageBox = messages;
     platform.screenPointer = pointer;

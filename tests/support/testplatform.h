@@ -31,8 +31,10 @@ struct TestPlatform
     std::shared_ptr<RecordingKeyboardEvents> keyboard;
     std::shared_ptr<RecordingPictureWriter> pictures;
     std::shared_ptr<ScriptedUserQuestions> questions;
-    // The controls of the last window made, and of every window made.
+    // The hosted components of the last window made; they go with the window.
     QPointer<FakeWebBrowserControl> browser;
+    RichTextArea *text = nullptr;
+    FakeInternetTransfer *transfer = nullptr;
     // Cancels of the last window's transfer, counted past the window's end.
     std::shared_ptr<int> transferCancels;
 };

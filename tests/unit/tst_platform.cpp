@@ -1,57 +1,68 @@
+#include "failure.h"
 #include "platform.h"
-#include "platformerror.h"
+#include "testplatform.h"
 #include "testsupport.h"
-#include "unavailableservices.h"
 
 #include <functional>
 
-using Call = std::function<void(Platform &)>;
-Q_DECLARE_METATYPE(Call)
+using Clear = std::function<void(Platform &)>;
+Q_DECLARE_METATYPE(Clear)
 
-// A platform that nobody filled in holds no null service: each answers with an error that
-// the error box can show.
 class tst_Platform : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void unavailableServicesFail_data();
-    void unavailableServicesFail();
+    void missingServicesNamed_data();
+    void missingServicesNamed();
+    void skippedFailuresLogged();
 };
 
-void tst_Platform::unavailableServicesFail_data()
+void tst_Platform::missingServicesNamed_data()
 {
-    QTest::addColumn<Call>("call");
-    QTest::newRow("web control") << Call([](Platform &p) { p.createWebBrowserControl(nullptr); });
-    QTest::newRow("text area") << Call([](Platform &p) { p.createRichTextArea(nullptr); });
-    QTest::newRow("transfer") << Call([](Platform &p) { p.createInternetTransfer(); });
-    QTest::newRow("printer dialog") << Call([](Platform &p) { p.commonDialog->ShowPrinter(); });
-    QTest::newRow("save dialog") << Call([](Platform &p) { p.commonDialog->ShowSave(); });
-    QTest::newRow("settings") << Call([](Platform &p) {
-        p.settings->SaveSetting(QStringLiteral("a"), QStringLiteral("s"), QStringLiteral("k"),
-                                QStringLiteral("v"));
-    });
-    QTest::newRow("clipboard") << Call([](Platform &p) { p.clipboard->GetFormat(2); });
-    QTest::newRow("picture writer")
-        << Call([](Platform &p) { p.pictureWriter->SavePicture(QImage(), QStringLiteral("x")); });
-    QTest::newRow("keyboard") << Call([](Platform &p) { p.keyboard->keybd_event(18, 0, 0, 0); });
-    QTest::newRow("mail") << Call([](Platform &p) { p.mail->CreateObject(QString()); });
-    QTest::newRow("message box") << Call([](Platform &p) { p.messageBox->MsgBox(QString()); });
-    QTest::newRow("program folder") << Call([](Platform &p) { p.app->Path(); });
+    QTest::addColumn<Clear>("clear");
+    QTest::addColumn<QStringList>("missing");
+    QTest::newRow("complete") << Clear([](Platform &) {}) << QStringList();
+    QTest::newRow("web control") << Clear([](Platform &p) { p.createWebBrowserControl = {}; })
+                                 << QStringList { "web browser control" };
+    QTest::newRow("two services") << Clear([](Platform &p) {
+        p.settings.reset();
+        p.questions.reset();
+    }) << QStringList { "settings store", "user questions" };
 }
 
-void tst_Platform::unavailableServicesFail()
+void tst_Platform::missingServicesNamed()
 {
-    QFETCH(Call, call);
-    Platform platform;
-    try {
-        call(platform);
-        QFAIL("the call succeeded");
-    } catch (const PlatformError &error) {
-        QCOMPARE(error.number(), ErrorCode::CannotCreateObject);
-        QVERIFY(error.description().contains(QStringLiteral("not available")));
-    }
+    QFETCH(Clear, clear);
+    QFETCH(QStringList, missing);
+    const TestSandbox sandbox;
+    TestPlatform doubles(sandbox.programFolder());
+    clear(doubles.platform);
+    QCOMPARE(doubles.platform.missingServices(), missing);
+    QCOMPARE(Platform().missingServices().size(), 13);
 }
 
-KESTRAV_TEST_GUILESS_MAIN(tst_Platform)
+static QStringList logged;
+
+void tst_Platform::skippedFailuresLogged()
+{
+    // Off by default: a skipped failure says nothing unless asked to.
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+            logged.append(QString::fromLatin1(context.category) + u' ' + message);
+        });
+    const auto failingStep
+        = [] { throw PlatformError(75, QStringLiteral("Path/File access error")); };
+    QVERIFY(!Failure::skip(failingStep));
+    QCOMPARE(logged, QStringList());
+
+    QLoggingCategory::setFilterRules(QStringLiteral("kestrav.skipped.debug=true"));
+    QVERIFY(!Failure::skip(failingStep));
+    QVERIFY(Failure::skip([] {}));
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    QCOMPARE(logged, QStringList { "kestrav.skipped 75 Path/File access error" });
+}
+
+KESTRAV_TEST_MAIN(tst_Platform)
 #include "tst_platform.moc"

@@ -99,7 +99,7 @@ void tst_Favorites::startWith(const QByteArray &fileBytes)
 
 QStringList tst_Favorites::listed() const
 {
-    return itemTexts(window().cboFavoritesList);
+    return itemTexts(m_fixture->cboFavoritesList());
 }
 
 void tst_Favorites::activationListsEntries_data()
@@ -123,7 +123,7 @@ void tst_Favorites::activationListsEntries()
 
     startWith(fileBytes);
     QCOMPARE(listed(), decoded(items));
-    QCOMPARE(window().cboFavoritesList->currentIndex(), items.isEmpty() ? -1 : 0);
+    QCOMPARE(m_fixture->cboFavoritesList()->currentIndex(), items.isEmpty() ? -1 : 0);
     QCOMPARE(messages().prompts, QStringList());
 }
 
@@ -200,14 +200,15 @@ void tst_Favorites::editFile()
     if (!handEdit.isNull())
         QVERIFY(writeAll(path(), handEdit));
     const QStringList before = listed();
-    window().cboFavoritesList->setCurrentIndex(removed >= 0 ? removed : int(before.size()) - 1);
-    const int selected = window().cboFavoritesList->currentIndex();
+    m_fixture->cboFavoritesList()->setCurrentIndex(removed >= 0 ? removed : int(before.size()) - 1);
+    const int selected = m_fixture->cboFavoritesList()->currentIndex();
     // A document source shown earlier is lost to the add.
-    window().Text1->setText(u"<p>source</p>"_s);
-    window().cboAddress->setEditText(address);
+    m_fixture->Text1().setText(u"<p>source</p>"_s);
+    m_fixture->cboAddress()->setEditText(address);
     const int focusBefore = m_fixture->browser().focusCount;
 
-    QTest::mouseClick(removed >= 0 ? window().cmdDeleteFavorite : window().cmdAddFavorite,
+    QTest::mouseClick(removed >= 0 ? m_fixture->control<QToolButton>("cmdDeleteFavorite")
+                                   : m_fixture->control<QToolButton>("cmdAddFavorite"),
                       Qt::LeftButton);
 
     const bool done = prompt.isEmpty();
@@ -215,15 +216,15 @@ void tst_Favorites::editFile()
     QCOMPARE(readAll(path()), written);
     const QStringList items = done ? decoded(crLfLines(written)) : before;
     QCOMPARE(listed(), items);
-    QCOMPARE(window().cboFavoritesList->currentIndex(),
+    QCOMPARE(m_fixture->cboFavoritesList()->currentIndex(),
              !done ? selected : (items.isEmpty() ? -1 : 0));
     QCOMPARE(m_fixture->browser().focusCount, focusBefore + (done ? 1 : 0));
     QCOMPARE(pointer().history, prompt == noEntry ? QList<int>() : busyThenDefault);
-    QCOMPARE(window().cboAddress->currentText(), address);
+    QCOMPARE(m_fixture->cboAddress()->currentText(), address);
     QCOMPARE(m_fixture->browser().calls, QStringList());
     if (removed < 0) {
         // A refused add leaves the file's text in the working copy, as plain text.
-        QCOMPARE(window().Text1->Text(), done ? QString() : fromSystemEncoding(fileBytes));
+        QCOMPARE(m_fixture->Text1().Text(), done ? QString() : fromSystemEncoding(fileBytes));
     }
 
     // The file lists the same at the next activation.
@@ -251,18 +252,18 @@ void tst_Favorites::select()
 
     startWith(fileBytes);
     QApplication::setActiveWindow(m_fixture->frame.get());
-    window().cboAddress->setEditText(u"http://typed.example/"_s);
-    window().cboFavoritesList->setCurrentIndex(index);
+    m_fixture->cboAddress()->setEditText(u"http://typed.example/"_s);
+    m_fixture->cboFavoritesList()->setCurrentIndex(index);
 
-    QTest::mouseClick(window().cmdSelectFavorite, Qt::LeftButton);
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdSelectFavorite"), Qt::LeftButton);
 
     if (index < 0) {
         QCOMPARE(messages().prompts, QStringList { noEntry });
-        QCOMPARE(window().cboAddress->currentText(), u"http://typed.example/"_s);
+        QCOMPARE(m_fixture->cboAddress()->currentText(), u"http://typed.example/"_s);
     } else {
         QCOMPARE(messages().prompts, QStringList());
-        QCOMPARE(window().cboAddress->currentText(), address);
-        QCOMPARE(QApplication::focusWidget(), window().cboAddress);
+        QCOMPARE(m_fixture->cboAddress()->currentText(), address);
+        QCOMPARE(QApplication::focusWidget(), m_fixture->cboAddress());
     }
     QCOMPARE(m_fixture->browser().calls, QStringList());
     QCOMPARE(pointer().history, QList<int>());
@@ -281,7 +282,7 @@ void tst_Favorites::stripStates()
     QFETCH(bool, fromToolbar);
 
     startWith(QByteArray("one\r\n"));
-    QFrame *links = window().picLinksListContainer;
+    QFrame *links = m_fixture->control<QFrame>("picLinksListContainer");
     QVERIFY(!links->isHidden());
     auto showFavorites = [&] {
         if (fromToolbar) {
@@ -301,10 +302,10 @@ void tst_Favorites::stripStates()
     showFavorites();
     QVERIFY(links->isHidden());
 
-    QTest::mouseClick(window().cmdExitFavoritesList, Qt::LeftButton);
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdExitFavoritesList"), Qt::LeftButton);
     QVERIFY(!links->isHidden());
     QCOMPARE(m_fixture->browser().focusCount, focusBefore + 1);
-    QTest::mouseClick(window().cmdExitFavoritesList, Qt::LeftButton);
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdExitFavoritesList"), Qt::LeftButton);
     QVERIFY(!links->isHidden());
     QCOMPARE(messages().prompts, QStringList());
 }
@@ -333,19 +334,21 @@ void tst_Favorites::writeFailureReported()
     const qsizetype sizeLimit = 16 * 1024;
     QVERIFY(fileBytes.size() > 2 * sizeLimit);
     startWith(fileBytes);
-    window().cboAddress->setEditText(u"http://new.example/"_s);
+    m_fixture->cboAddress()->setEditText(u"http://new.example/"_s);
     const QStringList before = listed();
     const QString folder = QFileInfo(path()).absolutePath();
 
     if (cutOffHalfWay) {
         if (!withFileSizeLimit(sizeLimit, [&] {
-                QTest::mouseClick(add ? window().cmdAddFavorite : window().cmdDeleteFavorite,
+                QTest::mouseClick(add ? m_fixture->control<QToolButton>("cmdAddFavorite")
+                                      : m_fixture->control<QToolButton>("cmdDeleteFavorite"),
                                   Qt::LeftButton);
             }))
             QSKIP("needs a POSIX file-size limit");
     } else {
         QVERIFY(QDir(folder).removeRecursively());
-        QTest::mouseClick(add ? window().cmdAddFavorite : window().cmdDeleteFavorite,
+        QTest::mouseClick(add ? m_fixture->control<QToolButton>("cmdAddFavorite")
+                              : m_fixture->control<QToolButton>("cmdDeleteFavorite"),
                           Qt::LeftButton);
     }
 
@@ -368,7 +371,7 @@ void tst_Favorites::writeFailureReported()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(writeAll(path(), QByteArray("x\r\n")));
     messages().prompts.clear();
-    QTest::mouseClick(window().cmdAddFavorite, Qt::LeftButton);
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdAddFavorite"), Qt::LeftButton);
     QCOMPARE(messages().prompts, QStringList());
     QCOMPARE(readAll(path()), QByteArray("http://new.example/\r\nx\r\n"));
 }
@@ -388,20 +391,20 @@ void tst_Favorites::bound()
 
     const QByteArray fileBytes = numberedEntries(entries) + "\r\n  \r\n";
     startWith(fileBytes);
-    QCOMPARE(window().cboFavoritesList->count(), entries);
-    window().cboAddress->setEditText(u"http://zz.example/"_s);
+    QCOMPARE(m_fixture->cboFavoritesList()->count(), entries);
+    m_fixture->cboAddress()->setEditText(u"http://zz.example/"_s);
 
-    QTest::mouseClick(window().cmdAddFavorite, Qt::LeftButton);
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdAddFavorite"), Qt::LeftButton);
 
     QCOMPARE(pointer().history, busyThenDefault);
     if (accepted) {
         QCOMPARE(messages().prompts, QStringList());
         QCOMPARE(readAll(path()), numberedEntries(entries) + "http://zz.example/\r\n");
-        QCOMPARE(window().cboFavoritesList->count(), entries + 1);
+        QCOMPARE(m_fixture->cboFavoritesList()->count(), entries + 1);
     } else {
         QCOMPARE(messages().prompts, QStringList { u"Favorites List is full (32767 entries)"_s });
         QCOMPARE(readAll(path()), fileBytes);
-        QCOMPARE(window().cboFavoritesList->count(), entries);
+        QCOMPARE(m_fixture->cboFavoritesList()->count(), entries);
     }
 }
 

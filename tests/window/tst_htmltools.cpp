@@ -61,10 +61,10 @@ void tst_HtmlTools::init()
 
 void tst_HtmlTools::showFetched(const QString &text, bool fail)
 {
-    auto *transfer = static_cast<FakeInternetTransfer *>(window().ctlInet.get());
+    auto *transfer = static_cast<FakeInternetTransfer *>(&m_fixture->ctlInet());
     transfer->document = text;
     transfer->fail = fail;
-    window().cboLinksList->setEditText(u"http://example.test/doc"_s);
+    m_fixture->cboLinksList()->setEditText(u"http://example.test/doc"_s);
     m_fixture->clickButton(u"tbrDisplayLinkHTMLDoc"_s);
     m_fixture->test.pointer->history.clear();
 }
@@ -85,7 +85,7 @@ void tst_HtmlTools::printsEveryPageOrTheSelection()
     QFETCH(QString, printed);
 
     showFetched(numberedLines().join(u"\r\n"_s));
-    auto *area = qobject_cast<QPlainTextEdit *>(window().Text1->widget());
+    auto *area = qobject_cast<QPlainTextEdit *>(m_fixture->Text1().widget());
     QTextCursor cursor = area->textCursor();
     cursor.setPosition(selectionStart);
     cursor.setPosition(selectionEnd, QTextCursor::KeepAnchor);
@@ -186,7 +186,7 @@ void tst_HtmlTools::failedFetchSaysWhyUntilTheNextCommand()
     const QLabel *panel = m_fixture->frame->Panel1;
     showFetched(QString(), true);
     QCOMPARE(panel->text(), u"Could not fetch http://example.test/doc: request timed out"_s);
-    QCOMPARE(window().Text1->Text(), QString());
+    QCOMPARE(m_fixture->Text1().Text(), QString());
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
     QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()));
 

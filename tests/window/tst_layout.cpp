@@ -1,4 +1,3 @@
-#include "errorprompt.h"
 #include "richtextarea.h"
 #include "twips.h"
 #include "windowfixture.h"
@@ -36,7 +35,7 @@ private Q_SLOTS:
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
-    QWidget *browserWidget() { return window().ctlWebBrowser->widget(); }
+    QWidget *browserWidget() { return m_fixture->control("ctlWebBrowser"); }
     // Gives the browser window this inner size in twips, as the frame's MDI area would.
     void resizeWindow(float widthTwips, float heightTwips);
 
@@ -77,35 +76,35 @@ void tst_Layout::sizesFollowTheWindow()
     const float H = Twips::height(&window());
     const float top = Twips::top(browserWidget());
 
-    QCOMPARE_TWIPS(Twips::width(window().cboAddress), W - 1060);
-    QCOMPARE_TWIPS(Twips::width(window().cboLinksList), W - 1030);
+    QCOMPARE_TWIPS(Twips::width(m_fixture->cboAddress()), W - 1060);
+    QCOMPARE_TWIPS(Twips::width(m_fixture->cboLinksList()), W - 1030);
     QCOMPARE_TWIPS(Twips::width(browserWidget()), W - 100);
-    QCOMPARE(window().Text1->widget()->width(), browserWidget()->width());
+    QCOMPARE(m_fixture->Text1().widget()->width(), browserWidget()->width());
     // The page ends at the window's inner bottom edge.
     QCOMPARE_TWIPS(Twips::height(browserWidget()), H - top);
     QCOMPARE(browserWidget()->geometry().bottom(), window().rect().bottom());
-    QCOMPARE(window().Text1->widget()->height(), browserWidget()->height());
+    QCOMPARE(m_fixture->Text1().widget()->height(), browserWidget()->height());
     // Left and top positions never move.
-    QCOMPARE_TWIPS(Twips::left(window().cboAddress), 960.0f);
+    QCOMPARE_TWIPS(Twips::left(m_fixture->cboAddress()), 960.0f);
     QCOMPARE_TWIPS(Twips::left(browserWidget()), 60.0f);
-    QCOMPARE_TWIPS(Twips::left(window().Text1->widget()), 30.0f);
+    QCOMPARE_TWIPS(Twips::left(m_fixture->Text1().widget()), 30.0f);
 }
 
 void tst_Layout::tooSmallKeepsSizesAndRestoreFits()
 {
     resizeWindow(9000, 6000);
     const QSize browserSize = browserWidget()->size();
-    const QSize addressSize = window().cboAddress->size();
+    const QSize addressSize = m_fixture->cboAddress()->size();
 
     // Like a minimised window: every computed size is negative and refused.
     resizeWindow(15, 15);
     QCOMPARE(browserWidget()->size(), browserSize);
-    QCOMPARE(window().cboAddress->size(), addressSize);
-    QCOMPARE(window().Text1->widget()->size(), browserSize);
+    QCOMPARE(m_fixture->cboAddress()->size(), addressSize);
+    QCOMPARE(m_fixture->Text1().widget()->size(), browserSize);
 
     // Wide enough for the address box but too low for the page: only the height is kept.
     resizeWindow(3000, 300);
-    QCOMPARE_TWIPS(Twips::width(window().cboAddress), Twips::width(&window()) - 1060);
+    QCOMPARE_TWIPS(Twips::width(m_fixture->cboAddress()), Twips::width(&window()) - 1060);
     QCOMPARE(browserWidget()->height(), browserSize.height());
 
     resizeWindow(10000, 7000);
@@ -118,40 +117,41 @@ void tst_Layout::tooSmallKeepsSizesAndRestoreFits()
 void tst_Layout::linksPanelKeepsItsWidth()
 {
     resizeWindow(20000, 6000);
-    QCOMPARE_TWIPS(Twips::width(window().picLinksListContainer), 11880.0f);
-    QCOMPARE_TWIPS(Twips::width(window().cboFavoritesList), 7485.0f);
+    QCOMPARE_TWIPS(Twips::width(m_fixture->control<QFrame>("picLinksListContainer")), 11880.0f);
+    QCOMPARE_TWIPS(Twips::width(m_fixture->cboFavoritesList()), 7485.0f);
     // The links box runs past the panel's edge, where the panel cuts it off.
-    QVERIFY(window().cboLinksList->geometry().right()
-            > window().picLinksListContainer->rect().right());
-    QCOMPARE(window().picFavouritesListContainer->width(), window().width());
+    QVERIFY(m_fixture->cboLinksList()->geometry().right()
+            > m_fixture->control<QFrame>("picLinksListContainer")->rect().right());
+    QCOMPARE(m_fixture->control<QFrame>("picFavouritesListContainer")->width(), window().width());
 }
 
 void tst_Layout::toolbarOption()
 {
     resizeWindow(11880, 6315);
     const int top = browserWidget()->y();
-    const int toolbarHeight = window().WebToolbar->height();
+    const int toolbarHeight = m_fixture->WebToolbar()->height();
     QAction *item = window().menuItem("mnuOptionsToolbar");
     QVERIFY(item->isChecked());
     // After each toggle the page and Text1 start together and end at the inner bottom edge.
     const auto checkMainArea = [&](int expectedTop) {
         QCOMPARE(browserWidget()->y(), expectedTop);
-        QCOMPARE(window().Text1->widget()->y(), expectedTop);
+        QCOMPARE(m_fixture->Text1().widget()->y(), expectedTop);
         QCOMPARE(browserWidget()->geometry().bottom(), window().rect().bottom());
-        QCOMPARE(window().Text1->widget()->geometry().bottom(), window().rect().bottom());
+        QCOMPARE(m_fixture->Text1().widget()->geometry().bottom(), window().rect().bottom());
     };
 
     item->trigger();
     QVERIFY(!item->isChecked());
-    QVERIFY(window().WebToolbar->isHidden());
+    QVERIFY(m_fixture->WebToolbar()->isHidden());
     checkMainArea(top - toolbarHeight);
     // The panels move up with the toolbar, and the page stays below them.
-    QCOMPARE(window().picAddressContainer->y(), 0);
-    QCOMPARE(browserWidget()->y(), window().picFavouritesListContainer->geometry().bottom() + 1);
+    QCOMPARE(m_fixture->control<QFrame>("picAddressContainer")->y(), 0);
+    QCOMPARE(browserWidget()->y(),
+             m_fixture->control<QFrame>("picFavouritesListContainer")->geometry().bottom() + 1);
 
     item->trigger();
     QVERIFY(item->isChecked());
-    QVERIFY(!window().WebToolbar->isHidden());
+    QVERIFY(!m_fixture->WebToolbar()->isHidden());
     checkMainArea(top);
 }
 
@@ -169,7 +169,7 @@ void tst_Layout::checkMarksFollowTheRealState()
 {
     QStatusBar *statusBar = m_fixture->frame->StatusBar1;
     statusBar->setVisible(false); // hidden elsewhere
-    window().WebToolbar->setVisible(false);
+    m_fixture->WebToolbar()->setVisible(false);
     QMenu *options = window().menuItem("mnuOptions")->menu();
     Q_EMIT options->aboutToShow();
     QAction *statusItem = window().menuItem("mnuOptionsStatusbar");
@@ -184,7 +184,7 @@ void tst_Layout::checkMarksFollowTheRealState()
     QVERIFY(!statusItem->isChecked());
     QVERIFY(statusBar->isHidden());
 
-    window().WebToolbar->setVisible(true);
+    m_fixture->WebToolbar()->setVisible(true);
     Q_EMIT options->aboutToShow();
     QVERIFY(window().menuItem("mnuOptionsToolbar")->isChecked());
 }
@@ -227,9 +227,11 @@ void tst_Layout::unhandledFailureShownAndWindowKeepsRunning()
     // The store refuses the write that the accept handler makes; nothing in the handler
     // catches it, so the guard shows it and the window goes on.
     m_fixture->test.settings->failWritesAfter(0);
-    window().LastURLWasNew = false;
-    window().cboAddress->setEditText("http://example.test/");
-    QTest::keyClick(window().cboAddress, Qt::Key_Return);
+    // A location already listed: the next accepted address is written.
+    m_fixture->browser().complete("http://example.test/", "Example");
+    m_fixture->browser().complete("http://example.test/", "Example");
+    m_fixture->cboAddress()->setEditText("http://example.test/");
+    QTest::keyClick(m_fixture->cboAddress(), Qt::Key_Return);
     QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
     QVERIFY(m_fixture->test.messages->prompts.first().startsWith("cboAddress_KeyPress\r\n"));
 

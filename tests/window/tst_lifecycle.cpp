@@ -73,17 +73,17 @@ void tst_Lifecycle::loadSetsUpTheWindow()
     QVERIFY(sub->isMaximized());
 
     QVERIFY(window.menuItem("mnuOptionsToolbar")->isChecked());
-    QCOMPARE(window.FavoritesFilePath, fixture.favoritesPath());
-    QCOMPARE(window.timer1->interval(), 500);
-    QVERIFY(window.Text1->widget()->isHidden());
-    QVERIFY(!window.ctlWebBrowser->widget()->isHidden());
-    QVERIFY(!window.picLinksListContainer->isHidden());
+    QCOMPARE(window.favoritesFilePath(), fixture.favoritesPath());
+    QCOMPARE(fixture.timer1()->interval(), 500);
+    QVERIFY(fixture.Text1().widget()->isHidden());
+    QVERIFY(!fixture.control("ctlWebBrowser")->isHidden());
+    QVERIFY(!fixture.control<QFrame>("picLinksListContainer")->isHidden());
     // The browser view's commands, and home: the last step dispatches Home.
     QVERIFY(window.menuItem("mnuGo")->isEnabled());
     QVERIFY(!window.menuItem("mnuLinksPrintHTMLdoc")->isEnabled());
     QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
-    QVERIFY(window.timer1->isActive());
-    QCOMPARE(window.tbrProgress->value(), 90);
+    QVERIFY(fixture.timer1()->isActive());
+    QCOMPARE(fixture.tbrProgress()->value(), 90);
     QCOMPARE(fixture.test.messages->prompts, QStringList());
 }
 
@@ -93,7 +93,7 @@ void tst_Lifecycle::loadReadsRecentAddressesBeforeGoingHome()
     fixture.test.settings->SaveSetting("ZivaruruviVO", "URL History", "URLHistory1",
                                        "http://example.test/");
     fixture.start();
-    QVERIFY(fixture.window().mnuURLHistory[0]->isVisible());
+    QVERIFY(fixture.window().menuItem("mnuURLHistory(0)")->isVisible());
     QCOMPARE(fixture.window().urlHistoryCaption(0), QStringLiteral("http://example.test/"));
 }
 
@@ -153,19 +153,19 @@ void tst_Lifecycle::unwritableProgramFolderStillOpens()
     QCOMPARE(fixture.browser().calls, QStringList { "GoHome" });
     QVERIFY(window.menuItem("mnuGo")->isEnabled());
     if (dataFolderWritable) {
-        QCOMPARE(window.FavoritesFilePath, fixture.test.app->dataPath + "/Favorites.txt");
-        QVERIFY(QFile::exists(window.FavoritesFilePath));
+        QCOMPARE(window.favoritesFilePath(), fixture.test.app->dataPath + "/Favorites.txt");
+        QVERIFY(QFile::exists(window.favoritesFilePath()));
         QCOMPARE(fixture.test.messages->prompts, QStringList());
         return;
     }
-    QCOMPARE(window.FavoritesFilePath, QString());
+    QCOMPARE(window.favoritesFilePath(), QString());
     QCOMPARE(fixture.test.messages->prompts.size(), 1);
     QVERIFY(fixture.test.messages->prompts.first().contains(fixture.test.app->dataPath));
     // Activations say nothing more; the commands answer with the error box.
     window.Form_Activate();
     QCOMPARE(fixture.test.messages->prompts.size(), 1);
-    window.cboAddress->setEditText("http://a.test/");
-    QTest::mouseClick(window.cmdAddFavorite, Qt::LeftButton);
+    fixture.cboAddress()->setEditText("http://a.test/");
+    QTest::mouseClick(fixture.control<QToolButton>("cmdAddFavorite"), Qt::LeftButton);
     QCOMPARE(fixture.test.messages->prompts.size(), 2);
     QVERIFY(fixture.test.messages->prompts.last().startsWith("cmdAddFavorite_Click\r\n"));
 }
@@ -175,15 +175,15 @@ void tst_Lifecycle::activationReadsFavorites()
     WindowFixture fixture;
     fixture.start();
     frmWebBrowser &window = fixture.window();
-    QCOMPARE(window.cboFavoritesList->count(), 0);
+    QCOMPARE(fixture.cboFavoritesList()->count(), 0);
 
     QFile file(fixture.favoritesPath());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("one\r\ntwo\r\n");
     file.close();
     window.Form_Activate();
-    QCOMPARE(window.cboFavoritesList->count(), 2);
-    QCOMPARE(window.cboFavoritesList->currentText(), QStringLiteral("one"));
+    QCOMPARE(fixture.cboFavoritesList()->count(), 2);
+    QCOMPARE(fixture.cboFavoritesList()->currentText(), QStringLiteral("one"));
 }
 
 void tst_Lifecycle::frameToolbarRestoredOnClose_data()
@@ -208,7 +208,7 @@ void tst_Lifecycle::frameToolbarRestoredOnClose()
     fixture.frame->mnuFileWebBrowser_Click();
     QApplication::processEvents();
     QVERIFY(toolbar->isHidden());
-    QCOMPARE(fixture.window().FrameToolBarWasVisible, visibleAtLoad);
+    QCOMPARE(fixture.window().frameToolBarWasVisible(), visibleAtLoad);
 
     fixture.window().mnuGoExit_Click();
     QApplication::processEvents();
@@ -327,14 +327,14 @@ void tst_Lifecycle::closingFrameInsideCommand()
     });
     closer.start();
     if (fetch)
-        window->cboLinksList->addItem(server.url(QStringLiteral("/held")));
+        fixture.cboLinksList()->addItem(server.url(QStringLiteral("/held")));
     // The command starts from a running event loop, as in the program.
     QEventLoop running;
     QTimer::singleShot(0, window, [&] {
         if (fetch)
             window->menuItem(QStringLiteral("mnuLinksDisplayLinkHTMLDoc"))->trigger();
         else
-            QTest::mouseClick(window->cmdDeleteFavorite, Qt::LeftButton);
+            QTest::mouseClick(fixture.control<QToolButton>("cmdDeleteFavorite"), Qt::LeftButton);
         running.quit();
     });
     running.exec();
@@ -347,7 +347,7 @@ void tst_Lifecycle::closingFrameInsideCommand()
     QVERIFY(!frameToolBar->isHidden());
     QCOMPARE(fixture.menuBarCaptions(), QStringList { "&File" });
     if (fetch)
-        QCOMPARE(window->Text1->Text(), QString()); // the cancelled fetch shows nothing
+        QCOMPARE(fixture.Text1().Text(), QString()); // the cancelled fetch shows nothing
     else
         QCOMPARE(Favorites::readFavoritesFile(fixture.favoritesPath()),
                  QByteArray("http://b.test/\r\n"));

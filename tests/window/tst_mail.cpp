@@ -56,7 +56,7 @@ void tst_Mail::init()
 {
     m_fixture = std::make_unique<WindowFixture>();
     m_fixture->start();
-    window().tbrProgress->setValue(0);
+    m_fixture->tbrProgress()->setValue(0);
 }
 
 void tst_Mail::click(const QString &control)
@@ -89,11 +89,10 @@ void tst_Mail::commands()
     click(control);
     QCOMPARE(calls(), commandCalls(running, folder));
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
-    QCOMPARE(window().tbrProgress->value(), 90);
-    QVERIFY(!window().MailApp);
-    QVERIFY(!window().MailNamespace);
-    QVERIFY(window().MailFolder);
-    QCOMPARE(window().MailFolder, mail().log->lastFolder.lock());
+    QCOMPARE(m_fixture->tbrProgress()->value(), 90);
+    QVERIFY(!window().holdsMailSession());
+    QVERIFY(window().mailFolder());
+    QCOMPARE(window().mailFolder(), mail().log->lastFolder.lock());
 }
 
 void tst_Mail::folderNames_data()
@@ -150,17 +149,17 @@ void tst_Mail::failures()
         = installed ? full.indexOf(QRegularExpression(failingCall + u"\\(.*"_s)) : 1;
     QVERIFY(failedAt >= 0);
     QCOMPARE(calls(), full.first(failedAt + 1));
-    QVERIFY(window().MailApp);
+    QVERIFY(window().holdsMailSession());
 }
 
 void tst_Mail::twoCommandsInARow()
 {
     click(u"mnuMailInbox"_s);
-    const std::shared_ptr<MailFolder> inbox = window().MailFolder;
+    const std::shared_ptr<MailFolder> inbox = window().mailFolder();
     click(u"tbrContacts"_s);
     QCOMPARE(calls(), commandCalls(false, 6) + commandCalls(true, 10));
-    QVERIFY(window().MailFolder != inbox);
-    QCOMPARE(window().MailFolder, mail().log->lastFolder.lock());
+    QVERIFY(window().mailFolder() != inbox);
+    QCOMPARE(window().mailFolder(), mail().log->lastFolder.lock());
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 }
 

@@ -17,13 +17,18 @@ QString site(int n)
 
 // The captions of the history items that are shown; fails on a hidden item followed by a
 // shown one, which the menu never has.
+QAction *historyItem(const frmWebBrowser &window, int index)
+{
+    return window.menuItem(QStringLiteral("mnuURLHistory(%1)").arg(index));
+}
+
 QStringList shownCaptions(const frmWebBrowser &window)
 {
     QStringList captions;
     for (int i = 0; i < 10; ++i) {
-        if (window.mnuURLHistory[i]->isVisible())
+        if (historyItem(window, i)->isVisible())
             captions.append(window.urlHistoryCaption(i));
-        else if (i + 1 < 10 && window.mnuURLHistory[i + 1]->isVisible())
+        else if (i + 1 < 10 && historyItem(window, i + 1)->isVisible())
             return { QStringLiteral("<item %1 hidden before a shown one>").arg(i) };
     }
     return captions;
@@ -143,20 +148,20 @@ void tst_RecentMenu::choosingCopiesExactAddress()
     for (int n = 1; n <= index; ++n)
         window.WriteRecentURLs(site(n));
     window.ReadRecentURLs();
-    QAction *item = window.mnuURLHistory[index];
+    QAction *item = historyItem(window, index);
     QVERIFY(item->isVisible());
     // The menu shows every "&" as itself, and the item has no access key.
     QCOMPARE(item->text().replace("&&", "&"), address);
     QVERIFY(QKeySequence::mnemonic(item->text()).isEmpty());
 
-    window.cboAddress->setEditText("http://typed.test/");
-    window.cboLinksList->setFocus();
+    fixture.cboAddress()->setEditText("http://typed.test/");
+    fixture.cboLinksList()->setFocus();
 
     item->trigger();
     QApplication::processEvents();
 
-    QCOMPARE(window.cboAddress->currentText(), address);
-    QVERIFY(window.cboAddress->hasFocus());
+    QCOMPARE(fixture.cboAddress()->currentText(), address);
+    QVERIFY(fixture.cboAddress()->hasFocus());
     QCOMPARE(fixture.browser().calls, QStringList { "GoHome" }); // from the load only
     // Choosing does not write the list either.
     QCOMPARE(fixture.test.settings->GetSetting(App, Section, key(1)),
@@ -178,9 +183,9 @@ void tst_RecentMenu::listSurvivesRestart()
         // The home page, then a page already listed: the addresses entered next are kept.
         first.browser().complete("about:home", "Home");
         first.browser().complete("about:home", "Home");
-        QVERIFY(!window.LastURLWasNew);
+        QVERIFY(!window.lastURLWasNew());
         for (const QString &address : typed) {
-            QLineEdit *edit = window.cboAddress->lineEdit();
+            QLineEdit *edit = first.cboAddress()->lineEdit();
             edit->clear();
             QTest::keyClicks(edit, address);
             QTest::keyClick(edit, Qt::Key_Return);

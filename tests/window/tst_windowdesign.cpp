@@ -129,7 +129,8 @@ void tst_WindowDesign::recentAddressItemsHiddenAtStart()
     QCOMPARE(actions.at(3)->objectName(), QStringLiteral("mnuFileSep2"));
     for (int index = 0; index < 10; ++index) {
         QAction *item = actions.at(4 + index);
-        QCOMPARE(item, m_fixture->window().mnuURLHistory[index]);
+        QCOMPARE(item,
+                 m_fixture->window().menuItem(QStringLiteral("mnuURLHistory(%1)").arg(index)));
         QVERIFY(!item->isVisible());
         QCOMPARE(item->text(),
                  index == 0 ? QStringLiteral("URLHistory")
@@ -206,8 +207,8 @@ void tst_WindowDesign::toolbarButtons()
     QCOMPARE(separators, 5);
     QCOMPARE(captions, QStringList { "Back" });
 
-    auto *back = qobject_cast<QToolButton *>(
-        m_fixture->window().WebToolbar->widgetForAction(buttons.first()));
+    auto *back
+        = qobject_cast<QToolButton *>(m_fixture->WebToolbar()->widgetForAction(buttons.first()));
     QVERIFY(back);
     QCOMPARE(back->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
 
@@ -261,33 +262,41 @@ void tst_WindowDesign::frameToolbar()
 
 void tst_WindowDesign::favoritesButtons()
 {
-    const frmWebBrowser &window = m_fixture->window();
-    QCOMPARE(window.cmdSelectFavorite->toolTip(), QStringLiteral("Select favorite "));
-    QCOMPARE(window.cmdAddFavorite->toolTip(), QStringLiteral("Add to Favorites List"));
-    QCOMPARE(window.cmdDeleteFavorite->toolTip(), QStringLiteral("Remove from list"));
-    QCOMPARE(window.cmdExitFavoritesList->toolTip(),
+    QCOMPARE(m_fixture->control<QToolButton>("cmdSelectFavorite")->toolTip(),
+             QStringLiteral("Select favorite "));
+    QCOMPARE(m_fixture->control<QToolButton>("cmdAddFavorite")->toolTip(),
+             QStringLiteral("Add to Favorites List"));
+    QCOMPARE(m_fixture->control<QToolButton>("cmdDeleteFavorite")->toolTip(),
+             QStringLiteral("Remove from list"));
+    QCOMPARE(m_fixture->control<QToolButton>("cmdExitFavoritesList")->toolTip(),
              QStringLiteral("Exit Favorites List (return to Links)"));
     for (int index = 0; index < 4; ++index) {
-        QCOMPARE(window.pic1[index]->parentWidget(), window.picFavouritesListContainer);
-        QVERIFY(!window.pic1[index]->findChild<QToolButton *>()->icon().isNull());
+        QCOMPARE(m_fixture->control<QFrame>(QStringLiteral("pic1(%1)").arg(index))->parentWidget(),
+                 m_fixture->control<QFrame>("picFavouritesListContainer"));
+        QVERIFY(!m_fixture->control<QFrame>(QStringLiteral("pic1(%1)").arg(index))
+                     ->findChild<QToolButton *>()
+                     ->icon()
+                     .isNull());
     }
-    QCOMPARE(window.lblFavorites->text(), QStringLiteral("Favourites:"));
-    QCOMPARE(window.lblLinks->text(), QStringLiteral("Links:"));
-    QCOMPARE(window.lblAddress->text(), QStringLiteral("Address:"));
-    QVERIFY(!window.cboFavoritesList->isEditable());
-    QVERIFY(window.cboAddress->isEditable());
-    QVERIFY(window.cboLinksList->isEditable());
+    QCOMPARE(m_fixture->control<QLabel>("lblFavorites")->text(), QStringLiteral("Favourites:"));
+    QCOMPARE(m_fixture->control<QLabel>("lblLinks")->text(), QStringLiteral("Links:"));
+    QCOMPARE(m_fixture->control<QLabel>("lblAddress")->text(), QStringLiteral("Address:"));
+    QVERIFY(!m_fixture->cboFavoritesList()->isEditable());
+    QVERIFY(m_fixture->cboAddress()->isEditable());
+    QVERIFY(m_fixture->cboLinksList()->isEditable());
 }
 
 void tst_WindowDesign::toolbarWidgets()
 {
     const frmWebBrowser &window = m_fixture->window();
-    QCOMPARE(window.tbrProgress->parentWidget(), window.WebToolbar);
-    QCOMPARE(window.tbrProgress->minimum(), 0);
-    QCOMPARE(window.tbrProgress->maximum(), 100);
-    QCOMPARE(window.picAnimation->parentWidget(), window.WebToolbar);
-    QCOMPARE(window.picAnimation->toolTip(), QStringLiteral("Restore web browser"));
-    QVERIFY(window.picAnimation->isVisible());
+    QCOMPARE(m_fixture->tbrProgress()->parentWidget(), m_fixture->WebToolbar());
+    QCOMPARE(m_fixture->tbrProgress()->minimum(), 0);
+    QCOMPARE(m_fixture->tbrProgress()->maximum(), 100);
+    QCOMPARE(m_fixture->control<PictureBox>("picAnimation")->parentWidget(),
+             m_fixture->WebToolbar());
+    QCOMPARE(m_fixture->control<PictureBox>("picAnimation")->toolTip(),
+             QStringLiteral("Restore web browser"));
+    QVERIFY(m_fixture->control<PictureBox>("picAnimation")->isVisible());
     QCOMPARE(m_fixture->frame->StatusBar1->findChildren<QLabel *>().size(), 1);
     QCOMPARE(window.windowTitle().isEmpty(), false);
 }
@@ -308,16 +317,20 @@ static void verifyNoOverlap(const QList<QWidget *> &widgets)
 void tst_WindowDesign::controlsDoNotOverlap()
 {
     frmWebBrowser &window = m_fixture->window();
-    verifyNoOverlap({ window.WebToolbar, window.picAddressContainer,
-                      window.picFavouritesListContainer, window.ctlWebBrowser->widget() });
-    verifyNoOverlap({ window.lblAddress, window.cboAddress });
-    verifyNoOverlap({ window.lblLinks, window.cboLinksList });
-    verifyNoOverlap({ window.lblFavorites, window.pic1[0], window.pic1[1], window.pic1[2],
-                      window.pic1[3], window.cboFavoritesList });
-    verifyNoOverlap({ window.tbrProgress, window.picAnimation,
-                      window.WebToolbar->widgetForAction(window.Buttons("tbrRestoreWebBrowser")) });
+    verifyNoOverlap({ m_fixture->WebToolbar(), m_fixture->control<QFrame>("picAddressContainer"),
+                      m_fixture->control<QFrame>("picFavouritesListContainer"),
+                      m_fixture->control("ctlWebBrowser") });
+    verifyNoOverlap({ m_fixture->control<QLabel>("lblAddress"), m_fixture->cboAddress() });
+    verifyNoOverlap({ m_fixture->control<QLabel>("lblLinks"), m_fixture->cboLinksList() });
+    verifyNoOverlap({ m_fixture->control<QLabel>("lblFavorites"),
+                      m_fixture->control<QFrame>("pic1(0)"), m_fixture->control<QFrame>("pic1(1)"),
+                      m_fixture->control<QFrame>("pic1(2)"), m_fixture->control<QFrame>("pic1(3)"),
+                      m_fixture->cboFavoritesList() });
+    verifyNoOverlap(
+        { m_fixture->tbrProgress(), m_fixture->control<PictureBox>("picAnimation"),
+          m_fixture->WebToolbar()->widgetForAction(window.Buttons("tbrRestoreWebBrowser")) });
     // The strips end inside the window, and the page fills the rest of it.
-    QCOMPARE(window.ctlWebBrowser->widget()->geometry().bottom(), window.rect().bottom());
+    QCOMPARE(m_fixture->control("ctlWebBrowser")->geometry().bottom(), window.rect().bottom());
 }
 
 KESTRAV_TEST_MAIN(tst_WindowDesign)

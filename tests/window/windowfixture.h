@@ -3,6 +3,7 @@
 #include "frmframe.h"
 #include "frmwebbrowser.h"
 #include "picturebox.h"
+#include "richtextarea.h"
 #include "testplatform.h"
 #include "testsupport.h"
 
@@ -18,6 +19,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 // The texts of a combo box's items, in order.
@@ -56,11 +58,33 @@ public:
 
     FakeWebBrowserControl &browser() const { return *test.browser; }
 
+    // A control of the browser window by its name.
+    template<typename Control = QWidget> Control *control(const QString &name) const
+    {
+        auto *found = window().findChild<Control *>(name);
+        if (!found)
+            qFatal("the browser window has no control %s", qPrintable(name));
+        return found;
+    }
+    QComboBox *cboAddress() const { return control<QComboBox>(QStringLiteral("cboAddress")); }
+    QComboBox *cboLinksList() const { return control<QComboBox>(QStringLiteral("cboLinksList")); }
+    QComboBox *cboFavoritesList() const
+    {
+        return control<QComboBox>(QStringLiteral("cboFavoritesList"));
+    }
+    QProgressBar *tbrProgress() const
+    {
+        return control<QProgressBar>(QStringLiteral("tbrProgress"));
+    }
+    QTimer *timer1() const { return control<QTimer>(QStringLiteral("timer1")); }
+    QToolBar *WebToolbar() const { return control<QToolBar>(QStringLiteral("WebToolbar")); }
+    RichTextArea &Text1() const { return *test.text; }
+    FakeInternetTransfer &ctlInet() const { return *test.transfer; }
+
     // Clicks a button of the window's toolbar with the mouse, as a user does.
     void clickButton(const QString &key) const
     {
-        QTest::mouseClick(window().WebToolbar->widgetForAction(window().Buttons(key)),
-                          Qt::LeftButton);
+        QTest::mouseClick(WebToolbar()->widgetForAction(window().Buttons(key)), Qt::LeftButton);
     }
     // Chooses an item of the window's menus.
     void chooseItem(const QString &name) const { window().menuItem(name)->trigger(); }

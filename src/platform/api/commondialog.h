@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-#include <QCoreApplication>
 #include <QString>
 
 class QPrinter;
@@ -31,28 +29,4 @@ public:
     static constexpr int PrinterReturnDC = 0x100; // hDC gives the chosen printer
     // Flags of the save dialog.
     static constexpr int SaveOverwritePrompt = 0x2; // asks before replacing an existing file
-    // What the program's print and save commands ask for.
-    static constexpr int PrintCommandFlags = PrinterReturnDC | PrinterPageNumbers; // 258
-    static constexpr int SaveCommandFlags = SaveOverwritePrompt;
-
-    // The printer dialog as the program's print commands show it: a cancel fails, and on
-    // success hDC gives the chosen printer.
-    void ShowPrinterForCommand()
-    {
-        DialogTitle = QCoreApplication::translate("frmWebBrowser", "Print");
-        CancelError = true;
-        Flags = PrintCommandFlags;
-        ShowPrinter();
-    }
-    // The save dialog as the program's save commands show it, offering no name of its own.
-    // The chosen name, or nothing when the user cancelled.
-    std::optional<QString> ShowSaveForCommand()
-    {
-        FileName = QString();
-        Flags = SaveCommandFlags;
-        ShowSave();
-        if (FileName.isEmpty())
-            return std::nullopt;
-        return FileName;
-    }
 };

@@ -4,6 +4,11 @@
 
 #include <functional>
 #include <QDebug>
+#include <QLoggingCategory>
+
+// Failures that a skipped step swallowed; off unless asked for
+// (QT_LOGGING_RULES="kestrav.skipped.debug=true").
+Q_DECLARE_LOGGING_CATEGORY(lcSkipped)
 
 // The program's failure forms, so that every handler uses the same code for them.
 namespace Failure {
@@ -32,9 +37,11 @@ template<typename Step> bool skip(Step &&step) noexcept
     try {
         std::forward<Step>(step)();
         return true;
-    } catch (const PlatformError &) {
+    } catch (const PlatformError &error) {
+        qCDebug(lcSkipped, "%d %s", error.number(), qUtf8Printable(error.description()));
         return false;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCDebug(lcSkipped, "%s", error.what());
         return false;
     }
 }

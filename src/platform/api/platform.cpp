@@ -1,20 +1,26 @@
 #include "platform.h"
 
-#include "unavailableservices.h"
-
-Platform::Platform()
-    : createWebBrowserControl(Unavailable::createWebBrowserControl)
-    , createRichTextArea(Unavailable::createRichTextArea)
-    , createInternetTransfer(Unavailable::createInternetTransfer)
-    , commonDialog(std::make_shared<Unavailable::CommonDialog>())
-    , settings(std::make_shared<Unavailable::SettingsStore>())
-    , clipboard(std::make_shared<Unavailable::Clipboard>())
-    , pictureWriter(std::make_shared<Unavailable::PictureWriter>())
-    , keyboard(std::make_shared<Unavailable::KeyboardEvents>())
-    , mail(std::make_shared<Unavailable::MailAutomation>())
-    , messageBox(std::make_shared<Unavailable::MessageBox>())
-    , screenPointer(std::make_shared<Unavailable::ScreenPointer>())
-    , app(std::make_shared<Unavailable::AppInfo>())
-    , questions(std::make_shared<Unavailable::UserQuestions>())
+QStringList Platform::missingServices() const
 {
+    const std::pair<bool, const char *> services[] = {
+        { bool(createWebBrowserControl), "web browser control" },
+        { bool(createRichTextArea), "text area" },
+        { bool(createInternetTransfer), "internet transfer" },
+        { bool(commonDialog), "common dialog" },
+        { bool(settings), "settings store" },
+        { bool(clipboard), "clipboard" },
+        { bool(pictureWriter), "picture writer" },
+        { bool(keyboard), "keyboard events" },
+        { bool(mail), "mail automation" },
+        { bool(messageBox), "message box" },
+        { bool(screenPointer), "screen pointer" },
+        { bool(app), "application information" },
+        { bool(questions), "user questions" },
+    };
+    QStringList missing;
+    for (const auto &[present, name] : services) {
+        if (!present)
+            missing.append(QString::fromLatin1(name));
+    }
+    return missing;
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <QStringList>
 
 class AppInfo;
 class Clipboard;
@@ -19,12 +20,12 @@ class UserQuestions;
 class WebBrowserControl;
 
 // The hosted components and services, handed to the windows when they are created:
-// main() builds the real ones, tests build doubles. None is ever null: a new Platform holds
-// services that answer every call with a PlatformError saying they are not available, so a
-// command whose service is missing shows the error box instead of crashing.
+// main() builds the real ones, tests build doubles. A platform is complete: the browser
+// window refuses to be built on one with a service missing.
 struct Platform
 {
-    Platform();
+    // The names of the services and component makers that are not set.
+    QStringList missingServices() const;
 
     // Hosted components are made per window, as children of the given parent widget.
     std::function<WebBrowserControl *(QWidget *parent)> createWebBrowserControl;

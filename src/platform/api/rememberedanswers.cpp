@@ -44,3 +44,9 @@ bool RememberedAnswers::cancelDownloads(int running)
 {
     return m_asked->cancelDownloads(running);
 }
+
+std::optional<UserQuestions::Credentials> RememberedAnswers::credentials(const QString &site,
+                                                                         const QString &realm)
+{
+    return m_asked->credentials(site, realm);
+}

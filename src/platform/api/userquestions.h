@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QString>
 
 // What the web control has to ask the user while it works, and what the window asks before
@@ -19,6 +20,12 @@ public:
         PointerLock,
     };
 
+    struct Credentials
+    {
+        QString user;
+        QString password;
+    };
+
     virtual ~UserQuestions() = default;
 
     // Where a download goes: the full path chosen, or "" when the user declines.
@@ -30,4 +37,7 @@ public:
     virtual bool allowPermission(const QString &host, Permission permission) = 0;
     // The window closes while downloads run: true to cancel them, false to let them finish.
     virtual bool cancelDownloads(int running) = 0;
+    // A site (or proxy) asks who the user is; realm is what it says about itself, "" when
+    // nothing. Nothing when the user declines.
+    virtual std::optional<Credentials> credentials(const QString &site, const QString &realm) = 0;
 };

@@ -38,7 +38,10 @@ public:
     virtual QString DocumentBodyInnerHTML() = 0;
     virtual QStringList DocumentLinkHrefs() = 0;
 
-    // ExecWB(4, 2, name): saves the displayed document's text under name without asking.
+    // ExecWB(SaveAsCommand, DontPromptUser, name): saves the displayed document's text
+    // under name without asking; other commands fail.
+    static constexpr int SaveAsCommand = 4;
+    static constexpr int DontPromptUser = 2;
     virtual void ExecWB(int command, int option, const QString &name) = 0;
 
     virtual void SetFocus() = 0;

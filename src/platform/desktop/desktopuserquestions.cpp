@@ -1,9 +1,15 @@
 #include "desktopuserquestions.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -65,6 +71,38 @@ bool DesktopUserQuestions::cancelDownloads(int running)
         ? tr("A download is still running. Cancel it, or let it finish?")
         : tr("%1 downloads are still running. Cancel them, or let them finish?").arg(running);
     return choose(text, tr("&Cancel downloads"), tr("&Let them finish"));
+}
+
+std::optional<UserQuestions::Credentials> DesktopUserQuestions::credentials(const QString &site,
+                                                                            const QString &realm)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(tr("Authentication Required"));
+    auto *layout = new QVBoxLayout(&dialog);
+    QString prompt = tr("%1 asks for a user name and password.").arg(site);
+    if (!realm.isEmpty())
+        prompt += QLatin1Char('\n') + tr("The site says: \"%1\"").arg(realm);
+    auto *message = new QLabel(prompt, &dialog);
+    message->setTextFormat(Qt::PlainText);
+    message->setWordWrap(true);
+    layout->addWidget(message);
+
+    auto *form = new QFormLayout;
+    auto *user = new QLineEdit(&dialog);
+    auto *password = new QLineEdit(&dialog);
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(tr("&User name:"), user);
+    form->addRow(tr("&Password:"), password);
+    layout->addLayout(form);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Credentials { user->text(), password->text() };
 }
 
 bool DesktopUserQuestions::choose(const QString &text, const QString &yes, const QString &no) const

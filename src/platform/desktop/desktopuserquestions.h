@@ -16,6 +16,7 @@ public:
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
+    std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
 
 private:
     // Shows text with two buttons; true when the user picks yes.

@@ -6,22 +6,15 @@
 #include "platformerror.h"
 #include "startupphase.h"
 #include "systemencoding.h"
-#include "unavailableservices.h"
 #include "userfile.h"
 
 #include <optional>
 #include <QAuthenticator>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
@@ -34,7 +27,6 @@
 namespace {
 
 constexpr int AnswerTimeoutMs = 10'000;
-constexpr int SaveAsCommand = 4;
 
 // Pages that ask for a new window (target=_blank, window.open) open in this one view.
 class SingleWindowView final : public QWebEngineView
@@ -151,7 +143,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     : WebBrowserControl(parent)
     , m_profile(sharedProfile())
     , m_downloads(sharedDownloads(m_profile))
-    , m_questions(questions ? std::move(questions) : std::make_shared<Unavailable::UserQuestions>())
+    , m_questions(std::move(questions))
     , m_view(new SingleWindowView(parent))
     , m_page(new QWebEnginePage(m_profile.get(), m_view))
 {
@@ -339,7 +331,7 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
 {
     // Every option saves without asking: the program never wants the engine's own dialog.
     Q_UNUSED(option);
-    if (command != SaveAsCommand)
+    if (command != WebBrowserControl::SaveAsCommand)
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("The command %1 is not supported.").arg(command));
     requireDocument();
@@ -415,7 +407,8 @@ void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download
     const QString suggested
         = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
     QString path;
-    Failure::skip([&] { path = m_questions->whereToSave(suggested); });
+    if (m_questions)
+        Failure::skip([&] { path = m_questions->whereToSave(suggested); });
     if (path.isEmpty()) {
         download->cancel();
         return;
@@ -438,7 +431,7 @@ void WebEngineBrowserControl::askAboutCertificates()
         const QString site = siteOf(error.url());
         const QString problem = certificateProblem(error);
         bool proceed = false;
-        if (error.isOverridable())
+        if (error.isOverridable() && m_questions)
             Failure::skip([&] { proceed = m_questions->proceedDespiteCertificate(site, problem); });
         if (proceed) {
             error.acceptCertificate();
@@ -455,7 +448,7 @@ void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
     const auto asked = QWebEnginePage::Feature(feature);
     const auto permission = permissionOf(asked);
     bool allow = false;
-    if (permission)
+    if (permission && m_questions)
         Failure::skip([&] { allow = m_questions->allowPermission(siteOf(origin), *permission); });
     m_page->setFeaturePermission(origin, asked,
                                  allow ? QWebEnginePage::PermissionGrantedByUser
@@ -488,33 +481,12 @@ void WebEngineBrowserControl::updateStatusText()
 
 void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)
 {
-    QDialog dialog(m_view);
-    dialog.setWindowTitle(tr("Authentication Required"));
-    auto *layout = new QVBoxLayout(&dialog);
-    QString prompt = tr("%1 asks for a user name and password.").arg(site);
-    if (!authenticator->realm().isEmpty())
-        prompt += QLatin1Char('\n') + tr("The site says: \"%1\"").arg(authenticator->realm());
-    auto *message = new QLabel(prompt, &dialog);
-    message->setTextFormat(Qt::PlainText);
-    message->setWordWrap(true);
-    layout->addWidget(message);
-
-    auto *form = new QFormLayout;
-    auto *user = new QLineEdit(&dialog);
-    auto *password = new QLineEdit(&dialog);
-    password->setEchoMode(QLineEdit::Password);
-    form->addRow(tr("&User name:"), user);
-    form->addRow(tr("&Password:"), password);
-    layout->addLayout(form);
-
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-
     // An authenticator left unset tells the engine that the user declined.
-    if (dialog.exec() != QDialog::Accepted)
+    std::optional<UserQuestions::Credentials> given;
+    if (m_questions)
+        Failure::skip([&] { given = m_questions->credentials(site, authenticator->realm()); });
+    if (!given)
         return;
-    authenticator->setUser(user->text());
-    authenticator->setPassword(password->text());
+    authenticator->setUser(given->user);
+    authenticator->setPassword(given->password);
 }

@@ -27,7 +27,7 @@ class WebEngineBrowserControl final : public WebBrowserControl
 
 public:
     // The view becomes a child of parent; the control itself is owned by parent too. Without
-    // questions, nothing the control would have to ask about is allowed.
+    // questions, nothing the control would have to ask about is allowed or given.
     explicit WebEngineBrowserControl(QWidget *parent = nullptr,
                                      std::shared_ptr<UserQuestions> questions = {});
     ~WebEngineBrowserControl() override;

@@ -1,0 +1,3 @@
+#include "failure.h"
+
+Q_LOGGING_CATEGORY(lcSkipped, "kestrav.skipped", QtInfoMsg)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "commandtable.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class FavoritesListModel;
+class PictureBox;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace Ui {
+
+// The browser window's controls, menus, toolbar and window actions, built from its design
+// and its command table. The window only wires them to its handlers.
+class frmWebBrowser
+{
+public:
+    // browser and text are the surfaces of the hosted web control and text area.
+    void setupUi(QWidget *window, QWidget *browser, QWidget *text, CommandTable commands);
+    // Stacks the shown strips (toolbar, address panel, panel strip) from the window's top.
+    void arrangeAlignedStrips(QWidget *window);
+
+    QTimer *timer1 = nullptr;
+    QToolBar *WebToolbar = nullptr;
+    QProgressBar *tbrProgress = nullptr;
+    PictureBox *picAnimation = nullptr;
+    QFrame *picAddressContainer = nullptr;
+    QComboBox *cboAddress = nullptr;
+    QLabel *lblAddress = nullptr;
+    QFrame *picFavouritesListContainer = nullptr;
+    QFrame *picLinksListContainer = nullptr;
+    QComboBox *cboLinksList = nullptr;
+    QLabel *lblLinks = nullptr;
+    QFrame *pic1[4] = {};
+    QToolButton *cmdSelectFavorite = nullptr;
+    QToolButton *cmdAddFavorite = nullptr;
+    QToolButton *cmdDeleteFavorite = nullptr;
+    QToolButton *cmdExitFavoritesList = nullptr;
+    QComboBox *cboFavoritesList = nullptr;
+    FavoritesListModel *favoritesModel = nullptr; // the rows of cboFavoritesList
+    QLabel *lblFavorites = nullptr;
+    QAction *mnuURLHistory[10] = {};
+
+    // The menus of the menu bar, in order.
+    QList<QMenu *> menuList;
+    // Menus, menu items and window actions by object name; toolbar buttons by key.
+    QHash<QString, QAction *> commandActions;
+    QHash<QString, QAction *> keyedButtons;
+    // The toolbar's buttons in order, separators included.
+    QList<QAction *> buttonList;
+
+private:
+    void createToolbar(QWidget *window, CommandTable commands);
+    void createAddressPanel(QWidget *window);
+    void createFavouritesPanel(QWidget *window);
+    void createMenus(QWidget *window, CommandTable commands);
+    void createWindowActions(QWidget *window, CommandTable commands);
+};
+
+} // namespace Ui
