@@ -10,6 +10,7 @@
 #include <memory>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -204,11 +205,13 @@ void tst_Downloads::keptDownloadOutlivesItsWindow()
     m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
     QVERIFY(waitForStatus(QStringLiteral("kept.bin: ")));
 
-    // The last control goes, and with it the last page of the profile.
+    // The last control goes, and with it the last page of the profile: the view is gone, and
+    // so is whatever the engine deferred, before the body comes.
+    const QPointer<QWidget> view = m_control->widget();
     m_host.reset();
     m_control = nullptr;
-    // Let the engine take the page and the control apart before the body comes.
-    QTest::qWait(200);
+    QVERIFY(!view);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_server.releaseHeld();
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 300 * 1024, LoadTimeoutMs);
     QCOMPARE(folderEntries(), QStringList { QStringLiteral("kept.bin") });

@@ -11,7 +11,8 @@
 // The program's own files after a crash at any moment, and with two copies writing at once.
 // A child process writes them as the program does and is killed with SIGKILL at random
 // moments. KESTRAV_KILL_ROUNDS and KESTRAV_KILL_ENTRIES raise the counts for a long run
-// (make bench); the defaults keep make test quick.
+// (make bench); the defaults keep make test quick. The moments come from a seed that a failed
+// test prints; KESTRAV_KILL_SEED repeats them.
 
 namespace {
 
@@ -40,9 +41,9 @@ bool startWriter(QProcess &writer, const QStringList &arguments)
     return writer.readLine().trimmed() == "ready";
 }
 
-void killAtRandom(QProcess &writer)
+void killAtRandom(QProcess &writer, QRandomGenerator &moments)
 {
-    QThread::usleep(QRandomGenerator::global()->bounded(30'000));
+    QThread::usleep(moments.bounded(30'000));
     writer.kill();
     writer.waitForFinished();
 }
@@ -62,10 +63,29 @@ class tst_CrashSafety : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void favoritesFileIsOldOrNew();
     void recentListIsOneWholeState();
     void twoCopiesAtOnce();
+
+private:
+    quint32 m_seed = 0;
+    QRandomGenerator m_moments;
 };
+
+void tst_CrashSafety::init()
+{
+    m_seed
+        = quint32(setting("KESTRAV_KILL_SEED", int(QRandomGenerator::system()->bounded(1u << 30))));
+    m_moments.seed(m_seed);
+}
+
+void tst_CrashSafety::cleanup()
+{
+    if (QTest::currentTestFailed())
+        qInfo("The kill moments came from KESTRAV_KILL_SEED=%u", m_seed);
+}
 
 void tst_CrashSafety::favoritesFileIsOldOrNew()
 {
@@ -80,7 +100,7 @@ void tst_CrashSafety::favoritesFileIsOldOrNew()
         QProcess writer;
         QVERIFY(
             startWriter(writer, { QStringLiteral("favorites"), path, QString::number(entries) }));
-        killAtRandom(writer);
+        killAtRandom(writer, m_moments);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray found = file.readAll();
@@ -104,7 +124,7 @@ void tst_CrashSafety::recentListIsOneWholeState()
         QProcess writer;
         QVERIFY(startWriter(writer,
                             { QStringLiteral("recent"), database, prefix, QStringLiteral("0") }));
-        killAtRandom(writer);
+        killAtRandom(writer, m_moments);
         // A whole state is a run of the latest addresses, newest first, under keys 1 to n.
         const auto rows = SqliteSettingsStore(database).GetAllSettings(RecentUrls::application(),
                                                                        RecentUrls::section());
