@@ -107,6 +107,14 @@ void frmFrame::setStatusText(const QString &text)
     Panel1->setFixedWidth(qMax(designWidth, Panel1->sizeHint().width()));
 }
 
+void frmFrame::toggleFullScreen()
+{
+    if (isFullScreen())
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    else
+        setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
 void frmFrame::MDIForm_Load()
 {
     // Fill the screen also where no window manager carries out the maximised state.

@@ -40,6 +40,7 @@ public:
     QStatusBar &frameStatusBar() override { return *StatusBar1; }
     void setStatusText(const QString &text) override;
     CommonDialog &commonDialog() override { return *CommonDialog1; }
+    void toggleFullScreen() override;
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;

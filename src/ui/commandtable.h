@@ -50,6 +50,7 @@ struct Command
     Route route = Route::Direct;
     View view = View::Always;
     const char *shortcut = nullptr; // key sequences in portable text, separated by "; "
+    bool inPageMenu = false; // also offered in the page's context menu
 };
 
 } // namespace Commands

@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "favoriteslocation.h"
+#include "findbar.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "picturebox.h"
@@ -44,8 +45,10 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
     markStartupPhase("web control");
     setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
+    m_findBar = new FindBar(this);
     connectCommands();
     connectHandlers();
+    connectBrowsing();
     markStartupPhase("browser window");
 }
 
@@ -171,14 +174,21 @@ void frmWebBrowser::setCaption(const QString &caption)
 
 void frmWebBrowser::beginCommand()
 {
-    Failure::skip([&] { m_host.setStatusText(QString()); });
+    Failure::skip([&] { setStatusLine(QString()); });
 }
 
 void frmWebBrowser::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     arrangeAlignedStrips(this);
+    placeFindBar();
     guarded("Form_Resize", [&] { Form_Resize(); });
+}
+
+void frmWebBrowser::placeFindBar()
+{
+    const int barHeight = m_findBar->sizeHint().height();
+    m_findBar->setGeometry(0, height() - barHeight, width(), barHeight);
 }
 
 // Lifecycle
@@ -264,7 +274,9 @@ void frmWebBrowser::mnuGoExit_Click()
 void frmWebBrowser::Form_Resize()
 {
     const float scaleWidth = Twips::fromPixels(this, width());
-    const float scaleHeight = Twips::fromPixels(this, height());
+    // The find bar, while it is shown, takes the foot of the window from the main area.
+    const int findBarHeight = m_findBar && !m_findBar->isHidden() ? m_findBar->height() : 0;
+    const float scaleHeight = Twips::fromPixels(this, height() - findBarHeight);
     QWidget *browser = ctlWebBrowser->widget();
     QWidget *text = Text1->widget();
 

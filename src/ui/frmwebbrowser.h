@@ -19,6 +19,7 @@ class MailFolder;
 class MailNamespace;
 class PlatformError;
 class RichTextArea;
+class FindBar;
 class WebBrowserControl;
 class WebBrowserHost;
 
@@ -148,6 +149,31 @@ private:
     void openOutbox();
     void openContacts();
 
+    // Everyday browsing, reached by window shortcuts and the page's context menu.
+    void focusAddressBox();
+    void pressEscape();
+    void toggleFullScreen();
+    void showFindBar();
+    void findNext();
+    void findPrevious();
+    void closeFindBar();
+    // Searches the view shown for the find bar's text; again moves on from the match shown.
+    void findInView(bool backward, bool again);
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
+    // One step up or down, or back to 100 % (step 0), in the view shown.
+    void zoomBy(int step);
+    void printPage();
+    void showInspector();
+    // Esc is taken from the page only while it has something to stop or close.
+    void updateEscapeKey();
+    void setStatusLine(const QString &text);
+    void connectBrowsing();
+    void placeFindBar();
+    // Runs the command of that row as choosing it does.
+    void runCommandNamed(const char *name);
+
     void connectHandlers();
     void connectCommands();
     // Runs a command as choosing its item or pressing its shortcut does.
@@ -185,6 +211,10 @@ private:
     Platform m_platform;
     HandlerGuard m_guard;
     bool m_addressKeyPending = false;
+    FindBar *m_findBar = nullptr;
+    qsizetype m_textMatch = -1; // where the match shown in Text1 starts
+    qreal m_textZoom = 1.0; // Text1's zoom, for this run only
+    QString m_statusLine; // the status bar's line, shown with the page's zoom
 
     // Hosted components
     WebBrowserControl *ctlWebBrowser = nullptr;

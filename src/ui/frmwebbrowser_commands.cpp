@@ -220,6 +220,102 @@ CommandTable frmWebBrowser::commands()
           .toolTip = QT_TR_NOOP("Restore web browser"),
           .endsGroup = true,
           .handler = &frmWebBrowser::mnuLinksRestoreWebBrowser_Click },
+
+        // Commands of the window alone, reached by their shortcuts.
+        { .kind = Kind::WindowAction,
+          .name = "actAddress",
+          .caption = QT_TR_NOOP("Address box"),
+          .handler = &frmWebBrowser::focusAddressBox,
+          .shortcut = "Ctrl+L; Alt+D; F6" },
+        { .kind = Kind::WindowAction,
+          .name = "actRefresh",
+          .caption = QT_TR_NOOP("Refresh"),
+          .handler = &frmWebBrowser::refreshPage,
+          .route = Route::ToolbarInBrowserView,
+          .view = View::Browser,
+          .shortcut = "F5; Ctrl+R" },
+        // Enabled only while there is a load to stop or a find bar to close.
+        { .kind = Kind::WindowAction,
+          .name = "actStop",
+          .caption = QT_TR_NOOP("Stop"),
+          .handler = &frmWebBrowser::pressEscape,
+          .shortcut = "Esc" },
+        { .kind = Kind::WindowAction,
+          .name = "actBack",
+          .caption = QT_TR_NOOP("Back"),
+          .handler = &frmWebBrowser::goBack,
+          .route = Route::Toolbar,
+          .view = View::Browser,
+          .shortcut = "Alt+Left" },
+        { .kind = Kind::WindowAction,
+          .name = "actForward",
+          .caption = QT_TR_NOOP("Forward"),
+          .handler = &frmWebBrowser::goForward,
+          .route = Route::Toolbar,
+          .view = View::Browser,
+          .shortcut = "Alt+Right" },
+        { .kind = Kind::WindowAction,
+          .name = "actHome",
+          .caption = QT_TR_NOOP("Home"),
+          .handler = &frmWebBrowser::goHome,
+          .route = Route::ToolbarInBrowserView,
+          .view = View::Browser,
+          .shortcut = "Alt+Home" },
+        { .kind = Kind::WindowAction,
+          .name = "actSource",
+          .caption = QT_TR_NOOP("Page source"),
+          .handler = &frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click,
+          .shortcut = "Ctrl+U" },
+        { .kind = Kind::WindowAction,
+          .name = "actFullScreen",
+          .caption = QT_TR_NOOP("Full screen"),
+          .handler = &frmWebBrowser::toggleFullScreen,
+          .shortcut = "F11" },
+        { .kind = Kind::WindowAction,
+          .name = "actFind",
+          .caption = QT_TR_NOOP("Find..."),
+          .handler = &frmWebBrowser::showFindBar,
+          .shortcut = "Ctrl+F",
+          .inPageMenu = true },
+        { .kind = Kind::WindowAction,
+          .name = "actFindNext",
+          .caption = QT_TR_NOOP("Find next"),
+          .handler = &frmWebBrowser::findNext,
+          .shortcut = "F3" },
+        { .kind = Kind::WindowAction,
+          .name = "actFindPrevious",
+          .caption = QT_TR_NOOP("Find previous"),
+          .handler = &frmWebBrowser::findPrevious,
+          .shortcut = "Shift+F3" },
+        { .kind = Kind::WindowAction,
+          .name = "actZoomIn",
+          .caption = QT_TR_NOOP("Zoom in"),
+          .handler = &frmWebBrowser::zoomIn,
+          .shortcut = "Ctrl++; Ctrl+=; Ctrl+Num++" },
+        { .kind = Kind::WindowAction,
+          .name = "actZoomOut",
+          .caption = QT_TR_NOOP("Zoom out"),
+          .handler = &frmWebBrowser::zoomOut,
+          .shortcut = "Ctrl+-; Ctrl+Num+-" },
+        { .kind = Kind::WindowAction,
+          .name = "actZoomReset",
+          .caption = QT_TR_NOOP("Actual size"),
+          .handler = &frmWebBrowser::zoomReset,
+          .shortcut = "Ctrl+0; Ctrl+Num+0" },
+        { .kind = Kind::WindowAction,
+          .name = "actPrintPage",
+          .caption = QT_TR_NOOP("Print page..."),
+          .handler = &frmWebBrowser::printPage,
+          .view = View::Browser,
+          .shortcut = "Ctrl+P",
+          .inPageMenu = true },
+        { .kind = Kind::WindowAction,
+          .name = "actInspect",
+          .caption = QT_TR_NOOP("Inspect"),
+          .handler = &frmWebBrowser::showInspector,
+          .view = View::Browser,
+          .shortcut = "F12; Ctrl+Shift+I",
+          .inPageMenu = true },
     };
     return table;
 }
@@ -306,9 +402,14 @@ void frmWebBrowser::runCommand(const Command &command)
     }
 }
 
+void frmWebBrowser::runCommandNamed(const char *name)
+{
+    runCommand(*commandNamed(commands(), name));
+}
+
 void frmWebBrowser::mnuGoHome_Click()
 {
-    runCommand(*commandNamed(commands(), "mnuGoHome"));
+    runCommandNamed("mnuGoHome");
 }
 
 void frmWebBrowser::WebToolbar_ButtonClick(QAction *Button)

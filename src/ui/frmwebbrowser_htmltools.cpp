@@ -126,7 +126,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
             throw;
         }
     });
-    Failure::skip([&] { m_host.setStatusText(notice); });
+    Failure::skip([&] { setStatusLine(notice); });
 }
 
 void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()

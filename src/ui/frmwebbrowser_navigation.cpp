@@ -86,7 +86,7 @@ void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 
 void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
 {
-    m_host.setStatusText(Text);
+    setStatusLine(Text);
 }
 
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace {
 
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void typedAddressLoadsWithBusyIndication();
     void backAndForwardMoveBetweenPages();
     void hoveredLinkShowsInThePanel();
+    void zoomKeptPerSite();
     void closingDuringADownload_data();
     void closingDuringADownload();
 
@@ -156,6 +159,35 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
     QCOMPARE(loads.count(), 0);
     QCOMPARE(window().windowTitle(), QStringLiteral("Page two"));
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+void tst_BrowserWindow::zoomKeptPerSite()
+{
+    // The same server under two names: two sites.
+    const QString here = m_server.url("/one.html");
+    const QString elsewhere = QString(m_server.url("/two.html")).replace("127.0.0.1", "localhost");
+    const auto pageZoom
+        = [&] { return qobject_cast<QWebEngineView *>(m_engine->widget())->page()->zoomFactor(); };
+    typeAndEnter(here);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
+    m_fixture->chooseItem("actZoomIn");
+    m_fixture->chooseItem("actZoomIn");
+    QCOMPARE(pageZoom(), 1.25);
+    QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "Zoom", "127.0.0.1"),
+             QStringLiteral("125"));
+    QCOMPARE(m_fixture->frame->Panel1->text(), QStringLiteral("Zoom 125 %"));
+
+    typeAndEnter(elsewhere);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
+    QCOMPARE(pageZoom(), 1.0);
+    QCOMPARE(m_fixture->frame->Panel1->text(), QString());
+
+    typeAndEnter(here);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
+    QCOMPARE(pageZoom(), 1.25);
+    m_fixture->chooseItem("actZoomReset");
+    QCOMPARE(m_fixture->test.settings->GetAllSettings("ZivaruruviVO", "Zoom"),
+             QList<SettingsStore::Row>());
 }
 
 void tst_BrowserWindow::hoveredLinkShowsInThePanel()

@@ -43,6 +43,17 @@ void FakeSettingsStore::SaveSetting(const QString &application, const QString &s
     ++m_saveCount;
 }
 
+void FakeSettingsStore::DeleteSetting(const QString &application, const QString &section,
+                                      const QString &key)
+{
+    if (m_unreadable || m_writesBeforeFailure == 0)
+        throw PlatformError(
+            ErrorCode::PathFileAccess,
+            QStringLiteral("The fake settings store refused to delete %1").arg(key));
+    if (const qsizetype index = indexOf(application, section, key); index >= 0)
+        m_entries.removeAt(index);
+}
+
 void FakeSettingsStore::transaction(const std::function<void()> &work)
 {
     const QList<Entry> before = m_entries;

@@ -12,6 +12,8 @@ public:
     QList<Row> GetAllSettings(const QString &application, const QString &section) const override;
     void SaveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
+    void DeleteSetting(const QString &application, const QString &section,
+                       const QString &key) override;
     void transaction(const std::function<void()> &work) override;
 
     // The next `count` writes succeed; every write after them fails with PlatformError

@@ -2,6 +2,8 @@
 
 #include "platformerror.h"
 
+#include <QPrinter>
+#include <QTextDocument>
 #include <QUrl>
 
 FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
@@ -118,8 +120,34 @@ void FakeWebBrowserControl::CancelDownloads()
     downloadsInProgress = 0;
 }
 
+void FakeWebBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
+{
+    calls.append(QStringLiteral("FindText:%1,%2,%3").arg(text).arg(matchCase).arg(backward));
+}
+
+void FakeWebBrowserControl::SetZoomFactor(qreal factor)
+{
+    calls.append(QStringLiteral("SetZoomFactor:%1").arg(factor));
+    zoom = factor;
+}
+
+void FakeWebBrowserControl::PrintPage(QPrinter &printer)
+{
+    calls.append(QStringLiteral("PrintPage"));
+    QTextDocument page(bodyInnerHTML);
+    page.print(&printer);
+}
+
+void FakeWebBrowserControl::ShowInspector()
+{
+    calls.append(QStringLiteral("ShowInspector"));
+}
+
 void FakeWebBrowserControl::complete(const QString &url, const QString &title)
 {
+    // As the engine does, the page takes the zoom of its site before it is shown.
+    if (zoomForAddress)
+        zoom = zoomForAddress(url);
     locationURL = url;
     locationName = title;
     busy = false;

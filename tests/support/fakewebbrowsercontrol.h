@@ -32,6 +32,16 @@ public:
     void SetFocus() override;
     int DownloadsInProgress() const override { return downloadsInProgress; }
     void CancelDownloads() override;
+    void FindText(const QString &text, bool matchCase, bool backward) override;
+    qreal ZoomFactor() const override { return zoom; }
+    void SetZoomFactor(qreal factor) override;
+    void SetZoomForAddress(std::function<qreal(const QString &)> zoomFor) override
+    {
+        zoomForAddress = std::move(zoomFor);
+    }
+    void PrintPage(QPrinter &printer) override;
+    void ShowInspector() override;
+    void SetContextMenuActions(const QList<QAction *> &actions) override { menuActions = actions; }
 
     // Completes the navigation in progress: location, title, events, not busy.
     void complete(const QString &url, const QString &title);
@@ -48,6 +58,9 @@ public:
     bool failExecWB = false;
     bool failLocationURL = false;
     int downloadsInProgress = 0;
+    qreal zoom = 1.0;
+    std::function<qreal(const QString &)> zoomForAddress;
+    QList<QAction *> menuActions;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

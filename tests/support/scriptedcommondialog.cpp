@@ -29,6 +29,13 @@ void ScriptedCommonDialog::ShowSave()
         FileName = path;
 }
 
+void ScriptedCommonDialog::ShowPrintPreview(const std::function<void(QPrinter &)> &paint)
+{
+    show(QStringLiteral("preview"));
+    if (!cancel)
+        paint(printer);
+}
+
 QPrinter &ScriptedCommonDialog::hDC()
 {
     if (!m_printerChosen)

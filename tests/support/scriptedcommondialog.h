@@ -15,7 +15,7 @@ class ScriptedCommonDialog final : public CommonDialog
 public:
     struct Shown
     {
-        QString kind; // "printer" or "save"
+        QString kind; // "printer", "save" or "preview"
         QString title;
         bool cancelError = false;
         int flags = 0;
@@ -27,6 +27,8 @@ public:
     void ShowPrinter() override;
     void ShowSave() override;
     QPrinter &hDC() override;
+    // Paints on the PDF printer, as the print from a preview does.
+    void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) override;
 
     bool cancel = false;
     QString path; // what a confirmed save dialog returns

@@ -1,10 +1,13 @@
 #include "clipboard.h"
 #include "clipboardpicture.h"
+#include "fakesettingsstore.h"
 #include "fetchnotice.h"
 #include "linklist.h"
 #include "mailfolders.h"
 #include "pagetextname.h"
+#include "sitezoom.h"
 #include "testsupport.h"
+#include "textsearch.h"
 
 // The small rules of the HTML, capture and mail commands.
 class tst_Rules : public QObject
@@ -12,6 +15,11 @@ class tst_Rules : public QObject
     Q_OBJECT
 
 private slots:
+    void findInText_data();
+    void findInText();
+    void zoomSteps_data();
+    void zoomSteps();
+    void siteZoomKept();
     void listedLinks_data();
     void listedLinks();
     void fetchFailureNotice_data();
@@ -23,6 +31,91 @@ private slots:
     void defaultFolderNamed_data();
     void defaultFolderNamed();
 };
+
+void tst_Rules::findInText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<QList<int>>("found"); // start, ordinal, count
+    const QString text = QStringLiteral("ab Ab aB xx ab");
+    QTest::newRow("first from the start")
+        << text << "ab" << false << 0 << false << QList<int> { 0, 1, 4 };
+    QTest::newRow("next after the first")
+        << text << "ab" << false << 1 << false << QList<int> { 3, 2, 4 };
+    QTest::newRow("forward wraps to the first")
+        << text << "ab" << false << 13 << false << QList<int> { 0, 1, 4 };
+    QTest::newRow("previous") << text << "ab" << false << 6 << true << QList<int> { 3, 2, 4 };
+    QTest::newRow("backward wraps to the last")
+        << text << "ab" << false << 0 << true << QList<int> { 12, 4, 4 };
+    QTest::newRow("match case") << text << "ab" << true << 1 << false << QList<int> { 12, 2, 2 };
+    QTest::newRow("matches do not overlap")
+        << "aaaa"
+        << "aa" << false << 1 << false << QList<int> { 2, 2, 2 };
+    QTest::newRow("not found") << text << "zz" << false << 0 << false << QList<int> { -1, 0, 0 };
+    QTest::newRow("nothing to find")
+        << text << "" << false << 0 << false << QList<int> { -1, 0, 0 };
+}
+
+void tst_Rules::findInText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(int, from);
+    QFETCH(bool, backward);
+    QFETCH(QList<int>, found);
+    const HtmlTools::TextMatch match = HtmlTools::findInText(
+        text, needle, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive, from, backward);
+    QCOMPARE((QList<int> { int(match.start), match.ordinal, match.count }), found);
+}
+
+void tst_Rules::zoomSteps_data()
+{
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<double>("up");
+    QTest::addColumn<double>("down");
+    QTest::newRow("100 %") << 1.0 << 1.1 << 0.9;
+    QTest::newRow("a third, as the engine keeps it") << 0.333333 << 0.5 << 0.25;
+    QTest::newRow("between steps") << 1.17 << 1.25 << 1.1;
+    QTest::newRow("largest stays") << 5.0 << 5.0 << 4.0;
+    QTest::newRow("smallest stays") << 0.25 << 0.33 << 0.25;
+    QTest::newRow("beyond the largest") << 7.0 << 5.0 << 5.0;
+}
+
+void tst_Rules::zoomSteps()
+{
+    QFETCH(double, factor);
+    QFETCH(double, up);
+    QFETCH(double, down);
+    QCOMPARE(SiteZoom::stepped(factor, true), up);
+    QCOMPARE(SiteZoom::stepped(factor, false), down);
+}
+
+void tst_Rules::siteZoomKept()
+{
+    FakeSettingsStore store;
+    const QString page = QStringLiteral("https://Example.test:8080/a/page?q=1");
+    SiteZoom::keep(store, page, 1.25);
+    // The host alone is kept, in a section of its own.
+    QCOMPARE(store.GetAllSettings(SiteZoom::application(), SiteZoom::section()),
+             (QList<SettingsStore::Row> { { "example.test", "125" } }));
+    QCOMPARE(SiteZoom::forAddress(store, QStringLiteral("http://example.test/other")), 1.25);
+    QCOMPARE(SiteZoom::forAddress(store, QStringLiteral("http://other.test/")), 1.0);
+    QCOMPARE(store.GetAllSettings(SiteZoom::application(), QStringLiteral("URL History")),
+             QList<SettingsStore::Row>());
+    // Back at 100 %, the site is forgotten; an address without a host keeps nothing.
+    SiteZoom::keep(store, page, 1.0);
+    SiteZoom::keep(store, QStringLiteral("about:blank"), 2.0);
+    QCOMPARE(store.GetAllSettings(SiteZoom::application(), SiteZoom::section()),
+             QList<SettingsStore::Row>());
+    // A value edited by hand into nonsense reads as 100 %.
+    store.SaveSetting(SiteZoom::application(), SiteZoom::section(), QStringLiteral("bad.test"),
+                      QStringLiteral("9000"));
+    QCOMPARE(SiteZoom::forAddress(store, QStringLiteral("http://bad.test/")), 1.0);
+}
 
 void tst_Rules::listedLinks_data()
 {

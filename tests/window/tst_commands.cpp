@@ -1,5 +1,7 @@
 #include "windowfixture.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QSet>
 #include <QStatusBar>
 
@@ -17,8 +19,13 @@ private Q_SLOTS:
     void tableHolds();
     void everyCommandRunsItsHandler_data();
     void everyCommandRunsItsHandler();
+    void keysReachTheirHandlers_data();
+    void keysReachTheirHandlers();
+    void findInTheSourceView();
 
 private:
+    // A started window on a page, in the source view if asked.
+    void start(WindowFixture &fixture, bool sourceView) const;
     // What the window and the doubles show of the command that just ran, in a fixed order.
     QStringList effects(const WindowFixture &fixture, bool wasSourceView) const;
 };
@@ -112,18 +119,7 @@ void tst_Commands::everyCommandRunsItsHandler()
     QFETCH(QStringList, effects);
 
     WindowFixture fixture;
-    fixture.test.dialog->path = fixture.sandbox.programFolder() + u"/saved.txt"_s;
-    fixture.start();
-    FakeWebBrowserControl &browser = fixture.browser();
-    browser.bodyInnerHTML = u"<p>source</p>"_s;
-    browser.links = QStringList { u"http://linked.test/"_s };
-    browser.complete(u"http://page.test/"_s, u"Page"_s);
-    fixture.cboLinksList()->addItem(u"http://linked.test/"_s);
-    if (sourceView)
-        fixture.chooseItem(u"mnuLinksDisplayCurrHTMLDoc"_s);
-    browser.calls.clear();
-    fixture.ctlInet().requested.clear();
-
+    start(fixture, sourceView);
     if (control.startsWith(u"tbr")) {
         fixture.clickButton(control);
     } else {
@@ -135,6 +131,100 @@ void tst_Commands::everyCommandRunsItsHandler()
     QApplication::processEvents();
 
     QCOMPARE(this->effects(fixture, sourceView), effects);
+}
+
+void tst_Commands::keysReachTheirHandlers_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("sourceView");
+    QTest::addColumn<QStringList>("effects");
+    const auto row = [](const char *keys, bool sourceView, const QStringList &effects) {
+        QTest::addRow("%s%s", keys, sourceView ? " in the source view" : "")
+            << QString::fromLatin1(keys) << sourceView << effects;
+    };
+    for (const char *keys : { "Ctrl+L", "Alt+D", "F6" })
+        row(keys, false, { "address box" });
+    row("F5", false, { "Refresh" });
+    row("Ctrl+R", false, { "Refresh" });
+    row("Alt+Left", false, { "GoBack" });
+    row("Alt+Right", false, { "GoForward" });
+    row("Alt+Home", false, { "GoHome" });
+    row("Ctrl+U", false, { "Document.Body.innerHTML", "source view" });
+    row("F11", false, { "full screen" });
+    row("Ctrl+F", false, { "find bar" });
+    row("Ctrl++", false, { "SetZoomFactor:1.1", "Zoom 110 %" });
+    row("Ctrl+-", false, { "SetZoomFactor:0.9", "Zoom 90 %" });
+    row("Ctrl+0", false, { "SetZoomFactor:1" });
+    row("Ctrl+P", false, { "PrintPage", "preview dialog", "printed: <p>source</p> 1" });
+    row("F12", false, { "ShowInspector" });
+    row("Ctrl+Shift+I", false, { "ShowInspector" });
+    row("Esc", false, {}); // nothing to stop: the key is left to the page
+    // The browser view's commands do nothing in the source view.
+    for (const char *keys :
+         { "F5", "Ctrl+R", "Alt+Left", "Alt+Right", "Alt+Home", "Ctrl+P", "F12" })
+        row(keys, true, {});
+    row("Ctrl+F", true, { "find bar" });
+    row("Ctrl+L", true, { "address box" });
+}
+
+void tst_Commands::keysReachTheirHandlers()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, sourceView);
+    QFETCH(QStringList, effects);
+    WindowFixture fixture;
+    start(fixture, sourceView);
+    QApplication::setActiveWindow(fixture.frame.get());
+    QTest::keySequence(fixture.frame.get(), QKeySequence(keys));
+    QApplication::processEvents();
+    QCOMPARE(this->effects(fixture, sourceView), effects);
+}
+
+void tst_Commands::findInTheSourceView()
+{
+    WindowFixture fixture;
+    start(fixture, true);
+    fixture.Text1().setText(u"one Two two\r\nTWO three two"_s);
+    QApplication::setActiveWindow(fixture.frame.get());
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"Ctrl+F"_s));
+    auto *field = fixture.control<QLineEdit>("findText");
+    QLabel *result = fixture.control<QLabel>("findResult");
+    QTest::keyClicks(field, u"two"_s);
+    QCOMPARE(result->text(), u"1 of 4"_s);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(result->text(), u"2 of 4"_s);
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(result->text(), u"4 of 4"_s); // wrapped to the last
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"F3"_s));
+    QCOMPARE(result->text(), u"1 of 4"_s); // and back to the first
+    fixture.control<QCheckBox>("findMatchCase")->setChecked(true);
+    QCOMPARE(result->text(), u"1 of 2"_s);
+    field->setText(u"four"_s);
+    QCOMPARE(result->text(), u"Not found"_s);
+
+    // Esc closes the bar, and the main area takes the window's foot back.
+    const int shortHeight = fixture.control("Text1")->height();
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"Esc"_s));
+    QVERIFY(fixture.control("findBar")->isHidden());
+    QVERIFY(fixture.control("Text1")->height() > shortHeight);
+    QCOMPARE(fixture.control("Text1")->geometry().bottom(), fixture.window().rect().bottom());
+}
+
+void tst_Commands::start(WindowFixture &fixture, bool sourceView) const
+{
+    fixture.test.dialog->path = fixture.sandbox.programFolder() + u"/saved.txt"_s;
+    fixture.start();
+    FakeWebBrowserControl &browser = fixture.browser();
+    browser.bodyInnerHTML = u"<p>source</p>"_s;
+    browser.links = QStringList { u"http://linked.test/"_s };
+    browser.complete(u"http://page.test/"_s, u"Page"_s);
+    fixture.cboLinksList()->addItem(u"http://linked.test/"_s);
+    if (sourceView)
+        fixture.chooseItem(u"mnuLinksDisplayCurrHTMLDoc"_s);
+    browser.calls.clear();
+    fixture.ctlInet().requested.clear();
+    fixture.browser().focusCount = 0;
 }
 
 QStringList tst_Commands::effects(const WindowFixture &fixture, bool wasSourceView) const
@@ -155,6 +245,8 @@ QStringList tst_Commands::effects(const WindowFixture &fixture, bool wasSourceVi
             seen.append(u"SavePicture"_s);
     }
     seen += fixture.test.messages->prompts;
+    if (const QString status = fixture.frame->Panel1->text(); !status.isEmpty())
+        seen.append(status);
 
     const QString printed = fixture.sandbox.programFolder() + u"/printed.pdf"_s;
     if (QFile::exists(printed))
@@ -170,6 +262,13 @@ QStringList tst_Commands::effects(const WindowFixture &fixture, bool wasSourceVi
     const bool sourceView = fixture.control("ctlWebBrowser")->isHidden();
     if (sourceView != wasSourceView)
         seen.append(sourceView ? u"source view"_s : u"browser view"_s);
+    if (fixture.cboAddress()->hasFocus()
+        && fixture.cboAddress()->lineEdit()->selectedText() == fixture.cboAddress()->currentText())
+        seen.append(u"address box"_s);
+    if (fixture.control("findBar")->isVisible())
+        seen.append(u"find bar"_s);
+    if (fixture.frame->isFullScreen())
+        seen.append(u"full screen"_s);
     if (fixture.WebToolbar()->isHidden())
         seen.append(u"toolbar hidden"_s);
     if (fixture.frame->StatusBar1->isHidden())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QString>
 
 class QPrinter;
@@ -23,6 +24,10 @@ public:
     // The printer that the last ShowPrinter chose; fails unless that dialog was confirmed
     // with PrinterReturnDC set.
     virtual QPrinter &hDC() = 0;
+    // A print preview: paint lays the document out on the printer it is given, for the
+    // preview and again for the print; the user prints from the preview, or closes it, which
+    // is a cancel as above.
+    virtual void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) = 0;
 
     // Flags of the printer dialog.
     static constexpr int PrinterPageNumbers = 0x2; // opens with the page range option chosen

@@ -31,4 +31,11 @@ public:
     virtual void SaveFile(const QString &path, int fileType) = 0;
 
     virtual void SetFocus() = 0;
+
+    // The text with "\n" between lines; its positions are the ones Select takes.
+    virtual QString SearchText() const = 0;
+    // Highlights length characters from start (0 highlights nothing) and shows them.
+    virtual void Select(int start, int length) = 0;
+    // Shows the text at a zoom of its normal size, 1.0 for 100 %.
+    virtual void SetZoom(qreal factor) = 0;
 };

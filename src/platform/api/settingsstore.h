@@ -23,6 +23,9 @@ public:
     // Creates or overwrites one key; fails with PlatformError.
     virtual void SaveSetting(const QString &application, const QString &section,
                              const QString &key, const QString &value) = 0;
+    // Removes one key, if it is there; fails with PlatformError.
+    virtual void DeleteSetting(const QString &application, const QString &section,
+                               const QString &key) = 0;
     // Runs the writes of work as one unit: all of them are stored, or none.
     virtual void transaction(const std::function<void()> &work) = 0;
 };

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+class QAction;
+class QPrinter;
 class QWidget;
 
 // The embeddable web-browser control (ctlWebBrowser): loads, renders and navigates pages.
@@ -51,6 +55,26 @@ public:
     // Stops them; a stopped download leaves no file behind.
     virtual void CancelDownloads() = 0;
 
+    // Finds text in the page: the next match, or the previous one when backward, wrapping
+    // around; every match is highlighted and FindResult tells how many there are. "" ends the
+    // search and clears the highlights.
+    virtual void FindText(const QString &text, bool matchCase, bool backward) = 0;
+
+    // The zoom of the page shown, 1.0 for 100 %.
+    virtual qreal ZoomFactor() const = 0;
+    virtual void SetZoomFactor(qreal factor) = 0;
+    // Chooses the zoom of each page by its address, before the page first paints; the zoom
+    // set for a page holds through the engine's own resets while it loads.
+    virtual void SetZoomForAddress(std::function<qreal(const QString &url)> zoomFor) = 0;
+
+    // Prints the page itself, laid out for the printer's pages, and returns when it is done.
+    // Fails with PlatformError.
+    virtual void PrintPage(QPrinter &printer) = 0;
+    // Shows the engine's developer tools for the page, in one window of their own.
+    virtual void ShowInspector() = 0;
+    // Offered after the engine's own items in the page's context menu.
+    virtual void SetContextMenuActions(const QList<QAction *> &actions) = 0;
+
 Q_SIGNALS:
     // Whenever a load ends, also when it is stopped or fails.
     void DownloadComplete();
@@ -59,4 +83,10 @@ Q_SIGNALS:
     // The one line the control has for the status bar, "" when it has none: the address of
     // the link under the pointer, else how the downloads stand and why a page was not shown.
     void StatusTextChange(const QString &text);
+    // The answer to FindText: the match shown (from 1) and the number of matches.
+    void FindResult(int activeMatch, int numberOfMatches);
+    // The page asks to be printed (window.print()).
+    void PrintRequested();
+    // Ctrl and the wheel over the page: steps up (positive) or down.
+    void ZoomStepRequested(int steps);
 };

@@ -2,10 +2,12 @@
 
 #include "platformerror.h"
 
+#include <optional>
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrintPreviewDialog>
 
 DesktopCommonDialog::DesktopCommonDialog() = default;
 
@@ -17,13 +19,45 @@ void DesktopCommonDialog::raiseCancelError() const
         throw PlatformError(ErrorCode::CommonDialogCancel, tr("Cancel was selected."));
 }
 
+QPrinter &DesktopCommonDialog::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void DesktopCommonDialog::ShowPrintPreview(const std::function<void(QPrinter &)> &paint)
+{
+    QPrinter &target = printer();
+    target.setPrintRange(QPrinter::AllPages);
+    QPrintPreviewDialog dialog(&target, QApplication::activeWindow());
+    if (!DialogTitle.isEmpty())
+        dialog.setWindowTitle(DialogTitle);
+    // A failure must not cross the dialog's event loop: it closes the preview and is raised
+    // when the dialog has returned.
+    std::optional<PlatformError> failure;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *shown) {
+        if (failure)
+            return;
+        try {
+            paint(*shown);
+        } catch (const PlatformError &error) {
+            failure = error;
+            dialog.reject();
+        }
+    });
+    const bool printed = dialog.exec() == QDialog::Accepted;
+    if (failure)
+        throw *failure;
+    if (!printed)
+        raiseCancelError();
+}
+
 void DesktopCommonDialog::ShowPrinter()
 {
     m_printerReturned = false;
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_printer->setPrintRange((Flags & PrinterPageNumbers) ? QPrinter::PageRange
-                                                          : QPrinter::AllPages);
+    QPrinter &target = printer();
+    target.setPrintRange((Flags & PrinterPageNumbers) ? QPrinter::PageRange : QPrinter::AllPages);
 
     QPrintDialog dialog(m_printer.get(), QApplication::activeWindow());
     // No "Selection" or "Current page": what is printed is for the caller to decide.

@@ -19,10 +19,13 @@ public:
     void ShowPrinter() override;
     void ShowSave() override;
     QPrinter &hDC() override;
+    void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) override;
 
 private:
     // A cancel fails only when CancelError asks for it.
     void raiseCancelError() const;
+
+    QPrinter &printer();
 
     // Made at the first printer dialog: finding the system's printers takes a while.
     std::unique_ptr<QPrinter> m_printer;

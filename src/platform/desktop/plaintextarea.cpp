@@ -90,3 +90,27 @@ void PlainTextArea::SetFocus()
 {
     setFocus();
 }
+
+QString PlainTextArea::SearchText() const
+{
+    return toPlainText();
+}
+
+void PlainTextArea::Select(int start, int length)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void PlainTextArea::SetZoom(qreal factor)
+{
+    // Zoomed from the size the area was made with, so steps never drift.
+    if (m_normalPointSize <= 0)
+        m_normalPointSize = font().pointSizeF();
+    QFont zoomed = font();
+    zoomed.setPointSizeF(m_normalPointSize * factor);
+    setFont(zoomed);
+}

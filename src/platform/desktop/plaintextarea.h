@@ -24,4 +24,10 @@ public:
     void SaveFile(const QString &path, int fileType) override;
 
     void SetFocus() override;
+    QString SearchText() const override;
+    void Select(int start, int length) override;
+    void SetZoom(qreal factor) override;
+
+private:
+    qreal m_normalPointSize = 0;
 };

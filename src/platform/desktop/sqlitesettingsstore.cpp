@@ -125,6 +125,20 @@ void SqliteSettingsStore::SaveSetting(const QString &application, const QString 
         fail(query.lastError().text());
 }
 
+void SqliteSettingsStore::DeleteSetting(const QString &application, const QString &section,
+                                        const QString &key)
+{
+    prepareForWriting();
+    QSqlQuery query(m_database);
+    query.prepare(
+        QStringLiteral("DELETE FROM settings WHERE application = ? AND section = ? AND key = ?"));
+    query.addBindValue(notNull(application));
+    query.addBindValue(notNull(section));
+    query.addBindValue(notNull(key));
+    if (!query.exec())
+        fail(query.lastError().text());
+}
+
 void SqliteSettingsStore::transaction(const std::function<void()> &work)
 {
     prepareForWriting();

@@ -3,39 +3,93 @@
 #include "downloadtracker.h"
 #include "failure.h"
 #include "fullscreenwindow.h"
+#include "pdfprinting.h"
 #include "platformerror.h"
 #include "startupphase.h"
 #include "systemencoding.h"
 #include "userfile.h"
 
 #include <optional>
+#include <QAction>
 #include <QAuthenticator>
+#include <QChildEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMenu>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWheelEvent>
 
 namespace {
 
-constexpr int AnswerTimeoutMs = 10'000;
+// Laying out a long page for a printer takes a while.
+constexpr int PrintTimeoutMs = 120'000;
 
-// Pages that ask for a new window (target=_blank, window.open) open in this one view.
+// Pages that ask for a new window (target=_blank, window.open) open in this one view. The
+// page's context menu offers the window's own actions after the engine's items, and Ctrl
+// with the wheel asks for a zoom step.
 class SingleWindowView final : public QWebEngineView
 {
 public:
-    using QWebEngineView::QWebEngineView;
+    SingleWindowView(WebEngineBrowserControl *control, QWidget *parent)
+        : QWebEngineView(parent)
+        , m_control(control)
+    {
+    }
+
+    QList<QAction *> menuActions;
 
 protected:
     QWebEngineView *createWindow(QWebEnginePage::WebWindowType) override { return this; }
+
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        QMenu *menu = createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (!menuActions.isEmpty()) {
+            menu->addSeparator();
+            menu->addActions(menuActions);
+        }
+        menu->popup(event->globalPos());
+    }
+
+    bool event(QEvent *event) override
+    {
+        // The wheel goes to the engine's own surface, a child of the view.
+        if (event->type() == QEvent::ChildAdded)
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+        return QWebEngineView::event(event);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Wheel) {
+            const auto *wheel = static_cast<QWheelEvent *>(event);
+            if (wheel->modifiers() & Qt::ControlModifier) {
+                const int steps = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+                if (steps != 0)
+                    Q_EMIT m_control->ZoomStepRequested(steps);
+                return true;
+            }
+        }
+        return QWebEngineView::eventFilter(watched, event);
+    }
+
+private:
+    WebEngineBrowserControl *m_control;
 };
 
 // One profile per process: the engine allows a storage folder to be opened only once.
@@ -144,7 +198,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     , m_profile(sharedProfile())
     , m_downloads(sharedDownloads(m_profile))
     , m_questions(std::move(questions))
-    , m_view(new SingleWindowView(parent))
+    , m_view(new SingleWindowView(this, parent))
     , m_page(new QWebEnginePage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
@@ -154,13 +208,23 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_busy = true;
         setNotice(QString());
     });
+    // The zoom is set as the load starts and again as its address commits, before anything
+    // is drawn; the engine's own reset of the zoom during the load is undone at its end.
+    connect(m_page, &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo &info) {
+                if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+                    zoomFor(info.url());
+            });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
         if (url.isEmpty())
             return;
+        zoomFor(url);
         m_navigationReported = true;
         Q_EMIT NavigateComplete2(url.toString());
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
+            m_page->setZoomFactor(m_zoom);
         m_busy = false;
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());
@@ -193,6 +257,14 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             &WebEngineBrowserControl::updateStatusText);
 
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    // PDF documents show in the view, in the engine's own viewer.
+    m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    connect(m_page, &QWebEnginePage::findTextFinished, this,
+            [this](const QWebEngineFindTextResult &result) {
+                Q_EMIT FindResult(result.activeMatch(), result.numberOfMatches());
+            });
+    connect(m_page, &QWebEnginePage::printRequested, this, &WebBrowserControl::PrintRequested);
     connect(m_page, &QWebEnginePage::fullScreenRequested, this,
             [this](QWebEngineFullScreenRequest request) {
                 request.accept();
@@ -217,6 +289,7 @@ WebEngineBrowserControl::~WebEngineBrowserControl()
     // The page must go before the profile it uses, and must not report to a control that
     // is going away. A page on the full screen goes back to its view first.
     m_fullScreen.reset();
+    delete m_inspector;
     if (m_view) {
         m_page->disconnect(this);
         delete m_view;
@@ -359,8 +432,82 @@ void WebEngineBrowserControl::CancelDownloads()
     m_downloads->cancelAll();
 }
 
+void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
+{
+    QWebEnginePage::FindFlags flags;
+    if (matchCase)
+        flags |= QWebEnginePage::FindCaseSensitively;
+    if (backward)
+        flags |= QWebEnginePage::FindBackward;
+    m_page->findText(text, flags);
+}
+
+qreal WebEngineBrowserControl::ZoomFactor() const
+{
+    return m_zoom;
+}
+
+void WebEngineBrowserControl::SetZoomFactor(qreal factor)
+{
+    m_zoom = factor;
+    m_page->setZoomFactor(factor);
+}
+
+void WebEngineBrowserControl::SetZoomForAddress(std::function<qreal(const QString &)> zoomFor)
+{
+    m_zoomFor = std::move(zoomFor);
+}
+
+void WebEngineBrowserControl::zoomFor(const QUrl &url)
+{
+    if (m_zoomFor)
+        Failure::skip([&] { m_zoom = m_zoomFor(url.toString()); });
+    if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
+        m_page->setZoomFactor(m_zoom);
+}
+
+void WebEngineBrowserControl::PrintPage(QPrinter &printer)
+{
+    requireDocument();
+    // The engine lays the page out as a PDF document for the printer's pages.
+    const QByteArray document
+        = waitForAnswer(
+              [this, layout = printer.pageLayout()](const Callback &done) {
+                  m_page->printToPdf([done](const QByteArray &pdf) { done(QVariant(pdf)); },
+                                     layout);
+              },
+              PrintTimeoutMs)
+              .toByteArray();
+    if (document.isEmpty())
+        throw PlatformError(ErrorCode::PrinterError,
+                            tr("The page could not be laid out for printing."));
+    printPdf(document, printer);
+}
+
+void WebEngineBrowserControl::ShowInspector()
+{
+    // One window for the page's tools; closing it frees it.
+    if (!m_inspector) {
+        m_inspector = new QWebEngineView;
+        m_inspector->setAttribute(Qt::WA_DeleteOnClose);
+        m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
+        m_inspector->setWindowTitle(tr("Inspector"));
+        m_inspector->resize(900, 600);
+        m_page->setDevToolsPage(m_inspector->page());
+    }
+    m_inspector->show();
+    m_inspector->raise();
+    m_inspector->activateWindow();
+}
+
+void WebEngineBrowserControl::SetContextMenuActions(const QList<QAction *> &actions)
+{
+    static_cast<SingleWindowView *>(m_view.data())->menuActions = actions;
+}
+
 QVariant
-WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request)
+WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request,
+                                       int timeoutMs)
 {
     // The callback may come after we gave up waiting; it then finds the loop gone.
     struct Waiting
@@ -377,7 +524,7 @@ WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &
             waiting->loop->quit();
     });
     if (!waiting->answer) {
-        QTimer::singleShot(AnswerTimeoutMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         connect(m_page, &QObject::destroyed, &loop, &QEventLoop::quit);
         // The caller expects a plain call: no user command may run in the meantime.
         loop.exec(QEventLoop::ExcludeUserInputEvents);

@@ -59,11 +59,20 @@ public:
     int DownloadsInProgress() const override;
     void CancelDownloads() override;
 
+    void FindText(const QString &text, bool matchCase, bool backward) override;
+    qreal ZoomFactor() const override;
+    void SetZoomFactor(qreal factor) override;
+    void SetZoomForAddress(std::function<qreal(const QString &url)> zoomFor) override;
+    void PrintPage(QPrinter &printer) override;
+    void ShowInspector() override;
+    void SetContextMenuActions(const QList<QAction *> &actions) override;
+
 private:
     using Callback = std::function<void(const QVariant &)>;
     // Runs an asynchronous request of the engine and waits, in a bounded local event loop,
     // for the answer it hands to the callback.
-    QVariant waitForAnswer(const std::function<void(const Callback &)> &request);
+    QVariant waitForAnswer(const std::function<void(const Callback &)> &request,
+                           int timeoutMs = 10'000);
     QVariant evaluate(const QString &script);
     void requireDocument() const;
 
@@ -72,6 +81,8 @@ private:
     void askAboutCertificates();
     void askForPermission(const QUrl &origin, int feature);
     void setNotice(const QString &notice);
+    // Takes the zoom that the address's site keeps, and shows the page at it.
+    void zoomFor(const QUrl &url);
     void updateStatusText();
 
     std::shared_ptr<QWebEngineProfile> m_profile;
@@ -88,6 +99,9 @@ private:
     QList<QWebEngineCertificateError> m_certificateErrors;
     bool m_askingAboutCertificate = false;
     std::unique_ptr<FullScreenWindow> m_fullScreen;
+    std::function<qreal(const QString &)> m_zoomFor;
+    qreal m_zoom = 1.0;
+    QPointer<QWebEngineView> m_inspector;
     QString m_hoveredLink;
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;

@@ -1,0 +1,149 @@
+// Everyday browsing through the real engine: find with its count, printing the page itself,
+// and PDF documents shown in the view.
+
+#include "fakeservices.h"
+#include "hostedcontrol.h"
+#include "httpserver.h"
+#include "testsupport.h"
+#include "webenginebrowsercontrol.h"
+
+#include <memory>
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A one-page PDF document that says text.
+QByteArray pdfDocument(const QString &text)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        QPainter painter(&writer);
+        QFont font = painter.font();
+        font.setPointSize(24);
+        painter.setFont(font);
+        painter.drawText(QRect(0, 0, writer.width(), writer.height() / 4), Qt::AlignCenter, text);
+    }
+    return buffer.data();
+}
+
+} // namespace
+
+class tst_Browsing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void findCounts_data();
+    void findCounts();
+    void printsThePage();
+    void pdfShownInTheView();
+
+private:
+    TestSandbox m_sandbox;
+    HttpServer m_server;
+    std::shared_ptr<ScriptedUserQuestions> m_questions;
+    std::unique_ptr<QWidget> m_host;
+    WebEngineBrowserControl *m_control = nullptr;
+};
+
+void tst_Browsing::initTestCase()
+{
+    QVERIFY(m_server.listen());
+    m_server.route(u"/find.html"_s,
+                   htmlPage("Find",
+                            "<p>Kestrel one</p><p>kestrel two</p><p>KESTREL three</p>"
+                            "<p>kestrel four</p>"));
+    m_server.route(u"/print.html"_s,
+                   htmlPage("Print", "<h1>Printed headline</h1><p>Words on paper</p>"));
+    HttpResponse pdf;
+    pdf.contentType = "application/pdf";
+    pdf.body = pdfDocument(u"Shown inline"_s);
+    m_server.route(u"/document.pdf"_s, pdf);
+}
+
+void tst_Browsing::init()
+{
+    m_questions = std::make_shared<ScriptedUserQuestions>();
+    m_host = std::make_unique<QWidget>();
+    m_control = showInHost(*m_host, m_questions);
+}
+
+void tst_Browsing::cleanup()
+{
+    m_host.reset();
+    m_control = nullptr;
+}
+
+void tst_Browsing::findCounts_data()
+{
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<QList<bool>>("backward"); // one search each, after the first
+    QTest::addColumn<QStringList>("results");
+    QTest::newRow("forward wraps")
+        << false << QList<bool> { false, false, false, false }
+        << QStringList { "1 of 4", "2 of 4", "3 of 4", "4 of 4", "1 of 4" };
+    QTest::newRow("backward wraps")
+        << false << QList<bool> { true, true } << QStringList { "1 of 4", "4 of 4", "3 of 4" };
+    QTest::newRow("match case") << true << QList<bool> { false, false }
+                                << QStringList { "1 of 2", "2 of 2", "1 of 2" };
+}
+
+void tst_Browsing::findCounts()
+{
+    QFETCH(bool, matchCase);
+    QFETCH(QList<bool>, backward);
+    QFETCH(QStringList, results);
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/find.html"_s)));
+    QSignalSpy found(m_control, &WebBrowserControl::FindResult);
+    QStringList seen;
+    const QString text = matchCase ? u"kestrel"_s : u"Kestrel"_s;
+    for (int search = 0; search <= backward.size(); ++search) {
+        m_control->FindText(text, matchCase, search > 0 && backward.at(search - 1));
+        QVERIFY(waitFor(found, search + 1));
+        seen.append(u"%1 of %2"_s.arg(found.last().at(0).toInt()).arg(found.last().at(1).toInt()));
+    }
+    QCOMPARE(seen, results);
+
+    m_control->FindText(u"no such word"_s, false, false);
+    QVERIFY(waitFor(found, backward.size() + 2));
+    QCOMPARE(found.last().at(1).toInt(), 0);
+}
+
+void tst_Browsing::printsThePage()
+{
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString path = m_sandbox.programFolder() + u"/page.pdf"_s;
+    printer.setOutputFileName(path);
+    m_control->PrintPage(printer);
+    const QString words = pdfWords(path);
+    QVERIFY2(words.contains(u"Printed headline"_s) && words.contains(u"Words on paper"_s),
+             qPrintable(words));
+}
+
+void tst_Browsing::pdfShownInTheView()
+{
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/document.pdf"_s)));
+    QCOMPARE(m_control->LocationURL(), m_server.url(u"/document.pdf"_s));
+    // Shown, not offered for saving.
+    QCOMPARE(m_questions->asked, QStringList());
+    QCOMPARE(m_control->DownloadsInProgress(), 0);
+}
+
+KESTRAV_TEST_MAIN(tst_Browsing)
+#include "tst_browsing.moc"
