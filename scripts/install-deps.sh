@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
+    libglib2.0-dev dbus-daemon
     "$@"
 )
 
