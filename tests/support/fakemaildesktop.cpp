@@ -28,10 +28,8 @@ FakeMailDesktop::FakeMailDesktop()
                                                              : std::nullopt });
         qputenv(variable, QFile::encodeName(value));
     };
-    for (const QString &entry : root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (!QDir(root.filePath(entry)).removeRecursively())
-            QFile::remove(root.filePath(entry));
-    }
+    for (const char *folder : { "bin", "config", "etc", "local", "share" })
+        QDir(root.filePath(QString::fromLatin1(folder))).removeRecursively();
     for (const char *folder :
          { "bin", "config", "etc", "local/applications", "share/applications" })
         root.mkpath(QString::fromLatin1(folder));
