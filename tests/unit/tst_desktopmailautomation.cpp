@@ -4,9 +4,11 @@
 #include "testsupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <functional>
 #include <QDir>
 #include <QProcess>
+#include <sys/prctl.h>
 
 // GLib's headers name struct members "signals", a Qt keyword that this file does not use.
 #undef signals
@@ -124,6 +126,8 @@ void tst_DesktopMailAutomation::initTestCase()
                  u"<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
                  u"</policy></busconfig>"_s.arg(m_bus.path())
                      .toUtf8()));
+    // The bus ends with this process, also when a test crashes.
+    m_busDaemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_busDaemon.start(u"dbus-daemon"_s,
                       { u"--config-file="_s + m_bus.filePath(u"bus.conf"_s), u"--nofork"_s,
                         u"--print-address=1"_s });
