@@ -10,6 +10,7 @@ packages=(
     qt6-qpa-plugins
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
+    libglib2.0-dev dbus-daemon
     "$@"
 )
 

@@ -3,17 +3,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtGlobal>
+
+namespace {
+
+QDir root()
+{
+    static const QTemporaryDir folder;
+    return QDir(folder.path());
+}
+
+} // namespace
 
 FakeMailDesktop::FakeMailDesktop()
 {
-    const QDir root(m_root.path());
+    const QDir root = ::root();
+    // A file of its own, so that a program of an earlier desktop that runs late is not counted.
+    static int instances = 0;
+    m_started = root.filePath(QStringLiteral("started-%1").arg(++instances));
     const auto point = [&](const char *variable, const QString &value) {
         m_saved.append({ variable,
                          qEnvironmentVariableIsSet(variable) ? std::optional(qgetenv(variable))
                                                              : std::nullopt });
         qputenv(variable, QFile::encodeName(value));
     };
+    for (const char *folder : { "bin", "config", "etc", "local", "share" })
+        QDir(root.filePath(QString::fromLatin1(folder))).removeRecursively();
     for (const char *folder :
          { "bin", "config", "etc", "local/applications", "share/applications" })
         root.mkpath(QString::fromLatin1(folder));
@@ -37,29 +53,27 @@ FakeMailDesktop::~FakeMailDesktop()
 
 QString FakeMailDesktop::binFolder() const
 {
-    return m_root.filePath(QStringLiteral("bin"));
+    return root().filePath(QStringLiteral("bin"));
 }
 
-void FakeMailDesktop::addProgram(const QString &name, bool executable)
+void FakeMailDesktop::addProgram(const QString &name)
 {
     // No PATH is needed inside: the script uses shell built-ins only.
-    const QString script = QStringLiteral("#!/bin/sh\necho \"${0##*/}${*:+ $*}\" >> '%1'\n")
-                               .arg(m_root.filePath(QStringLiteral("started")));
+    const QString script
+        = QStringLiteral("#!/bin/sh\necho \"${0##*/}${*:+ $*}\" >> '%1'\n").arg(m_started);
     writeFile(QStringLiteral("bin/") + name, script);
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        permissions |= QFile::ExeOwner;
-    QFile::setPermissions(m_root.filePath(QStringLiteral("bin/") + name), permissions);
+    QFile::setPermissions(root().filePath(QStringLiteral("bin/") + name),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void FakeMailDesktop::removeProgram(const QString &name)
 {
-    QFile::remove(m_root.filePath(QStringLiteral("bin/") + name));
+    QFile::remove(root().filePath(QStringLiteral("bin/") + name));
 }
 
 void FakeMailDesktop::writeFile(const QString &relativePath, const QString &content)
 {
-    QFile file(m_root.filePath(relativePath));
+    QFile file(root().filePath(relativePath));
     QDir().mkpath(QFileInfo(file).path());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(file.fileName()));
@@ -68,7 +82,7 @@ void FakeMailDesktop::writeFile(const QString &relativePath, const QString &cont
 
 QStringList FakeMailDesktop::started() const
 {
-    QFile file(m_root.filePath(QStringLiteral("started")));
+    QFile file(m_started);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);

@@ -1,24 +1,16 @@
 #include "desktopmailautomation.h"
 
+#include "desktopmailprogram.h"
 #include "mailprogram.h"
 #include "platformerror.h"
 
-#include <optional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <unistd.h>
 
 namespace {
-
-struct InstalledProgram
-{
-    const MailProgram *program = nullptr;
-    QString executablePath;
-};
 
 QString tr(const char *text)
 {
@@ -31,80 +23,17 @@ QString readText(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// A list of folders from an XDG variable; an unset or empty variable means the defaults.
-QStringList xdgFolders(const char *variable, const QStringList &defaults)
-{
-    const QStringList folders = qEnvironmentVariable(variable).split(u':', Qt::SkipEmptyParts);
-    return folders.isEmpty() ? defaults : folders;
-}
-
-QStringList configFolders()
-{
-    return xdgFolders("XDG_CONFIG_HOME", { QDir::homePath() + QStringLiteral("/.config") })
-        + xdgFolders("XDG_CONFIG_DIRS", { QStringLiteral("/etc/xdg") });
-}
-
-QStringList dataFolders()
-{
-    return xdgFolders("XDG_DATA_HOME", { QDir::homePath() + QStringLiteral("/.local/share") })
-        + xdgFolders("XDG_DATA_DIRS",
-                     { QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share") });
-}
-
-// The path of a program as an Exec line or a table names it; empty when it is not installed.
-QString installedPath(const QString &program)
-{
-    if (program.contains(u'/'))
-        return QFileInfo(program).isFile() ? program : QString();
-    return QStandardPaths::findExecutable(program);
-}
-
-// The default mailto handler when it is a known program that is installed.
-std::optional<InstalledProgram> defaultHandler()
-{
-    const QStringList dataDirs = dataFolders();
-    const QStringList desktops
-        = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
-    for (const QString &listPath : mimeappsListPaths(configFolders(), dataDirs, desktops)) {
-        for (const QString &desktopId : mailtoHandlers(readText(listPath))) {
-            QString desktopFile;
-            for (const QString &dataDir : dataDirs) {
-                const QString candidate = dataDir + QStringLiteral("/applications/") + desktopId;
-                if (QFileInfo(candidate).isFile()) {
-                    desktopFile = candidate;
-                    break;
-                }
-            }
-            // A handler that is not installed leaves the choice to the next one.
-            if (desktopFile.isEmpty())
-                continue;
-            const QString program = execProgram(desktopEntryExec(readText(desktopFile)));
-            const MailProgram *known = mailProgramRunAs(QFileInfo(program).fileName());
-            const QString path = known ? installedPath(program) : QString();
-            // A default that we cannot open leaves the choice to the programs we know.
-            if (path.isEmpty())
-                return std::nullopt;
-            return InstalledProgram { known, path };
-        }
-    }
-    return std::nullopt;
-}
-
-// The program for the class: the default handler when we know it, else the first one installed.
-InstalledProgram installedProgram(const QString &className)
+// The program for the class: the desktop's default mail program, else the first known one.
+DesktopMailProgram mailProgram(const QString &className)
 {
     if (className.compare(QLatin1String("Outlook.Application"), Qt::CaseInsensitive) != 0)
         throw PlatformError(ErrorCode::CannotCreateObject,
                             tr("There is no program for %1 on this desktop.").arg(className));
-    if (const std::optional<InstalledProgram> handler = defaultHandler())
-        return *handler;
+    if (std::optional<DesktopMailProgram> found = DesktopMailProgram::find())
+        return *std::move(found);
     QStringList names;
-    for (const MailProgram &program : knownMailPrograms()) {
-        const QString path = installedPath(program.executables.first());
-        if (!path.isEmpty())
-            return { &program, path };
+    for (const MailProgram &program : knownMailPrograms())
         names.append(program.name);
-    }
     throw PlatformError(ErrorCode::CannotCreateObject,
                         tr("No mail program found (looked for %1). Install one or set a default "
                            "mail program.")
@@ -114,7 +43,7 @@ InstalledProgram installedProgram(const QString &className)
 class DesktopMailFolder final : public MailFolder
 {
 public:
-    DesktopMailFolder(InstalledProgram program, int folderNumber)
+    DesktopMailFolder(DesktopMailProgram program, int folderNumber)
         : m_program(std::move(program))
         , m_folderNumber(folderNumber)
     {
@@ -122,24 +51,19 @@ public:
 
     void Display() override
     {
-        const ProgramCommand command
-            = viewCommand(*m_program.program, m_program.executablePath, m_folderNumber);
-        const QString path = installedPath(command.program);
-        QProcess process;
-        process.setProgram(path.isEmpty() ? command.program : path);
-        process.setArguments(command.arguments);
-        process.setWorkingDirectory(QDir::homePath());
-        if (process.startDetached())
+        const std::optional<DesktopMailProgram::StartFailure> failure
+            = m_program.open(m_folderNumber);
+        if (!failure)
             return;
-        if (path.isEmpty())
+        if (failure->reason.isEmpty())
             throw PlatformError(ErrorCode::FileNotFound,
-                                tr("%1 is not installed.").arg(command.program));
+                                tr("%1 is not installed.").arg(failure->program));
         throw PlatformError(ErrorCode::PermissionDenied,
-                            tr("%1 cannot be started: %2").arg(path, process.errorString()));
+                            tr("%1 cannot be started: %2").arg(failure->program, failure->reason));
     }
 
 private:
-    InstalledProgram m_program;
+    DesktopMailProgram m_program;
     int m_folderNumber;
 };
 
@@ -147,7 +71,7 @@ private:
 class DesktopMailNamespace final : public MailNamespace
 {
 public:
-    explicit DesktopMailNamespace(InstalledProgram program)
+    explicit DesktopMailNamespace(DesktopMailProgram program)
         : m_program(std::move(program))
     {
     }
@@ -159,13 +83,13 @@ public:
     void Logoff() override { }
 
 private:
-    InstalledProgram m_program;
+    DesktopMailProgram m_program;
 };
 
 class DesktopMailApplication final : public MailApplication
 {
 public:
-    explicit DesktopMailApplication(InstalledProgram program)
+    explicit DesktopMailApplication(DesktopMailProgram program)
         : m_program(std::move(program))
     {
     }
@@ -178,7 +102,7 @@ public:
     }
 
 private:
-    InstalledProgram m_program;
+    DesktopMailProgram m_program;
 };
 
 } // namespace
@@ -190,19 +114,19 @@ DesktopMailAutomation::DesktopMailAutomation(QString processFolder)
 
 std::shared_ptr<MailApplication> DesktopMailAutomation::GetObject(const QString &className)
 {
-    const InstalledProgram found = installedProgram(className);
-    if (!isRunning(*found.program))
+    DesktopMailProgram found = mailProgram(className);
+    if (!isRunning(found.processNames()))
         throw PlatformError(ErrorCode::CannotCreateObject,
-                            tr("%1 is not running.").arg(found.program->name));
-    return std::make_shared<DesktopMailApplication>(found);
+                            tr("%1 is not running.").arg(found.name()));
+    return std::make_shared<DesktopMailApplication>(std::move(found));
 }
 
 std::shared_ptr<MailApplication> DesktopMailAutomation::CreateObject(const QString &className)
 {
-    return std::make_shared<DesktopMailApplication>(installedProgram(className));
+    return std::make_shared<DesktopMailApplication>(mailProgram(className));
 }
 
-bool DesktopMailAutomation::isRunning(const MailProgram &program) const
+bool DesktopMailAutomation::isRunning(const QStringList &processNames) const
 {
     const QDir processes(m_processFolder);
     const uint user = ::getuid();
@@ -224,7 +148,7 @@ bool DesktopMailAutomation::isRunning(const MailProgram &program) const
         const QString executable
             = QFileInfo(QFileInfo(process.filePath() + QStringLiteral("/exe")).symLinkTarget())
                   .fileName();
-        if (program.executables.contains(name) || program.executables.contains(executable))
+        if (processNames.contains(name) || processNames.contains(executable))
             return true;
     }
     return false;

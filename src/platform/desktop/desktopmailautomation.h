@@ -3,13 +3,12 @@
 #include "mailautomation.h"
 
 #include <QString>
-
-struct MailProgram;
+#include <QStringList>
 
 // The user's desktop mail program behind the mail automation: the desktop's default mail
-// handler when it is a program we know, else the first known one installed on PATH. Attaching
-// needs it running for this user; a folder's Display starts it (or hands the request to the
-// running one) on the matching view, detached, so that it outlives the browser.
+// handler, else the first known one installed. Attaching needs it running for this user; a
+// folder's Display starts it (or hands the request to the running one) on the matching view,
+// detached, so that it outlives the browser.
 class DesktopMailAutomation final : public MailAutomation
 {
 public:
@@ -20,7 +19,7 @@ public:
     std::shared_ptr<MailApplication> CreateObject(const QString &className) override;
 
 private:
-    bool isRunning(const MailProgram &program) const;
+    bool isRunning(const QStringList &processNames) const;
 
     QString m_processFolder;
 };
