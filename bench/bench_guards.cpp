@@ -1,6 +1,7 @@
 // Commands that are quick today, timed so that they stay quick: the link list of a page with
-// 10,000 links, the source view of a 5 MB body and the address list's update at 10,000
-// addresses, in the real window with the real web engine, on pages served over loopback.
+// 10,000 links, the source view of a 5 MB body, finding in that page and its source, the
+// address list's update at 10,000 addresses, and a navigation to a site that keeps a zoom, in
+// the real window with the real web engine, on pages served over loopback.
 
 #include "benchfigures.h"
 #include "httpserver.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -188,6 +191,28 @@ int main(int argc, char *argv[])
     printFigure(out, u"back to the browser from that source view: longest stall"_s,
                 restore.longestStall, PaintGoalMs);
 
+    // Finding on that page, and in its source, where the window counts the matches itself.
+    trigger("actFind")();
+    auto *field = fixture.control<QLineEdit>("findText");
+    auto *result = fixture.control<QLabel>("findResult");
+    for (const bool source : { false, true }) {
+        if (source)
+            trigger("mnuLinksDisplayCurrHTMLDoc")();
+        Blocking find;
+        for (int k = 0; k < 7; ++k) {
+            field->clear();
+            runAsEvent(find, [&] { field->setText(u"x y"_s); });
+            if (!waitFor([&] { return result->text().endsWith(u" of 27741"_s); }))
+                return fail(u"the matches were counted as %1"_s.arg(result->text()));
+        }
+        printFigure(out,
+                    source ? u"count 27,741 matches in the 5 MB source view: longest stall"_s
+                           : u"count 27,741 matches in the 5 MB page: longest stall"_s,
+                    find.longestStall, PaintGoalMs);
+    }
+    trigger("mnuLinksRestoreWebBrowser")();
+    trigger("actStop")();
+
     // The address list's update after a navigation, with the engine's own location.
     constexpr int addressCount = 10'000;
     QComboBox &addresses = *fixture.cboAddress();
@@ -222,5 +247,35 @@ int main(int argc, char *argv[])
                            : u"address list update, location new to 10,000"_s,
                     update, 1);
     }
+
+    // A navigation to a site that keeps a zoom, against the same one to a site at 100 %: the
+    // same server under two names.
+    server.route(u"/zoomed.html"_s, page("Zoomed", bodyOfSize(64 * 1024)));
+    const QString zoomedPage = server.url(u"/zoomed.html"_s);
+    QString plainPage = zoomedPage;
+    plainPage.replace(u"127.0.0.1"_s, u"localhost"_s);
+    fixture.test.settings->SaveSetting(u"ZivaruruviVO"_s, u"Zoom"_s, u"127.0.0.1"_s, u"150"_s);
+    Samples zoomed, plain;
+    int loadsEnded = 0;
+    QObject::connect(engine, &WebBrowserControl::DownloadComplete, [&] { ++loadsEnded; });
+    const auto navigate = [&](const QString &url) {
+        const int before = loadsEnded;
+        engine->Navigate(url);
+        return waitFor([&] { return loadsEnded > before; });
+    };
+    for (int k = 0; k < 15; ++k) {
+        for (const bool zoom : { true, false }) {
+            QElapsedTimer timer;
+            timer.start();
+            if (!navigate(zoom ? zoomedPage : plainPage))
+                return fail(u"the zoomed page did not load"_s);
+            (zoom ? zoomed : plain).add(timer);
+            if (!qFuzzyCompare(engine->ZoomFactor(), zoom ? 1.5 : 1.0))
+                return fail(u"the page is at %1"_s.arg(engine->ZoomFactor()));
+            navigate(u"about:blank"_s);
+        }
+    }
+    printFigure(out, u"navigation to a page at 100 % (floor)"_s, plain);
+    printFigure(out, u"the same navigation to a site kept at 150 %"_s, zoomed, 0, &plain);
     return EXIT_SUCCESS;
 }
