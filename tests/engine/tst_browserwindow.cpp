@@ -6,6 +6,7 @@
 #include "httpserver.h"
 #include "webenginebrowsercontrol.h"
 
+#include <csignal>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void backAndForwardMoveBetweenPages();
     void hoveredLinkShowsInThePanel();
     void zoomKeptPerSite();
+    void crashedPageShowsANoticeAndReloads();
     void closingDuringADownload_data();
     void closingDuringADownload();
 
@@ -188,6 +190,35 @@ void tst_BrowserWindow::zoomKeptPerSite()
     m_fixture->chooseItem("actZoomReset");
     QCOMPARE(m_fixture->test.settings->GetAllSettings("ZivaruruviVO", "Zoom"),
              QList<SettingsStore::Row>());
+}
+
+void tst_BrowserWindow::crashedPageShowsANoticeAndReloads()
+{
+    const QString address = m_server.url("/one.html");
+    typeAndEnter(address);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
+    QWidget *notice = m_engine->widget()->findChild<QWidget *>("pageTroubleNotice");
+    for (int round = 0; round < 2; ++round) {
+        // The page's process ends: the same notice each time, and nothing loads by itself.
+        const qint64 process
+            = qobject_cast<QWebEngineView *>(m_engine->widget())->page()->renderProcessPid();
+        QVERIFY(process > 0);
+        ::kill(pid_t(process), SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), LoadTimeoutMs);
+        QVERIFY(m_fixture->frame->Panel1->text().startsWith("The page stopped unexpectedly"));
+        QCOMPARE(m_fixture->cboAddress()->currentText(), address);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fixture->tbrProgress()->value(), 0, LoadTimeoutMs);
+        QVERIFY(window().windowTitle() != QStringLiteral("Processing..."));
+
+        // F5 brings it back.
+        QApplication::setActiveWindow(m_fixture->frame.get());
+        QTest::keyClick(m_fixture->frame.get(), Qt::Key_F5);
+        QTRY_VERIFY_WITH_TIMEOUT(!notice->isVisible(), LoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"),
+                                  LoadTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);
+    }
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 }
 
 void tst_BrowserWindow::hoveredLinkShowsInThePanel()

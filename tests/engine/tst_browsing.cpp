@@ -51,6 +51,7 @@ private Q_SLOTS:
     void findCounts();
     void printsThePage();
     void pdfShownInTheView();
+    void hungPageIsStoppedWhenTheUserSaysSo();
 
 private:
     TestSandbox m_sandbox;
@@ -73,6 +74,8 @@ void tst_Browsing::initTestCase()
     pdf.contentType = "application/pdf";
     pdf.body = pdfDocument(u"Shown inline"_s);
     m_server.route(u"/document.pdf"_s, pdf);
+    m_server.route(u"/hang.html"_s,
+                   htmlPage("Hangs", "<script>setTimeout(() => { for (;;) {} }, 300)</script>"));
 }
 
 void tst_Browsing::init()
@@ -143,6 +146,24 @@ void tst_Browsing::pdfShownInTheView()
     // Shown, not offered for saving.
     QCOMPARE(m_questions->asked, QStringList());
     QCOMPARE(m_control->DownloadsInProgress(), 0);
+}
+
+void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo()
+{
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/hang.html"_s)));
+    // The probe goes unanswered for ten seconds; the user says Yes.
+    m_questions->stopPage = true;
+    QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked, QStringList { "not responding 127.0.0.1" },
+                              30'000);
+    QWidget *notice = m_control->widget()->findChild<QWidget *>(u"pageTroubleNotice"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 10'000);
+    QCOMPARE(m_control->LocationURL(), m_server.url(u"/hang.html"_s));
+
+    // The same site loads again, and the notice goes.
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
+    QCOMPARE(m_control->LocationName(), u"Print"_s);
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(m_questions->asked.size(), 1);
 }
 
 KESTRAV_TEST_MAIN(tst_Browsing)

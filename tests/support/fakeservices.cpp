@@ -40,3 +40,9 @@ std::optional<UserQuestions::Credentials> ScriptedUserQuestions::credentials(con
     asked.append(QStringLiteral("credentials %1: %2").arg(site, realm));
     return given;
 }
+
+bool ScriptedUserQuestions::stopUnresponsivePage(const QString &site)
+{
+    asked.append(QStringLiteral("not responding ") + site);
+    return stopPage;
+}

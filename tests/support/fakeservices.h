@@ -66,13 +66,15 @@ public:
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
+    bool stopUnresponsivePage(const QString &site) override;
 
     // "save <suggested path>", "certificate <host>: <problem>", "permission <host> <number>",
-    // "cancel <running>", "credentials <site>: <realm>"
+    // "cancel <running>", "credentials <site>: <realm>", "not responding <site>"
     QStringList asked;
     QString savePath; // "" declines
     bool proceed = false;
     bool allow = false;
     bool cancel = false;
     std::optional<Credentials> given; // nothing declines
+    bool stopPage = false;
 };

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-
 #include <memory>
+#include <QString>
 
 // The desktop mail client's automation object model.
 class MailFolder
@@ -17,7 +16,8 @@ class MailNamespace
 public:
     virtual ~MailNamespace() = default;
     virtual void Logon(const QString &profile, const QString &password, bool showDialog,
-                       bool newSession) = 0;
+                       bool newSession)
+        = 0;
     virtual std::shared_ptr<MailFolder> GetDefaultFolder(int folderNumber) = 0;
     virtual void Logoff() = 0;
 };

@@ -50,3 +50,8 @@ std::optional<UserQuestions::Credentials> RememberedAnswers::credentials(const Q
 {
     return m_asked->credentials(site, realm);
 }
+
+bool RememberedAnswers::stopUnresponsivePage(const QString &site)
+{
+    return m_asked->stopUnresponsivePage(site);
+}

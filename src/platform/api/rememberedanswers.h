@@ -22,6 +22,8 @@ public:
     bool cancelDownloads(int running) override;
     // Never kept: a password is asked for each time the site asks.
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
+    // Asked anew for each hang.
+    bool stopUnresponsivePage(const QString &site) override;
 
 private:
     std::shared_ptr<UserQuestions> m_asked;

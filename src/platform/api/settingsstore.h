@@ -1,10 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <QList>
 #include <QPair>
 #include <QString>
-
-#include <functional>
 
 // The per-user application settings store: application / section / key / value.
 class SettingsStore
@@ -18,14 +17,15 @@ public:
     virtual QString GetSetting(const QString &application, const QString &section,
                                const QString &key) const = 0;
     // All keys of a section, in the order of their first creation.
-    virtual QList<Row> GetAllSettings(const QString &application,
-                                      const QString &section) const = 0;
+    virtual QList<Row> GetAllSettings(const QString &application, const QString &section) const = 0;
     // Creates or overwrites one key; fails with PlatformError.
-    virtual void SaveSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) = 0;
+    virtual void SaveSetting(const QString &application, const QString &section, const QString &key,
+                             const QString &value)
+        = 0;
     // Removes one key, if it is there; fails with PlatformError.
     virtual void DeleteSetting(const QString &application, const QString &section,
-                               const QString &key) = 0;
+                               const QString &key)
+        = 0;
     // Runs the writes of work as one unit: all of them are stored, or none.
     virtual void transaction(const std::function<void()> &work) = 0;
 };

@@ -40,4 +40,6 @@ public:
     // A site (or proxy) asks who the user is; realm is what it says about itself, "" when
     // nothing. Nothing when the user declines.
     virtual std::optional<Credentials> credentials(const QString &site, const QString &realm) = 0;
+    // The page shown has stopped answering: true to end its process, false to wait.
+    virtual bool stopUnresponsivePage(const QString &site) = 0;
 };

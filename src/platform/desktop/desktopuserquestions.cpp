@@ -105,6 +105,12 @@ std::optional<UserQuestions::Credentials> DesktopUserQuestions::credentials(cons
     return Credentials { user->text(), password->text() };
 }
 
+bool DesktopUserQuestions::stopUnresponsivePage(const QString &site)
+{
+    return choose(tr("The page is not responding. Stop it?") + QStringLiteral("\n\n") + site,
+                  tr("&Stop it"), tr("&Wait"));
+}
+
 bool DesktopUserQuestions::choose(const QString &text, const QString &yes, const QString &no) const
 {
     QMessageBox box(QMessageBox::Question, m_title, text, QMessageBox::NoButton,

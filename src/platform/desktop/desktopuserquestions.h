@@ -17,6 +17,7 @@ public:
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
+    bool stopUnresponsivePage(const QString &site) override;
 
 private:
     // Shows text with two buttons; true when the user picks yes.

@@ -3,12 +3,14 @@
 #include "downloadtracker.h"
 #include "failure.h"
 #include "fullscreenwindow.h"
+#include "pagetroublenotice.h"
 #include "pdfprinting.h"
 #include "platformerror.h"
 #include "startupphase.h"
 #include "systemencoding.h"
 #include "userfile.h"
 
+#include <csignal>
 #include <optional>
 #include <QAction>
 #include <QAuthenticator>
@@ -35,6 +37,10 @@
 
 namespace {
 
+// A page that leaves a navigation unstarted, or a probe unanswered, this long has stopped
+// answering.
+constexpr int HangMs = 10'000;
+constexpr int WatchIntervalMs = 2'000;
 // Laying out a long page for a printer takes a while.
 constexpr int PrintTimeoutMs = 120'000;
 
@@ -206,8 +212,20 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
+        // A probe sent to the page that is going may never be answered.
+        m_navigationAsked.invalidate();
+        m_probeSent.invalidate();
+        m_trouble->hide();
         setNotice(QString());
     });
+    m_trouble = new PageTroubleNotice(m_view);
+    connect(m_trouble, &PageTroubleNotice::reloadRequested, this,
+            [this] { Failure::skip([&] { Refresh(); }); });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) { pageEnded(status); });
+    m_watch.setInterval(WatchIntervalMs);
+    connect(&m_watch, &QTimer::timeout, this, &WebEngineBrowserControl::checkAnswering);
+    m_watch.start();
     // The zoom is set as the load starts and again as its address commits, before anything
     // is drawn; the engine's own reset of the zoom during the load is undone at its end.
     connect(m_page, &QWebEnginePage::loadingChanged, this,
@@ -219,6 +237,8 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         if (url.isEmpty())
             return;
         zoomFor(url);
+        m_navigationAsked.invalidate();
+        m_probeSent.invalidate();
         m_navigationReported = true;
         Q_EMIT NavigateComplete2(url.toString());
     });
@@ -311,6 +331,84 @@ QWidget *WebEngineBrowserControl::widget()
     return m_view;
 }
 
+void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTerminationStatus status)
+{
+    QString reason;
+    switch (status) {
+    case QWebEnginePage::NormalTerminationStatus:
+        return;
+    case QWebEnginePage::AbnormalTerminationStatus:
+        reason = tr("its process ended abnormally");
+        break;
+    case QWebEnginePage::CrashedTerminationStatus:
+        reason = tr("its process crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        reason = tr("its process was ended (stopped, or short of memory)");
+        break;
+    }
+    m_probeSent.invalidate();
+    m_navigationAsked.invalidate();
+    m_trouble->showFor(reason, m_page->url().toString());
+    setNotice(tr("The page stopped unexpectedly: %1; Refresh loads it again").arg(reason));
+    // A load that was under way has ended with the page.
+    if (m_busy) {
+        m_busy = false;
+        m_navigationReported = false;
+        Q_EMIT DownloadComplete();
+    }
+}
+
+void WebEngineBrowserControl::navigationAsked()
+{
+    if (!m_navigationAsked.isValid())
+        m_navigationAsked.start();
+}
+
+void WebEngineBrowserControl::checkAnswering()
+{
+    // Only a page whose process is alive can hang.
+    if (m_page->renderProcessPid() <= 0 || !m_trouble->isHidden())
+        return;
+    const bool hung = (m_navigationAsked.isValid() && m_navigationAsked.elapsed() >= HangMs)
+        || (m_probeSent.isValid() && m_probeSent.elapsed() >= HangMs);
+    if (hung) {
+        askToStopHungPage();
+        return;
+    }
+    if (m_probeSent.isValid())
+        return;
+    // The cheapest round trip to the page's process: a script in our own world.
+    m_probeSent.start();
+    QPointer<WebEngineBrowserControl> control(this);
+    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                          [control](const QVariant &) {
+                              if (control)
+                                  control->m_probeSent.invalidate();
+                          });
+}
+
+void WebEngineBrowserControl::askToStopHungPage()
+{
+    // Once per hang: while the question is open, and after a No until the page has had its
+    // time again.
+    if (m_askingAboutHang || !m_questions)
+        return;
+    m_askingAboutHang = true;
+    bool stop = false;
+    Failure::skip([&] { stop = m_questions->stopUnresponsivePage(siteOf(m_page->url())); });
+    m_askingAboutHang = false;
+    const qint64 process = m_page->renderProcessPid();
+    if (stop && process > 0) {
+        ::kill(pid_t(process), SIGKILL);
+        return;
+    }
+    if (m_probeSent.isValid())
+        m_probeSent.restart();
+    if (m_navigationAsked.isValid())
+        m_navigationAsked.restart();
+}
+
 void WebEngineBrowserControl::Navigate(const QString &url)
 {
     // Like a browser's address box, an address without a scheme is completed.
@@ -318,6 +416,7 @@ void WebEngineBrowserControl::Navigate(const QString &url)
     if (url.trimmed().isEmpty() || !target.isValid())
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("\"%1\" is not a valid address.").arg(url));
+    navigationAsked();
     m_page->load(target);
 }
 
@@ -325,6 +424,7 @@ void WebEngineBrowserControl::GoBack()
 {
     if (!m_page->history()->canGoBack())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no previous page to go back to."));
+    navigationAsked();
     m_page->triggerAction(QWebEnginePage::Back);
 }
 
@@ -332,21 +432,30 @@ void WebEngineBrowserControl::GoForward()
 {
     if (!m_page->history()->canGoForward())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no next page to go forward to."));
+    navigationAsked();
     m_page->triggerAction(QWebEnginePage::Forward);
 }
 
 void WebEngineBrowserControl::GoHome()
 {
+    navigationAsked();
     m_page->load(QUrl(homePage()));
 }
 
 void WebEngineBrowserControl::GoSearch()
 {
+    navigationAsked();
     m_page->load(QUrl(searchPage()));
 }
 
 void WebEngineBrowserControl::Refresh()
 {
+    navigationAsked();
+    // A page whose process has ended is loaded anew: the engine's reload needs the process.
+    if (!m_trouble->isHidden()) {
+        m_page->load(m_page->url());
+        return;
+    }
     m_page->triggerAction(QWebEnginePage::Reload);
 }
 
@@ -530,8 +639,11 @@ WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     waiting->loop.clear();
-    if (!waiting->answer)
+    if (!waiting->answer) {
+        // A page that did not answer has likely hung; asked once the caller has had its error.
+        QTimer::singleShot(0, this, &WebEngineBrowserControl::askToStopHungPage);
         throw PlatformError(ErrorCode::Unexpected, tr("The page did not answer in time."));
+    }
     return *waiting->answer;
 }
 

@@ -5,12 +5,16 @@
 
 #include <functional>
 #include <memory>
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
+#include <QTimer>
 #include <QWebEngineCertificateError>
+#include <QWebEnginePage>
 
 class DownloadTracker;
 class FullScreenWindow;
+class PageTroubleNotice;
 class QAuthenticator;
 class QUrl;
 class QVariant;
@@ -81,6 +85,13 @@ private:
     void askAboutCertificates();
     void askForPermission(const QUrl &origin, int feature);
     void setNotice(const QString &notice);
+    // The page's process has ended: unless it ended normally, our notice replaces the page.
+    void pageEnded(QWebEnginePage::RenderProcessTerminationStatus status);
+    // Watches for a page that has stopped answering, and asks whether to stop it.
+    void checkAnswering();
+    void askToStopHungPage();
+    // A navigation was asked for: it must start before long.
+    void navigationAsked();
     // Takes the zoom that the address's site keeps, and shows the page at it.
     void zoomFor(const QUrl &url);
     void updateStatusText();
@@ -102,6 +113,11 @@ private:
     std::function<qreal(const QString &)> m_zoomFor;
     qreal m_zoom = 1.0;
     QPointer<QWebEngineView> m_inspector;
+    PageTroubleNotice *m_trouble = nullptr;
+    QTimer m_watch;
+    QElapsedTimer m_probeSent; // a liveness probe waits for its answer
+    QElapsedTimer m_navigationAsked; // a navigation has not started yet
+    bool m_askingAboutHang = false;
     QString m_hoveredLink;
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;
