@@ -1,5 +1,9 @@
 #include "pagetextname.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
 namespace Capture {
 
 namespace {
@@ -28,6 +32,30 @@ std::optional<QString> pageTextFileName(const QString &title)
     if (name.toUtf8().size() > MaxNameBytes)
         return std::nullopt;
     return name;
+}
+
+namespace {
+
+// The path a name comes to once every link on the way is followed.
+QString resolved(const QString &name)
+{
+    const QFileInfo file(name);
+    if (file.exists())
+        return file.canonicalFilePath();
+    const QString folder = file.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? file.absoluteFilePath() : QDir(folder).filePath(file.fileName());
+}
+
+} // namespace
+
+bool isKeptFile(const QString &name, const QStringList &keptFiles)
+{
+    const QString target = resolved(name);
+    for (const QString &kept : keptFiles) {
+        if (!kept.isEmpty() && resolved(kept) == target)
+            return true;
+    }
+    return false;
 }
 
 } // namespace Capture

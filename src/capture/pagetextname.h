@@ -10,4 +10,8 @@ namespace Capture {
 // elsewhere, a hidden folder entry or a name the file system refuses gives no name at all.
 std::optional<QString> pageTextFileName(const QString &title);
 
+// Whether a file name (relative names from the working folder) is one of the files the
+// program keeps, compared by canonical path, so that a link to one of them counts too.
+bool isKeptFile(const QString &name, const QStringList &keptFiles);
+
 } // namespace Capture

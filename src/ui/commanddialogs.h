@@ -13,7 +13,8 @@ constexpr int PrintFlags = CommonDialog::PrinterReturnDC | CommonDialog::Printer
 constexpr int SaveFlags = CommonDialog::SaveOverwritePrompt;
 
 // The printer dialog: a cancel fails with the dialog's cancel error, and on success the
-// dialog's hDC gives the chosen printer.
+// dialog's hDC gives the chosen printer. Whatever pages the dialog was told to print, the
+// commands print the whole document: every page restriction is let go.
 void showPrinter(CommonDialog &dialog);
 // The save dialog, offering no name of its own: the chosen name, or nothing when the user
 // cancelled.

@@ -9,6 +9,7 @@
 #include "messagebox.h"
 #include "pagetextname.h"
 #include "picturewriter.h"
+#include "settingsstore.h"
 #include "snapshotkeys.h"
 #include "webbrowsercontrol.h"
 #include "webbrowserhost.h"
@@ -64,10 +65,14 @@ void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
 
 void frmWebBrowser::mnuCopySaveTextFromClip_Click()
 {
-    // The page chooses its own title: one that is no plain file name in the working folder
-    // saves nothing, silently, like a name the file system refuses.
+    // The page chooses its own title: one that is no plain file name in the working folder,
+    // or that names a file the program keeps, saves nothing, silently, like a name the file
+    // system refuses.
     Failure::skip([&] {
-        if (const auto name = Capture::pageTextFileName(ctlWebBrowser->LocationName()))
+        const auto name = Capture::pageTextFileName(ctlWebBrowser->LocationName());
+        if (name
+            && !Capture::isKeptFile(
+                *name, QStringList { FavoritesFilePath } + m_platform.settings->files()))
             ctlWebBrowser->ExecWB(WebBrowserControl::SaveAsCommand,
                                   WebBrowserControl::DontPromptUser, *name);
     });

@@ -12,6 +12,7 @@ public:
     QList<Row> GetAllSettings(const QString &application, const QString &section) const override;
     void SaveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
+    QStringList files() const override { return keptFiles; }
     void DeleteSetting(const QString &application, const QString &section,
                        const QString &key) override;
     void transaction(const std::function<void()> &work) override;
@@ -25,6 +26,8 @@ public:
 
     // Writes that succeeded since the store was made, those later undone included.
     int saveCount() const { return m_saveCount; }
+    // What files() answers: the store itself keeps none.
+    QStringList keptFiles;
 
 private:
     struct Entry

@@ -20,6 +20,8 @@ void ScriptedCommonDialog::ShowPrinter()
     m_printerChosen = false;
     show(QStringLiteral("printer"));
     m_printerChosen = !cancel && (Flags & PrinterReturnDC);
+    if (!cancel && choose)
+        choose(printer);
 }
 
 void ScriptedCommonDialog::ShowSave()

@@ -2,6 +2,7 @@
 
 #include "commondialog.h"
 
+#include <functional>
 #include <QList>
 #include <QPrinter>
 #include <QString>
@@ -31,6 +32,8 @@ public:
     void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) override;
 
     bool cancel = false;
+    // What the user sets in a confirmed printer dialog.
+    std::function<void(QPrinter &)> choose;
     QString path; // what a confirmed save dialog returns
     QList<Shown> shown;
     QPrinter printer;

@@ -244,6 +244,12 @@ void tst_DesktopTools::saveText_data()
     QTest::newRow("title that climbs out") << "../x" << false << QStringList();
     QTest::newRow("save fails quietly")
         << "Kestrav start" << true << QStringList { "ExecWB:4,2,Kestrav start.txt" };
+    // Run from the program's folder, a title must not name a file the program keeps.
+    QTest::newRow("the favorites file") << "Favorites" << false << QStringList();
+    QTest::newRow("a link to the favorites file") << "Notes" << false << QStringList();
+    QTest::newRow("a link to the settings store") << "Store" << false << QStringList();
+    QTest::newRow("another file beside them")
+        << "Favorites list" << false << QStringList { "ExecWB:4,2,Favorites list.txt" };
 }
 
 void tst_DesktopTools::saveText()
@@ -252,9 +258,18 @@ void tst_DesktopTools::saveText()
     QFETCH(bool, saveFails);
     QFETCH(QStringList, calls);
 
+    const QDir folder(m_fixture->sandbox.programFolder());
+    test().settings->keptFiles = { folder.filePath(u"settings.sqlite"_s) };
+    QVERIFY(writeAll(folder.filePath(u"settings.sqlite"_s), "store"));
+    QVERIFY(QFile::link(folder.filePath(u"Favorites.txt"_s), folder.filePath(u"Notes.txt"_s)));
+    QVERIFY(QFile::link(folder.filePath(u"settings.sqlite"_s), folder.filePath(u"Store.txt"_s)));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+
     m_fixture->browser().locationName = title;
     m_fixture->browser().failExecWB = saveFails;
     m_fixture->chooseItem(u"mnuCopySaveTextFromClip"_s);
+    QDir::setCurrent(before);
 
     QCOMPARE(m_fixture->browser().calls, calls);
     QCOMPARE(test().messages->prompts, QStringList());

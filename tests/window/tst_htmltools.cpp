@@ -3,10 +3,12 @@
 #include "systemencoding.h"
 #include "windowfixture.h"
 
+#include <functional>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPageRanges>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QToolBar>
@@ -28,6 +30,9 @@ QStringList numberedLines()
 
 } // namespace
 
+using Restrict = std::function<void(QPrinter &)>;
+Q_DECLARE_METATYPE(Restrict)
+
 class tst_HtmlTools : public QObject
 {
     Q_OBJECT
@@ -38,6 +43,8 @@ private Q_SLOTS:
 
     void printsEveryPageOrTheSelection_data();
     void printsEveryPageOrTheSelection();
+    void pageRestrictionsLetGo_data();
+    void pageRestrictionsLetGo();
     void saveReplacesTheFile();
     void endsWithoutOutput_data();
     void endsWithoutOutput();
@@ -102,6 +109,42 @@ void tst_HtmlTools::printsEveryPageOrTheSelection()
     QCOMPARE(dialog().shown[0].flags, 258);
     // Each page ends with its number.
     QCOMPARE(pdfWords(pdfPath()).remove(QRegularExpression(u" \\d+(?= |$)"_s)), printed);
+}
+
+void tst_HtmlTools::pageRestrictionsLetGo_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<Restrict>("restrict");
+    const QList<std::pair<const char *, Restrict>> restrictions {
+        { "print range", [](QPrinter &p) { p.setPrintRange(QPrinter::PageRange); } },
+        { "from and to", [](QPrinter &p) { p.setFromTo(2, 3); } },
+        { "page ranges", [](QPrinter &p) { p.setPageRanges(QPageRanges::fromString(u"2-3"_s)); } },
+    };
+    for (const char *command : { "mnuLinksPrintHTMLdoc", "mnuCopyPrintDesktop" }) {
+        for (const auto &[name, restrict] : restrictions)
+            QTest::addRow("%s, %s", command, name) << QString::fromLatin1(command) << restrict;
+    }
+}
+
+void tst_HtmlTools::pageRestrictionsLetGo()
+{
+    QFETCH(QString, command);
+    QFETCH(Restrict, restrict);
+    if (command == u"mnuLinksPrintHTMLdoc")
+        showFetched(numberedLines().join(u"\r\n"_s));
+    // Chosen in the printer dialog, as a user may.
+    dialog().choose = restrict;
+    m_fixture->chooseItem(command);
+
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+    QPrinter &printer = dialog().printer;
+    QCOMPARE(printer.printRange(), QPrinter::AllPages);
+    QCOMPARE(printer.fromPage(), 0);
+    QVERIFY(printer.pageRanges().isEmpty());
+    if (command == u"mnuLinksPrintHTMLdoc")
+        QVERIFY(pdfWords(pdfPath()).startsWith(u"line1"_s));
+    else
+        QVERIFY(QFileInfo(pdfPath()).size() > 0);
 }
 
 void tst_HtmlTools::saveReplacesTheFile()

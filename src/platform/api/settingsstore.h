@@ -26,6 +26,8 @@ public:
     virtual void DeleteSetting(const QString &application, const QString &section,
                                const QString &key)
         = 0;
+    // The files in which the store keeps its settings.
+    virtual QStringList files() const = 0;
     // Runs the writes of work as one unit: all of them are stored, or none.
     virtual void transaction(const std::function<void()> &work) = 0;
 };

@@ -125,6 +125,13 @@ void SqliteSettingsStore::SaveSetting(const QString &application, const QString 
         fail(query.lastError().text());
 }
 
+QStringList SqliteSettingsStore::files() const
+{
+    // SQLite keeps a journal and shared memory beside the database.
+    return { m_filePath, m_filePath + QStringLiteral("-journal"),
+             m_filePath + QStringLiteral("-wal"), m_filePath + QStringLiteral("-shm") };
+}
+
 void SqliteSettingsStore::DeleteSetting(const QString &application, const QString &section,
                                         const QString &key)
 {

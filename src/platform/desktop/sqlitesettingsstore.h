@@ -27,6 +27,7 @@ public:
     QList<Row> GetAllSettings(const QString &application, const QString &section) const override;
     void SaveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
+    QStringList files() const override;
     void DeleteSetting(const QString &application, const QString &section,
                        const QString &key) override;
     void transaction(const std::function<void()> &work) override;
