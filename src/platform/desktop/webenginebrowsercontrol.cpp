@@ -4,23 +4,17 @@
 #include "failure.h"
 #include "fullscreenwindow.h"
 #include "pagetroublenotice.h"
-#include "pdfprinting.h"
 #include "platformerror.h"
+#include "singlewindowview.h"
 #include "startupphase.h"
 #include "systemencoding.h"
 #include "userfile.h"
 
-#include <csignal>
 #include <optional>
-#include <QAction>
 #include <QAuthenticator>
-#include <QChildEvent>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QMenu>
-#include <QPrinter>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -33,70 +27,11 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
-#include <QWheelEvent>
 
 namespace {
 
-// A page that leaves a navigation unstarted, or a probe unanswered, this long has stopped
-// answering.
-constexpr int HangMs = 10'000;
+// How often the control looks whether the page still answers.
 constexpr int WatchIntervalMs = 2'000;
-// Laying out a long page for a printer takes a while.
-constexpr int PrintTimeoutMs = 120'000;
-
-// Pages that ask for a new window (target=_blank, window.open) open in this one view. The
-// page's context menu offers the window's own actions after the engine's items, and Ctrl
-// with the wheel asks for a zoom step.
-class SingleWindowView final : public QWebEngineView
-{
-public:
-    SingleWindowView(WebEngineBrowserControl *control, QWidget *parent)
-        : QWebEngineView(parent)
-        , m_control(control)
-    {
-    }
-
-    QList<QAction *> menuActions;
-
-protected:
-    QWebEngineView *createWindow(QWebEnginePage::WebWindowType) override { return this; }
-
-    void contextMenuEvent(QContextMenuEvent *event) override
-    {
-        QMenu *menu = createStandardContextMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        if (!menuActions.isEmpty()) {
-            menu->addSeparator();
-            menu->addActions(menuActions);
-        }
-        menu->popup(event->globalPos());
-    }
-
-    bool event(QEvent *event) override
-    {
-        // The wheel goes to the engine's own surface, a child of the view.
-        if (event->type() == QEvent::ChildAdded)
-            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
-        return QWebEngineView::event(event);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Wheel) {
-            const auto *wheel = static_cast<QWheelEvent *>(event);
-            if (wheel->modifiers() & Qt::ControlModifier) {
-                const int steps = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
-                if (steps != 0)
-                    Q_EMIT m_control->ZoomStepRequested(steps);
-                return true;
-            }
-        }
-        return QWebEngineView::eventFilter(watched, event);
-    }
-
-private:
-    WebEngineBrowserControl *m_control;
-};
 
 // One profile per process: the engine allows a storage folder to be opened only once.
 // It lives as long as some control uses it, and goes after the last control's page.
@@ -126,56 +61,6 @@ std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngin
     auto downloads = std::make_shared<DownloadTracker>(profile);
     shared = downloads;
     return downloads;
-}
-
-QString certificateProblem(const QWebEngineCertificateError &error)
-{
-    switch (error.type()) {
-    case QWebEngineCertificateError::CertificateCommonNameInvalid:
-        return WebEngineBrowserControl::tr("its certificate was made out to another site");
-    case QWebEngineCertificateError::CertificateDateInvalid:
-        return WebEngineBrowserControl::tr("its certificate has expired or is not valid yet");
-    case QWebEngineCertificateError::CertificateAuthorityInvalid:
-        return WebEngineBrowserControl::tr(
-            "its certificate was not issued by an authority this computer trusts; "
-            "the site may have made it itself");
-    case QWebEngineCertificateError::CertificateRevoked:
-        return WebEngineBrowserControl::tr("its certificate has been revoked by its issuer");
-    case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
-    case QWebEngineCertificateError::CertificateWeakKey:
-        return WebEngineBrowserControl::tr("its certificate uses weak encryption");
-    default:
-        return WebEngineBrowserControl::tr("its certificate is not valid (%1)")
-            .arg(error.description());
-    }
-}
-
-std::optional<UserQuestions::Permission> permissionOf(QWebEnginePage::Feature feature)
-{
-    using Permission = UserQuestions::Permission;
-    switch (feature) {
-    case QWebEnginePage::MediaVideoCapture:
-        return Permission::Camera;
-    case QWebEnginePage::MediaAudioCapture:
-        return Permission::Microphone;
-    case QWebEnginePage::MediaAudioVideoCapture:
-        return Permission::CameraAndMicrophone;
-    case QWebEnginePage::Geolocation:
-        return Permission::Location;
-    case QWebEnginePage::Notifications:
-        return Permission::Notifications;
-    case QWebEnginePage::DesktopVideoCapture:
-    case QWebEnginePage::DesktopAudioVideoCapture:
-        return Permission::ScreenSharing;
-    case QWebEnginePage::MouseLock:
-        return Permission::PointerLock;
-    }
-    return std::nullopt;
-}
-
-QString siteOf(const QUrl &url)
-{
-    return url.host().isEmpty() ? url.toString() : url.host();
 }
 
 // For a page without a title the engine makes one from the address in a display form
@@ -331,84 +216,6 @@ QWidget *WebEngineBrowserControl::widget()
     return m_view;
 }
 
-void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTerminationStatus status)
-{
-    QString reason;
-    switch (status) {
-    case QWebEnginePage::NormalTerminationStatus:
-        return;
-    case QWebEnginePage::AbnormalTerminationStatus:
-        reason = tr("its process ended abnormally");
-        break;
-    case QWebEnginePage::CrashedTerminationStatus:
-        reason = tr("its process crashed");
-        break;
-    case QWebEnginePage::KilledTerminationStatus:
-        reason = tr("its process was ended (stopped, or short of memory)");
-        break;
-    }
-    m_probeSent.invalidate();
-    m_navigationAsked.invalidate();
-    m_trouble->showFor(reason, m_page->url().toString());
-    setNotice(tr("The page stopped unexpectedly: %1; Refresh loads it again").arg(reason));
-    // A load that was under way has ended with the page.
-    if (m_busy) {
-        m_busy = false;
-        m_navigationReported = false;
-        Q_EMIT DownloadComplete();
-    }
-}
-
-void WebEngineBrowserControl::navigationAsked()
-{
-    if (!m_navigationAsked.isValid())
-        m_navigationAsked.start();
-}
-
-void WebEngineBrowserControl::checkAnswering()
-{
-    // Only a page whose process is alive can hang.
-    if (m_page->renderProcessPid() <= 0 || !m_trouble->isHidden())
-        return;
-    const bool hung = (m_navigationAsked.isValid() && m_navigationAsked.elapsed() >= HangMs)
-        || (m_probeSent.isValid() && m_probeSent.elapsed() >= HangMs);
-    if (hung) {
-        askToStopHungPage();
-        return;
-    }
-    if (m_probeSent.isValid())
-        return;
-    // The cheapest round trip to the page's process: a script in our own world.
-    m_probeSent.start();
-    QPointer<WebEngineBrowserControl> control(this);
-    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
-                          [control](const QVariant &) {
-                              if (control)
-                                  control->m_probeSent.invalidate();
-                          });
-}
-
-void WebEngineBrowserControl::askToStopHungPage()
-{
-    // Once per hang: while the question is open, and after a No until the page has had its
-    // time again.
-    if (m_askingAboutHang || !m_questions)
-        return;
-    m_askingAboutHang = true;
-    bool stop = false;
-    Failure::skip([&] { stop = m_questions->stopUnresponsivePage(siteOf(m_page->url())); });
-    m_askingAboutHang = false;
-    const qint64 process = m_page->renderProcessPid();
-    if (stop && process > 0) {
-        ::kill(pid_t(process), SIGKILL);
-        return;
-    }
-    if (m_probeSent.isValid())
-        m_probeSent.restart();
-    if (m_navigationAsked.isValid())
-        m_navigationAsked.restart();
-}
-
 void WebEngineBrowserControl::Navigate(const QString &url)
 {
     // Like a browser's address box, an address without a scheme is completed.
@@ -541,79 +348,6 @@ void WebEngineBrowserControl::CancelDownloads()
     m_downloads->cancelAll();
 }
 
-void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
-{
-    QWebEnginePage::FindFlags flags;
-    if (matchCase)
-        flags |= QWebEnginePage::FindCaseSensitively;
-    if (backward)
-        flags |= QWebEnginePage::FindBackward;
-    m_page->findText(text, flags);
-}
-
-qreal WebEngineBrowserControl::ZoomFactor() const
-{
-    return m_zoom;
-}
-
-void WebEngineBrowserControl::SetZoomFactor(qreal factor)
-{
-    m_zoom = factor;
-    m_page->setZoomFactor(factor);
-}
-
-void WebEngineBrowserControl::SetZoomForAddress(std::function<qreal(const QString &)> zoomFor)
-{
-    m_zoomFor = std::move(zoomFor);
-}
-
-void WebEngineBrowserControl::zoomFor(const QUrl &url)
-{
-    if (m_zoomFor)
-        Failure::skip([&] { m_zoom = m_zoomFor(url.toString()); });
-    if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
-        m_page->setZoomFactor(m_zoom);
-}
-
-void WebEngineBrowserControl::PrintPage(QPrinter &printer)
-{
-    requireDocument();
-    // The engine lays the page out as a PDF document for the printer's pages.
-    const QByteArray document
-        = waitForAnswer(
-              [this, layout = printer.pageLayout()](const Callback &done) {
-                  m_page->printToPdf([done](const QByteArray &pdf) { done(QVariant(pdf)); },
-                                     layout);
-              },
-              PrintTimeoutMs)
-              .toByteArray();
-    if (document.isEmpty())
-        throw PlatformError(ErrorCode::PrinterError,
-                            tr("The page could not be laid out for printing."));
-    printPdf(document, printer);
-}
-
-void WebEngineBrowserControl::ShowInspector()
-{
-    // One window for the page's tools; closing it frees it.
-    if (!m_inspector) {
-        m_inspector = new QWebEngineView;
-        m_inspector->setAttribute(Qt::WA_DeleteOnClose);
-        m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
-        m_inspector->setWindowTitle(tr("Inspector"));
-        m_inspector->resize(900, 600);
-        m_page->setDevToolsPage(m_inspector->page());
-    }
-    m_inspector->show();
-    m_inspector->raise();
-    m_inspector->activateWindow();
-}
-
-void WebEngineBrowserControl::SetContextMenuActions(const QList<QAction *> &actions)
-{
-    static_cast<SingleWindowView *>(m_view.data())->menuActions = actions;
-}
-
 QVariant
 WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request,
                                        int timeoutMs)
@@ -661,59 +395,6 @@ void WebEngineBrowserControl::requireDocument() const
         throw PlatformError(ErrorCode::ObjectNotSet, tr("No document has been loaded."));
 }
 
-void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download)
-{
-    const QString suggested
-        = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-    QString path;
-    if (m_questions)
-        Failure::skip([&] { path = m_questions->whereToSave(suggested); });
-    if (path.isEmpty()) {
-        download->cancel();
-        return;
-    }
-    const QFileInfo target(path);
-    download->setDownloadDirectory(target.absolutePath());
-    download->setDownloadFileName(target.fileName());
-    m_downloads->track(download);
-    download->accept();
-}
-
-void WebEngineBrowserControl::askAboutCertificates()
-{
-    // One question at a time: a second error may come while the first question is open.
-    if (m_askingAboutCertificate)
-        return;
-    m_askingAboutCertificate = true;
-    while (!m_certificateErrors.isEmpty()) {
-        QWebEngineCertificateError error = m_certificateErrors.takeFirst();
-        const QString site = siteOf(error.url());
-        const QString problem = certificateProblem(error);
-        bool proceed = false;
-        if (error.isOverridable() && m_questions)
-            Failure::skip([&] { proceed = m_questions->proceedDespiteCertificate(site, problem); });
-        if (proceed) {
-            error.acceptCertificate();
-        } else {
-            error.rejectCertificate();
-            setNotice(tr("%1 was not shown: %2.").arg(site, problem));
-        }
-    }
-    m_askingAboutCertificate = false;
-}
-
-void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
-{
-    const auto asked = QWebEnginePage::Feature(feature);
-    const auto permission = permissionOf(asked);
-    bool allow = false;
-    if (permission && m_questions)
-        Failure::skip([&] { allow = m_questions->allowPermission(siteOf(origin), *permission); });
-    m_page->setFeaturePermission(origin, asked,
-                                 allow ? QWebEnginePage::PermissionGrantedByUser
-                                       : QWebEnginePage::PermissionDeniedByUser);
-}
-
 void WebEngineBrowserControl::setNotice(const QString &notice)
 {
     m_notice = notice;
@@ -736,16 +417,4 @@ void WebEngineBrowserControl::updateStatusText()
         return;
     m_statusText = text;
     Q_EMIT StatusTextChange(text);
-}
-
-void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)
-{
-    // An authenticator left unset tells the engine that the user declined.
-    std::optional<UserQuestions::Credentials> given;
-    if (m_questions)
-        Failure::skip([&] { given = m_questions->credentials(site, authenticator->realm()); });
-    if (!given)
-        return;
-    authenticator->setUser(given->user);
-    authenticator->setPassword(given->password);
 }

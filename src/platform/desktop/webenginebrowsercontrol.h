@@ -84,6 +84,8 @@ private:
     void askForCredentials(const QString &site, QAuthenticator *authenticator);
     void askAboutCertificates();
     void askForPermission(const QUrl &origin, int feature);
+    // What a site is called in questions: its host, or the whole address where it has none.
+    static QString siteOf(const QUrl &url);
     void setNotice(const QString &notice);
     // The page's process has ended: unless it ended normally, our notice replaces the page.
     void pageEnded(QWebEnginePage::RenderProcessTerminationStatus status);

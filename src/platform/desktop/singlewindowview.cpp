@@ -1,0 +1,47 @@
+#include "singlewindowview.h"
+
+#include "webbrowsercontrol.h"
+
+#include <QChildEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QWheelEvent>
+
+SingleWindowView::SingleWindowView(WebBrowserControl *control, QWidget *parent)
+    : QWebEngineView(parent)
+    , m_control(control)
+{
+}
+
+void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (!menuActions.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(menuActions);
+    }
+    menu->popup(event->globalPos());
+}
+
+bool SingleWindowView::event(QEvent *event)
+{
+    // The wheel goes to the engine's own surface, a child of the view.
+    if (event->type() == QEvent::ChildAdded)
+        static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+    return QWebEngineView::event(event);
+}
+
+bool SingleWindowView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int steps = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+            if (steps != 0)
+                Q_EMIT m_control->ZoomStepRequested(steps);
+            return true;
+        }
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}

@@ -1,0 +1,182 @@
+// The web control's everyday browsing: find, zoom, printing the page, the developer tools,
+// and what it does when the page's process ends or stops answering.
+
+#include "failure.h"
+#include "pagetroublenotice.h"
+#include "pdfprinting.h"
+#include "platformerror.h"
+#include "singlewindowview.h"
+#include "webenginebrowsercontrol.h"
+
+#include <csignal>
+#include <QPrinter>
+#include <QWebEngineFindTextResult>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace {
+
+// A page that leaves a navigation unstarted, or a probe unanswered, this long has stopped
+// answering.
+constexpr int HangMs = 10'000;
+// Laying out a long page for a printer takes a while.
+constexpr int PrintTimeoutMs = 120'000;
+
+} // namespace
+
+QString WebEngineBrowserControl::siteOf(const QUrl &url)
+{
+    return url.host().isEmpty() ? url.toString() : url.host();
+}
+
+void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTerminationStatus status)
+{
+    QString reason;
+    switch (status) {
+    case QWebEnginePage::NormalTerminationStatus:
+        return;
+    case QWebEnginePage::AbnormalTerminationStatus:
+        reason = tr("its process ended abnormally");
+        break;
+    case QWebEnginePage::CrashedTerminationStatus:
+        reason = tr("its process crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        reason = tr("its process was ended (stopped, or short of memory)");
+        break;
+    }
+    m_probeSent.invalidate();
+    m_navigationAsked.invalidate();
+    m_trouble->showFor(reason, m_page->url().toString());
+    setNotice(tr("The page stopped unexpectedly: %1; Refresh loads it again").arg(reason));
+    // A load that was under way has ended with the page.
+    if (m_busy) {
+        m_busy = false;
+        m_navigationReported = false;
+        Q_EMIT DownloadComplete();
+    }
+}
+
+void WebEngineBrowserControl::navigationAsked()
+{
+    if (!m_navigationAsked.isValid())
+        m_navigationAsked.start();
+}
+
+void WebEngineBrowserControl::checkAnswering()
+{
+    // Only a page whose process is alive can hang.
+    if (m_page->renderProcessPid() <= 0 || !m_trouble->isHidden())
+        return;
+    const bool hung = (m_navigationAsked.isValid() && m_navigationAsked.elapsed() >= HangMs)
+        || (m_probeSent.isValid() && m_probeSent.elapsed() >= HangMs);
+    if (hung) {
+        askToStopHungPage();
+        return;
+    }
+    if (m_probeSent.isValid())
+        return;
+    // The cheapest round trip to the page's process: a script in our own world.
+    m_probeSent.start();
+    QPointer<WebEngineBrowserControl> control(this);
+    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                          [control](const QVariant &) {
+                              if (control)
+                                  control->m_probeSent.invalidate();
+                          });
+}
+
+void WebEngineBrowserControl::askToStopHungPage()
+{
+    // Once per hang: while the question is open, and after a No until the page has had its
+    // time again.
+    if (m_askingAboutHang || !m_questions)
+        return;
+    m_askingAboutHang = true;
+    bool stop = false;
+    Failure::skip([&] { stop = m_questions->stopUnresponsivePage(siteOf(m_page->url())); });
+    m_askingAboutHang = false;
+    const qint64 process = m_page->renderProcessPid();
+    if (stop && process > 0) {
+        ::kill(pid_t(process), SIGKILL);
+        return;
+    }
+    if (m_probeSent.isValid())
+        m_probeSent.restart();
+    if (m_navigationAsked.isValid())
+        m_navigationAsked.restart();
+}
+
+void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
+{
+    QWebEnginePage::FindFlags flags;
+    if (matchCase)
+        flags |= QWebEnginePage::FindCaseSensitively;
+    if (backward)
+        flags |= QWebEnginePage::FindBackward;
+    m_page->findText(text, flags);
+}
+
+qreal WebEngineBrowserControl::ZoomFactor() const
+{
+    return m_zoom;
+}
+
+void WebEngineBrowserControl::SetZoomFactor(qreal factor)
+{
+    m_zoom = factor;
+    m_page->setZoomFactor(factor);
+}
+
+void WebEngineBrowserControl::SetZoomForAddress(std::function<qreal(const QString &)> zoomFor)
+{
+    m_zoomFor = std::move(zoomFor);
+}
+
+void WebEngineBrowserControl::zoomFor(const QUrl &url)
+{
+    if (m_zoomFor)
+        Failure::skip([&] { m_zoom = m_zoomFor(url.toString()); });
+    if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
+        m_page->setZoomFactor(m_zoom);
+}
+
+void WebEngineBrowserControl::PrintPage(QPrinter &printer)
+{
+    requireDocument();
+    // The engine lays the page out as a PDF document for the printer's pages.
+    const QByteArray document
+        = waitForAnswer(
+              [this, layout = printer.pageLayout()](const Callback &done) {
+                  m_page->printToPdf([done](const QByteArray &pdf) { done(QVariant(pdf)); },
+                                     layout);
+              },
+              PrintTimeoutMs)
+              .toByteArray();
+    if (document.isEmpty())
+        throw PlatformError(ErrorCode::PrinterError,
+                            tr("The page could not be laid out for printing."));
+    printPdf(document, printer);
+}
+
+void WebEngineBrowserControl::ShowInspector()
+{
+    // One window for the page's tools; closing it frees it.
+    if (!m_inspector) {
+        m_inspector = new QWebEngineView;
+        m_inspector->setAttribute(Qt::WA_DeleteOnClose);
+        m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
+        m_inspector->setWindowTitle(tr("Inspector"));
+        m_inspector->resize(900, 600);
+        m_page->setDevToolsPage(m_inspector->page());
+    }
+    m_inspector->show();
+    m_inspector->raise();
+    m_inspector->activateWindow();
+}
+
+void WebEngineBrowserControl::SetContextMenuActions(const QList<QAction *> &actions)
+{
+    static_cast<SingleWindowView *>(m_view.data())->menuActions = actions;
+}

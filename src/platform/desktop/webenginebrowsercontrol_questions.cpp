@@ -1,0 +1,126 @@
+// What the web control asks the user while it works: where a download goes, whether to
+// trust a certificate, whether to grant a permission, and who the user is.
+
+#include "downloadtracker.h"
+#include "failure.h"
+#include "webenginebrowsercontrol.h"
+
+#include <QAuthenticator>
+#include <QDir>
+#include <QFileInfo>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+
+namespace {
+
+QString certificateProblem(const QWebEngineCertificateError &error)
+{
+    switch (error.type()) {
+    case QWebEngineCertificateError::CertificateCommonNameInvalid:
+        return WebEngineBrowserControl::tr("its certificate was made out to another site");
+    case QWebEngineCertificateError::CertificateDateInvalid:
+        return WebEngineBrowserControl::tr("its certificate has expired or is not valid yet");
+    case QWebEngineCertificateError::CertificateAuthorityInvalid:
+        return WebEngineBrowserControl::tr(
+            "its certificate was not issued by an authority this computer trusts; "
+            "the site may have made it itself");
+    case QWebEngineCertificateError::CertificateRevoked:
+        return WebEngineBrowserControl::tr("its certificate has been revoked by its issuer");
+    case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
+    case QWebEngineCertificateError::CertificateWeakKey:
+        return WebEngineBrowserControl::tr("its certificate uses weak encryption");
+    default:
+        return WebEngineBrowserControl::tr("its certificate is not valid (%1)")
+            .arg(error.description());
+    }
+}
+
+std::optional<UserQuestions::Permission> permissionOf(QWebEnginePage::Feature feature)
+{
+    using Permission = UserQuestions::Permission;
+    switch (feature) {
+    case QWebEnginePage::MediaVideoCapture:
+        return Permission::Camera;
+    case QWebEnginePage::MediaAudioCapture:
+        return Permission::Microphone;
+    case QWebEnginePage::MediaAudioVideoCapture:
+        return Permission::CameraAndMicrophone;
+    case QWebEnginePage::Geolocation:
+        return Permission::Location;
+    case QWebEnginePage::Notifications:
+        return Permission::Notifications;
+    case QWebEnginePage::DesktopVideoCapture:
+    case QWebEnginePage::DesktopAudioVideoCapture:
+        return Permission::ScreenSharing;
+    case QWebEnginePage::MouseLock:
+        return Permission::PointerLock;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download)
+{
+    const QString suggested
+        = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    QString path;
+    if (m_questions)
+        Failure::skip([&] { path = m_questions->whereToSave(suggested); });
+    if (path.isEmpty()) {
+        download->cancel();
+        return;
+    }
+    const QFileInfo target(path);
+    download->setDownloadDirectory(target.absolutePath());
+    download->setDownloadFileName(target.fileName());
+    m_downloads->track(download);
+    download->accept();
+}
+
+void WebEngineBrowserControl::askAboutCertificates()
+{
+    // One question at a time: a second error may come while the first question is open.
+    if (m_askingAboutCertificate)
+        return;
+    m_askingAboutCertificate = true;
+    while (!m_certificateErrors.isEmpty()) {
+        QWebEngineCertificateError error = m_certificateErrors.takeFirst();
+        const QString site = siteOf(error.url());
+        const QString problem = certificateProblem(error);
+        bool proceed = false;
+        if (error.isOverridable() && m_questions)
+            Failure::skip([&] { proceed = m_questions->proceedDespiteCertificate(site, problem); });
+        if (proceed) {
+            error.acceptCertificate();
+        } else {
+            error.rejectCertificate();
+            setNotice(tr("%1 was not shown: %2.").arg(site, problem));
+        }
+    }
+    m_askingAboutCertificate = false;
+}
+
+void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
+{
+    const auto asked = QWebEnginePage::Feature(feature);
+    const auto permission = permissionOf(asked);
+    bool allow = false;
+    if (permission && m_questions)
+        Failure::skip([&] { allow = m_questions->allowPermission(siteOf(origin), *permission); });
+    m_page->setFeaturePermission(origin, asked,
+                                 allow ? QWebEnginePage::PermissionGrantedByUser
+                                       : QWebEnginePage::PermissionDeniedByUser);
+}
+
+void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)
+{
+    // An authenticator left unset tells the engine that the user declined.
+    std::optional<UserQuestions::Credentials> given;
+    if (m_questions)
+        Failure::skip([&] { given = m_questions->credentials(site, authenticator->realm()); });
+    if (!given)
+        return;
+    authenticator->setUser(given->user);
+    authenticator->setPassword(given->password);
+}
