@@ -5,6 +5,8 @@
 #include "fullscreenwindow.h"
 #include "pdfprinting.h"
 #include "platformerror.h"
+#include "spellcheck.h"
+#include "spellingmenu.h"
 #include "startupphase.h"
 #include "systemencoding.h"
 #include "userfile.h"
@@ -14,9 +16,12 @@
 #include <QAuthenticator>
 #include <QChildEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -59,6 +64,7 @@ protected:
     {
         QMenu *menu = createStandardContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
+        offerAllSuggestions(*menu, *page(), lastContextMenuRequest());
         if (!menuActions.isEmpty()) {
             menu->addSeparator();
             menu->addActions(menuActions);
@@ -99,6 +105,10 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     static std::weak_ptr<QWebEngineProfile> shared;
     if (auto profile = shared.lock())
         return profile;
+    // The engine reads where its dictionaries are once, as the first profile is made.
+    const SpellCheck spelling = spellCheckFor(QCoreApplication::applicationDirPath(), QLocale());
+    if (!spelling.folder.isEmpty())
+        qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(spelling.folder));
     auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
     profile->setPersistentStoragePath(
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
@@ -107,6 +117,11 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // After the storage path: setting that starts the profile's settings anew.
+    if (!spelling.language.isEmpty()) {
+        profile->setSpellCheckLanguages({ spelling.language });
+        profile->setSpellCheckEnabled(true);
+    }
     shared = profile;
     return profile;
 }
