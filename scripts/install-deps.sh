@@ -11,6 +11,7 @@ packages=(
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
+    qt6-webengine-dev-tools hunspell-en-us
     "$@"
 )
 

@@ -1,5 +1,6 @@
 #include "singlewindowview.h"
 
+#include "spellingmenu.h"
 #include "webbrowsercontrol.h"
 
 #include <QChildEvent>
@@ -17,6 +18,7 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    offerAllSuggestions(*menu, *page(), lastContextMenuRequest());
     if (!menuActions.isEmpty()) {
         menu->addSeparator();
         menu->addActions(menuActions);

@@ -6,15 +6,19 @@
 #include "pagetroublenotice.h"
 #include "platformerror.h"
 #include "singlewindowview.h"
+#include "spellcheck.h"
 #include "startupphase.h"
 #include "systemencoding.h"
 #include "userfile.h"
 
 #include <optional>
 #include <QAuthenticator>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -40,6 +44,10 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     static std::weak_ptr<QWebEngineProfile> shared;
     if (auto profile = shared.lock())
         return profile;
+    // The engine reads where its dictionaries are once, as the first profile is made.
+    const SpellCheck spelling = spellCheckFor(QCoreApplication::applicationDirPath(), QLocale());
+    if (!spelling.folder.isEmpty())
+        qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(spelling.folder));
     auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
     profile->setPersistentStoragePath(
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
@@ -48,6 +56,11 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // After the storage path: setting that starts the profile's settings anew.
+    if (!spelling.language.isEmpty()) {
+        profile->setSpellCheckLanguages({ spelling.language });
+        profile->setSpellCheckEnabled(true);
+    }
     shared = profile;
     return profile;
 }
