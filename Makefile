@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps build run test deb check-sanitize fuzz bench format clean
+.PHONY: all deps build run test deb check-sanitize fuzz bench soak format clean
 
 all: build
 
@@ -71,6 +71,10 @@ bench: build
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_favoriteswindow
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_guards 2>/dev/null
+
+# A long run, not a test: 1,000 navigations of every kind, with the program's memory growth.
+soak: build
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak 2>/dev/null
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

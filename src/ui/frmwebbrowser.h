@@ -162,7 +162,7 @@ private:
     void zoomIn();
     void zoomOut();
     void zoomReset();
-    // One step up or down, or back to 100 % (step 0), in the view shown.
+    // A step up (positive) or down (negative), or back to 100 % (zero), in the view shown.
     void zoomBy(int step);
     void printPage();
     void showInspector();
