@@ -4,6 +4,7 @@
 // the real window with the real web engine, on pages served over loopback.
 
 #include "benchfigures.h"
+#include "benchpages.h"
 #include "httpserver.h"
 #include "richtextarea.h"
 #include "webenginebrowsercontrol.h"
@@ -21,16 +22,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int LoadTimeoutMs = 60'000;
 // Long enough after a command for the repaint it causes.
 constexpr int SettleMs = 250;
 constexpr double PaintGoalMs = 100;
-
-QByteArray page(const QByteArray &title, const QByteArray &body)
-{
-    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
-        + "</body></html>";
-}
 
 QByteArray linksBody(int count)
 {
@@ -49,18 +43,6 @@ QByteArray bodyOfSize(qsizetype bytes)
     while (body.size() < bytes)
         body += paragraph;
     return body;
-}
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs = LoadTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 // How long one command takes, and the longest time in which the event loop did not run at

@@ -6,6 +6,7 @@
 // and the settings store are whole at the end.
 
 #include "benchfigures.h"
+#include "benchpages.h"
 #include "httpserver.h"
 #include "recenturls.h"
 #include "sqlitesettingsstore.h"
@@ -24,19 +25,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Navigations = 1'000;
-constexpr int LoadTimeoutMs = 60'000;
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs = LoadTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 QList<qint64> descendantsOf(qint64 process)
 {
@@ -67,12 +55,6 @@ double programMemoryMiB()
         }
     }
     return kib / 1024.0;
-}
-
-QByteArray page(const QByteArray &title, const QByteArray &body)
-{
-    return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body
-        + "</body></html>";
 }
 
 } // namespace
