@@ -111,8 +111,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
         // A probe sent to the page that is going may never be answered.
-        m_navigationAsked.invalidate();
-        m_probeSent.invalidate();
+        stopWaitingForAnswers();
         m_trouble->hide();
         setNotice(QString());
     });
@@ -135,14 +134,12 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         if (url.isEmpty())
             return;
         zoomFor(url);
-        m_navigationAsked.invalidate();
-        m_probeSent.invalidate();
+        stopWaitingForAnswers();
         m_navigationReported = true;
         Q_EMIT NavigateComplete2(url.toString());
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
-            m_page->setZoomFactor(m_zoom);
+        keepZoom();
         m_busy = false;
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());

@@ -94,8 +94,12 @@ private:
     void askToStopHungPage();
     // A navigation was asked for: it must start before long.
     void navigationAsked();
+    // The page has moved on or gone: nothing asked of it is waited for any more.
+    void stopWaitingForAnswers();
     // Takes the zoom that the address's site keeps, and shows the page at it.
     void zoomFor(const QUrl &url);
+    // Shows the page at the zoom chosen for it, where the engine has let it go.
+    void keepZoom();
     void updateStatusText();
 
     std::shared_ptr<QWebEngineProfile> m_profile;

@@ -46,8 +46,7 @@ void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTermination
         reason = tr("its process was ended (stopped, or short of memory)");
         break;
     }
-    m_probeSent.invalidate();
-    m_navigationAsked.invalidate();
+    stopWaitingForAnswers();
     m_trouble->showFor(reason, m_page->url().toString());
     setNotice(tr("The page stopped unexpectedly: %1; Refresh loads it again").arg(reason));
     // A load that was under way has ended with the page.
@@ -56,6 +55,12 @@ void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTermination
         m_navigationReported = false;
         Q_EMIT DownloadComplete();
     }
+}
+
+void WebEngineBrowserControl::stopWaitingForAnswers()
+{
+    m_probeSent.invalidate();
+    m_navigationAsked.invalidate();
 }
 
 void WebEngineBrowserControl::navigationAsked()
@@ -138,6 +143,11 @@ void WebEngineBrowserControl::zoomFor(const QUrl &url)
 {
     if (m_zoomFor)
         Failure::skip([&] { m_zoom = m_zoomFor(url.toString()); });
+    keepZoom();
+}
+
+void WebEngineBrowserControl::keepZoom()
+{
     if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
         m_page->setZoomFactor(m_zoom);
 }
