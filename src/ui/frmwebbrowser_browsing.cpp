@@ -118,7 +118,8 @@ void frmWebBrowser::findPrevious()
 {
     if (m_findBar->isHidden())
         showFindBar();
-    findInView(true, true);
+    else
+        findInView(true, true);
 }
 
 void frmWebBrowser::closeFindBar()
