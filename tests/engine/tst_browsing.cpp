@@ -93,36 +93,39 @@ void tst_Browsing::cleanup()
 
 void tst_Browsing::findCounts_data()
 {
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<QList<bool>>("backward"); // one search each, after the first
+    // Each step searches "kestrel" again: the next or the previous match, or the same search
+    // with the case mattering or not.
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("results");
     QTest::newRow("forward wraps")
-        << false << QList<bool> { false, false, false, false }
+        << QStringList { "next", "next", "next", "next", "next" }
         << QStringList { "1 of 4", "2 of 4", "3 of 4", "4 of 4", "1 of 4" };
-    QTest::newRow("backward wraps")
-        << false << QList<bool> { true, true } << QStringList { "1 of 4", "4 of 4", "3 of 4" };
-    QTest::newRow("match case") << true << QList<bool> { false, false }
+    QTest::newRow("backward wraps") << QStringList { "next", "previous", "previous" }
+                                    << QStringList { "1 of 4", "4 of 4", "3 of 4" };
+    QTest::newRow("match case") << QStringList { "case", "case next", "case next" }
                                 << QStringList { "1 of 2", "2 of 2", "1 of 2" };
+    // A change of case sensitivity alone is a new search, with its own matches and count.
+    QTest::newRow("match case ticked and cleared")
+        << QStringList { "next", "case", "case next", "next" }
+        << QStringList { "1 of 4", "1 of 2", "2 of 2", "1 of 4" };
 }
 
 void tst_Browsing::findCounts()
 {
-    QFETCH(bool, matchCase);
-    QFETCH(QList<bool>, backward);
+    QFETCH(QStringList, steps);
     QFETCH(QStringList, results);
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/find.html"_s)));
     QSignalSpy found(m_control, &WebBrowserControl::FindResult);
     QStringList seen;
-    const QString text = matchCase ? u"kestrel"_s : u"Kestrel"_s;
-    for (int search = 0; search <= backward.size(); ++search) {
-        m_control->FindText(text, matchCase, search > 0 && backward.at(search - 1));
-        QVERIFY(waitFor(found, search + 1));
+    for (const QString &step : steps) {
+        m_control->FindText(u"kestrel"_s, step.startsWith(u"case"_s), step.endsWith(u"previous"_s));
+        QVERIFY(waitFor(found, int(seen.size()) + 1));
         seen.append(u"%1 of %2"_s.arg(found.last().at(0).toInt()).arg(found.last().at(1).toInt()));
     }
     QCOMPARE(seen, results);
 
     m_control->FindText(u"no such word"_s, false, false);
-    QVERIFY(waitFor(found, backward.size() + 2));
+    QVERIFY(waitFor(found, int(steps.size()) + 1));
     QCOMPARE(found.last().at(1).toInt(), 0);
 }
 

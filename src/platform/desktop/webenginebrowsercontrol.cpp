@@ -12,8 +12,8 @@
 #include "userfile.h"
 
 #include <optional>
+#include <QApplication>
 #include <QAuthenticator>
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -168,6 +168,13 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_hoveredLink = url;
         updateStatusText();
     });
+    // The engine replaces the page's surface when the page moves to another process, and the
+    // keyboard goes nowhere with the old one; it must follow the page, or the window's keys
+    // go dead until the user clicks into the page.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (!now && old && m_view && m_view->isAncestorOf(old))
+            QTimer::singleShot(0, this, &WebEngineBrowserControl::takeBackKeyboard);
+    });
     connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
             &WebEngineBrowserControl::updateStatusText);
 
@@ -177,6 +184,11 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     connect(m_page, &QWebEnginePage::findTextFinished, this,
             [this](const QWebEngineFindTextResult &result) {
+                // The end of a search that FindText itself ended is not news to the caller.
+                if (m_quietFindEnds > 0 && result.numberOfMatches() == 0) {
+                    --m_quietFindEnds;
+                    return;
+                }
                 Q_EMIT FindResult(result.activeMatch(), result.numberOfMatches());
             });
     connect(m_page, &QWebEnginePage::printRequested, this, &WebBrowserControl::PrintRequested);
@@ -346,6 +358,15 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
 void WebEngineBrowserControl::SetFocus()
 {
     m_view->setFocus();
+}
+
+void WebEngineBrowserControl::takeBackKeyboard()
+{
+    // Only while nothing else took it, and not for a window the user has left.
+    if (!m_view || QApplication::focusWidget() || !m_view->isVisible()
+        || !m_view->window()->isActiveWindow())
+        return;
+    m_view->setFocus(Qt::OtherFocusReason);
 }
 
 int WebEngineBrowserControl::DownloadsInProgress() const

@@ -101,6 +101,8 @@ private:
     // Shows the page at the zoom chosen for it, where the engine has let it go.
     void keepZoom();
     void updateStatusText();
+    // The page had the keyboard and its surface has gone: the page's new surface takes it.
+    void takeBackKeyboard();
 
     std::shared_ptr<QWebEngineProfile> m_profile;
     std::shared_ptr<DownloadTracker> m_downloads;
@@ -125,6 +127,10 @@ private:
     QElapsedTimer m_navigationAsked; // a navigation has not started yet
     bool m_askingAboutHang = false;
     QString m_hoveredLink;
+    // The search under way in the page.
+    QString m_findText;
+    bool m_findMatchCase = false;
+    int m_quietFindEnds = 0; // ends of searches that FindText ended to start anew
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;
     QString m_statusText;

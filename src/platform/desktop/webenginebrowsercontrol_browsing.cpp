@@ -115,6 +115,14 @@ void WebEngineBrowserControl::askToStopHungPage()
 
 void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
 {
+    // The engine takes the same text again as the next match of the search under way, whatever
+    // the flags: a change of case sensitivity is a new search, with its own matches and count.
+    if (!text.isEmpty() && text == m_findText && matchCase != m_findMatchCase) {
+        ++m_quietFindEnds;
+        m_page->findText(QString());
+    }
+    m_findText = text;
+    m_findMatchCase = matchCase;
     QWebEnginePage::FindFlags flags;
     if (matchCase)
         flags |= QWebEnginePage::FindCaseSensitively;
