@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTimer>
 
 void frmWebBrowser::connectBrowsing()
@@ -204,6 +205,8 @@ void frmWebBrowser::printPage()
     reportAndLeave("actPrintPage_Click", [&] {
         CommonDialog &dialog = m_host.commonDialog();
         dialog.CancelError = true;
+        ctlWebBrowser->SetPrintPreviewOpen(true);
+        const auto closed = qScopeGuard([this] { ctlWebBrowser->SetPrintPreviewOpen(false); });
         dialog.ShowPrintPreview([this](QPrinter &printer) { ctlWebBrowser->PrintPage(printer); });
     });
 }

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void findCounts();
     void printsThePage();
     void pdfShownInTheView();
+    void hungPageIsStoppedWhenTheUserSaysSo_data();
     void hungPageIsStoppedWhenTheUserSaysSo();
 
 private:
@@ -76,6 +77,11 @@ void tst_Browsing::initTestCase()
     m_server.route(u"/document.pdf"_s, pdf);
     m_server.route(u"/hang.html"_s,
                    htmlPage("Hangs", "<script>setTimeout(() => { for (;;) {} }, 300)</script>"));
+    // Leaving it needs its answer, which never comes.
+    m_server.route(u"/hang-unload.html"_s,
+                   htmlPage("Hangs",
+                            "<script>addEventListener('beforeunload', () => {});"
+                            "setTimeout(() => { for (;;) {} }, 300)</script>"));
 }
 
 void tst_Browsing::init()
@@ -151,21 +157,40 @@ void tst_Browsing::pdfShownInTheView()
     QCOMPARE(m_control->DownloadsInProgress(), 0);
 }
 
+void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo_data()
+{
+    QTest::addColumn<bool>("navigationWaits");
+    QTest::newRow("nothing asked meanwhile: the notice") << false;
+    QTest::newRow("an address asked meanwhile: it loads") << true;
+}
+
 void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo()
 {
-    QVERIFY(loadAndWait(*m_control, m_server.url(u"/hang.html"_s)));
-    // The probe goes unanswered for ten seconds; the user says Yes.
+    QFETCH(bool, navigationWaits);
+    const QString hung = navigationWaits ? u"/hang-unload.html"_s : u"/hang.html"_s;
+    QVERIFY(loadAndWait(*m_control, m_server.url(hung)));
+    QTRY_VERIFY(!m_control->Busy());
+    // The page starts its endless loop a moment after it has loaded.
+    QTest::qWait(1000);
+    if (navigationWaits)
+        m_control->Navigate(m_server.url(u"/print.html"_s));
+    // The page goes unanswered for ten seconds; the user says Yes.
     m_questions->stopPage = true;
+
     QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked, QStringList { "not responding 127.0.0.1" },
                               30'000);
     QWidget *notice = m_control->widget()->findChild<QWidget *>(u"pageTroubleNotice"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 10'000);
-    QCOMPARE(m_control->LocationURL(), m_server.url(u"/hang.html"_s));
-
-    // The same site loads again, and the notice goes.
-    QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
-    QCOMPARE(m_control->LocationName(), u"Print"_s);
-    QVERIFY(!notice->isVisible());
+    if (navigationWaits) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), u"Print"_s, 10'000);
+        QVERIFY(!notice->isVisible());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 10'000);
+        QCOMPARE(m_control->LocationURL(), m_server.url(hung));
+        // The same site loads again, and the notice goes.
+        QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
+        QCOMPARE(m_control->LocationName(), u"Print"_s);
+        QVERIFY(!notice->isVisible());
+    }
     QCOMPARE(m_questions->asked.size(), 1);
 }
 

@@ -138,6 +138,11 @@ void FakeWebBrowserControl::PrintPage(QPrinter &printer)
     page.print(&printer);
 }
 
+void FakeWebBrowserControl::SetPrintPreviewOpen(bool open)
+{
+    calls.append(QStringLiteral("SetPrintPreviewOpen:%1").arg(open));
+}
+
 void FakeWebBrowserControl::ShowInspector()
 {
     calls.append(QStringLiteral("ShowInspector"));

@@ -40,6 +40,7 @@ public:
         zoomForAddress = std::move(zoomFor);
     }
     void PrintPage(QPrinter &printer) override;
+    void SetPrintPreviewOpen(bool open) override;
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override { menuActions = actions; }
 

@@ -155,7 +155,9 @@ void tst_Commands::keysReachTheirHandlers_data()
     row("Ctrl++", false, { "SetZoomFactor:1.1", "Zoom 110 %" });
     row("Ctrl+-", false, { "SetZoomFactor:0.9", "Zoom 90 %" });
     row("Ctrl+0", false, { "SetZoomFactor:1" });
-    row("Ctrl+P", false, { "PrintPage", "preview dialog", "printed: <p>source</p> 1" });
+    row("Ctrl+P", false,
+        { "SetPrintPreviewOpen:1", "PrintPage", "SetPrintPreviewOpen:0", "preview dialog",
+          "printed: <p>source</p> 1" });
     row("F12", false, { "ShowInspector" });
     row("Ctrl+Shift+I", false, { "ShowInspector" });
     row("Esc", false, {}); // nothing to stop: the key is left to the page

@@ -70,6 +70,8 @@ public:
     // Prints the page itself, laid out for the printer's pages, and returns when it is done.
     // Fails with PlatformError.
     virtual void PrintPage(QPrinter &printer) = 0;
+    // While the page's print preview is open, the page may be slow to answer: that is no hang.
+    virtual void SetPrintPreviewOpen(bool open) = 0;
     // Shows the engine's developer tools for the page, in one window of their own.
     virtual void ShowInspector() = 0;
     // Offered after the engine's own items in the page's context menu.

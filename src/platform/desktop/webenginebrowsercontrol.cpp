@@ -110,6 +110,8 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
+        // The link pointed at belongs to the page that is going.
+        m_hoveredLink.clear();
         // A probe sent to the page that is going may never be answered.
         stopWaitingForAnswers();
         m_trouble->hide();
@@ -135,12 +137,14 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             return;
         zoomFor(url);
         stopWaitingForAnswers();
+        m_waitingNavigation = nullptr;
         m_navigationReported = true;
         Q_EMIT NavigateComplete2(url.toString());
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         keepZoom();
         m_busy = false;
+        m_waitingNavigation = nullptr;
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());
         m_navigationReported = false;
@@ -168,6 +172,8 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_hoveredLink = url;
         updateStatusText();
     });
+    // The engine does not always say that the pointer has left a link when it leaves the page.
+    m_view->installEventFilter(this);
     // The engine replaces the page's surface when the page moves to another process, and the
     // keyboard goes nowhere with the old one; it must follow the page, or the window's keys
     // go dead until the user clicks into the page.
@@ -245,47 +251,42 @@ void WebEngineBrowserControl::Navigate(const QString &url)
     if (url.trimmed().isEmpty() || !target.isValid())
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("\"%1\" is not a valid address.").arg(url));
-    navigationAsked();
-    m_page->load(target);
+    startNavigation([this, target] { m_page->load(target); });
 }
 
 void WebEngineBrowserControl::GoBack()
 {
     if (!m_page->history()->canGoBack())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no previous page to go back to."));
-    navigationAsked();
-    m_page->triggerAction(QWebEnginePage::Back);
+    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Back); });
 }
 
 void WebEngineBrowserControl::GoForward()
 {
     if (!m_page->history()->canGoForward())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no next page to go forward to."));
-    navigationAsked();
-    m_page->triggerAction(QWebEnginePage::Forward);
+    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Forward); });
 }
 
 void WebEngineBrowserControl::GoHome()
 {
-    navigationAsked();
-    m_page->load(QUrl(homePage()));
+    startNavigation([this] { m_page->load(QUrl(homePage())); });
 }
 
 void WebEngineBrowserControl::GoSearch()
 {
-    navigationAsked();
-    m_page->load(QUrl(searchPage()));
+    startNavigation([this] { m_page->load(QUrl(searchPage())); });
 }
 
 void WebEngineBrowserControl::Refresh()
 {
-    navigationAsked();
     // A page whose process has ended is loaded anew: the engine's reload needs the process.
-    if (!m_trouble->isHidden()) {
-        m_page->load(m_page->url());
-        return;
-    }
-    m_page->triggerAction(QWebEnginePage::Reload);
+    const bool ended = !m_trouble->isHidden();
+    const auto loadAnew = [this] { m_page->load(m_page->url()); };
+    if (ended)
+        startNavigation(loadAnew);
+    else
+        startNavigation(loadAnew, [this] { m_page->triggerAction(QWebEnginePage::Reload); });
 }
 
 void WebEngineBrowserControl::Stop()
@@ -353,6 +354,15 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
 
     // A text file for the desktop's own text tools, so in the system's 8-bit encoding.
     writeUserFile(name, toSystemEncoding(text));
+}
+
+bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::Leave && !m_hoveredLink.isEmpty()) {
+        m_hoveredLink.clear();
+        updateStatusText();
+    }
+    return WebBrowserControl::eventFilter(watched, event);
 }
 
 void WebEngineBrowserControl::SetFocus()

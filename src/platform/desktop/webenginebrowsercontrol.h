@@ -1,11 +1,11 @@
 #pragma once
 
+#include "hangwatch.h"
 #include "userquestions.h"
 #include "webbrowsercontrol.h"
 
 #include <functional>
 #include <memory>
-#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QTimer>
@@ -68,8 +68,12 @@ public:
     void SetZoomFactor(qreal factor) override;
     void SetZoomForAddress(std::function<qreal(const QString &url)> zoomFor) override;
     void PrintPage(QPrinter &printer) override;
+    void SetPrintPreviewOpen(bool open) override;
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     using Callback = std::function<void(const QVariant &)>;
@@ -92,8 +96,10 @@ private:
     // Watches for a page that has stopped answering, and asks whether to stop it.
     void checkAnswering();
     void askToStopHungPage();
-    // A navigation was asked for: it must start before long.
-    void navigationAsked();
+    // Starts a navigation, which must start before long; again starts it anew after the page's
+    // process has been ended (now, when given, is the first start).
+    void startNavigation(const std::function<void()> &again,
+                         const std::function<void()> &now = nullptr);
     // The page has moved on or gone: nothing asked of it is waited for any more.
     void stopWaitingForAnswers();
     // Takes the zoom that the address's site keeps, and shows the page at it.
@@ -123,8 +129,11 @@ private:
     QPointer<QWebEngineView> m_inspector;
     PageTroubleNotice *m_trouble = nullptr;
     QTimer m_watch;
-    QElapsedTimer m_probeSent; // a liveness probe waits for its answer
-    QElapsedTimer m_navigationAsked; // a navigation has not started yet
+    HangWatch m_hangWatch;
+    // The navigation asked for that has not committed yet, and the one to start once the
+    // page that hung has gone.
+    std::function<void()> m_waitingNavigation;
+    std::function<void()> m_navigationAfterStop;
     bool m_askingAboutHang = false;
     QString m_hoveredLink;
     // The search under way in the page.

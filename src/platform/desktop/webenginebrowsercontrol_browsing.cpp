@@ -10,16 +10,15 @@
 
 #include <csignal>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <utility>
 
 namespace {
 
-// A page that leaves a navigation unstarted, or a probe unanswered, this long has stopped
-// answering.
-constexpr int HangMs = 10'000;
 // Laying out a long page for a printer takes a while.
 constexpr int PrintTimeoutMs = 120'000;
 
@@ -47,6 +46,12 @@ void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTermination
         break;
     }
     stopWaitingForAnswers();
+    if (auto follow = std::exchange(m_navigationAfterStop, nullptr)) {
+        m_busy = false;
+        m_navigationReported = false;
+        startNavigation(follow);
+        return;
+    }
     m_trouble->showFor(reason, m_page->url().toString());
     setNotice(tr("The page stopped unexpectedly: %1; Refresh loads it again").arg(reason));
     // A load that was under way has ended with the page.
@@ -59,14 +64,15 @@ void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTermination
 
 void WebEngineBrowserControl::stopWaitingForAnswers()
 {
-    m_probeSent.invalidate();
-    m_navigationAsked.invalidate();
+    m_hangWatch.stopWaiting();
 }
 
-void WebEngineBrowserControl::navigationAsked()
+void WebEngineBrowserControl::startNavigation(const std::function<void()> &again,
+                                              const std::function<void()> &now)
 {
-    if (!m_navigationAsked.isValid())
-        m_navigationAsked.start();
+    m_hangWatch.navigationAsked();
+    m_waitingNavigation = again;
+    (now ? now : again)();
 }
 
 void WebEngineBrowserControl::checkAnswering()
@@ -74,29 +80,27 @@ void WebEngineBrowserControl::checkAnswering()
     // Only a page whose process is alive can hang.
     if (m_page->renderProcessPid() <= 0 || !m_trouble->isHidden())
         return;
-    const bool hung = (m_navigationAsked.isValid() && m_navigationAsked.elapsed() >= HangMs)
-        || (m_probeSent.isValid() && m_probeSent.elapsed() >= HangMs);
-    if (hung) {
+    if (m_hangWatch.isHung()) {
         askToStopHungPage();
         return;
     }
-    if (m_probeSent.isValid())
+    if (!m_hangWatch.wantsProbe())
         return;
     // The cheapest round trip to the page's process: a script in our own world.
-    m_probeSent.start();
+    m_hangWatch.probeSent();
     QPointer<WebEngineBrowserControl> control(this);
     m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
                           [control](const QVariant &) {
                               if (control)
-                                  control->m_probeSent.invalidate();
+                                  control->m_hangWatch.probeAnswered();
                           });
 }
 
 void WebEngineBrowserControl::askToStopHungPage()
 {
     // Once per hang: while the question is open, and after a No until the page has had its
-    // time again.
-    if (m_askingAboutHang || !m_questions)
+    // time again; never while the page is being printed.
+    if (m_askingAboutHang || !m_questions || m_hangWatch.isPaused())
         return;
     m_askingAboutHang = true;
     bool stop = false;
@@ -104,13 +108,20 @@ void WebEngineBrowserControl::askToStopHungPage()
     m_askingAboutHang = false;
     const qint64 process = m_page->renderProcessPid();
     if (stop && process > 0) {
+        // The page the user asked for, while this one hung, comes once this one has gone.
+        m_navigationAfterStop = std::exchange(m_waitingNavigation, nullptr);
         ::kill(pid_t(process), SIGKILL);
         return;
     }
-    if (m_probeSent.isValid())
-        m_probeSent.restart();
-    if (m_navigationAsked.isValid())
-        m_navigationAsked.restart();
+    m_hangWatch.waitAgain();
+}
+
+void WebEngineBrowserControl::SetPrintPreviewOpen(bool open)
+{
+    if (open)
+        m_hangWatch.pause();
+    else
+        m_hangWatch.resume();
 }
 
 void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
@@ -163,6 +174,9 @@ void WebEngineBrowserControl::keepZoom()
 void WebEngineBrowserControl::PrintPage(QPrinter &printer)
 {
     requireDocument();
+    // Laying out a long page keeps its process busy: that is no hang.
+    m_hangWatch.pause();
+    const auto resume = qScopeGuard([this] { m_hangWatch.resume(); });
     // The engine lays the page out as a PDF document for the printer's pages.
     const QByteArray document
         = waitForAnswer(
