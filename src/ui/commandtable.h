@@ -4,55 +4,75 @@
 
 class frmWebBrowser;
 
-// The browser window's commands as data: one row per command, with its menu item, its
-// toolbar button, its handler, the view that enables it and its window shortcut. The menus,
-// the toolbar, the connections, the command enabling and the toolbar dispatch all read it,
-// so a new command is one row and its handler.
+// The browser window's commands as data: one row per command, with its menu item, toolbar
+// button or panel button, its handler, the view that enables it and its keys. The menus, the
+// toolbar, the favorites panel, the connections, the command enabling and the toolbar
+// dispatch all read it, so a new command is one row and its handler.
 namespace Commands {
 
 enum class Kind {
     Menu, // a menu of the menu bar; its handler, if any, runs as the menu opens
     Item, // a menu item
     CheckItem, // a menu item with a check mark, which its handler sets itself
+    ItemArray, // `count` menu items of one name with an index, each hidden at first
     Separator, // a line between menu items
-    WindowAction, // a command of the window reached by its shortcut only
+    PanelButton, // a button of the favorites panel, in the panel's order
+    WindowAction, // a command of the window reached by its keys only
 };
 
 // The view of the main area in which the command can be chosen. EnableCommandsProc switches
-// the menus, buttons, items and window actions of the two views; an item in a switched menu
-// follows its menu.
+// the menus, buttons, items and keys of the two views; an item in a switched menu follows
+// its menu.
 enum class View { Always, Browser, Source };
 
-// How choosing the item, or pressing the shortcut, reaches the handler.
+// How choosing the item, pressing the keys or clicking a panel button reaches the handler.
 enum class Route {
     Direct, // the handler runs
     Toolbar, // the command's button goes to WebToolbar_ButtonClick, as if it had been clicked
     ToolbarInBrowserView, // the same, after returning to the browser view
 };
 
-using Handler = void (frmWebBrowser::*)();
+// The command's work. Handlers are written in the table itself, usually as one call of a
+// handler of the window or of one of its feature units, so a new command touches no header.
+using Handler = void (*)(frmWebBrowser &window);
+using IndexedHandler = void (*)(frmWebBrowser &window, int index);
+
+// A member function of the window as a handler.
+template<auto member> constexpr Handler call = [](frmWebBrowser &window) { (window.*member)(); };
 
 struct Command
 {
     Kind kind = Kind::Item;
-    const char *name = nullptr; // the object name of the item or window action
-    const char *caption = nullptr; // exact, with the "&" of the access key
+    const char *name = nullptr; // the object name of the item, button or window action
+    // Exact, with the "&" of the access key; a panel button has none (it shows an image).
+    const char *caption = nullptr;
     const char *menu = nullptr; // the menu an item or separator stands in
     // The toolbar button, where the command has one; its image has the key as its name.
     const char *key = nullptr;
     const char *buttonCaption = nullptr; // nullptr when the button shows only its image
-    const char *toolTip = nullptr;
+    const char *toolTip = nullptr; // of the toolbar or panel button
     bool endsGroup = false; // a separator follows the button
-    // The command's work: what the item runs, and what the dispatcher runs for the button's
-    // key. Toolbar-routed rows without a button of their own pass the button of the row
-    // that has the same handler.
+    // What the item, the keys and the panel button run, and what the dispatcher runs for the
+    // button's key.
     Handler handler = nullptr;
     Route route = Route::Direct;
     View view = View::Always;
-    const char *shortcut = nullptr; // key sequences in portable text, separated by "; "
+    // Key sequences in portable text, separated by "; ". A menu item shows none of them: its
+    // keys belong to the window, which runs the item's command when they are pressed.
+    const char *shortcut = nullptr;
     bool inPageMenu = false; // also offered in the page's context menu
+    // An item array: how many items, and what choosing item i runs.
+    int count = 0;
+    IndexedHandler indexedHandler = nullptr;
 };
 
 } // namespace Commands
 
 using CommandTable = std::span<const Commands::Command>;
+
+namespace Commands {
+
+// The row of that name; nullptr when there is none.
+const Command *named(CommandTable commands, const char *name);
+
+} // namespace Commands

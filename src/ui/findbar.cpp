@@ -1,5 +1,10 @@
 #include "findbar.h"
 
+#include "failure.h"
+#include "richtextarea.h"
+#include "textsearch.h"
+#include "webbrowsercontrol.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,8 +28,10 @@ QToolButton *newButton(QWidget *parent, const char *name, QStyle::StandardPixmap
 
 } // namespace
 
-FindBar::FindBar(QWidget *parent)
+FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     : QWidget(parent)
+    , m_page(page)
+    , m_text(text)
     , m_field(new QLineEdit(this))
     , m_matchCase(new QCheckBox(tr("Match &case"), this))
     , m_result(new QLabel(this))
@@ -50,16 +57,27 @@ FindBar::FindBar(QWidget *parent)
     layout->addWidget(m_matchCase);
     layout->addWidget(m_result);
     layout->addStretch();
-    QToolButton *close
+    QToolButton *closeButton
         = newButton(this, "findClose", QStyle::SP_DialogCloseButton, tr("Close (Esc)"));
-    layout->addWidget(close);
+    layout->addWidget(closeButton);
 
-    connect(m_field, &QLineEdit::textChanged, this, &FindBar::searchChanged);
-    connect(m_matchCase, &QCheckBox::toggled, this, &FindBar::searchChanged);
-    connect(previous, &QToolButton::clicked, this, &FindBar::previousRequested);
-    connect(next, &QToolButton::clicked, this, &FindBar::nextRequested);
-    connect(close, &QToolButton::clicked, this, &FindBar::closeRequested);
+    // A new text, or a new choice of case, is a new search from the match shown.
+    connect(m_field, &QLineEdit::textChanged, this, [this] { search(false, false); });
+    connect(m_matchCase, &QCheckBox::toggled, this, [this] { search(false, false); });
+    connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
+    connect(next, &QToolButton::clicked, this, &FindBar::findNext);
+    connect(closeButton, &QToolButton::clicked, this, &FindBar::close);
+    connect(&m_page, &WebBrowserControl::FindResult, this, [this](int active, int count) {
+        if (m_pageShown)
+            showResult(active, count);
+    });
+    parent->installEventFilter(this);
     hide();
+}
+
+void FindBar::setPageShown(bool pageShown)
+{
+    m_pageShown = pageShown;
 }
 
 QString FindBar::text() const
@@ -67,17 +85,79 @@ QString FindBar::text() const
     return m_field->text();
 }
 
-bool FindBar::matchCase() const
-{
-    return m_matchCase->isChecked();
-}
-
 void FindBar::open()
 {
+    const bool opening = isHidden();
+    placeAtFoot();
     show();
     raise();
     m_field->setFocus(Qt::ShortcutFocusReason);
     m_field->selectAll();
+    if (!opening)
+        return;
+    Q_EMIT openChanged();
+    if (!m_field->text().isEmpty())
+        search(false, false);
+}
+
+void FindBar::findNext()
+{
+    if (isHidden())
+        open();
+    else
+        search(false, true);
+}
+
+void FindBar::findPrevious()
+{
+    if (isHidden())
+        open();
+    else
+        search(true, true);
+}
+
+void FindBar::close()
+{
+    if (isHidden())
+        return;
+    hide();
+    Failure::skip([&] { m_page.FindText(QString(), false, false); });
+    if (m_text && m_textMatch >= 0)
+        Failure::skip([&] { m_text->Select(int(m_textMatch), 0); });
+    m_textMatch = -1;
+    Q_EMIT openChanged();
+    if (m_pageShown)
+        Failure::skip([&] { m_page.SetFocus(); });
+}
+
+void FindBar::pageLoaded()
+{
+    if (!isHidden() && !m_field->text().isEmpty())
+        search(false, false);
+}
+
+void FindBar::search(bool backward, bool again)
+{
+    const QString text = m_field->text();
+    if (m_pageShown || !m_text) {
+        // The engine answers through FindResult.
+        Failure::skip([&] { m_page.FindText(text, m_matchCase->isChecked(), backward); });
+        if (text.isEmpty())
+            showResult(0, 0);
+        return;
+    }
+    // The text counts its own matches; a new search starts at the match shown.
+    const qsizetype shown = qMax<qsizetype>(m_textMatch, 0);
+    const qsizetype from = again && !backward ? shown + 1 : shown;
+    Failure::skip([&] {
+        const HtmlTools::TextMatch match = HtmlTools::findInText(
+            m_text->SearchText(), text,
+            m_matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive, from, backward);
+        m_textMatch = match.start;
+        m_text->Select(int(qMax<qsizetype>(match.start, shown)),
+                       match.count > 0 ? int(text.size()) : 0);
+        showResult(match.ordinal, match.count);
+    });
 }
 
 void FindBar::showResult(int activeMatch, int numberOfMatches)
@@ -95,15 +175,23 @@ void FindBar::showResult(int activeMatch, int numberOfMatches)
     m_field->setPalette(colours);
 }
 
+void FindBar::placeAtFoot()
+{
+    const int barHeight = sizeHint().height();
+    setGeometry(0, parentWidget()->height() - barHeight, parentWidget()->width(), barHeight);
+}
+
 bool FindBar::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        placeAtFoot();
     if (watched == m_field && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             if (key->modifiers() & Qt::ShiftModifier)
-                Q_EMIT previousRequested();
+                findPrevious();
             else
-                Q_EMIT nextRequested();
+                findNext();
             return true;
         }
     }

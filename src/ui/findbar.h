@@ -5,35 +5,53 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class RichTextArea;
+class WebBrowserControl;
 
-// The bar below the main area that finds text in what the area shows. It only asks: the
-// window searches and tells it the outcome.
+// The bar at the foot of a window that finds text in what the window shows: the page, or
+// the text shown in its place. It owns the search: as the user types, the next and previous
+// match, the count ("n of m", "Not found") and clearing the highlights when it closes.
 class FindBar final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit FindBar(QWidget *parent);
+    // text, when given, is searched while the page is not shown.
+    FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text = nullptr);
+
+    // Which view the bar searches.
+    void setPageShown(bool pageShown);
+    bool isOpen() const { return !isHidden(); }
+
+    // Shows the bar with the field ready for typing, its text selected, and searches for it.
+    void open();
+    // The next or previous match, wrapping around; a closed bar opens instead.
+    void findNext();
+    void findPrevious();
+    // Hides the bar and the highlights; the page takes the keyboard back.
+    void close();
+    // A new page has come: an open bar searches it.
+    void pageLoaded();
 
     QString text() const;
-    bool matchCase() const;
-    // Shows the bar with the field ready for typing, its text selected.
-    void open();
-    // "n of m", or "Not found" with the field in the warning colour; nothing while the field
-    // is empty.
-    void showResult(int activeMatch, int numberOfMatches);
 
 Q_SIGNALS:
-    // The text or the match-case choice changed: the search starts again from the match shown.
-    void searchChanged();
-    void nextRequested();
-    void previousRequested();
-    void closeRequested();
+    // Shown or hidden: the window lays its main area out again.
+    void openChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Searches the view shown; again moves on from the match shown.
+    void search(bool backward, bool again);
+    void showResult(int activeMatch, int numberOfMatches);
+    void placeAtFoot();
+
+    WebBrowserControl &m_page;
+    RichTextArea *m_text;
+    bool m_pageShown = true;
+    qsizetype m_textMatch = -1; // where the match shown in the text starts
     QLineEdit *m_field;
     QCheckBox *m_matchCase;
     QLabel *m_result;

@@ -5,6 +5,7 @@
 #include "findbar.h"
 #include "internettransfer.h"
 #include "messagebox.h"
+#include "pagezoom.h"
 #include "picturebox.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
@@ -33,8 +34,11 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     , m_host(host)
     , m_platform(std::move(platform))
     , m_guard([this](const QString &name, const PlatformError &error) {
-        reportUnhandledFailure(name, error);
+        // The command has ended, so the pointer must not stay busy.
+        Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+        ErrMsgProc(name, error);
     })
+    , m_status(host)
 {
     if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
         qFatal("The browser window needs a platform without gaps; missing: %s",
@@ -45,10 +49,10 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
     markStartupPhase("web control");
     setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
-    m_findBar = new FindBar(this);
+    m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
+    m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
     connectCommands();
-    connectHandlers();
-    connectBrowsing();
+    connectEvents();
     markStartupPhase("browser window");
 }
 
@@ -95,100 +99,122 @@ QAction *frmWebBrowser::menuItem(const QString &name) const
     return namedOrFail(commandActions, name);
 }
 
-void frmWebBrowser::connectHandlers()
+namespace {
+
+// The keys typed into the address box, as the user typed them: the box keeps the focus and
+// hands them to its line edit itself.
+class AddressBoxKeys final : public QObject
 {
-    for (int index = 0; index < WindowDesign::urlHistoryItemCount; ++index) {
-        connect(mnuURLHistory[index], &QAction::triggered, this, [this, index] {
-            beginCommand();
-            guarded("mnuURLHistory_Click", [&] { mnuURLHistory_Click(index); });
-        });
+public:
+    AddressBoxKeys(QObject *parent, std::function<void(QKeyEvent *)> typed)
+        : QObject(parent)
+        , m_typed(std::move(typed))
+    {
     }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut)
+            m_typed(event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QKeyEvent *)> m_typed;
+};
+
+} // namespace
+
+void frmWebBrowser::connectEvents()
+{
     connect(picAnimation, &PictureBox::clicked, this, [this] {
-        beginCommand();
+        m_status.set(StatusLine::Message, QString());
         guarded("picAnimation_Click", [&] { picAnimation_Click(); });
     });
-    connect(timer1, &QTimer::timeout, this,
-            [this] { guarded("timer1_Timer", [&] { timer1_Timer(); }); });
+    connect(timer1, &QTimer::timeout, this, [this] {
+        guarded("timer1_Timer", [&] {
+            updateEscapeKey();
+            timer1_Timer();
+        });
+    });
+    // A new page: the find bar, kept open, searches it; Esc has nothing more to stop.
     connect(ctlWebBrowser, &WebBrowserControl::DownloadComplete, this, [this] {
-        guarded("ctlWebBrowser_DownloadComplete", [&] { ctlWebBrowser_DownloadComplete(); });
+        guarded("ctlWebBrowser_DownloadComplete", [&] {
+            updateEscapeKey();
+            m_findBar->pageLoaded();
+            ctlWebBrowser_DownloadComplete();
+        });
     });
     connect(ctlWebBrowser, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
-        guarded("ctlWebBrowser_NavigateComplete2", [&] { ctlWebBrowser_NavigateComplete2(url); });
+        guarded("ctlWebBrowser_NavigateComplete2", [&] {
+            updateEscapeKey();
+            ctlWebBrowser_NavigateComplete2(url);
+        });
     });
     connect(ctlWebBrowser, &WebBrowserControl::StatusTextChange, this, [this](const QString &text) {
         guarded("ctlWebBrowser_StatusTextChange", [&] { ctlWebBrowser_StatusTextChange(text); });
     });
+    connect(ctlWebBrowser, &WebBrowserControl::PrintRequested, this, [this] {
+        m_status.set(StatusLine::Message, QString());
+        guarded("actPrintPage_Click",
+                [&] { runCommand(*Commands::named(commands(), "actPrintPage")); });
+    });
+    connect(ctlWebBrowser, &WebBrowserControl::ZoomStepRequested, this,
+            [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
+    connect(m_zoom.get(), &PageZoom::statusTextChanged, this,
+            [this] { m_status.set(StatusLine::Zoom, m_zoom->statusText()); });
+    connect(m_findBar, &FindBar::openChanged, this, [this] {
+        guarded("findBar_Change", [&] {
+            Form_Resize();
+            updateEscapeKey();
+        });
+    });
+
+    QList<QAction *> pageMenu;
+    for (const Commands::Command &command : commands()) {
+        if (command.inPageMenu)
+            pageMenu.append(menuItem(QString::fromLatin1(command.name)));
+    }
+    ctlWebBrowser->SetContextMenuActions(pageMenu);
 
     // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
     connect(cboAddress, &QComboBox::activated, this, [this] {
         if (m_addressKeyPending)
             return;
-        beginCommand();
+        m_status.set(StatusLine::Message, QString());
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
-    cboAddress->installEventFilter(this);
-
-    auto onButton
-        = [this](QToolButton *button, void (frmWebBrowser::*handler)(), const char *handlerName) {
-              connect(button, &QToolButton::clicked, this, [this, handler, handlerName] {
-                  beginCommand();
-                  guarded(handlerName, [&] { (this->*handler)(); });
-              });
-          };
-    onButton(cmdSelectFavorite, &frmWebBrowser::cmdSelectFavorite_Click, "cmdSelectFavorite_Click");
-    onButton(cmdAddFavorite, &frmWebBrowser::cmdAddFavorite_Click, "cmdAddFavorite_Click");
-    onButton(cmdDeleteFavorite, &frmWebBrowser::cmdDeleteFavorite_Click, "cmdDeleteFavorite_Click");
-    onButton(cmdExitFavoritesList, &frmWebBrowser::cmdExitFavoritesList_Click,
-             "cmdExitFavoritesList_Click");
+    cboAddress->installEventFilter(new AddressBoxKeys(this, [this](QKeyEvent *key) {
+        const bool finishesEdit
+            = !key || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (finishesEdit) {
+            // The box itself may report an "activation" while it finishes the edit (Enter, or
+            // leaving the box with text that matches an entry). That is not a choice from the
+            // list, so it must not navigate a second time.
+            m_addressKeyPending = true;
+            QTimer::singleShot(0, this, [this] { m_addressKeyPending = false; });
+        }
+        if (key && !key->text().isEmpty()) {
+            const int keyAscii = key->text().at(0).unicode();
+            if (keyAscii == '\r') // Enter accepts the address
+                m_status.set(StatusLine::Message, QString());
+            guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
+        }
+    }));
+    updateEscapeKey();
 }
 
-bool frmWebBrowser::eventFilter(QObject *watched, QEvent *event)
+void frmWebBrowser::updateEscapeKey()
 {
-    // The box keeps the focus and hands typed keys to its line edit itself, so its own key
-    // events are the ones the user typed.
-    if (watched != cboAddress)
-        return QWidget::eventFilter(watched, event);
-    const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
-    const bool finishesEdit = event->type() == QEvent::FocusOut
-        || (key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter));
-    if (finishesEdit) {
-        // The box itself may report an "activation" while it finishes the edit (Enter, or
-        // leaving the box with text that matches an entry). That is not a choice from the
-        // list, so it must not navigate a second time.
-        m_addressKeyPending = true;
-        QTimer::singleShot(0, this, [this] { m_addressKeyPending = false; });
-    }
-    if (key && !key->text().isEmpty()) {
-        const int keyAscii = key->text().at(0).unicode();
-        if (keyAscii == '\r') // Enter accepts the address
-            beginCommand();
-        guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmWebBrowser::setCaption(const QString &caption)
-{
-    setWindowTitle(caption);
-}
-
-void frmWebBrowser::beginCommand()
-{
-    Failure::skip([&] { setStatusLine(QString()); });
+    menuItem(QStringLiteral("actStop"))->setEnabled(m_findBar->isOpen() || ctlWebBrowser->Busy());
 }
 
 void frmWebBrowser::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     arrangeAlignedStrips(this);
-    placeFindBar();
     guarded("Form_Resize", [&] { Form_Resize(); });
-}
-
-void frmWebBrowser::placeFindBar()
-{
-    const int barHeight = m_findBar->sizeHint().height();
-    m_findBar->setGeometry(0, height() - barHeight, width(), barHeight);
 }
 
 // Lifecycle
@@ -200,8 +226,9 @@ void frmWebBrowser::Show()
 
 void frmWebBrowser::Form_Load()
 {
-    Failure::skip([&] { FrameToolBarWasVisible = !m_host.frameToolBar().isHidden(); });
-    Failure::skip([&] { m_host.frameToolBar().setVisible(false); });
+    // Each step that can fail is left out when it does, and the next one runs.
+    FrameToolBarWasVisible = !m_host.frameToolBar().isHidden();
+    m_host.frameToolBar().setVisible(false);
     // No persistent drawing surface is needed: Qt widgets repaint themselves.
     Failure::skip([&] { menuItem(QStringLiteral("mnuOptionsToolbar"))->setChecked(true); });
     Failure::skip([&] {
@@ -223,13 +250,13 @@ void frmWebBrowser::Form_Load()
             throw PlatformError(ErrorCode::PathFileAccess, file.errorString());
     });
     Failure::skip([&] { Show(); });
-    Failure::skip([&] { Form_Resize(); });
-    Failure::skip([&] { timer1->setInterval(500); });
-    Failure::skip([&] { Text1->widget()->setVisible(false); });
-    Failure::skip([&] { ctlWebBrowser->widget()->setVisible(true); });
-    Failure::skip([&] { picLinksListContainer->setVisible(true); });
+    Form_Resize();
+    timer1->setInterval(500);
+    Text1->widget()->setVisible(false);
+    ctlWebBrowser->widget()->setVisible(true);
+    picLinksListContainer->setVisible(true);
     Failure::skip([&] { EnableCommandsProc(true); });
-    Failure::skip([&] { ReadRecentURLs(); });
+    ReadRecentURLs();
     markStartupPhase("settings store");
     Failure::skip([&] { mnuGoHome_Click(); });
     markStartupPhase("load step");
@@ -251,10 +278,10 @@ void frmWebBrowser::Form_QueryUnload()
         if (running > 0 && m_platform.questions->cancelDownloads(running))
             ctlWebBrowser->CancelDownloads();
     });
-    Failure::skip([&] { m_host.frameToolBar().setVisible(FrameToolBarWasVisible); });
+    m_host.frameToolBar().setVisible(FrameToolBarWasVisible);
     Failure::skip([&] { ctlInet->Cancel(); });
     // The panel belongs to the frame, which stays: nothing of this window may linger in it.
-    Failure::skip([&] { m_host.setStatusText(QString()); });
+    m_host.setStatusText(QString());
 }
 
 void frmWebBrowser::closeEvent(QCloseEvent *event)
@@ -275,7 +302,7 @@ void frmWebBrowser::Form_Resize()
 {
     const float scaleWidth = Twips::fromPixels(this, width());
     // The find bar, while it is shown, takes the foot of the window from the main area.
-    const int findBarHeight = m_findBar && !m_findBar->isHidden() ? m_findBar->height() : 0;
+    const int findBarHeight = m_findBar && m_findBar->isOpen() ? m_findBar->height() : 0;
     const float scaleHeight = Twips::fromPixels(this, height() - findBarHeight);
     QWidget *browser = ctlWebBrowser->widget();
     QWidget *text = Text1->widget();
@@ -329,12 +356,6 @@ void frmWebBrowser::OptionsStatusbarProc(frmWebBrowser &CurrentForm)
     QAction *item = CurrentForm.menuItem(QStringLiteral("mnuOptionsStatusbar"));
     item->setChecked(!item->isChecked());
     CurrentForm.m_host.frameStatusBar().setVisible(item->isChecked());
-}
-
-void frmWebBrowser::reportUnhandledFailure(const QString &name, const PlatformError &error)
-{
-    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
-    ErrMsgProc(name, error);
 }
 
 void frmWebBrowser::ErrMsgProc(const QString &mMsg, const PlatformError &error)

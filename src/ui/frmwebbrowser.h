@@ -2,7 +2,9 @@
 
 #include "commandtable.h"
 #include "handlerguard.h"
+#include "mailfolders.h"
 #include "platform.h"
+#include "statusline.h"
 #include "ui_frmwebbrowser.h"
 
 #include <functional>
@@ -18,6 +20,7 @@ class MailApplication;
 class MailFolder;
 class MailNamespace;
 class PlatformError;
+class PageZoom;
 class RichTextArea;
 class FindBar;
 class WebBrowserControl;
@@ -25,8 +28,9 @@ class WebBrowserHost;
 
 // The browser window: the one MDI child of the frame, and the hub of every command.
 // Handlers keep the names of the program's vocabulary; each subsystem's handlers are defined
-// in a file of their own, and the commands that menus, toolbar and keys reach are rows of
-// the command table (frmwebbrowser_commands.cpp).
+// in a file of their own, and the commands that menus, toolbar, panel buttons and keys reach
+// are rows of the command table (frmwebbrowser_commandtable.cpp). What the window adds to its
+// design lives in units of its own (find, zoom, the status line); the table's rows call them.
 class frmWebBrowser final : public QWidget, private Ui::frmWebBrowser
 {
     Q_OBJECT
@@ -134,67 +138,23 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The actions that the toolbar dispatcher runs for the buttons whose menu items pass
-    // them on.
-    void goBack();
-    void goForward();
-    void stopLoading();
-    void refreshPage();
-    void goHome();
-    void goSearch();
-    void openInbox();
-    void openOutbox();
-    void openContacts();
-
-    // Everyday browsing, reached by window shortcuts and the page's context menu.
-    void focusAddressBox();
-    void pressEscape();
-    void toggleFullScreen();
-    void showFindBar();
-    void findNext();
-    void findPrevious();
-    void closeFindBar();
-    // Searches the view shown for the find bar's text; again moves on from the match shown.
-    void findInView(bool backward, bool again);
-    void zoomIn();
-    void zoomOut();
-    void zoomReset();
-    // A step up (positive) or down (negative), or back to 100 % (zero), in the view shown.
-    void zoomBy(int step);
-    void printPage();
-    void showInspector();
-    // Esc is taken from the page only while it has something to stop or close.
-    void updateEscapeKey();
-    void setStatusLine(const QString &text);
-    void connectBrowsing();
-    void placeFindBar();
-    // Runs the command of that row as choosing it does.
-    void runCommandNamed(const char *name);
-
-    void connectHandlers();
     void connectCommands();
-    // Runs a command as choosing its item or pressing its shortcut does.
+    void connectEvents();
+    // Runs a command as choosing its item, pressing its keys or clicking its panel button does.
     void runCommand(const Commands::Command &command);
-    void setCaption(const QString &caption);
-    // A command chosen by the user starts: the status line of the last one goes.
-    void beginCommand();
     // Shows the text that readSource gives in place of the page, with the commands of the
     // source view; each step that fails is left out.
     void showSourceView(const std::function<QString()> &readSource);
     void setUrlHistoryCaption(int Index, const QString &caption);
     // Fills the favorites list with the entries of the favorites file.
     void showFavorites(QList<Favorites::FavoriteEntry> entries);
-    // The steps of OpenMailFolder.
-    void ShowInbox();
-    void ShowOutbox();
-    void ShowContacts();
+    // The steps of OpenMailFolder: show one of the default folders, then let the session go.
+    void ShowFolder(Mail::DefaultFolder folder);
     void CloseMailSession();
-    // Shows a failure that no handler caught; the command has ended, so the pointer must
-    // not stay busy.
-    void reportUnhandledFailure(const QString &name, const PlatformError &error);
+    // Esc is taken from the page only while it has something to stop or close.
+    void updateEscapeKey();
     // Report and leave: a failure ends the work and shows the error box under name (which
     // need not be the handler's own); a dialog's cancel ends it quietly unless told otherwise.
     template<typename Work>
@@ -211,15 +171,16 @@ private:
     Platform m_platform;
     HandlerGuard m_guard;
     bool m_addressKeyPending = false;
-    FindBar *m_findBar = nullptr;
-    qsizetype m_textMatch = -1; // where the match shown in Text1 starts
-    qreal m_textZoom = 1.0; // Text1's zoom, for this run only
-    QString m_statusLine; // the status bar's line, shown with the page's zoom
 
     // Hosted components
     WebBrowserControl *ctlWebBrowser = nullptr;
     std::unique_ptr<RichTextArea> Text1;
     std::unique_ptr<InternetTransfer> ctlInet;
+
+    // What the window adds to its design, each in a unit of its own.
+    StatusLine m_status;
+    FindBar *m_findBar = nullptr;
+    std::unique_ptr<PageZoom> m_zoom;
 
     // Window variables
     QString FavoritesFilePath;

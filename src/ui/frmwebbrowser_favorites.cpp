@@ -10,6 +10,7 @@
 #include "systemencoding.h"
 #include "webbrowsercontrol.h"
 
+#include <optional>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -54,8 +55,7 @@ void frmWebBrowser::cmdSelectFavorite_Click()
 
 void frmWebBrowser::cmdAddFavorite_Click()
 {
-    ScreenPointer &pointer = *m_platform.screenPointer;
-    pointer.setMousePointer(ScreenPointer::Hourglass);
+    std::optional<BusyPointer> busy(*m_platform.screenPointer);
     Text1->setText(QString());
     const QByteArray fileBytes = Favorites::readFavoritesFile(FavoritesFilePath);
     // The working copy keeps the file's text only when the add does not go through; an
@@ -67,13 +67,13 @@ void frmWebBrowser::cmdAddFavorite_Click()
         = Favorites::addFavorite(fileBytes, favoritesModel->texts(), cboAddress->currentText());
     if (result.outcome == Favorites::AddOutcome::Duplicate) {
         keepWorkingCopy();
-        pointer.setMousePointer(ScreenPointer::Default);
+        busy.reset();
         m_platform.messageBox->MsgBox(tr("Favorites List already has this entry"));
         return;
     }
     if (result.outcome == Favorites::AddOutcome::TooManyEntries) {
         keepWorkingCopy();
-        pointer.setMousePointer(ScreenPointer::Default);
+        busy.reset();
         m_platform.messageBox->MsgBox(
             tr("Favorites List is full (%1 entries)").arg(Favorites::MaxEntries));
         return;
@@ -87,7 +87,6 @@ void frmWebBrowser::cmdAddFavorite_Click()
     // The list shows what was just written, as a read of the file would give it.
     showFavorites(result.entries);
     ctlWebBrowser->SetFocus();
-    pointer.setMousePointer(ScreenPointer::Default);
 }
 
 void frmWebBrowser::cmdDeleteFavorite_Click()
@@ -96,8 +95,7 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
         m_platform.messageBox->MsgBox(tr("No entry in Favorites List yet"));
         return;
     }
-    ScreenPointer &pointer = *m_platform.screenPointer;
-    pointer.setMousePointer(ScreenPointer::Hourglass);
+    const BusyPointer busy(*m_platform.screenPointer);
     const int selected = cboFavoritesList->currentIndex();
     if (selected >= 0)
         cboFavoritesList->removeItem(selected);
@@ -109,5 +107,4 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);
     ctlWebBrowser->SetFocus();
-    pointer.setMousePointer(ScreenPointer::Default);
 }

@@ -18,27 +18,6 @@
 
 namespace {
 
-constexpr int PlainTextFile = 1;
-
-// Sets the pointer back to the default when it leaves the scope, by failure too.
-class DefaultPointerOnExit
-{
-public:
-    explicit DefaultPointerOnExit(ScreenPointer &pointer)
-        : m_pointer(pointer)
-    {
-    }
-    ~DefaultPointerOnExit()
-    {
-        Failure::skip([&] { m_pointer.setMousePointer(ScreenPointer::Default); });
-    }
-    DefaultPointerOnExit(const DefaultPointerOnExit &) = delete;
-    DefaultPointerOnExit &operator=(const DefaultPointerOnExit &) = delete;
-
-private:
-    ScreenPointer &m_pointer;
-};
-
 // Print and save need text; a failed fetch or an empty page body leaves none.
 bool saysNothingToOutput(const RichTextArea &text, MessageBox &messages)
 {
@@ -58,18 +37,17 @@ void frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click()
 
 void frmWebBrowser::showSourceView(const std::function<QString()> &readSource)
 {
-    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass); });
-    Failure::skip([&] { picLinksListContainer->setVisible(true); });
+    const BusyPointer busy(*m_platform.screenPointer);
+    picLinksListContainer->setVisible(true);
     Failure::skip([&] { Text1->setText(QString()); });
     // A source that cannot be read leaves the view empty.
     QString source;
     Failure::skip([&] { source = readSource(); });
     Failure::skip([&] { Text1->setContent(source); });
-    Failure::skip([&] { ctlWebBrowser->widget()->setVisible(false); });
-    Failure::skip([&] { Text1->widget()->setVisible(true); });
+    ctlWebBrowser->widget()->setVisible(false);
+    Text1->widget()->setVisible(true);
     Failure::skip([&] { EnableCommandsProc(false); });
     Failure::skip([&] { Text1->SetFocus(); });
-    Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
 }
 
 void frmWebBrowser::mnuLinksRestoreWebBrowser_Click()
@@ -91,14 +69,16 @@ void frmWebBrowser::mnuLinksListLinks_Click()
         m_platform.messageBox->MsgBox(tr("No URL/address yet"));
         return;
     }
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
-    ctlWebBrowser->widget()->setVisible(true);
-    Text1->widget()->setVisible(false);
-    picLinksListContainer->setVisible(true);
-    cboLinksList->clear();
-    const QStringList links = ctlWebBrowser->DocumentLinkHrefs();
-    cboLinksList->addItems(HtmlTools::listedLinks(links));
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
+    QStringList links;
+    {
+        const BusyPointer busy(*m_platform.screenPointer);
+        ctlWebBrowser->widget()->setVisible(true);
+        Text1->widget()->setVisible(false);
+        picLinksListContainer->setVisible(true);
+        cboLinksList->clear();
+        links = ctlWebBrowser->DocumentLinkHrefs();
+        cboLinksList->addItems(HtmlTools::listedLinks(links));
+    }
     if (links.isEmpty()) {
         m_platform.messageBox->MsgBox(
             tr("No links listed, try a different level or a different URL"));
@@ -126,7 +106,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
             throw;
         }
     });
-    Failure::skip([&] { setStatusLine(notice); });
+    m_status.set(StatusLine::Message, notice);
 }
 
 void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
@@ -148,8 +128,7 @@ void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
         const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
         if (!target)
             return;
-        m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
-        const DefaultPointerOnExit pointerBack(*m_platform.screenPointer);
-        Text1->SaveFile(*target, PlainTextFile);
+        const BusyPointer busy(*m_platform.screenPointer);
+        Text1->SaveFile(*target, RichTextArea::TextFile);
     });
 }

@@ -5,21 +5,6 @@
 #include "mailautomation.h"
 #include "mailsession.h"
 
-void frmWebBrowser::openInbox()
-{
-    OpenMailFolder(QStringLiteral("Inbox"));
-}
-
-void frmWebBrowser::openOutbox()
-{
-    OpenMailFolder(QStringLiteral("Outbox"));
-}
-
-void frmWebBrowser::openContacts()
-{
-    OpenMailFolder(QStringLiteral("Contacts"));
-}
-
 void frmWebBrowser::OpenMailFolder(const QString &folderName)
 {
     MailApp = Mail::attachOrStart(*m_platform.mail);
@@ -28,33 +13,16 @@ void frmWebBrowser::OpenMailFolder(const QString &folderName)
         [&] {
             MailNamespace = Mail::mapiNamespace(*MailApp);
             Mail::logOn(*MailNamespace);
-            const std::optional<Mail::DefaultFolder> folder = Mail::defaultFolderNamed(folderName);
-            if (folder == Mail::DefaultFolder::Inbox)
-                ShowInbox();
-            else if (folder == Mail::DefaultFolder::Outbox)
-                ShowOutbox();
-            else if (folder == Mail::DefaultFolder::Contacts)
-                ShowContacts();
+            if (const auto folder = Mail::defaultFolderNamed(folderName))
+                ShowFolder(*folder);
             CloseMailSession();
         },
         Failure::DialogCancel::IsReported);
 }
 
-void frmWebBrowser::ShowInbox()
+void frmWebBrowser::ShowFolder(Mail::DefaultFolder folder)
 {
-    MailFolder = Mail::defaultFolder(*MailNamespace, Mail::DefaultFolder::Inbox);
-    MailFolder->Display();
-}
-
-void frmWebBrowser::ShowOutbox()
-{
-    MailFolder = Mail::defaultFolder(*MailNamespace, Mail::DefaultFolder::Outbox);
-    MailFolder->Display();
-}
-
-void frmWebBrowser::ShowContacts()
-{
-    MailFolder = Mail::defaultFolder(*MailNamespace, Mail::DefaultFolder::Contacts);
+    MailFolder = Mail::defaultFolder(*MailNamespace, folder);
     MailFolder->Display();
 }
 

@@ -13,39 +13,6 @@
 #include <QProgressBar>
 #include <QTimer>
 
-void frmWebBrowser::goBack()
-{
-    ctlWebBrowser->GoBack();
-}
-
-void frmWebBrowser::goForward()
-{
-    ctlWebBrowser->GoForward();
-}
-
-void frmWebBrowser::stopLoading()
-{
-    Failure::skip([&] { tbrProgress->setValue(0); });
-    Failure::skip([&] { timer1->stop(); });
-    Failure::skip([&] { ctlWebBrowser->Stop(); });
-    Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
-}
-
-void frmWebBrowser::refreshPage()
-{
-    ctlWebBrowser->Refresh();
-}
-
-void frmWebBrowser::goHome()
-{
-    ctlWebBrowser->GoHome();
-}
-
-void frmWebBrowser::goSearch()
-{
-    ctlWebBrowser->GoSearch();
-}
-
 void frmWebBrowser::cboAddress_KeyPress(int KeyAscii)
 {
     if (KeyAscii == 13)
@@ -67,32 +34,31 @@ void frmWebBrowser::cboAddress_Click()
 
 void frmWebBrowser::NavigateURLProc(const QString &url)
 {
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Hourglass);
+    const BusyPointer busy(*m_platform.screenPointer);
     if (url.length() > 0) {
         cboLinksList->clear();
         mnuLinksRestoreWebBrowser_Click();
         timer1->start();
         ctlWebBrowser->Navigate(url);
     }
-    m_platform.screenPointer->setMousePointer(ScreenPointer::Default);
 }
 
 void frmWebBrowser::ctlWebBrowser_DownloadComplete()
 {
-    Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+    Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
     markStartupPageSize(ctlWebBrowser->widget()->width(), ctlWebBrowser->widget()->height());
     markStartupPhase("page loaded");
 }
 
 void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
 {
-    setStatusLine(Text);
+    m_status.set(StatusLine::Message, Text);
 }
 
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
 {
     Q_UNUSED(URL); // the control's own location is read instead
-    Failure::skip([&] { setCaption(ctlWebBrowser->LocationName()); });
+    Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
 
     // The location is read once: nothing can change it while the handler runs, and reading
     // it for each of thousands of entries made the search the slowest part of a page change.
@@ -109,30 +75,25 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
         }
         found = cboAddress->findText(location, Qt::MatchExactly | Qt::MatchCaseSensitive);
     });
-    Failure::skip([&] { AddressListUpdating = true; });
-    Failure::skip([&] {
-        if (found >= 0) {
-            cboAddress->removeItem(found);
-            LastURLWasNew = false;
-        } else {
-            LastURLWasNew = true;
-        }
-    });
+    AddressListUpdating = true;
+    if (found >= 0)
+        cboAddress->removeItem(found);
+    LastURLWasNew = found < 0;
     Failure::skip([&] { cboAddress->insertItem(0, ctlWebBrowser->LocationURL()); });
     Failure::skip([&] {
         cboAddress->setCurrentIndex(0);
         // Setting the selection raises the box's Click, as a choice from the list would.
         cboAddress_Click();
     });
-    Failure::skip([&] { AddressListUpdating = false; });
+    AddressListUpdating = false;
 }
 
 void frmWebBrowser::timer1_Timer()
 {
     if (ctlWebBrowser->Busy()) {
-        setCaption(tr("Processing..."));
+        setWindowTitle(tr("Processing..."));
     } else {
-        setCaption(ctlWebBrowser->LocationName());
+        setWindowTitle(ctlWebBrowser->LocationName());
         tbrProgress->setValue(0);
     }
 }

@@ -124,7 +124,7 @@ void frmWebBrowser::setupUi(QWidget *window, QWidget *browser, QWidget *text, Co
     createToolbar(window, commands);
     markStartupPhase("toolbar and icons");
     createAddressPanel(window);
-    createFavouritesPanel(window);
+    createFavouritesPanel(window, commands);
     createMenus(window, commands);
     createWindowActions(window, commands);
 
@@ -201,7 +201,7 @@ void frmWebBrowser::createAddressPanel(QWidget *window)
         = newLabel(picAddressContainer, "lblAddress", translated("Address:"), lblAddressRect);
 }
 
-void frmWebBrowser::createFavouritesPanel(QWidget *window)
+void frmWebBrowser::createFavouritesPanel(QWidget *window, CommandTable commands)
 {
     picFavouritesListContainer = new QFrame(window);
     picFavouritesListContainer->setObjectName(QStringLiteral("picFavouritesListContainer"));
@@ -210,26 +210,12 @@ void frmWebBrowser::createFavouritesPanel(QWidget *window)
                             lblFavoritesRect);
     setTextColour(lblFavorites, 0x000000FF);
 
-    struct FavoriteButton
-    {
-        const char *name;
-        const char *toolTip;
-        QToolButton *frmWebBrowser::*control;
-    };
-    static constexpr FavoriteButton favoriteButtons[4] = {
-        { "cmdSelectFavorite", QT_TRANSLATE_NOOP("frmWebBrowser", "Select favorite "),
-          &frmWebBrowser::cmdSelectFavorite },
-        { "cmdAddFavorite", QT_TRANSLATE_NOOP("frmWebBrowser", "Add to Favorites List"),
-          &frmWebBrowser::cmdAddFavorite },
-        { "cmdDeleteFavorite", QT_TRANSLATE_NOOP("frmWebBrowser", "Remove from list"),
-          &frmWebBrowser::cmdDeleteFavorite },
-        { "cmdExitFavoritesList",
-          QT_TRANSLATE_NOOP("frmWebBrowser", "Exit Favorites List (return to Links)"),
-          &frmWebBrowser::cmdExitFavoritesList },
-    };
     QFont bold = window->font();
     bold.setBold(true);
-    for (int index = 0; index < 4; ++index) {
+    int index = 0;
+    for (const Command &command : commands) {
+        if (command.kind != Kind::PanelButton)
+            continue;
         QFrame *frame = new QFrame(picFavouritesListContainer);
         frame->setObjectName(QStringLiteral("pic1(%1)").arg(index));
         frame->setFrameShape(QFrame::Box);
@@ -239,9 +225,9 @@ void frmWebBrowser::createFavouritesPanel(QWidget *window)
         pic1[index] = frame;
 
         auto *button = new QToolButton(frame);
-        const QString name = QString::fromLatin1(favoriteButtons[index].name);
+        const QString name = QString::fromLatin1(command.name);
         button->setObjectName(name);
-        button->setToolTip(translated(favoriteButtons[index].toolTip));
+        button->setToolTip(translated(command.toolTip));
         button->setIcon(Icons::named(name));
         button->setIconSize(QSize(16, 16));
         button->setAutoRaise(false);
@@ -249,7 +235,8 @@ void frmWebBrowser::createFavouritesPanel(QWidget *window)
         setBackground(button, fromBgr(0x00C0C0C0), QPalette::Button);
         Twips::setGeometry(button, pic1Border, pic1Border, favoriteButtonRect.width,
                            favoriteButtonRect.height);
-        this->*favoriteButtons[index].control = button;
+        panelButtons.insert(name, button);
+        ++index;
     }
 
     cboFavoritesList = newComboBox(picFavouritesListContainer, "cboFavoritesList", 0x00C0C0FF,
@@ -296,37 +283,47 @@ void frmWebBrowser::createMenus(QWidget *window, CommandTable commands)
                          ->addAction(translated(command.caption));
             action->setCheckable(command.kind == Kind::CheckItem);
             break;
+        case Kind::ItemArray: {
+            QMenu *parent = menusByName.value(QString::fromLatin1(command.menu));
+            for (int index = 0; index < command.count; ++index) {
+                const QString caption = QString::fromLatin1(command.caption);
+                QAction *item
+                    = parent->addAction(index == 0 ? caption : caption + QString::number(index));
+                item->setObjectName(QStringLiteral("%1(%2)").arg(name).arg(index));
+                item->setData(item->text());
+                item->setVisible(false);
+                mnuURLHistory[index] = item;
+                commandActions.insert(item->objectName(), item);
+            }
+            continue;
+        }
+        case Kind::PanelButton:
         case Kind::WindowAction:
             continue;
         }
         action->setObjectName(name);
         commandActions.insert(name, action);
     }
-
-    QMenu *file = menusByName.value(QStringLiteral("mnuFile"));
-    for (int index = 0; index < urlHistoryItemCount; ++index) {
-        QAction *item = file->addAction(index == 0 ? QStringLiteral("URLHistory")
-                                                   : QStringLiteral("URLHistory%1").arg(index));
-        item->setObjectName(QStringLiteral("mnuURLHistory(%1)").arg(index));
-        item->setData(item->text());
-        item->setVisible(false);
-        mnuURLHistory[index] = item;
-        commandActions.insert(item->objectName(), item);
-    }
 }
 
 void frmWebBrowser::createWindowActions(QWidget *window, CommandTable commands)
 {
     for (const Command &command : commands) {
-        if (command.kind != Kind::WindowAction)
+        if (!command.shortcut)
             continue;
+        const bool ownAction = command.kind == Kind::WindowAction;
+        const QString name = QString::fromLatin1(command.name);
+        // A menu item keeps its designed look, without keys: an action of the window has them.
         auto *action = new QAction(translated(command.caption), window);
-        action->setObjectName(QString::fromLatin1(command.name));
+        action->setObjectName(ownAction ? name : name + QStringLiteral("Keys"));
         action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(command.shortcut),
                                                           QKeySequence::PortableText));
         action->setShortcutContext(Qt::WindowShortcut);
         window->addAction(action);
-        commandActions.insert(action->objectName(), action);
+        if (ownAction)
+            commandActions.insert(name, action);
+        else
+            shortcutActions.insert(name, action);
     }
 }
 

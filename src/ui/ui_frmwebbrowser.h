@@ -43,10 +43,8 @@ public:
     QComboBox *cboLinksList = nullptr;
     QLabel *lblLinks = nullptr;
     QFrame *pic1[4] = {};
-    QToolButton *cmdSelectFavorite = nullptr;
-    QToolButton *cmdAddFavorite = nullptr;
-    QToolButton *cmdDeleteFavorite = nullptr;
-    QToolButton *cmdExitFavoritesList = nullptr;
+    // cmdSelectFavorite, cmdAddFavorite, cmdDeleteFavorite, cmdExitFavoritesList by name.
+    QHash<QString, QToolButton *> panelButtons;
     QComboBox *cboFavoritesList = nullptr;
     FavoritesListModel *favoritesModel = nullptr; // the rows of cboFavoritesList
     QLabel *lblFavorites = nullptr;
@@ -56,6 +54,8 @@ public:
     QList<QMenu *> menuList;
     // Menus, menu items and window actions by object name; toolbar buttons by key.
     QHash<QString, QAction *> commandActions;
+    // The window's own actions that carry the keys of menu items, by the item's name.
+    QHash<QString, QAction *> shortcutActions;
     QHash<QString, QAction *> keyedButtons;
     // The toolbar's buttons in order, separators included.
     QList<QAction *> buttonList;
@@ -63,7 +63,7 @@ public:
 private:
     void createToolbar(QWidget *window, CommandTable commands);
     void createAddressPanel(QWidget *window);
-    void createFavouritesPanel(QWidget *window);
+    void createFavouritesPanel(QWidget *window, CommandTable commands);
     void createMenus(QWidget *window, CommandTable commands);
     void createWindowActions(QWidget *window, CommandTable commands);
 };

@@ -253,7 +253,7 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel()
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(m_engine->widget(), &leave);
     } else {
-        m_fixture->chooseItem("actHome");
+        m_fixture->chooseItem("mnuGoHome");
     }
     QTRY_COMPARE_WITH_TIMEOUT(panel->text(), QString(), LoadTimeoutMs);
 }

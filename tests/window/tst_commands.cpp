@@ -1,3 +1,4 @@
+#include "screenpointer.h"
 #include "windowfixture.h"
 
 #include <QCheckBox>
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void tableHolds();
     void everyCommandRunsItsHandler_data();
     void everyCommandRunsItsHandler();
+    void failuresShowTheSameWayFromEveryControl_data();
+    void failuresShowTheSameWayFromEveryControl();
     void keysReachTheirHandlers_data();
     void keysReachTheirHandlers();
     void findInTheSourceView();
@@ -45,25 +48,25 @@ void tst_Commands::tableHolds()
             || command.kind == Kind::Separator)
             QVERIFY2(menus.contains(QString::fromLatin1(command.menu)), command.name);
         const bool chosen = command.kind == Kind::Item || command.kind == Kind::CheckItem
-            || command.kind == Kind::WindowAction;
+            || command.kind == Kind::WindowAction || command.kind == Kind::PanelButton;
         if (chosen)
             QVERIFY2(command.handler, command.name);
-        QCOMPARE(command.kind == Kind::WindowAction, command.shortcut != nullptr);
+        if (command.kind == Kind::ItemArray)
+            QVERIFY2(command.indexedHandler && command.count > 0, command.name);
+        // A window action is reached by its keys alone; only items may have keys besides.
+        if (command.kind == Kind::WindowAction)
+            QVERIFY2(command.shortcut, command.name);
+        else if (command.shortcut)
+            QVERIFY2(command.kind == Kind::Item, command.name);
+        // A command routed through the toolbar has its own button to pass.
+        if (command.route != Commands::Route::Direct)
+            QVERIFY2(command.key, command.name);
         // The dispatcher compares keys in upper case: two keys equal but for case would
         // leave the second button unreachable.
         if (command.key) {
             const QString key = QString::fromLatin1(command.key).toUpper();
             QVERIFY2(!keys.contains(key), command.key);
             keys.insert(key);
-        }
-    }
-    for (const Command &command : frmWebBrowser::commands()) {
-        // A command routed through the toolbar has a button to pass.
-        if (command.route != Commands::Route::Direct && !command.key) {
-            bool found = false;
-            for (const Command &other : frmWebBrowser::commands())
-                found = found || (other.key && other.handler == command.handler);
-            QVERIFY2(found, command.name);
         }
     }
     QCOMPARE(keys.size(), 18);
@@ -131,6 +134,55 @@ void tst_Commands::everyCommandRunsItsHandler()
     QApplication::processEvents();
 
     QCOMPARE(this->effects(fixture, sourceView), effects);
+}
+
+void tst_Commands::failuresShowTheSameWayFromEveryControl_data()
+{
+    // The failure, and how the command meets it: the error box under the name of the handler
+    // that the control reached, or nothing visible.
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QStringList>("controls"); // menu items, button keys and keys
+    QTest::addColumn<QStringList>("boxes"); // the error box's first line, per control
+    QTest::newRow("links of a page that has none to give")
+        << u"no document"_s << QStringList { "mnuLinksListLinks", "tbrListLinks" }
+        << QStringList { "mnuLinksListLinks_Click", "WebToolbar_ButtonClick" };
+    QTest::newRow("a picture that cannot be written")
+        << u"picture"_s << QStringList { "mnuCopyCapDeskTop", "tbrCapDesktop" }
+        << QStringList { "mnuCopyCapDeskTop_Click", "mnuCopyCapDeskTop_Click" };
+    QTest::newRow("the source of a page that has none: an empty view")
+        << u"no document"_s
+        << QStringList { "mnuLinksDisplayCurrHTMLDoc", "tbrDisplayCurrHTMLDoc", "Ctrl+U" }
+        << QStringList { "", "", "" };
+    QTest::newRow("back with no page before: nothing")
+        << u"none"_s << QStringList { "mnuGoBack", "tbrBack", "Alt+Left" }
+        << QStringList { "", "", "" };
+}
+
+void tst_Commands::failuresShowTheSameWayFromEveryControl()
+{
+    QFETCH(QString, failure);
+    QFETCH(QStringList, controls);
+    QFETCH(QStringList, boxes);
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const QString &control = controls.at(i);
+        WindowFixture fixture;
+        start(fixture, false);
+        if (failure == u"no document")
+            fixture.browser().hasDocument = false;
+        else if (failure == u"picture")
+            fixture.test.pictures->failure = std::pair { 75, u"Path/File access error"_s };
+        if (control.startsWith(u"tbr"))
+            fixture.clickButton(control);
+        else if (control.startsWith(u"mnu"))
+            fixture.chooseItem(control);
+        else
+            QTest::keySequence(fixture.frame.get(), QKeySequence(control));
+        QApplication::processEvents();
+        const QStringList prompts = fixture.test.messages->prompts;
+        QCOMPARE(prompts.isEmpty() ? QString() : prompts.constFirst().section(u"\r\n"_s, 0, 0),
+                 boxes.at(i));
+        QCOMPARE(fixture.test.pointer->mousePointer(), ScreenPointer::Default);
+    }
 }
 
 void tst_Commands::keysReachTheirHandlers_data()

@@ -95,6 +95,7 @@ void tst_Navigation::keyMatchesWhateverItsCase()
     QFETCH(QStringList, calls);
     m_fixture->cboAddress()->setEditText("http://example.test/");
     browser().links = QStringList { "http://example.test/a" };
+    browser().hasDocument = true;
     window().WebToolbar_ButtonClick(keyedButton(key));
     QCOMPARE(browser().calls, calls);
     QVERIFY(m_fixture->timer1()->isActive());

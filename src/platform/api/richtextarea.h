@@ -25,9 +25,12 @@ public:
     // Prints the highlighted text, or all of it when nothing is highlighted, whatever page
     // range the printer holds; the area starts and ends the print job itself.
     virtual void SelPrint(QPrinter &printer) = 0;
-    // fileType 1: plain text in the system's 8-bit encoding, CR LF line ends, replacing
-    // the file. For files the user chose: where no temporary file can be made beside it,
-    // the file is written in place. Fails with PlatformError when it cannot be written.
+    // SaveFile's one file type: plain text in the system's 8-bit encoding, CR LF line ends,
+    // replacing the file.
+    static constexpr int TextFile = 1;
+    // fileType TextFile: plain text, as above. For files the user chose: where no temporary file
+    // can be made beside it, the file is written in place. Fails with PlatformError when it cannot
+    // be written.
     virtual void SaveFile(const QString &path, int fileType) = 0;
 
     virtual void SetFocus() = 0;

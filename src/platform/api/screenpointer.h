@@ -11,3 +11,28 @@ public:
     virtual void setMousePointer(int pointer) = 0;
     virtual int mousePointer() const = 0;
 };
+
+// The hourglass while a command works, and the default pointer again when the command ends,
+// by a failure too.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(ScreenPointer &pointer)
+        : m_pointer(pointer)
+    {
+        m_pointer.setMousePointer(ScreenPointer::Hourglass);
+    }
+    ~BusyPointer()
+    {
+        try {
+            m_pointer.setMousePointer(ScreenPointer::Default);
+        } catch (...) {
+            // The command has ended either way; a pointer that cannot be set is not news.
+        }
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    ScreenPointer &m_pointer;
+};

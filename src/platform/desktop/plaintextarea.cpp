@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int PlainTextFileType = 1;
-
 } // namespace
 
 PlainTextArea::PlainTextArea(QWidget *parent)
@@ -80,7 +78,7 @@ void PlainTextArea::SelPrint(QPrinter &printer)
 
 void PlainTextArea::SaveFile(const QString &path, int fileType)
 {
-    if (fileType != PlainTextFileType)
+    if (fileType != RichTextArea::TextFile)
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Unsupported file type %1.").arg(fileType));
     writeUserFile(path, toSystemEncoding(Text()));

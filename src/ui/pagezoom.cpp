@@ -1,0 +1,49 @@
+#include "pagezoom.h"
+
+#include "failure.h"
+#include "richtextarea.h"
+#include "settingsstore.h"
+#include "sitezoom.h"
+#include "webbrowsercontrol.h"
+
+PageZoom::PageZoom(WebBrowserControl &page, RichTextArea &text,
+                   std::shared_ptr<SettingsStore> settings)
+    : m_page(page)
+    , m_text(text)
+    , m_settings(std::move(settings))
+{
+    // Each page takes the zoom its site keeps, before it is drawn.
+    m_page.SetZoomForAddress([settings = m_settings](const QString &url) {
+        return SiteZoom::forAddress(*settings, url);
+    });
+    // A new page may come at its site's own zoom.
+    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &PageZoom::statusTextChanged);
+}
+
+void PageZoom::stepBy(int steps)
+{
+    for (int done = 0; done < qAbs(steps); ++done)
+        step(steps > 0 ? 1 : -1);
+}
+
+void PageZoom::step(int direction)
+{
+    const auto next = [direction](qreal factor) {
+        return direction == 0 ? 1.0 : SiteZoom::stepped(factor, direction > 0);
+    };
+    if (!m_pageShown) {
+        m_textZoom = next(m_textZoom);
+        m_text.SetZoom(m_textZoom);
+        return;
+    }
+    const qreal factor = next(m_page.ZoomFactor());
+    m_page.SetZoomFactor(factor);
+    Q_EMIT statusTextChanged();
+    SiteZoom::keep(*m_settings, m_page.LocationURL(), factor);
+}
+
+QString PageZoom::statusText() const
+{
+    const qreal zoom = m_page.ZoomFactor();
+    return qFuzzyCompare(zoom, 1.0) ? QString() : tr("Zoom %1").arg(SiteZoom::percentText(zoom));
+}
