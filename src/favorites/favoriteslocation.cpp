@@ -1,5 +1,6 @@
 #include "favoriteslocation.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,11 +20,31 @@ bool canKeepFileIn(const QString &folder)
     return directory.isDir() && directory.isWritable();
 }
 
+// Where an installed copy lives: the system's, even where its user (root) may write.
+bool isSystemFolder(const QString &canonicalFolder)
+{
+    for (const char *prefix : { "/usr", "/opt", "/bin", "/sbin", "/lib", "/etc", "/snap" }) {
+        const QString root = QString::fromLatin1(prefix);
+        if (canonicalFolder == root || canonicalFolder.startsWith(root + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+bool isUsersOwnFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return !canonical.isEmpty() && !isSystemFolder(canonical)
+        && info.ownerId() == ::geteuid();
+}
 
 QString favoritesFilePath(const QString &programFolder, const QString &dataFolder)
 {
-    if (!programFolder.isEmpty() && canKeepFileIn(programFolder))
+    if (!programFolder.isEmpty() && isUsersOwnFolder(programFolder)
+        && canKeepFileIn(programFolder))
         return programFolder + QLatin1Char('/') + FileName;
     if (!dataFolder.isEmpty() && QDir().mkpath(dataFolder) && canKeepFileIn(dataFolder))
         return dataFolder + QLatin1Char('/') + FileName;
