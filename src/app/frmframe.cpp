@@ -149,6 +149,15 @@ void frmFrame::showWebBrowser()
         // own top-level window: moving a live view to another one costs it a new surface.
         auto *holder = new QMdiSubWindow;
         holder->setAttribute(Qt::WA_DeleteOnClose, false); // see webBrowserWindowClosing
+        // Ctrl+W is the browser window's own close key; the sub-window's menu sharing it
+        // would leave both unused.
+        if (QMenu *system = holder->systemMenu()) {
+            for (QAction *item : system->actions()) {
+                QList<QKeySequence> keys = item->shortcuts();
+                keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W));
+                item->setShortcuts(keys);
+            }
+        }
         m_mdiArea->addSubWindow(holder);
         auto *window = new frmWebBrowser(*this, m_platform, holder);
         holder->setWidget(window);

@@ -41,6 +41,7 @@ public:
     void setStatusText(const QString &text) override;
     CommonDialog &commonDialog() override { return *CommonDialog1; }
     void toggleFullScreen() override;
+    void exitProgram() override { mnuFileExit_Click(); }
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;

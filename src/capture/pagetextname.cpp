@@ -26,9 +26,14 @@ bool isSafeTitle(const QString &title)
 
 std::optional<QString> pageTextFileName(const QString &title)
 {
+    return pageFileName(title, QStringLiteral(".txt"));
+}
+
+std::optional<QString> pageFileName(const QString &title, const QString &extension)
+{
     if (!isSafeTitle(title))
         return std::nullopt;
-    const QString name = title + QStringLiteral(".txt");
+    const QString name = title + extension;
     if (name.toUtf8().size() > MaxNameBytes)
         return std::nullopt;
     return name;

@@ -29,7 +29,8 @@ void frmWebBrowser::mnuCopyPrintDesktop_Click()
 void frmWebBrowser::mnuCopyCapDeskTop_Click()
 {
     reportAndLeave("mnuCopyCapDeskTop_Click", [&] {
-        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
+        const std::optional<QString> target = CommandDialogs::showSave(
+            m_host.commonDialog(), *m_platform.settings, CommandDialogs::SavedFile::Picture);
         if (!target)
             return;
         Clipboard &clipboard = *m_platform.clipboard;
@@ -54,7 +55,8 @@ void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
             m_platform.messageBox->MsgBox(tr("No picture in clipboard yet"));
             return;
         }
-        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
+        const std::optional<QString> target = CommandDialogs::showSave(
+            m_host.commonDialog(), *m_platform.settings, CommandDialogs::SavedFile::Picture);
         if (!target)
             return;
         m_platform.pictureWriter->SavePicture(clipboard.GetData(Capture::AnyPictureFormat),

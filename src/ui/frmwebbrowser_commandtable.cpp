@@ -1,9 +1,11 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
+#include "commanddialogs.h"
 #include "commondialog.h"
 #include "findbar.h"
 #include "frmwebbrowser.h"
+#include "pagetextname.h"
 #include "pagezoom.h"
 #include "webbrowsercontrol.h"
 #include "webbrowserhost.h"
@@ -16,6 +18,7 @@
 #include <QTimer>
 
 using namespace Commands;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -279,6 +282,33 @@ CommandTable frmWebBrowser::commands()
                      w.runCommand(*named(commands(), "mnuGoStop"));
                  w.updateEscapeKey();
              }),
+        keys("actQuit", QT_TR_NOOP("Quit"), "Ctrl+Q",
+             [](frmWebBrowser &w) { w.m_host.exitProgram(); }),
+        keys("actClose", QT_TR_NOOP("Close"), "Ctrl+W", call<&frmWebBrowser::mnuGoExit_Click>),
+        // The page shown goes to the favorites, as the panel's add button adds the address.
+        keys(
+            "actAddFavorite", QT_TR_NOOP("Add to favorites"), "Ctrl+D",
+            [](frmWebBrowser &w) {
+                w.cboAddress->setEditText(w.ctlWebBrowser->LocationURL());
+                w.cmdAddFavorite_Click();
+            },
+            View::Browser),
+        keys(
+            "actSavePage", QT_TR_NOOP("Save page..."), "Ctrl+S",
+            [](frmWebBrowser &w) {
+                w.reportAndLeave("actSavePage_Click", [&] {
+                    const QString name
+                        = Capture::pageFileName(w.ctlWebBrowser->LocationName(), u".html"_s)
+                              .value_or(u"page.html"_s);
+                    CommonDialog &dialog = w.m_host.commonDialog();
+                    const auto target = CommandDialogs::showSave(
+                        dialog, *w.m_platform.settings, CommandDialogs::SavedFile::Page, name,
+                        tr("Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
+                    if (target)
+                        w.ctlWebBrowser->SavePage(*target, dialog.FilterIndex == 2);
+                });
+            },
+            View::Browser, true),
         keys("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
              [](frmWebBrowser &w) { w.m_host.toggleFullScreen(); }),
         keys(

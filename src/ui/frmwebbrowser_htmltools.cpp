@@ -125,7 +125,8 @@ void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
     reportAndLeave("mnuLinkSaveHTMLDoc_Click", [&] {
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
-        const std::optional<QString> target = CommandDialogs::showSave(m_host.commonDialog());
+        const std::optional<QString> target = CommandDialogs::showSave(
+            m_host.commonDialog(), *m_platform.settings, CommandDialogs::SavedFile::HtmlText);
         if (!target)
             return;
         const BusyPointer busy(*m_platform.screenPointer);

@@ -19,6 +19,8 @@ public:
     virtual void webBrowserWindowClosing(frmWebBrowser *window) = 0;
     // Closes the window, as its close box would.
     virtual void closeWebBrowserWindow(frmWebBrowser *window) = 0;
+    // Ends the program, as the frame's Exit does.
+    virtual void exitProgram() = 0;
 
     virtual QToolBar &frameToolBar() = 0;
     virtual QStatusBar &frameStatusBar() = 0;

@@ -2,6 +2,7 @@
 
 #include "platformerror.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QTextDocument>
 #include <QUrl>
@@ -106,6 +107,11 @@ void FakeWebBrowserControl::ExecWB(int command, int option, const QString &name)
     calls.append(QStringLiteral("ExecWB:%1,%2,%3").arg(command).arg(option).arg(name));
     if (failExecWB)
         throw PlatformError(ErrorCode::PathFileAccess, QStringLiteral("Path/File access error"));
+}
+
+void FakeWebBrowserControl::SavePage(const QString &path, bool singleFile)
+{
+    calls.append(QStringLiteral("SavePage:%1,%2").arg(QFileInfo(path).fileName()).arg(singleFile));
 }
 
 void FakeWebBrowserControl::SetFocus()

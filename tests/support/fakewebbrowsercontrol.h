@@ -29,6 +29,7 @@ public:
     QString DocumentBodyInnerHTML() override;
     QStringList DocumentLinkHrefs() override;
     void ExecWB(int command, int option, const QString &name) override;
+    void SavePage(const QString &path, bool singleFile) override;
     void SetFocus() override;
     int DownloadsInProgress() const override { return downloadsInProgress; }
     void CancelDownloads() override;

@@ -10,7 +10,7 @@ ScriptedCommonDialog::ScriptedCommonDialog(const QString &pdfPath)
 
 void ScriptedCommonDialog::show(const QString &kind)
 {
-    shown.append({ kind, DialogTitle, CancelError, Flags, FileName });
+    shown.append({ kind, DialogTitle, CancelError, Flags, FileName, InitDir, Filter });
     if (cancel && CancelError)
         throw PlatformError(ErrorCode::CommonDialogCancel, QStringLiteral("Cancel was selected."));
 }
@@ -27,8 +27,10 @@ void ScriptedCommonDialog::ShowPrinter()
 void ScriptedCommonDialog::ShowSave()
 {
     show(QStringLiteral("save"));
-    if (!cancel)
+    if (!cancel) {
         FileName = path;
+        FilterIndex = filterChosen;
+    }
 }
 
 void ScriptedCommonDialog::ShowPrintPreview(const std::function<void(QPrinter &)> &paint)

@@ -21,6 +21,8 @@ public:
         bool cancelError = false;
         int flags = 0;
         QString fileName;
+        QString initDir;
+        QString filter;
     };
 
     explicit ScriptedCommonDialog(const QString &pdfPath = QString());
@@ -35,6 +37,7 @@ public:
     // What the user sets in a confirmed printer dialog.
     std::function<void(QPrinter &)> choose;
     QString path; // what a confirmed save dialog returns
+    int filterChosen = 1; // the kind of file a confirmed save dialog returns
     QList<Shown> shown;
     QPrinter printer;
 

@@ -3,10 +3,10 @@
 
 #include "favoriteslocation.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 class tst_FavoritesLocation : public QObject
 {

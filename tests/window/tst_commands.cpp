@@ -2,8 +2,10 @@
 #include "windowfixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QSet>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 using namespace Qt::StringLiterals;
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void everyCommandRunsItsHandler();
     void failuresShowTheSameWayFromEveryControl_data();
     void failuresShowTheSameWayFromEveryControl();
+    void saveDialogsStartWhereTheirKindLastSaved();
     void keysReachTheirHandlers_data();
     void keysReachTheirHandlers();
     void findInTheSourceView();
@@ -185,6 +188,41 @@ void tst_Commands::failuresShowTheSameWayFromEveryControl()
     }
 }
 
+void tst_Commands::saveDialogsStartWhereTheirKindLastSaved()
+{
+    WindowFixture fixture;
+    start(fixture, true); // the source view, where its text can be saved
+    ScriptedCommonDialog &dialog = *fixture.test.dialog;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    const QString htmlFolder = fixture.sandbox.programFolder() + u"/html"_s;
+    QVERIFY(QDir().mkpath(htmlFolder));
+    dialog.path = htmlFolder + u"/text.txt"_s;
+    const auto save = [&](const char *command) {
+        fixture.chooseItem(QString::fromLatin1(command));
+        return dialog.shown.last();
+    };
+
+    // Nothing saved yet: the Documents folder, and no name offered.
+    ScriptedCommonDialog::Shown shown = save("mnuLinksSaveHTMLdoc");
+    QCOMPARE(shown.initDir, documents);
+    QCOMPARE(shown.fileName, QString());
+    QCOMPARE(save("mnuLinksSaveHTMLdoc").initDir, htmlFolder);
+    // Another kind of file keeps its own folder; the page is offered under its title.
+    fixture.chooseItem(u"mnuLinksRestoreWebBrowser"_s);
+    dialog.cancel = true;
+    shown = save("actSavePage");
+    QCOMPARE(shown.initDir, documents);
+    QCOMPARE(shown.fileName, u"Page.html"_s);
+    QVERIFY(shown.filter.contains(u"*.mhtml"_s));
+    QVERIFY(!fixture.browser().calls.join(u' ').contains(u"SavePage"_s));
+    QCOMPARE(dialog.CancelError, false); // left as it was for the other commands
+    // The next window of the program starts there too: the folder is in the settings store.
+    QCOMPARE(
+        fixture.test.settings->GetSetting(u"ZivaruruviVO"_s, u"Save folders"_s, u"HTML text"_s),
+        htmlFolder);
+}
+
 void tst_Commands::keysReachTheirHandlers_data()
 {
     QTest::addColumn<QString>("keys");
@@ -212,10 +250,15 @@ void tst_Commands::keysReachTheirHandlers_data()
           "printed: <p>source</p> 1" });
     row("F12", false, { "ShowInspector" });
     row("Ctrl+Shift+I", false, { "ShowInspector" });
+    row("Ctrl+Q", false, { "program ended" });
+    row("Ctrl+W", false, { "window closed" });
+    row("Ctrl+W", true, { "window closed" });
+    row("Ctrl+D", false, { "favorites: http://page.test/" });
+    row("Ctrl+S", false, { "SavePage:saved.txt,0", "save dialog" });
     row("Esc", false, {}); // nothing to stop: the key is left to the page
     // The browser view's commands do nothing in the source view.
-    for (const char *keys :
-         { "F5", "Ctrl+R", "Alt+Left", "Alt+Right", "Alt+Home", "Ctrl+P", "F12" })
+    for (const char *keys : { "F5", "Ctrl+R", "Alt+Left", "Alt+Right", "Alt+Home", "Ctrl+P", "F12",
+                              "Ctrl+D", "Ctrl+S" })
         row(keys, true, {});
     row("Ctrl+F", true, { "find bar" });
     row("Ctrl+L", true, { "address box" });
@@ -309,6 +352,10 @@ QStringList tst_Commands::effects(const WindowFixture &fixture, bool wasSourceVi
     if (QFile::exists(saved))
         seen.append(u"saved: "_s + QString::fromLatin1(readAll(saved)));
 
+    if (fixture.test.app->endCount > 0)
+        seen.append(u"program ended"_s);
+    if (const QByteArray favorites = readAll(fixture.favoritesPath()); !favorites.isEmpty())
+        seen.append(u"favorites: "_s + QString::fromLatin1(favorites.trimmed()));
     if (closed)
         return seen << u"window closed"_s;
     if (fixture.control<QFrame>("picLinksListContainer")->isHidden())

@@ -16,6 +16,12 @@ public:
     bool CancelError = false;
     int Flags = 0;
     QString FileName;
+    // Where a save dialog starts; "" for the folder of the last save.
+    QString InitDir;
+    // The kinds of file a save dialog offers, as "Description (*.ext)" separated by ";;"; ""
+    // for any file. FilterIndex is the one chosen, from 1.
+    QString Filter;
+    int FilterIndex = 1;
 
     // With CancelError set, a cancel fails with ErrorCode::CommonDialogCancel; otherwise a
     // cancel returns and leaves FileName as it was.
@@ -28,6 +34,10 @@ public:
     // preview and again for the print; the user prints from the preview, or closes it, which
     // is a cancel as above.
     virtual void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) = 0;
+    // The print system's own page list and odd or even page set, which its printer dialog
+    // keeps apart from the printer's page range, are let go: the whole document prints.
+    // Nothing to do where the printer has none.
+    virtual void DropPrintSystemPageOptions() { }
 
     // Flags of the printer dialog.
     static constexpr int PrinterPageNumbers = 0x2; // opens with the page range option chosen

@@ -47,6 +47,9 @@ public:
     static constexpr int SaveAsCommand = 4;
     static constexpr int DontPromptUser = 2;
     virtual void ExecWB(int command, int option, const QString &name) = 0;
+    // Saves the page as the engine keeps it: complete (the document and a folder of what it
+    // uses) or as a single file; the save goes on like a download. Fails with PlatformError.
+    virtual void SavePage(const QString &path, bool singleFile) = 0;
 
     virtual void SetFocus() = 0;
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrintPreviewDialog>
 
@@ -80,10 +81,16 @@ void DesktopCommonDialog::ShowSave()
     // would tell the user the wrong thing.
     const QString title
         = DialogTitle.isEmpty() || DialogTitle == m_printerTitle ? tr("Save As") : DialogTitle;
-    QFileDialog dialog(QApplication::activeWindow(), title, m_saveFolder);
+    QFileDialog dialog(QApplication::activeWindow(), title,
+                       InitDir.isEmpty() ? m_saveFolder : InitDir);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & SaveOverwritePrompt));
+    const QStringList filters = Filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(FilterIndex - 1, filters.constFirst()));
+    }
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -91,7 +98,26 @@ void DesktopCommonDialog::ShowSave()
         return;
     }
     FileName = dialog.selectedFiles().constFirst();
+    if (!filters.isEmpty())
+        FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     m_saveFolder = dialog.directory().absolutePath();
+}
+
+void DesktopCommonDialog::DropPrintSystemPageOptions()
+{
+    if (!m_printer)
+        return;
+    // They travel as options of the job, which the dialog writes into the print engine.
+    constexpr auto jobOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    QStringList options = m_printer->printEngine()->property(jobOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < options.size();) {
+        if (options.at(i) == QLatin1String("page-set")
+            || options.at(i) == QLatin1String("page-ranges"))
+            options.remove(i, 2);
+        else
+            i += 2;
+    }
+    m_printer->printEngine()->setProperty(jobOptions, options);
 }
 
 QPrinter &DesktopCommonDialog::hDC()

@@ -19,6 +19,7 @@ public:
     void ShowPrinter() override;
     void ShowSave() override;
     QPrinter &hDC() override;
+    void DropPrintSystemPageOptions() override;
     void ShowPrintPreview(const std::function<void(QPrinter &)> &paint) override;
 
 private:

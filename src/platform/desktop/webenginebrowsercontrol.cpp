@@ -153,7 +153,12 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
 
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() == m_page && !m_downloads->isTracked(download))
+                if (download->page() != m_page || m_downloads->isTracked(download))
+                    return;
+                // The page saved by SavePage: its place was chosen already.
+                if (download->isSavePageDownload())
+                    m_downloads->track(download);
+                else
                     askWhereToSave(download);
             });
     connect(m_page, &QWebEnginePage::certificateError, this,
@@ -363,6 +368,14 @@ bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
         updateStatusText();
     }
     return WebBrowserControl::eventFilter(watched, event);
+}
+
+void WebEngineBrowserControl::SavePage(const QString &path, bool singleFile)
+{
+    requireDocument();
+    m_page->save(path,
+                 singleFile ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
+                            : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
 }
 
 void WebEngineBrowserControl::SetFocus()

@@ -57,6 +57,7 @@ public:
     QStringList DocumentLinkHrefs() override;
 
     void ExecWB(int command, int option, const QString &name) override;
+    void SavePage(const QString &path, bool singleFile) override;
 
     void SetFocus() override;
 
