@@ -107,12 +107,18 @@ void frmFrame::setStatusText(const QString &text)
     Panel1->setFixedWidth(qMax(designWidth, Panel1->sizeHint().width()));
 }
 
-void frmFrame::toggleFullScreen()
+void frmFrame::setFullScreen(bool on)
 {
-    if (isFullScreen())
-        setWindowState(windowState() & ~Qt::WindowFullScreen);
-    else
+    if (on) {
+        m_barsShownBeforeFullScreen = { !menuBar()->isHidden(), !StatusBar1->isHidden() };
+        menuBar()->hide();
+        StatusBar1->hide();
         setWindowState(windowState() | Qt::WindowFullScreen);
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    menuBar()->setVisible(m_barsShownBeforeFullScreen.first);
+    StatusBar1->setVisible(m_barsShownBeforeFullScreen.second);
 }
 
 void frmFrame::MDIForm_Load()

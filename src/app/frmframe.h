@@ -5,6 +5,7 @@
 #include "webbrowserhost.h"
 
 #include <QMainWindow>
+#include <QPair>
 #include <QPointer>
 
 class QAction;
@@ -40,7 +41,7 @@ public:
     QStatusBar &frameStatusBar() override { return *StatusBar1; }
     void setStatusText(const QString &text) override;
     CommonDialog &commonDialog() override { return *CommonDialog1; }
-    void toggleFullScreen() override;
+    void setFullScreen(bool on) override;
     void exitProgram() override { mnuFileExit_Click(); }
 
     QToolBar *FrameToolBar = nullptr;
@@ -71,4 +72,6 @@ private:
     QPointer<frmWebBrowser> m_webBrowser;
     QPointer<QMdiSubWindow> m_webBrowserSubWindow;
     bool m_loadingWebBrowser = false;
+    // The menu bar and the status bar as they were shown before full screen.
+    QPair<bool, bool> m_barsShownBeforeFullScreen { true, true };
 };

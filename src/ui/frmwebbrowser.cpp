@@ -3,6 +3,7 @@
 #include "appinfo.h"
 #include "favoriteslocation.h"
 #include "findbar.h"
+#include "fullscreenlayout.h"
 #include "internettransfer.h"
 #include "messagebox.h"
 #include "pagezoom.h"
@@ -51,6 +52,10 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
     m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
     m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
+    m_fullScreen = std::make_unique<FullScreenLayout>(
+        host, *this,
+        QList<QWidget *> { WebToolbar, picAddressContainer, picFavouritesListContainer },
+        QList<QWidget *> { ctlWebBrowser->widget(), Text1->widget() });
     connectCommands();
     connectEvents();
     markStartupPhase("browser window");
@@ -207,7 +212,8 @@ void frmWebBrowser::connectEvents()
 
 void frmWebBrowser::updateEscapeKey()
 {
-    menuItem(QStringLiteral("actStop"))->setEnabled(m_findBar->isOpen() || ctlWebBrowser->Busy());
+    menuItem(QStringLiteral("actStop"))
+        ->setEnabled(m_findBar->isOpen() || m_fullScreen->isOn() || ctlWebBrowser->Busy());
 }
 
 void frmWebBrowser::resizeEvent(QResizeEvent *event)
@@ -215,6 +221,7 @@ void frmWebBrowser::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     arrangeAlignedStrips(this);
     guarded("Form_Resize", [&] { Form_Resize(); });
+    m_fullScreen->fill();
 }
 
 // Lifecycle

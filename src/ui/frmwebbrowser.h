@@ -20,6 +20,7 @@ class MailApplication;
 class MailFolder;
 class MailNamespace;
 class PlatformError;
+class FullScreenLayout;
 class PageZoom;
 class RichTextArea;
 class FindBar;
@@ -181,6 +182,7 @@ private:
     StatusLine m_status;
     FindBar *m_findBar = nullptr;
     std::unique_ptr<PageZoom> m_zoom;
+    std::unique_ptr<FullScreenLayout> m_fullScreen;
 
     // Window variables
     QString FavoritesFilePath;

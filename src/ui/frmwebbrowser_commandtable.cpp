@@ -5,6 +5,7 @@
 #include "commondialog.h"
 #include "findbar.h"
 #include "frmwebbrowser.h"
+#include "fullscreenlayout.h"
 #include "pagetextname.h"
 #include "pagezoom.h"
 #include "webbrowsercontrol.h"
@@ -277,6 +278,8 @@ CommandTable frmWebBrowser::commands()
              [](frmWebBrowser &w) {
                  if (w.m_findBar->isOpen())
                      w.m_findBar->close();
+                 else if (w.m_fullScreen->isOn())
+                     w.m_fullScreen->toggle();
                  // Stop is a command of the browser view, like its button.
                  else if (w.ctlWebBrowser->Busy() && !w.ctlWebBrowser->widget()->isHidden())
                      w.runCommand(*named(commands(), "mnuGoStop"));
@@ -310,7 +313,10 @@ CommandTable frmWebBrowser::commands()
             },
             View::Browser, true),
         keys("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
-             [](frmWebBrowser &w) { w.m_host.toggleFullScreen(); }),
+             [](frmWebBrowser &w) {
+                 w.m_fullScreen->toggle();
+                 w.updateEscapeKey();
+             }),
         keys(
             "actFind", QT_TR_NOOP("Find..."), "Ctrl+F",
             [](frmWebBrowser &w) { w.m_findBar->open(); }, View::Always, true),

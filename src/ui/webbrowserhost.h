@@ -26,8 +26,8 @@ public:
     virtual QStatusBar &frameStatusBar() = 0;
     // Puts one line in the status bar's panel; "" empties it.
     virtual void setStatusText(const QString &text) = 0;
-    // Shows the frame on the whole screen, or back as it was.
-    virtual void toggleFullScreen() = 0;
+    // Shows the frame on the whole screen without its menus and status bar, or back as it was.
+    virtual void setFullScreen(bool on) = 0;
     // The frame's one common dialog, shared by every command that asks for a printer or a file.
     virtual CommonDialog &commonDialog() = 0;
 

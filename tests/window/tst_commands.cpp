@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void failuresShowTheSameWayFromEveryControl_data();
     void failuresShowTheSameWayFromEveryControl();
     void saveDialogsStartWhereTheirKindLastSaved();
+    void fullScreenShowsOnlyThePage_data();
+    void fullScreenShowsOnlyThePage();
     void keysReachTheirHandlers_data();
     void keysReachTheirHandlers();
     void findInTheSourceView();
@@ -223,6 +226,44 @@ void tst_Commands::saveDialogsStartWhereTheirKindLastSaved()
         htmlFolder);
 }
 
+void tst_Commands::fullScreenShowsOnlyThePage_data()
+{
+    QTest::addColumn<QString>("leaveWith");
+    QTest::addColumn<bool>("statusBarShown"); // as the user left it before
+    QTest::newRow("F11 again") << u"F11"_s << true;
+    QTest::newRow("Esc") << u"Esc"_s << true;
+    QTest::newRow("status bar hidden before") << u"F11"_s << false;
+}
+
+void tst_Commands::fullScreenShowsOnlyThePage()
+{
+    QFETCH(QString, leaveWith);
+    QFETCH(bool, statusBarShown);
+    WindowFixture fixture;
+    start(fixture, false);
+    fixture.frame->StatusBar1->setVisible(statusBarShown);
+    QApplication::setActiveWindow(fixture.frame.get());
+    QWidget *page = fixture.control("ctlWebBrowser");
+    const QRect designed = page->geometry();
+    const QStringList strips { "WebToolbar", "picAddressContainer", "picFavouritesListContainer" };
+
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"F11"_s));
+    QVERIFY(fixture.frame->isFullScreen());
+    QVERIFY(fixture.frame->menuBar()->isHidden());
+    QVERIFY(fixture.frame->StatusBar1->isHidden());
+    for (const QString &strip : strips)
+        QVERIFY2(fixture.control(strip)->isHidden(), qPrintable(strip));
+    QCOMPARE(page->geometry(), fixture.window().rect());
+
+    QTest::keySequence(fixture.frame.get(), QKeySequence(leaveWith));
+    QVERIFY(!fixture.frame->isFullScreen());
+    QVERIFY(!fixture.frame->menuBar()->isHidden());
+    QCOMPARE(fixture.frame->StatusBar1->isHidden(), !statusBarShown);
+    for (const QString &strip : strips)
+        QVERIFY2(!fixture.control(strip)->isHidden(), qPrintable(strip));
+    QCOMPARE(page->geometry(), designed);
+}
+
 void tst_Commands::keysReachTheirHandlers_data()
 {
     QTest::addColumn<QString>("keys");
@@ -240,7 +281,7 @@ void tst_Commands::keysReachTheirHandlers_data()
     row("Alt+Right", false, { "GoForward" });
     row("Alt+Home", false, { "GoHome" });
     row("Ctrl+U", false, { "Document.Body.innerHTML", "source view" });
-    row("F11", false, { "full screen" });
+    row("F11", false, { "full screen", "toolbar hidden", "status bar hidden" });
     row("Ctrl+F", false, { "find bar" });
     row("Ctrl++", false, { "SetZoomFactor:1.1", "Zoom 110 %" });
     row("Ctrl+-", false, { "SetZoomFactor:0.9", "Zoom 90 %" });
