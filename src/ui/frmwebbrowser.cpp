@@ -10,6 +10,7 @@
 #include "picturebox.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
+#include "sourcewindow.h"
 #include "startupphase.h"
 #include "twips.h"
 #include "userquestions.h"
@@ -61,7 +62,11 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     markStartupPhase("browser window");
 }
 
-frmWebBrowser::~frmWebBrowser() = default;
+frmWebBrowser::~frmWebBrowser()
+{
+    // The page's source goes with the window that showed the page.
+    delete m_sourceWindow.data();
+}
 
 QString frmWebBrowser::urlHistoryCaption(int Index) const
 {
@@ -165,6 +170,14 @@ void frmWebBrowser::connectEvents()
         guarded("actPrintPage_Click",
                 [&] { runCommand(*Commands::named(commands(), "actPrintPage")); });
     });
+    connect(ctlWebBrowser, &WebBrowserControl::ViewSourceRequested, this,
+            [this](const QString &url) {
+                guarded("ViewSource_Click", [&] {
+                    if (!m_sourceWindow)
+                        m_sourceWindow = new SourceWindow(m_platform.createWebBrowserControl);
+                    m_sourceWindow->showSourceOf(url);
+                });
+            });
     connect(ctlWebBrowser, &WebBrowserControl::ZoomStepRequested, this,
             [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
     connect(m_zoom.get(), &PageZoom::statusTextChanged, this,

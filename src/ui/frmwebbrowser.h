@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 namespace Favorites {
@@ -22,6 +23,7 @@ class MailNamespace;
 class PlatformError;
 class FullScreenLayout;
 class PageZoom;
+class SourceWindow;
 class RichTextArea;
 class FindBar;
 class WebBrowserControl;
@@ -183,6 +185,7 @@ private:
     FindBar *m_findBar = nullptr;
     std::unique_ptr<PageZoom> m_zoom;
     std::unique_ptr<FullScreenLayout> m_fullScreen;
+    QPointer<SourceWindow> m_sourceWindow;
 
     // Window variables
     QString FavoritesFilePath;

@@ -9,11 +9,14 @@
 
 #include <memory>
 #include <QBuffer>
+#include <QMenu>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +53,7 @@ private Q_SLOTS:
     void findCounts_data();
     void findCounts();
     void printsThePage();
+    void viewPageSourceLeavesThePage();
     void pdfShownInTheView();
     void hungPageIsStoppedWhenTheUserSaysSo_data();
     void hungPageIsStoppedWhenTheUserSaysSo();
@@ -146,6 +150,33 @@ void tst_Browsing::printsThePage()
     const QString words = pdfWords(path);
     QVERIFY2(words.contains(u"Printed headline"_s) && words.contains(u"Words on paper"_s),
              qPrintable(words));
+}
+
+void tst_Browsing::viewPageSourceLeavesThePage()
+{
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/find.html"_s)));
+    QSignalSpy asked(m_control, &WebBrowserControl::ViewSourceRequested);
+    QMenu *menu = nullptr;
+    inputUntil(
+        *m_control,
+        [](QWidget *surface, int attempt) {
+            QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40 + attempt % 2, 40));
+        },
+        [&] {
+            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            return menu != nullptr;
+        });
+    QVERIFY(menu);
+    QAction *source = menu->findChild<QAction *>(u"viewPageSource"_s);
+    QVERIFY(source);
+    auto *view = qobject_cast<QWebEngineView *>(m_control->widget());
+    QVERIFY(!menu->actions().contains(view->page()->action(QWebEnginePage::ViewSource)));
+    source->trigger();
+    menu->close();
+    QCOMPARE(asked.count(), 1);
+    QCOMPARE(asked.first().first().toString(), m_server.url(u"/find.html"_s));
+    QVERIFY(!m_control->Busy());
+    QCOMPARE(m_control->LocationURL(), m_server.url(u"/find.html"_s));
 }
 
 void tst_Browsing::pdfShownInTheView()

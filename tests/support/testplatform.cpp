@@ -17,7 +17,10 @@ TestPlatform::TestPlatform(const QString &programFolder)
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
-        browser = control;
+        if (parent && parent->objectName() == QLatin1String("sourceWindow"))
+            sourceBrowser = control;
+        else
+            browser = control;
         return control;
     };
     platform.createRichTextArea = [this](QWidget *parent) -> std::unique_ptr<RichTextArea> {

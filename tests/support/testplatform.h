@@ -33,6 +33,7 @@ struct TestPlatform
     std::shared_ptr<ScriptedUserQuestions> questions;
     // The hosted components of the last window made; they go with the window.
     QPointer<FakeWebBrowserControl> browser;
+    QPointer<FakeWebBrowserControl> sourceBrowser; // of the window that shows a page's source
     RichTextArea *text = nullptr;
     FakeInternetTransfer *transfer = nullptr;
     // Cancels of the last window's transfer, counted past the window's end.

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void saveDialogsStartWhereTheirKindLastSaved();
     void fullScreenShowsOnlyThePage_data();
     void fullScreenShowsOnlyThePage();
+    void pageSourceOpensInAWindowOfItsOwn();
     void keysReachTheirHandlers_data();
     void keysReachTheirHandlers();
     void findInTheSourceView();
@@ -262,6 +263,38 @@ void tst_Commands::fullScreenShowsOnlyThePage()
     for (const QString &strip : strips)
         QVERIFY2(!fixture.control(strip)->isHidden(), qPrintable(strip));
     QCOMPARE(page->geometry(), designed);
+}
+
+void tst_Commands::pageSourceOpensInAWindowOfItsOwn()
+{
+    WindowFixture fixture;
+    start(fixture, false);
+    FakeWebBrowserControl &page = fixture.browser();
+    for (const QString &url : { u"http://page.test/"_s, u"http://other.test/"_s }) {
+        Q_EMIT page.ViewSourceRequested(url);
+        QVERIFY(fixture.test.sourceBrowser);
+        QCOMPARE(fixture.test.sourceBrowser->calls.last(), u"Navigate:view-source:"_s + url);
+    }
+    // One window, reused; the page and its place in history are untouched.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](QWidget *w) { return w->objectName() == u"sourceWindow"; }),
+             1);
+    QCOMPARE(page.calls, QStringList());
+    QCOMPARE(page.LocationURL(), u"http://page.test/"_s);
+
+    // Find works in it, on its own page.
+    QWidget *source = fixture.test.sourceBrowser->widget()->window();
+    QApplication::setActiveWindow(source);
+    QTest::keySequence(source, QKeySequence(u"Ctrl+F"_s));
+    auto *field = source->findChild<QLineEdit *>(u"findText"_s);
+    QVERIFY(field && field->isVisible());
+    QTest::keyClicks(field, u"x"_s);
+    QCOMPARE(fixture.test.sourceBrowser->calls.last(), u"FindText:x,0,0"_s);
+    QVERIFY(!fixture.control("findBar")->isVisible());
+
+    fixture.frame.reset(); // the source goes with the browser window
+    QVERIFY(!fixture.test.sourceBrowser);
 }
 
 void tst_Commands::keysReachTheirHandlers_data()

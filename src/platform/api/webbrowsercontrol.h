@@ -94,4 +94,7 @@ Q_SIGNALS:
     void PrintRequested();
     // Ctrl and the wheel over the page: steps up (positive) or down.
     void ZoomStepRequested(int steps);
+    // The user asks to see the page's source (the engine's own "View page source"), which is
+    // shown elsewhere: the page and its history stay as they are.
+    void ViewSourceRequested(const QString &url);
 };

@@ -18,6 +18,19 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The engine would load the source in place of the page; the window shows it in one of
+    // its own instead.
+    if (QAction *engineSource = page()->action(QWebEnginePage::ViewSource);
+        menu->actions().contains(engineSource)) {
+        auto *source = new QAction(engineSource->text(), menu);
+        source->setObjectName(QStringLiteral("viewPageSource"));
+        connect(source, &QAction::triggered, m_control,
+                [control = m_control, url = page()->url().toString()] {
+                    Q_EMIT control->ViewSourceRequested(url);
+                });
+        menu->insertAction(engineSource, source);
+        menu->removeAction(engineSource);
+    }
     offerAllSuggestions(*menu, *page(), lastContextMenuRequest());
     if (!menuActions.isEmpty()) {
         menu->addSeparator();

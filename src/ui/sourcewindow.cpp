@@ -1,0 +1,58 @@
+#include "sourcewindow.h"
+
+#include "failure.h"
+#include "findbar.h"
+#include "webbrowsercontrol.h"
+
+#include <QAction>
+
+SourceWindow::SourceWindow(const ControlMaker &makeControl)
+{
+    // Named before the view is made: the view's maker may tell it by its window.
+    setObjectName(QStringLiteral("sourceWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(900, 650);
+    m_view = makeControl(this);
+    m_view->widget()->setParent(this);
+    m_findBar = new FindBar(this, *m_view);
+    connect(m_findBar, &FindBar::openChanged, this, &SourceWindow::placeView);
+
+    const auto addKeys = [this](const QString &keys, auto work) {
+        auto *action = new QAction(this);
+        action->setShortcuts(QKeySequence::listFromString(keys));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [work] { Failure::skip(work); });
+        addAction(action);
+    };
+    addKeys(QStringLiteral("Ctrl+F"), [this] { m_findBar->open(); });
+    addKeys(QStringLiteral("F3"), [this] { m_findBar->findNext(); });
+    addKeys(QStringLiteral("Shift+F3"), [this] { m_findBar->findPrevious(); });
+    addKeys(QStringLiteral("Esc"), [this] {
+        if (m_findBar->isOpen())
+            m_findBar->close();
+        else
+            close();
+    });
+    addKeys(QStringLiteral("Ctrl+W"), [this] { close(); });
+}
+
+void SourceWindow::showSourceOf(const QString &url)
+{
+    setWindowTitle(tr("Source of %1").arg(url));
+    Failure::skip([&] { m_view->Navigate(QStringLiteral("view-source:") + url); });
+    show();
+    raise();
+    activateWindow();
+}
+
+void SourceWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeView();
+}
+
+void SourceWindow::placeView()
+{
+    const int findBarHeight = m_findBar->isOpen() ? m_findBar->height() : 0;
+    m_view->widget()->setGeometry(0, 0, width(), height() - findBarHeight);
+}
