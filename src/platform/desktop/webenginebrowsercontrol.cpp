@@ -3,6 +3,7 @@
 #include "downloadtracker.h"
 #include "failure.h"
 #include "fullscreenwindow.h"
+#include "pagedocument.h"
 #include "pagetroublenotice.h"
 #include "platformerror.h"
 #include "singlewindowview.h"
@@ -300,30 +301,13 @@ QString WebEngineBrowserControl::LocationURL() const
 QString WebEngineBrowserControl::DocumentBodyInnerHTML()
 {
     requireDocument();
-    const QVariantMap answer
-        = evaluate(QStringLiteral("(function () {"
-                                  "  var body = document.body;"
-                                  "  return body ? { html: body.innerHTML } : {};"
-                                  "})()"))
-              .toMap();
-    if (!answer.contains(QStringLiteral("html")))
-        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no body."));
-    return answer.value(QStringLiteral("html")).toString();
+    return PageDocument::bodyInnerHTML([this](const QString &script) { return evaluate(script); });
 }
 
 QStringList WebEngineBrowserControl::DocumentLinkHrefs()
 {
     requireDocument();
-    const QVariant answer
-        = evaluate(QStringLiteral("(function () {"
-                                  "  var hrefs = [];"
-                                  "  for (var i = 0; i < document.links.length; ++i)"
-                                  "    hrefs.push(document.links[i].href);"
-                                  "  return hrefs;"
-                                  "})()"));
-    if (answer.typeId() != QMetaType::QVariantList)
-        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no links collection."));
-    return answer.toStringList();
+    return PageDocument::linkHrefs([this](const QString &script) { return evaluate(script); });
 }
 
 void WebEngineBrowserControl::ExecWB(int command, int option, const QString &name)
