@@ -3,6 +3,7 @@
 #include "downloadtracker.h"
 #include "failure.h"
 #include "fullscreenwindow.h"
+#include "guardedpage.h"
 #include "pagedocument.h"
 #include "pagetroublenotice.h"
 #include "platformerror.h"
@@ -104,7 +105,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     , m_downloads(sharedDownloads(m_profile))
     , m_questions(std::move(questions))
     , m_view(new SingleWindowView(this, parent))
-    , m_page(new QWebEnginePage(m_profile.get(), m_view))
+    , m_page(new GuardedPage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
     markStartupPhase("web profile and page");
@@ -180,7 +181,11 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             [this](const QWebEngineFindTextResult &result) {
                 Q_EMIT FindResult(result.activeMatch(), result.numberOfMatches());
             });
-    connect(m_page, &QWebEnginePage::printRequested, this, &WebBrowserControl::PrintRequested);
+    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::printAsked, this,
+            &WebBrowserControl::PrintRequested);
+    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::questionsRefused, this, [this] {
+        setNotice(tr("This page asks too often: its dialogs and prints are not shown for now."));
+    });
     connect(m_page, &QWebEnginePage::fullScreenRequested, this,
             [this](QWebEngineFullScreenRequest request) {
                 request.accept();
