@@ -225,9 +225,12 @@ void tst_InternetTransfer::boundedWhateverTheTransfer_data()
     QTest::newRow("brotli, a few bytes inflating to 4 MiB")
         << serveResponse(u"/brotli"_s, encoded("br", QByteArray(4 << 20, 'b'))) << SizeLimit
         << 60'000 << int(ErrorCode::Overflow) << overLimit;
+    // Inflating a thousand times, it is ended by the network's own check long before the cap.
+    const QString bomb
+        = u"The document's compressed body is damaged or inflates far beyond its size."_s;
     QTest::newRow("gzip inflating to twice the real cap")
         << serveResponse(u"/gzip-bomb"_s, encoded("gzip", QByteArray(2 * Cap, '\0'))) << Cap
-        << 60'000 << int(ErrorCode::Overflow) << overCap;
+        << 60'000 << int(ErrorCode::Overflow) << bomb;
     HttpResponse endless;
     endless.chunked = true;
     endless.endless = true;

@@ -77,16 +77,13 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(int(m_timeout.count()));
-    // The network's own check against bodies that inflate far would end them before the
-    // size limit, with a reason nobody understands; the limit, counted below, ends them.
-    request.setDecompressedSafetyCheckThreshold(-1);
 
     // Made at the first fetch: a window that never fetches does not pay for it at start-up.
     if (!m_network)
         m_network = std::make_unique<QNetworkAccessManager>();
     const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
-    // The network stops reading while this much waits for us, so that the body (inflated
-    // or not) reaches the memory only as fast as it is counted.
+    // The network stops reading while this much waits for us, so that the body reaches
+    // the memory only as fast as it is counted.
     reply->setReadBufferSize(ReadPieceBytes);
     m_reply = reply.get();
     m_cancelled = false;
@@ -138,9 +135,13 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
                             tr("The address redirects more than %1 times, in a loop or nearly.")
                                 .arg(request.maximumRedirectsAllowed()));
     case QNetworkReply::UnknownContentError:
-        // A body that cannot be inflated is no document, whatever the status.
+        // A body that cannot be inflated is no document, whatever the status. The network
+        // inflates as the body arrives, without a pause for the window, and so ends by
+        // itself a body that inflates far more than any text (a bomb) once it passes 10 MiB.
         if (!reply->rawHeader("Content-Encoding").isEmpty())
-            throw PlatformError(ErrorCode::Unexpected, reply->errorString());
+            throw PlatformError(
+                ErrorCode::Overflow,
+                tr("The document's compressed body is damaged or inflates far beyond its size."));
         Q_FALLTHROUGH();
     default:
         // An error page is what the server sent for the address: it is the document.
