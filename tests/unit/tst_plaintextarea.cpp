@@ -3,49 +3,14 @@
 #include "shownlimits.h"
 #include "testsupport.h"
 
-#include <linux/capability.h>
 #include <QDir>
 #include <QPrinter>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Root may write in any folder. For as long as this lives, this thread gives up that right,
-// so that a folder's permissions apply to it as they would to a user.
-class FolderPermissionsApply
-{
-public:
-    FolderPermissionsApply()
-    {
-        if (geteuid() != 0)
-            return;
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = { m_saved[0], m_saved[1] };
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~FolderPermissionsApply()
-    {
-        if (m_dropped)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-    bool inEffect() const { return geteuid() != 0 || m_dropped; }
-
-private:
-    __user_cap_header_struct m_header { _LINUX_CAPABILITY_VERSION_3, 0 };
-    __user_cap_data_struct m_saved[2] = {};
-    bool m_dropped = false;
-};
-
-} // namespace
 
 class tst_PlainTextArea : public QObject
 {
@@ -136,12 +101,8 @@ void tst_PlainTextArea::saveFileInFolderThatTakesNoNewFile()
 
     PlainTextArea area;
     area.setText(u"new\ntext"_s);
-    {
-        const FolderPermissionsApply permissions;
-        if (!permissions.inEffect())
-            QSKIP("This process writes in any folder and cannot give that up.");
-        QVERIFY_THROWS_NO_EXCEPTION(area.SaveFile(existing, 1));
-    }
+    if (!withFilePermissions([&] { QVERIFY_THROWS_NO_EXCEPTION(area.SaveFile(existing, 1)); }))
+        QSKIP("This process writes in any folder and cannot give that up.");
     QCOMPARE(readAll(existing), QByteArray("new\r\ntext"));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { u"page.txt"_s });
 }
