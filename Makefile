@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps build run test deb check-sanitize fuzz bench soak format clean
+.PHONY: all deps build run test deb check-sanitize fuzz bench soak soak-hostile format clean
 
 all: build
 
@@ -68,6 +68,12 @@ bench: build
 # A long run, not a test: 1,000 navigations of every kind, with the program's memory growth.
 soak: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak 2>/dev/null
+
+# Another long run: 200 rounds of hostile input (favorites files, pages of 200 MB or a million
+# links, floods of questions, fetches without end, stores that fight back), with each case's
+# outcome and peak memory.
+soak-hostile: build
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak_hostile 2>/dev/null
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
