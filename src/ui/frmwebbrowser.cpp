@@ -4,6 +4,7 @@
 #include "favoriteslocation.h"
 #include "findbar.h"
 #include "internettransfer.h"
+#include "keepingsettingsstore.h"
 #include "messagebox.h"
 #include "picturebox.h"
 #include "richtextarea.h"
@@ -39,6 +40,8 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
         qFatal("The browser window needs a platform without gaps; missing: %s",
                qPrintable(missing.join(QStringLiteral(", "))));
+    m_platform.settings = std::make_shared<KeepingSettingsStore>(
+        m_platform.settings, [this](const QString &notice) { setStatusLine(notice); });
     ctlInet = m_platform.createInternetTransfer();
     Text1 = m_platform.createRichTextArea(this);
     ctlWebBrowser = m_platform.createWebBrowserControl(this);
