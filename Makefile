@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps build run test deb check-sanitize fuzz bench soak format clean
+.PHONY: all deps build run test deb check-sanitize fuzz bench soak soak-hostile format clean
 
 all: build
 
@@ -46,7 +46,8 @@ check-sanitize: deps
 		ctest --output-on-failure -j 1
 
 # Each fuzz target runs FUZZ_SECONDS on the corpus kept in fuzz/corpus (new finds stay in
-# build-fuzz/corpus). Any crash or sanitizer report fails the run and leaves its input.
+# build-fuzz/corpus); a table gives each one's runs, coverage and verdict. Any crash,
+# sanitizer report or hang fails the run once every target has run, and leaves its input.
 FUZZ_SECONDS ?= 60
 FUZZERS ?= favorites decode settings recent
 fuzz:
@@ -54,15 +55,7 @@ fuzz:
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DKESTRAV_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
-	@for f in $(FUZZERS); do \
-		mkdir -p build-fuzz/corpus/$$f build-fuzz/finds/$$f; \
-		echo "fuzz_$$f: $(FUZZ_SECONDS) s"; \
-		ASAN_OPTIONS=detect_leaks=0 ./build-fuzz/bin/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) \
-			-artifact_prefix=build-fuzz/finds/$$f/ -print_final_stats=1 \
-			build-fuzz/corpus/$$f fuzz/corpus/$$f 2>build-fuzz/fuzz_$$f.log \
-			|| { tail -40 build-fuzz/fuzz_$$f.log; exit 1; }; \
-		grep -E "stat::number_of_executed_units|stat::new_units_added" build-fuzz/fuzz_$$f.log; \
-	done
+	@./scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZERS)
 
 bench: build
 	$(ROOT_ENV) xvfb-run -a -s "-screen 0 1280x800x24" ./$(BUILD_DIR)/bin/bench_startup \
@@ -75,6 +68,12 @@ bench: build
 # A long run, not a test: 1,000 navigations of every kind, with the program's memory growth.
 soak: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak 2>/dev/null
+
+# Another long run: 200 rounds of hostile input (favorites files, pages of 200 MB or a million
+# links, floods of questions, fetches without end, stores that fight back), with each case's
+# outcome and peak memory.
+soak-hostile: build
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak_hostile 2>/dev/null
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

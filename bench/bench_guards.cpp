@@ -1,12 +1,17 @@
 // Commands that are quick today, timed so that they stay quick: the link list of a page with
 // 10,000 links, the source view of a 5 MB body, finding in that page and its source, the
 // address list's update at 10,000 addresses, and a navigation to a site that keeps a zoom, in
-// the real window with the real web engine, on pages served over loopback.
+// the real window with the real web engine, on pages served over loopback. Then hostile pages:
+// 200 MB of HTML, HTML at the source view's bound, a million links and fetches that never
+// end, each with the longest stall and the window's peak memory.
 
 #include "benchfigures.h"
 #include "benchpages.h"
 #include "httpserver.h"
+#include "networkinternettransfer.h"
+#include "programmemory.h"
 #include "richtextarea.h"
+#include "shownlimits.h"
 #include "webenginebrowsercontrol.h"
 #include "windowfixture.h"
 
@@ -14,6 +19,7 @@
 #include <functional>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -82,6 +88,26 @@ void runAsEvent(Blocking &figures, const std::function<void()> &command)
     figures.longestStall.ms.append(double(longest) / 1e6);
 }
 
+// A command on a hostile page: its longest stall, and how far the window's process grew at
+// its peak above where it stood before.
+void hostileFigure(QTextStream &out, const QString &name, const std::function<void()> &command,
+                   double textMiB = 0)
+{
+    Blocking figures;
+    const double before = residentMiB();
+    resetPeakMemory();
+    runAsEvent(figures, command);
+    const double peak = residentMiB("VmHWM:") - before;
+    printFigure(out, name + u": longest stall"_s, figures.longestStall, 250);
+    out << name << u": peak memory "_s << QString::number(qMax(peak, 0.0), 'f', 1) << " MiB";
+    if (textMiB > 0) {
+        out << ", " << QString::number(peak / textMiB, 'f', 2) << " times the text's "
+            << QString::number(textMiB, 'f', 1)
+            << " MiB; goal <= 3: " << (peak / textMiB <= 3 ? "met" : "MISSED");
+    }
+    out << Qt::endl;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -101,6 +127,9 @@ int main(int argc, char *argv[])
     server.route(u"/large.html"_s, page("Large", bodyOfSize(bodyBytes)));
 
     WindowFixture fixture;
+    fixture.test.platform.createInternetTransfer = [] {
+        return std::unique_ptr<InternetTransfer>(std::make_unique<NetworkInternetTransfer>());
+    };
     WebEngineBrowserControl *engine = nullptr;
     fixture.test.platform.createWebBrowserControl = [&engine](QWidget *parent) {
         engine = new WebEngineBrowserControl(parent);
@@ -259,5 +288,74 @@ int main(int argc, char *argv[])
     }
     printFigure(out, u"navigation to a page at 100 % (floor)"_s, plain);
     printFigure(out, u"the same navigation to a site kept at 150 %"_s, zoomed, 0, &plain);
+
+    // Hostile pages, made by their own scripts so that this process never holds them.
+    const QLabel *status = fixture.frame->Panel1;
+    // Each titled by its path, so that a load is not taken for the one before it.
+    const auto madeByScript = [&](const char *path, const QByteArray &script) {
+        server.route(QString::fromLatin1(path), page(path, "<script>" + script + "</script>"));
+        return load(QString::fromLatin1(path), QString::fromLatin1(path));
+    };
+    const auto htmlOfChars = [](qint64 chars) {
+        // Lines of 200 characters, as a long page has them: one text node, quickly made, in
+        // a hidden element that costs no layout.
+        return "var hidden = document.createElement('div'); hidden.hidden = true;"
+               "hidden.appendChild(document.createTextNode(('x'.repeat(199) + '\\n').repeat("
+            + QByteArray::number(chars / 200)
+            + ")));"
+              "document.body.appendChild(hidden);";
+    };
+    if (!madeByScript("/html-200mb.html", htmlOfChars(200LL * 1000 * 1000)))
+        return fail(u"the page of 200 MB did not load"_s);
+    hostileFigure(out, u"source view of 200 MB of HTML"_s, trigger("mnuLinksDisplayCurrHTMLDoc"));
+    out << "  the window says: " << status->text() << Qt::endl;
+    trigger("mnuLinksRestoreWebBrowser")();
+
+    const qint64 boundChars = ShownLimits::MaxTextChars - 1000;
+    if (!madeByScript("/html-bound.html", htmlOfChars(boundChars)))
+        return fail(u"the page at the bound did not load"_s);
+    hostileFigure(out, u"source view of HTML at the bound (16 Mi characters)"_s,
+                  trigger("mnuLinksDisplayCurrHTMLDoc"), double(boundChars) * 2 / (1 << 20));
+    if (fixture.Text1().Text().size() < boundChars)
+        return fail(u"the source view holds %1 characters (%2)"_s
+                        .arg(fixture.Text1().Text().size())
+                        .arg(status->text()));
+    trigger("mnuLinksRestoreWebBrowser")();
+
+    if (!madeByScript("/million-links.html",
+                      "var html = [];"
+                      "for (var i = 0; i < 1000000; ++i) html.push('<a href=\"/l' + i + '\">' + i "
+                      "+ '</a> ');"
+                      "document.write(html.join(''));"))
+        return fail(u"the page of a million links did not load"_s);
+    fixture.cboAddress()->setEditText(engine->LocationURL());
+    hostileFigure(out, u"link list of a page of 1,000,000 links"_s, trigger("mnuLinksListLinks"));
+    if (fixture.cboLinksList()->count() != 101)
+        return fail(u"%1 links listed"_s.arg(fixture.cboLinksList()->count()));
+
+    HttpResponse endless;
+    endless.chunked = true;
+    endless.endless = true;
+    endless.contentType = "text/plain";
+    endless.body = QByteArray(64 * 1024, 'e');
+    server.route(u"/endless.txt"_s, endless);
+    HttpResponse bomb;
+    bomb.contentType = "text/plain";
+    bomb.headers = { "Content-Encoding: gzip" };
+    bomb.body = HttpServer::gzip(QByteArray(1 << 30, '\0'));
+    server.route(u"/bomb.txt"_s, bomb);
+    HttpResponse underCap;
+    underCap.contentType = "text/plain";
+    underCap.body = QByteArray(60 << 20, 'u');
+    server.route(u"/60mib.txt"_s, underCap);
+    for (const auto &[path, name] :
+         { std::pair { u"/endless.txt"_s, u"fetch of an endless chunked body"_s },
+           std::pair { u"/bomb.txt"_s, u"fetch of a gzip body inflating to 1 GiB"_s },
+           std::pair { u"/60mib.txt"_s, u"fetch of 60 MiB of text"_s } }) {
+        fixture.cboLinksList()->setEditText(server.url(path));
+        hostileFigure(out, name, trigger("mnuLinksDisplayLinkHTMLDoc"));
+        out << "  the window says: " << status->text() << Qt::endl;
+        trigger("mnuLinksRestoreWebBrowser")();
+    }
     return EXIT_SUCCESS;
 }

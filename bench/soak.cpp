@@ -8,6 +8,7 @@
 #include "benchfigures.h"
 #include "benchpages.h"
 #include "httpserver.h"
+#include "programmemory.h"
 #include "recenturls.h"
 #include "sqlitesettingsstore.h"
 #include "webenginebrowsercontrol.h"
@@ -25,37 +26,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Navigations = 1'000;
-
-QList<qint64> descendantsOf(qint64 process)
-{
-    QList<qint64> found { process };
-    for (qsizetype i = 0; i < found.size(); ++i) {
-        QFile children(u"/proc/%1/task/%1/children"_s.arg(found.at(i)));
-        if (!children.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &child : children.readAll().split(' ')) {
-            if (!child.trimmed().isEmpty())
-                found.append(child.trimmed().toLongLong());
-        }
-    }
-    return found;
-}
-
-// The proportional set size of this program and every process it started, in MiB.
-double programMemoryMiB()
-{
-    qint64 kib = 0;
-    for (const qint64 process : descendantsOf(QCoreApplication::applicationPid())) {
-        QFile rollup(u"/proc/%1/smaps_rollup"_s.arg(process));
-        if (!rollup.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss:"))
-                kib += line.mid(4).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return kib / 1024.0;
-}
 
 } // namespace
 

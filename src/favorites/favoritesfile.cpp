@@ -1,5 +1,6 @@
 #include "favoritesfile.h"
 
+#include "atomicfile.h"
 #include "platformerror.h"
 #include "systemencoding.h"
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Favorites {
 
@@ -151,6 +151,14 @@ QByteArray readFavoritesFile(const QString &path)
             ErrorCode::FileNotFound,
             QCoreApplication::translate("Favorites", "File not found: %1").arg(nativePath(path)));
     }
+    // A folder, a device or a pipe in the file's place (or at the end of its link) would give
+    // nothing, or never end.
+    if (!QFileInfo(path).isFile()) {
+        throw PlatformError(
+            ErrorCode::PathFileAccess,
+            QCoreApplication::translate("Favorites", "Cannot read %1: %2")
+                .arg(nativePath(path), QCoreApplication::translate("Favorites", "not a file")));
+    }
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
@@ -164,13 +172,11 @@ QByteArray readFavoritesFile(const QString &path)
 
 void writeFavoritesFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    // commit() renames a complete temporary file over the old one, so a failure at any
-    // point leaves the old content in place.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const QString failure = AtomicFile::write(path, bytes, AtomicFile::Links::StayInFolder);
+    if (!failure.isEmpty()) {
         throw PlatformError(ErrorCode::PathFileAccess,
                             QCoreApplication::translate("Favorites", "Cannot write %1: %2")
-                                .arg(nativePath(path), file.errorString()));
+                                .arg(nativePath(path), failure));
     }
 }
 

@@ -8,6 +8,11 @@ FavoritesListModel::FavoritesListModel(QObject *parent)
 void FavoritesListModel::setEntries(QList<Favorites::FavoriteEntry> entries)
 {
     beginResetModel();
+    m_unlisted.clear();
+    for (qsizetype i = Favorites::MaxEntries; i < entries.size(); ++i)
+        m_unlisted.append(entries.at(i).raw);
+    if (entries.size() > Favorites::MaxEntries)
+        entries.resize(Favorites::MaxEntries);
     m_entries = std::move(entries);
     endResetModel();
 }
@@ -24,9 +29,10 @@ QStringList FavoritesListModel::texts() const
 QList<QByteArray> FavoritesListModel::rawLines() const
 {
     QList<QByteArray> lines;
-    lines.reserve(m_entries.size());
+    lines.reserve(m_entries.size() + m_unlisted.size());
     for (const Favorites::FavoriteEntry &entry : m_entries)
         lines.append(entry.raw);
+    lines.append(m_unlisted);
     return lines;
 }
 

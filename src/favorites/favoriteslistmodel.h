@@ -17,10 +17,14 @@ public:
 
     explicit FavoritesListModel(QObject *parent = nullptr);
 
+    // Lists the first MaxEntries entries; the lines of any beyond them are kept unlisted.
     void setEntries(QList<Favorites::FavoriteEntry> entries);
     const QList<Favorites::FavoriteEntry> &entries() const { return m_entries; }
-    // The rows' texts and lines, in row order.
+    // The rows' texts, in row order.
     QStringList texts() const;
+    // The lines a rewrite of the file keeps: the rows' lines in row order, then those of the
+    // entries that were too many to list, so that a file over the bound loses only what was
+    // removed from the list.
     QList<QByteArray> rawLines() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -29,4 +33,5 @@ public:
 
 private:
     QList<Favorites::FavoriteEntry> m_entries;
+    QList<QByteArray> m_unlisted;
 };

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace Favorites {
@@ -14,8 +15,11 @@ const QString FileName = QStringLiteral("Favorites.txt");
 bool canKeepFileIn(const QString &folder)
 {
     const QFileInfo file(QDir(folder).filePath(FileName));
-    if (file.exists())
-        return file.isFile() && file.isWritable();
+    if (file.exists()) {
+        // Opened for the test, since a file that cannot be read cannot be added to either.
+        QFile reading(file.filePath());
+        return file.isFile() && file.isWritable() && reading.open(QIODevice::ReadOnly);
+    }
     const QFileInfo directory(folder);
     return directory.isDir() && directory.isWritable();
 }

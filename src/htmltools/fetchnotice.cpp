@@ -1,5 +1,7 @@
 #include "fetchnotice.h"
 
+#include "platformerror.h"
+
 #include <QCoreApplication>
 
 namespace HtmlTools {
@@ -35,6 +37,17 @@ QString fetchFailureNotice(const QString &address, const QString &reason)
     if (why.isEmpty())
         return QCoreApplication::translate("HtmlTools", "Could not fetch %1").arg(where);
     return QCoreApplication::translate("HtmlTools", "Could not fetch %1: %2").arg(where, why);
+}
+
+void noteTooLarge(QString &notice, const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const PlatformError &error) {
+        if (error.number() == ErrorCode::Overflow)
+            notice = error.description();
+        throw;
+    }
 }
 
 } // namespace HtmlTools

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QString>
 
 namespace HtmlTools {
@@ -11,5 +12,9 @@ inline constexpr qsizetype MaxNoticeAddressLength = 100;
 // address and the transfer's own description of the failure, e.g.
 // "Could not fetch http://host/x: connection refused".
 QString fetchFailureNotice(const QString &address, const QString &reason);
+
+// Runs a step of showing a document; when it fails because the document is too large to
+// show (overflow), keeps the reason in notice for the status bar. The failure goes on.
+void noteTooLarge(QString &notice, const std::function<void()> &step);
 
 } // namespace HtmlTools

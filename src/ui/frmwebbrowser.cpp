@@ -5,6 +5,7 @@
 #include "findbar.h"
 #include "fullscreenlayout.h"
 #include "internettransfer.h"
+#include "keepingsettingsstore.h"
 #include "messagebox.h"
 #include "pagezoom.h"
 #include "picturebox.h"
@@ -45,6 +46,9 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
         qFatal("The browser window needs a platform without gaps; missing: %s",
                qPrintable(missing.join(QStringLiteral(", "))));
+    m_platform.settings = std::make_shared<KeepingSettingsStore>(
+        m_platform.settings,
+        [this](const QString &notice) { m_status.set(StatusLine::Message, notice); });
     ctlInet = m_platform.createInternetTransfer();
     Text1 = m_platform.createRichTextArea(this);
     ctlWebBrowser = m_platform.createWebBrowserControl(this);

@@ -149,7 +149,8 @@ private:
     void runCommand(const Commands::Command &command);
     // Shows the text that readSource gives in place of the page, with the commands of the
     // source view; each step that fails is left out.
-    void showSourceView(const std::function<QString()> &readSource);
+    // Returns why a document too large for the view is not shown, or "".
+    QString showSourceView(const std::function<QString()> &readSource);
     void setUrlHistoryCaption(int Index, const QString &caption);
     // Fills the favorites list with the entries of the favorites file.
     void showFavorites(QList<Favorites::FavoriteEntry> entries);

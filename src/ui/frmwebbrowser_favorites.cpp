@@ -101,8 +101,14 @@ void frmWebBrowser::cmdDeleteFavorite_Click()
         cboFavoritesList->removeItem(selected);
     QCoreApplication::processEvents();
 
-    Favorites::writeFavoritesFile(FavoritesFilePath,
-                                  Favorites::fileBytesFromItems(favoritesModel->rawLines()));
+    try {
+        Favorites::writeFavoritesFile(FavoritesFilePath,
+                                      Favorites::fileBytesFromItems(favoritesModel->rawLines()));
+    } catch (const PlatformError &) {
+        // The file is as it was, and so the list shows it again.
+        Failure::skip([&] { ReadFavoritesList(); });
+        throw;
+    }
 
     if (cboFavoritesList->count() > 0)
         cboFavoritesList->setCurrentIndex(0);

@@ -32,22 +32,29 @@ bool saysNothingToOutput(const RichTextArea &text, MessageBox &messages)
 
 void frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click()
 {
-    showSourceView([this] { return ctlWebBrowser->DocumentBodyInnerHTML(); });
+    const QString tooLarge
+        = showSourceView([this] { return ctlWebBrowser->DocumentBodyInnerHTML(); });
+    if (!tooLarge.isEmpty())
+        m_status.set(StatusLine::Message, tooLarge);
 }
 
-void frmWebBrowser::showSourceView(const std::function<QString()> &readSource)
+QString frmWebBrowser::showSourceView(const std::function<QString()> &readSource)
 {
     const BusyPointer busy(*m_platform.screenPointer);
+    // An empty view says nothing by itself: a document too large to show is told.
+    QString tooLarge;
     picLinksListContainer->setVisible(true);
     Failure::skip([&] { Text1->setText(QString()); });
     // A source that cannot be read leaves the view empty.
     QString source;
-    Failure::skip([&] { source = readSource(); });
-    Failure::skip([&] { Text1->setContent(source); });
+    Failure::skip([&] { HtmlTools::noteTooLarge(tooLarge, [&] { source = readSource(); }); });
+    Failure::skip([&] { HtmlTools::noteTooLarge(tooLarge, [&] { Text1->setContent(source); }); });
+    source.clear(); // the area holds it now
     ctlWebBrowser->widget()->setVisible(false);
     Text1->widget()->setVisible(true);
     Failure::skip([&] { EnableCommandsProc(false); });
     Failure::skip([&] { Text1->SetFocus(); });
+    return tooLarge;
 }
 
 void frmWebBrowser::mnuLinksRestoreWebBrowser_Click()
@@ -98,7 +105,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
     // A failed fetch leaves the view empty without a box; the status bar says why, since an
     // empty view alone would look like an empty document.
     QString notice;
-    showSourceView([&] {
+    const QString tooLarge = showSourceView([&] {
         try {
             return ctlInet->OpenURL(address);
         } catch (const PlatformError &error) {
@@ -106,7 +113,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
             throw;
         }
     });
-    m_status.set(StatusLine::Message, notice);
+    m_status.set(StatusLine::Message, notice.isEmpty() ? tooLarge : notice);
 }
 
 void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()

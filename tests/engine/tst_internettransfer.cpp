@@ -9,6 +9,7 @@
 #include <QTimer>
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void failsWithError_data();
     void failsWithError();
     void cancelEndsTransferInProgress();
+    void boundedWhateverTheTransfer_data();
+    void boundedWhateverTheTransfer();
 
 private:
     // Serves body on path with the given Content-Type and answers its full address.
@@ -89,6 +92,17 @@ void tst_InternetTransfer::fetchesText_data()
     QTest::newRow("header wins over the document")
         << serve("/header", "text/html; charset=utf-8", meta + text.toUtf8())
         << QString::fromLatin1(meta) + text;
+    HttpResponse gzip;
+    gzip.headers = { "Content-Encoding: gzip" };
+    gzip.body = HttpServer::gzip(text.toUtf8().repeated(1000));
+    m_server.route(u"/gzip-text"_s, gzip);
+    QTest::newRow("gzip, decoded") << m_server.url(u"/gzip-text"_s) << text.repeated(1000);
+    HttpResponse brotli;
+    brotli.headers = { "Content-Encoding: br" };
+    brotli.body = HttpServer::brotli(text.toUtf8());
+    brotli.chunked = true;
+    m_server.route(u"/brotli-text"_s, brotli);
+    QTest::newRow("brotli in chunks, decoded") << m_server.url(u"/brotli-text"_s) << text;
     QTest::newRow("exactly the size limit")
         << serve("/limit", "text/plain", QByteArray(SizeLimit, 'x'))
         << QString(SizeLimit, QLatin1Char('x'));
@@ -179,6 +193,86 @@ void tst_InternetTransfer::cancelEndsTransferInProgress()
     // The transfer is usable again afterwards, and an idle Cancel leaves it so.
     transfer.Cancel();
     QCOMPARE(transfer.OpenURL(m_server.url(QStringLiteral("/quick"))), QStringLiteral("arrived"));
+}
+
+void tst_InternetTransfer::boundedWhateverTheTransfer_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<qint64>("sizeLimit");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+
+    const auto serveResponse = [this](const QString &path, HttpResponse response) {
+        response.contentType = "text/plain";
+        m_server.route(path, response);
+        return m_server.url(path);
+    };
+    const auto encoded = [](const QByteArray &coding, const QByteArray &body) {
+        HttpResponse response;
+        response.headers = { "Content-Encoding: " + coding };
+        response.body = coding == "br" ? HttpServer::brotli(body) : HttpServer::gzip(body);
+        return response;
+    };
+    const QString overLimit = u"The document is larger than 100 KiB."_s;
+    const QString overCap = u"The document is larger than 64 MiB."_s;
+    constexpr qint64 Cap = NetworkInternetTransfer::MaxDocumentBytes;
+
+    // Inflated text counts, not the bytes on the wire.
+    QTest::newRow("gzip, 2 KiB inflating to 4 MiB")
+        << serveResponse(u"/gzip"_s, encoded("gzip", QByteArray(4 << 20, 'g'))) << SizeLimit
+        << 60'000 << int(ErrorCode::Overflow) << overLimit;
+    QTest::newRow("brotli, a few bytes inflating to 4 MiB")
+        << serveResponse(u"/brotli"_s, encoded("br", QByteArray(4 << 20, 'b'))) << SizeLimit
+        << 60'000 << int(ErrorCode::Overflow) << overLimit;
+    // Inflating a thousand times, it is ended by the network's own check long before the cap.
+    const QString bomb
+        = u"The document's compressed body is damaged or inflates far beyond its size."_s;
+    QTest::newRow("gzip inflating to twice the real cap")
+        << serveResponse(u"/gzip-bomb"_s, encoded("gzip", QByteArray(2 * Cap, '\0'))) << Cap
+        << 60'000 << int(ErrorCode::Overflow) << bomb;
+    HttpResponse endless;
+    endless.chunked = true;
+    endless.endless = true;
+    endless.body = QByteArray(64 * 1024, 'e');
+    QTest::newRow("endless chunked body, against the real cap")
+        << serveResponse(u"/endless"_s, endless) << Cap << 60'000 << int(ErrorCode::Overflow)
+        << overCap;
+    HttpResponse huge;
+    huge.announcedLength = qint64(1) << 40;
+    huge.body = "announced a terabyte";
+    huge.held = true;
+    QTest::newRow("a Content-Length over the limit fails at once")
+        << serveResponse(u"/huge"_s, huge) << SizeLimit << 60'000 << int(ErrorCode::Overflow)
+        << overLimit;
+    HttpResponse never;
+    never.announcedLength = 1000;
+    never.body = QByteArray(500, 'n');
+    never.holdAfter = 500; // the other half never comes
+    QTest::newRow("a Content-Length that never arrives")
+        << serveResponse(u"/never"_s, never) << SizeLimit << 300 << int(ErrorCode::TransferTimedOut)
+        << u"The transfer timed out."_s;
+    HttpResponse loop;
+    loop.status = 302;
+    loop.location = "/loop";
+    QTest::newRow("a redirect loop")
+        << serveResponse(u"/loop"_s, loop) << SizeLimit << 60'000 << int(ErrorCode::Unexpected)
+        << u"The address redirects more than 50 times, in a loop or nearly."_s;
+}
+
+void tst_InternetTransfer::boundedWhateverTheTransfer()
+{
+    QFETCH(QString, url);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(int, timeoutMs);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+
+    NetworkInternetTransfer transfer(std::chrono::milliseconds(timeoutMs), sizeLimit);
+    const auto error = failureOf(transfer, url);
+    QVERIFY(error);
+    QCOMPARE(error->description(), description);
+    QCOMPARE(error->number(), number);
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_InternetTransfer)

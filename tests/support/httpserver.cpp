@@ -1,5 +1,6 @@
 #include "httpserver.h"
 
+#include <brotli/encode.h>
 #include <memory>
 #include <QFile>
 #include <QHostAddress>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <utility>
+#include <zlib.h>
 
 namespace {
 
@@ -55,6 +57,36 @@ bool HttpServer::listenSecure()
 QSslCertificate HttpServer::certificate()
 {
     return QSslCertificate(resource(QStringLiteral(":/tests/loopback.crt")));
+}
+
+QByteArray HttpServer::gzip(const QByteArray &bytes)
+{
+    z_stream stream {};
+    QByteArray out(qsizetype(compressBound(uLong(bytes.size())) + 32), '\0');
+    // 16 + 15 window bits: a gzip header and trailer around the deflate stream.
+    if (deflateInit2(&stream, 9, Z_DEFLATED, 16 + 15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        return {};
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    const bool done = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+    out.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return done ? out : QByteArray();
+}
+
+QByteArray HttpServer::brotli(const QByteArray &bytes)
+{
+    size_t size = BrotliEncoderMaxCompressedSize(size_t(bytes.size()));
+    QByteArray out(qsizetype(size), '\0');
+    if (!BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC,
+                               size_t(bytes.size()),
+                               reinterpret_cast<const uint8_t *>(bytes.constData()), &size,
+                               reinterpret_cast<uint8_t *>(out.data())))
+        return {};
+    out.resize(qsizetype(size));
+    return out;
 }
 
 void HttpServer::route(const QString &path, const HttpResponse &response)
@@ -123,7 +155,13 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
     // The reason phrase may be empty; clients go by the status code.
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " \r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (response.chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else
+        head += "Content-Length: "
+            + QByteArray::number(response.announcedLength >= 0 ? response.announcedLength
+                                                               : response.body.size())
+            + "\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
     for (const QByteArray &line : response.headers)
@@ -154,8 +192,22 @@ void HttpServer::answer(QTcpSocket *socket, const QByteArray &requestHead)
 void HttpServer::sendBody(QTcpSocket *socket, const HttpResponse &response)
 {
     // A cut body is closed like a whole one: the client finds fewer bytes than announced.
-    const QByteArray body
+    QByteArray body
         = response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body;
+    if (response.chunked)
+        body = QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n";
+    if (response.endless) {
+        // Kept a little ahead of the client, so that the server's memory stays small.
+        const auto more = [socket, body] {
+            while (socket->bytesToWrite() < 4 * body.size())
+                socket->write(body);
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+        return;
+    }
+    if (response.chunked)
+        body += "0\r\n\r\n";
     if (response.chunkSize <= 0) {
         socket->write(body);
         socket->disconnectFromHost();

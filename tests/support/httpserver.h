@@ -37,6 +37,12 @@ struct HttpResponse
     qsizetype cutAfter = -1;
     // More header lines, e.g. "Content-Disposition: attachment; filename=a.bin".
     QList<QByteArray> headers;
+    // When set, the body goes out in HTTP chunks instead of under a Content-Length.
+    bool chunked = false;
+    // When set, the body goes out again and again, as fast as the client takes it, forever.
+    bool endless = false;
+    // When not negative, the Content-Length announced instead of the body's own.
+    qint64 announcedLength = -1;
 
     // A file that the browser downloads instead of showing, under the given name.
     static HttpResponse attachment(const QByteArray &name, const QByteArray &body)
@@ -66,6 +72,9 @@ public:
     quint16 port() const { return m_server->serverPort(); }
     // The certificate that listenSecure() presents.
     static QSslCertificate certificate();
+    // The bytes compressed for "Content-Encoding: gzip" and "Content-Encoding: br".
+    static QByteArray gzip(const QByteArray &bytes);
+    static QByteArray brotli(const QByteArray &bytes);
 
     void route(const QString &path, const HttpResponse &response);
     void route(const QString &path, const QByteArray &html);

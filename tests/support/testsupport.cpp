@@ -10,6 +10,11 @@
 #include <csignal>
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 HermeticHome::HermeticHome()
 {
@@ -110,6 +115,28 @@ bool withFileSizeLimit(qint64 bytes, const std::function<void()> &work)
     Q_UNUSED(bytes);
     Q_UNUSED(work);
     return false;
+#endif
+}
+
+bool withFilePermissions(const std::function<void()> &work)
+{
+#ifdef Q_OS_LINUX
+    // Root passes every permission check through two capabilities; without them in the
+    // effective set of this thread, a file's mode applies to root as to anyone.
+    __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct saved[2] {};
+    if (syscall(SYS_capget, &header, saved) != 0)
+        return false;
+    __user_cap_data_struct limited[2] = { saved[0], saved[1] };
+    limited[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    if (syscall(SYS_capset, &header, limited) != 0)
+        return false;
+    const auto restore = qScopeGuard([&] { syscall(SYS_capset, &header, saved); });
+    work();
+    return true;
+#else
+    work();
+    return true;
 #endif
 }
 

@@ -55,6 +55,10 @@ QByteArray htmlPage(const QByteArray &title, const QByteArray &body = "<p>text</
 // for root). False when this system has no such limit; work has not run then.
 bool withFileSizeLimit(qint64 bytes, const std::function<void()> &work);
 
+// Runs work with file permissions checked as for any user, even when the test runs as root.
+// False when they cannot be; work has not run then.
+bool withFilePermissions(const std::function<void()> &work);
+
 // A hermetic place for one test: a temporary program folder of its own.
 class TestSandbox
 {

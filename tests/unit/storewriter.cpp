@@ -6,6 +6,9 @@
 //   storewriter recent DB PREFIX COUNT   adds PREFIX0 .. PREFIX(COUNT-1) to the recent list;
 //                                        COUNT 0 goes on forever. Prints one line per write
 //                                        that failed, and exits 0.
+//   storewriter lock DB SECONDS          holds a write transaction on DB for SECONDS, as
+//                                        another copy in the middle of a long write would,
+//                                        then ends without committing it
 
 #include "favoritesfile.h"
 #include "platformerror.h"
@@ -15,6 +18,9 @@
 
 #include <cstdio>
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
 
 namespace {
 
@@ -48,6 +54,26 @@ int addRecent(const QString &database, const QString &prefix, int count)
     return 0;
 }
 
+int holdLock(const QString &database, int seconds)
+{
+    {
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
+        db.setDatabaseName(database);
+        QSqlQuery query(db);
+        if (!db.open() || !query.exec(QStringLiteral("BEGIN IMMEDIATE"))
+            || !query.exec(QStringLiteral("UPDATE settings SET value = 'theirs'"))) {
+            std::puts("failed");
+            return 1;
+        }
+        std::puts("ready");
+        std::fflush(stdout);
+        QThread::sleep(seconds);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -56,8 +82,12 @@ int main(int argc, char *argv[])
     const QStringList args = application.arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("favorites"))
         return rewriteFavorites(args.at(2), args.at(3).toInt());
+    if (args.size() == 4 && args.at(1) == QLatin1String("lock"))
+        return holdLock(args.at(2), args.at(3).toInt());
     if (args.size() == 5 && args.at(1) == QLatin1String("recent"))
         return addRecent(args.at(2), args.at(3), args.at(4).toInt());
-    std::fputs("usage: storewriter favorites PATH ENTRIES | recent DB PREFIX COUNT\n", stderr);
+    std::fputs("usage: storewriter favorites PATH ENTRIES | recent DB PREFIX COUNT"
+               " | lock DB SECONDS\n",
+               stderr);
     return 2;
 }

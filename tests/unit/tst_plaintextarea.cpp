@@ -1,50 +1,16 @@
 #include "plaintextarea.h"
 #include "platformerror.h"
+#include "shownlimits.h"
 #include "testsupport.h"
 
-#include <linux/capability.h>
 #include <QDir>
 #include <QPrinter>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Root may write in any folder. For as long as this lives, this thread gives up that right,
-// so that a folder's permissions apply to it as they would to a user.
-class FolderPermissionsApply
-{
-public:
-    FolderPermissionsApply()
-    {
-        if (geteuid() != 0)
-            return;
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = { m_saved[0], m_saved[1] };
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~FolderPermissionsApply()
-    {
-        if (m_dropped)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-    bool inEffect() const { return geteuid() != 0 || m_dropped; }
-
-private:
-    __user_cap_header_struct m_header { _LINUX_CAPABILITY_VERSION_3, 0 };
-    __user_cap_data_struct m_saved[2] = {};
-    bool m_dropped = false;
-};
-
-} // namespace
 
 class tst_PlainTextArea : public QObject
 {
@@ -59,6 +25,8 @@ private slots:
     void selPrintPrintsSelectionOrAll_data();
     void selPrintPrintsSelectionOrAll();
     void failuresRaisePlatformError();
+    void contentOverTheBoundsIsRefused_data();
+    void contentOverTheBoundsIsRefused();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -79,6 +47,11 @@ void tst_PlainTextArea::textIsHeldAsPlainText_data()
     same("HTML", u"<!DOCTYPE html><html><body><p>Hi &amp; &lt;</p><br></body></html>"_s);
     same("no-break space, tab, non-ASCII", u"a\u00A0b\tZürich – 東京"_s);
     QTest::newRow("line ends") << u"1\r\n2\n3\r4\n\r5\n"_s << u"1\r\n2\r\n3\r\n4\r\n\r\n5\r\n"_s;
+    // The source view fills a long text in pieces of 256 Ki characters.
+    const QString lead(256 * 1024 - 1, u'a');
+    QTest::newRow("CR LF across a piece's end") << lead + u"\r\nb\rc"_s << lead + u"\r\nb\r\nc"_s;
+    QTest::newRow("many pieces") << u"line\n"_s.repeated(200'000) + u"end"_s
+                                 << u"line\r\n"_s.repeated(200'000) + u"end"_s;
 }
 
 void tst_PlainTextArea::textIsHeldAsPlainText()
@@ -128,12 +101,8 @@ void tst_PlainTextArea::saveFileInFolderThatTakesNoNewFile()
 
     PlainTextArea area;
     area.setText(u"new\ntext"_s);
-    {
-        const FolderPermissionsApply permissions;
-        if (!permissions.inEffect())
-            QSKIP("This process writes in any folder and cannot give that up.");
-        QVERIFY_THROWS_NO_EXCEPTION(area.SaveFile(existing, 1));
-    }
+    if (!withFilePermissions([&] { QVERIFY_THROWS_NO_EXCEPTION(area.SaveFile(existing, 1)); }))
+        QSKIP("This process writes in any folder and cannot give that up.");
     QCOMPARE(readAll(existing), QByteArray("new\r\ntext"));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { u"page.txt"_s });
 }
@@ -187,6 +156,36 @@ void tst_PlainTextArea::failuresRaisePlatformError()
     printer.setOutputFileName(m_dir->filePath(u"no/printed.pdf"_s));
     QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     QVERIFY_THROWS_EXCEPTION(PlatformError, area.SelPrint(printer));
+}
+
+void tst_PlainTextArea::contentOverTheBoundsIsRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("shown");
+    const QString line = QString(99, u'x') + u'\n';
+    const qsizetype lines = ShownLimits::MaxTextChars / line.size();
+    const QString full
+        = line.repeated(lines) + QString(ShownLimits::MaxTextChars - lines * 100, u'y');
+    QTest::newRow("at the text bound") << full << true;
+    QTest::newRow("one character over it") << full + u'z' << false;
+    QTest::newRow("a line at the line bound, after others")
+        << line.repeated(5000) + QString(ShownLimits::MaxLineChars, u'l') << true;
+    QTest::newRow("a line one over it, after others")
+        << line.repeated(5000) + QString(ShownLimits::MaxLineChars + 1, u'l') + u"\nend"_s << false;
+}
+
+void tst_PlainTextArea::contentOverTheBoundsIsRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, shown);
+    PlainTextArea area;
+    area.setText(u"earlier"_s);
+    const auto failure = failureOf([&] { area.setContent(text); });
+    QCOMPARE(failure.has_value(), !shown);
+    if (failure)
+        QCOMPARE(failure->number(), int(ErrorCode::Overflow));
+    // All of it, or nothing.
+    QCOMPARE(area.SearchText().size(), shown ? text.size() : 0);
 }
 
 KESTRAV_TEST_MAIN(tst_PlainTextArea)

@@ -1,5 +1,6 @@
 #include "richtextarea.h"
 #include "screenpointer.h"
+#include "shownlimits.h"
 #include "systemencoding.h"
 #include "windowfixture.h"
 
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void endsWithoutOutput_data();
     void endsWithoutOutput();
     void failedFetchSaysWhyUntilTheNextCommand();
+    void tooLargeToShowIsTold_data();
+    void tooLargeToShowIsTold();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -235,6 +238,41 @@ void tst_HtmlTools::failedFetchSaysWhyUntilTheNextCommand()
 
     m_fixture->chooseItem(u"mnuLinksRestoreWebBrowser"_s);
     QCOMPARE(panel->text(), QString());
+}
+
+void tst_HtmlTools::tooLargeToShowIsTold_data()
+{
+    QTest::addColumn<bool>("fetched"); // else the page's own HTML
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("told");
+
+    const QString longLine(ShownLimits::MaxLineChars + 1, u'x');
+    const QString tooLong = u"The text has a line of more than 524,288 characters"_s;
+    QTest::newRow("page, a line too long") << false << longLine << tooLong;
+    QTest::newRow("fetched, a line too long") << true << longLine << tooLong;
+    QTest::newRow("fetched, too many characters")
+        << true << u"<p>x</p>\n"_s.repeated(ShownLimits::MaxTextChars / 9 + 1)
+        << u"The text has 16,777,224 characters, more than the 16,777,216"_s;
+    QTest::newRow("fetched, shown") << true << u"<p>x</p>"_s << QString();
+}
+
+void tst_HtmlTools::tooLargeToShowIsTold()
+{
+    QFETCH(bool, fetched);
+    QFETCH(QString, text);
+    QFETCH(QString, told);
+
+    if (fetched) {
+        showFetched(text);
+    } else {
+        m_fixture->browser().complete(u"http://example.test/"_s, u"Example"_s);
+        m_fixture->browser().bodyInnerHTML = text;
+        m_fixture->chooseItem(u"mnuLinksDisplayCurrHTMLDoc"_s);
+    }
+    const QString panel = m_fixture->frame->Panel1->text();
+    QVERIFY2(told.isEmpty() ? panel.isEmpty() : panel.startsWith(told), qPrintable(panel));
+    QCOMPARE(m_fixture->Text1().Text(), told.isEmpty() ? text : QString());
+    QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 }
 
 KESTRAV_TEST_MAIN(tst_HtmlTools)

@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 // Sizes are compared in twips, within one pixel of rounding.
 #define QCOMPARE_TWIPS(actual, expected)                                                           \
@@ -224,18 +225,13 @@ void tst_Layout::errorPrompt()
 
 void tst_Layout::unhandledFailureShownAndWindowKeepsRunning()
 {
-    // The store refuses the write that the accept handler makes; nothing in the handler
-    // catches it, so the guard shows it and the window goes on.
-    m_fixture->test.settings->failWritesAfter(0);
-    // A location already listed: the next accepted address is written.
-    m_fixture->browser().complete("http://example.test/", "Example");
-    m_fixture->browser().complete("http://example.test/", "Example");
-    m_fixture->cboAddress()->setEditText("http://example.test/");
-    QTest::keyClick(m_fixture->cboAddress(), Qt::Key_Return);
+    // The favorites file is gone when the add reads it; nothing in the handler catches
+    // that, so the guard shows it and the window goes on.
+    QVERIFY(QFile::remove(m_fixture->favoritesPath()));
+    QTest::mouseClick(m_fixture->control<QToolButton>("cmdAddFavorite"), Qt::LeftButton);
     QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
-    QVERIFY(m_fixture->test.messages->prompts.first().startsWith("cboAddress_KeyPress\r\n"));
+    QVERIFY(m_fixture->test.messages->prompts.first().startsWith("cmdAddFavorite_Click\r\n53"));
 
-    m_fixture->test.settings->clearWriteFailure();
     window().mnuGoHome_Click();
     QCOMPARE(m_fixture->browser().calls.last(), QStringLiteral("GoHome"));
     QCOMPARE(m_fixture->test.messages->prompts.size(), 1);

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QKeySequence>
+#include <QLabel>
 #include <QTemporaryDir>
 
 using namespace RecentNames;
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void choosingCopiesExactAddress_data();
     void choosingCopiesExactAddress();
     void listSurvivesRestart();
+    void refusedStoreToldOnce();
 };
 
 void tst_RecentMenu::loadShowsStoredList_data()
@@ -199,6 +201,33 @@ void tst_RecentMenu::listSurvivesRestart()
     second.test.platform.settings = std::make_shared<SqliteSettingsStore>(path);
     second.start();
     QCOMPARE(shownCaptions(second.window()), QStringList({ typed.at(1), typed.at(0) }));
+}
+
+void tst_RecentMenu::refusedStoreToldOnce()
+{
+    WindowFixture fixture;
+    fixture.start();
+    fixture.browser().complete("about:home", "Home");
+    fixture.browser().complete("about:home", "Home");
+    fixture.test.settings->failWritesAfter(0);
+    QLabel *status = fixture.frame->Panel1;
+    const QString notice = QStringLiteral("settings are kept only until the program ends");
+
+    QStringList shown;
+    for (const QString &address : { site(1), site(2) }) {
+        QLineEdit *edit = fixture.cboAddress()->lineEdit();
+        edit->clear();
+        QTest::keyClicks(edit, address);
+        QTest::keyClick(edit, Qt::Key_Return);
+        shown.append(status->text());
+        status->clear();
+    }
+    // Told in the status bar, at the first refusal only, and never in a box; the menu has
+    // both addresses for this run.
+    QVERIFY2(shown.at(0).contains(notice), qPrintable(shown.at(0)));
+    QVERIFY2(!shown.at(1).contains(notice), qPrintable(shown.at(1)));
+    QCOMPARE(fixture.test.messages->prompts, QStringList());
+    QCOMPARE(shownCaptions(fixture.window()), QStringList({ site(2), site(1) }));
 }
 
 KESTRAV_TEST_MAIN(tst_RecentMenu)

@@ -17,7 +17,8 @@ public:
     virtual QString Text() const = 0;
     // Replaces the whole content; CR LF, CR and LF all end a line.
     virtual void setText(const QString &text) = 0;
-    // Content write: puts the text in as plain text.
+    // Content write: puts the text in as plain text. Fails with PlatformError (overflow),
+    // leaving the area empty, for a text over the bounds of ShownLimits.
     virtual void setContent(const QString &text) = 0;
     // The default property; given text that is not rich text, it holds that text unchanged.
     virtual void setTextRTF(const QString &text) = 0;

@@ -39,6 +39,8 @@ public:
 
     // Document access: Document.Body.innerHTML, and Document.Links(i).href in document
     // order with relative references resolved. Fail when there is no document or body.
+    // A control may refuse a body larger than the source view shows (overflow), and stop
+    // listing links after the first thousands.
     virtual QString DocumentBodyInnerHTML() = 0;
     virtual QStringList DocumentLinkHrefs() = 0;
 

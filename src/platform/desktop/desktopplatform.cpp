@@ -8,6 +8,7 @@
 #include "desktopservices.h"
 #include "desktopuserquestions.h"
 #include "networkinternettransfer.h"
+#include "onequestionatatime.h"
 #include "plaintextarea.h"
 #include "rememberedanswers.h"
 #include "sqlitesettingsstore.h"
@@ -18,8 +19,8 @@
 Platform makeDesktopPlatform()
 {
     Platform platform;
-    platform.questions = std::make_shared<RememberedAnswers>(
-        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName()));
+    platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
+        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName())));
     platform.createWebBrowserControl
         = [questions = platform.questions](QWidget *parent) -> WebBrowserControl * {
         return new WebEngineBrowserControl(parent, questions);

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr qint64 ReadPieceBytes = 1024 * 1024;
+
 QString tr(const char *text)
 {
     return QCoreApplication::translate("NetworkInternetTransfer", text);
@@ -80,18 +82,31 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
     if (!m_network)
         m_network = std::make_unique<QNetworkAccessManager>();
     const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
+    // The network stops reading while this much waits for us, so that the body reaches
+    // the memory only as fast as it is counted.
+    reply->setReadBufferSize(ReadPieceBytes);
     m_reply = reply.get();
     m_cancelled = false;
     bool tooLarge = false;
     QByteArray data;
 
     QEventLoop loop;
+    const auto stopTooLarge = [&] {
+        tooLarge = true;
+        reply->abort();
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        // A body sent as it is says its size before it comes.
+        const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if ((coding.isEmpty() || coding == "identity") && length.isValid()
+            && length.toLongLong() > m_sizeLimit)
+            stopTooLarge();
+    });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        data += reply->readAll();
-        if (data.size() > m_sizeLimit) {
-            tooLarge = true;
-            reply->abort();
-        }
+        data += reply->read(m_sizeLimit + 1 - data.size());
+        if (data.size() > m_sizeLimit)
+            stopTooLarge();
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     // Waiting repaints the windows but takes no user input, so the caller sees a plain call.
@@ -115,13 +130,26 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
     case QNetworkReply::OperationCanceledError: // only the transfer time-out aborts otherwise
     case QNetworkReply::TimeoutError:
         throw PlatformError(ErrorCode::TransferTimedOut, tr("The transfer timed out."));
+    case QNetworkReply::TooManyRedirectsError:
+        throw PlatformError(ErrorCode::Unexpected,
+                            tr("The address redirects more than %1 times, in a loop or nearly.")
+                                .arg(request.maximumRedirectsAllowed()));
+    case QNetworkReply::UnknownContentError:
+        // A body that cannot be inflated is no document, whatever the status. The network
+        // inflates as the body arrives, without a pause for the window, and so ends by
+        // itself a body that inflates far more than any text (a bomb) once it passes 10 MiB.
+        if (!reply->rawHeader("Content-Encoding").isEmpty())
+            throw PlatformError(
+                ErrorCode::Overflow,
+                tr("The document's compressed body is damaged or inflates far beyond its size."));
+        Q_FALLTHROUGH();
     default:
         // An error page is what the server sent for the address: it is the document.
         if (isServerAnswer(*reply))
             break;
         throw PlatformError(ErrorCode::Unexpected, reply->errorString());
     }
-    data += reply->readAll();
+    data += reply->read(m_sizeLimit + 1 - data.size());
     if (data.size() > m_sizeLimit)
         failTooLarge();
     return decode(data, reply->rawHeader("Content-Type"));

@@ -13,11 +13,13 @@ class QNetworkReply;
 class NetworkInternetTransfer final : public InternetTransfer
 {
 public:
-    static constexpr qint64 DefaultSizeLimit = 16 * 1024 * 1024;
+    // The most text a fetch takes, counted as it arrives after the transfer's own decoding
+    // (gzip, brotli), so that a small body that inflates far cannot fill the memory either.
+    static constexpr qint64 MaxDocumentBytes = 64 * 1024 * 1024;
 
     // timeout: how long a transfer may go without receiving anything.
     explicit NetworkInternetTransfer(std::chrono::milliseconds timeout = std::chrono::seconds(60),
-                                     qint64 sizeLimit = DefaultSizeLimit);
+                                     qint64 sizeLimit = MaxDocumentBytes);
     ~NetworkInternetTransfer() override;
 
     QString OpenURL(const QString &url) override;

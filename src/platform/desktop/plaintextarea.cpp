@@ -1,15 +1,29 @@
 #include "plaintextarea.h"
 
 #include "platformerror.h"
+#include "shownlimits.h"
 #include "systemencoding.h"
 #include "userfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
+
+qsizetype longestLine(QStringView text)
+{
+    qsizetype longest = 0;
+    qsizetype current = 0;
+    for (const QChar c : text) {
+        current = (c == u'\n' || c == u'\r') ? 0 : current + 1;
+        longest = qMax(longest, current);
+    }
+    return longest;
+}
 
 } // namespace
 
@@ -35,7 +49,42 @@ void PlainTextArea::setText(const QString &text)
 
 void PlainTextArea::setContent(const QString &text)
 {
-    setPlainText(text);
+    clear();
+    if (text.size() > ShownLimits::MaxTextChars) {
+        throw PlatformError(ErrorCode::Overflow,
+                            tr("The text has %L1 characters, more than the %L2 that the source "
+                               "view shows.")
+                                .arg(text.size())
+                                .arg(ShownLimits::MaxTextChars));
+    }
+    // Whole lines at a time, so that no line is laid out again as it grows; the window
+    // paints between pieces, so a long text never holds it still.
+    constexpr qsizetype PieceChars = 256 * 1024;
+    // As setPlainText: no undo of the filling, which would hold the text once more.
+    document()->setUndoRedoEnabled(false);
+    const auto undoAgain = qScopeGuard([this] { document()->setUndoRedoEnabled(true); });
+    QTextCursor end(document());
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype stop = qMin(start + PieceChars, text.size());
+        while (stop < text.size() && text.at(stop - 1) != u'\n' && text.at(stop - 1) != u'\r')
+            ++stop;
+        if (stop < text.size() && text.at(stop - 1) == u'\r' && text.at(stop) == u'\n')
+            ++stop; // CR LF ends one line, not two
+        if (longestLine(QStringView(text).sliced(start, stop - start))
+            > ShownLimits::MaxLineChars) {
+            clear();
+            throw PlatformError(ErrorCode::Overflow,
+                                tr("The text has a line of more than %L1 characters, longer "
+                                   "than the source view shows.")
+                                    .arg(ShownLimits::MaxLineChars));
+        }
+        end.insertText(text.mid(start, stop - start));
+        start = stop;
+        if (start < text.size())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    moveCursor(QTextCursor::Start);
 }
 
 void PlainTextArea::setTextRTF(const QString &text)

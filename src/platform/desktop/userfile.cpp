@@ -1,20 +1,19 @@
 #include "userfile.h"
 
+#include "atomicfile.h"
 #include "platformerror.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 
 void writeUserFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
+    const QString failure = AtomicFile::write(path, bytes, AtomicFile::Links::Follow,
+                                              AtomicFile::InPlace::WhereFolderRefuses);
+    if (!failure.isEmpty()) {
         throw PlatformError(
             ErrorCode::PathFileAccess,
             QCoreApplication::translate("writeUserFile", "Cannot write the file %1: %2")
-                .arg(QDir::toNativeSeparators(path), file.errorString()));
+                .arg(QDir::toNativeSeparators(path), failure));
     }
 }

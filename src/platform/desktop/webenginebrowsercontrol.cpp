@@ -3,6 +3,8 @@
 #include "downloadtracker.h"
 #include "failure.h"
 #include "fullscreenwindow.h"
+#include "guardedpage.h"
+#include "pagedocument.h"
 #include "pagetroublenotice.h"
 #include "platformerror.h"
 #include "singlewindowview.h"
@@ -103,7 +105,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     , m_downloads(sharedDownloads(m_profile))
     , m_questions(std::move(questions))
     , m_view(new SingleWindowView(this, parent))
-    , m_page(new QWebEnginePage(m_profile.get(), m_view))
+    , m_page(new GuardedPage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
     markStartupPhase("web profile and page");
@@ -202,7 +204,11 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
                 }
                 Q_EMIT FindResult(result.activeMatch(), result.numberOfMatches());
             });
-    connect(m_page, &QWebEnginePage::printRequested, this, &WebBrowserControl::PrintRequested);
+    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::printAsked, this,
+            &WebBrowserControl::PrintRequested);
+    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::questionsRefused, this, [this] {
+        setNotice(tr("This page asks too often: its dialogs and prints are not shown for now."));
+    });
     connect(m_page, &QWebEnginePage::fullScreenRequested, this,
             [this](QWebEngineFullScreenRequest request) {
                 request.accept();
@@ -318,30 +324,13 @@ QString WebEngineBrowserControl::LocationURL() const
 QString WebEngineBrowserControl::DocumentBodyInnerHTML()
 {
     requireDocument();
-    const QVariantMap answer
-        = evaluate(QStringLiteral("(function () {"
-                                  "  var body = document.body;"
-                                  "  return body ? { html: body.innerHTML } : {};"
-                                  "})()"))
-              .toMap();
-    if (!answer.contains(QStringLiteral("html")))
-        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no body."));
-    return answer.value(QStringLiteral("html")).toString();
+    return PageDocument::bodyInnerHTML([this](const QString &script) { return evaluate(script); });
 }
 
 QStringList WebEngineBrowserControl::DocumentLinkHrefs()
 {
     requireDocument();
-    const QVariant answer
-        = evaluate(QStringLiteral("(function () {"
-                                  "  var hrefs = [];"
-                                  "  for (var i = 0; i < document.links.length; ++i)"
-                                  "    hrefs.push(document.links[i].href);"
-                                  "  return hrefs;"
-                                  "})()"));
-    if (answer.typeId() != QMetaType::QVariantList)
-        throw PlatformError(ErrorCode::ObjectNotSet, tr("The document has no links collection."));
-    return answer.toStringList();
+    return PageDocument::linkHrefs([this](const QString &script) { return evaluate(script); });
 }
 
 void WebEngineBrowserControl::ExecWB(int command, int option, const QString &name)

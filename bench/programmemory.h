@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+// This program's memory as the long runs report it.
+
+inline QList<qint64> descendantsOf(qint64 process)
+{
+    QList<qint64> found { process };
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(found.at(i)));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &child : children.readAll().split(' ')) {
+            if (!child.trimmed().isEmpty())
+                found.append(child.trimmed().toLongLong());
+        }
+    }
+    return found;
+}
+
+// The proportional set size of this program and every process it started, in MiB.
+inline double programMemoryMiB()
+{
+    qint64 kib = 0;
+    for (const qint64 process : descendantsOf(QCoreApplication::applicationPid())) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(process));
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Pss:"))
+                kib += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return kib / 1024.0;
+}
+
+// The window's own process: its resident memory now, or its peak since the last reset, in MiB.
+inline double residentMiB(const char *field = "VmRSS:")
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
+}
+
+inline void resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
