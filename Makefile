@@ -68,6 +68,7 @@ bench: build
 	$(ROOT_ENV) xvfb-run -a -s "-screen 0 1280x800x24" ./$(BUILD_DIR)/bin/bench_startup \
 		./$(BUILD_DIR)/bin/kestrav ./$(BUILD_DIR)/bin/bareview $(CURDIR)/resources/startpage/start.html 30
 	./$(BUILD_DIR)/bin/bench_favorites
+	./$(BUILD_DIR)/bin/bench_blocking
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_favoriteswindow
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_guards 2>/dev/null

@@ -12,6 +12,7 @@ packages=(
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
     qt6-webengine-dev-tools hunspell-en-us
+    libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
     "$@"
 )
 
