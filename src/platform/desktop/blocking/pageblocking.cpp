@@ -18,15 +18,25 @@ const QString ScriptName = QStringLiteral("kestrav-content-blocking");
 constexpr quint32 BlockingWorld = QWebEngineScript::UserWorld + 9;
 
 // The style goes in as soon as the document has a root element, before anything is drawn.
-const char *const InjectStyle = R"((function (css) {
-  const style = document.createElement('style');
+// Each script the page is given has a serial number, so that a document styled by an older
+// one is styled anew.
+const char *const InjectStyle = R"((function (css, serial) {
+  if (window.kestravBlockingStyled === serial) return;
+  window.kestravBlockingStyled = serial;
+  if (window.kestravBlockingStyle) { window.kestravBlockingStyle.textContent = css; return; }
+  const style = window.kestravBlockingStyle = document.createElement('style');
   style.textContent = css;
   const place = () => (document.head || document.documentElement).appendChild(style);
   if (document.documentElement) { place(); return; }
   new MutationObserver((changes, observer) => {
     if (document.documentElement) { observer.disconnect(); place(); }
   }).observe(document, { childList: true });
-})(%1[0]);)";
+})(%1[0], %2);)";
+const char *const RemoveStyle = R"((function (serial) {
+  window.kestravBlockingStyled = serial;
+  if (window.kestravBlockingStyle) window.kestravBlockingStyle.remove();
+  window.kestravBlockingStyle = null;
+})(%1);)";
 
 } // namespace
 
@@ -47,6 +57,19 @@ PageBlocking::PageBlocking(DesktopContentBlocking &service, WebBrowserControl *c
             if (!rule.isEmpty())
                 m_notice->showFor(info.url(), rule);
         }
+    });
+    // A page that moves to another site may be given a new process before its request is
+    // made, and such a process runs the script set before: the document is styled anew as it
+    // commits, when it was styled by another script than the one for it.
+    connect(page, &QWebEnginePage::urlChanged, this, [this] {
+        if (!m_page)
+            return;
+        m_page->runJavaScript(QStringLiteral("window.kestravBlockingStyled === %1").arg(m_serial),
+                              BlockingWorld,
+                              [this, page = m_page, source = m_source](const QVariant &styled) {
+                                  if (page && !styled.toBool())
+                                      page->runJavaScript(source, BlockingWorld);
+                              });
     });
     connect(m_notice, &BlockedPageNotice::openAnywayRequested, this, [this](const QUrl &address) {
         if (!m_service || !m_page)
@@ -96,15 +119,20 @@ void PageBlocking::setStyleFor(const QUrl &url)
     QWebEngineScriptCollection &scripts = m_page->scripts();
     for (const QWebEngineScript &old : scripts.find(ScriptName))
         scripts.remove(old);
+    ++m_serial;
     const QString sheet = m_service->styleSheetFor(url);
-    if (sheet.isEmpty())
+    if (sheet.isEmpty()) {
+        m_source = QString::fromLatin1(RemoveStyle).arg(m_serial);
         return;
+    }
     QWebEngineScript script;
     script.setName(ScriptName);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(BlockingWorld);
     script.setRunsOnSubFrames(false);
     const QByteArray css = QJsonDocument(QJsonArray { sheet }).toJson(QJsonDocument::Compact);
-    script.setSourceCode(QString::fromLatin1(InjectStyle).arg(QString::fromUtf8(css)));
+    m_source
+        = QString::fromLatin1(InjectStyle).arg(QString::fromUtf8(css), QString::number(m_serial));
+    script.setSourceCode(m_source);
     scripts.insert(script);
 }

@@ -40,4 +40,6 @@ private:
     BlockedPageNotice *m_notice;
     QString m_origin;
     int m_blocked = 0;
+    QString m_source; // the script that styles (or unstyles) the document asked for last
+    int m_serial = 0;
 };
