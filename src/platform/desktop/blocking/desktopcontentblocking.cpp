@@ -129,7 +129,9 @@ DesktopContentBlocking::DesktopContentBlocking(std::shared_ptr<SettingsStore> se
                           .arg(failures.join(QStringLiteral("; ")));
                 reload();
             });
-    reload();
+    // Turned off, blocking costs nothing at start: the lists wait until it is turned on.
+    if (m_enabled)
+        reload();
 }
 
 DesktopContentBlocking::~DesktopContentBlocking()
@@ -218,6 +220,8 @@ void DesktopContentBlocking::setEnabled(bool enabled)
 {
     BlockingSettings::setEnabled(*m_settings, enabled);
     m_enabled = enabled;
+    if (enabled && !m_engine && !m_building)
+        reload();
 }
 
 bool DesktopContentBlocking::isAllowedOn(const QString &url) const

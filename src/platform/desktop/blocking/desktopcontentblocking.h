@@ -23,7 +23,8 @@ class SettingsStore;
 // Content blocking on Qt WebEngine. The engine is built from the lists off the user-interface
 // thread: at start the compiled form kept in the cache folder is loaded when the lists have
 // not changed since it was written, and compiled anew (and kept) when they have, or when it is
-// damaged. Until the engine is there, nothing is blocked.
+// damaged. Until the engine is there, nothing is blocked; while blocking is off, the lists
+// are not read at all.
 class DesktopContentBlocking final : public ContentBlocking
 {
     Q_OBJECT
