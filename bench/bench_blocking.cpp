@@ -145,6 +145,20 @@ int main(int argc, char *argv[])
     const std::vector<BenchRequest> requests = BenchRequests::make(rules, 120'000);
     decisions(out, QStringLiteral("decision"), *engine, requests);
 
+    // The style sheet of a page is made on the user-interface thread as each page is asked for.
+    Samples sheets;
+    std::size_t sheetSize = 0;
+    for (int i = 0; i < 200; ++i) {
+        const std::string page = "https://" + std::string(BenchRequests::Sites[i % 10]) + "/a.html";
+        QElapsedTimer timer;
+        timer.start();
+        sheetSize = engine->styleSheet(page).size();
+        sheets.add(timer);
+    }
+    out << "cosmetic style sheet of a page: " << QString::number(sheetSize / 1e3, 'f', 0) << " kB"
+        << Qt::endl;
+    printFigure(out, QStringLiteral("make the style sheet of a page"), sheets);
+
     // Lists made to hurt.
     const std::vector<BenchRequest> sample(requests.begin(), requests.begin() + 20'000);
     QByteArray big;
