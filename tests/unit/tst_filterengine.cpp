@@ -151,6 +151,10 @@ void tst_FilterEngine::decision_data()
         Document);
     row("no types: a frame", "||ads.example^", "https://ads.example/", true, "||ads.example^",
         Subdocument);
+    row("the page is its own first party", "||bad.example^$document,domain=bad.example",
+        "https://bad.example/", true, "||bad.example^$document,domain=bad.example", Document);
+    row("the page is never third party", "||bad.example^$document,third-party",
+        "https://bad.example/", false, "", Document);
     row("a rule for pop-ups alone blocks nothing", "||ads.example^$popup", "https://ads.example/",
         false, "", Subdocument);
     row("a pop-up and a type: the type", "||ads.example^$popup,script", "https://ads.example/x.js",
