@@ -13,6 +13,7 @@
 namespace Favorites {
 struct FavoriteEntry;
 }
+class BlockingControls;
 class InternetTransfer;
 class MailApplication;
 class MailFolder;
@@ -166,6 +167,10 @@ private:
     void zoomBy(int step);
     void printPage();
     void showInspector();
+    // Content blocking: forwarded to the window's blocking unit.
+    void allowAdsOnSite();
+    void toggleBlocking();
+    void updateFilterLists();
     // Esc is taken from the page only while it has something to stop or close.
     void updateEscapeKey();
     void setStatusLine(const QString &text);
@@ -215,6 +220,7 @@ private:
     qsizetype m_textMatch = -1; // where the match shown in Text1 starts
     qreal m_textZoom = 1.0; // Text1's zoom, for this run only
     QString m_statusLine; // the status bar's line, shown with the page's zoom
+    BlockingControls *m_blocking = nullptr;
 
     // Hosted components
     WebBrowserControl *ctlWebBrowser = nullptr;

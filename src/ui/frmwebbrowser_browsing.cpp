@@ -1,6 +1,7 @@
 // The browser window's everyday browsing: the usual keys, find in the view shown, zoom kept
 // per site, printing the page itself and the page's developer tools.
 
+#include "blockingcontrols.h"
 #include "commondialog.h"
 #include "findbar.h"
 #include "frmwebbrowser.h"
@@ -18,6 +19,14 @@
 
 void frmWebBrowser::connectBrowsing()
 {
+    m_blocking = new BlockingControls(*m_platform.blocking, *ctlWebBrowser,
+                                      menuItem(QStringLiteral("actAllowAds")),
+                                      menuItem(QStringLiteral("actBlocking")), this);
+    connect(m_blocking, &BlockingControls::statusChanged, this,
+            [this] { guarded("blocking_StatusChange", [&] { setStatusLine(m_statusLine); }); });
+    connect(m_blocking, &BlockingControls::message, this, [this](const QString &text) {
+        guarded("blocking_Message", [&] { setStatusLine(text); });
+    });
     // Each page takes the zoom its site keeps, before it is drawn.
     ctlWebBrowser->SetZoomForAddress([settings = m_platform.settings](const QString &url) {
         return SiteZoom::forAddress(*settings, url);
@@ -196,6 +205,9 @@ void frmWebBrowser::setStatusLine(const QString &text)
     const qreal zoom = ctlWebBrowser->ZoomFactor();
     if (!qFuzzyCompare(zoom, 1.0))
         parts.append(tr("Zoom %1").arg(SiteZoom::percentText(zoom)));
+    if (const QString blocked = m_blocking ? m_blocking->statusText() : QString();
+        !blocked.isEmpty())
+        parts.append(blocked);
     m_host.setStatusText(parts.join(QStringLiteral("; ")));
 }
 
@@ -211,4 +223,19 @@ void frmWebBrowser::printPage()
 void frmWebBrowser::showInspector()
 {
     ctlWebBrowser->ShowInspector();
+}
+
+void frmWebBrowser::allowAdsOnSite()
+{
+    m_blocking->toggleSiteAllowance();
+}
+
+void frmWebBrowser::toggleBlocking()
+{
+    m_blocking->toggleBlocking();
+}
+
+void frmWebBrowser::updateFilterLists()
+{
+    m_blocking->updateLists();
 }
