@@ -5,6 +5,9 @@
 //
 //   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]
 
+#include "blockingsettings.h"
+#include "sqlitesettingsstore.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <QCoreApplication>
@@ -145,5 +148,42 @@ int main(int argc, char *argv[])
         else
             std::printf("    %-22s %6.1f  %6.1f\n", qPrintable(name), ms, median(*floorPhase));
     }
+
+    // Content blocking on (as above) against off: the same program in a home of its own whose
+    // settings turn blocking off. Both homes are warm: the lists' compiled form is kept.
+    QTemporaryDir offHome;
+    QProcessEnvironment offEnvironment = environment;
+    for (const auto &[name, folder] : { std::pair { "HOME", "" },
+                                        { "XDG_CONFIG_HOME", "config" },
+                                        { "XDG_DATA_HOME", "data" },
+                                        { "XDG_CACHE_HOME", "cache" } })
+        offEnvironment.insert(QString::fromLatin1(name),
+                              offHome.filePath(QString::fromLatin1(folder)));
+    {
+        SqliteSettingsStore store(
+            offHome.filePath(QStringLiteral("config/kestrav/settings.sqlite")));
+        BlockingSettings::setEnabled(store, false);
+    }
+    const auto offStart = [&] { return timeStart(args.at(1), {}, offEnvironment, "page loaded"); };
+    offStart();
+    QList<double> onTimes, offTimes;
+    for (int i = 0; i < runs; ++i) {
+        const Run on = i % 2 ? kestrav() : Run();
+        const Run off = offStart();
+        const Run onAfter = i % 2 ? Run() : kestrav();
+        const double onTotal = i % 2 ? on.total : onAfter.total;
+        if (onTotal < 0 || off.total < 0) {
+            std::fputs("a program did not show the start page\n", stderr);
+            return 1;
+        }
+        onTimes.append(onTotal);
+        offTimes.append(off.total);
+    }
+    std::printf("start-up with content blocking, %d runs each\n", runs);
+    std::printf("  blocking off: median %.0f ms (%s)\n", median(offTimes),
+                qPrintable(range(offTimes)));
+    std::printf("  blocking on:  median %.0f ms (%s)\n", median(onTimes),
+                qPrintable(range(onTimes)));
+    std::printf("  on / off %.3f (goal at most 1.03)\n", median(onTimes) / median(offTimes));
     return 0;
 }

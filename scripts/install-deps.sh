@@ -13,6 +13,7 @@ packages=(
     libglib2.0-dev dbus-daemon
     qt6-webengine-dev-tools hunspell-en-us
     zlib1g-dev libbrotli-dev
+    libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
     "$@"
 )
 

@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "favoriteslocation.h"
+#include "blockingcontrols.h"
 #include "findbar.h"
 #include "fullscreenlayout.h"
 #include "internettransfer.h"
@@ -61,6 +62,9 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
         host, *this,
         QList<QWidget *> { WebToolbar, picAddressContainer, picFavouritesListContainer },
         QList<QWidget *> { ctlWebBrowser->widget(), Text1->widget() });
+    m_blocking = new BlockingControls(*m_platform.blocking, *ctlWebBrowser,
+                                      menuItem(QStringLiteral("actAllowAds")),
+                                      menuItem(QStringLiteral("actBlocking")), this);
     connectCommands();
     connectEvents();
     markStartupPhase("browser window");
@@ -184,6 +188,10 @@ void frmWebBrowser::connectEvents()
             });
     connect(ctlWebBrowser, &WebBrowserControl::ZoomStepRequested, this,
             [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
+    connect(m_blocking, &BlockingControls::statusChanged, this,
+            [this] { m_status.set(StatusLine::Blocking, m_blocking->statusText()); });
+    connect(m_blocking, &BlockingControls::message, this,
+            [this](const QString &text) { m_status.set(StatusLine::Message, text); });
     connect(m_zoom.get(), &PageZoom::statusTextChanged, this,
             [this] { m_status.set(StatusLine::Zoom, m_zoom->statusText()); });
     connect(m_findBar, &FindBar::openChanged, this, [this] {

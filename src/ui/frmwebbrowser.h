@@ -21,6 +21,7 @@ class MailApplication;
 class MailFolder;
 class MailNamespace;
 class PlatformError;
+class BlockingControls;
 class FullScreenLayout;
 class PageZoom;
 class SourceWindow;
@@ -186,6 +187,7 @@ private:
     FindBar *m_findBar = nullptr;
     std::unique_ptr<PageZoom> m_zoom;
     std::unique_ptr<FullScreenLayout> m_fullScreen;
+    BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
 
     // Window variables

@@ -3,6 +3,7 @@
 
 #include "commanddialogs.h"
 #include "commondialog.h"
+#include "blockingcontrols.h"
 #include "findbar.h"
 #include "frmwebbrowser.h"
 #include "fullscreenlayout.h"
@@ -343,6 +344,12 @@ CommandTable frmWebBrowser::commands()
                 });
             },
             View::Browser, true),
+        keys("actAllowAds", QT_TR_NOOP("Allow ads on this site"), "Ctrl+Shift+A",
+             [](frmWebBrowser &w) { w.m_blocking->toggleSiteAllowance(); }, View::Browser, true),
+        keys("actBlocking", QT_TR_NOOP("Block ads and trackers"), "Ctrl+Shift+B",
+             [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
+        keys("actUpdateFilters", QT_TR_NOOP("Update filter lists"), "Ctrl+Shift+U",
+             [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
         keys(
             "actInspect", QT_TR_NOOP("Inspect"), "F12; Ctrl+Shift+I",
             [](frmWebBrowser &w) { w.ctlWebBrowser->ShowInspector(); }, View::Browser, true),

@@ -11,7 +11,7 @@ class StatusLine
 {
 public:
     // Each part has its place in the line, in this order.
-    enum Part { Message, Zoom, PartCount };
+    enum Part { Message, Zoom, Blocking, PartCount };
 
     explicit StatusLine(WebBrowserHost &host)
         : m_host(host)

@@ -14,6 +14,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , keyboard(std::make_shared<RecordingKeyboardEvents>(journal, clipboard))
     , pictures(std::make_shared<RecordingPictureWriter>(journal))
     , questions(std::make_shared<ScriptedUserQuestions>())
+    , blocking(std::make_shared<FakeContentBlocking>())
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -44,4 +45,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.keyboard = keyboard;
     platform.pictureWriter = pictures;
     platform.questions = questions;
+    platform.blocking = blocking;
 }

@@ -7,6 +7,7 @@
 class AppInfo;
 class Clipboard;
 class CommonDialog;
+class ContentBlocking;
 class InternetTransfer;
 class KeyboardEvents;
 class MailAutomation;
@@ -43,4 +44,5 @@ struct Platform
     std::shared_ptr<AppInfo> app;
     // Asked by the web control (downloads, certificates, permissions) and by the window.
     std::shared_ptr<UserQuestions> questions;
+    std::shared_ptr<ContentBlocking> blocking;
 };

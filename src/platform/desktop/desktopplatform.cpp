@@ -1,6 +1,7 @@
 #include "desktopplatform.h"
 
 #include "bmppicturewriter.h"
+#include "desktopcontentblocking.h"
 #include "desktopclipboard.h"
 #include "desktopcommondialog.h"
 #include "desktopkeyboardevents.h"
@@ -15,15 +16,24 @@
 #include "webenginebrowsercontrol.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 Platform makeDesktopPlatform()
 {
     Platform platform;
     platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
         std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName())));
+    platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
+    platform.app = std::make_shared<DesktopAppInfo>();
+    auto blocking = std::make_shared<DesktopContentBlocking>(
+        platform.settings, platform.app->DataPath(),
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+    platform.blocking = blocking;
     platform.createWebBrowserControl
-        = [questions = platform.questions](QWidget *parent) -> WebBrowserControl * {
-        return new WebEngineBrowserControl(parent, questions);
+        = [questions = platform.questions, blocking](QWidget *parent) -> WebBrowserControl * {
+        auto *control = new WebEngineBrowserControl(parent, questions);
+        blocking->attach(control);
+        return control;
     };
     platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {
         return std::make_unique<PlainTextArea>(parent);
@@ -32,10 +42,8 @@ Platform makeDesktopPlatform()
         return std::make_unique<NetworkInternetTransfer>();
     };
     platform.commonDialog = std::make_shared<DesktopCommonDialog>();
-    platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
     platform.messageBox = std::make_shared<DesktopMessageBox>(QCoreApplication::applicationName());
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();
-    platform.app = std::make_shared<DesktopAppInfo>();
     platform.mail = std::make_shared<DesktopMailAutomation>();
     platform.clipboard = std::make_shared<DesktopClipboard>();
     platform.pictureWriter = std::make_shared<BmpPictureWriter>();

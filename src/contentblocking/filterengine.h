@@ -1,0 +1,141 @@
+#pragma once
+
+#include "filterrules.h"
+#include "requesttype.h"
+#include "urlpattern.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace re2 {
+class RE2;
+}
+
+// The compiled filter lists: which requests to block, and what to hide on a page. Built once
+// from the parsed rules (or loaded from its file form) and never changed, so one engine may
+// be read from any thread.
+namespace Filters {
+
+struct Request
+{
+    std::string_view url; // the full address, as the network sees it
+    std::string_view firstPartyUrl; // the page's address; "" when no page asked
+    std::uint16_t type = Other; // a RequestType
+};
+
+struct Decision
+{
+    bool blocked = false;
+    // The rule that decided: the one that blocked, or the exception that let it through; -1
+    // when no rule matched.
+    std::int32_t rule = -1;
+};
+
+class FilterEngine final
+{
+public:
+    explicit FilterEngine(const RuleCollection &rules);
+    ~FilterEngine();
+    FilterEngine(const FilterEngine &) = delete;
+    FilterEngine &operator=(const FilterEngine &) = delete;
+
+    Decision decide(const Request &request) const;
+    // What the exceptions grant to the page at this address (PageDocument, PageElemhide, ...).
+    // documentRule, when given, is set to the exception that grants PageDocument, or -1.
+    std::uint16_t pageFlags(std::string_view pageUrl, std::int32_t *documentRule = nullptr) const;
+    // The style sheet that hides what the cosmetic rules hide on the page at this address:
+    // one rule per selector, so that a selector the engine does not know costs only itself.
+    std::string styleSheet(std::string_view pageUrl) const;
+    // The selectors of styleSheet(), in the order of the lists.
+    std::vector<std::string_view> hiddenSelectors(std::string_view pageUrl) const;
+
+    std::string_view ruleText(std::int32_t rule) const;
+    const ListFigures &figures() const { return m_figures; }
+    std::size_t networkRuleCount() const { return m_rules.size(); }
+    std::size_t cosmeticRuleCount() const { return m_cosmetic.size(); }
+    // The bytes the engine holds on the heap.
+    std::size_t memoryUsage() const;
+
+    // The file form: the engine as it is in memory, with a key that says what it was built
+    // from and a checksum. load() answers nullptr for a file of another key, version or
+    // machine, and for any damage, so that the caller builds the engine afresh.
+    std::string save(std::string_view key) const;
+    static std::unique_ptr<FilterEngine> load(std::string_view file, std::string_view key);
+
+    struct CompiledRule
+    {
+        std::uint32_t pattern = 0, patternLength = 0;
+        std::uint32_t text = 0, textLength = 0;
+        std::uint32_t domains = 0, domainCount = 0;
+        std::uint16_t types = 0, flags = 0;
+        std::uint32_t anchors = 0;
+    };
+    struct CompiledDomain
+    {
+        std::uint64_t hash = 0;
+        std::uint32_t include = 0;
+        std::uint32_t entity = 0;
+    };
+    struct Slot
+    {
+        std::uint32_t token = 0; // 0: empty
+        std::uint32_t begin = 0, count = 0;
+    };
+    // Rules by one token that every address they match holds whole; rules without such a
+    // token are tried for every address.
+    struct TokenIndex
+    {
+        std::vector<Slot> table; // open addressing, a power of two in size
+        std::vector<std::uint32_t> rules;
+        std::vector<std::uint32_t> untokenized;
+    };
+    struct CompiledCosmetic
+    {
+        std::uint32_t selector = 0, selectorLength = 0;
+        std::uint32_t domains = 0, domainCount = 0;
+    };
+    struct DomainKey
+    {
+        std::uint64_t hash = 0;
+        std::uint32_t rule = 0;
+        std::uint32_t unused = 0;
+    };
+
+private:
+    FilterEngine();
+    struct Context;
+    template<typename Accept>
+    std::int32_t findMatch(const TokenIndex &index, const Context &context, Accept accept) const;
+    bool matches(const CompiledRule &rule, const Context &context) const;
+    bool appliesOn(std::uint32_t domains, std::uint32_t count,
+                   const std::vector<std::uint64_t> &site) const;
+    // The hashes a host's domain lists are looked up by, the most specific first.
+    void siteKeys(std::string_view host, std::vector<std::uint64_t> &keys) const;
+    std::string_view text(std::uint32_t offset, std::uint32_t length) const
+    {
+        return std::string_view(m_strings).substr(offset, length);
+    }
+    void compileRegexes();
+    bool isSound() const;
+
+    std::string m_strings;
+    std::vector<CompiledRule> m_rules;
+    std::vector<CompiledDomain> m_domains;
+    TokenIndex m_block; // blocking rules
+    TokenIndex m_important; // blocking rules that exceptions do not undo
+    TokenIndex m_allow; // exceptions for requests
+    TokenIndex m_page; // exceptions for pages
+    std::vector<CompiledCosmetic> m_cosmetic;
+    std::vector<std::uint32_t> m_genericHide; // rules for every site, but those they exclude
+    std::vector<DomainKey> m_specificHide; // by each site a rule names, sorted
+    std::vector<DomainKey> m_hideExceptions;
+    ListFigures m_figures;
+    bool m_entities = false;
+    // By rule: the compiled expression of a regular-expression rule.
+    std::vector<std::unique_ptr<re2::RE2>> m_regexes;
+};
+
+} // namespace Filters

@@ -1,0 +1,205 @@
+// Building the engine from parsed rules: the rules' arrays, the token indexes and the
+// cosmetic rules by site.
+
+#include "filterengine.h"
+
+#include <algorithm>
+#include <re2/re2.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace Filters {
+
+namespace {
+
+constexpr std::uint16_t PageFlagsMask
+    = PageDocument | PageElemhide | PageGenerichide | PageGenericblock;
+
+std::uint32_t appendText(std::string &strings, std::string_view text)
+{
+    const auto offset = std::uint32_t(strings.size());
+    strings.append(text);
+    return offset;
+}
+
+// members are compiled rules; sourceOf gives the parsed rule each was compiled from.
+void buildIndex(FilterEngine::TokenIndex &index, const std::vector<NetworkRule> &rules,
+                const std::vector<std::uint32_t> &sourceOf,
+                const std::vector<std::uint32_t> &members)
+{
+    // Each rule goes under its rarest token, so that no bucket grows long.
+    std::vector<std::string_view> tokens;
+    std::unordered_map<std::uint32_t, std::uint32_t> frequency;
+    for (const std::uint32_t id : members) {
+        const NetworkRule &rule = rules[sourceOf[id]];
+        if (rule.flags & Regex)
+            continue;
+        patternTokens(rule.pattern, rule.anchors, tokens);
+        for (const std::string_view token : tokens)
+            ++frequency[tokenHash(token)];
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> placed; // token, rule
+    for (const std::uint32_t id : members) {
+        const NetworkRule &rule = rules[sourceOf[id]];
+        std::uint32_t best = 0;
+        std::size_t bestLength = 0;
+        std::uint32_t bestCount = UINT32_MAX;
+        if (!(rule.flags & Regex)) {
+            // Match-case rules are indexed by the lower-case form the address is split in.
+            std::string lowered = rule.pattern;
+            for (char &c : lowered)
+                c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+            patternTokens(lowered, rule.anchors, tokens);
+            for (const std::string_view token : tokens) {
+                const std::uint32_t hash = tokenHash(token);
+                const std::uint32_t count = frequency[hash];
+                if (count < bestCount || (count == bestCount && token.size() > bestLength)) {
+                    best = hash;
+                    bestCount = count;
+                    bestLength = token.size();
+                }
+            }
+        }
+        if (best)
+            placed.emplace_back(best, id);
+        else
+            index.untokenized.push_back(id);
+    }
+    std::sort(placed.begin(), placed.end());
+    std::size_t distinct = 0;
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        distinct += i == 0 || placed[i].first != placed[i - 1].first;
+    std::size_t size = 1;
+    while (size < distinct * 2)
+        size *= 2;
+    index.table.assign(placed.empty() ? 0 : size, {});
+    index.rules.reserve(placed.size());
+    for (std::size_t i = 0; i < placed.size();) {
+        std::size_t j = i;
+        while (j < placed.size() && placed[j].first == placed[i].first)
+            index.rules.push_back(placed[j++].second);
+        std::size_t slot = placed[i].first & (size - 1);
+        while (index.table[slot].token)
+            slot = (slot + 1) & (size - 1);
+        index.table[slot] = { placed[i].first, std::uint32_t(index.rules.size() - (j - i)),
+                              std::uint32_t(j - i) };
+        i = j;
+    }
+}
+
+} // namespace
+
+FilterEngine::FilterEngine(const RuleCollection &rules)
+    : m_figures(rules.figures)
+{
+    std::vector<std::uint32_t> block, important, allow, page;
+    m_rules.reserve(rules.network.size());
+    // The same line in two lists is one rule.
+    std::unordered_set<std::string_view> texts;
+    texts.reserve(rules.network.size());
+    std::vector<std::uint32_t> sourceIds;
+    for (std::uint32_t i = 0; i < rules.network.size(); ++i) {
+        const NetworkRule &rule = rules.network[i];
+        if (!texts.insert(rule.text).second)
+            continue;
+        sourceIds.push_back(i);
+        CompiledRule compiled;
+        compiled.pattern = appendText(m_strings, rule.pattern);
+        compiled.patternLength = std::uint32_t(rule.pattern.size());
+        compiled.text = appendText(m_strings, rule.text);
+        compiled.textLength = std::uint32_t(rule.text.size());
+        compiled.domains = std::uint32_t(m_domains.size());
+        compiled.domainCount = std::uint32_t(rule.domains.size());
+        for (const DomainEntry &entry : rule.domains) {
+            m_domains.push_back({ entry.hash, entry.include, entry.entity });
+            m_entities = m_entities || entry.entity;
+        }
+        std::sort(m_domains.begin() + compiled.domains, m_domains.end(),
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+        compiled.types = rule.types;
+        compiled.flags = rule.flags;
+        compiled.anchors = rule.anchors;
+        const auto id = std::uint32_t(m_rules.size());
+        m_rules.push_back(compiled);
+        if (rule.flags & Exception) {
+            if (rule.types)
+                allow.push_back(id);
+            if (rule.flags & PageFlagsMask)
+                page.push_back(id);
+        } else {
+            ((rule.flags & Important) ? important : block).push_back(id);
+        }
+    }
+    buildIndex(m_block, rules.network, sourceIds, block);
+    buildIndex(m_important, rules.network, sourceIds, important);
+    buildIndex(m_allow, rules.network, sourceIds, allow);
+    buildIndex(m_page, rules.network, sourceIds, page);
+
+    // An exception without sites takes its selector out of every rule.
+    std::unordered_set<std::string_view> everywhere;
+    for (const CosmeticRule &rule : rules.cosmetic) {
+        if (rule.exception && rule.domains.empty())
+            everywhere.insert(rule.selector);
+    }
+    for (const CosmeticRule &rule : rules.cosmetic) {
+        if (rule.exception ? rule.domains.empty() : everywhere.contains(rule.selector))
+            continue;
+        CompiledCosmetic compiled;
+        compiled.selector = appendText(m_strings, rule.selector);
+        compiled.selectorLength = std::uint32_t(rule.selector.size());
+        compiled.domains = std::uint32_t(m_domains.size());
+        compiled.domainCount = std::uint32_t(rule.domains.size());
+        bool named = false;
+        for (const DomainEntry &entry : rule.domains) {
+            m_domains.push_back({ entry.hash, entry.include, entry.entity });
+            m_entities = m_entities || entry.entity;
+            named = named || entry.include;
+        }
+        std::sort(m_domains.begin() + compiled.domains, m_domains.end(),
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+        const auto id = std::uint32_t(m_cosmetic.size());
+        m_cosmetic.push_back(compiled);
+        if (!named && !rule.exception) {
+            m_genericHide.push_back(id);
+            continue;
+        }
+        std::vector<DomainKey> &keys = rule.exception ? m_hideExceptions : m_specificHide;
+        for (const DomainEntry &entry : rule.domains) {
+            if (entry.include)
+                keys.push_back({ entry.hash, id, 0 });
+        }
+    }
+    const auto byHash = [](const DomainKey &a, const DomainKey &b) {
+        return a.hash < b.hash || (a.hash == b.hash && a.rule < b.rule);
+    };
+    std::sort(m_specificHide.begin(), m_specificHide.end(), byHash);
+    std::sort(m_hideExceptions.begin(), m_hideExceptions.end(), byHash);
+    m_strings.shrink_to_fit();
+    m_domains.shrink_to_fit();
+    compileRegexes();
+}
+
+FilterEngine::FilterEngine() = default;
+FilterEngine::~FilterEngine() = default;
+
+void FilterEngine::compileRegexes()
+{
+    m_regexes.clear();
+    m_regexes.resize(m_rules.size());
+    for (std::size_t i = 0; i < m_rules.size(); ++i) {
+        const CompiledRule &rule = m_rules[i];
+        if (!(rule.flags & Regex))
+            continue;
+        RE2::Options options;
+        options.set_log_errors(false);
+        options.set_case_sensitive(rule.flags & MatchCase);
+        options.set_max_mem(1 << 20);
+        const std::string_view pattern = text(rule.pattern, rule.patternLength);
+        auto regex
+            = std::make_unique<RE2>(re2::StringPiece(pattern.data(), pattern.size()), options);
+        if (regex->ok())
+            m_regexes[i] = std::move(regex);
+    }
+}
+
+} // namespace Filters

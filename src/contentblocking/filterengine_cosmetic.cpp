@@ -1,0 +1,78 @@
+// The cosmetic half of the engine: what the lists hide on a page, as a style sheet.
+
+#include "filterengine.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace Filters {
+
+std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pageUrl) const
+{
+    std::vector<std::string_view> selectors;
+    const std::uint16_t page = pageFlags(pageUrl);
+    if (page & (PageDocument | PageElemhide))
+        return selectors;
+    std::string lowered(pageUrl);
+    for (char &c : lowered)
+        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    const HostSpan span = hostSpan(lowered);
+    std::vector<std::uint64_t> site;
+    siteKeys(std::string_view(lowered).substr(span.begin, span.end - span.begin), site);
+
+    const auto rulesFor = [&](const std::vector<DomainKey> &keys, std::vector<std::uint32_t> &out) {
+        for (const std::uint64_t key : site) {
+            auto it
+                = std::lower_bound(keys.begin(), keys.end(), key,
+                                   [](const DomainKey &k, std::uint64_t h) { return k.hash < h; });
+            for (; it != keys.end() && it->hash == key; ++it) {
+                const CompiledCosmetic &rule = m_cosmetic[it->rule];
+                if (appliesOn(rule.domains, rule.domainCount, site))
+                    out.push_back(it->rule);
+            }
+        }
+    };
+    std::vector<std::uint32_t> excepted;
+    rulesFor(m_hideExceptions, excepted);
+    std::unordered_set<std::string_view> exceptions;
+    for (const std::uint32_t id : excepted)
+        exceptions.insert(text(m_cosmetic[id].selector, m_cosmetic[id].selectorLength));
+
+    std::vector<std::uint32_t> chosen;
+    if (!(page & PageGenerichide)) {
+        for (const std::uint32_t id : m_genericHide) {
+            const CompiledCosmetic &rule = m_cosmetic[id];
+            if (!rule.domainCount || appliesOn(rule.domains, rule.domainCount, site))
+                chosen.push_back(id);
+        }
+    }
+    rulesFor(m_specificHide, chosen);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    std::unordered_set<std::string_view> seen;
+    for (const std::uint32_t id : chosen) {
+        const std::string_view selector
+            = text(m_cosmetic[id].selector, m_cosmetic[id].selectorLength);
+        if (!exceptions.contains(selector) && seen.insert(selector).second)
+            selectors.push_back(selector);
+    }
+    return selectors;
+}
+
+std::string FilterEngine::styleSheet(std::string_view pageUrl) const
+{
+    static constexpr std::string_view hide = " { display: none !important; }\n";
+    const std::vector<std::string_view> selectors = hiddenSelectors(pageUrl);
+    std::size_t size = 0;
+    for (const std::string_view selector : selectors)
+        size += selector.size() + hide.size();
+    std::string sheet;
+    sheet.reserve(size);
+    for (const std::string_view selector : selectors) {
+        sheet.append(selector);
+        sheet.append(hide);
+    }
+    return sheet;
+}
+
+} // namespace Filters

@@ -1,0 +1,61 @@
+#include "publicsuffix.h"
+
+#include <libpsl.h>
+#include <string>
+
+namespace Filters {
+
+namespace {
+
+// The system's list, kept up to date by its package; the copy built into libpsl otherwise.
+const psl_ctx_t *suffixList()
+{
+    static const psl_ctx_t *const list = [] {
+        const psl_ctx_t *latest = psl_latest(nullptr);
+        return latest ? latest : psl_builtin();
+    }();
+    return list;
+}
+
+// libpsl reads NUL-terminated text; hosts are short, so the copy stays on the stack mostly.
+template<typename Lookup> std::string_view withTerminated(std::string_view host, Lookup lookup)
+{
+    if (host.empty())
+        return host;
+    char local[256];
+    std::string heap;
+    const char *text = nullptr;
+    if (host.size() < sizeof local) {
+        host.copy(local, host.size());
+        local[host.size()] = '\0';
+        text = local;
+    } else {
+        heap.assign(host);
+        text = heap.c_str();
+    }
+    const char *found = lookup(text);
+    return found ? host.substr(std::size_t(found - text)) : std::string_view();
+}
+
+} // namespace
+
+std::string_view registrableDomain(std::string_view host)
+{
+    const psl_ctx_t *list = suffixList();
+    if (!list)
+        return host;
+    const std::string_view domain = withTerminated(
+        host, [list](const char *text) { return psl_registrable_domain(list, text); });
+    return domain.empty() ? host : domain;
+}
+
+std::string_view publicSuffix(std::string_view host)
+{
+    const psl_ctx_t *list = suffixList();
+    if (!list)
+        return {};
+    return withTerminated(
+        host, [list](const char *text) { return psl_unregistrable_domain(list, text); });
+}
+
+} // namespace Filters

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+// Sites by the public suffix list (libpsl, with the system's copy of the list).
+namespace Filters {
+
+// The registrable domain of a lower-case host ("b.co.uk" for "a.b.co.uk"); the host itself
+// when it has none (an address, a public suffix, a single label).
+std::string_view registrableDomain(std::string_view host);
+// The public suffix that ends the host ("co.uk" for "a.b.co.uk"); "" when none is known.
+std::string_view publicSuffix(std::string_view host);
+
+} // namespace Filters

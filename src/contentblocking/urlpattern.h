@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// The address patterns of network rules: literal text with "*" (any text) and "^" (a
+// separator, or the end of the address), anchored at the start ("|"), at the end ("|") or at
+// the start of a label of the host ("||").
+namespace Filters {
+
+enum PatternAnchor : std::uint8_t {
+    StartAnchor = 1,
+    EndAnchor = 2,
+    HostAnchor = 4,
+};
+
+// Anything but a letter, a digit or one of "_-.%". Bytes outside ASCII are not separators.
+inline bool isSeparator(unsigned char c)
+{
+    return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+             || c == '-' || c == '.' || c == '%' || c >= 0x80);
+}
+
+// The characters of the tokens that index rules and addresses.
+inline bool isTokenChar(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '%';
+}
+
+std::uint32_t tokenHash(std::string_view token);
+
+// Where the host of an address starts and ends; both 0 when there is none.
+struct HostSpan
+{
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+HostSpan hostSpan(std::string_view url);
+
+// Whether pattern matches text. The pattern holds no anchors; anchors says which it had.
+bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
+                    std::uint8_t anchors);
+
+// The hashes of the tokens of a lower-case address, without repeats.
+void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens);
+// The tokens that any address the lower-case pattern matches must hold whole.
+void patternTokens(std::string_view pattern, std::uint8_t anchors,
+                   std::vector<std::string_view> &tokens);
+
+} // namespace Filters

@@ -1,0 +1,310 @@
+#include "desktopcontentblocking.h"
+
+#include "blockingsettings.h"
+#include "filterengine.h"
+#include "filtersources.h"
+#include "filterupdater.h"
+#include "pageblocking.h"
+#include "settingsstore.h"
+#include "webbrowsercontrol.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+#include <QThread>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+namespace {
+
+using Info = QWebEngineUrlRequestInfo;
+
+std::uint16_t requestType(Info::ResourceType type)
+{
+    switch (type) {
+    case Info::ResourceTypeMainFrame:
+        return Filters::Document;
+    case Info::ResourceTypeSubFrame:
+        return Filters::Subdocument;
+    case Info::ResourceTypeStylesheet:
+        return Filters::Stylesheet;
+    case Info::ResourceTypeScript:
+        return Filters::Script;
+    case Info::ResourceTypeImage:
+    case Info::ResourceTypeFavicon:
+        return Filters::Image;
+    case Info::ResourceTypeFontResource:
+        return Filters::Font;
+    case Info::ResourceTypeObject:
+    case Info::ResourceTypePluginResource:
+        return Filters::Object;
+    case Info::ResourceTypeMedia:
+        return Filters::Media;
+    case Info::ResourceTypeXhr:
+        return Filters::XmlHttpRequest;
+    case Info::ResourceTypePing:
+        return Filters::Ping;
+    case Info::ResourceTypeWebSocket:
+        return Filters::WebSocket;
+    default:
+        return Filters::Other;
+    }
+}
+
+bool isFiltered(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return scheme == QLatin1String("https") || scheme == QLatin1String("http")
+        || scheme == QLatin1String("wss") || scheme == QLatin1String("ws");
+}
+
+std::string_view viewOf(const QByteArray &bytes)
+{
+    return { bytes.constData(), std::size_t(bytes.size()) };
+}
+
+// The compiled form kept from the last run when it is of these lists, else the lists compiled
+// anew, and kept for the next run.
+std::shared_ptr<const Filters::FilterEngine> buildEngine(const QStringList &lists,
+                                                         const QString &cacheFile)
+{
+    const QByteArray key = Filters::listsKey(lists);
+    QFile cached(cacheFile);
+    if (cached.open(QIODevice::ReadOnly)) {
+        const qint64 size = cached.size();
+        if (const uchar *mapped = cached.map(0, size)) {
+            auto engine = Filters::FilterEngine::load(
+                std::string_view(reinterpret_cast<const char *>(mapped), std::size_t(size)),
+                viewOf(key));
+            if (engine)
+                return engine;
+        }
+        cached.close();
+    }
+    std::shared_ptr<const Filters::FilterEngine> engine = Filters::compileLists(lists);
+    QDir().mkpath(QFileInfo(cacheFile).path());
+    QSaveFile file(cacheFile);
+    if (file.open(QIODevice::WriteOnly)) {
+        const std::string form = engine->save(viewOf(key));
+        if (file.write(form.data(), qint64(form.size())) == qint64(form.size()))
+            file.commit();
+    }
+    return engine;
+}
+
+class ProfileInterceptor final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit ProfileInterceptor(DesktopContentBlocking &blocking)
+        : m_blocking(blocking)
+    {
+    }
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override { m_blocking.intercept(info); }
+
+private:
+    DesktopContentBlocking &m_blocking;
+};
+
+} // namespace
+
+DesktopContentBlocking::DesktopContentBlocking(std::shared_ptr<SettingsStore> settings,
+                                               QString dataFolder, QString cacheFolder)
+    : m_settings(std::move(settings))
+    , m_dataFolder(std::move(dataFolder))
+    , m_cacheFolder(std::move(cacheFolder))
+    , m_interceptor(std::make_unique<ProfileInterceptor>(*this))
+    , m_enabled(BlockingSettings::isEnabled(*m_settings))
+    , m_allowedSites(BlockingSettings::allowedSites(*m_settings))
+    , m_updater(new FilterUpdater(this))
+{
+    connect(m_updater, &FilterUpdater::finished, this,
+            [this](int updated, const QStringList &failures) {
+                m_updateOutcome = failures.isEmpty()
+                    ? tr("Filter lists updated (%1)").arg(updated)
+                    : tr("Filter lists: %1 updated; kept the old list of %2")
+                          .arg(updated)
+                          .arg(failures.join(QStringLiteral("; ")));
+                reload();
+            });
+    // Turned off, blocking costs nothing at start: the lists wait until it is turned on.
+    if (m_enabled)
+        reload();
+}
+
+DesktopContentBlocking::~DesktopContentBlocking()
+{
+    for (const QPointer<QWebEngineProfile> &profile : std::as_const(m_profiles)) {
+        if (profile)
+            profile->setUrlRequestInterceptor(nullptr);
+    }
+    if (m_building) {
+        m_building->wait();
+        delete m_building;
+    }
+}
+
+void DesktopContentBlocking::attach(WebBrowserControl *control)
+{
+    auto *view = qobject_cast<QWebEngineView *>(control->widget());
+    if (!view)
+        return;
+    QWebEnginePage *page = view->page();
+    QWebEngineProfile *profile = page->profile();
+    if (!m_profiles.contains(profile)) {
+        profile->setUrlRequestInterceptor(m_interceptor.get());
+        m_profiles.append(profile);
+    }
+    m_pages.removeAll(nullptr);
+    m_pages.append(new PageBlocking(*this, control, page, view));
+}
+
+void DesktopContentBlocking::reload()
+{
+    if (m_building) {
+        m_buildAgain = true;
+        return;
+    }
+    const QStringList lists = Filters::defaultLists(Filters::userListFolder(m_dataFolder));
+    const QString cacheFile = m_cacheFolder + QStringLiteral("/filters/engine.bin");
+    auto built = std::make_shared<std::shared_ptr<const Filters::FilterEngine>>();
+    m_building
+        = QThread::create([lists, cacheFile, built] { *built = buildEngine(lists, cacheFile); });
+    connect(m_building, &QThread::finished, this, [this, built] {
+        m_building->deleteLater();
+        m_building = nullptr;
+        engineBuilt(*built);
+    });
+    m_building->start(QThread::LowPriority);
+}
+
+void DesktopContentBlocking::engineBuilt(std::shared_ptr<const Filters::FilterEngine> engine)
+{
+    if (m_buildAgain) {
+        m_buildAgain = false;
+        reload();
+        return;
+    }
+    m_engine = std::move(engine);
+    m_blockedDocuments.clear();
+    Q_EMIT ready();
+    if (!m_updateOutcome.isEmpty()) {
+        Q_EMIT updateFinished(m_updateOutcome + QStringLiteral("; ") + figuresText());
+        m_updateOutcome.clear();
+    }
+}
+
+QString DesktopContentBlocking::figuresText() const
+{
+    if (!m_engine)
+        return QString();
+    const Filters::ListFigures &figures = m_engine->figures();
+    const QLocale locale;
+    return tr("%1 rules, %2 lines skipped")
+        .arg(locale.toString(figures.networkRules + figures.cosmeticRules),
+             locale.toString(figures.skipped()));
+}
+
+int DesktopContentBlocking::blockedCount(const WebBrowserControl *control) const
+{
+    for (const QPointer<PageBlocking> &page : m_pages) {
+        if (page && page->control() == control)
+            return page->blocked();
+    }
+    return 0;
+}
+
+void DesktopContentBlocking::setEnabled(bool enabled)
+{
+    BlockingSettings::setEnabled(*m_settings, enabled);
+    m_enabled = enabled;
+    if (enabled && !m_engine && !m_building)
+        reload();
+}
+
+bool DesktopContentBlocking::isAllowedOn(const QString &url) const
+{
+    return m_allowedSites.contains(BlockingSettings::siteOf(url));
+}
+
+void DesktopContentBlocking::setAllowedOn(const QString &url, bool allowed)
+{
+    BlockingSettings::setAllowedOn(*m_settings, url, allowed);
+    if (allowed)
+        m_allowedSites.insert(BlockingSettings::siteOf(url));
+    else
+        m_allowedSites.remove(BlockingSettings::siteOf(url));
+}
+
+void DesktopContentBlocking::updateLists()
+{
+    if (m_updater->isRunning())
+        return;
+    const QString folder = Filters::userListFolder(m_dataFolder);
+    QFile sources(folder + u'/' + Filters::sourcesFileName());
+    const QList<QUrl> addresses = Filters::sourceAddresses(
+        sources.open(QIODevice::ReadOnly) ? sources.readAll() : QByteArray());
+    if (addresses.isEmpty()) {
+        Q_EMIT updateFinished(tr("No filter lists to update: name their addresses in %1")
+                                  .arg(QDir::toNativeSeparators(sources.fileName())));
+        return;
+    }
+    m_updater->start(addresses, folder);
+}
+
+bool DesktopContentBlocking::isAllowedSite(const QUrl &url) const
+{
+    return !m_allowedSites.isEmpty() && m_allowedSites.contains(url.host().toLower());
+}
+
+void DesktopContentBlocking::intercept(QWebEngineUrlRequestInfo &info)
+{
+    if (!m_enabled || !m_engine)
+        return;
+    const QUrl url = info.requestUrl();
+    if (!isFiltered(url))
+        return;
+    const std::uint16_t type = requestType(info.resourceType());
+    const bool document = type == Filters::Document;
+    const QUrl firstParty = document ? url : info.firstPartyUrl();
+    if (isAllowedSite(firstParty) || (document && m_allowedOnce.remove(url)))
+        return;
+    const QByteArray address = url.toEncoded(QUrl::RemoveFragment);
+    const QByteArray page = firstParty.toEncoded(QUrl::RemoveFragment);
+    const Filters::Decision decision = m_engine->decide({ viewOf(address), viewOf(page), type });
+    if (!decision.blocked)
+        return;
+    info.block(true);
+    if (document) {
+        if (m_blockedDocuments.size() > 64)
+            m_blockedDocuments.clear();
+        const std::string_view rule = m_engine->ruleText(decision.rule);
+        m_blockedDocuments.insert(url, QString::fromUtf8(rule.data(), qsizetype(rule.size())));
+        return;
+    }
+    const QString origin = PageBlocking::originOf(firstParty);
+    for (const QPointer<PageBlocking> &shown : std::as_const(m_pages)) {
+        if (shown && shown->origin() == origin)
+            shown->countBlocked();
+    }
+}
+
+QString DesktopContentBlocking::styleSheetFor(const QUrl &url) const
+{
+    if (!m_enabled || !m_engine || !isFiltered(url) || isAllowedSite(url))
+        return QString();
+    return QString::fromStdString(
+        m_engine->styleSheet(viewOf(url.toEncoded(QUrl::RemoveFragment))));
+}
+
+QString DesktopContentBlocking::blockedDocumentRule(const QUrl &url) const
+{
+    return m_blockedDocuments.value(url);
+}
+
+void DesktopContentBlocking::allowOnce(const QUrl &url)
+{
+    m_allowedOnce.insert(url);
+}

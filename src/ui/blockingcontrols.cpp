@@ -1,0 +1,88 @@
+#include "blockingcontrols.h"
+
+#include "contentblocking.h"
+#include "platformerror.h"
+#include "webbrowsercontrol.h"
+
+#include <QAction>
+
+// Choosing a checkable action has already flipped its mark: it shows the state kept, also
+// when the choice could not be kept.
+struct BlockingControls::ShowStateAfter
+{
+    BlockingControls &controls;
+    ~ShowStateAfter() { controls.showState(); }
+};
+
+BlockingControls::BlockingControls(ContentBlocking &blocking, WebBrowserControl &browser,
+                                   QAction *allowOnSite, QAction *blockingOn, QObject *parent)
+    : QObject(parent)
+    , m_blocking(blocking)
+    , m_browser(browser)
+    , m_allowOnSite(allowOnSite)
+    , m_blockingOn(blockingOn)
+{
+    for (QAction *action : { allowOnSite, blockingOn })
+        action->setCheckable(true);
+    connect(&blocking, &ContentBlocking::blockedCountChanged, this,
+            [this](const WebBrowserControl *control) {
+                if (control == &m_browser)
+                    Q_EMIT statusChanged();
+            });
+    connect(&blocking, &ContentBlocking::updateFinished, this, &BlockingControls::message);
+    connect(&browser, &WebBrowserControl::NavigateComplete2, this, [this] {
+        showState();
+        Q_EMIT statusChanged();
+    });
+    showState();
+}
+
+QString BlockingControls::statusText() const
+{
+    if (!m_blocking.isEnabled())
+        return tr("Blocking off");
+    if (m_blocking.isAllowedOn(pageAddress()))
+        return tr("Ads allowed on this site");
+    const int count = m_blocking.blockedCount(&m_browser);
+    return count > 0 ? tr("%1 blocked").arg(count) : QString();
+}
+
+void BlockingControls::toggleSiteAllowance()
+{
+    const ShowStateAfter after(*this);
+    const QString page = pageAddress();
+    m_blocking.setAllowedOn(page, !m_blocking.isAllowedOn(page));
+    Q_EMIT statusChanged();
+    m_browser.Refresh();
+}
+
+void BlockingControls::toggleBlocking()
+{
+    const ShowStateAfter after(*this);
+    m_blocking.setEnabled(!m_blocking.isEnabled());
+    Q_EMIT statusChanged();
+    m_browser.Refresh();
+}
+
+void BlockingControls::updateLists()
+{
+    Q_EMIT message(tr("Updating the filter lists..."));
+    m_blocking.updateLists();
+}
+
+void BlockingControls::showState()
+{
+    if (m_blockingOn)
+        m_blockingOn->setChecked(m_blocking.isEnabled());
+    if (m_allowOnSite)
+        m_allowOnSite->setChecked(m_blocking.isAllowedOn(pageAddress()));
+}
+
+QString BlockingControls::pageAddress() const
+{
+    try {
+        return m_browser.LocationURL();
+    } catch (const PlatformError &) {
+        return QString(); // a page without an address has no site
+    }
+}

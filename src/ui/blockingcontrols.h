@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class ContentBlocking;
+class QAction;
+class WebBrowserControl;
+
+// The browser window's part of content blocking: the status bar's count for the page, and
+// the commands that allow the page's site, turn blocking off or on, and update the lists.
+// The two switches show their state as check marks on their actions.
+class BlockingControls final : public QObject
+{
+    Q_OBJECT
+
+public:
+    BlockingControls(ContentBlocking &blocking, WebBrowserControl &browser, QAction *allowOnSite,
+                     QAction *blockingOn, QObject *parent);
+
+    // "12 blocked", or why nothing is blocked on the page; "" when nothing was.
+    QString statusText() const;
+
+    // Each keeps the choice (failing with PlatformError when it cannot) and reloads the page.
+    void toggleSiteAllowance();
+    void toggleBlocking();
+    void updateLists();
+
+Q_SIGNALS:
+    // statusText() has changed.
+    void statusChanged();
+    // A line for the status bar: how the update of the lists went.
+    void message(const QString &text);
+
+private:
+    struct ShowStateAfter;
+    void showState();
+    QString pageAddress() const;
+
+    ContentBlocking &m_blocking;
+    WebBrowserControl &m_browser;
+    QPointer<QAction> m_allowOnSite;
+    QPointer<QAction> m_blockingOn;
+};

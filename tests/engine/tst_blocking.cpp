@@ -1,0 +1,304 @@
+// Content blocking in the real engine: hosts that the lists name reach the loopback server
+// through the resolver rules that the test's environment gives the engine (every "*.test"
+// host is 127.0.0.1).
+
+#include "desktopcontentblocking.h"
+#include "filtersources.h"
+#include "hostedcontrol.h"
+#include "httpserver.h"
+#include "sqlitesettingsstore.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+using namespace Qt::StringLiterals;
+
+class tst_Blocking : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void blocksAndHidesWhatTheListsName();
+    void siteAllowanceKeptAcrossRestart();
+    void blockedPageShowsNoticeAndOpensAnyway();
+    void updateFetchesTheNamedLists();
+    void compiledFormLoadedUnlessDamagedOrStale();
+
+private:
+    QString at(const QString &host, const QString &path) const
+    {
+        return u"http://%1:%2%3"_s.arg(host).arg(m_server.port()).arg(path);
+    }
+    QString listFolder() const { return Filters::userListFolder(m_data->path()); }
+    QString cacheFile() const { return m_cache->filePath(u"filters/engine.bin"_s); }
+    // A run of the program: the store, blocking with its lists in place, and a web control.
+    void start();
+    void stop();
+    QVariant evaluate(const QString &script);
+    QString displayOf(const QString &id)
+    {
+        return evaluate(u"getComputedStyle(document.getElementById('%1')).display"_s.arg(id))
+            .toString();
+    }
+
+    HttpServer m_server;
+    std::unique_ptr<QTemporaryDir> m_data, m_cache;
+    std::unique_ptr<SqliteSettingsStore> m_store;
+    std::shared_ptr<DesktopContentBlocking> m_blocking;
+    std::unique_ptr<QWidget> m_host;
+    WebEngineBrowserControl *m_control = nullptr;
+};
+
+void tst_Blocking::initTestCase()
+{
+    qRegisterMetaType<const WebBrowserControl *>();
+    QVERIFY(m_server.listen());
+    const auto fresh = [](const QByteArray &body, const QByteArray &type = "text/html") {
+        HttpResponse response;
+        response.contentType = type;
+        response.body = body;
+        response.headers = { "Cache-Control: no-store" };
+        return response;
+    };
+    const QByteArray port = QByteArray::number(m_server.port());
+    m_server.route(
+        u"/page.html"_s,
+        fresh(htmlPage("News",
+                       "<div id='ad' class='sponsored-box'>Buy now</div>"
+                       "<div id='story'>Story</div><div id='generic' class='ad--300x250'>G</div>"
+                       "<script src='http://ads.test:"
+                           + port
+                           + "/ad.js'></script>"
+                             "<img src='http://tracker.test:"
+                           + port
+                           + "/pixel.gif'>"
+                             "<iframe src='http://frames.test:"
+                           + port
+                           + "/frame.html'></iframe>"
+                             "<img src='/logo.png'>")));
+    m_server.route(u"/ad.js"_s, fresh("document.title = 'ad ran';", "text/javascript"));
+    m_server.route(u"/pixel.gif"_s, fresh("GIF89a", "image/gif"));
+    m_server.route(u"/frame.html"_s, fresh(htmlPage("Frame")));
+    m_server.route(u"/logo.png"_s, fresh("PNG", "image/png"));
+    m_server.route(u"/blocked.html"_s, fresh(htmlPage("Blocked page")));
+    m_server.route(u"/plain.html"_s, fresh(htmlPage("Plain")));
+    m_server.route(u"/late.html"_s,
+                   fresh(htmlPage("Late",
+                                  "<img src='http://late.test:" + port
+                                      + "/late.gif'>"
+                                        "<img src='http://old.test:"
+                                      + port + "/old.gif'>")));
+    m_server.route(u"/late.gif"_s, fresh("GIF89a", "image/gif"));
+    m_server.route(u"/old.gif"_s, fresh("GIF89a", "image/gif"));
+    m_server.route(u"/extra.txt"_s, fresh("! fetched\n||late.test^\n", "text/plain"));
+}
+
+void tst_Blocking::init()
+{
+    m_data = std::make_unique<QTemporaryDir>();
+    m_cache = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir().mkpath(listFolder()));
+    QVERIFY(writeAll(listFolder() + u"/test.txt"_s,
+                     "||ads.test^$script,third-party\n||tracker.test^$image\n"
+                     "||frames.test^$subdocument\n||blocked.test^$document\n"
+                     "news.test##.sponsored-box\n"));
+}
+
+void tst_Blocking::cleanup()
+{
+    stop();
+}
+
+void tst_Blocking::start()
+{
+    m_store = std::make_unique<SqliteSettingsStore>(m_data->filePath(u"settings.db"_s));
+    // The store outlives blocking, as the platform keeps both.
+    m_blocking = std::make_shared<DesktopContentBlocking>(
+        std::shared_ptr<SettingsStore>(m_store.get(), [](SettingsStore *) {}), m_data->path(),
+        m_cache->path());
+    QSignalSpy ready(m_blocking.get(), &DesktopContentBlocking::ready);
+    QVERIFY(m_blocking->isReady() || !m_blocking->isEnabled() || waitFor(ready));
+    m_host = std::make_unique<QWidget>();
+    m_control = showInHost(*m_host);
+    m_blocking->attach(m_control);
+}
+
+void tst_Blocking::stop()
+{
+    m_host.reset();
+    m_control = nullptr;
+    m_blocking.reset();
+    m_store.reset();
+}
+
+QVariant tst_Blocking::evaluate(const QString &script)
+{
+    auto *view = qobject_cast<QWebEngineView *>(m_control->widget());
+    QVariant result;
+    bool answered = false;
+    view->page()->runJavaScript(script, [&](const QVariant &value) {
+        result = value;
+        answered = true;
+    });
+    return QTest::qWaitFor([&] { return answered; }, 10'000) ? result : QVariant();
+}
+
+void tst_Blocking::blocksAndHidesWhatTheListsName()
+{
+    start();
+    // From a page of another site, as from the start page: the new page may have a process
+    // of its own, which must be given the style before its document is made.
+    QVERIFY(loadAndWait(*m_control, at(u"other.test"_s, u"/plain.html"_s)));
+    QSignalSpy counted(m_blocking.get(), &ContentBlocking::blockedCountChanged);
+    QVERIFY(loadAndWait(*m_control, at(u"news.test"_s, u"/page.html"_s)));
+    QTRY_COMPARE(m_server.requestCount(u"/logo.png"_s), 1);
+    QCOMPARE(m_server.requestCount(u"/ad.js"_s), 0);
+    QCOMPARE(m_server.requestCount(u"/pixel.gif"_s), 0);
+    QCOMPARE(m_server.requestCount(u"/frame.html"_s), 0);
+    QTRY_COMPARE(m_blocking->blockedCount(m_control), 3);
+    QVERIFY(!counted.isEmpty()
+            && counted.last().at(0).value<const WebBrowserControl *>() == m_control);
+    QTRY_COMPARE(displayOf(u"ad"_s), u"none"_s);
+    QCOMPARE(displayOf(u"story"_s), u"block"_s);
+    QCOMPARE(evaluate(u"document.querySelectorAll('style').length"_s).toInt(), 1);
+    QCOMPARE(displayOf(u"generic"_s), u"none"_s);
+
+    // Another page starts its own count.
+    QVERIFY(loadAndWait(*m_control, at(u"news.test"_s, u"/plain.html"_s)));
+    QCOMPARE(m_blocking->blockedCount(m_control), 0);
+}
+
+void tst_Blocking::siteAllowanceKeptAcrossRestart()
+{
+    start();
+    const QString page = at(u"news.test"_s, u"/page.html"_s);
+    const int ads = m_server.requestCount(u"/ad.js"_s);
+    const int frames = m_server.requestCount(u"/frame.html"_s);
+    m_blocking->setAllowedOn(page, true);
+    QVERIFY(loadAndWait(*m_control, page));
+    QTRY_COMPARE(m_server.requestCount(u"/ad.js"_s), ads + 1);
+    stop();
+
+    start();
+    QVERIFY(m_blocking->isAllowedOn(page));
+    QVERIFY(loadAndWait(*m_control, page));
+    QTRY_COMPARE(m_server.requestCount(u"/ad.js"_s), ads + 2);
+    QTRY_COMPARE(m_server.requestCount(u"/frame.html"_s), frames + 2);
+    QCOMPARE(m_blocking->blockedCount(m_control), 0);
+    QCOMPARE(displayOf(u"ad"_s), u"block"_s);
+
+    // Taken back, and blocking turned off as a whole, which is kept too.
+    m_blocking->setAllowedOn(page, false);
+    m_blocking->setEnabled(false);
+    stop();
+    start();
+    QVERIFY(!m_blocking->isAllowedOn(page));
+    QVERIFY(!m_blocking->isEnabled());
+    QVERIFY(loadAndWait(*m_control, page));
+    QTRY_COMPARE(m_server.requestCount(u"/ad.js"_s), ads + 3);
+    QVERIFY(!m_blocking->isReady()); // the lists are not read while blocking is off
+    QSignalSpy ready(m_blocking.get(), &DesktopContentBlocking::ready);
+    m_blocking->setEnabled(true);
+    QVERIFY(waitFor(ready));
+    QVERIFY(loadAndWait(*m_control, page));
+    QTRY_COMPARE(m_blocking->blockedCount(m_control), 3);
+    QCOMPARE(m_server.requestCount(u"/ad.js"_s), ads + 3);
+}
+
+void tst_Blocking::blockedPageShowsNoticeAndOpensAnyway()
+{
+    start();
+    const QString page = at(u"blocked.test"_s, u"/blocked.html"_s);
+    QVERIFY(loadAndWait(*m_control, page));
+    auto *notice = m_control->widget()->findChild<QWidget *>(u"blockedPageNotice"_s);
+    QVERIFY(notice);
+    QTRY_VERIFY(notice->isVisible());
+    QCOMPARE(m_server.requestCount(u"/blocked.html"_s), 0);
+    const QString text = notice->findChild<QLabel *>(u"blockedPageText"_s)->text();
+    QVERIFY2(text.contains(u"||blocked.test^$document"_s) && text.contains(page), qPrintable(text));
+    QVERIFY(!notice->accessibleName().isEmpty());
+
+    auto *open = notice->findChild<QPushButton *>(u"blockedPageOpen"_s);
+    QVERIFY(!open->accessibleName().isEmpty());
+    QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
+    open->click();
+    QVERIFY(waitFor(loaded));
+    QCOMPARE(m_server.requestCount(u"/blocked.html"_s), 1);
+    QTRY_VERIFY(!notice->isVisible());
+    QTRY_COMPARE(m_control->LocationName(), u"Blocked page"_s);
+
+    // Once only: the next visit is blocked again.
+    QVERIFY(loadAndWait(*m_control, page));
+    QTRY_VERIFY(notice->isVisible());
+    QCOMPARE(m_server.requestCount(u"/blocked.html"_s), 1);
+}
+
+void tst_Blocking::updateFetchesTheNamedLists()
+{
+    const QUrl extra(m_server.url(u"/extra.txt"_s));
+    const QUrl gone(m_server.url(u"/gone.txt"_s));
+    const QString goneFile = listFolder() + u'/' + Filters::fetchedListName(gone);
+    QVERIFY(writeAll(goneFile, "||old.test^\n"));
+    QVERIFY(writeAll(listFolder() + u"/sources.txt"_s,
+                     extra.toEncoded() + "\n" + gone.toEncoded() + "\n"));
+    start();
+    QSignalSpy finished(m_blocking.get(), &ContentBlocking::updateFinished);
+    m_blocking->updateLists();
+    QVERIFY(waitFor(finished));
+    const QString outcome = finished.last().at(0).toString();
+    QVERIFY2(outcome.contains(u"gone.txt"_s) && outcome.contains(u"404"_s)
+                 && outcome.contains(u"1 updated"_s),
+             qPrintable(outcome));
+    QCOMPARE(readAll(listFolder() + u'/' + Filters::fetchedListName(extra)),
+             QByteArray("! fetched\n||late.test^\n"));
+    QCOMPARE(readAll(goneFile), QByteArray("||old.test^\n"));
+
+    QVERIFY(loadAndWait(*m_control, at(u"news.test"_s, u"/late.html"_s)));
+    QTRY_COMPARE(m_blocking->blockedCount(m_control), 2);
+    QCOMPARE(m_server.requestCount(u"/late.gif"_s), 0);
+    QCOMPARE(m_server.requestCount(u"/old.gif"_s), 0);
+}
+
+void tst_Blocking::compiledFormLoadedUnlessDamagedOrStale()
+{
+    const QUrl news(u"http://news.test/"_s);
+    start();
+    const QByteArray written = readAll(cacheFile());
+    QVERIFY(written.startsWith("KSTVFLT"));
+    const QDateTime writtenAt = QFileInfo(cacheFile()).lastModified();
+    stop();
+
+    start(); // the lists are as they were: the compiled form is used as it is
+    QCOMPARE(QFileInfo(cacheFile()).lastModified(), writtenAt);
+    QVERIFY(m_blocking->styleSheetFor(news).contains(u".sponsored-box"_s));
+    stop();
+
+    QByteArray damaged = written;
+    damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x20);
+    QVERIFY(writeAll(cacheFile(), damaged));
+    start();
+    QCOMPARE(readAll(cacheFile()), written);
+    QVERIFY(m_blocking->styleSheetFor(news).contains(u".sponsored-box"_s));
+    stop();
+
+    QFile list(listFolder() + u"/test.txt"_s);
+    QVERIFY(list.open(QIODevice::Append));
+    list.write("news.test##.late-box\n");
+    list.close();
+    start();
+    QVERIFY(m_blocking->styleSheetFor(news).contains(u".late-box"_s));
+    QVERIFY(readAll(cacheFile()) != written);
+}
+
+KESTRAV_TEST_MAIN(tst_Blocking)
+#include "tst_blocking.moc"

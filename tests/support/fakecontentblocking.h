@@ -1,0 +1,62 @@
+#pragma once
+
+#include "contentblocking.h"
+#include "platformerror.h"
+
+#include <QHash>
+#include <QSet>
+#include <QUrl>
+
+// Blocking as the test sets it: counts per control, the switch and the allowed sites kept
+// in memory, updates counted. With failWrites, every choice fails as a full store would.
+class FakeContentBlocking final : public ContentBlocking
+{
+public:
+    int blockedCount(const WebBrowserControl *control) const override
+    {
+        return counts.value(control);
+    }
+    bool isEnabled() const override { return enabled; }
+    void setEnabled(bool on) override
+    {
+        failIfAsked();
+        enabled = on;
+    }
+    bool isAllowedOn(const QString &url) const override
+    {
+        return allowedSites.contains(QUrl(url).host());
+    }
+    void setAllowedOn(const QString &url, bool allowed) override
+    {
+        failIfAsked();
+        const QString site = QUrl(url).host();
+        if (site.isEmpty())
+            throw PlatformError(ErrorCode::InvalidProcedureCall, QStringLiteral("no site"));
+        if (allowed)
+            allowedSites.insert(site);
+        else
+            allowedSites.remove(site);
+    }
+    void updateLists() override { ++updates; }
+
+    // As the engine reports requests blocked on the control's page.
+    void setCount(const WebBrowserControl *control, int count)
+    {
+        counts[control] = count;
+        Q_EMIT blockedCountChanged(control);
+    }
+
+    QHash<const WebBrowserControl *, int> counts;
+    bool enabled = true;
+    QSet<QString> allowedSites;
+    int updates = 0;
+    bool failWrites = false;
+
+private:
+    void failIfAsked() const
+    {
+        if (failWrites)
+            throw PlatformError(ErrorCode::PathFileAccess,
+                                QStringLiteral("Path/File access error"));
+    }
+};
