@@ -1,5 +1,6 @@
 #include "testplatform.h"
 
+#include "historyrules.h"
 #include "plaintextarea.h"
 
 TestPlatform::TestPlatform(const QString &programFolder)
@@ -14,6 +15,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , keyboard(std::make_shared<RecordingKeyboardEvents>(journal, clipboard))
     , pictures(std::make_shared<RecordingPictureWriter>(journal))
     , questions(std::make_shared<ScriptedUserQuestions>())
+    , history(std::make_shared<FakeHistoryStore>(History::frecency))
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -44,4 +46,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.keyboard = keyboard;
     platform.pictureWriter = pictures;
     platform.questions = questions;
+    platform.history = history;
 }

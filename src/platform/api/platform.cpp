@@ -16,6 +16,7 @@ QStringList Platform::missingServices() const
         { bool(screenPointer), "screen pointer" },
         { bool(app), "application information" },
         { bool(questions), "user questions" },
+        { bool(history), "history store" },
     };
     QStringList missing;
     for (const auto &[present, name] : services) {

@@ -7,6 +7,7 @@
 class AppInfo;
 class Clipboard;
 class CommonDialog;
+class HistoryStore;
 class InternetTransfer;
 class KeyboardEvents;
 class MailAutomation;
@@ -43,4 +44,6 @@ struct Platform
     std::shared_ptr<AppInfo> app;
     // Asked by the web control (downloads, certificates, permissions) and by the window.
     std::shared_ptr<UserQuestions> questions;
+    // The pages visited, kept across runs.
+    std::shared_ptr<HistoryStore> history;
 };

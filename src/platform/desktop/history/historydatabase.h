@@ -1,0 +1,73 @@
+#pragma once
+
+#include "historystore.h"
+
+#include <functional>
+#include <QSqlDatabase>
+#include <QString>
+
+struct sqlite3;
+
+// The history file itself, used from the store's worker thread only. It opens at its first
+// use. A damaged file is moved aside and a new one started; a file that cannot be written
+// (read-only, full disk) turns recording off. Each is said once through trouble.
+class HistoryDatabase
+{
+public:
+    using Trouble = std::function<void(const QString &line)>;
+
+    HistoryDatabase(QString filePath, FrecencyRule rule, Trouble trouble);
+    ~HistoryDatabase();
+
+    HistoryDatabase(const HistoryDatabase &) = delete;
+    HistoryDatabase &operator=(const HistoryDatabase &) = delete;
+
+    // Runs the writes as one transaction; a busy file is waited for and tried again, a
+    // damaged one replaced and the writes done in the new one.
+    void write(const std::function<void()> &writes);
+    // These run inside write().
+    void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind);
+    void setTitle(const QString &url, const QString &title);
+    void removeAddresses(const QStringList &urls);
+    void removeVisits(const QList<qint64> &visitIds);
+    void clearRange(qint64 from, qint64 to);
+
+    QList<HistoryEntry> complete(const CompletionQuery &query);
+    QList<HistoryVisit> visits(const VisitQuery &query);
+
+    // Works out again the frecency of a few addresses whose visits have aged; false when
+    // none is left to do.
+    bool refreshAgedFrecencies(int count);
+
+    // The SQLite result code of a failed statement.
+    struct Failure
+    {
+        int code = 0;
+        QString text;
+    };
+
+private:
+    bool open();
+    void close();
+    void createSchema();
+    void registerFunctions();
+    void moveAside();
+    // Handles a failure of work in the open database: true when work should run again.
+    bool recover(const Failure &failure);
+    template<typename Result> Result read(const std::function<Result()> &work);
+
+    qint64 placeOf(const QString &url) const;
+    void updateFrecency(qint64 placeId, qint64 visitCount);
+    void removePlaceIfUnvisited(qint64 placeId);
+
+
+    QString m_filePath;
+    QString m_connectionName;
+    FrecencyRule m_rule;
+    Trouble m_trouble;
+    QSqlDatabase m_database;
+    bool m_opened = false;
+    bool m_unusable = false; // could not be opened at all
+    bool m_writable = true;
+    bool m_movedAside = false;
+};
