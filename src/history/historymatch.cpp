@@ -13,8 +13,9 @@ QStringList queryWords(const QString &text)
                      [](const QString &a, const QString &b) { return a.size() > b.size(); });
     QStringList kept;
     for (const QString &word : std::as_const(words)) {
-        const bool covered = std::any_of(kept.cbegin(), kept.cend(),
-                                         [&](const QString &longer) { return longer.contains(word); });
+        const bool covered = std::any_of(kept.cbegin(), kept.cend(), [&](const QString &longer) {
+            return longer.contains(word);
+        });
         if (!covered)
             kept.append(word);
         if (kept.size() == MaxQueryWords)

@@ -44,10 +44,11 @@ bool isRecorded(const QString &url)
         return false;
     const qsizetype colon = url.indexOf(QLatin1Char(':'));
     const QString scheme = colon > 0 ? url.left(colon).toLower() : QString();
-    static const QStringList ownSchemes
-        = { QStringLiteral("qrc"),     QStringLiteral("about"),       QStringLiteral("data"),
-            QStringLiteral("chrome"),  QStringLiteral("chrome-error"), QStringLiteral("devtools"),
-            QStringLiteral("blob"),    QStringLiteral("javascript"),   QStringLiteral("view-source") };
+    static const QStringList ownSchemes = {
+        QStringLiteral("qrc"),    QStringLiteral("about"),        QStringLiteral("data"),
+        QStringLiteral("chrome"), QStringLiteral("chrome-error"), QStringLiteral("devtools"),
+        QStringLiteral("blob"),   QStringLiteral("javascript"),   QStringLiteral("view-source")
+    };
     return !ownSchemes.contains(scheme);
 }
 
@@ -64,8 +65,8 @@ QString recordedTitle(const QString &title)
 QString hostOf(const QString &url)
 {
     // A favorite may be kept without its scheme.
-    const QUrl address = url.contains(QLatin1String("://")) ? QUrl(url)
-                                                            : QUrl(QStringLiteral("http://") + url);
+    const QUrl address
+        = url.contains(QLatin1String("://")) ? QUrl(url) : QUrl(QStringLiteral("http://") + url);
     return withoutWww(address.host().toLower());
 }
 

@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QUrl>
 #include <QSysInfo>
+#include <QUrl>
 
 namespace Navigation {
 
@@ -17,7 +17,7 @@ QStringList localHostNames()
         const QString text = QString::fromUtf8(hosts.read(1 << 20));
         for (QString line : text.split(QLatin1Char('\n'))) {
             line.truncate(line.indexOf(QLatin1Char('#')) >= 0 ? line.indexOf(QLatin1Char('#'))
-                                                               : line.size());
+                                                              : line.size());
             const QStringList fields = line.split(spaces, Qt::SkipEmptyParts);
             for (qsizetype i = 1; i < fields.size(); ++i)
                 names.append(fields.at(i).toLower());
@@ -36,7 +36,8 @@ bool isSearchWords(const QString &text, const QStringList &localNames)
     if (trimmed.contains(QLatin1Char(' ')))
         return true;
     // A scheme: letters, then ":" ("about:blank", "mailto:x", "http://x").
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d+(/|$))"));
+    static const QRegularExpression scheme(
+        QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d+(/|$))"));
     if (trimmed.contains(QLatin1Char('.')) || scheme.match(trimmed).hasMatch())
         return false;
     static const QRegularExpression hostEnd(QStringLiteral("[:/]"));
@@ -49,7 +50,8 @@ QString searchAddress(const QString &searchPage, const QString &words)
 {
     QUrl page(searchPage);
     // Encoded here, so that "+" and "&" in the words stay words.
-    page.setQuery(QStringLiteral("q=") + QString::fromLatin1(QUrl::toPercentEncoding(words.trimmed())));
+    page.setQuery(QStringLiteral("q=")
+                  + QString::fromLatin1(QUrl::toPercentEncoding(words.trimmed())));
     return page.toString(QUrl::FullyEncoded);
 }
 

@@ -56,9 +56,11 @@ FakeHistoryStore::Place *FakeHistoryStore::placeOf(const QString &url)
 void FakeHistoryStore::rank(Place &place)
 {
     QList<VisitSample> samples;
-    for (auto it = place.visits.crbegin(); it != place.visits.crend() && samples.size() < SampledVisits; ++it)
+    for (auto it = place.visits.crbegin();
+         it != place.visits.crend() && samples.size() < SampledVisits; ++it)
         samples.append({ it->time, it->kind });
-    place.frecency = m_rule(samples, place.visits.size(), QDateTime::currentMSecsSinceEpoch()).score;
+    place.frecency
+        = m_rule(samples, place.visits.size(), QDateTime::currentMSecsSinceEpoch()).score;
 }
 
 void FakeHistoryStore::recordVisit(const QString &url, const QString &title, qint64 time,
@@ -100,7 +102,8 @@ void FakeHistoryStore::removeVisits(const QList<qint64> &visitIds)
     if (!writable())
         return;
     for (Place &place : places) {
-        place.visits.removeIf([&](const HistoryVisit &visit) { return visitIds.contains(visit.id); });
+        place.visits.removeIf(
+            [&](const HistoryVisit &visit) { return visitIds.contains(visit.id); });
         rank(place);
     }
     places.removeIf([](const Place &place) { return place.visits.isEmpty(); });
@@ -126,9 +129,9 @@ void FakeHistoryStore::complete(const CompletionQuery &query, QObject *context,
     QList<HistoryEntry> found;
     for (const Place &place : std::as_const(places)) {
         if (holdsAll(query.words, place.url, place.title))
-            found.append({ place.url, place.title, place.frecency,
-                           !query.hostPrefix.isEmpty()
-                               && hostKey(place.url).startsWith(query.hostPrefix) });
+            found.append(
+                { place.url, place.title, place.frecency,
+                  !query.hostPrefix.isEmpty() && hostKey(place.url).startsWith(query.hostPrefix) });
     }
     std::stable_sort(found.begin(), found.end(), [](const HistoryEntry &a, const HistoryEntry &b) {
         return a.hostMatch != b.hostMatch ? a.hostMatch : a.frecency > b.frecency;

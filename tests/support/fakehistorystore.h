@@ -16,7 +16,8 @@ class FakeHistoryStore final : public HistoryStore
 public:
     explicit FakeHistoryStore(FrecencyRule rule, QObject *parent = nullptr);
 
-    void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind) override;
+    void recordVisit(const QString &url, const QString &title, qint64 time,
+                     VisitKind kind) override;
     void setTitle(const QString &url, const QString &title) override;
     void removeAddresses(const QStringList &urls) override;
     void removeVisits(const QList<qint64> &visitIds) override;

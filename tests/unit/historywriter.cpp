@@ -27,8 +27,8 @@ int main(int argc, char *argv[])
     const int count = args.at(3).toInt();
     for (int i = 0; count == 0 || i < count; ++i) {
         const QString url = QStringLiteral("https://%1.example/%2").arg(args.at(2)).arg(i);
-        store.recordVisit(url, QStringLiteral("Page %1").arg(i), QDateTime::currentMSecsSinceEpoch(),
-                          VisitKind::Followed);
+        store.recordVisit(url, QStringLiteral("Page %1").arg(i),
+                          QDateTime::currentMSecsSinceEpoch(), VisitKind::Followed);
         // A read is answered after the writes before it: then the visit is in the file.
         QEventLoop written;
         store.complete({ { QStringLiteral("zzznothing") }, QString(), 1 }, &written,

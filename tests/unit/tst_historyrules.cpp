@@ -10,10 +10,17 @@ using namespace History;
 namespace {
 
 constexpr qint64 Day = 24LL * 60 * 60 * 1000;
-const qint64 Now = QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+const qint64 Now
+    = QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch();
 
-VisitSample typed(qint64 daysAgo) { return { Now - daysAgo * Day, VisitKind::Typed }; }
-VisitSample followed(qint64 daysAgo) { return { Now - daysAgo * Day, VisitKind::Followed }; }
+VisitSample typed(qint64 daysAgo)
+{
+    return { Now - daysAgo * Day, VisitKind::Typed };
+}
+VisitSample followed(qint64 daysAgo)
+{
+    return { Now - daysAgo * Day, VisitKind::Followed };
+}
 
 } // namespace
 
@@ -35,7 +42,8 @@ private Q_SLOTS:
         QTest::newRow("start page") << QStringLiteral("qrc:/startpage/start.html") << false;
         QTest::newRow("about") << QStringLiteral("about:blank") << false;
         QTest::newRow("data, any case") << QStringLiteral("DATA:text/html,hi") << false;
-        QTest::newRow("engine error page") << QStringLiteral("chrome-error://chromewebdata/") << false;
+        QTest::newRow("engine error page")
+            << QStringLiteral("chrome-error://chromewebdata/") << false;
         QTest::newRow("blank") << QStringLiteral("  ") << false;
         QTest::newRow("8 KiB exactly")
             << QStringLiteral("https://e.org/") + QString(8192 - 14, QLatin1Char('a')) << true;
@@ -65,14 +73,17 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("higherCount");
         QTest::addColumn<QList<VisitSample>>("lower");
         QTest::addColumn<qint64>("lowerCount");
-        QTest::newRow("typed above followed") << QList { typed(1) } << 1LL << QList { followed(1) } << 1LL;
-        QTest::newRow("recent above old") << QList { followed(2) } << 1LL << QList { followed(20) } << 1LL;
-        QTest::newRow("often above once") << QList { followed(2), followed(3) } << 2LL
-                                          << QList { followed(2) } << 1LL;
+        QTest::newRow("typed above followed")
+            << QList { typed(1) } << 1LL << QList { followed(1) } << 1LL;
+        QTest::newRow("recent above old")
+            << QList { followed(2) } << 1LL << QList { followed(20) } << 1LL;
+        QTest::newRow("often above once")
+            << QList { followed(2), followed(3) } << 2LL << QList { followed(2) } << 1LL;
         QTest::newRow("one typed outweighs ten old follows")
             << QList { typed(1) } << 1LL << QList<VisitSample>(10, followed(100)) << 10LL;
         QTest::newRow("count beyond the sample counts")
-            << QList<VisitSample>(10, followed(1)) << 50LL << QList<VisitSample>(10, followed(1)) << 10LL;
+            << QList<VisitSample>(10, followed(1)) << 50LL << QList<VisitSample>(10, followed(1))
+            << 10LL;
     }
     void frecencyRanks()
     {
@@ -105,8 +116,8 @@ private Q_SLOTS:
         QTest::newRow("word inside another dropped")
             << QStringLiteral("py python yth") << QStringList { "python" };
         QTest::newRow("duplicates") << QStringLiteral("a A a") << QStringList { "a" };
-        QTest::newRow("syntax is text") << QStringLiteral("\"x* NEAR %_'")
-                                        << QStringList { "near", "\"x*", "%_'" };
+        QTest::newRow("syntax is text")
+            << QStringLiteral("\"x* NEAR %_'") << QStringList { "near", "\"x*", "%_'" };
         QTest::newRow("blank") << QStringLiteral(" \t ") << QStringList();
     }
     void words()
@@ -152,12 +163,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QList<TextRange>>("ranges");
         QTest::newRow("every occurrence, in order")
-            << QStringLiteral("ab") << QStringLiteral("xAbyab") << QList<TextRange> { { 1, 2 }, { 4, 2 } };
-        QTest::newRow("overlapping merged")
-            << QStringLiteral("abc cde") << QStringLiteral("abcde") << QList<TextRange> { { 0, 5 } };
+            << QStringLiteral("ab") << QStringLiteral("xAbyab")
+            << QList<TextRange> { { 1, 2 }, { 4, 2 } };
+        QTest::newRow("overlapping merged") << QStringLiteral("abc cde") << QStringLiteral("abcde")
+                                            << QList<TextRange> { { 0, 5 } };
         QTest::newRow("touching merged")
             << QStringLiteral("ab cd") << QStringLiteral("abcd") << QList<TextRange> { { 0, 4 } };
-        QTest::newRow("none") << QStringLiteral("zz") << QStringLiteral("abc") << QList<TextRange>();
+        QTest::newRow("none") << QStringLiteral("zz") << QStringLiteral("abc")
+                              << QList<TextRange>();
     }
     void highlights()
     {
@@ -172,7 +185,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("prefix");
         QTest::newRow("plain") << QStringLiteral("GitH") << QStringLiteral("gith");
-        QTest::newRow("scheme and www") << QStringLiteral("https://www.git") << QStringLiteral("git");
+        QTest::newRow("scheme and www")
+            << QStringLiteral("https://www.git") << QStringLiteral("git");
         QTest::newRow("path cut") << QStringLiteral("git.org/x") << QStringLiteral("git.org");
         QTest::newRow("words") << QStringLiteral("git hub") << QString();
     }
@@ -190,7 +204,8 @@ private Q_SLOTS:
             { QStringLiteral("https://www.gitlab.org/"), QStringLiteral("Lab"), 100, true },
             { QStringLiteral("https://b.org/git"), QStringLiteral("B"), 800, false },
         };
-        const QStringList favorites { QStringLiteral("https://b.org/git"), QStringLiteral("http://fav.org/git"),
+        const QStringList favorites { QStringLiteral("https://b.org/git"),
+                                      QStringLiteral("http://fav.org/git"),
                                       QStringLiteral("https://other.org/") };
         const QList<Suggestion> ranked = rankSuggestions(history, favorites, QStringLiteral("git"));
         QStringList order;
@@ -198,8 +213,9 @@ private Q_SLOTS:
             order.append(s.url);
         // Host first; the favorite that is also history gains its bonus; favorites that do not
         // match stay out; ties go by address.
-        QCOMPARE(order, (QStringList { "https://www.gitlab.org/", "https://b.org/git", "http://fav.org/git",
-                                       "https://a.org/git" }));
+        QCOMPARE(order,
+                 (QStringList { "https://www.gitlab.org/", "https://b.org/git",
+                                "http://fav.org/git", "https://a.org/git" }));
         QVERIFY(ranked.at(1).favorite);
         QCOMPARE(rankSuggestions(history, favorites, QStringLiteral("git"), 2).size(), 2);
         QVERIFY(rankSuggestions(history, favorites, QStringLiteral("  ")).isEmpty());
@@ -215,13 +231,15 @@ private Q_SLOTS:
         QTest::newRow("yesterday") << today.addDays(-1) << QStringLiteral("Yesterday");
         QTest::newRow("before, locale's short date")
             << today.addDays(-2) << locale.toString(today.addDays(-2), QLocale::ShortFormat);
-        QTest::newRow("a day ahead is a date") << today.addDays(1) << locale.toString(today.addDays(1), QLocale::ShortFormat);
+        QTest::newRow("a day ahead is a date")
+            << today.addDays(1) << locale.toString(today.addDays(1), QLocale::ShortFormat);
     }
     void days()
     {
         QFETCH(QDate, day);
         QFETCH(QString, label);
-        QCOMPARE(dayLabel(day, QDate(2026, 6, 15), QLocale(QLocale::German, QLocale::Germany)), label);
+        QCOMPARE(dayLabel(day, QDate(2026, 6, 15), QLocale(QLocale::German, QLocale::Germany)),
+                 label);
     }
 
     void clearSpans_data()
@@ -232,14 +250,16 @@ private Q_SLOTS:
         QTest::newRow("last hour reaches into yesterday")
             << ClearRange::LastHour << now.addSecs(-3600).toMSecsSinceEpoch();
         QTest::newRow("today from midnight")
-            << ClearRange::Today << QDateTime(QDate(2026, 6, 15), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+            << ClearRange::Today
+            << QDateTime(QDate(2026, 6, 15), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
         QTest::newRow("everything") << ClearRange::Everything << std::numeric_limits<qint64>::min();
     }
     void clearSpans()
     {
         QFETCH(ClearRange, range);
         QFETCH(qint64, from);
-        const TimeSpan span = clearSpan(range, QDateTime(QDate(2026, 6, 15), QTime(0, 30), QTimeZone::utc()));
+        const TimeSpan span
+            = clearSpan(range, QDateTime(QDate(2026, 6, 15), QTime(0, 30), QTimeZone::utc()));
         QCOMPARE(span.from, from);
         QCOMPARE(span.to, std::numeric_limits<qint64>::max());
     }
@@ -262,13 +282,15 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(bool, search);
-        QCOMPARE(Navigation::isSearchWords(text, { QStringLiteral("localhost"), QStringLiteral("buildbox") }),
+        QCOMPARE(Navigation::isSearchWords(
+                     text, { QStringLiteral("localhost"), QStringLiteral("buildbox") }),
                  search);
     }
 
     void searchAddresses()
     {
-        QCOMPARE(Navigation::searchAddress(QStringLiteral("https://duckduckgo.com/"), QStringLiteral(" c++ & more ")),
+        QCOMPARE(Navigation::searchAddress(QStringLiteral("https://duckduckgo.com/"),
+                                           QStringLiteral(" c++ & more ")),
                  QStringLiteral("https://duckduckgo.com/?q=c%2B%2B%20%26%20more"));
         QVERIFY(Navigation::localHostNames().contains(QStringLiteral("localhost")));
     }

@@ -92,18 +92,23 @@ private Q_SLOTS:
     void completesByHostThenFrecency()
     {
         HistoryStore &s = *m_store;
-        s.recordVisit(QStringLiteral("https://often.org/git"), QStringLiteral("Often"), Now - Hour, VisitKind::Followed);
-        s.recordVisit(QStringLiteral("https://often.org/git"), QString(), Now, VisitKind::Followed);
-        s.recordVisit(QStringLiteral("https://typed.org/git"), QStringLiteral("Typed"), Now, VisitKind::Typed);
-        s.recordVisit(QStringLiteral("https://www.github.com/"), QStringLiteral("Hub"), Now - 200 * 24 * Hour,
+        s.recordVisit(QStringLiteral("https://often.org/git"), QStringLiteral("Often"), Now - Hour,
                       VisitKind::Followed);
-        s.recordVisit(QStringLiteral("https://elsewhere.org/"), QStringLiteral("Other"), Now, VisitKind::Typed);
+        s.recordVisit(QStringLiteral("https://often.org/git"), QString(), Now, VisitKind::Followed);
+        s.recordVisit(QStringLiteral("https://typed.org/git"), QStringLiteral("Typed"), Now,
+                      VisitKind::Typed);
+        s.recordVisit(QStringLiteral("https://www.github.com/"), QStringLiteral("Hub"),
+                      Now - 200 * 24 * Hour, VisitKind::Followed);
+        s.recordVisit(QStringLiteral("https://elsewhere.org/"), QStringLiteral("Other"), Now,
+                      VisitKind::Typed);
         QCOMPARE(completed(s, QStringLiteral("git")),
-                 (QStringList { "https://www.github.com/", "https://typed.org/git", "https://often.org/git" }));
+                 (QStringList { "https://www.github.com/", "https://typed.org/git",
+                                "https://often.org/git" }));
         QCOMPARE(completed(s, QStringLiteral("git"), 2).size(), 2);
         // Words in title or address, in any order, whatever the case; a later empty title
         // keeps the one known.
-        QCOMPARE(completed(s, QStringLiteral("OFTEN often.org")), QStringList { "https://often.org/git" });
+        QCOMPARE(completed(s, QStringLiteral("OFTEN often.org")),
+                 QStringList { "https://often.org/git" });
         QCOMPARE(completed(s, QStringLiteral("git often typed")), QStringList());
         s.setTitle(QStringLiteral("https://elsewhere.org/"), QStringLiteral("Ελληνικά"));
         QCOMPARE(completed(s, QStringLiteral("ΕΛΛΗΝ")), QStringList { "https://elsewhere.org/" });
@@ -112,16 +117,19 @@ private Q_SLOTS:
     void listsVisitsNewestFirstInPages()
     {
         for (int i = 0; i < 5; ++i)
-            m_store->recordVisit(QStringLiteral("https://p%1.org/").arg(i % 3), QStringLiteral("Page"),
-                                 Now - (5 - i) * Hour, VisitKind::Followed);
-        const QList<HistoryVisit> first = listed(*m_store, { {}, std::numeric_limits<qint64>::max(),
-                                                             std::numeric_limits<qint64>::max(), 2 });
+            m_store->recordVisit(QStringLiteral("https://p%1.org/").arg(i % 3),
+                                 QStringLiteral("Page"), Now - (5 - i) * Hour, VisitKind::Followed);
+        const QList<HistoryVisit> first = listed(
+            *m_store,
+            { {}, std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max(), 2 });
         QCOMPARE(urlsOf(first), (QStringList { "https://p1.org/", "https://p0.org/" }));
         const QList<HistoryVisit> rest
             = listed(*m_store, { {}, first.last().time, first.last().id, 10 });
-        QCOMPARE(urlsOf(rest), (QStringList { "https://p2.org/", "https://p1.org/", "https://p0.org/" }));
+        QCOMPARE(urlsOf(rest),
+                 (QStringList { "https://p2.org/", "https://p1.org/", "https://p0.org/" }));
         QCOMPARE(rest.first().title, QStringLiteral("Page"));
-        QCOMPARE(urlsOf(listed(*m_store, { { QStringLiteral("p2") } })), QStringList { "https://p2.org/" });
+        QCOMPARE(urlsOf(listed(*m_store, { { QStringLiteral("p2") } })),
+                 QStringList { "https://p2.org/" });
     }
 
     void removes()
@@ -133,7 +141,8 @@ private Q_SLOTS:
             s.recordVisit(QString::fromLatin1(url), QString(), Now, VisitKind::Followed);
         }
         s.removeAddresses({ QStringLiteral("https://a.org/") });
-        QCOMPARE(completed(s, QStringLiteral("org")), (QStringList { "https://b.org/", "https://c.org/" }));
+        QCOMPARE(completed(s, QStringLiteral("org")),
+                 (QStringList { "https://b.org/", "https://c.org/" }));
         // The last visit of an address takes the address with it.
         const QList<HistoryVisit> bVisits = listed(s, { { QStringLiteral("b.org") } });
         s.removeVisits({ bVisits.at(0).id });
@@ -160,14 +169,15 @@ private Q_SLOTS:
         QTest::newRow("NEAR and OR") << QStringLiteral("NEAR OR") << QStringList();
         QTest::newRow("SQL") << QStringLiteral("'); DROP TABLE places; --") << QStringList();
         QTest::newRow("10,000 characters") << QString(10'000, QLatin1Char('x')) << QStringList();
-        QTest::newRow("inside an 8 KiB title") << QStringLiteral("needle") << QStringList { "https://big.org/" };
+        QTest::newRow("inside an 8 KiB title")
+            << QStringLiteral("needle") << QStringList { "https://big.org/" };
     }
     void hostileTextIsText()
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
-        m_store->recordVisit(QStringLiteral("https://odd.org/"), QStringLiteral("100% \"q\"* it's a_b"), Now,
-                             VisitKind::Followed);
+        m_store->recordVisit(QStringLiteral("https://odd.org/"),
+                             QStringLiteral("100% \"q\"* it's a_b"), Now, VisitKind::Followed);
         m_store->recordVisit(QStringLiteral("https://plain.org/"), QStringLiteral("axb 100 q"), Now,
                              VisitKind::Followed);
         m_store->recordVisit(QStringLiteral("https://big.org/"),
@@ -203,8 +213,8 @@ private Q_SLOTS:
         {
             SqliteHistoryStore store(path(), History::frecency);
             for (int i = 0; i < 300; ++i)
-                store.recordVisit(QStringLiteral("https://old.org/%1").arg(i), QString(500, QLatin1Char('t')),
-                                  Now, VisitKind::Followed);
+                store.recordVisit(QStringLiteral("https://old.org/%1").arg(i),
+                                  QString(500, QLatin1Char('t')), Now, VisitKind::Followed);
         }
         QByteArray bytes = readAll(path());
         QVERIFY(bytes.size() > 8192);
@@ -220,9 +230,10 @@ private Q_SLOTS:
         QCOMPARE(completed(store, QStringLiteral("new")), QStringList { "https://new.org/" });
         QCOMPARE(trouble.size(), 1);
         QVERIFY(trouble.at(0).at(0).toString().contains(QStringLiteral("damaged")));
-        const QStringList aside = QDir(m_folder->path())
-                                      .entryList({ QStringLiteral("history-damaged-%1-*.sqlite")
-                                                       .arg(QDate::currentDate().toString(Qt::ISODate)) });
+        const QStringList aside
+            = QDir(m_folder->path())
+                  .entryList({ QStringLiteral("history-damaged-%1-*.sqlite")
+                                   .arg(QDate::currentDate().toString(Qt::ISODate)) });
         QCOMPARE(aside.size(), 1);
     }
 
@@ -236,7 +247,8 @@ private Q_SLOTS:
         store.recordVisit(QStringLiteral("https://b.org/"), QString(), Now, VisitKind::Typed);
         QCOMPARE(completed(store, QStringLiteral("org")), QStringList());
         QCOMPARE(trouble.size(), 1);
-        QVERIFY(trouble.at(0).at(0).toString().startsWith(QStringLiteral("History is not being kept")));
+        QVERIFY(
+            trouble.at(0).at(0).toString().startsWith(QStringLiteral("History is not being kept")));
     }
 
     void fullDiskStopsRecording()
@@ -247,14 +259,15 @@ private Q_SLOTS:
         QSignalSpy trouble(&store, &HistoryStore::trouble);
         const bool limited = withFileSizeLimit(QFileInfo(path()).size() + 64 * 1024, [&] {
             for (int i = 0; i < 400; ++i)
-                store.recordVisit(QStringLiteral("https://fill.org/%1").arg(i), QString(1000, QLatin1Char('f')),
-                                  Now, VisitKind::Followed);
+                store.recordVisit(QStringLiteral("https://fill.org/%1").arg(i),
+                                  QString(1000, QLatin1Char('f')), Now, VisitKind::Followed);
             store.waitUntilIdle();
         });
         if (!limited)
             QSKIP("no file size limit on this system");
         QTRY_COMPARE(trouble.size(), 1);
-        QVERIFY(trouble.at(0).at(0).toString().startsWith(QStringLiteral("History is not being kept")));
+        QVERIFY(
+            trouble.at(0).at(0).toString().startsWith(QStringLiteral("History is not being kept")));
         // What was kept is still found.
         QCOMPARE(completed(store, QStringLiteral("first")).size(), 1);
     }
@@ -263,7 +276,8 @@ private Q_SLOTS:
     {
         for (int round = 0; round < 5; ++round) {
             QProcess writer;
-            writer.start(writerPath(), { path(), QStringLiteral("k%1").arg(round), QStringLiteral("0") });
+            writer.start(writerPath(),
+                         { path(), QStringLiteral("k%1").arg(round), QStringLiteral("0") });
             QVERIFY(writer.waitForStarted());
             QVERIFY(writer.waitForReadyRead(10'000));
             QTest::qWait(QRandomGenerator::global()->bounded(50, 400));
@@ -273,11 +287,13 @@ private Q_SLOTS:
             int confirmed = -1;
             for (const QByteArray &line : lines)
                 confirmed = line.isEmpty() ? confirmed : line.toInt();
-            const qint64 kept = count(QStringLiteral("SELECT count(*) FROM visits v JOIN places p ON "
-                                                     "p.id = v.place_id WHERE p.url LIKE 'https://k%1.%'")
-                                          .arg(round));
-            QVERIFY2(kept >= confirmed + 1 && kept <= confirmed + 2,
-                     qPrintable(QStringLiteral("%1 kept, %2 confirmed").arg(kept).arg(confirmed + 1)));
+            const qint64 kept
+                = count(QStringLiteral("SELECT count(*) FROM visits v JOIN places p ON "
+                                       "p.id = v.place_id WHERE p.url LIKE 'https://k%1.%'")
+                            .arg(round));
+            QVERIFY2(
+                kept >= confirmed + 1 && kept <= confirmed + 2,
+                qPrintable(QStringLiteral("%1 kept, %2 confirmed").arg(kept).arg(confirmed + 1)));
             QCOMPARE(count(QStringLiteral("PRAGMA quick_check")), 0); // "ok" reads as 0
         }
     }
@@ -298,12 +314,16 @@ private Q_SLOTS:
 
 private:
     QString path() const { return m_folder->path() + QStringLiteral("/history.sqlite"); }
-    static QString writerPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/historywriter"); }
+    static QString writerPath()
+    {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/historywriter");
+    }
     qint64 count(const QString &statement) const
     {
         qint64 value = -1;
         {
-            QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            QSqlDatabase database
+                = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
             database.setDatabaseName(path());
             if (database.open()) {
                 QSqlQuery query(database);
@@ -331,8 +351,8 @@ private:
 
 KESTRAV_CONTRACT(tst_SqliteHistoryStoreContract, HistoryStoreContract,
                  [](const QString &folder) -> std::unique_ptr<HistoryStore> {
-                     return std::make_unique<SqliteHistoryStore>(folder + QStringLiteral("/h.sqlite"),
-                                                                 History::frecency);
+                     return std::make_unique<SqliteHistoryStore>(
+                         folder + QStringLiteral("/h.sqlite"), History::frecency);
                  })
 KESTRAV_CONTRACT(tst_FakeHistoryStoreContract, HistoryStoreContract,
                  [](const QString &) -> std::unique_ptr<HistoryStore> {

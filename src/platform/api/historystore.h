@@ -70,9 +70,9 @@ struct VisitQuery
 
 // The pages visited, kept across runs. Writes return at once and are done in the order
 // asked. Reads are answered later, on the thread of context, after every write asked before
-// them; an answer whose context has gone never comes, and a read that has not started when
-// a newer read of the same kind is asked may be dropped (its answer never comes). Answers
-// that do come arrive in the order asked. Nothing here throws: a store that cannot keep the
+// them; an answer whose context has gone never comes, and a read overtaken by a newer read of
+// the same kind may be dropped (its answer never comes). Answers that do come arrive in the
+// order asked. Nothing here throws: a store that cannot keep the
 // history says why once (trouble) and answers reads with what it has.
 class HistoryStore : public QObject
 {
@@ -84,8 +84,7 @@ public:
     using QObject::QObject;
     ~HistoryStore() override = default;
 
-    virtual void recordVisit(const QString &url, const QString &title, qint64 time,
-                             VisitKind kind)
+    virtual void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind)
         = 0;
     // The title of an address already recorded; nothing for an unknown address.
     virtual void setTitle(const QString &url, const QString &title) = 0;

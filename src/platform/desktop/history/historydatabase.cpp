@@ -1,11 +1,9 @@
 #include "historydatabase.h"
 
+#include "historymatchfunction.h"
 #include "historysql.h"
 
 #include <atomic>
-#include "historymatchfunction.h"
-
-#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -13,6 +11,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QThread>
+#include <sqlite3.h>
 
 using namespace HistorySql;
 
@@ -79,14 +78,23 @@ bool HistoryDatabase::open()
         m_opened = true;
         registerFunctions();
         // Reading the header first tells a damaged file from one that is only read-only.
-        one(m_database, QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
-        run(m_database, QStringLiteral("PRAGMA journal_mode = WAL"));
+        one(QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
+        exec(QStringLiteral("PRAGMA journal_mode = WAL"));
         // In WAL mode NORMAL loses no committed write when the process is killed.
-        run(m_database, QStringLiteral("PRAGMA synchronous = NORMAL"));
-        run(m_database, QStringLiteral("PRAGMA journal_size_limit = 16777216"));
+        exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        exec(QStringLiteral("PRAGMA journal_size_limit = 16777216"));
+        // Reads go through the system's file cache instead of copies in our own memory.
+        exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
         createSchema();
+        m_openAttempts = 0;
         return true;
     } catch (const Failure &failure) {
+        if ((failure.code == Busy || failure.code == Locked) && ++m_openAttempts <= BusyRetries) {
+            // Another copy is setting the file up at this moment.
+            close();
+            QThread::msleep(50);
+            return open();
+        }
         if (isDamage(failure.code) && !m_movedAside) {
             moveAside();
             return open();
@@ -106,8 +114,43 @@ bool HistoryDatabase::open()
     }
 }
 
+QSqlQuery &HistoryDatabase::run(const QString &statement, const QVariantList &values)
+{
+    auto found = m_statements.find(statement);
+    if (found == m_statements.end()) {
+        QSqlQuery query(m_database);
+        query.setForwardOnly(true);
+        if (!query.prepare(statement))
+            fail(query);
+        found = m_statements.insert(statement, query);
+    }
+    QSqlQuery &query = *found;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        fail(query);
+    return query;
+}
+
+void HistoryDatabase::exec(const QString &statement, const QVariantList &values)
+{
+    // A statement left active (a pragma's answer) would keep a commit from going through.
+    run(statement, values).finish();
+}
+
+QVariant HistoryDatabase::one(const QString &statement, const QVariantList &values,
+                              const QVariant &fallback)
+{
+    QSqlQuery &query = run(statement, values);
+    const QVariant value = query.next() ? query.value(0) : fallback;
+    // A read left open would hold back the journal's checkpoints.
+    query.finish();
+    return value;
+}
+
 void HistoryDatabase::close()
 {
+    m_statements.clear();
     if (m_database.isValid()) {
         m_database.close();
         m_database = QSqlDatabase();
@@ -127,20 +170,29 @@ void HistoryDatabase::registerFunctions()
                                    HistoryMatch::matchFunction, nullptr, nullptr, nullptr)
         != SQLITE_OK)
         throw Failure { SQLITE_ERROR, QString::fromUtf8(sqlite3_errmsg(connection)) };
+    // Checked every few thousand steps of a read, so that a read nobody waits for any more
+    // ends early and the worker moves on to the newer one.
+    sqlite3_progress_handler(
+        connection, 4000,
+        [](void *self) -> int {
+            auto *database = static_cast<HistoryDatabase *>(self);
+            return database->m_reading && database->m_interrupted && database->m_interrupted() ? 1
+                                                                                               : 0;
+        },
+        this);
 }
 
 void HistoryDatabase::createSchema()
 {
-    const int id = one(m_database, QStringLiteral("PRAGMA application_id"), {}, 0).toInt();
-    const int version = one(m_database, QStringLiteral("PRAGMA user_version"), {}, 0).toInt();
+    const int id = one(QStringLiteral("PRAGMA application_id"), {}, 0).toInt();
+    const int version = one(QStringLiteral("PRAGMA user_version"), {}, 0).toInt();
     if (id == ApplicationId && version == SchemaVersion)
         return;
     // Checked again under the write lock: two copies may start on a new file together.
-    run(m_database, QStringLiteral("BEGIN IMMEDIATE"));
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        const int lockedId = one(m_database, QStringLiteral("PRAGMA application_id"), {}, 0).toInt();
-        const int tables
-            = one(m_database, QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, 0).toInt();
+        const int lockedId = one(QStringLiteral("PRAGMA application_id"), {}, 0).toInt();
+        const int tables = one(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, 0).toInt();
         if (lockedId != ApplicationId && tables > 0)
             throw Failure { NotADatabase, tr("the file is not a history of this program") };
         if (lockedId != ApplicationId) {
@@ -153,7 +205,8 @@ void HistoryDatabase::createSchema()
                 "recalc_at INTEGER NOT NULL DEFAULT 0)",
                 "CREATE INDEX places_hash ON places (url_hash)",
                 "CREATE INDEX places_frecency ON places (frecency)",
-                "CREATE INDEX places_host ON places (host)",
+                // Host and frecency: the host tier is sorted from the index alone.
+                "CREATE INDEX places_host ON places (host, frecency)",
                 "CREATE INDEX places_recalc ON places (recalc_at)",
                 "CREATE TABLE visits (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, "
                 "time INTEGER NOT NULL, kind INTEGER NOT NULL)",
@@ -176,11 +229,11 @@ void HistoryDatabase::createSchema()
                 "END",
             };
             for (const char *statement : statements)
-                run(m_database, QString::fromLatin1(statement));
-            run(m_database, QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
-            run(m_database, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+                exec(QString::fromLatin1(statement));
+            exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
+            exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
         }
-        run(m_database, QStringLiteral("COMMIT"));
+        exec(QStringLiteral("COMMIT"));
     } catch (...) {
         QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
         throw;
@@ -191,7 +244,8 @@ void HistoryDatabase::moveAside()
 {
     close();
     m_movedAside = true;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString stamp
+        = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QFileInfo info(m_filePath);
     const QString aside = info.absolutePath() + QLatin1Char('/') + info.completeBaseName()
         + QStringLiteral("-damaged-") + stamp + QLatin1Char('.') + info.suffix();
@@ -200,7 +254,8 @@ void HistoryDatabase::moveAside()
     // The journal belongs to the damaged file; the new file must not replay it.
     for (const char *suffix : { "-wal", "-shm", "-journal" }) {
         const QString companion = m_filePath + QLatin1String(suffix);
-        if (QFileInfo::exists(companion) && !QFile::rename(companion, aside + QLatin1String(suffix)))
+        if (QFileInfo::exists(companion)
+            && !QFile::rename(companion, aside + QLatin1String(suffix)))
             QFile::remove(companion);
     }
     if (!moved)
@@ -217,8 +272,12 @@ template<typename Result> Result HistoryDatabase::read(const std::function<Resul
         if (!open())
             return {};
         try {
-            return work();
+            m_reading = true;
+            Result result = work();
+            m_reading = false;
+            return result;
         } catch (const Failure &failure) {
+            m_reading = false;
             if (!isDamage(failure.code) || !recover(failure))
                 return {};
         }
@@ -256,10 +315,10 @@ void HistoryDatabase::write(const std::function<void()> &writes)
         if (!open() || !m_writable)
             return;
         try {
-            run(m_database, QStringLiteral("BEGIN IMMEDIATE"));
+            exec(QStringLiteral("BEGIN IMMEDIATE"));
             try {
                 writes();
-                run(m_database, QStringLiteral("COMMIT"));
+                exec(QStringLiteral("COMMIT"));
                 return;
             } catch (...) {
                 QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
@@ -276,4 +335,3 @@ void HistoryDatabase::write(const std::function<void()> &writes)
         }
     }
 }
-

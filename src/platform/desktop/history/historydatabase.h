@@ -3,7 +3,9 @@
 #include "historystore.h"
 
 #include <functional>
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 struct sqlite3;
@@ -39,6 +41,12 @@ public:
     // none is left to do.
     bool refreshAgedFrecencies(int count);
 
+    // Ends a read that runs long once this says it is no longer wanted.
+    void setInterruption(std::function<bool()> interrupted)
+    {
+        m_interrupted = std::move(interrupted);
+    }
+
     // The SQLite result code of a failed statement.
     struct Failure
     {
@@ -47,6 +55,14 @@ public:
     };
 
 private:
+    // The statement, prepared once per connection, run with the values in order; throws
+    // Failure. The reference holds until the same statement runs again.
+    QSqlQuery &run(const QString &statement, const QVariantList &values = {});
+    // The same, for a statement whose rows are not read.
+    void exec(const QString &statement, const QVariantList &values = {});
+    // The first column of the first row, or fallback when there is no row.
+    QVariant one(const QString &statement, const QVariantList &values = {},
+                 const QVariant &fallback = {});
     bool open();
     void close();
     void createSchema();
@@ -56,10 +72,11 @@ private:
     bool recover(const Failure &failure);
     template<typename Result> Result read(const std::function<Result()> &work);
 
-    qint64 placeOf(const QString &url) const;
+    qint64 placeOf(const QString &url);
     void updateFrecency(qint64 placeId, qint64 visitCount);
     void removePlaceIfUnvisited(qint64 placeId);
-
+    // How many addresses the trigram query may match, counted up to a bound.
+    qint64 candidates(const QString &match);
 
     QString m_filePath;
     QString m_connectionName;
@@ -70,4 +87,8 @@ private:
     bool m_unusable = false; // could not be opened at all
     bool m_writable = true;
     bool m_movedAside = false;
+    int m_openAttempts = 0;
+    QHash<QString, QSqlQuery> m_statements;
+    std::function<bool()> m_interrupted;
+    bool m_reading = false;
 };

@@ -1,10 +1,10 @@
 #include "historymatchfunction.h"
 
-#include <sqlite3.h>
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <sqlite3.h>
 
 namespace HistoryMatch {
 

@@ -25,26 +25,6 @@ void fail(const QSqlDatabase &database)
     throwError(database.lastError());
 }
 
-QSqlQuery run(const QSqlDatabase &database, const QString &statement, const QVariantList &values)
-{
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (!query.prepare(statement))
-        fail(query);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        fail(query);
-    return query;
-}
-
-QVariant one(const QSqlDatabase &database, const QString &statement, const QVariantList &values,
-             const QVariant &fallback)
-{
-    QSqlQuery query = run(database, statement, values);
-    return query.next() ? query.value(0) : fallback;
-}
-
 qint64 addressHash(const QString &url)
 {
     // FNV-1a: the same on every run and machine, unlike qHash.
@@ -76,7 +56,8 @@ QString trigramQuery(const QStringList &words)
         // Trigrams are of characters, not UTF-16 units.
         const QList<uint> chars = word.toUcs4();
         for (qsizetype i = 0; i + 3 <= chars.size(); ++i) {
-            QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData() + i), 3);
+            QString trigram
+                = QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData() + i), 3);
             trigram.replace(QLatin1Char('"'), QStringLiteral("\"\""));
             trigrams.append(QLatin1Char('"') + trigram + QLatin1Char('"'));
         }

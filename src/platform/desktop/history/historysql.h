@@ -23,13 +23,6 @@ constexpr int NotADatabase = 26;
 [[noreturn]] void fail(const QSqlQuery &query);
 [[noreturn]] void fail(const QSqlDatabase &database);
 
-// Prepares, binds in order and runs; throws on failure.
-QSqlQuery run(const QSqlDatabase &database, const QString &statement,
-              const QVariantList &values = {});
-// The first column of the first row, or fallback when there is no row.
-QVariant one(const QSqlDatabase &database, const QString &statement, const QVariantList &values,
-             const QVariant &fallback = {});
-
 // A stable 64-bit hash of the address, the key the file looks addresses up by.
 qint64 addressHash(const QString &url);
 // The host that the host tier compares: lower case, without "www.".

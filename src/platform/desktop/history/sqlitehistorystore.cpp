@@ -17,14 +17,16 @@ constexpr auto AgedCheckInterval = std::chrono::minutes(10);
 
 SqliteHistoryStore::SqliteHistoryStore(const QString &filePath, FrecencyRule rule, QObject *parent)
     : HistoryStore(parent)
-    , m_database(std::make_unique<HistoryDatabase>(filePath, std::move(rule),
-                                                   [this](const QString &line) {
-                                                       deliver(this, [this, line] {
-                                                           Q_EMIT trouble(line);
-                                                       });
-                                                   }))
+    , m_database(std::make_unique<HistoryDatabase>(
+          filePath, std::move(rule),
+          [this](const QString &line) { deliver(this, [this, line] { Q_EMIT trouble(line); }); }))
     , m_worker([this] { runWorker(); })
 {
+    m_database->setInterruption([this] {
+        const JobKind kind = m_running;
+        return (kind == JobKind::Completion && m_completions.load() != m_runningGeneration)
+            || (kind == JobKind::Visits && m_visitReads.load() != m_runningGeneration);
+    });
 }
 
 SqliteHistoryStore::~SqliteHistoryStore()
@@ -95,28 +97,38 @@ void SqliteHistoryStore::complete(const CompletionQuery &query, QObject *context
                                   std::function<void(const QList<HistoryEntry> &)> answer)
 {
     QPointer<QObject> guard(context);
-    enqueue({ JobKind::Completion, ++m_completions,
-              [this, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
-                  const QList<HistoryEntry> found = database.complete(query);
-                  deliver(this, [guard, answer, found] {
-                      if (guard)
-                          answer(found);
-                  });
-              } });
+    const quint64 generation = ++m_completions;
+    enqueue(
+        { JobKind::Completion, generation,
+          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
+              const QList<HistoryEntry> found = database.complete(query);
+              // A newer read of the kind is asked: this answer is stale.
+              if (m_completions.load() != generation)
+                  return;
+              deliver(this, [guard, answer, found] {
+                  if (guard)
+                      answer(found);
+              });
+          } });
 }
 
 void SqliteHistoryStore::visits(const VisitQuery &query, QObject *context,
                                 std::function<void(const QList<HistoryVisit> &)> answer)
 {
     QPointer<QObject> guard(context);
-    enqueue({ JobKind::Visits, ++m_visitReads,
-              [this, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
-                  const QList<HistoryVisit> found = database.visits(query);
-                  deliver(this, [guard, answer, found] {
-                      if (guard)
-                          answer(found);
-                  });
-              } });
+    const quint64 generation = ++m_visitReads;
+    enqueue(
+        { JobKind::Visits, generation,
+          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
+              const QList<HistoryVisit> found = database.visits(query);
+              // A newer read of the kind is asked: this answer is stale.
+              if (m_visitReads.load() != generation)
+                  return;
+              deliver(this, [guard, answer, found] {
+                  if (guard)
+                      answer(found);
+              });
+          } });
 }
 
 void SqliteHistoryStore::deliver(QObject *context, std::function<void()> delivery)
@@ -170,13 +182,15 @@ void SqliteHistoryStore::runWorker()
                 m_jobs.pop_front();
             }
         } else {
-            const quint64 newest = job.kind == JobKind::Completion ? m_completions.load()
-                                                                   : m_visitReads.load();
+            const quint64 newest
+                = job.kind == JobKind::Completion ? m_completions.load() : m_visitReads.load();
             // A newer read of the same kind is waiting: this one's answer is already stale.
             if (job.generation != newest)
                 continue;
         }
         m_busy = true;
+        m_running = job.kind;
+        m_runningGeneration = job.generation;
         lock.unlock();
         if (batch.empty()) {
             job.work(*m_database);

@@ -27,7 +27,8 @@ public:
     // The per-user file that the program uses.
     static QString defaultPath();
 
-    void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind) override;
+    void recordVisit(const QString &url, const QString &title, qint64 time,
+                     VisitKind kind) override;
     void setTitle(const QString &url, const QString &title) override;
     void removeAddresses(const QStringList &urls) override;
     void removeVisits(const QList<qint64> &visitIds) override;
@@ -64,5 +65,8 @@ private:
     bool m_stopping = false;
     std::atomic<quint64> m_completions = 0;
     std::atomic<quint64> m_visitReads = 0;
+    // The job the worker runs, read by the worker alone.
+    JobKind m_running = JobKind::Write;
+    quint64 m_runningGeneration = 0;
     std::thread m_worker;
 };
