@@ -3,6 +3,7 @@
 #include "historystore.h"
 
 #include <functional>
+#include <optional>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -75,8 +76,10 @@ private:
     qint64 placeOf(const QString &url);
     void updateFrecency(qint64 placeId, qint64 visitCount);
     void removePlaceIfUnvisited(qint64 placeId);
-    // How many addresses the trigram query may match, counted up to a bound.
-    qint64 candidates(const QString &match);
+    // The addresses that hold every word, found through the trigram index; nothing when
+    // there is no trigram to look for or more than bound addresses match.
+    std::optional<QList<qint64>> matchingAddresses(const QString &match, const QString &words,
+                                                   qint64 bound);
 
     QString m_filePath;
     QString m_connectionName;

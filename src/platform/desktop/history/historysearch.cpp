@@ -1,19 +1,20 @@
-// The history file's reads. The trigram index tells first how many addresses can match: when
-// they are few, only those are read; when they are many, the rows are read in rank order (the
-// best addresses, the newest visits), where matches then come soon. Every value is bound and
+// The history file's reads. The trigram index finds first the addresses that match, up to a
+// bound: when they are few, only their rows are read; when they are many, the rows are read in
+// rank order (the best addresses, the newest visits), where matches then come soon. Every value is bound and
 // the index query is built of quoted trigrams, so typed text is never read as SQL or FTS syntax.
 
 #include "historydatabase.h"
 #include "historysql.h"
 
 #include <cmath>
+#include <optional>
 #include <QSet>
 
 using namespace HistorySql;
 
 namespace {
 
-// The index is counted up to this many addresses that may match.
+// More addresses than this that match are never gathered one by one.
 constexpr qint64 CountedAddresses = 5000;
 
 // Reading the addresses that may match costs about their number; reading rows in rank order
@@ -56,16 +57,34 @@ QList<HistoryVisit> visitRows(QSqlQuery &query)
     return rows;
 }
 
+// Ids as a JSON array, bound as one value.
+QString idList(const QList<qint64> &ids)
+{
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers.append(QString::number(id));
+    return QLatin1Char('[') + numbers.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
 } // namespace
 
-qint64 HistoryDatabase::candidates(const QString &match)
+std::optional<QList<qint64>> HistoryDatabase::matchingAddresses(const QString &match,
+                                                                 const QString &words, qint64 bound)
 {
     if (match.isEmpty())
-        return std::numeric_limits<qint64>::max();
-    return one(QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM places_text "
-                              "WHERE places_text MATCH ? LIMIT ?)"),
-               { match, CountedAddresses + 1 }, 0)
-        .toLongLong();
+        return std::nullopt;
+    // The index's rows drive the search, so it stops as soon as there are too many.
+    QSqlQuery &found = run(QStringLiteral("SELECT p.id FROM places_text f CROSS JOIN places p "
+                                          "ON p.id = f.rowid WHERE places_text MATCH ? "
+                                          "AND kestrav_match(p.url, p.title, ?) LIMIT ?"),
+                           { match, words, bound + 1 });
+    QList<qint64> ids;
+    while (found.next())
+        ids.append(found.value(0).toLongLong());
+    found.finish();
+    if (ids.size() > bound)
+        return std::nullopt;
+    return ids;
 }
 
 QList<HistoryEntry> HistoryDatabase::complete(const CompletionQuery &query)
@@ -93,12 +112,12 @@ QList<HistoryEntry> HistoryDatabase::complete(const CompletionQuery &query)
         const int wanted = limit + int(found.size());
         const QString match = trigramQuery(query.words);
         const double places = one(QStringLiteral("SELECT max(id) FROM places"), {}, 0).toDouble();
-        QSqlQuery &rest = candidates(match) <= fewAddresses(wanted, places, places)
-            ? run(QStringLiteral("SELECT %1 FROM places WHERE id IN (SELECT rowid FROM places_text "
-                                 "WHERE places_text MATCH ?) AND kestrav_match(url, title, ?) "
+        const auto few = matchingAddresses(match, words, fewAddresses(wanted, places, places));
+        QSqlQuery &rest = few
+            ? run(QStringLiteral("SELECT %1 FROM places WHERE id IN (SELECT value FROM json_each(?)) "
                                  "ORDER BY frecency DESC LIMIT ?")
                       .arg(EntryColumns),
-                  { match, words, wanted })
+                  { idList(*few), wanted })
             : run(
                 QStringLiteral("SELECT %1 FROM places INDEXED BY places_frecency "
                                "WHERE kestrav_match(url, title, ?) ORDER BY frecency DESC LIMIT ?")
@@ -126,16 +145,15 @@ QList<HistoryVisit> HistoryDatabase::visits(const VisitQuery &query)
         const QString match = trigramQuery(query.words);
         const double places = one(QStringLiteral("SELECT max(id) FROM places"), {}, 0).toDouble();
         const double visits = one(QStringLiteral("SELECT max(id) FROM visits"), {}, 0).toDouble();
-        if (candidates(match) <= fewAddresses(limit, visits, places)) {
-            QSqlQuery &few
+        if (const auto few = matchingAddresses(match, words, fewAddresses(limit, visits, places))) {
+            QSqlQuery &ofFew
                 = run(QStringLiteral("SELECT %1 FROM places p CROSS JOIN visits v INDEXED BY "
                                      "visits_place ON v.place_id = p.id "
-                                     "WHERE p.id IN (SELECT rowid FROM places_text WHERE "
-                                     "places_text MATCH ?) AND kestrav_match(p.url, p.title, ?) "
+                                     "WHERE p.id IN (SELECT value FROM json_each(?)) "
                                      "AND %2 ORDER BY v.time DESC, v.id DESC LIMIT ?")
                           .arg(VisitColumns, Before),
-                      QVariantList { match, words } + before + QVariantList { limit });
-            return visitRows(few);
+                      QVariantList { idList(*few) } + before + QVariantList { limit });
+            return visitRows(ofFew);
         }
         QSqlQuery &many = run(QStringLiteral("SELECT %1 FROM visits v INDEXED BY visits_time "
                                              "JOIN places p ON p.id = v.place_id WHERE %2 "
