@@ -48,7 +48,7 @@ check-sanitize: deps
 # Each fuzz target runs FUZZ_SECONDS on the corpus kept in fuzz/corpus (new finds stay in
 # build-fuzz/corpus). Any crash or sanitizer report fails the run and leaves its input.
 FUZZ_SECONDS ?= 60
-FUZZERS ?= favorites decode settings recent
+FUZZERS ?= favorites decode settings recent history
 fuzz:
 	@./scripts/install-deps.sh clang-14 libclang-rt-14-dev
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -73,7 +73,13 @@ std::optional<QList<qint64>> HistoryDatabase::matchingAddresses(const QString &m
 {
     if (match.isEmpty())
         return std::nullopt;
-    // The index's rows drive the search, so it stops as soon as there are too many.
+    // Counted on the index alone first: it stops early however common the words are.
+    const qint64 candidates = one(QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM "
+                                                 "places_text WHERE places_text MATCH ? LIMIT ?)"),
+                                  { match, bound + 1 }, 0)
+                                  .toLongLong();
+    if (candidates > bound)
+        return std::nullopt;
     QSqlQuery &found = run(QStringLiteral("SELECT p.id FROM places_text f CROSS JOIN places p "
                                           "ON p.id = f.rowid WHERE places_text MATCH ? "
                                           "AND kestrav_match(p.url, p.title, ?) LIMIT ?"),
@@ -155,12 +161,20 @@ QList<HistoryVisit> HistoryDatabase::visits(const VisitQuery &query)
                       QVariantList { idList(*few) } + before + QVariantList { limit });
             return visitRows(ofFew);
         }
-        QSqlQuery &many = run(QStringLiteral("SELECT %1 FROM visits v INDEXED BY visits_time "
-                                             "JOIN places p ON p.id = v.place_id WHERE %2 "
-                                             "AND kestrav_match(p.url, p.title, ?) "
-                                             "ORDER BY v.time DESC, v.id DESC LIMIT ?")
-                                  .arg(VisitColumns, Before),
-                              before + QVariantList { words, limit });
+        QSqlQuery &many = match.isEmpty()
+            ? run(QStringLiteral("SELECT %1 FROM visits v INDEXED BY visits_time "
+                                 "JOIN places p ON p.id = v.place_id WHERE %2 "
+                                 "AND kestrav_match(p.url, p.title, ?) "
+                                 "ORDER BY v.time DESC, v.id DESC LIMIT ?")
+                      .arg(VisitColumns, Before),
+                  before + QVariantList { words, limit })
+            : run(QStringLiteral("SELECT %1 FROM visits v INDEXED BY visits_time "
+                                 "JOIN places p ON p.id = v.place_id WHERE %2 "
+                                 "AND v.place_id IN (SELECT rowid FROM places_text WHERE "
+                                 "places_text MATCH ?) AND kestrav_match(p.url, p.title, ?) "
+                                 "ORDER BY v.time DESC, v.id DESC LIMIT ?")
+                      .arg(VisitColumns, Before),
+                  before + QVariantList { match, words, limit });
         return visitRows(many);
     });
 }
