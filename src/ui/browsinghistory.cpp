@@ -34,9 +34,10 @@ QString BrowsingHistory::addressFor(const QString &typed, const QString &searchP
                                                           : typed;
 }
 
-void BrowsingHistory::navigationTyped()
+void BrowsingHistory::navigationTyped(const QString &address)
 {
-    m_typedPending = true;
+    if (!address.trimmed().isEmpty())
+        m_typedPending = true;
 }
 
 void BrowsingHistory::navigationCompleted(const QString &url, const QString &title)
@@ -78,4 +79,9 @@ void BrowsingHistory::showWindow()
         });
     }
     m_window->open();
+}
+
+HistoryWindow *BrowsingHistory::window() const
+{
+    return m_window;
 }

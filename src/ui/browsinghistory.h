@@ -37,8 +37,9 @@ public:
     // The address the box's text goes to: the search page with the words as the query when
     // the text is not an address, else the text unchanged.
     QString addressFor(const QString &typed, const QString &searchPage) const;
-    // The address box starts a navigation: the next visit counts as typed.
-    void navigationTyped();
+    // The address box has started a navigation to address (nothing when it is blank): the
+    // next visit counts as typed.
+    void navigationTyped(const QString &address);
     // A navigation has committed: records the visit, unless the address is one of ours.
     void navigationCompleted(const QString &url, const QString &title);
     // The page's title arrived or changed.
@@ -47,7 +48,7 @@ public:
     void attachCompletion(QComboBox *addressBox);
     void showWindow();
 
-    HistoryWindow *window() const { return m_window; }
+    HistoryWindow *window() const;
     CompletionPopup *completion() const { return m_completion; }
 
 private:
