@@ -38,10 +38,12 @@ template<typename Row, typename Ask> QList<Row> answerOf(Ask ask)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzSupport::ensureApplication();
-    static SqliteHistoryStore store(FuzzSupport::scratchPath(QStringLiteral("history")), History::frecency);
+    static SqliteHistoryStore store(FuzzSupport::scratchPath(QStringLiteral("history")),
+                                    History::frecency);
 
-    const QStringList lines = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size))
-                                  .split(QLatin1Char('\n'));
+    const QStringList lines
+        = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size))
+              .split(QLatin1Char('\n'));
     store.clearRange(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
     QHash<QString, QString> titles;
     for (qsizetype i = 1; i < lines.size() && i < 64; ++i) {
@@ -63,9 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
              store.complete({ words, History::hostPrefix(typed), 10 }, context, answer);
          }))
         check(entry.url);
-    for (const HistoryVisit &visit : answerOf<HistoryVisit>([&](QObject *context, auto answer) {
-             store.visits({ words }, context, answer);
-         }))
+    for (const HistoryVisit &visit : answerOf<HistoryVisit>(
+             [&](QObject *context, auto answer) { store.visits({ words }, context, answer); }))
         check(visit.url);
     return 0;
 }

@@ -30,8 +30,9 @@ BrowsingHistory::~BrowsingHistory()
 
 QString BrowsingHistory::addressFor(const QString &typed, const QString &searchPage) const
 {
-    return Navigation::isSearchWords(typed, m_localNames) ? Navigation::searchAddress(searchPage, typed)
-                                                          : typed;
+    return Navigation::isSearchWords(typed, m_localNames)
+        ? Navigation::searchAddress(searchPage, typed)
+        : typed;
 }
 
 void BrowsingHistory::navigationTyped(const QString &address)
@@ -42,7 +43,8 @@ void BrowsingHistory::navigationTyped(const QString &address)
 
 void BrowsingHistory::navigationCompleted(const QString &url, const QString &title)
 {
-    const VisitKind kind = std::exchange(m_typedPending, false) ? VisitKind::Typed : VisitKind::Followed;
+    const VisitKind kind
+        = std::exchange(m_typedPending, false) ? VisitKind::Typed : VisitKind::Followed;
     m_currentUrl = url;
     if (!History::isRecorded(url)) {
         m_currentUrl.clear();

@@ -55,18 +55,20 @@ public:
         const QString title = index.data(CompletionPopup::TitleRole).toString();
         const QString address = index.data(CompletionPopup::AddressRole).toString();
         QString html;
-        const QString text = selected ? palette.highlightedText().color().name()
-                                      : palette.text().color().name();
+        const QString text
+            = selected ? palette.highlightedText().color().name() : palette.text().color().name();
         const QString link = selected ? text : palette.link().color().name();
         if (address.isEmpty()) {
             html = QStringLiteral("<span style='color:%1'>%2</span>")
-                       .arg(text, tr("Search for %1")
-                                      .arg(QStringLiteral("<b>") + title.toHtmlEscaped()
-                                           + QStringLiteral("</b>")));
+                       .arg(text,
+                            tr("Search for %1")
+                                .arg(QStringLiteral("<b>") + title.toHtmlEscaped()
+                                     + QStringLiteral("</b>")));
         } else {
-            html = QStringLiteral("<div style='color:%1'>%2</div><div style='color:%3'>%4</div>")
-                       .arg(text, withHighlights(title.isEmpty() ? address : title, m_popup.words()),
-                            link, withHighlights(address, m_popup.words()));
+            html
+                = QStringLiteral("<div style='color:%1'>%2</div><div style='color:%3'>%4</div>")
+                      .arg(text, withHighlights(title.isEmpty() ? address : title, m_popup.words()),
+                           link, withHighlights(address, m_popup.words()));
         }
         QTextDocument document;
         document.setDocumentMargin(2);
@@ -162,8 +164,9 @@ void CompletionPopup::show(const QString &text, const QList<HistoryEntry> &histo
     for (const History::Suggestion &suggestion :
          History::rankSuggestions(history, m_favorites ? m_favorites() : QStringList(), text)) {
         auto *item = new QListWidgetItem(m_list);
-        item->setText(suggestion.title.isEmpty() ? suggestion.url
-                                                 : suggestion.title + QStringLiteral(" – ") + suggestion.url);
+        item->setText(suggestion.title.isEmpty()
+                          ? suggestion.url
+                          : suggestion.title + QStringLiteral(" – ") + suggestion.url);
         item->setData(AddressRole, suggestion.url);
         item->setData(TitleRole, suggestion.title);
         item->setData(FromHistoryRole, fromHistory.contains(suggestion.url));
@@ -250,7 +253,8 @@ bool CompletionPopup::eventFilter(QObject *watched, QEvent *event)
         // While the popup is shown its keys are the box's, not the window's shortcuts (Esc).
         if (isVisible()) {
             auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Up || key->key() == Qt::Key_Down
+            if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Up
+                || key->key() == Qt::Key_Down
                 || (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ShiftModifier))) {
                 event->accept();
                 return true;
@@ -261,13 +265,15 @@ bool CompletionPopup::eventFilter(QObject *watched, QEvent *event)
         if (!isVisible())
             break;
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F4) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+            || key->key() == Qt::Key_F4) {
             closePopup(); // and the box goes on with the key
             break;
         }
         if (handleKey(key->key(), key->modifiers()))
             return true;
-        if ((key->modifiers() & Qt::AltModifier) && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up))
+        if ((key->modifiers() & Qt::AltModifier)
+            && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up))
             closePopup();
         break;
     }

@@ -44,8 +44,9 @@ void HistoryModel::askPage()
     }
     m_loading = true;
     const quint64 generation = m_generation;
-    m_store.visits(query, this,
-                   [this, generation](const QList<HistoryVisit> &visits) { addPage(generation, visits); });
+    m_store.visits(query, this, [this, generation](const QList<HistoryVisit> &visits) {
+        addPage(generation, visits);
+    });
 }
 
 void HistoryModel::addPage(quint64 generation, const QList<HistoryVisit> &visits)

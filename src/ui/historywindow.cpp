@@ -67,12 +67,13 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     connect(m_clear, &QPushButton::clicked, this, [this] { clearHistory(); });
     connect(&m_store, &HistoryStore::changed, m_model, &HistoryModel::reload);
     // Headings span the whole row; they come with each page.
-    connect(m_model, &HistoryModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
-        for (int row = first; row <= last; ++row) {
-            if (m_model->isHeading(row))
-                m_list->setFirstColumnSpanned(row, {}, true);
-        }
-    });
+    connect(m_model, &HistoryModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                for (int row = first; row <= last; ++row) {
+                    if (m_model->isHeading(row))
+                        m_list->setFirstColumnSpanned(row, {}, true);
+                }
+            });
     connect(m_model, &HistoryModel::pageShown, this, [this] {
         m_state->setText(m_model->rowCount() == 0 ? tr("No pages found") : QString());
     });

@@ -47,10 +47,14 @@ private Q_SLOTS:
     {
         m_store = std::make_unique<FakeHistoryStore>(History::frecency);
         const qint64 today = QDateTime(QDate::currentDate(), QTime(12, 0)).toMSecsSinceEpoch();
-        m_store->recordVisit(QStringLiteral("https://old.org/"), QStringLiteral("Old page"), today - 72 * Hour, VisitKind::Followed);
-        m_store->recordVisit(QStringLiteral("https://python.org/tuple"), QStringLiteral("Python tuples"), today - 24 * Hour, VisitKind::Typed);
-        m_store->recordVisit(QStringLiteral("https://news.org/"), QStringLiteral("News"), today - 2 * Hour, VisitKind::Followed);
-        m_store->recordVisit(QStringLiteral("https://news.org/"), QStringLiteral("News"), today - Hour, VisitKind::Followed);
+        m_store->recordVisit(QStringLiteral("https://old.org/"), QStringLiteral("Old page"),
+                             today - 72 * Hour, VisitKind::Followed);
+        m_store->recordVisit(QStringLiteral("https://python.org/tuple"),
+                             QStringLiteral("Python tuples"), today - 24 * Hour, VisitKind::Typed);
+        m_store->recordVisit(QStringLiteral("https://news.org/"), QStringLiteral("News"),
+                             today - 2 * Hour, VisitKind::Followed);
+        m_store->recordVisit(QStringLiteral("https://news.org/"), QStringLiteral("News"),
+                             today - Hour, VisitKind::Followed);
     }
 
     void windowListsByDayAndFilters()
@@ -60,9 +64,10 @@ private Q_SLOTS:
         window.open();
         QTRY_COMPARE(window.model().rowCount(), 7);
         QCOMPARE(shownRows(window.model()),
-                 (QStringList { "Today", "News", "News", "Yesterday", "Python tuples",
-                                QLocale().toString(QDate::currentDate().addDays(-3), QLocale::ShortFormat),
-                                "Old page" }));
+                 (QStringList {
+                     "Today", "News", "News", "Yesterday", "Python tuples",
+                     QLocale().toString(QDate::currentDate().addDays(-3), QLocale::ShortFormat),
+                     "Old page" }));
         QTest::keyClicks(window.searchField(), QStringLiteral("TUPLES py"));
         QTRY_COMPARE(shownRows(window.model()), (QStringList { "Yesterday", "Python tuples" }));
         QTest::keyClicks(window.searchField(), QStringLiteral(" nothing"));
@@ -88,8 +93,9 @@ private Q_SLOTS:
         QTest::keyClick(window.list(), Qt::Key_Return);
         QCOMPARE(opened.takeFirst().at(0).toString(), QStringLiteral("https://python.org/tuple"));
         // Del removes the selected visits, headings aside.
-        window.list()->selectionModel()->select(QItemSelection(window.model().index(0, 0), window.model().index(2, 0)),
-                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        window.list()->selectionModel()->select(
+            QItemSelection(window.model().index(0, 0), window.model().index(2, 0)),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QTest::keyClick(window.list(), Qt::Key_Delete);
         QTRY_COMPARE(window.model().rowCount(), 4);
         // "Clear history...": declined, nothing goes; the last hour of now leaves older days.
@@ -108,11 +114,13 @@ private Q_SLOTS:
         QWidget host;
         auto *box = new QComboBox(&host);
         box->setEditable(true);
-        box->addItems({ QStringLiteral("https://this-run.org/"), QStringLiteral("https://earlier.org/") });
+        box->addItems(
+            { QStringLiteral("https://this-run.org/"), QStringLiteral("https://earlier.org/") });
         box->setEditText(QString());
         auto *other = new QLineEdit(&host);
         other->move(0, 60);
-        CompletionPopup popup(*m_store, box, [] { return QStringList { QStringLiteral("https://newspaper.org/") }; });
+        CompletionPopup popup(
+            *m_store, box, [] { return QStringList { QStringLiteral("https://newspaper.org/") }; });
         QSignalSpy shown(&popup, &CompletionPopup::suggestionsShown);
         host.show();
         QApplication::setActiveWindow(&host);
@@ -161,7 +169,8 @@ private Q_SLOTS:
         m_store->releaseAnswers();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(box->currentText(), QStringLiteral("python tup"));
-        QCOMPARE(suggestionAddresses(popup), (QStringList { "https://python.org/tuple", QString() }));
+        QCOMPARE(suggestionAddresses(popup),
+                 (QStringList { "https://python.org/tuple", QString() }));
         // The box loses the focus: the popup goes.
         other->setFocus();
         QVERIFY(!popup.isVisible());

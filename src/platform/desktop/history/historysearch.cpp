@@ -1,7 +1,8 @@
 // The history file's reads. The trigram index finds first the addresses that match, up to a
 // bound: when they are few, only their rows are read; when they are many, the rows are read in
-// rank order (the best addresses, the newest visits), where matches then come soon. Every value is bound and
-// the index query is built of quoted trigrams, so typed text is never read as SQL or FTS syntax.
+// rank order (the best addresses, the newest visits), where matches then come soon. Every value is
+// bound and the index query is built of quoted trigrams, so typed text is never read as SQL or FTS
+// syntax.
 
 #include "historydatabase.h"
 #include "historysql.h"
@@ -69,7 +70,7 @@ QString idList(const QList<qint64> &ids)
 } // namespace
 
 std::optional<QList<qint64>> HistoryDatabase::matchingAddresses(const QString &match,
-                                                                 const QString &words, qint64 bound)
+                                                                const QString &words, qint64 bound)
 {
     if (match.isEmpty())
         return std::nullopt;
@@ -120,10 +121,11 @@ QList<HistoryEntry> HistoryDatabase::complete(const CompletionQuery &query)
         const double places = one(QStringLiteral("SELECT max(id) FROM places"), {}, 0).toDouble();
         const auto few = matchingAddresses(match, words, fewAddresses(wanted, places, places));
         QSqlQuery &rest = few
-            ? run(QStringLiteral("SELECT %1 FROM places WHERE id IN (SELECT value FROM json_each(?)) "
-                                 "ORDER BY frecency DESC LIMIT ?")
-                      .arg(EntryColumns),
-                  { idList(*few), wanted })
+            ? run(
+                QStringLiteral("SELECT %1 FROM places WHERE id IN (SELECT value FROM json_each(?)) "
+                               "ORDER BY frecency DESC LIMIT ?")
+                    .arg(EntryColumns),
+                { idList(*few), wanted })
             : run(
                 QStringLiteral("SELECT %1 FROM places INDEXED BY places_frecency "
                                "WHERE kestrav_match(url, title, ?) ORDER BY frecency DESC LIMIT ?")
