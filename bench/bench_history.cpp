@@ -6,18 +6,26 @@
 // The generated file is kept beside the program and reused while the sizes are the same.
 
 #include "benchfigures.h"
+#include "completionpopup.h"
 #include "historydata.h"
 #include "historymatch.h"
+#include "historymodel.h"
 #include "historyrules.h"
+#include "historywindow.h"
 #include "sqlitehistorystore.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -143,6 +151,84 @@ int main(int argc, char *argv[])
             out << "  slow completion: " << text << " " << completion.ms.last() << Qt::endl;
     }
     printPercentiles(out, QStringLiteral("completion in the store"), completion, 2, 10);
+
+    // The same keystrokes typed into an address box: from the key press to the popup drawn.
+    {
+        QWidget host;
+        host.resize(1000, 600);
+        auto *box = new QComboBox(&host);
+        box->setEditable(true);
+        box->setGeometry(0, 0, 1000, 24);
+        CompletionPopup popup(store, box, [] { return QStringList(); });
+        host.show();
+        QApplication::setActiveWindow(&host);
+        box->setFocus();
+        QApplication::processEvents();
+        Samples typing;
+        QString previous;
+        for (const QString &text : typed) {
+            if (!text.startsWith(previous) || text.size() != previous.size() + 1)
+                box->lineEdit()->setText(text.chopped(1));
+            previous = text;
+            QEventLoop shown;
+            const auto connection = QObject::connect(&popup, &CompletionPopup::suggestionsShown,
+                                                     &shown, &QEventLoop::quit);
+            QElapsedTimer timer;
+            timer.start();
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.right(1));
+            QApplication::sendEvent(box, &press);
+            shown.exec();
+            popup.repaint();
+            typing.add(timer);
+            QObject::disconnect(connection);
+        }
+        printPercentiles(out, QStringLiteral("completion, key press to popup drawn"), typing, 2,
+                         10);
+    }
+
+    // The history window: opened, then searched as the same keystrokes are typed.
+    {
+        Samples opening;
+        for (int round = 0; round < 5; ++round) {
+            QElapsedTimer timer;
+            timer.start();
+            HistoryWindow window(store);
+            QEventLoop shown;
+            QObject::connect(&window.model(), &HistoryModel::pageShown, &shown, &QEventLoop::quit);
+            window.open();
+            shown.exec();
+            window.repaint();
+            opening.add(timer);
+        }
+        printFigure(out, QStringLiteral("opening the history window"), opening, 150);
+        HistoryWindow window(store);
+        window.open();
+        Samples searching;
+        QString previous;
+        for (const QString &text : typed) {
+            if (!text.startsWith(previous) || text.size() != previous.size() + 1) {
+                QEventLoop reset;
+                QObject::connect(&window.model(), &HistoryModel::pageShown, &reset,
+                                 &QEventLoop::quit);
+                window.searchField()->setText(text.chopped(1));
+                reset.exec();
+            }
+            previous = text;
+            QEventLoop shown;
+            const auto connection = QObject::connect(&window.model(), &HistoryModel::pageShown,
+                                                     &shown, &QEventLoop::quit);
+            QElapsedTimer timer;
+            timer.start();
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.right(1));
+            QApplication::sendEvent(window.searchField(), &press);
+            shown.exec();
+            window.list()->viewport()->repaint();
+            searching.add(timer);
+            QObject::disconnect(connection);
+        }
+        printPercentiles(out, QStringLiteral("history window search, key press to list drawn"),
+                         searching, 0, 30);
+    }
 
     Samples search;
     for (const QString &text : typed) {

@@ -4,7 +4,6 @@
 #include "historyrules.h"
 #include "historystore.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -13,23 +12,39 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyledItemDelegate>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
 
-// The text as rich text with the ranges in bold; everything else is escaped.
-QString withHighlights(const QString &text, const QStringList &words)
+// Draws one line of text from x with the ranges in bold, cut at the right edge; returns where
+// it ends. Painted directly: a rich-text document per row cost more than the search itself.
+int drawLine(QPainter *painter, const QRect &line, const QString &text,
+             const QList<History::TextRange> &ranges, const QFont &font)
 {
-    QString html;
+    QFont bold = font;
+    bold.setBold(true);
+    int x = line.left();
     qsizetype at = 0;
-    for (const History::TextRange &range : History::highlightRanges(words, text)) {
-        html += text.mid(at, range.start - at).toHtmlEscaped();
-        html += QStringLiteral("<b>") + text.mid(range.start, range.length).toHtmlEscaped()
-            + QStringLiteral("</b>");
+    const auto draw = [&](qsizetype from, qsizetype length, const QFont &with) {
+        if (length <= 0 || x >= line.right())
+            return;
+        // No line shows more than a few hundred characters.
+        const QString part
+            = text.mid(from, std::min<qsizetype>(length, 200 - std::min<qsizetype>(from, 200)));
+        if (part.isEmpty())
+            return;
+        painter->setFont(with);
+        const QRect room(x, line.top(), line.right() - x, line.height());
+        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, part);
+        x += QFontMetrics(with).horizontalAdvance(part);
+    };
+    for (const History::TextRange &range : ranges) {
+        draw(at, range.start - at, font);
+        draw(range.start, range.length, bold);
         at = range.start + range.length;
     }
-    return html + text.mid(at).toHtmlEscaped();
+    draw(at, text.size() - at, font);
+    return x;
 }
 
 // Two lines per row: the title, then the address in the colour of links.
@@ -52,33 +67,29 @@ public:
 
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette &palette = option.palette;
+        const QColor text = selected ? palette.highlightedText().color() : palette.text().color();
+        const QColor link = selected ? text : palette.link().color();
         const QString title = index.data(CompletionPopup::TitleRole).toString();
         const QString address = index.data(CompletionPopup::AddressRole).toString();
-        QString html;
-        const QString text
-            = selected ? palette.highlightedText().color().name() : palette.text().color().name();
-        const QString link = selected ? text : palette.link().color().name();
-        if (address.isEmpty()) {
-            html = QStringLiteral("<span style='color:%1'>%2</span>")
-                       .arg(text,
-                            tr("Search for %1")
-                                .arg(QStringLiteral("<b>") + title.toHtmlEscaped()
-                                     + QStringLiteral("</b>")));
-        } else {
-            html
-                = QStringLiteral("<div style='color:%1'>%2</div><div style='color:%3'>%4</div>")
-                      .arg(text, withHighlights(title.isEmpty() ? address : title, m_popup.words()),
-                           link, withHighlights(address, m_popup.words()));
-        }
-        QTextDocument document;
-        document.setDocumentMargin(2);
-        document.setDefaultFont(option.font);
-        document.setHtml(html);
-        document.setTextWidth(option.rect.width());
+        const int lineHeight = option.fontMetrics.height();
+        QRect line = option.rect.adjusted(4, 3, -4, 0);
+        line.setHeight(lineHeight);
         painter->save();
-        painter->translate(option.rect.topLeft());
-        painter->setClipRect(QRect(QPoint(0, 0), option.rect.size()));
-        document.drawContents(painter);
+        painter->setClipRect(option.rect);
+        painter->setPen(text);
+        if (address.isEmpty()) {
+            const QString prefix = tr("Search for %1").arg(QString());
+            const int x = drawLine(painter, line, prefix, {}, option.font);
+            drawLine(painter, line.adjusted(x - line.left(), 0, 0, 0), title,
+                     { { 0, title.size() } }, option.font);
+        } else {
+            const QString shown = title.isEmpty() ? address : title;
+            drawLine(painter, line, shown, History::highlightRanges(m_popup.words(), shown),
+                     option.font);
+            painter->setPen(link);
+            drawLine(painter, line.translated(0, lineHeight), address,
+                     History::highlightRanges(m_popup.words(), address), option.font);
+        }
         painter->restore();
     }
 
@@ -185,8 +196,10 @@ void CompletionPopup::place()
     int height = 2 * frameWidth();
     for (int row = 0; row < m_list->count(); ++row)
         height += m_list->sizeHintForRow(row);
-    const QPoint below = m_box->mapToGlobal(QPoint(0, m_box->height()));
-    setGeometry(QRect(below, QSize(m_box->width(), height)));
+    const QRect wanted(m_box->mapToGlobal(QPoint(0, m_box->height())),
+                       QSize(m_box->width(), height));
+    if (geometry() != wanted)
+        setGeometry(wanted);
 }
 
 void CompletionPopup::closePopup()

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QLocale>
+#include <utility>
 
 HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
     : QAbstractTableModel(parent)
@@ -21,13 +22,13 @@ void HistoryModel::setSearch(const QString &text)
 
 void HistoryModel::reload()
 {
-    beginResetModel();
-    m_rows.clear();
-    m_atEnd = false;
-    endResetModel();
-    // A page still on its way belongs to the list before: its answer is ignored.
+    // The rows shown stay until the new first page replaces them all at once, so typing
+    // neither flickers nor lays the list out twice. A page still on its way belongs to the
+    // list before: its answer is ignored.
     ++m_generation;
+    m_replacing = true;
     m_loading = false;
+    m_atEnd = false;
     askPage();
 }
 
@@ -38,7 +39,7 @@ void HistoryModel::askPage()
     VisitQuery query;
     query.words = m_words;
     query.limit = PageSize;
-    if (!m_rows.isEmpty()) {
+    if (!m_replacing && !m_rows.isEmpty()) {
         query.beforeTime = m_rows.last().visit.time;
         query.beforeId = m_rows.last().visit.id;
     }
@@ -55,8 +56,9 @@ void HistoryModel::addPage(quint64 generation, const QList<HistoryVisit> &visits
         return;
     m_loading = false;
     m_atEnd = visits.size() < PageSize;
+    const bool replacing = std::exchange(m_replacing, false);
     QList<Row> added;
-    QDate lastDay = m_rows.isEmpty() ? QDate() : m_rows.last().day;
+    QDate lastDay = replacing || m_rows.isEmpty() ? QDate() : m_rows.last().day;
     for (const HistoryVisit &visit : visits) {
         const QDate day = QDateTime::fromMSecsSinceEpoch(visit.time).date();
         if (day != lastDay)
@@ -64,7 +66,11 @@ void HistoryModel::addPage(quint64 generation, const QList<HistoryVisit> &visits
         added.append({ day, visit });
         lastDay = day;
     }
-    if (!added.isEmpty()) {
+    if (replacing) {
+        beginResetModel();
+        m_rows = added;
+        endResetModel();
+    } else if (!added.isEmpty()) {
         beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + added.size() - 1));
         m_rows += added;
         endInsertRows();
@@ -117,13 +123,16 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         }
         return {};
     }
+    // A row shows no more than fits on a screen: laying out an 8 KiB address to elide it cost
+    // more than the search.
+    const qsizetype shown = role == Qt::ToolTipRole ? 1024 : 160;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (index.column() == TitleColumn)
-            return row.visit.title.isEmpty() ? row.visit.url : row.visit.title;
+            return (row.visit.title.isEmpty() ? row.visit.url : row.visit.title).left(shown);
         if (index.column() == AddressColumn)
-            return row.visit.url;
+            return row.visit.url.left(shown);
         return QLocale().toString(QDateTime::fromMSecsSinceEpoch(row.visit.time).time(),
                                   QLocale::ShortFormat);
     case VisitIdRole:

@@ -65,5 +65,6 @@ private:
     quint64 m_generation = 0;
     bool m_loading = false;
     bool m_atEnd = false;
+    bool m_replacing = false; // the next page is a new first page
     QDate m_today;
 };

@@ -47,7 +47,11 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(HistoryModel::TitleColumn, QHeaderView::Stretch);
     m_list->header()->setSectionResizeMode(HistoryModel::AddressColumn, QHeaderView::Stretch);
-    m_list->header()->setSectionResizeMode(HistoryModel::TimeColumn, QHeaderView::ResizeToContents);
+    // Sized once: sizing to the contents measured every row at every keystroke.
+    m_list->header()->setSectionResizeMode(HistoryModel::TimeColumn, QHeaderView::Fixed);
+    m_list->header()->resizeSection(HistoryModel::TimeColumn,
+                                    fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 MM"))
+                                        + 12);
     m_list->installEventFilter(this);
 
     m_clear->setObjectName(QStringLiteral("cmdClearHistory"));

@@ -237,6 +237,25 @@ private Q_SLOTS:
         QCOMPARE(aside.size(), 1);
     }
 
+    void shortHostPrefixStillRanks()
+    {
+        // More hosts start with "m" than the host index is sorted for: ranked in rank order.
+        SqliteHistoryStore store(path(), History::frecency);
+        for (int i = 0; i < 5100; ++i)
+            store.recordVisit(QStringLiteral("https://m%1.org/").arg(i), QString(),
+                              Now - 200 * 24 * Hour, VisitKind::Followed);
+        for (int i = 0; i < 3; ++i) {
+            store.recordVisit(QStringLiteral("https://mtop.org/"), QString(), Now,
+                              VisitKind::Typed);
+            store.recordVisit(QStringLiteral("https://other.org/m"), QString(), Now,
+                              VisitKind::Typed);
+        }
+        const QStringList found = completed(store, QStringLiteral("m"));
+        QCOMPARE(found.size(), 10);
+        QCOMPARE(found.first(), QStringLiteral("https://mtop.org/"));
+        QVERIFY(!found.contains(QStringLiteral("https://other.org/m")));
+    }
+
     void unwritableFileSaysWhyOnce()
     {
         // A folder where the file should be: nothing can be opened, browsing goes on.

@@ -15,6 +15,8 @@ using namespace HistorySql;
 
 namespace {
 
+// Host matches looked at, at most: typed text that no such address holds ends there.
+constexpr qint64 HostRowsLookedAt = 3000;
 // More addresses than this that match are never gathered one by one.
 constexpr qint64 CountedAddresses = 5000;
 
@@ -102,16 +104,30 @@ QList<HistoryEntry> HistoryDatabase::complete(const CompletionQuery &query)
         QSet<qint64> seen;
         QList<HistoryEntry> found;
         if (!query.hostPrefix.isEmpty()) {
-            // Sorted from the index alone; only the rows read in that order are looked up.
-            QSqlQuery &hosts
-                = run(QStringLiteral("SELECT p.id, p.url, p.title, p.frecency, p.host "
-                                     "FROM (SELECT id, frecency FROM places INDEXED BY "
-                                     "places_host WHERE host >= ? AND host < ? "
-                                     "ORDER BY frecency DESC) s "
-                                     "JOIN places p ON p.id = s.id "
-                                     "WHERE kestrav_match(p.url, p.title, ?) LIMIT ?"),
-                      { query.hostPrefix, query.hostPrefix + QChar(0xFFFF), words, limit });
-            found = entries(hosts, query.hostPrefix, seen, limit);
+            const QVariantList range { query.hostPrefix, query.hostPrefix + QChar(0xFFFF) };
+            // Few hosts with the prefix: sorted from the host index; many (a short prefix): the
+            // best addresses in rank order, where such hosts soon come.
+            const qint64 inRange = one(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM places "
+                                                      "INDEXED BY places_host WHERE host >= ? AND "
+                                                      "host < ? LIMIT ?)"),
+                                       range + QVariantList { CountedAddresses + 1 }, 0)
+                                       .toLongLong();
+            const QString ranked = inRange <= CountedAddresses
+                ? QStringLiteral("SELECT id, frecency FROM places INDEXED BY places_host "
+                                 "WHERE host >= ? AND host < ? ORDER BY frecency DESC")
+                : QStringLiteral("SELECT id, frecency FROM places INDEXED BY places_frecency "
+                                 "WHERE host >= ? AND host < ? ORDER BY frecency DESC");
+            // Each address in that order is looked at until enough match; a handful usually.
+            QSqlQuery &order = run(ranked + QStringLiteral(" LIMIT ?"),
+                                   range + QVariantList { HostRowsLookedAt });
+            while (found.size() < limit && order.next()) {
+                QSqlQuery &row = run(QStringLiteral("SELECT %1 FROM places WHERE id = ? "
+                                                    "AND kestrav_match(url, title, ?)")
+                                         .arg(EntryColumns),
+                                     { order.value(0), words });
+                found += entries(row, query.hostPrefix, seen, 1);
+            }
+            order.finish();
         }
         if (found.size() >= limit)
             return found;
