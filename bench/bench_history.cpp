@@ -147,8 +147,6 @@ int main(int argc, char *argv[])
             store.complete({ History::queryWords(text), History::hostPrefix(text), 10 }, c, a);
         });
         completion.add(timer);
-        if (completion.ms.last() > 5)
-            out << "  slow completion: " << text << " " << completion.ms.last() << Qt::endl;
     }
     printPercentiles(out, QStringLiteral("completion in the store"), completion, 2, 10);
 
@@ -241,8 +239,6 @@ int main(int argc, char *argv[])
             store.visits(query, c, a);
         });
         search.add(timer);
-        if (search.ms.last() > 30)
-            out << "  slow search: " << text << " " << search.ms.last() << Qt::endl;
     }
     printPercentiles(out, QStringLiteral("window search in the store"), search, 0, 30);
 
