@@ -7,6 +7,7 @@
 #include "historyrules.h"
 #include "sqlitehistorystore.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <QEventLoop>
@@ -38,8 +39,14 @@ template<typename Row, typename Ask> QList<Row> answerOf(Ask ask)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzSupport::ensureApplication();
-    static SqliteHistoryStore store(FuzzSupport::scratchPath(QStringLiteral("history")),
-                                    History::frecency);
+    // Never destroyed: Qt's SQL registry is gone by the time static objects go at exit.
+    static SqliteHistoryStore &store = *new SqliteHistoryStore(
+        FuzzSupport::scratchPath(QStringLiteral("history")), History::frecency);
+    static const auto said
+        = QObject::connect(&store, &HistoryStore::trouble, [](const QString &line) {
+              std::fprintf(stderr, "trouble: %s\n", qPrintable(line));
+          });
+    Q_UNUSED(said);
 
     const QStringList lines
         = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size))
@@ -58,8 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString typed = lines.first();
     const QStringList words = History::queryWords(typed);
     const auto check = [&](const QString &url) {
-        if (!titles.contains(url) || !History::matchesAll(words, titles.value(url), url))
+        if (!titles.contains(url) || !History::matchesAll(words, titles.value(url), url)) {
+            std::fprintf(stderr, "offered without a match: %s\n", qPrintable(url));
             std::abort();
+        }
     };
     for (const HistoryEntry &entry : answerOf<HistoryEntry>([&](QObject *context, auto answer) {
              store.complete({ words, History::hostPrefix(typed), 10 }, context, answer);

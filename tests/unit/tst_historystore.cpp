@@ -157,6 +157,15 @@ private Q_SLOTS:
         QTRY_COMPARE(changed.size(), 5);
     }
 
+    void addressWithoutHostKept()
+    {
+        // Written in one batch with the next visit: neither may cost the other.
+        m_store->recordVisit(QStringLiteral("no host here"), QString(), Now, VisitKind::Typed);
+        m_store->recordVisit(QStringLiteral("https://kept.org/"), QString(), Now, VisitKind::Typed);
+        QCOMPARE(completed(*m_store, QStringLiteral("kept")), QStringList { "https://kept.org/" });
+        QCOMPARE(completed(*m_store, QStringLiteral("host")), QStringList { "no host here" });
+    }
+
     void hostileTextIsText_data()
     {
         QTest::addColumn<QString>("typed");

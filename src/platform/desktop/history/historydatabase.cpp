@@ -311,17 +311,17 @@ bool HistoryDatabase::recover(const Failure &failure)
     return false;
 }
 
-void HistoryDatabase::write(const std::function<void()> &writes)
+bool HistoryDatabase::write(const std::function<void()> &writes)
 {
     for (int attempt = 0; attempt <= BusyRetries; ++attempt) {
         if (!open() || !m_writable)
-            return;
+            return false;
         try {
             exec(QStringLiteral("BEGIN IMMEDIATE"));
             try {
                 writes();
                 exec(QStringLiteral("COMMIT"));
-                return;
+                return true;
             } catch (...) {
                 QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
                 throw;
@@ -333,7 +333,8 @@ void HistoryDatabase::write(const std::function<void()> &writes)
                 continue;
             }
             if (!recover(failure))
-                return;
+                return false;
         }
     }
+    return false;
 }

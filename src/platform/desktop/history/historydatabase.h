@@ -26,8 +26,8 @@ public:
     HistoryDatabase &operator=(const HistoryDatabase &) = delete;
 
     // Runs the writes as one transaction; a busy file is waited for and tried again, a
-    // damaged one replaced and the writes done in the new one.
-    void write(const std::function<void()> &writes);
+    // damaged one replaced and the writes done in the new one. False when they were not kept.
+    bool write(const std::function<void()> &writes);
     // These run inside write().
     void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind);
     void setTitle(const QString &url, const QString &title);

@@ -41,7 +41,8 @@ QString hostKey(const QString &url)
     QString host = QUrl(url).host().toLower();
     if (host.startsWith(QLatin1String("www.")))
         host.remove(0, 4);
-    return host;
+    // An address without a host has an empty one, never a null (which SQL takes for NULL).
+    return host.isNull() ? QStringLiteral("") : host;
 }
 
 QString packedWords(const QStringList &words)

@@ -195,10 +195,15 @@ void SqliteHistoryStore::runWorker()
         if (batch.empty()) {
             job.work(*m_database);
         } else {
-            m_database->write([&] {
+            const bool kept = m_database->write([&] {
                 for (Job &write : batch)
                     write.work(*m_database);
             });
+            // One write that fails must not take the others of its batch with it.
+            if (!kept && batch.size() > 1) {
+                for (Job &write : batch)
+                    m_database->write([&] { write.work(*m_database); });
+            }
         }
         lock.lock();
         m_busy = false;
