@@ -42,6 +42,9 @@ public:
     // none is left to do.
     bool refreshAgedFrecencies(int count);
 
+    // Lets the file go; the next request opens it again. Called on the thread that used it.
+    void close();
+
     // Ends a read that runs long once this says it is no longer wanted.
     void setInterruption(std::function<bool()> interrupted)
     {
@@ -65,7 +68,6 @@ private:
     QVariant one(const QString &statement, const QVariantList &values = {},
                  const QVariant &fallback = {});
     bool open();
-    void close();
     void createSchema();
     void registerFunctions();
     void moveAside();

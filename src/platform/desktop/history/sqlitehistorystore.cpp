@@ -153,8 +153,12 @@ void SqliteHistoryStore::runWorker()
     for (;;) {
         if (m_jobs.empty()) {
             m_idle.notify_all();
-            if (m_stopping)
+            if (m_stopping) {
+                // The connection belongs to this thread and goes with it.
+                lock.unlock();
+                m_database->close();
                 return;
+            }
             const auto now = std::chrono::steady_clock::now();
             if (!agedLeft && now >= nextAgedCheck)
                 agedLeft = true;
