@@ -49,7 +49,7 @@ check-sanitize: deps
 # build-fuzz/corpus); a table gives each one's runs, coverage and verdict. Any crash,
 # sanitizer report or hang fails the run once every target has run, and leaves its input.
 FUZZ_SECONDS ?= 60
-FUZZERS ?= favorites decode settings recent filterlist
+FUZZERS ?= favorites decode settings recent filterlist history
 fuzz:
 	@./scripts/install-deps.sh clang-14 libclang-rt-14-dev
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -65,6 +65,7 @@ bench: build
 	KESTRAV_KILL_ROUNDS=100 KESTRAV_KILL_ENTRIES=32767 ./$(BUILD_DIR)/bin/tst_crashsafety
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_favoriteswindow
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_guards 2>/dev/null
+	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_history 2>/dev/null
 
 # A long run, not a test: 1,000 navigations of every kind, with the program's memory growth.
 soak: build

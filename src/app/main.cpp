@@ -1,5 +1,6 @@
 #include "desktopplatform.h"
 #include "frmframe.h"
+#include "historyrules.h"
 #include "startupphase.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
     markStartupPhase("application");
 
-    frmFrame frame(makeDesktopPlatform());
+    frmFrame frame(makeDesktopPlatform(History::frecency));
     markStartupPhase("frame");
     frame.MDIForm_Load();
     return application.exec();

@@ -136,6 +136,7 @@ void tst_WebBrowserControl::navigates()
     QSignalSpy done(m_control, &WebBrowserControl::DownloadComplete);
     connect(m_control, &WebBrowserControl::DownloadComplete, this,
             [&] { events << QStringLiteral("DownloadComplete"); });
+    QSignalSpy titled(m_control, &WebBrowserControl::TitleChange);
     if (again == QLatin1String("refresh"))
         m_control->Refresh();
     else
@@ -150,6 +151,11 @@ void tst_WebBrowserControl::navigates()
     const auto [title, body] = m_pages.value(path);
     QCOMPARE(m_control->LocationName(), title.isEmpty() ? location : QString::fromUtf8(title));
     QCOMPARE(m_control->DocumentBodyInnerHTML(), QString::fromUtf8(body));
+    // A new page tells its title as LocationName gives it.
+    if (again.isEmpty()) {
+        QTRY_VERIFY(!titled.isEmpty());
+        QCOMPARE(titled.last().at(0).toString(), m_control->LocationName());
+    }
     QVERIFY(!m_control->Busy());
 }
 

@@ -164,5 +164,7 @@ void FakeWebBrowserControl::complete(const QString &url, const QString &title)
     busy = false;
     hasDocument = true;
     Q_EMIT NavigateComplete2(url);
+    if (!title.isEmpty())
+        Q_EMIT TitleChange(title);
     Q_EMIT DownloadComplete();
 }

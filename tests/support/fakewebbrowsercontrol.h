@@ -21,6 +21,7 @@ public:
     void GoForward() override;
     void GoHome() override;
     void GoSearch() override;
+    QString SearchPage() const override { return searchUrl; }
     void Refresh() override;
     void Stop() override;
     bool Busy() const override { return busy; }

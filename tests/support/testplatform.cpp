@@ -1,5 +1,6 @@
 #include "testplatform.h"
 
+#include "historyrules.h"
 #include "plaintextarea.h"
 
 TestPlatform::TestPlatform(const QString &programFolder)
@@ -15,6 +16,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , pictures(std::make_shared<RecordingPictureWriter>(journal))
     , questions(std::make_shared<ScriptedUserQuestions>())
     , blocking(std::make_shared<FakeContentBlocking>())
+    , history(std::make_shared<FakeHistoryStore>(History::frecency))
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -46,4 +48,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.pictureWriter = pictures;
     platform.questions = questions;
     platform.blocking = blocking;
+    platform.history = history;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakecontentblocking.h"
+#include "fakehistorystore.h"
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
 #include "fakewebbrowsercontrol.h"
@@ -33,6 +34,7 @@ struct TestPlatform
     std::shared_ptr<RecordingPictureWriter> pictures;
     std::shared_ptr<ScriptedUserQuestions> questions;
     std::shared_ptr<FakeContentBlocking> blocking;
+    std::shared_ptr<FakeHistoryStore> history;
     // The hosted components of the last window made; they go with the window.
     QPointer<FakeWebBrowserControl> browser;
     QPointer<FakeWebBrowserControl> sourceBrowser; // of the window that shows a page's source

@@ -17,6 +17,7 @@ QStringList Platform::missingServices() const
         { bool(app), "application information" },
         { bool(questions), "user questions" },
         { bool(blocking), "content blocking" },
+        { bool(history), "history store" },
     };
     QStringList missing;
     for (const auto &[present, name] : services) {

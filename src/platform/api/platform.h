@@ -8,6 +8,7 @@ class AppInfo;
 class Clipboard;
 class CommonDialog;
 class ContentBlocking;
+class HistoryStore;
 class InternetTransfer;
 class KeyboardEvents;
 class MailAutomation;
@@ -45,4 +46,6 @@ struct Platform
     // Asked by the web control (downloads, certificates, permissions) and by the window.
     std::shared_ptr<UserQuestions> questions;
     std::shared_ptr<ContentBlocking> blocking;
+    // The pages visited, kept across runs.
+    std::shared_ptr<HistoryStore> history;
 };

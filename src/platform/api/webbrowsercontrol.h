@@ -30,6 +30,8 @@ public:
     virtual void GoForward() = 0;
     virtual void GoHome() = 0;
     virtual void GoSearch() = 0;
+    // The page that GoSearch opens; a query "q" on it searches for words.
+    virtual QString SearchPage() const = 0;
     virtual void Refresh() = 0;
     virtual void Stop() = 0;
 
@@ -92,6 +94,8 @@ Q_SIGNALS:
     void StatusTextChange(const QString &text);
     // The answer to FindText: the match shown (from 1) and the number of matches.
     void FindResult(int activeMatch, int numberOfMatches);
+    // The page's title arrived or changed, after its navigation committed.
+    void TitleChange(const QString &title);
     // The page asks to be printed (window.print()).
     void PrintRequested();
     // Ctrl and the wheel over the page: steps up (positive) or down.

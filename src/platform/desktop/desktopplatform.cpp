@@ -12,13 +12,14 @@
 #include "onequestionatatime.h"
 #include "plaintextarea.h"
 #include "rememberedanswers.h"
+#include "sqlitehistorystore.h"
 #include "sqlitesettingsstore.h"
 #include "webenginebrowsercontrol.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 
-Platform makeDesktopPlatform()
+Platform makeDesktopPlatform(FrecencyRule historyRanking)
 {
     Platform platform;
     platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
@@ -48,5 +49,7 @@ Platform makeDesktopPlatform()
     platform.clipboard = std::make_shared<DesktopClipboard>();
     platform.pictureWriter = std::make_shared<BmpPictureWriter>();
     platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
+    platform.history = std::make_shared<SqliteHistoryStore>(SqliteHistoryStore::defaultPath(),
+                                                            std::move(historyRanking));
     return platform;
 }

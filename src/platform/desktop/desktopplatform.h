@@ -1,6 +1,8 @@
 #pragma once
 
+#include "historystore.h"
 #include "platform.h"
 
 // The real platform of this desktop.
-Platform makeDesktopPlatform();
+// historyRanking: how the history ranks addresses.
+Platform makeDesktopPlatform(FrecencyRule historyRanking);

@@ -143,6 +143,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_navigationReported = true;
         Q_EMIT NavigateComplete2(url.toString());
     });
+    // A title the engine makes from the address is the address, as LocationName gives it.
+    connect(m_page, &QWebEnginePage::titleChanged, this,
+            [this] { Q_EMIT TitleChange(LocationName()); });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         keepZoom();
         m_busy = false;

@@ -46,6 +46,7 @@ public:
     void GoForward() override;
     void GoHome() override;
     void GoSearch() override;
+    QString SearchPage() const override { return searchPage(); }
     void Refresh() override;
     void Stop() override;
 

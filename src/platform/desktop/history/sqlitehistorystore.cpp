@@ -1,0 +1,215 @@
+#include "sqlitehistorystore.h"
+
+#include "historydatabase.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QStandardPaths>
+
+namespace {
+
+// Addresses whose frecency has aged are worked out again a few at a time while nothing else
+// waits, so a request never waits long behind them.
+constexpr int AgedPerRound = 50;
+constexpr auto AgedCheckInterval = std::chrono::minutes(10);
+
+} // namespace
+
+SqliteHistoryStore::SqliteHistoryStore(const QString &filePath, FrecencyRule rule, QObject *parent)
+    : HistoryStore(parent)
+    , m_database(std::make_unique<HistoryDatabase>(
+          filePath, std::move(rule),
+          [this](const QString &line) { deliver(this, [this, line] { Q_EMIT trouble(line); }); }))
+    , m_worker([this] { runWorker(); })
+{
+    m_database->setInterruption([this] {
+        const JobKind kind = m_running;
+        return (kind == JobKind::Completion && m_completions.load() != m_runningGeneration)
+            || (kind == JobKind::Visits && m_visitReads.load() != m_runningGeneration);
+    });
+}
+
+SqliteHistoryStore::~SqliteHistoryStore()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        std::erase_if(m_jobs, [](const Job &job) { return job.kind != JobKind::Write; });
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+QString SqliteHistoryStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/history.sqlite");
+}
+
+void SqliteHistoryStore::enqueue(Job job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void SqliteHistoryStore::write(std::function<void(HistoryDatabase &)> work, bool changesViews)
+{
+    if (changesViews) {
+        auto written = std::move(work);
+        work = [this, written = std::move(written)](HistoryDatabase &database) {
+            written(database);
+            deliver(this, [this] { Q_EMIT changed(); });
+        };
+    }
+    enqueue({ JobKind::Write, 0, std::move(work) });
+}
+
+void SqliteHistoryStore::recordVisit(const QString &url, const QString &title, qint64 time,
+                                     VisitKind kind)
+{
+    write([=](HistoryDatabase &database) { database.recordVisit(url, title, time, kind); });
+}
+
+void SqliteHistoryStore::setTitle(const QString &url, const QString &title)
+{
+    write([=](HistoryDatabase &database) { database.setTitle(url, title); });
+}
+
+void SqliteHistoryStore::removeAddresses(const QStringList &urls)
+{
+    write([=](HistoryDatabase &database) { database.removeAddresses(urls); }, true);
+}
+
+void SqliteHistoryStore::removeVisits(const QList<qint64> &visitIds)
+{
+    write([=](HistoryDatabase &database) { database.removeVisits(visitIds); }, true);
+}
+
+void SqliteHistoryStore::clearRange(qint64 from, qint64 to)
+{
+    write([=](HistoryDatabase &database) { database.clearRange(from, to); }, true);
+}
+
+void SqliteHistoryStore::complete(const CompletionQuery &query, QObject *context,
+                                  std::function<void(const QList<HistoryEntry> &)> answer)
+{
+    QPointer<QObject> guard(context);
+    const quint64 generation = ++m_completions;
+    enqueue(
+        { JobKind::Completion, generation,
+          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
+              const QList<HistoryEntry> found = database.complete(query);
+              // A newer read of the kind is asked: this answer is stale.
+              if (m_completions.load() != generation)
+                  return;
+              deliver(this, [guard, answer, found] {
+                  if (guard)
+                      answer(found);
+              });
+          } });
+}
+
+void SqliteHistoryStore::visits(const VisitQuery &query, QObject *context,
+                                std::function<void(const QList<HistoryVisit> &)> answer)
+{
+    QPointer<QObject> guard(context);
+    const quint64 generation = ++m_visitReads;
+    enqueue(
+        { JobKind::Visits, generation,
+          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
+              const QList<HistoryVisit> found = database.visits(query);
+              // A newer read of the kind is asked: this answer is stale.
+              if (m_visitReads.load() != generation)
+                  return;
+              deliver(this, [guard, answer, found] {
+                  if (guard)
+                      answer(found);
+              });
+          } });
+}
+
+void SqliteHistoryStore::deliver(QObject *context, std::function<void()> delivery)
+{
+    // Posted to the store, which lives on the window's thread and outlives the worker; the
+    // context's guard is then read on that thread.
+    Q_UNUSED(context);
+    QMetaObject::invokeMethod(this, std::move(delivery), Qt::QueuedConnection);
+}
+
+void SqliteHistoryStore::waitUntilIdle()
+{
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+void SqliteHistoryStore::runWorker()
+{
+    bool agedLeft = true;
+    auto nextAgedCheck = std::chrono::steady_clock::now();
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_jobs.empty()) {
+            m_idle.notify_all();
+            if (m_stopping) {
+                // The connection belongs to this thread and goes with it.
+                lock.unlock();
+                m_database->close();
+                return;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (!agedLeft && now >= nextAgedCheck)
+                agedLeft = true;
+            if (agedLeft) {
+                m_busy = true;
+                lock.unlock();
+                agedLeft = m_database->refreshAgedFrecencies(AgedPerRound);
+                if (!agedLeft)
+                    nextAgedCheck = std::chrono::steady_clock::now() + AgedCheckInterval;
+                lock.lock();
+                m_busy = false;
+                continue;
+            }
+            m_wake.wait_until(lock, nextAgedCheck);
+            continue;
+        }
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        std::vector<Job> batch;
+        if (job.kind == JobKind::Write) {
+            // The writes that wait behind it go in the same transaction.
+            batch.push_back(std::move(job));
+            while (!m_jobs.empty() && m_jobs.front().kind == JobKind::Write) {
+                batch.push_back(std::move(m_jobs.front()));
+                m_jobs.pop_front();
+            }
+        } else {
+            const quint64 newest
+                = job.kind == JobKind::Completion ? m_completions.load() : m_visitReads.load();
+            // A newer read of the same kind is waiting: this one's answer is already stale.
+            if (job.generation != newest)
+                continue;
+        }
+        m_busy = true;
+        m_running = job.kind;
+        m_runningGeneration = job.generation;
+        lock.unlock();
+        if (batch.empty()) {
+            job.work(*m_database);
+        } else {
+            const bool kept = m_database->write([&] {
+                for (Job &write : batch)
+                    write.work(*m_database);
+            });
+            // One write that fails must not take the others of its batch with it.
+            if (!kept && batch.size() > 1) {
+                for (Job &write : batch)
+                    m_database->write([&] { write.work(*m_database); });
+            }
+        }
+        lock.lock();
+        m_busy = false;
+    }
+}

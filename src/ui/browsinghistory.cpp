@@ -1,0 +1,89 @@
+#include "browsinghistory.h"
+
+#include "completionpopup.h"
+#include "historyrules.h"
+#include "historystore.h"
+#include "historywindow.h"
+#include "searchwords.h"
+
+#include <QComboBox>
+#include <QDateTime>
+
+BrowsingHistory::BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks)
+    : QObject(window)
+    , m_store(store)
+    , m_parentWindow(window)
+    , m_hooks(std::move(hooks))
+    , m_localNames(Navigation::localHostNames())
+{
+    connect(&m_store, &HistoryStore::trouble, this, [this](const QString &line) {
+        if (m_hooks.statusLine)
+            m_hooks.statusLine(line);
+    });
+}
+
+BrowsingHistory::~BrowsingHistory()
+{
+    // The history window is a window of its own; it goes with the browser window.
+    delete m_window;
+}
+
+QString BrowsingHistory::addressFor(const QString &typed, const QString &searchPage) const
+{
+    return Navigation::isSearchWords(typed, m_localNames)
+        ? Navigation::searchAddress(searchPage, typed)
+        : typed;
+}
+
+void BrowsingHistory::navigationTyped(const QString &address)
+{
+    if (!address.trimmed().isEmpty())
+        m_typedPending = true;
+}
+
+void BrowsingHistory::navigationCompleted(const QString &url, const QString &title)
+{
+    const VisitKind kind
+        = std::exchange(m_typedPending, false) ? VisitKind::Typed : VisitKind::Followed;
+    m_currentUrl = url;
+    if (!History::isRecorded(url)) {
+        m_currentUrl.clear();
+        return;
+    }
+    // Until the page names itself, the control gives its address for a title.
+    m_recordedTitle = title == url ? QString() : History::recordedTitle(title);
+    m_store.recordVisit(url, m_recordedTitle, QDateTime::currentMSecsSinceEpoch(), kind);
+}
+
+void BrowsingHistory::titleChanged(const QString &title)
+{
+    const QString kept = History::recordedTitle(title);
+    if (m_currentUrl.isEmpty() || kept.isEmpty() || kept == m_currentUrl || kept == m_recordedTitle)
+        return;
+    m_recordedTitle = kept;
+    m_store.setTitle(m_currentUrl, kept);
+}
+
+void BrowsingHistory::attachCompletion(QComboBox *addressBox)
+{
+    m_completion = new CompletionPopup(m_store, addressBox, m_hooks.favorites);
+}
+
+void BrowsingHistory::showWindow()
+{
+    if (!m_window) {
+        // Top-level, so it stays apart from the frame; made at its first use.
+        m_window = new HistoryWindow(m_store);
+        m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+        connect(m_window, &HistoryWindow::openRequested, this, [this](const QString &url) {
+            if (m_hooks.open)
+                m_hooks.open(url);
+        });
+    }
+    m_window->open();
+}
+
+HistoryWindow *BrowsingHistory::window() const
+{
+    return m_window;
+}

@@ -1,0 +1,184 @@
+#include "historywindow.h"
+
+#include "historymodel.h"
+#include "historystore.h"
+
+#include <QButtonGroup>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_store(store)
+    , m_model(new HistoryModel(store, this))
+    , m_search(new QLineEdit(this))
+    , m_list(new QTreeView(this))
+    , m_clear(new QPushButton(tr("C&lear history..."), this))
+    , m_state(new QLabel(this))
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(tr("History"));
+    resize(760, 520);
+
+    m_search->setObjectName(QStringLiteral("txtHistorySearch"));
+    m_search->setPlaceholderText(tr("Search the history"));
+    m_search->setAccessibleName(tr("Search the history"));
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this);
+
+    m_list->setObjectName(QStringLiteral("lstHistory"));
+    m_list->setAccessibleName(tr("Pages visited"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(HistoryModel::TitleColumn, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(HistoryModel::AddressColumn, QHeaderView::Stretch);
+    // Sized once: sizing to the contents measured every row at every keystroke.
+    m_list->header()->setSectionResizeMode(HistoryModel::TimeColumn, QHeaderView::Fixed);
+    m_list->header()->resizeSection(HistoryModel::TimeColumn,
+                                    fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 MM"))
+                                        + 12);
+    m_list->installEventFilter(this);
+
+    m_clear->setObjectName(QStringLiteral("cmdClearHistory"));
+    m_clear->setAccessibleName(tr("Clear history"));
+    m_state->setObjectName(QStringLiteral("lblHistoryState"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_search);
+    layout->addWidget(m_list, 1);
+    auto *foot = new QHBoxLayout;
+    foot->addWidget(m_state, 1);
+    foot->addWidget(m_clear);
+    layout->addLayout(foot);
+
+    connect(m_search, &QLineEdit::textChanged, m_model, &HistoryModel::setSearch);
+    connect(m_list, &QTreeView::doubleClicked, this, [this] { openCurrent(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { clearHistory(); });
+    connect(&m_store, &HistoryStore::changed, m_model, &HistoryModel::reload);
+    // Headings span the whole row; they come with each page.
+    connect(m_model, &HistoryModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                for (int row = first; row <= last; ++row) {
+                    if (m_model->isHeading(row))
+                        m_list->setFirstColumnSpanned(row, {}, true);
+                }
+            });
+    connect(m_model, &HistoryModel::pageShown, this, [this] {
+        m_state->setText(m_model->rowCount() == 0 ? tr("No pages found") : QString());
+    });
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void HistoryWindow::open()
+{
+    if (isHidden())
+        m_model->reload();
+    show();
+    raise();
+    activateWindow();
+    m_search->setFocus();
+    m_search->selectAll();
+}
+
+bool HistoryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (watched == m_list && enter) {
+        openCurrent();
+        return true;
+    }
+    if (watched == m_list && key->key() == Qt::Key_Delete) {
+        removeSelected();
+        return true;
+    }
+    // From the search field, Down goes into the list and Enter opens the first entry.
+    if (watched == m_search && (key->key() == Qt::Key_Down || enter)) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (!m_model->isHeading(row)) {
+                m_list->setCurrentIndex(m_model->index(row, 0));
+                break;
+            }
+        }
+        if (enter)
+            openCurrent();
+        else
+            m_list->setFocus();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistoryWindow::openCurrent()
+{
+    const QString url = m_model->address(m_list->currentIndex().row());
+    if (!url.isEmpty())
+        Q_EMIT openRequested(url);
+}
+
+void HistoryWindow::removeSelected()
+{
+    QList<qint64> ids;
+    for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
+        if (const qint64 id = m_model->visitId(index.row()))
+            ids.append(id);
+    if (!ids.isEmpty())
+        m_store.removeVisits(ids);
+}
+
+void HistoryWindow::clearHistory()
+{
+    const std::optional<History::ClearRange> range = m_askClearRange(this);
+    if (!range)
+        return;
+    const History::TimeSpan span = History::clearSpan(*range, QDateTime::currentDateTime());
+    m_store.clearRange(span.from, span.to);
+}
+
+std::optional<History::ClearRange> HistoryWindow::askClearRange(QWidget *parent)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(tr("Clear history"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *question = new QLabel(tr("Remove the pages visited in:"), &dialog);
+    layout->addWidget(question);
+    auto *choices = new QButtonGroup(&dialog);
+    const std::pair<History::ClearRange, QString> ranges[] = {
+        { History::ClearRange::LastHour, tr("The last &hour") },
+        { History::ClearRange::Today, tr("&Today") },
+        { History::ClearRange::Everything, tr("&Everything") },
+    };
+    for (const auto &[range, caption] : ranges) {
+        auto *choice = new QRadioButton(caption, &dialog);
+        choice->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        choices->addButton(choice, int(range));
+        layout->addWidget(choice);
+    }
+    choices->button(int(History::ClearRange::LastHour))->setChecked(true);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    buttons->addButton(tr("&Clear"), QDialogButtonBox::AcceptRole);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return History::ClearRange(choices->checkedId());
+}
