@@ -67,6 +67,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
                                       menuItem(QStringLiteral("actBlocking")), this);
     connectCommands();
     connectEvents();
+    connectHistory();
     markStartupPhase("browser window");
 }
 

@@ -16,6 +16,7 @@
 namespace Favorites {
 struct FavoriteEntry;
 }
+class BrowsingHistory;
 class InternetTransfer;
 class MailApplication;
 class MailFolder;
@@ -146,6 +147,8 @@ protected:
 private:
     void connectCommands();
     void connectEvents();
+    // The history: visits recorded, the address box completed, Ctrl+H's window.
+    void connectHistory();
     // Runs a command as choosing its item, pressing its keys or clicking its panel button does.
     void runCommand(const Commands::Command &command);
     // Shows the text that readSource gives in place of the page, with the commands of the
@@ -189,6 +192,7 @@ private:
     std::unique_ptr<FullScreenLayout> m_fullScreen;
     BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
+    BrowsingHistory *m_history = nullptr; // a child of the window
 
     // Window variables
     QString FavoritesFilePath;

@@ -1,6 +1,7 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
+#include "browsinghistory.h"
 #include "commanddialogs.h"
 #include "commondialog.h"
 #include "blockingcontrols.h"
@@ -350,6 +351,8 @@ CommandTable frmWebBrowser::commands()
              [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
         keys("actUpdateFilters", QT_TR_NOOP("Update filter lists"), "Ctrl+Shift+U",
              [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
+        keys("actHistory", QT_TR_NOOP("History"), "Ctrl+H",
+             [](frmWebBrowser &w) { w.m_history->showWindow(); }),
         keys(
             "actInspect", QT_TR_NOOP("Inspect"), "F12; Ctrl+Shift+I",
             [](frmWebBrowser &w) { w.ctlWebBrowser->ShowInspector(); }, View::Browser, true),

@@ -1,6 +1,7 @@
 // The browser window's navigation: the address box, the navigation commands and the browser
 // control's events.
 
+#include "browsinghistory.h"
 #include "frmwebbrowser.h"
 #include "richtextarea.h"
 #include "screenpointer.h"
@@ -24,7 +25,8 @@ void frmWebBrowser::cboAddress_Click()
     if (AddressListUpdating)
         return;
     cboLinksList->clear();
-    NavigateURLProc(cboAddress->currentText());
+    NavigateURLProc(m_history->addressFor(cboAddress->currentText(), ctlWebBrowser->SearchPage()));
+    m_history->navigationTyped(cboAddress->currentText());
     if (!LastURLWasNew) {
         WriteRecentURLs(cboAddress->currentText());
         ReadRecentURLs();
@@ -58,6 +60,9 @@ void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
 {
     Q_UNUSED(URL); // the control's own location is read instead
+    Failure::skip([&] {
+        m_history->navigationCompleted(ctlWebBrowser->LocationURL(), ctlWebBrowser->LocationName());
+    });
     Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
 
     // The location is read once: nothing can change it while the handler runs, and reading
