@@ -1,6 +1,7 @@
 #include "findbar.h"
 
 #include "failure.h"
+#include "readablecolours.h"
 #include "richtextarea.h"
 #include "textsearch.h"
 #include "webbrowsercontrol.h"
@@ -169,9 +170,11 @@ void FindBar::showResult(int activeMatch, int numberOfMatches)
         m_result->setText(tr("Not found"));
     else
         m_result->setText(tr("%1 of %2").arg(activeMatch).arg(numberOfMatches));
+    // The field, which keeps the focus, tells a screen reader the outcome too.
+    m_field->setAccessibleDescription(m_result->text());
     QPalette colours = palette();
     if (notFound)
-        colours.setColor(QPalette::Base, QColor(0xff, 0xc8, 0xc8));
+        colours.setColor(QPalette::Base, ReadableColours::warningBackground(colours));
     m_field->setPalette(colours);
 }
 
