@@ -12,6 +12,7 @@ packages=(
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
     qt6-webengine-dev-tools hunspell-en-us
+    at-spi2-core python3-pyatspi xdotool
     "$@"
 )
 
