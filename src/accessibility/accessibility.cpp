@@ -56,8 +56,8 @@ void nameByToolTip(QAbstractButton *button)
 void nameToolBar(QToolBar *toolBar, const QString &name)
 {
     toolBar->setAccessibleName(name);
-    for (auto *more : toolBar->findChildren<QToolButton *>(
-             QStringLiteral("qt_toolbar_ext_button"), Qt::FindDirectChildrenOnly))
+    for (auto *more : toolBar->findChildren<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"),
+                                                           Qt::FindDirectChildrenOnly))
         more->setAccessibleName(QCoreApplication::translate("Accessibility", "More buttons"));
 }
 
@@ -91,12 +91,9 @@ void announceProgress(QProgressBar *bar)
 
 void closeByKeyboard(QWidget *window)
 {
-    for (const QKeySequence &keys :
-         { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) }) {
-        auto *shortcut = new QShortcut(keys, window);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, window, &QWidget::close);
-    }
+    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window, &QWidget::close);
 }
 
 void keepReadable(QWidget *widget)

@@ -37,7 +37,8 @@ void announceCaptionChanges(QWidget *window);
 // Qt says nothing when a progress bar moves: each new value is sent as a value change.
 void announceProgress(QProgressBar *bar);
 
-// Esc and Ctrl+W close a window of our own that has no other keyboard way out.
+// Ctrl+W closes a window of our own that has no other keyboard way out (Esc stays with the
+// window's content: the inspector uses it).
 void closeByKeyboard(QWidget *window);
 
 // The designed text and background colours of the widget (text and base, button text and
