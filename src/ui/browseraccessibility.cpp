@@ -50,6 +50,9 @@ BrowserAccessibility::BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *windo
         Accessibility::keepReadable(designed);
     Accessibility::announceProgress(ui.tbrProgress);
     new FocusFrame(page);
+    // The style marks a focused picture button faintly; its frame's border shows it plainly.
+    for (QFrame *frame : ui.pic1)
+        new FocusFrame(frame);
     ui.picLinksListContainer->installEventFilter(this);
     updateCoveredControls();
 }
