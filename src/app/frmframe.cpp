@@ -78,6 +78,7 @@ frmFrame::frmFrame(Platform platform)
             [this] { guarded("mnuFileWebBrowser_Click", [&] { mnuFileWebBrowser_Click(); }); });
     connect(mnuFileExit, &QAction::triggered, this,
             [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
+    menuBar()->setAccessibleName(tr("Menu bar"));
     showOwnMenus();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
