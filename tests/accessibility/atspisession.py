@@ -94,7 +94,8 @@ class Session:
         self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=%d" % write],
                     pass_fds=(write,))
         os.close(write)
-        env["DBUS_SESSION_BUS_ADDRESS"] = self._line(read, "dbus-daemon")
+        with os.fdopen(read) as address:
+            env["DBUS_SESSION_BUS_ADDRESS"] = address.readline().strip()
         self._spawn([ATSPI_BUS_LAUNCHER, "--launch-immediately"])
 
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), _Pages)
@@ -126,8 +127,8 @@ class Session:
                                           "--disable-component-update",
         })
         self.app = self.wait_for(self._application, 60, "the program on the accessibility bus")
-        self.frame = self.wait_for(lambda: self.find(self.app, "frame", "Main form - [Kestrav start page]"),
-                                   60, "the start page in the frame's caption")
+        self.wait_for(lambda: self.find(self.app, "frame", "Main form - [Kestrav start page]"),
+                      60, "the start page in the frame's caption")
         self.focus_frame()
 
     def _start_x_server(self):
@@ -164,14 +165,6 @@ class Session:
         self.processes.append(process)
         return process
 
-    @staticmethod
-    def _line(fd, what):
-        with os.fdopen(fd) as stream:
-            line = stream.readline().strip()
-        if not line:
-            raise RuntimeError(what + " did not start")
-        return line
-
     def _application(self):
         desktop = pyatspi.Registry.getDesktop(0)
         for index in range(desktop.childCount):
@@ -193,7 +186,9 @@ class Session:
                 return
             time.sleep(0.02)
 
-    def wait_for(self, condition, seconds, what):
+    def wait_for(self, condition, seconds, what, retried=False):
+        """The condition's first true value; a time-out fails the test, or raises TimeoutError
+        for a step that is retried."""
         end = time.monotonic() + seconds
         while True:
             self.pump()
@@ -201,6 +196,8 @@ class Session:
             if value:
                 return value
             if time.monotonic() > end:
+                if retried:
+                    raise TimeoutError(what)
                 self.failures += 1
                 picture = os.path.join(self.root, "timeout-%d.xwd" % self.failures)
                 shutil.copyfile(os.path.join(self.root, "Xvfb_screen0"), picture)
@@ -232,20 +229,18 @@ class Session:
         return None
 
     @staticmethod
-    def states(node):
-        return set(node.getState().getStates())
+    def focusable(node):
+        return node.getState().contains(pyatspi.STATE_FOCUSABLE)
 
-    def focusable(self, node):
-        return pyatspi.STATE_FOCUSABLE in self.states(node)
+    @staticmethod
+    def showing(node):
+        return node.getState().contains(pyatspi.STATE_SHOWING)
 
-    def showing(self, node):
-        return pyatspi.STATE_SHOWING in self.states(node)
-
-    def press(self, node, action=None):
-        """Runs the node's action (its first one, or the one named) as a screen reader does."""
-        actions = node.queryAction()
-        names = [actions.getName(i) for i in range(actions.nActions)]
-        actions.doAction(names.index(action) if action else 0)
+    @staticmethod
+    def press(node):
+        """Runs the node's first action (press, for a button or a menu item), as a screen
+        reader does."""
+        node.queryAction().doAction(0)
 
     def listen(self, *types):
         """Records each event of the types as (type, role, name, description) of its source,
