@@ -152,10 +152,12 @@ void BrowserAccessibility::nextPane(bool backward)
     QWidget *page = m_page->isHidden() ? m_text : m_page;
     QWidget *panel
         = m_ui.picLinksListContainer->isHidden() ? m_ui.cboFavoritesList : m_ui.cboLinksList;
-    const QList<QWidget *> panes { m_ui.picAddressContainer, page, m_ui.picFavouritesListContainer,
+    // From the top of the window down, so that F6 from the page goes to the address box.
+    const QList<QWidget *> panes { m_ui.picAddressContainer, m_ui.picFavouritesListContainer, page,
                                    m_findBar };
-    const QList<QWidget *> targets { m_ui.cboAddress, page, panel,
-                                     m_findBar->findChild<QLineEdit *>() };
+    const QList<QWidget *> targets {
+        m_ui.cboAddress, panel, page, m_findBar->findChild<QLineEdit *>(QStringLiteral("findText"))
+    };
     QList<bool> shown;
     int current = -1;
     QWidget *focus = QApplication::focusWidget();
@@ -168,6 +170,6 @@ void BrowserAccessibility::nextPane(bool backward)
     if (next < 0)
         return;
     targets.at(next)->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-    if (next == 0)
+    if (targets.at(next) == m_ui.cboAddress)
         m_ui.cboAddress->lineEdit()->selectAll();
 }

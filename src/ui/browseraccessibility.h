@@ -23,8 +23,8 @@ public:
     BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *window, QWidget *page, QWidget *text,
                          FindBar *findBar);
 
-    // Moves the keyboard to the next (or previous) pane shown: the address box, the page or
-    // Text1, the panel strip's visible panel and the find bar while it is open.
+    // Moves the keyboard to the next (or previous) pane shown: the address box, the panel
+    // strip's visible panel, the page or Text1, and the find bar while it is open.
     void nextPane(bool backward);
 
 protected:
