@@ -6,6 +6,7 @@ real program, copied to a program folder of its own so that its favorites file l
 The client side is pyatspi, as a screen reader uses it; keys reach the program through the
 X server (xdotool), as a user types them. Nothing here touches the user's own desktop."""
 
+import ctypes
 import http.server
 import os
 import random
@@ -17,6 +18,12 @@ import threading
 import time
 
 ATSPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+PR_SET_PDEATHSIG = 1
+
+
+def _end_with_parent():
+    # A test killed by its time-out takes its processes with it.
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 class _Pages(http.server.BaseHTTPRequestHandler):
@@ -160,7 +167,7 @@ class Session:
         log = open(os.path.join(self.root, os.path.basename(command[0]) + ".log"), "wb")
         process = subprocess.Popen(command, env=env or self.env, pass_fds=pass_fds,
                                    stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                   start_new_session=True)
+                                   start_new_session=True, preexec_fn=_end_with_parent)
         log.close()
         self.processes.append(process)
         return process
