@@ -7,7 +7,6 @@
 #include "picturebox.h"
 #include "ui_frmwebbrowser.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -83,15 +82,6 @@ void BrowserAccessibility::nameControls()
     m_ui.lblFavorites->setBuddy(m_ui.cboFavoritesList);
     for (QToolButton *button : favoriteButtons())
         Accessibility::nameByToolTip(button);
-
-    m_findBar->setAccessibleName(translated("Find bar"));
-    for (auto *button : m_findBar->findChildren<QAbstractButton *>())
-        Accessibility::nameByToolTip(button);
-    if (auto *field = m_findBar->findChild<QLineEdit *>(QStringLiteral("findText"))) {
-        field->setAccessibleName(field->placeholderText());
-        for (auto *clear : field->findChildren<QToolButton *>())
-            clear->setAccessibleName(translated("Clear"));
-    }
 }
 
 QList<QToolButton *> BrowserAccessibility::favoriteButtons() const

@@ -1,5 +1,6 @@
 #include "findbar.h"
 
+#include "accessibility.h"
 #include "failure.h"
 #include "readablecolours.h"
 #include "richtextarea.h"
@@ -61,6 +62,17 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     QToolButton *closeButton
         = newButton(this, "findClose", QStyle::SP_DialogCloseButton, tr("Close (Esc)"));
     layout->addWidget(closeButton);
+    // A screen reader knows the image buttons by their tool tips; Tab goes in the order shown.
+    setAccessibleName(tr("Find bar"));
+    m_field->setAccessibleName(m_field->placeholderText());
+    for (auto *clear : m_field->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear"));
+    const QList<QWidget *> shown { m_field, previous, next, m_matchCase, closeButton };
+    for (qsizetype index = 1; index < shown.size(); ++index) {
+        if (auto *button = qobject_cast<QToolButton *>(shown.at(index)))
+            Accessibility::nameByToolTip(button);
+        QWidget::setTabOrder(shown.at(index - 1), shown.at(index));
+    }
 
     // A new text, or a new choice of case, is a new search from the match shown.
     connect(m_field, &QLineEdit::textChanged, this, [this] { search(false, false); });
