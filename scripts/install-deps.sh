@@ -14,6 +14,7 @@ packages=(
     qt6-webengine-dev-tools hunspell-en-us
     zlib1g-dev libbrotli-dev
     libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
+    at-spi2-core python3-pyatspi xdotool
     "$@"
 )
 

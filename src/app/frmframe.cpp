@@ -1,5 +1,6 @@
 #include "frmframe.h"
 
+#include "accessibility.h"
 #include "appinfo.h"
 #include "failure.h"
 #include "frmwebbrowser.h"
@@ -36,7 +37,9 @@ frmFrame::frmFrame(Platform platform)
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    m_mdiArea->setAccessibleName(tr("Windows"));
     setCentralWidget(m_mdiArea);
+    Accessibility::announceCaptionChanges(this);
 
     FrameToolBar = addToolBar(QString());
     FrameToolBar->setObjectName(QStringLiteral("FrameToolBar"));
@@ -46,6 +49,9 @@ frmFrame::frmFrame(Platform platform)
     QAction *open = FrameToolBar->addAction(Icons::named(QStringLiteral("tbrOpen")), QString());
     open->setObjectName(QStringLiteral("tbrOpen"));
     open->setToolTip(QString());
+    // The button has no tool tip; it does what File > Web browser does, and is named so.
+    Accessibility::nameToolBar(FrameToolBar, tr("Frame toolbar"));
+    FrameToolBar->widgetForAction(open)->setAccessibleName(tr("Web browser"));
     connect(FrameToolBar, &QToolBar::actionTriggered, this, [this](QAction *button) {
         if (button->isSeparator())
             return;
@@ -58,6 +64,8 @@ frmFrame::frmFrame(Platform platform)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedWidth(Twips::toPixels(this, WindowDesign::statusPanelWidth));
     StatusBar1->addWidget(Panel1);
+    StatusBar1->setAccessibleName(tr("Status bar"));
+    Accessibility::setMessage(Panel1, QString(), tr("Status"));
     setStatusBar(StatusBar1);
 
     mnuFile = new QMenu(tr("&File"), this);
@@ -70,6 +78,7 @@ frmFrame::frmFrame(Platform platform)
             [this] { guarded("mnuFileWebBrowser_Click", [&] { mnuFileWebBrowser_Click(); }); });
     connect(mnuFileExit, &QAction::triggered, this,
             [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
+    menuBar()->setAccessibleName(tr("Menu bar"));
     showOwnMenus();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
@@ -98,7 +107,8 @@ template<typename Handler> void frmFrame::guarded(const char *name, Handler &&ha
 
 void frmFrame::setStatusText(const QString &text)
 {
-    Panel1->setText(text);
+    // A screen reader hears each line (a download's progress, a blocked request) as it comes.
+    Accessibility::setMessage(Panel1, text, tr("Status"));
     // The panel keeps its design width, and widens for a line that would not fit in it.
     // The fixed width of the last line is let go first, or the label's size hint keeps it.
     const int designWidth = Twips::toPixels(this, WindowDesign::statusPanelWidth);
@@ -165,6 +175,7 @@ void frmFrame::showWebBrowser()
             }
         }
         m_mdiArea->addSubWindow(holder);
+        Accessibility::announceCaptionChanges(holder);
         auto *window = new frmWebBrowser(*this, m_platform, holder);
         holder->setWidget(window);
         holder->setWindowIcon(window->windowIcon());

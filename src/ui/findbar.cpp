@@ -1,6 +1,8 @@
 #include "findbar.h"
 
+#include "accessibility.h"
 #include "failure.h"
+#include "readablecolours.h"
 #include "richtextarea.h"
 #include "textsearch.h"
 #include "webbrowsercontrol.h"
@@ -60,6 +62,17 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     QToolButton *closeButton
         = newButton(this, "findClose", QStyle::SP_DialogCloseButton, tr("Close (Esc)"));
     layout->addWidget(closeButton);
+    // A screen reader knows the image buttons by their tool tips; Tab goes in the order shown.
+    setAccessibleName(tr("Find bar"));
+    m_field->setAccessibleName(m_field->placeholderText());
+    for (auto *clear : m_field->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear"));
+    const QList<QWidget *> shown { m_field, previous, next, m_matchCase, closeButton };
+    for (qsizetype index = 1; index < shown.size(); ++index) {
+        if (auto *button = qobject_cast<QToolButton *>(shown.at(index)))
+            Accessibility::nameByToolTip(button);
+        QWidget::setTabOrder(shown.at(index - 1), shown.at(index));
+    }
 
     // A new text, or a new choice of case, is a new search from the match shown.
     connect(m_field, &QLineEdit::textChanged, this, [this] { search(false, false); });
@@ -169,9 +182,11 @@ void FindBar::showResult(int activeMatch, int numberOfMatches)
         m_result->setText(tr("Not found"));
     else
         m_result->setText(tr("%1 of %2").arg(activeMatch).arg(numberOfMatches));
+    // The field, which keeps the focus, tells a screen reader the outcome too.
+    m_field->setAccessibleDescription(m_result->text());
     QPalette colours = palette();
     if (notFound)
-        colours.setColor(QPalette::Base, QColor(0xff, 0xc8, 0xc8));
+        colours.setColor(QPalette::Base, ReadableColours::warningBackground(colours));
     m_field->setPalette(colours);
 }
 

@@ -1,6 +1,7 @@
 #include "frmwebbrowser.h"
 
 #include "appinfo.h"
+#include "browseraccessibility.h"
 #include "favoriteslocation.h"
 #include "blockingcontrols.h"
 #include "findbar.h"
@@ -57,6 +58,8 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     markStartupPhase("web control");
     setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
     m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
+    m_accessibility = new BrowserAccessibility(*this, this, ctlWebBrowser->widget(),
+                                               Text1->widget(), m_findBar);
     m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
     m_fullScreen = std::make_unique<FullScreenLayout>(
         host, *this,

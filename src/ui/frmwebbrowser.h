@@ -27,6 +27,7 @@ class FullScreenLayout;
 class PageZoom;
 class SourceWindow;
 class RichTextArea;
+class BrowserAccessibility;
 class FindBar;
 class WebBrowserControl;
 class WebBrowserHost;
@@ -188,6 +189,7 @@ private:
     // What the window adds to its design, each in a unit of its own.
     StatusLine m_status;
     FindBar *m_findBar = nullptr;
+    BrowserAccessibility *m_accessibility = nullptr;
     std::unique_ptr<PageZoom> m_zoom;
     std::unique_ptr<FullScreenLayout> m_fullScreen;
     BlockingControls *m_blocking = nullptr;

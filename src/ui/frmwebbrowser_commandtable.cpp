@@ -2,6 +2,7 @@
 // their order, and the commands that the window adds, reached by keys.
 
 #include "browsinghistory.h"
+#include "browseraccessibility.h"
 #include "commanddialogs.h"
 #include "commondialog.h"
 #include "blockingcontrols.h"
@@ -270,11 +271,15 @@ CommandTable frmWebBrowser::commands()
                     call<&frmWebBrowser::cmdExitFavoritesList_Click>),
 
         // Commands of the window alone.
-        keys("actAddress", QT_TR_NOOP("Address box"), "Ctrl+L; Alt+D; F6",
+        keys("actAddress", QT_TR_NOOP("Address box"), "Ctrl+L; Alt+D",
              [](frmWebBrowser &w) {
                  w.cboAddress->setFocus(Qt::ShortcutFocusReason);
                  w.cboAddress->lineEdit()->selectAll();
              }),
+        keys("actNextPane", QT_TR_NOOP("Next pane"), "F6",
+             [](frmWebBrowser &w) { w.m_accessibility->nextPane(false); }),
+        keys("actPreviousPane", QT_TR_NOOP("Previous pane"), "Shift+F6",
+             [](frmWebBrowser &w) { w.m_accessibility->nextPane(true); }),
         // Enabled only while there is a load to stop or a find bar to close.
         keys("actStop", QT_TR_NOOP("Stop"), "Esc",
              [](frmWebBrowser &w) {

@@ -306,7 +306,7 @@ void tst_Commands::keysReachTheirHandlers_data()
         QTest::addRow("%s%s", keys, sourceView ? " in the source view" : "")
             << QString::fromLatin1(keys) << sourceView << effects;
     };
-    for (const char *keys : { "Ctrl+L", "Alt+D", "F6" })
+    for (const char *keys : { "Ctrl+L", "Alt+D" })
         row(keys, false, { "address box" });
     row("F5", false, { "Refresh" });
     row("Ctrl+R", false, { "Refresh" });

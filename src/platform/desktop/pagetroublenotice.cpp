@@ -12,6 +12,7 @@ PageTroubleNotice::PageTroubleNotice(QWidget *view)
     , m_reload(new QPushButton(tr("&Reload the page"), this))
 {
     setObjectName(QStringLiteral("pageTroubleNotice"));
+    setAccessibleName(tr("Page stopped"));
     setAutoFillBackground(true);
     m_text->setObjectName(QStringLiteral("pageTroubleText"));
     m_text->setTextFormat(Qt::PlainText);
@@ -33,6 +34,9 @@ void PageTroubleNotice::showFor(const QString &reason, const QString &address)
     m_text->setText(tr("This page stopped unexpectedly: %1.\n\n%2\n\n"
                        "Nothing is loaded again by itself; reload it when you want it back.")
                         .arg(reason, address));
+    // The reader says what happened where the focus lands, on the button, too.
+    setAccessibleDescription(m_text->text());
+    m_reload->setAccessibleDescription(m_text->text());
     // The page that had the keyboard is gone; the window's keys must go on working.
     const bool pageHadFocus = parentWidget()->isAncestorOf(QApplication::focusWidget());
     setGeometry(parentWidget()->rect());

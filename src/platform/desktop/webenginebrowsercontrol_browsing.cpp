@@ -1,6 +1,7 @@
 // The web control's everyday browsing: find, zoom, printing the page, the developer tools,
 // and what it does when the page's process ends or stops answering.
 
+#include "accessibility.h"
 #include "failure.h"
 #include "pagetroublenotice.h"
 #include "pdfprinting.h"
@@ -200,6 +201,7 @@ void WebEngineBrowserControl::ShowInspector()
         m_inspector->setAttribute(Qt::WA_DeleteOnClose);
         m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
         m_inspector->setWindowTitle(tr("Inspector"));
+        Accessibility::closeByKeyboard(m_inspector);
         m_inspector->resize(900, 600);
         m_page->setDevToolsPage(m_inspector->page());
     }
