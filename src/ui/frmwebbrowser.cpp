@@ -1,9 +1,9 @@
 #include "frmwebbrowser.h"
 
 #include "appinfo.h"
+#include "blockingcontrols.h"
 #include "browseraccessibility.h"
 #include "favoriteslocation.h"
-#include "blockingcontrols.h"
 #include "findbar.h"
 #include "fullscreenlayout.h"
 #include "internettransfer.h"
@@ -86,16 +86,6 @@ QString frmWebBrowser::urlHistoryCaption(int Index) const
         throw PlatformError(ErrorCode::SubscriptOutOfRange,
                             QStringLiteral("Subscript out of range"));
     return mnuURLHistory[Index]->data().toString();
-}
-
-void frmWebBrowser::setUrlHistoryCaption(int Index, const QString &caption)
-{
-    if (Index < 0 || Index >= WindowDesign::urlHistoryItemCount)
-        throw PlatformError(ErrorCode::SubscriptOutOfRange,
-                            QStringLiteral("Subscript out of range"));
-    // The caption shows the address as it is: an "&" is a character, not an access key.
-    mnuURLHistory[Index]->setData(caption);
-    mnuURLHistory[Index]->setText(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 namespace {

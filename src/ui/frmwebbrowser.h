@@ -2,7 +2,6 @@
 
 #include "commandtable.h"
 #include "handlerguard.h"
-#include "mailfolders.h"
 #include "platform.h"
 #include "statusline.h"
 #include "ui_frmwebbrowser.h"
@@ -156,12 +155,8 @@ private:
     // source view; each step that fails is left out.
     // Returns why a document too large for the view is not shown, or "".
     QString showSourceView(const std::function<QString()> &readSource);
-    void setUrlHistoryCaption(int Index, const QString &caption);
     // Fills the favorites list with the entries of the favorites file.
     void showFavorites(QList<Favorites::FavoriteEntry> entries);
-    // The steps of OpenMailFolder: show one of the default folders, then let the session go.
-    void ShowFolder(Mail::DefaultFolder folder);
-    void CloseMailSession();
     // Esc is taken from the page only while it has something to stop or close.
     void updateEscapeKey();
     // Report and leave: a failure ends the work and shows the error box under name (which

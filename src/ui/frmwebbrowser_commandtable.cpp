@@ -1,11 +1,11 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
-#include "browsinghistory.h"
+#include "blockingcontrols.h"
 #include "browseraccessibility.h"
+#include "browsinghistory.h"
 #include "commanddialogs.h"
 #include "commondialog.h"
-#include "blockingcontrols.h"
 #include "findbar.h"
 #include "frmwebbrowser.h"
 #include "fullscreenlayout.h"
@@ -350,10 +350,12 @@ CommandTable frmWebBrowser::commands()
                 });
             },
             View::Browser, true),
-        keys("actAllowAds", QT_TR_NOOP("Allow ads on this site"), "Ctrl+Shift+A",
-             [](frmWebBrowser &w) { w.m_blocking->toggleSiteAllowance(); }, View::Browser, true),
-        keys("actBlocking", QT_TR_NOOP("Block ads and trackers"), "Ctrl+Shift+B",
-             [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
+        keys(
+            "actAllowAds", QT_TR_NOOP("Allow ads on this site"), "Ctrl+Shift+A",
+            [](frmWebBrowser &w) { w.m_blocking->toggleSiteAllowance(); }, View::Browser, true),
+        keys(
+            "actBlocking", QT_TR_NOOP("Block ads and trackers"), "Ctrl+Shift+B",
+            [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
         keys("actUpdateFilters", QT_TR_NOOP("Update filter lists"), "Ctrl+Shift+U",
              [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
         keys("actHistory", QT_TR_NOOP("History"), "Ctrl+H",

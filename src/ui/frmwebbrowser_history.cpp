@@ -19,15 +19,13 @@ void frmWebBrowser::WriteRecentURLs(const QString &inURL)
 void frmWebBrowser::ReadRecentURLs()
 {
     const QStringList addresses = RecentUrls::read(*m_platform.settings);
-    for (int r = 0; r < addresses.size(); ++r) {
-        // An address beyond the tenth item has no item to show it; its steps are skipped.
-        Failure::skip([&] { setUrlHistoryCaption(r, addresses.at(r)); });
-        Failure::skip([&] {
-            if (r >= int(std::size(mnuURLHistory)))
-                throw PlatformError(ErrorCode::SubscriptOutOfRange,
-                                    QStringLiteral("Subscript out of range"));
-            mnuURLHistory[r]->setVisible(true);
-        });
+    // An address beyond the tenth item has no item to show it.
+    for (int r = 0; r < addresses.size() && r < int(std::size(mnuURLHistory)); ++r) {
+        // The caption shows the address as it is: an "&" is a character, not an access key.
+        mnuURLHistory[r]->setData(addresses.at(r));
+        mnuURLHistory[r]->setText(
+            QString(addresses.at(r)).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        mnuURLHistory[r]->setVisible(true);
     }
 }
 

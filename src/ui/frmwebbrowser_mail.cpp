@@ -3,6 +3,7 @@
 
 #include "frmwebbrowser.h"
 #include "mailautomation.h"
+#include "mailfolders.h"
 #include "mailsession.h"
 
 void frmWebBrowser::OpenMailFolder(const QString &folderName)
@@ -13,22 +14,14 @@ void frmWebBrowser::OpenMailFolder(const QString &folderName)
         [&] {
             MailNamespace = Mail::mapiNamespace(*MailApp);
             Mail::logOn(*MailNamespace);
-            if (const auto folder = Mail::defaultFolderNamed(folderName))
-                ShowFolder(*folder);
-            CloseMailSession();
+            if (const auto folder = Mail::defaultFolderNamed(folderName)) {
+                MailFolder = Mail::defaultFolder(*MailNamespace, *folder);
+                MailFolder->Display();
+            }
+            // The session ends; the folder stays shown in the mail program.
+            MailNamespace->Logoff();
+            MailNamespace.reset();
+            MailApp.reset();
         },
         Failure::DialogCancel::IsReported);
-}
-
-void frmWebBrowser::ShowFolder(Mail::DefaultFolder folder)
-{
-    MailFolder = Mail::defaultFolder(*MailNamespace, folder);
-    MailFolder->Display();
-}
-
-void frmWebBrowser::CloseMailSession()
-{
-    MailNamespace->Logoff();
-    MailNamespace.reset();
-    MailApp.reset();
 }
