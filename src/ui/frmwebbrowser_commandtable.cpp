@@ -318,7 +318,7 @@ CommandTable frmWebBrowser::commands()
                         w.ctlWebBrowser->SavePage(*target, dialog.FilterIndex == 2);
                 });
             },
-            View::Browser, true),
+            View::Browser),
         keys("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
              [](frmWebBrowser &w) {
                  w.m_fullScreen->toggle();

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <QBuffer>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
 #include <QPdfWriter>
@@ -54,6 +55,8 @@ private Q_SLOTS:
     void findCounts();
     void printsThePage();
     void viewPageSourceLeavesThePage();
+    void savesThePageWithoutAskingAgain_data();
+    void savesThePageWithoutAskingAgain();
     void pdfShownInTheView();
     void hungPageIsStoppedWhenTheUserSaysSo_data();
     void hungPageIsStoppedWhenTheUserSaysSo();
@@ -177,6 +180,28 @@ void tst_Browsing::viewPageSourceLeavesThePage()
     QCOMPARE(asked.first().first().toString(), m_server.url(u"/find.html"_s));
     QVERIFY(!m_control->Busy());
     QCOMPARE(m_control->LocationURL(), m_server.url(u"/find.html"_s));
+}
+
+void tst_Browsing::savesThePageWithoutAskingAgain_data()
+{
+    QTest::addColumn<bool>("singleFile");
+    QTest::newRow("complete") << false;
+    QTest::newRow("single file") << true;
+}
+
+void tst_Browsing::savesThePageWithoutAskingAgain()
+{
+    QFETCH(bool, singleFile);
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
+    const QString path
+        = m_sandbox.programFolder() + (singleFile ? u"/page.mhtml"_s : u"/page.html"_s);
+    m_control->SavePage(path, singleFile);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() > 0, 30'000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->DownloadsInProgress(), 0, 30'000);
+    // A single file is MIME: its text may be broken across encoded lines.
+    QVERIFY(readAll(path).replace("=\r\n", "").contains("Printed headline"));
+    // The place was chosen with the command: the download asks nothing.
+    QCOMPARE(m_questions->asked, QStringList());
 }
 
 void tst_Browsing::pdfShownInTheView()

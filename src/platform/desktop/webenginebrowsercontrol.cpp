@@ -33,6 +33,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <utility>
 
 namespace {
 
@@ -160,8 +161,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             [this](QWebEngineDownloadRequest *download) {
                 if (download->page() != m_page || m_downloads->isTracked(download))
                     return;
-                // The page saved by SavePage: its place was chosen already.
-                if (download->isSavePageDownload())
+                // The page saved by SavePage: its place was chosen already. The engine's
+                // own "Save page" asks like any download.
+                if (download->isSavePageDownload() && std::exchange(m_savingPage, false))
                     m_downloads->track(download);
                 else
                     askWhereToSave(download);

@@ -141,6 +141,7 @@ private:
     // The search under way in the page.
     QString m_findText;
     bool m_findMatchCase = false;
+    bool m_savingPage = false; // SavePage has chosen where the page's download goes
     int m_quietFindEnds = 0; // ends of searches that FindText ended to start anew
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;

@@ -48,6 +48,7 @@ void WebEngineBrowserControl::ExecWB(int command, int option, const QString &nam
 void WebEngineBrowserControl::SavePage(const QString &path, bool singleFile)
 {
     requireDocument();
+    m_savingPage = true;
     m_page->save(path,
                  singleFile ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
                             : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
