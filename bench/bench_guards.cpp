@@ -317,8 +317,7 @@ int main(int argc, char *argv[])
     hostileFigure(out, u"source view of HTML at the bound (16 Mi characters)"_s,
                   trigger("mnuLinksDisplayCurrHTMLDoc"), double(boundChars) * 2 / (1 << 20));
     if (fixture.Text1().Text().size() < boundChars)
-        return fail(u"the source view holds %1 characters (%2)"_s
-                        .arg(fixture.Text1().Text().size())
+        return fail(u"the source view holds %1 characters (%2)"_s.arg(fixture.Text1().Text().size())
                         .arg(status->text()));
     trigger("mnuLinksRestoreWebBrowser")();
 

@@ -1,9 +1,9 @@
 #include "favoriteslocation.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace Favorites {
 
@@ -41,14 +41,12 @@ bool isUsersOwnFolder(const QString &folder)
 {
     const QFileInfo info(folder);
     const QString canonical = info.canonicalFilePath();
-    return !canonical.isEmpty() && !isSystemFolder(canonical)
-        && info.ownerId() == ::geteuid();
+    return !canonical.isEmpty() && !isSystemFolder(canonical) && info.ownerId() == ::geteuid();
 }
 
 QString favoritesFilePath(const QString &programFolder, const QString &dataFolder)
 {
-    if (!programFolder.isEmpty() && isUsersOwnFolder(programFolder)
-        && canKeepFileIn(programFolder))
+    if (!programFolder.isEmpty() && isUsersOwnFolder(programFolder) && canKeepFileIn(programFolder))
         return programFolder + QLatin1Char('/') + FileName;
     if (!dataFolder.isEmpty() && QDir().mkpath(dataFolder) && canKeepFileIn(dataFolder))
         return dataFolder + QLatin1Char('/') + FileName;

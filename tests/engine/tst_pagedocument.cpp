@@ -47,10 +47,9 @@ void tst_PageDocument::bodyComesWholeOrNotAtAll_data()
     QTest::newRow("three pieces, a character across the first end")
         << split + "<p>" + QByteArray(1024 * 1024, 'c') + "</p>" << 0;
     QTest::newRow("empty") << QByteArray() << 0;
-    QTest::newRow("just over the source view's bound")
-        << "<script>document.write('x'.repeat(" + QByteArray::number(ShownLimits::MaxTextChars - 7)
-            + "));</script>"
-        << int(ErrorCode::Overflow);
+    QTest::newRow("just over the source view's bound") << "<script>document.write('x'.repeat("
+            + QByteArray::number(ShownLimits::MaxTextChars - 7)
+            + "));</script>" << int(ErrorCode::Overflow);
 }
 
 void tst_PageDocument::bodyComesWholeOrNotAtAll()

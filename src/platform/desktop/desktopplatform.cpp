@@ -1,9 +1,9 @@
 #include "desktopplatform.h"
 
 #include "bmppicturewriter.h"
-#include "desktopcontentblocking.h"
 #include "desktopclipboard.h"
 #include "desktopcommondialog.h"
+#include "desktopcontentblocking.h"
 #include "desktopkeyboardevents.h"
 #include "desktopmailautomation.h"
 #include "desktopservices.h"
