@@ -77,7 +77,7 @@ soak: build
 soak-hostile: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak_hostile 2>/dev/null
 
-format:
+format: deps
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
