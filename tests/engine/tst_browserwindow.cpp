@@ -46,7 +46,6 @@ private Q_SLOTS:
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
-    void typeAndEnter(const QString &text);
     QStringList addressEntries();
 
     HttpServer m_server;
@@ -91,15 +90,6 @@ void tst_BrowserWindow::cleanup()
     m_fixture.reset();
 }
 
-void tst_BrowserWindow::typeAndEnter(const QString &text)
-{
-    QComboBox *box = m_fixture->cboAddress();
-    box->setFocus();
-    box->lineEdit()->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Return);
-}
-
 QStringList tst_BrowserWindow::addressEntries()
 {
     return itemTexts(m_fixture->cboAddress());
@@ -119,7 +109,7 @@ void tst_BrowserWindow::typedAddressLoadsWithBusyIndication()
     connect(m_fixture->timer1(), &QTimer::timeout, this,
             [&] { captions.append(window().windowTitle()); });
 
-    typeAndEnter(m_server.url("/slow.html"));
+    m_fixture->typeAndEnter(m_server.url("/slow.html"));
     QVERIFY(m_fixture->timer1()->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(m_engine->Busy(), LoadTimeoutMs);
     // Every tick while the page is on its way shows the busy caption.
@@ -134,9 +124,9 @@ void tst_BrowserWindow::typedAddressLoadsWithBusyIndication()
 
 void tst_BrowserWindow::backAndForwardMoveBetweenPages()
 {
-    typeAndEnter(m_server.url("/one.html"));
+    m_fixture->typeAndEnter(m_server.url("/one.html"));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
-    typeAndEnter(m_server.url("/two.html"));
+    m_fixture->typeAndEnter(m_server.url("/two.html"));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
 
     const auto click = [&](const char *key) { m_fixture->clickButton(QString::fromLatin1(key)); };
@@ -171,7 +161,7 @@ void tst_BrowserWindow::zoomKeptPerSite()
     const QString elsewhere = QString(m_server.url("/two.html")).replace("127.0.0.1", "localhost");
     const auto pageZoom
         = [&] { return qobject_cast<QWebEngineView *>(m_engine->widget())->page()->zoomFactor(); };
-    typeAndEnter(here);
+    m_fixture->typeAndEnter(here);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
     m_fixture->chooseItem("actZoomIn");
     m_fixture->chooseItem("actZoomIn");
@@ -180,12 +170,12 @@ void tst_BrowserWindow::zoomKeptPerSite()
              QStringLiteral("125"));
     QCOMPARE(m_fixture->frame->Panel1->text(), QStringLiteral("Zoom 125 %"));
 
-    typeAndEnter(elsewhere);
+    m_fixture->typeAndEnter(elsewhere);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
     QCOMPARE(pageZoom(), 1.0);
     QCOMPARE(m_fixture->frame->Panel1->text(), QString());
 
-    typeAndEnter(here);
+    m_fixture->typeAndEnter(here);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
     QCOMPARE(pageZoom(), 1.25);
     m_fixture->chooseItem("actZoomReset");
@@ -196,7 +186,7 @@ void tst_BrowserWindow::zoomKeptPerSite()
 void tst_BrowserWindow::crashedPageShowsANoticeAndReloads()
 {
     const QString address = m_server.url("/one.html");
-    typeAndEnter(address);
+    m_fixture->typeAndEnter(address);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
     QWidget *notice = m_engine->widget()->findChild<QWidget *>("pageTroubleNotice");
     for (int round = 0; round < 2; ++round) {
@@ -233,7 +223,7 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel_data()
 void tst_BrowserWindow::hoveredLinkShowsInThePanel()
 {
     QFETCH(QString, then);
-    typeAndEnter(m_server.url("/links.html"));
+    m_fixture->typeAndEnter(m_server.url("/links.html"));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Links"), LoadTimeoutMs);
     QLabel *panel = m_fixture->frame->Panel1;
 
@@ -274,7 +264,7 @@ void tst_BrowserWindow::closingDuringADownload()
     m_fixture->test.questions->cancel = cancel;
     QLabel *panel = m_fixture->frame->Panel1;
 
-    typeAndEnter(m_server.url("/data.bin"));
+    m_fixture->typeAndEnter(m_server.url("/data.bin"));
     QTRY_VERIFY_WITH_TIMEOUT(panel->text().startsWith(QStringLiteral("data.bin: ")), LoadTimeoutMs);
     QVERIFY(m_fixture->frame->mdiArea()->activeSubWindow()->close());
     QVERIFY(!m_fixture->frame->webBrowser());

@@ -45,7 +45,6 @@ private:
     void load(const QString &address, const QString &title);
     // The page's own surface takes the keyboard, as a click into the page gives it.
     void focusPage();
-    void typeAndEnter(const QString &text);
 
     HttpServer m_server;
     std::unique_ptr<WindowFixture> m_fixture;
@@ -104,15 +103,6 @@ void tst_WindowKeys::focusPage()
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), view()->focusProxy(), LoadTimeoutMs);
 }
 
-void tst_WindowKeys::typeAndEnter(const QString &text)
-{
-    QComboBox *box = m_fixture->cboAddress();
-    box->setFocus();
-    box->lineEdit()->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Return);
-}
-
 void tst_WindowKeys::keysWorkAfterNavigation_data()
 {
     QTest::addColumn<QString>("navigation");
@@ -158,9 +148,9 @@ void tst_WindowKeys::keysWorkAfterNavigation()
 
     const QString before = m_engine->LocationURL();
     if (navigation == "typed, same site") {
-        typeAndEnter(m_server.url("/two.html"));
+        m_fixture->typeAndEnter(m_server.url("/two.html"));
     } else if (navigation == "typed, another host") {
-        typeAndEnter(elsewhere);
+        m_fixture->typeAndEnter(elsewhere);
     } else if (navigation == "link, another host") {
         view()->page()->runJavaScript(QStringLiteral("location.href = '%1'").arg(elsewhere));
     } else if (navigation == "Alt+Home") {
@@ -172,9 +162,11 @@ void tst_WindowKeys::keysWorkAfterNavigation()
     } else if (navigation == "Alt+Right across hosts") {
         press(QKeySequence("Alt+Right"));
     } else if (navigation == "a PDF") {
-        typeAndEnter(QString(m_server.url("/doc.pdf")).replace("127.0.0.1", "localhost"));
+        m_fixture->typeAndEnter(
+            QString(m_server.url("/doc.pdf")).replace("127.0.0.1", "localhost"));
     } else if (navigation == "a page that takes the focus") {
-        typeAndEnter(QString(m_server.url("/field.html")).replace("127.0.0.1", "localhost"));
+        m_fixture->typeAndEnter(
+            QString(m_server.url("/field.html")).replace("127.0.0.1", "localhost"));
     } else if (navigation == "a crash notice") {
         ::kill(pid_t(view()->page()->renderProcessPid()), SIGKILL);
         QTRY_VERIFY_WITH_TIMEOUT(view()->findChild<QWidget *>("pageTroubleNotice")->isVisible(),

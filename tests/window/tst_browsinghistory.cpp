@@ -24,7 +24,7 @@ private Q_SLOTS:
 
     void visitsRecordedWithKindAndTitle()
     {
-        typeAndEnter(QStringLiteral("http://typed.test/"));
+        m_fixture->typeAndEnter(QStringLiteral("http://typed.test/"));
         browser().complete(QStringLiteral("http://typed.test/"), QString());
         Q_EMIT browser().TitleChange(QStringLiteral("Typed page"));
         // A link followed on the page.
@@ -38,9 +38,9 @@ private Q_SLOTS:
 
     void wordsAreSearched()
     {
-        typeAndEnter(QStringLiteral("python tuple"));
+        m_fixture->typeAndEnter(QStringLiteral("python tuple"));
         QCOMPARE(browser().calls.last(), QStringLiteral("Navigate:about:search?q=python%20tuple"));
-        typeAndEnter(QStringLiteral("localhost:8080"));
+        m_fixture->typeAndEnter(QStringLiteral("localhost:8080"));
         QCOMPARE(browser().calls.last(), QStringLiteral("Navigate:localhost:8080"));
     }
 
@@ -90,15 +90,6 @@ private Q_SLOTS:
 
 private:
     FakeWebBrowserControl &browser() { return m_fixture->browser(); }
-    void typeAndEnter(const QString &text)
-    {
-        QComboBox *box = m_fixture->cboAddress();
-        box->setFocus();
-        box->clearEditText();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        QApplication::processEvents();
-    }
 
     std::unique_ptr<WindowFixture> m_fixture;
 };

@@ -44,7 +44,6 @@ private:
     frmWebBrowser &window() { return m_fixture->window(); }
     FakeWebBrowserControl &browser() { return m_fixture->browser(); }
     QAction *keyedButton(const QString &key);
-    void typeAndEnter(const QString &text);
 
     std::unique_ptr<WindowFixture> m_fixture;
 };
@@ -63,16 +62,6 @@ QAction *tst_Navigation::keyedButton(const QString &key)
     auto *button = new QAction(m_fixture->frame.get());
     button->setObjectName(key);
     return button;
-}
-
-void tst_Navigation::typeAndEnter(const QString &text)
-{
-    QComboBox *box = m_fixture->cboAddress();
-    box->setFocus();
-    box->clearEditText();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Return);
-    QApplication::processEvents();
 }
 
 void tst_Navigation::keyMatchesWhateverItsCase_data()
@@ -230,7 +219,7 @@ void tst_Navigation::enterInEmptyBox()
     m_fixture->cboLinksList()->addItem("http://example.test/link");
     m_fixture->test.pointer->history.clear();
 
-    typeAndEnter(QString());
+    m_fixture->typeAndEnter(QString());
 
     QCOMPARE(browser().calls, QStringList());
     QVERIFY(!m_fixture->timer1()->isActive());
@@ -245,7 +234,7 @@ void tst_Navigation::enterInEmptyBox()
 
 void tst_Navigation::addressOfSpacesHandedOverUnchanged()
 {
-    typeAndEnter("   ");
+    m_fixture->typeAndEnter("   ");
     QCOMPARE(browser().calls, QStringList { "Navigate:   " });
     QVERIFY(m_fixture->timer1()->isActive());
     QCOMPARE(m_fixture->tbrProgress()->value(), 0);
@@ -256,7 +245,7 @@ void tst_Navigation::typedAddressNavigatesOnceOnEnter()
     // An entry that matches the typed text in all but case must not be chosen instead.
     browser().complete("http://EXAMPLE.test/", "Upper");
     browser().calls.clear();
-    typeAndEnter("http://example.test/");
+    m_fixture->typeAndEnter("http://example.test/");
     QCOMPARE(browser().calls, QStringList { "Navigate:http://example.test/" });
     QCOMPARE(m_fixture->cboAddress()->currentText(), QStringLiteral("http://example.test/"));
 
@@ -393,7 +382,7 @@ void tst_Navigation::recentAddressWrittenOnlyAfterKnownLocation()
     // After the home page the flag is True: the next address is not stored.
     browser().complete("about:home", "Home");
     QVERIFY(window().lastURLWasNew());
-    typeAndEnter("http://first.test/");
+    m_fixture->typeAndEnter("http://first.test/");
     QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "URL History", "URLHistory1"),
              QString());
     QVERIFY(!window().menuItem("mnuURLHistory(0)")->isVisible());
@@ -401,7 +390,7 @@ void tst_Navigation::recentAddressWrittenOnlyAfterKnownLocation()
     // A location already listed sets it False: the next accepted address is stored.
     browser().complete("about:home", "Home");
     QVERIFY(!window().lastURLWasNew());
-    typeAndEnter("http://second.test/");
+    m_fixture->typeAndEnter("http://second.test/");
     QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "URL History", "URLHistory1"),
              QStringLiteral("http://second.test/"));
     QVERIFY(window().menuItem("mnuURLHistory(0)")->isVisible());
@@ -427,10 +416,10 @@ void tst_Navigation::timerTicks()
 
 void tst_Navigation::pointerNeverStaysBusyAfterCompletedHandlers()
 {
-    typeAndEnter("http://example.test/");
+    m_fixture->typeAndEnter("http://example.test/");
     window().mnuGoHome_Click();
     window().EnableCommandsProc(true);
-    typeAndEnter(QString());
+    m_fixture->typeAndEnter(QString());
     QVERIFY(m_fixture->test.pointer->history.contains(ScreenPointer::Hourglass));
     QCOMPARE(m_fixture->test.pointer->mousePointer(), ScreenPointer::Default);
 }
@@ -445,7 +434,7 @@ void tst_Navigation::returnToBrowserView()
     QCOMPARE(m_fixture->Text1().Text(), QStringLiteral("<p>body</p>"));
 
     // A navigation from the address box returns to the browser view first.
-    typeAndEnter("http://example.test/");
+    m_fixture->typeAndEnter("http://example.test/");
     QVERIFY(!m_fixture->control("ctlWebBrowser")->isHidden());
     QVERIFY(m_fixture->Text1().widget()->isHidden());
     QCOMPARE(m_fixture->Text1().Text(), QString());

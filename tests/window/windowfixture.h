@@ -86,6 +86,16 @@ public:
     {
         QTest::mouseClick(WebToolbar()->widgetForAction(window().Buttons(key)), Qt::LeftButton);
     }
+    // Types an address into the address box in place of its text, and presses Enter.
+    void typeAndEnter(const QString &text) const
+    {
+        QComboBox *box = cboAddress();
+        box->setFocus();
+        box->clearEditText();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        QApplication::processEvents();
+    }
     // Chooses an item of the window's menus.
     void chooseItem(const QString &name) const { window().menuItem(name)->trigger(); }
 
