@@ -332,12 +332,7 @@ int main(int argc, char *argv[])
     if (fixture.cboLinksList()->count() != 101)
         return fail(u"%1 links listed"_s.arg(fixture.cboLinksList()->count()));
 
-    HttpResponse endless;
-    endless.chunked = true;
-    endless.endless = true;
-    endless.contentType = "text/plain";
-    endless.body = QByteArray(64 * 1024, 'e');
-    server.route(u"/endless.txt"_s, endless);
+    server.route(u"/endless.txt"_s, HttpResponse::endlessText());
     HttpResponse bomb;
     bomb.contentType = "text/plain";
     bomb.headers = { "Content-Encoding: gzip" };

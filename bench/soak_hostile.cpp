@@ -145,12 +145,7 @@ int main(int argc, char *argv[])
              "for (var i = 0; i < 100; ++i) { alert(i); if (confirm(i)) ++yes; prompt(i, 'p'); }"
              "for (var i = 0; i < 100; ++i) Notification.requestPermission();"
              "for (var i = 0; i < 300; ++i) window.open('/page/' + (i % 20));");
-    HttpResponse endless;
-    endless.chunked = true;
-    endless.endless = true;
-    endless.contentType = "text/plain";
-    endless.body = QByteArray(64 * 1024, 'e');
-    server.route(u"/endless.txt"_s, endless);
+    server.route(u"/endless.txt"_s, HttpResponse::endlessText());
     HttpResponse bomb;
     bomb.contentType = "text/plain";
     bomb.headers = { "Content-Encoding: br" };

@@ -44,6 +44,17 @@ struct HttpResponse
     // When not negative, the Content-Length announced instead of the body's own.
     qint64 announcedLength = -1;
 
+    // A chunked body of plain text that never ends.
+    static HttpResponse endlessText()
+    {
+        HttpResponse response;
+        response.chunked = true;
+        response.endless = true;
+        response.contentType = "text/plain";
+        response.body = QByteArray(64 * 1024, 'e');
+        return response;
+    }
+
     // A file that the browser downloads instead of showing, under the given name.
     static HttpResponse attachment(const QByteArray &name, const QByteArray &body)
     {
