@@ -70,14 +70,19 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     connect(m_list, &QTreeView::doubleClicked, this, [this] { openCurrent(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { clearHistory(); });
     connect(&m_store, &HistoryStore::changed, m_model, &HistoryModel::reload);
-    // Headings span the whole row; they come with each page.
-    connect(m_model, &HistoryModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) {
-                for (int row = first; row <= last; ++row) {
-                    if (m_model->isHeading(row))
-                        m_list->setFirstColumnSpanned(row, {}, true);
-                }
-            });
+    // Headings span the whole row; they come with each page, and a new search replaces the
+    // rows (and the view's spans) at once.
+    const auto spanHeadings = [this](int first, int last) {
+        for (int row = first; row <= last; ++row) {
+            if (m_model->isHeading(row))
+                m_list->setFirstColumnSpanned(row, {}, true);
+        }
+    };
+    connect(
+        m_model, &HistoryModel::rowsInserted, this,
+        [spanHeadings](const QModelIndex &, int first, int last) { spanHeadings(first, last); });
+    connect(m_model, &HistoryModel::modelReset, this,
+            [this, spanHeadings] { spanHeadings(0, m_model->rowCount() - 1); });
     connect(m_model, &HistoryModel::pageShown, this, [this] {
         m_state->setText(m_model->rowCount() == 0 ? tr("No pages found") : QString());
     });

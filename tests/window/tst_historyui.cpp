@@ -70,6 +70,8 @@ private Q_SLOTS:
                      "Old page" }));
         QTest::keyClicks(window.searchField(), QStringLiteral("TUPLES py"));
         QTRY_COMPARE(shownRows(window.model()), (QStringList { "Yesterday", "Python tuples" }));
+        QVERIFY(window.list()->isFirstColumnSpanned(0, {}));
+        QVERIFY(!window.list()->isFirstColumnSpanned(1, {}));
         QTest::keyClicks(window.searchField(), QStringLiteral(" nothing"));
         QTRY_COMPARE(window.model().rowCount(), 0);
     }
