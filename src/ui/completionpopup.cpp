@@ -157,9 +157,11 @@ void CompletionPopup::typed(const QString &text)
         return;
     }
     CompletionQuery query { m_words, History::hostPrefix(text), History::MaxSuggestions };
-    m_store.complete(query, this, [this, text](const QList<HistoryEntry> &history) {
-        // The user has typed on: this answer is for text that is gone.
-        if (text == m_typed)
+    const quint64 asked = ++m_asked;
+    m_store.complete(query, this, [this, text, asked](const QList<HistoryEntry> &history) {
+        // The user has typed on, or has gone with the text or away from the box since: this
+        // answer is for a question nobody asks any more.
+        if (asked == m_asked)
             show(text, history);
     });
 }
@@ -204,6 +206,7 @@ void CompletionPopup::place()
 
 void CompletionPopup::closePopup()
 {
+    ++m_asked;
     hide();
     m_list->setCurrentRow(-1);
 }
@@ -275,14 +278,15 @@ bool CompletionPopup::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::KeyPress: {
-        if (!isVisible())
-            break;
         auto *key = static_cast<QKeyEvent *>(event);
+        // Also before the first answer has come: a late one must not open the popup again.
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
             || key->key() == Qt::Key_F4) {
             closePopup(); // and the box goes on with the key
             break;
         }
+        if (!isVisible())
+            break;
         if (handleKey(key->key(), key->modifiers()))
             return true;
         if ((key->modifiers() & Qt::AltModifier)

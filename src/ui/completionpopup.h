@@ -58,5 +58,6 @@ private:
     std::function<QStringList()> m_favorites;
     QListWidget *m_list;
     QString m_typed;
+    quint64 m_asked = 0; // the question whose answer the popup waits for
     QStringList m_words;
 };
