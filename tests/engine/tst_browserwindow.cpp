@@ -141,6 +141,9 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
     QCOMPARE(addressEntries().mid(0, 3),
              (QStringList { m_server.url("/two.html"), m_server.url("/one.html"),
                             WebEngineBrowserControl::homePage() }));
+    // The title can come before the load has finished: that finish is not Forward's.
+    QTRY_COMPARE_WITH_TIMEOUT(m_fixture->tbrProgress()->value(), 0, LoadTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);
 
     // Nothing ahead: Forward does nothing and says nothing. The idle tick that takes the
     // bar back to 0 would find a navigation that had started.

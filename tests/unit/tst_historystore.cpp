@@ -279,6 +279,35 @@ private Q_SLOTS:
             trouble.at(0).at(0).toString().startsWith(QStringLiteral("History is not being kept")));
     }
 
+    void lockedFileSaysWhyAndKeepsWhatItHad()
+    {
+        SqliteHistoryStore store(path(), History::frecency);
+        store.recordVisit(QStringLiteral("https://first.org/"), QString(), Now, VisitKind::Typed);
+        QCOMPARE(completed(store, QStringLiteral("first")).size(), 1);
+        QSignalSpy trouble(&store, &HistoryStore::trouble);
+        {
+            // Another program holds a write transaction for longer than the store waits.
+            QSqlDatabase other
+                = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(path());
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+            store.recordVisit(QStringLiteral("https://during.org/"), QString(), Now,
+                              VisitKind::Typed);
+            store.recordVisit(QStringLiteral("https://during.org/2"), QString(), Now,
+                              VisitKind::Typed);
+            QTRY_VERIFY_WITH_TIMEOUT(!trouble.isEmpty(), 60'000);
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("ROLLBACK")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        store.recordVisit(QStringLiteral("https://after.org/"), QString(), Now, VisitKind::Typed);
+        QCOMPARE(completed(store, QStringLiteral("after")).size(), 1);
+        QCOMPARE(completed(store, QStringLiteral("first")).size(), 1);
+        QCOMPARE(trouble.size(), 1);
+        QVERIFY(trouble.at(0).at(0).toString().contains(QStringLiteral("another program")));
+    }
+
     void fullDiskStopsRecording()
     {
         SqliteHistoryStore store(path(), History::frecency);

@@ -321,6 +321,7 @@ bool HistoryDatabase::write(const std::function<void()> &writes)
             try {
                 writes();
                 exec(QStringLiteral("COMMIT"));
+                m_toldLocked = false;
                 return true;
             } catch (...) {
                 QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
@@ -336,5 +337,11 @@ bool HistoryDatabase::write(const std::function<void()> &writes)
                 return false;
         }
     }
+    // Another program has held the file for all that time: these writes are lost, and the
+    // user is told once, until a write gets through again.
+    if (!m_toldLocked)
+        m_trouble(tr("History is not being kept while another program holds %1.")
+                      .arg(QDir::toNativeSeparators(m_filePath)));
+    m_toldLocked = true;
     return false;
 }

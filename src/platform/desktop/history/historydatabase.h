@@ -92,6 +92,7 @@ private:
     bool m_unusable = false; // could not be opened at all
     bool m_writable = true;
     bool m_movedAside = false;
+    bool m_toldLocked = false; // the user knows that another program holds the file
     int m_openAttempts = 0;
     QHash<QString, QSqlQuery> m_statements;
     std::function<bool()> m_interrupted;
