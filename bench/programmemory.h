@@ -22,11 +22,12 @@ inline QList<qint64> descendantsOf(qint64 process)
     return found;
 }
 
-// The proportional set size of this program and every process it started, in MiB.
-inline double programMemoryMiB()
+// The proportional set size of a program (this one unless told) and every process it started,
+// in MiB.
+inline double programMemoryMiB(qint64 program = QCoreApplication::applicationPid())
 {
     qint64 kib = 0;
-    for (const qint64 process : descendantsOf(QCoreApplication::applicationPid())) {
+    for (const qint64 process : descendantsOf(program)) {
         QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(process));
         if (!rollup.open(QIODevice::ReadOnly))
             continue;
