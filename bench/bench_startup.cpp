@@ -56,6 +56,7 @@ struct Run
     double loaded = -1; // milliseconds to the load finished, -1 when the page never loaded
     double caption = -1; // milliseconds to the caption showing the page's title
     double pssMiB = -1; // all the program's processes, once settled
+    double mainPssMiB = -1; // its main process alone
     QMap<QString, double> phases; // the program's marks, milliseconds since it was loaded
     QByteArray pageSize; // "WIDTHxHEIGHT", where the program said it
 
@@ -64,13 +65,14 @@ struct Run
 
 struct Figures
 {
-    QList<double> loaded, caption, pss;
+    QList<double> loaded, caption, pss, mainPss;
 
     void add(const Run &run)
     {
         loaded.append(run.loaded);
         caption.append(run.caption);
         pss.append(run.pssMiB);
+        mainPss.append(run.mainPssMiB);
     }
 };
 
@@ -113,6 +115,7 @@ Run timeStart(const QString &program, const QStringList &arguments,
     if (run.loaded >= 0 && run.caption >= 0) {
         QThread::msleep(SettleMs);
         run.pssMiB = programMemoryMiB(process.processId());
+        run.mainPssMiB = processPssKiB(process.processId()) / 1024.0;
     }
     process.kill();
     process.waitForFinished();
@@ -262,6 +265,18 @@ int main(int argc, char *argv[])
                 "processes)\n",
                 SettleMs);
     printAgainstFloor("all processes", "MiB", 1, floorFigures.pss, kestravFigures.pss, 1.05);
+    const auto printPart
+        = [](const char *what, const QList<double> &floor, const QList<double> &program) {
+              std::printf("  %s: bare view median %.1f MiB, Kestrav %.1f MiB (%+.1f)\n", what,
+                          median(floor), median(program), median(program) - median(floor));
+          };
+    printPart("main process", floorFigures.mainPss, kestravFigures.mainPss);
+    QList<double> floorEngine, kestravEngine;
+    for (qsizetype i = 0; i < floorFigures.pss.size(); ++i) {
+        floorEngine.append(floorFigures.pss.at(i) - floorFigures.mainPss.at(i));
+        kestravEngine.append(kestravFigures.pss.at(i) - kestravFigures.mainPss.at(i));
+    }
+    printPart("engine processes", floorEngine, kestravEngine);
     std::printf("  by phase (median ms since the program was loaded; bare view beside):\n");
     QList<QPair<double, QString>> ordered;
     for (auto it = phases.cbegin(); it != phases.cend(); ++it)
