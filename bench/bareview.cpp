@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
     QWebEnginePage page(&profile, &view);
     view.setPage(&page);
     markStartupPhase("web profile and page");
+    QObject::connect(&view, &QWidget::windowTitleChanged, &view, &markStartupCaption);
     QObject::connect(&page, &QWebEnginePage::loadFinished, &view, [&](bool ok) {
         view.setWindowTitle(page.title());
         markStartupPhase("page loaded");

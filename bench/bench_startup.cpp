@@ -1,41 +1,86 @@
-// Start-up: Kestrav against a bare web view (bareview), each started RUNS times in turn,
-// timed from process start to the start page's completed load. Prints the medians, their
-// ratio and Kestrav's start by phase (the "kestrav.startup" marks). The bare view shows the
-// page at the size Kestrav showed it, so both draw the same page.
+// Start-up: Kestrav against a bare web view (bareview), each started RUNS times in turn, timed
+// from process start to the start page's completed load and to the caption showing the page's
+// title, with the PSS of all the processes of each once the page is shown. Prints the medians,
+// their ratios, their spread and Kestrav's start by phase (the "kestrav.startup" marks). The
+// bare view shows the page at the size Kestrav showed it, so both draw the same page. Then the
+// budget of each optional store: Kestrav with it against Kestrav without it.
 //
 //   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]
+//
+// kestrav_without, the program with stores left out, is looked for beside KESTRAV.
 
 #include "blockingsettings.h"
+#include "programmemory.h"
 #include "sqlitesettingsstore.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
-double median(QList<double> values)
+// The PSS is read this long after the page has loaded, once the first paint and the
+// processes' own start have settled.
+constexpr int SettleMs = 500;
+
+// Linear interpolation between the closest ranks.
+double quantile(QList<double> values, double q)
 {
+    if (values.isEmpty())
+        return 0;
     std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n == 0 ? 0 : (n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2);
+    const double at = q * double(values.size() - 1);
+    const qsizetype below = qsizetype(at);
+    const qsizetype above = std::min(below + 1, values.size() - 1);
+    return values.at(below) + (values.at(above) - values.at(below)) * (at - double(below));
+}
+
+double median(const QList<double> &values)
+{
+    return quantile(values, 0.5);
 }
 
 struct Run
 {
-    double total = -1; // milliseconds, -1 when the page never loaded
-    QMap<QString, double> phases; // Kestrav's marks, milliseconds since it was loaded
+    double loaded = -1; // milliseconds to the load finished, -1 when the page never loaded
+    double caption = -1; // milliseconds to the caption showing the page's title
+    double pssMiB = -1; // all the program's processes, once settled
+    double mainPssMiB = -1; // its main process alone
+    QMap<QString, double> phases; // the program's marks, milliseconds since it was loaded
     QByteArray pageSize; // "WIDTHxHEIGHT", where the program said it
+
+    bool complete() const { return loaded >= 0 && caption >= 0 && pssMiB > 0; }
 };
 
-// Starts the program and waits for the line that says the page is shown.
+struct Figures
+{
+    QList<double> loaded, caption, pss, mainPss;
+
+    void add(const Run &run)
+    {
+        loaded.append(run.loaded);
+        caption.append(run.caption);
+        pss.append(run.pssMiB);
+        mainPss.append(run.mainPssMiB);
+    }
+};
+
+// Starts the program, waits for the lines that say the page is loaded and that the caption
+// shows its title, lets it settle and reads the PSS of it and every process it started.
 Run timeStart(const QString &program, const QStringList &arguments,
-              const QProcessEnvironment &environment, const QByteArray &doneLine)
+              const QProcessEnvironment &environment, const QByteArray &doneLine,
+              const QByteArray &captionLine)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -45,8 +90,9 @@ Run timeStart(const QString &program, const QStringList &arguments,
     timer.start();
     process.start(program, arguments);
     QByteArray pending;
-    while (run.total < 0 && process.waitForReadyRead(30'000)) {
+    while ((run.loaded < 0 || run.caption < 0) && process.waitForReadyRead(30'000)) {
         pending += process.readAll();
+        const double now = double(timer.nsecsElapsed()) / 1e6;
         qsizetype end;
         while ((end = pending.indexOf('\n')) >= 0) {
             const QByteArray line = pending.left(end).trimmed();
@@ -56,16 +102,95 @@ Run timeStart(const QString &program, const QStringList &arguments,
             } else if (line.startsWith("kestrav.startup: ")) {
                 const QByteArray mark = line.mid(int(qstrlen("kestrav.startup: ")));
                 const qsizetype space = mark.lastIndexOf(' ');
-                run.phases.insert(QString::fromUtf8(mark.left(space)),
-                                  mark.mid(space + 1).toDouble());
+                const QString name = QString::fromUtf8(mark.left(space));
+                if (!run.phases.contains(name))
+                    run.phases.insert(name, mark.mid(space + 1).toDouble());
             }
-            if (line.contains(doneLine) && run.total < 0)
-                run.total = double(timer.nsecsElapsed()) / 1e6;
+            if (line.contains(doneLine) && run.loaded < 0)
+                run.loaded = now;
+            if (line.startsWith(captionLine) && run.caption < 0)
+                run.caption = now;
         }
+    }
+    if (run.loaded >= 0 && run.caption >= 0) {
+        QThread::msleep(SettleMs);
+        run.pssMiB = programMemoryMiB(process.processId());
+        run.mainPssMiB = processPssKiB(process.processId()) / 1024.0;
     }
     process.kill();
     process.waitForFinished();
     return run;
+}
+
+QString spread(const QList<double> &values, int decimals)
+{
+    return QStringLiteral("middle half %1 to %2, all %3 to %4")
+        .arg(quantile(values, 0.25), 0, 'f', decimals)
+        .arg(quantile(values, 0.75), 0, 'f', decimals)
+        .arg(*std::min_element(values.begin(), values.end()), 0, 'f', decimals)
+        .arg(*std::max_element(values.begin(), values.end()), 0, 'f', decimals);
+}
+
+void printAgainstFloor(const char *what, const char *unit, int decimals, const QList<double> &floor,
+                       const QList<double> &program, double goal)
+{
+    const double ratio = median(program) / median(floor);
+    std::printf("  %s\n", what);
+    std::printf("    bare view (floor): median %.*f %s (%s)\n", decimals, median(floor), unit,
+                qPrintable(spread(floor, decimals)));
+    std::printf("    Kestrav:           median %.*f %s (%s)\n", decimals, median(program), unit,
+                qPrintable(spread(program, decimals)));
+    std::printf("    ratio %.3f (goal at most %.2f: %s)\n", ratio, goal,
+                ratio <= goal ? "met" : "MISSED");
+}
+
+// Runs both in turn, each going first half of the time so that drift favours neither.
+bool interleave(int runs, const std::function<Run()> &first, const std::function<Run()> &second,
+                Figures &firstFigures, Figures &secondFigures,
+                const std::function<void(const Run &, const Run &)> &each = {})
+{
+    for (int i = 0; i < runs; ++i) {
+        Run a, b;
+        if (i % 2) {
+            a = first();
+            b = second();
+        } else {
+            b = second();
+            a = first();
+        }
+        if (!a.complete() || !b.complete()) {
+            std::fputs("a program did not show the start page\n", stderr);
+            return false;
+        }
+        firstFigures.add(a);
+        secondFigures.add(b);
+        if (each)
+            each(a, b);
+    }
+    return true;
+}
+
+void printBudget(const char *store, const Figures &with, const Figures &without, double goal)
+{
+    const double ratio = median(with.loaded) / median(without.loaded);
+    std::printf("  %s\n", store);
+    std::printf("    without: page loaded median %.0f ms (%s), PSS median %.1f MiB\n",
+                median(without.loaded), qPrintable(spread(without.loaded, 0)), median(without.pss));
+    std::printf("    with:    page loaded median %.0f ms (%s), PSS median %.1f MiB\n",
+                median(with.loaded), qPrintable(spread(with.loaded, 0)), median(with.pss));
+    std::printf("    with / without: start-up %.3f (goal at most %.2f: %s), PSS %.3f\n", ratio,
+                goal, ratio <= goal ? "met" : "MISSED", median(with.pss) / median(without.pss));
+}
+
+QProcessEnvironment environmentIn(const QProcessEnvironment &base, const QTemporaryDir &home)
+{
+    QProcessEnvironment environment = base;
+    for (const auto &[name, folder] : { std::pair { "HOME", "" },
+                                        { "XDG_CONFIG_HOME", "config" },
+                                        { "XDG_DATA_HOME", "data" },
+                                        { "XDG_CACHE_HOME", "cache" } })
+        environment.insert(QString::fromLatin1(name), home.filePath(QString::fromLatin1(folder)));
+    return environment;
 }
 
 } // namespace
@@ -79,63 +204,79 @@ int main(int argc, char *argv[])
         return 2;
     }
     const int runs = args.size() > 4 ? args.at(4).toInt() : 10;
+    const QString without = QFileInfo(args.at(1)).dir().filePath(QStringLiteral("kestrav_without"));
+    if (!QFileInfo(without).isExecutable()) {
+        std::fprintf(stderr, "no %s beside Kestrav\n", qPrintable(without));
+        return 2;
+    }
+
+    // The caption is the page's own title once the page is shown.
+    QFile startPage(args.at(3));
+    if (!startPage.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(args.at(3)));
+        return 2;
+    }
+    const QRegularExpressionMatch title
+        = QRegularExpression(QStringLiteral("<title>([^<]*)</title>"))
+              .match(QString::fromUtf8(startPage.readAll()));
+    if (!title.hasMatch()) {
+        std::fputs("the start page has no title\n", stderr);
+        return 2;
+    }
+    const QByteArray captionLine = "kestrav.startup: caption " + title.captured(1).toUtf8() + ' ';
 
     // Both programs start with a home of their own that the first, uncounted run warms up.
     QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrav.startup=true"));
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrav.startup=true"));
+    const QProcessEnvironment environment = environmentIn(base, home);
 
-    const auto kestrav = [&] { return timeStart(args.at(1), {}, environment, "page loaded"); };
+    const auto kestrav
+        = [&] { return timeStart(args.at(1), {}, environment, "page loaded", captionLine); };
     const QString pageSize = QString::fromLatin1(kestrav().pageSize);
     if (pageSize.isEmpty()) {
         std::fputs("Kestrav did not say at what size it showed the start page\n", stderr);
         return 1;
     }
     const auto floor = [&] {
-        return timeStart(args.at(2), { args.at(3), pageSize }, environment, "loaded");
+        return timeStart(args.at(2), { args.at(3), pageSize }, environment, "loaded", captionLine);
     };
     floor();
 
-    QList<double> kestravTimes, floorTimes;
+    Figures kestravFigures, floorFigures;
     QMap<QString, QList<double>> phases, floorPhases;
-    for (int i = 0; i < runs; ++i) {
-        // In turn, each going first half of the time, so drift favours neither.
-        Run k, f;
-        if (i % 2) {
-            k = kestrav();
-            f = floor();
-        } else {
-            f = floor();
-            k = kestrav();
-        }
-        if (k.total < 0 || f.total < 0) {
-            std::fputs("a program did not show the start page\n", stderr);
-            return 1;
-        }
-        kestravTimes.append(k.total);
-        floorTimes.append(f.total);
-        for (auto it = k.phases.cbegin(); it != k.phases.cend(); ++it)
-            phases[it.key()].append(it.value());
-        for (auto it = f.phases.cbegin(); it != f.phases.cend(); ++it)
-            floorPhases[it.key()].append(it.value());
-    }
+    const bool ran = interleave(runs, kestrav, floor, kestravFigures, floorFigures,
+                                [&](const Run &k, const Run &f) {
+                                    for (auto it = k.phases.cbegin(); it != k.phases.cend(); ++it)
+                                        phases[it.key()].append(it.value());
+                                    for (auto it = f.phases.cbegin(); it != f.phases.cend(); ++it)
+                                        floorPhases[it.key()].append(it.value());
+                                });
+    if (!ran)
+        return 1;
 
-    const auto range = [](const QList<double> &t) {
-        return QStringLiteral("%1 to %2")
-            .arg(*std::min_element(t.begin(), t.end()), 0, 'f', 0)
-            .arg(*std::max_element(t.begin(), t.end()), 0, 'f', 0);
-    };
-    const double ratio = median(kestravTimes) / median(floorTimes);
-    std::printf("start-up, %d runs each, the page shown at %s\n", runs, qPrintable(pageSize));
-    std::printf("  bare view (floor): median %.0f ms (%s)\n", median(floorTimes),
-                qPrintable(range(floorTimes)));
-    std::printf("  Kestrav:           median %.0f ms (%s)\n", median(kestravTimes),
-                qPrintable(range(kestravTimes)));
-    std::printf("  ratio %.2f (goal at most 1.15)\n", ratio);
+    std::printf("start-up, %d runs each in turn, the page shown at %s, timed from process start\n",
+                runs, qPrintable(pageSize));
+    printAgainstFloor("to the start page loaded", "ms", 0, floorFigures.loaded,
+                      kestravFigures.loaded, 1.05);
+    printAgainstFloor("to the caption showing the page's title", "ms", 0, floorFigures.caption,
+                      kestravFigures.caption, 1.05);
+    std::printf("memory, %d ms after the page loaded (PSS of the main and the engine's "
+                "processes)\n",
+                SettleMs);
+    printAgainstFloor("all processes", "MiB", 1, floorFigures.pss, kestravFigures.pss, 1.05);
+    const auto printPart
+        = [](const char *what, const QList<double> &floor, const QList<double> &program) {
+              std::printf("  %s: bare view median %.1f MiB, Kestrav %.1f MiB (%+.1f)\n", what,
+                          median(floor), median(program), median(program) - median(floor));
+          };
+    printPart("main process", floorFigures.mainPss, kestravFigures.mainPss);
+    QList<double> floorEngine, kestravEngine;
+    for (qsizetype i = 0; i < floorFigures.pss.size(); ++i) {
+        floorEngine.append(floorFigures.pss.at(i) - floorFigures.mainPss.at(i));
+        kestravEngine.append(kestravFigures.pss.at(i) - kestravFigures.mainPss.at(i));
+    }
+    printPart("engine processes", floorEngine, kestravEngine);
     std::printf("  by phase (median ms since the program was loaded; bare view beside):\n");
     QList<QPair<double, QString>> ordered;
     for (auto it = phases.cbegin(); it != phases.cend(); ++it)
@@ -144,46 +285,41 @@ int main(int argc, char *argv[])
     for (const auto &[ms, name] : ordered) {
         const auto floorPhase = floorPhases.constFind(name);
         if (floorPhase == floorPhases.cend())
-            std::printf("    %-22s %6.1f\n", qPrintable(name), ms);
+            std::printf("    %-34s %6.1f\n", qPrintable(name.left(34)), ms);
         else
-            std::printf("    %-22s %6.1f  %6.1f\n", qPrintable(name), ms, median(*floorPhase));
+            std::printf("    %-34s %6.1f  %6.1f\n", qPrintable(name.left(34)), ms,
+                        median(*floorPhase));
     }
 
-    // Content blocking on (as above) against off: the same program in a home of its own whose
-    // settings turn blocking off. Both homes are warm: the lists' compiled form is kept.
+    std::printf("start-up budget of each optional store, %d runs each in turn\n", runs);
+    // Content blocking as the user turns it off: the same program in a home of its own whose
+    // settings say so. Both homes are warm: the lists' compiled form is kept.
     QTemporaryDir offHome;
-    QProcessEnvironment offEnvironment = environment;
-    for (const auto &[name, folder] : { std::pair { "HOME", "" },
-                                        { "XDG_CONFIG_HOME", "config" },
-                                        { "XDG_DATA_HOME", "data" },
-                                        { "XDG_CACHE_HOME", "cache" } })
-        offEnvironment.insert(QString::fromLatin1(name),
-                              offHome.filePath(QString::fromLatin1(folder)));
+    const QProcessEnvironment offEnvironment = environmentIn(base, offHome);
     {
         SqliteSettingsStore store(
             offHome.filePath(QStringLiteral("config/kestrav/settings.sqlite")));
         BlockingSettings::setEnabled(store, false);
     }
-    const auto offStart = [&] { return timeStart(args.at(1), {}, offEnvironment, "page loaded"); };
-    offStart();
-    QList<double> onTimes, offTimes;
-    for (int i = 0; i < runs; ++i) {
-        const Run on = i % 2 ? kestrav() : Run();
-        const Run off = offStart();
-        const Run onAfter = i % 2 ? Run() : kestrav();
-        const double onTotal = i % 2 ? on.total : onAfter.total;
-        if (onTotal < 0 || off.total < 0) {
-            std::fputs("a program did not show the start page\n", stderr);
-            return 1;
-        }
-        onTimes.append(onTotal);
-        offTimes.append(off.total);
-    }
-    std::printf("start-up with content blocking, %d runs each\n", runs);
-    std::printf("  blocking off: median %.0f ms (%s)\n", median(offTimes),
-                qPrintable(range(offTimes)));
-    std::printf("  blocking on:  median %.0f ms (%s)\n", median(onTimes),
-                qPrintable(range(onTimes)));
-    std::printf("  on / off %.3f (goal at most 1.03)\n", median(onTimes) / median(offTimes));
+    const auto blockingOff
+        = [&] { return timeStart(args.at(1), {}, offEnvironment, "page loaded", captionLine); };
+    blockingOff();
+    Figures blockingOn, blockingOffFigures;
+    if (!interleave(runs, kestrav, blockingOff, blockingOn, blockingOffFigures))
+        return 1;
+    printBudget("content blocking (on against turned off in the settings)", blockingOn,
+                blockingOffFigures, 1.03);
+
+    // The history has no switch: the program without it has a store that keeps nothing.
+    const auto historyOff = [&] {
+        return timeStart(without, { QStringLiteral("history") }, environment, "page loaded",
+                         captionLine);
+    };
+    historyOff();
+    Figures historyOn, historyOffFigures;
+    if (!interleave(runs, kestrav, historyOff, historyOn, historyOffFigures))
+        return 1;
+    printBudget("history store (the store against one that keeps nothing)", historyOn,
+                historyOffFigures, 1.03);
     return 0;
 }

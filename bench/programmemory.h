@@ -22,19 +22,26 @@ inline QList<qint64> descendantsOf(qint64 process)
     return found;
 }
 
-// The proportional set size of this program and every process it started, in MiB.
-inline double programMemoryMiB()
+// The proportional set size of one process, in KiB; 0 when it has gone.
+inline qint64 processPssKiB(qint64 process)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(process));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : rollup.readAll().split('\n')) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+// The proportional set size of a program (this one unless told) and every process it started,
+// in MiB.
+inline double programMemoryMiB(qint64 program = QCoreApplication::applicationPid())
 {
     qint64 kib = 0;
-    for (const qint64 process : descendantsOf(QCoreApplication::applicationPid())) {
-        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(process));
-        if (!rollup.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss:"))
-                kib += line.mid(4).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
+    for (const qint64 process : descendantsOf(program))
+        kib += processPssKiB(process);
     return kib / 1024.0;
 }
 

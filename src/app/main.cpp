@@ -1,28 +1,6 @@
-#include "desktopplatform.h"
-#include "frmframe.h"
-#include "historyrules.h"
-#include "startupphase.h"
-
-#include <QApplication>
+#include "kestravmain.h"
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // The frame's menu bar is its own, in the window: it carries the maximised browser
-    // window's buttons and changes with the window shown. Asking the desktop for a global
-    // menu bar instead would also cost a bus round trip at start.
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    // The engine keeps a page's accessibility tree from a screen reader on Linux unless told
-    // otherwise. It builds the tree only while Qt's accessibility is active: while a screen reader
-    // listens.
-    qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kestrav"));
-    QApplication::setOrganizationName(QStringLiteral("Kestrav"));
-    markStartupPhase("application");
-
-    frmFrame frame(makeDesktopPlatform(History::frecency));
-    markStartupPhase("frame");
-    frame.MDIForm_Load();
-    return application.exec();
+    return kestravMain(argc, argv);
 }

@@ -188,6 +188,7 @@ void frmWebBrowser::connectEvents()
             [this](const QString &text) { m_status.set(StatusLine::Message, text); });
     connect(m_zoom.get(), &PageZoom::statusTextChanged, this,
             [this] { m_status.set(StatusLine::Zoom, m_zoom->statusText()); });
+    connect(this, &QWidget::windowTitleChanged, this, &markStartupCaption);
     connect(m_findBar, &FindBar::openChanged, this, [this] {
         guarded("findBar_Change", [&] {
             Form_Resize();

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QString>
 
 namespace {
 
@@ -19,6 +20,12 @@ const QElapsedTimer loadedAt = [] {
 void markStartupPhase(const char *phase)
 {
     qCInfo(lcStartup, "%s %.1f", phase, double(loadedAt.nsecsElapsed()) / 1e6);
+}
+
+void markStartupCaption(const QString &caption)
+{
+    qCInfo(lcStartup, "caption %s %.1f", qUtf8Printable(caption),
+           double(loadedAt.nsecsElapsed()) / 1e6);
 }
 
 void markStartupPageSize(int width, int height)
