@@ -9,6 +9,7 @@
 //
 // kestrav_without, the program with stores left out, is looked for beside KESTRAV.
 
+#include "benchfigures.h"
 #include "blockingsettings.h"
 #include "programmemory.h"
 #include "sqlitesettingsstore.h"
@@ -33,23 +34,6 @@ namespace {
 // The PSS is read this long after the page has loaded, once the first paint and the
 // processes' own start have settled.
 constexpr int SettleMs = 500;
-
-// Linear interpolation between the closest ranks.
-double quantile(QList<double> values, double q)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const double at = q * double(values.size() - 1);
-    const qsizetype below = qsizetype(at);
-    const qsizetype above = std::min(below + 1, values.size() - 1);
-    return values.at(below) + (values.at(above) - values.at(below)) * (at - double(below));
-}
-
-double median(const QList<double> &values)
-{
-    return quantile(values, 0.5);
-}
 
 struct Run
 {
@@ -301,25 +285,25 @@ int main(int argc, char *argv[])
             offHome.filePath(QStringLiteral("config/kestrav/settings.sqlite")));
         BlockingSettings::setEnabled(store, false);
     }
-    const auto blockingOff
-        = [&] { return timeStart(args.at(1), {}, offEnvironment, "page loaded", captionLine); };
-    blockingOff();
-    Figures blockingOn, blockingOffFigures;
-    if (!interleave(runs, kestrav, blockingOff, blockingOn, blockingOffFigures))
-        return 1;
-    printBudget("content blocking (on against turned off in the settings)", blockingOn,
-                blockingOffFigures, 1.03);
-
-    // The history has no switch: the program without it has a store that keeps nothing.
-    const auto historyOff = [&] {
-        return timeStart(without, { QStringLiteral("history") }, environment, "page loaded",
-                         captionLine);
+    // One store's budget: Kestrav as it is against Kestrav started without the store, after
+    // a first, uncounted start of the latter.
+    const auto budget = [&](const char *name, const std::function<Run()> &withoutStore) {
+        withoutStore();
+        Figures with, withoutFigures;
+        if (!interleave(runs, kestrav, withoutStore, with, withoutFigures))
+            return false;
+        printBudget(name, with, withoutFigures, 1.03);
+        return true;
     };
-    historyOff();
-    Figures historyOn, historyOffFigures;
-    if (!interleave(runs, kestrav, historyOff, historyOn, historyOffFigures))
+    if (!budget("content blocking (on against turned off in the settings)", [&] {
+            return timeStart(args.at(1), {}, offEnvironment, "page loaded", captionLine);
+        }))
         return 1;
-    printBudget("history store (the store against one that keeps nothing)", historyOn,
-                historyOffFigures, 1.03);
+    // The history has no switch: the program without it has a store that keeps nothing.
+    if (!budget("history store (the store against one that keeps nothing)", [&] {
+            return timeStart(without, { QStringLiteral("history") }, environment, "page loaded",
+                             captionLine);
+        }))
+        return 1;
     return 0;
 }

@@ -6,19 +6,30 @@
 #include <QString>
 #include <QTextStream>
 
+// The q-quantile of the values, interpolated linearly between the closest ranks; 0 for none.
+inline double quantile(QList<double> values, double q)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const double at = q * double(values.size() - 1);
+    const qsizetype below = qsizetype(at);
+    const qsizetype above = std::min(below + 1, values.size() - 1);
+    return values.at(below) + (values.at(above) - values.at(below)) * (at - double(below));
+}
+
+inline double median(const QList<double> &values)
+{
+    return quantile(values, 0.5);
+}
+
 // Timed samples of one figure; a figure is reported by its median, with the range beside it.
 struct Samples
 {
     QList<double> ms;
 
     void add(const QElapsedTimer &timer) { ms.append(double(timer.nsecsElapsed()) / 1e6); }
-    double median() const
-    {
-        QList<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        const qsizetype n = sorted.size();
-        return n == 0 ? 0.0 : (n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2);
-    }
+    double median() const { return ::median(ms); }
     double min() const { return ms.isEmpty() ? 0.0 : *std::min_element(ms.begin(), ms.end()); }
     double max() const { return ms.isEmpty() ? 0.0 : *std::max_element(ms.begin(), ms.end()); }
 };
