@@ -70,7 +70,8 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("navigation %1: the killed page did not end").arg(n));
         }
         if (n == SoakFirstReading || n == SoakNavigations) {
-            std::printf("memory %d %.1f MiB\n", n, programMemoryMiB());
+            const MemoryReading memory = readProgramMemory();
+            std::printf("memory %d %.1f %.1f MiB\n", n, memory.all, memory.main);
             std::fflush(stdout);
         }
     }

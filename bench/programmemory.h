@@ -45,6 +45,18 @@ inline double programMemoryMiB(qint64 program = QCoreApplication::applicationPid
     return kib / 1024.0;
 }
 
+// A program's memory at one moment, in MiB: all its processes, and its main process alone.
+struct MemoryReading
+{
+    double all = 0;
+    double main = 0;
+};
+
+inline MemoryReading readProgramMemory(qint64 program = QCoreApplication::applicationPid())
+{
+    return { programMemoryMiB(program), processPssKiB(program) / 1024.0 };
+}
+
 // The window's own process: its resident memory now, or its peak since the last reset, in MiB.
 inline double residentMiB(const char *field = "VmRSS:")
 {

@@ -31,9 +31,9 @@ namespace {
 
 struct Growth
 {
-    double first = 0; // MiB after the first reading
-    double last = 0; // MiB after the last navigation
-    double percent() const { return (last - first) / first * 100; }
+    MemoryReading first; // after the first reading
+    MemoryReading last; // after the last navigation
+    double percent() const { return (last.all - first.all) / first.all * 100; }
 };
 
 // The bare view's run on the server, which this program's event loop serves meanwhile.
@@ -50,12 +50,16 @@ QString runFloor(const HttpServer &server, Growth &floor)
     const QByteArray output = bare.readAllStandardOutput();
     for (const QByteArray &line : output.split('\n')) {
         const QList<QByteArray> words = line.split(' ');
-        if (words.value(0) == "memory" && words.value(1).toInt() == SoakFirstReading)
-            floor.first = words.value(2).toDouble();
-        else if (words.value(0) == "memory" && words.value(1).toInt() == SoakNavigations)
-            floor.last = words.value(2).toDouble();
+        if (words.value(0) != "memory")
+            continue;
+        const MemoryReading reading { words.value(2).toDouble(), words.value(3).toDouble() };
+        if (words.value(1).toInt() == SoakFirstReading)
+            floor.first = reading;
+        else if (words.value(1).toInt() == SoakNavigations)
+            floor.last = reading;
     }
-    if (bare.exitCode() != 0 || !output.contains("done\n") || floor.first <= 0 || floor.last <= 0)
+    if (bare.exitCode() != 0 || !output.contains("done\n") || floor.first.main <= 0
+        || floor.last.main <= 0)
         return u"the bare view's run: %1"_s.arg(QString::fromUtf8(output.trimmed().right(200)));
     return QString();
 }
@@ -167,9 +171,9 @@ int main(int argc, char *argv[])
             window.menuItem(u"mnuLinksRestoreWebBrowser"_s)->trigger();
         }
         if (n == SoakFirstReading)
-            memory.first = programMemoryMiB();
+            memory.first = readProgramMemory();
     }
-    memory.last = programMemoryMiB();
+    memory.last = readProgramMemory();
 
     if (!fixture.frame->webBrowser())
         return fail(u"the window is gone"_s);
@@ -188,10 +192,14 @@ int main(int argc, char *argv[])
         << hangsStopped << " hung pages stopped, each with its notice; " << recent.size()
         << " recent addresses read back whole" << Qt::endl;
     const auto figures = [&](const char *who, const Growth &growth) {
-        out << "  " << who << QString::number(growth.first, 'f', 1) << " MiB after "
-            << SoakFirstReading << " navigations, " << QString::number(growth.last, 'f', 1)
-            << " MiB after " << SoakNavigations << ": growth "
-            << QString::number(growth.percent(), 'f', 1) << " %" << Qt::endl;
+        const auto mib = [](double value) { return QString::number(value, 'f', 1); };
+        const auto change = [&](double value) { return (value < 0 ? u""_s : u"+"_s) + mib(value); };
+        const double mainGrowth = growth.last.main - growth.first.main;
+        out << "  " << who << mib(growth.first.all) << " MiB after " << SoakFirstReading
+            << " navigations, " << mib(growth.last.all) << " MiB after " << SoakNavigations
+            << ": growth " << mib(growth.percent()) << " % (main process " << change(mainGrowth)
+            << " MiB, engine processes " << change(growth.last.all - growth.first.all - mainGrowth)
+            << " MiB)" << Qt::endl;
     };
     out << "whole program's memory (PSS, all processes)" << Qt::endl;
     figures("bare view (floor): ", floor);
