@@ -10,6 +10,7 @@
 #include "benchfigures.h"
 #include "benchpages.h"
 #include "httpserver.h"
+#include "processmemory.h"
 #include "programmemory.h"
 #include "recenturls.h"
 #include "soakplan.h"
@@ -68,6 +69,8 @@ QString runFloor(const HttpServer &server, Growth &floor)
 
 int main(int argc, char *argv[])
 {
+    // The process keeps its memory as the program's does.
+    returnLargeBlocksWhenFreed();
     HermeticHome home;
     QApplication app(argc, argv);
     QTextStream out(stdout);

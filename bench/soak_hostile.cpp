@@ -12,6 +12,7 @@
 #include "keepingsettingsstore.h"
 #include "networkinternettransfer.h"
 #include "onequestionatatime.h"
+#include "processmemory.h"
 #include "programmemory.h"
 #include "recenturls.h"
 #include "rememberedanswers.h"
@@ -113,6 +114,8 @@ struct Outcome
 
 int main(int argc, char *argv[])
 {
+    // The process keeps its memory as the program's does.
+    returnLargeBlocksWhenFreed();
     HermeticHome home;
     QApplication app(argc, argv);
     QTextStream out(stdout);

@@ -3,12 +3,14 @@
 #include "desktopplatform.h"
 #include "frmframe.h"
 #include "historyrules.h"
+#include "processmemory.h"
 #include "startupphase.h"
 
 #include <QApplication>
 
 int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &adjust)
 {
+    returnLargeBlocksWhenFreed();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The frame's menu bar is its own, in the window: it carries the maximised browser
     // window's buttons and changes with the window shown. Asking the desktop for a global
