@@ -1,5 +1,14 @@
 #pragma once
 
-// Asks the C library to hand large freed blocks straight back to the system, for the whole
-// process. Called once, at the start.
+#include <chrono>
+
+class QObject;
+
+// How the process keeps its memory. Both are set once, at the start.
+
+// Asks the C library to hand large freed blocks straight back to the system.
 void returnLargeBlocksWhenFreed();
+
+// Gives the free pages inside the heap back to the system every interval, on a timer that
+// belongs to parent.
+void returnFreedPagesEvery(std::chrono::milliseconds interval, QObject *parent);

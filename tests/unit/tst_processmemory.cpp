@@ -1,15 +1,30 @@
 #include "processmemory.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <malloc.h>
+#include <QFile>
 #include <QTest>
+#include <vector>
 
-// Large blocks go back to the system when freed, however many came before.
+namespace {
+
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    return status.readAll().split(' ').value(1).toDouble() * 4096 / (1024 * 1024);
+}
+
+} // namespace
+
 class tst_ProcessMemory : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Large blocks go back to the system when freed, however many came before.
     void largeBlocksStayMappedAfterOthersWereFreed()
     {
         returnLargeBlocksWhenFreed();
@@ -24,6 +39,31 @@ private Q_SLOTS:
             std::free(block);
             QCOMPARE(mallinfo2().hblkhd, mappedBefore);
         }
+    }
+
+    // Pages freed between blocks still in use go back on the timer.
+    void freedPagesGoBackOnTheTimer()
+    {
+        std::vector<void *> blocks;
+        for (int i = 0; i < 32 * 1024; ++i) {
+            blocks.push_back(std::malloc(1000));
+            std::memset(blocks.back(), 1, 1000);
+        }
+        // Every 64th block stays, so no free stretch reaches the heap's end.
+        std::vector<void *> kept;
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            if (i % 64 == 63)
+                kept.push_back(blocks[i]);
+            else
+                std::free(blocks[i]);
+        }
+        const double before = residentMiB();
+        QObject owner;
+        returnFreedPagesEvery(std::chrono::milliseconds(10), &owner);
+        QTRY_VERIFY2(residentMiB() < before - 16,
+                     qPrintable(QStringLiteral("%1 MiB resident").arg(residentMiB())));
+        for (void *block : kept)
+            std::free(block);
     }
 };
 
