@@ -8,18 +8,15 @@
 //   baresoak http://127.0.0.1:PORT
 
 #include "benchpages.h"
+#include "floorview.h"
 #include "programmemory.h"
 #include "soakplan.h"
 
 #include <csignal>
 #include <cstdio>
 #include <QApplication>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 
 int main(int argc, char *argv[])
 {
@@ -34,12 +31,10 @@ int main(int argc, char *argv[])
         return 1;
     };
 
-    QWebEngineProfile profile(QStringLiteral("Floor"));
-    profile.setPersistentStoragePath(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    QWebEngineView view;
-    QWebEnginePage page(&profile, &view);
-    view.setPage(&page);
+    FloorView floor;
+    QWebEngineProfile &profile = floor.profile;
+    QWebEngineView &view = floor.view;
+    QWebEnginePage &page = floor.page;
     view.resize(1024, 700);
     view.show();
 

@@ -5,15 +5,12 @@
 //
 //   bareview STARTPAGE [WIDTHxHEIGHT]
 
+#include "floorview.h"
 #include "startupphase.h"
 
 #include <cstdio>
 #include <QApplication>
-#include <QStandardPaths>
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 
 int main(int argc, char *argv[])
 {
@@ -24,12 +21,9 @@ int main(int argc, char *argv[])
     if (argc < 2)
         return 2;
 
-    QWebEngineProfile profile(QStringLiteral("Floor"));
-    profile.setPersistentStoragePath(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    QWebEngineView view;
-    QWebEnginePage page(&profile, &view);
-    view.setPage(&page);
+    FloorView floor;
+    QWebEngineView &view = floor.view;
+    QWebEnginePage &page = floor.page;
     markStartupPhase("web profile and page");
     QObject::connect(&view, &QWidget::windowTitleChanged, &view, &markStartupCaption);
     QObject::connect(&page, &QWebEnginePage::loadFinished, &view, [&](bool ok) {

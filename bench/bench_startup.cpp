@@ -98,8 +98,9 @@ Run timeStart(const QString &program, const QStringList &arguments,
     }
     if (run.loaded >= 0 && run.caption >= 0) {
         QThread::msleep(SettleMs);
-        run.pssMiB = programMemoryMiB(process.processId());
-        run.mainPssMiB = processPssKiB(process.processId()) / 1024.0;
+        const MemoryReading memory = readProgramMemory(process.processId());
+        run.pssMiB = memory.all;
+        run.mainPssMiB = memory.main;
     }
     process.kill();
     process.waitForFinished();

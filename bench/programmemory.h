@@ -35,17 +35,8 @@ inline qint64 processPssKiB(qint64 process)
     return 0;
 }
 
-// The proportional set size of a program (this one unless told) and every process it started,
-// in MiB.
-inline double programMemoryMiB(qint64 program = QCoreApplication::applicationPid())
-{
-    qint64 kib = 0;
-    for (const qint64 process : descendantsOf(program))
-        kib += processPssKiB(process);
-    return kib / 1024.0;
-}
-
-// A program's memory at one moment, in MiB: all its processes, and its main process alone.
+// A program's memory at one moment, in MiB: the proportional set size of it (this one unless
+// told) and every process it started, and of its main process alone, read in one pass.
 struct MemoryReading
 {
     double all = 0;
@@ -54,7 +45,19 @@ struct MemoryReading
 
 inline MemoryReading readProgramMemory(qint64 program = QCoreApplication::applicationPid())
 {
-    return { programMemoryMiB(program), processPssKiB(program) / 1024.0 };
+    MemoryReading reading;
+    for (const qint64 process : descendantsOf(program)) {
+        const double mib = processPssKiB(process) / 1024.0;
+        reading.all += mib;
+        if (process == program)
+            reading.main = mib;
+    }
+    return reading;
+}
+
+inline double programMemoryMiB(qint64 program = QCoreApplication::applicationPid())
+{
+    return readProgramMemory(program).all;
 }
 
 // The window's own process: its resident memory now, or its peak since the last reset, in MiB.
