@@ -68,7 +68,7 @@ void FilterEngine::siteKeys(std::string_view host, std::vector<std::uint64_t> &k
     keys.clear();
     if (host.empty())
         return;
-    const std::size_t suffix = m_entities ? publicSuffix(host).size() : 0;
+    const std::size_t suffix = m_form.entities ? publicSuffix(host).size() : 0;
     std::string entity;
     for (std::size_t at = 0;;) {
         const std::string_view rest = host.substr(at);
@@ -88,7 +88,7 @@ void FilterEngine::siteKeys(std::string_view host, std::vector<std::uint64_t> &k
 bool FilterEngine::appliesOn(std::uint32_t domains, std::uint32_t count,
                              const std::vector<std::uint64_t> &site) const
 {
-    const auto begin = m_domains.begin() + domains;
+    const auto begin = m_form.domains.begin() + domains;
     const auto end = begin + count;
     bool includes = false;
     for (auto it = begin; it != end; ++it)
@@ -107,7 +107,7 @@ bool FilterEngine::matches(const CompiledRule &rule, const Context &context) con
     if (!(rule.types & context.type) && context.type != 0)
         return false;
     if (rule.flags & Regex) {
-        const re2::RE2 *regex = m_regexes[&rule - m_rules.data()].get();
+        const re2::RE2 *regex = m_regexes[&rule - m_form.rules.data()].get();
         if (!regex
             || !RE2::PartialMatch(re2::StringPiece(context.url.data(), context.url.size()), *regex))
             return false;
@@ -135,13 +135,13 @@ std::int32_t FilterEngine::findMatch(const TokenIndex &index, const Context &con
         if (!slot)
             continue;
         for (std::uint32_t i = slot->begin; i < slot->begin + slot->count; ++i) {
-            const CompiledRule &rule = m_rules[index.rules[i]];
+            const CompiledRule &rule = m_form.rules[index.rules[i]];
             if (accept(rule) && matches(rule, context))
                 return std::int32_t(index.rules[i]);
         }
     }
     for (const std::uint32_t id : index.untokenized) {
-        if (accept(m_rules[id]) && matches(m_rules[id], context))
+        if (accept(m_form.rules[id]) && matches(m_form.rules[id], context))
             return std::int32_t(id);
     }
     return -1;
@@ -171,7 +171,7 @@ void lowerInto(std::string_view text, std::string &out)
 
 std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl, std::int32_t *documentRule) const
 {
-    if (m_page.table.empty() && m_page.untokenized.empty())
+    if (m_form.page.table.empty() && m_form.page.untokenized.empty())
         return 0;
     thread_local Scratch scratch;
     lowerInto(pageUrl, scratch.pageLowered);
@@ -191,7 +191,7 @@ std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl, std::int32_t *do
     for (const std::uint16_t grant :
          { PageDocument, PageElemhide, PageGenerichide, PageGenericblock }) {
         const std::int32_t rule = findMatch(
-            m_page, context, [grant](const CompiledRule &r) { return r.flags & grant; });
+            m_form.page, context, [grant](const CompiledRule &r) { return r.flags & grant; });
         if (rule >= 0)
             flags |= grant;
         if (grant == PageDocument && documentRule)
@@ -221,24 +221,24 @@ Decision FilterEngine::decide(const Request &request) const
     context.site = &scratch.site;
 
     const auto any = [](const CompiledRule &) { return true; };
-    const std::int32_t important = findMatch(m_important, context, any);
+    const std::int32_t important = findMatch(m_form.important, context, any);
     if (important >= 0)
         return { true, important };
-    std::int32_t blocking = findMatch(m_block, context, any);
+    std::int32_t blocking = findMatch(m_form.block, context, any);
     if (blocking < 0)
         return {};
     std::int32_t pageRule = -1;
     const std::uint16_t page = firstParty.empty() ? 0 : pageFlags(firstParty, &pageRule);
     if (page & PageDocument)
         return { false, pageRule };
-    if ((page & PageGenericblock) && !(m_rules[blocking].flags & IncludesDomains)) {
-        blocking = findMatch(m_block, context, [](const CompiledRule &r) {
+    if ((page & PageGenericblock) && !(m_form.rules[blocking].flags & IncludesDomains)) {
+        blocking = findMatch(m_form.block, context, [](const CompiledRule &r) {
             return (r.flags & IncludesDomains) != 0;
         });
         if (blocking < 0)
             return {};
     }
-    const std::int32_t exception = findMatch(m_allow, context, any);
+    const std::int32_t exception = findMatch(m_form.allow, context, any);
     if (exception >= 0)
         return { false, exception };
     return { true, blocking };
@@ -246,21 +246,16 @@ Decision FilterEngine::decide(const Request &request) const
 
 std::string_view FilterEngine::ruleText(std::int32_t rule) const
 {
-    if (rule < 0 || std::size_t(rule) >= m_rules.size())
+    if (rule < 0 || std::size_t(rule) >= m_form.rules.size())
         return {};
-    return text(m_rules[rule].text, m_rules[rule].textLength);
+    return text(m_form.rules[rule].text, m_form.rules[rule].textLength);
 }
 
 std::size_t FilterEngine::memoryUsage() const
 {
-    const auto bytes = [](const auto &v) { return v.capacity() * sizeof(v[0]); };
-    const auto indexBytes = [&](const TokenIndex &i) {
-        return bytes(i.table) + bytes(i.rules) + bytes(i.untokenized);
-    };
-    std::size_t total = m_strings.capacity() + bytes(m_rules) + bytes(m_domains)
-        + indexBytes(m_block) + indexBytes(m_important) + indexBytes(m_allow) + indexBytes(m_page)
-        + bytes(m_cosmetic) + bytes(m_genericHide) + bytes(m_specificHide) + bytes(m_hideExceptions)
-        + bytes(m_regexes);
+    // A payload read where it lies in a mapped file is not on the heap.
+    std::size_t total
+        = m_owned.capacity() * sizeof(m_owned[0]) + m_regexes.capacity() * sizeof(m_regexes[0]);
     for (const auto &regex : m_regexes)
         total += regex ? std::size_t(regex->ProgramSize()) * 16 : 0;
     return total;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,17 +54,22 @@ public:
     std::vector<std::string_view> hiddenSelectors(std::string_view pageUrl) const;
 
     std::string_view ruleText(std::int32_t rule) const;
-    const ListFigures &figures() const { return m_figures; }
-    std::size_t networkRuleCount() const { return m_rules.size(); }
-    std::size_t cosmeticRuleCount() const { return m_cosmetic.size(); }
+    const ListFigures &figures() const { return m_form.figures; }
+    std::size_t networkRuleCount() const { return m_form.rules.size(); }
+    std::size_t cosmeticRuleCount() const { return m_form.cosmetic.size(); }
     // The bytes the engine holds on the heap.
     std::size_t memoryUsage() const;
 
     // The file form: the engine as it is in memory, with a key that says what it was built
     // from and a checksum. load() answers nullptr for a file of another key, version or
     // machine, and for any damage, so that the caller builds the engine afresh.
+    //
+    // When keep holds the file's bytes for as long as it lives (a file mapped into memory),
+    // the engine reads its arrays where they lie in the file, so that only the pages that
+    // lookups touch need be in memory; otherwise it keeps a copy of its own.
     std::string save(std::string_view key) const;
-    static std::unique_ptr<FilterEngine> load(std::string_view file, std::string_view key);
+    static std::unique_ptr<FilterEngine> load(std::string_view file, std::string_view key,
+                                              std::shared_ptr<const void> keep = {});
 
     struct CompiledRule
     {
@@ -84,14 +90,18 @@ public:
         std::uint32_t token = 0; // 0: empty
         std::uint32_t begin = 0, count = 0;
     };
+    // The arrays as they are built, and as they are read where they lie in the file form.
+    template<typename T> using Owned = std::vector<T>;
+    template<typename T> using View = std::span<const T>;
     // Rules by one token that every address they match holds whole; rules without such a
     // token are tried for every address.
-    struct TokenIndex
+    template<template<typename> class Array> struct Index
     {
-        std::vector<Slot> table; // open addressing, a power of two in size
-        std::vector<std::uint32_t> rules;
-        std::vector<std::uint32_t> untokenized;
+        Array<Slot> table; // open addressing, a power of two in size
+        Array<std::uint32_t> rules;
+        Array<std::uint32_t> untokenized;
     };
+    using TokenIndex = Index<View>;
     struct CompiledCosmetic
     {
         std::uint32_t selector = 0, selectorLength = 0;
@@ -103,6 +113,24 @@ public:
         std::uint32_t rule = 0;
         std::uint32_t unused = 0;
     };
+    // Everything the engine knows, in the order of the file form.
+    template<template<typename> class Array, typename Text> struct Form
+    {
+        Text strings;
+        Array<CompiledRule> rules;
+        Array<CompiledDomain> domains;
+        Index<Array> block; // blocking rules
+        Index<Array> important; // blocking rules that exceptions do not undo
+        Index<Array> allow; // exceptions for requests
+        Index<Array> page; // exceptions for pages
+        Array<CompiledCosmetic> cosmetic;
+        Array<std::uint32_t> genericHide; // rules for every site, but those they exclude
+        Array<DomainKey> specificHide; // by each site a rule names, sorted
+        Array<DomainKey> hideExceptions;
+        ListFigures figures;
+        std::uint8_t entities = 0; // whether any rule names a site as "name.*"
+    };
+    using Built = Form<Owned, std::string>;
 
 private:
     FilterEngine();
@@ -116,24 +144,19 @@ private:
     void siteKeys(std::string_view host, std::vector<std::uint64_t> &keys) const;
     std::string_view text(std::uint32_t offset, std::uint32_t length) const
     {
-        return std::string_view(m_strings).substr(offset, length);
+        return m_form.strings.substr(offset, length);
     }
+    // Lays the built arrays out as the file form's payload, in a copy of the engine's own.
+    void adopt(const Built &built);
+    // Points the arrays into the file form's payload; false when it does not hold them all.
+    bool attach(std::string_view payload);
     void compileRegexes();
     bool isSound() const;
 
-    std::string m_strings;
-    std::vector<CompiledRule> m_rules;
-    std::vector<CompiledDomain> m_domains;
-    TokenIndex m_block; // blocking rules
-    TokenIndex m_important; // blocking rules that exceptions do not undo
-    TokenIndex m_allow; // exceptions for requests
-    TokenIndex m_page; // exceptions for pages
-    std::vector<CompiledCosmetic> m_cosmetic;
-    std::vector<std::uint32_t> m_genericHide; // rules for every site, but those they exclude
-    std::vector<DomainKey> m_specificHide; // by each site a rule names, sorted
-    std::vector<DomainKey> m_hideExceptions;
-    ListFigures m_figures;
-    bool m_entities = false;
+    std::shared_ptr<const void> m_keep; // what holds the payload when it is not m_owned
+    std::vector<std::uint64_t> m_owned; // eight-byte words, so that every array is aligned
+    std::string_view m_payload;
+    Form<View, std::string_view> m_form;
     // By rule: the compiled expression of a regular-expression rule.
     std::vector<std::unique_ptr<re2::RE2>> m_regexes;
 };

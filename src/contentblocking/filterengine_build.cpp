@@ -23,8 +23,8 @@ std::uint32_t appendText(std::string &strings, std::string_view text)
 }
 
 // members are compiled rules; sourceOf gives the parsed rule each was compiled from.
-void buildIndex(FilterEngine::TokenIndex &index, const std::vector<NetworkRule> &rules,
-                const std::vector<std::uint32_t> &sourceOf,
+void buildIndex(FilterEngine::Index<FilterEngine::Owned> &index,
+                const std::vector<NetworkRule> &rules, const std::vector<std::uint32_t> &sourceOf,
                 const std::vector<std::uint32_t> &members)
 {
     // Each rule goes under its rarest token, so that no bucket grows long.
@@ -90,10 +90,11 @@ void buildIndex(FilterEngine::TokenIndex &index, const std::vector<NetworkRule> 
 } // namespace
 
 FilterEngine::FilterEngine(const RuleCollection &rules)
-    : m_figures(rules.figures)
 {
+    Built built;
+    built.figures = rules.figures;
     std::vector<std::uint32_t> block, important, allow, page;
-    m_rules.reserve(rules.network.size());
+    built.rules.reserve(rules.network.size());
     // The same line in two lists is one rule.
     std::unordered_set<std::string_view> texts;
     texts.reserve(rules.network.size());
@@ -104,23 +105,23 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             continue;
         sourceIds.push_back(i);
         CompiledRule compiled;
-        compiled.pattern = appendText(m_strings, rule.pattern);
+        compiled.pattern = appendText(built.strings, rule.pattern);
         compiled.patternLength = std::uint32_t(rule.pattern.size());
-        compiled.text = appendText(m_strings, rule.text);
+        compiled.text = appendText(built.strings, rule.text);
         compiled.textLength = std::uint32_t(rule.text.size());
-        compiled.domains = std::uint32_t(m_domains.size());
+        compiled.domains = std::uint32_t(built.domains.size());
         compiled.domainCount = std::uint32_t(rule.domains.size());
         for (const DomainEntry &entry : rule.domains) {
-            m_domains.push_back({ entry.hash, entry.include, entry.entity });
-            m_entities = m_entities || entry.entity;
+            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.entities = built.entities || entry.entity;
         }
-        std::sort(m_domains.begin() + compiled.domains, m_domains.end(),
+        std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
                   [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
         compiled.types = rule.types;
         compiled.flags = rule.flags;
         compiled.anchors = rule.anchors;
-        const auto id = std::uint32_t(m_rules.size());
-        m_rules.push_back(compiled);
+        const auto id = std::uint32_t(built.rules.size());
+        built.rules.push_back(compiled);
         if (rule.flags & Exception) {
             if (rule.types)
                 allow.push_back(id);
@@ -130,10 +131,10 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             ((rule.flags & Important) ? important : block).push_back(id);
         }
     }
-    buildIndex(m_block, rules.network, sourceIds, block);
-    buildIndex(m_important, rules.network, sourceIds, important);
-    buildIndex(m_allow, rules.network, sourceIds, allow);
-    buildIndex(m_page, rules.network, sourceIds, page);
+    buildIndex(built.block, rules.network, sourceIds, block);
+    buildIndex(built.important, rules.network, sourceIds, important);
+    buildIndex(built.allow, rules.network, sourceIds, allow);
+    buildIndex(built.page, rules.network, sourceIds, page);
 
     // An exception without sites takes its selector out of every rule.
     std::unordered_set<std::string_view> everywhere;
@@ -145,25 +146,25 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
         if (rule.exception ? rule.domains.empty() : everywhere.contains(rule.selector))
             continue;
         CompiledCosmetic compiled;
-        compiled.selector = appendText(m_strings, rule.selector);
+        compiled.selector = appendText(built.strings, rule.selector);
         compiled.selectorLength = std::uint32_t(rule.selector.size());
-        compiled.domains = std::uint32_t(m_domains.size());
+        compiled.domains = std::uint32_t(built.domains.size());
         compiled.domainCount = std::uint32_t(rule.domains.size());
         bool named = false;
         for (const DomainEntry &entry : rule.domains) {
-            m_domains.push_back({ entry.hash, entry.include, entry.entity });
-            m_entities = m_entities || entry.entity;
+            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.entities = built.entities || entry.entity;
             named = named || entry.include;
         }
-        std::sort(m_domains.begin() + compiled.domains, m_domains.end(),
+        std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
                   [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
-        const auto id = std::uint32_t(m_cosmetic.size());
-        m_cosmetic.push_back(compiled);
+        const auto id = std::uint32_t(built.cosmetic.size());
+        built.cosmetic.push_back(compiled);
         if (!named && !rule.exception) {
-            m_genericHide.push_back(id);
+            built.genericHide.push_back(id);
             continue;
         }
-        std::vector<DomainKey> &keys = rule.exception ? m_hideExceptions : m_specificHide;
+        std::vector<DomainKey> &keys = rule.exception ? built.hideExceptions : built.specificHide;
         for (const DomainEntry &entry : rule.domains) {
             if (entry.include)
                 keys.push_back({ entry.hash, id, 0 });
@@ -172,10 +173,9 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
     const auto byHash = [](const DomainKey &a, const DomainKey &b) {
         return a.hash < b.hash || (a.hash == b.hash && a.rule < b.rule);
     };
-    std::sort(m_specificHide.begin(), m_specificHide.end(), byHash);
-    std::sort(m_hideExceptions.begin(), m_hideExceptions.end(), byHash);
-    m_strings.shrink_to_fit();
-    m_domains.shrink_to_fit();
+    std::sort(built.specificHide.begin(), built.specificHide.end(), byHash);
+    std::sort(built.hideExceptions.begin(), built.hideExceptions.end(), byHash);
+    adopt(built);
     compileRegexes();
 }
 
@@ -185,9 +185,9 @@ FilterEngine::~FilterEngine() = default;
 void FilterEngine::compileRegexes()
 {
     m_regexes.clear();
-    m_regexes.resize(m_rules.size());
-    for (std::size_t i = 0; i < m_rules.size(); ++i) {
-        const CompiledRule &rule = m_rules[i];
+    m_regexes.resize(m_form.rules.size());
+    for (std::size_t i = 0; i < m_form.rules.size(); ++i) {
+        const CompiledRule &rule = m_form.rules[i];
         if (!(rule.flags & Regex))
             continue;
         RE2::Options options;

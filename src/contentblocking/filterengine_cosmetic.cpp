@@ -20,39 +20,39 @@ std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pag
     std::vector<std::uint64_t> site;
     siteKeys(std::string_view(lowered).substr(span.begin, span.end - span.begin), site);
 
-    const auto rulesFor = [&](const std::vector<DomainKey> &keys, std::vector<std::uint32_t> &out) {
+    const auto rulesFor = [&](View<DomainKey> keys, std::vector<std::uint32_t> &out) {
         for (const std::uint64_t key : site) {
             auto it
                 = std::lower_bound(keys.begin(), keys.end(), key,
                                    [](const DomainKey &k, std::uint64_t h) { return k.hash < h; });
             for (; it != keys.end() && it->hash == key; ++it) {
-                const CompiledCosmetic &rule = m_cosmetic[it->rule];
+                const CompiledCosmetic &rule = m_form.cosmetic[it->rule];
                 if (appliesOn(rule.domains, rule.domainCount, site))
                     out.push_back(it->rule);
             }
         }
     };
     std::vector<std::uint32_t> excepted;
-    rulesFor(m_hideExceptions, excepted);
+    rulesFor(m_form.hideExceptions, excepted);
     std::unordered_set<std::string_view> exceptions;
     for (const std::uint32_t id : excepted)
-        exceptions.insert(text(m_cosmetic[id].selector, m_cosmetic[id].selectorLength));
+        exceptions.insert(text(m_form.cosmetic[id].selector, m_form.cosmetic[id].selectorLength));
 
     std::vector<std::uint32_t> chosen;
     if (!(page & PageGenerichide)) {
-        for (const std::uint32_t id : m_genericHide) {
-            const CompiledCosmetic &rule = m_cosmetic[id];
+        for (const std::uint32_t id : m_form.genericHide) {
+            const CompiledCosmetic &rule = m_form.cosmetic[id];
             if (!rule.domainCount || appliesOn(rule.domains, rule.domainCount, site))
                 chosen.push_back(id);
         }
     }
-    rulesFor(m_specificHide, chosen);
+    rulesFor(m_form.specificHide, chosen);
     std::sort(chosen.begin(), chosen.end());
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
     std::unordered_set<std::string_view> seen;
     for (const std::uint32_t id : chosen) {
         const std::string_view selector
-            = text(m_cosmetic[id].selector, m_cosmetic[id].selectorLength);
+            = text(m_form.cosmetic[id].selector, m_form.cosmetic[id].selectorLength);
         if (!exceptions.contains(selector) && seen.insert(selector).second)
             selectors.push_back(selector);
     }

@@ -1,5 +1,6 @@
 // The engine's file form: its arrays as they are in memory, behind a header that says what
-// they were built from, and a checksum over them all.
+// they were built from, and a checksum over them all. Every field starts on eight bytes, so
+// that the arrays can be read where they lie in a file mapped into memory.
 
 #include "filterengine.h"
 
@@ -12,7 +13,13 @@ namespace {
 
 constexpr char Magic[8] = { 'K', 'S', 'T', 'V', 'F', 'L', 'T', '\n' };
 // Any change of the arrays' layout, or of what a rule means, changes this.
-constexpr std::uint32_t Version = 1 + (sizeof(void *) << 8);
+constexpr std::uint32_t Version = 2 + (sizeof(void *) << 8);
+constexpr std::size_t Alignment = 8;
+
+constexpr std::size_t padded(std::size_t size)
+{
+    return (size + Alignment - 1) & ~(Alignment - 1);
+}
 
 std::uint64_t checksum(std::string_view data)
 {
@@ -36,19 +43,27 @@ public:
     template<typename T> void value(const T &v)
     {
         static_assert(std::is_trivially_copyable_v<T>);
-        out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        append(&v, sizeof v);
     }
     template<typename T> void array(const std::vector<T> &v)
     {
+        static_assert(std::is_trivially_copyable_v<T> && alignof(T) <= Alignment);
         value(std::uint64_t(v.size()));
-        out.append(reinterpret_cast<const char *>(v.data()), v.size() * sizeof(T));
+        append(v.data(), v.size() * sizeof(T));
     }
     void bytes(std::string_view text)
     {
         value(std::uint64_t(text.size()));
-        out.append(text);
+        append(text.data(), text.size());
     }
     std::string out;
+
+private:
+    void append(const void *data, std::size_t size)
+    {
+        out.append(static_cast<const char *>(data), size);
+        out.resize(padded(out.size()), '\0');
+    }
 };
 
 class Reader
@@ -60,94 +75,110 @@ public:
     }
     template<typename T> bool value(T &v)
     {
-        if (in.size() < sizeof v)
+        if (in.size() < padded(sizeof v))
             return false;
         std::memcpy(&v, in.data(), sizeof v);
-        in.remove_prefix(sizeof v);
+        in.remove_prefix(padded(sizeof v));
         return true;
     }
-    template<typename T> bool array(std::vector<T> &v)
+    template<typename T> bool array(std::span<const T> &v)
     {
         std::uint64_t count = 0;
-        if (!value(count) || count > in.size() / sizeof(T))
+        if (!value(count) || count > in.size() / sizeof(T) || padded(count * sizeof(T)) > in.size()
+            || reinterpret_cast<std::uintptr_t>(in.data()) % alignof(T))
             return false;
-        v.resize(count);
-        std::memcpy(v.data(), in.data(), count * sizeof(T));
-        in.remove_prefix(count * sizeof(T));
+        v = { reinterpret_cast<const T *>(in.data()), std::size_t(count) };
+        in.remove_prefix(padded(count * sizeof(T)));
         return true;
     }
-    bool bytes(std::string &text)
+    bool bytes(std::string_view &text)
     {
         std::uint64_t count = 0;
-        if (!value(count) || count > in.size())
+        if (!value(count) || count > in.size() || padded(count) > in.size())
             return false;
-        text.assign(in.substr(0, count));
-        in.remove_prefix(count);
+        text = in.substr(0, count);
+        in.remove_prefix(padded(count));
         return true;
     }
     std::string_view in;
 };
 
-template<typename Stream, typename Index> bool index(Stream &stream, Index &i)
+// The one list of the form's fields, in their order, for writing and for reading alike.
+template<typename Stream, typename Form> bool fields(Stream &stream, Form &form)
 {
-    return stream.array(i.table) && stream.array(i.rules) && stream.array(i.untokenized);
+    const auto index = [&stream](auto &i) {
+        return stream.array(i.table) && stream.array(i.rules) && stream.array(i.untokenized);
+    };
+    return stream.bytes(form.strings) && stream.array(form.rules) && stream.array(form.domains)
+        && index(form.block) && index(form.important) && index(form.allow) && index(form.page)
+        && stream.array(form.cosmetic) && stream.array(form.genericHide)
+        && stream.array(form.specificHide) && stream.array(form.hideExceptions)
+        && stream.value(form.figures) && stream.value(form.entities);
 }
+
+// The Writer's calls answer nothing; fields() wants them to answer true.
+struct Writing
+{
+    Writer &writer;
+    template<typename T> bool value(const T &v) { return writer.value(v), true; }
+    template<typename T> bool array(const std::vector<T> &v) { return writer.array(v), true; }
+    bool bytes(std::string_view text) { return writer.bytes(text), true; }
+};
 
 } // namespace
 
-std::string FilterEngine::save(std::string_view key) const
+void FilterEngine::adopt(const Built &built)
 {
     Writer payload;
-    payload.bytes(m_strings);
-    payload.array(m_rules);
-    payload.array(m_domains);
-    for (const TokenIndex *i : { &m_block, &m_important, &m_allow, &m_page }) {
-        payload.array(i->table);
-        payload.array(i->rules);
-        payload.array(i->untokenized);
-    }
-    payload.array(m_cosmetic);
-    payload.array(m_genericHide);
-    payload.array(m_specificHide);
-    payload.array(m_hideExceptions);
-    payload.value(m_figures);
-    payload.value(std::uint8_t(m_entities));
+    Writing writing { payload };
+    fields(writing, built);
+    m_owned.assign(payload.out.size() / sizeof(std::uint64_t), 0);
+    std::memcpy(m_owned.data(), payload.out.data(), payload.out.size());
+    attach({ reinterpret_cast<const char *>(m_owned.data()), payload.out.size() });
+}
 
+bool FilterEngine::attach(std::string_view payload)
+{
+    Reader reader(payload);
+    m_payload = payload;
+    return fields(reader, m_form) && reader.in.empty();
+}
+
+std::string FilterEngine::save(std::string_view key) const
+{
     Writer file;
     file.out.append(Magic, sizeof Magic);
     file.value(Version);
     file.bytes(key);
-    file.value(checksum(payload.out));
-    file.out.append(payload.out);
+    file.value(checksum(m_payload));
+    file.out.append(m_payload);
     return std::move(file.out);
 }
 
-std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::string_view key)
+std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::string_view key,
+                                                 std::shared_ptr<const void> keep)
 {
     if (file.size() < sizeof Magic || std::memcmp(file.data(), Magic, sizeof Magic) != 0)
         return nullptr;
     Reader header(file.substr(sizeof Magic));
     std::uint32_t version = 0;
-    std::string storedKey;
+    std::string_view storedKey;
     std::uint64_t sum = 0;
     if (!header.value(version) || version != Version || !header.bytes(storedKey) || storedKey != key
         || !header.value(sum) || checksum(header.in) != sum)
         return nullptr;
 
     std::unique_ptr<FilterEngine> engine(new FilterEngine);
-    Reader payload(header.in);
-    std::uint8_t entities = 0;
-    bool read = payload.bytes(engine->m_strings) && payload.array(engine->m_rules)
-        && payload.array(engine->m_domains);
-    for (TokenIndex *i :
-         { &engine->m_block, &engine->m_important, &engine->m_allow, &engine->m_page })
-        read = read && index(payload, *i);
-    read = read && payload.array(engine->m_cosmetic) && payload.array(engine->m_genericHide)
-        && payload.array(engine->m_specificHide) && payload.array(engine->m_hideExceptions)
-        && payload.value(engine->m_figures) && payload.value(entities) && payload.in.empty();
-    if (!read || !engine->isSound())
+    std::string_view payload = header.in;
+    if (keep && reinterpret_cast<std::uintptr_t>(payload.data()) % Alignment == 0) {
+        engine->m_keep = std::move(keep);
+    } else {
+        engine->m_owned.assign(padded(payload.size()) / sizeof(std::uint64_t), 0);
+        std::memcpy(engine->m_owned.data(), payload.data(), payload.size());
+        payload = { reinterpret_cast<const char *>(engine->m_owned.data()), payload.size() };
+    }
+    if (!engine->attach(payload) || !engine->isSound())
         return nullptr;
-    engine->m_entities = entities;
     engine->compileRegexes();
     return engine;
 }
@@ -157,17 +188,17 @@ std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::str
 bool FilterEngine::isSound() const
 {
     const auto inText = [this](std::uint64_t offset, std::uint64_t length) {
-        return offset + length <= m_strings.size();
+        return offset + length <= m_form.strings.size();
     };
     const auto inDomains = [this](std::uint64_t offset, std::uint64_t count) {
-        return offset + count <= m_domains.size();
+        return offset + count <= m_form.domains.size();
     };
-    for (const CompiledRule &rule : m_rules) {
+    for (const CompiledRule &rule : m_form.rules) {
         if (!inText(rule.pattern, rule.patternLength) || !inText(rule.text, rule.textLength)
             || !inDomains(rule.domains, rule.domainCount))
             return false;
     }
-    for (const TokenIndex *i : { &m_block, &m_important, &m_allow, &m_page }) {
+    for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page }) {
         if (!i->table.empty() && (i->table.size() & (i->table.size() - 1)))
             return false;
         bool free = i->table.empty();
@@ -179,26 +210,26 @@ bool FilterEngine::isSound() const
         if (!free)
             return false; // a lookup of a missing token would never end
         for (const std::uint32_t id : i->rules) {
-            if (id >= m_rules.size())
+            if (id >= m_form.rules.size())
                 return false;
         }
         for (const std::uint32_t id : i->untokenized) {
-            if (id >= m_rules.size())
+            if (id >= m_form.rules.size())
                 return false;
         }
     }
-    for (const CompiledCosmetic &rule : m_cosmetic) {
+    for (const CompiledCosmetic &rule : m_form.cosmetic) {
         if (!inText(rule.selector, rule.selectorLength)
             || !inDomains(rule.domains, rule.domainCount))
             return false;
     }
-    for (const std::uint32_t id : m_genericHide) {
-        if (id >= m_cosmetic.size())
+    for (const std::uint32_t id : m_form.genericHide) {
+        if (id >= m_form.cosmetic.size())
             return false;
     }
-    for (const std::vector<DomainKey> *keys : { &m_specificHide, &m_hideExceptions }) {
+    for (const View<DomainKey> *keys : { &m_form.specificHide, &m_form.hideExceptions }) {
         for (const DomainKey &key : *keys) {
-            if (key.rule >= m_cosmetic.size())
+            if (key.rule >= m_form.cosmetic.size())
                 return false;
         }
     }

@@ -51,6 +51,7 @@ private slots:
     void hiddenOnPage();
     void styleSheetHidesEachSelectorAlone();
     void badLinesLeaveTheRestWorking();
+    void compiledFormDecidesAsTheLists_data();
     void compiledFormDecidesAsTheLists();
     void damagedCompiledFormIsRefused_data();
     void damagedCompiledFormIsRefused();
@@ -361,14 +362,34 @@ void tst_FilterEngine::badLinesLeaveTheRestWorking()
             == false);
 }
 
+void tst_FilterEngine::compiledFormDecidesAsTheLists_data()
+{
+    QTest::addColumn<bool>("kept"); // the caller keeps the file for the engine
+    QTest::addColumn<int>("offset"); // where the file starts in the caller's bytes
+    QTest::addColumn<bool>("readInPlace");
+    QTest::newRow("copied") << false << 0 << false;
+    QTest::newRow("read where it lies") << true << 0 << true;
+    QTest::newRow("kept but not aligned: copied") << true << 1 << false;
+}
+
 void tst_FilterEngine::compiledFormDecidesAsTheLists()
 {
+    QFETCH(bool, kept);
+    QFETCH(int, offset);
+    QFETCH(bool, readInPlace);
     const auto built = engineOf(QStringLiteral(
         "||ads.example^\n@@||ads.example/ok/\n/banner\\d/$image\n/t.js$domain=shop.*\n"
         "##.ad\nexample.com##.promo\nexample.com#@#.ad"));
-    const std::string file = built->save("key");
-    const auto loaded = FilterEngine::load(file, "key");
+    const std::string saved = built->save("key");
+    auto bytes = std::make_shared<std::string>(std::string(std::size_t(offset), ' ') + saved);
+    const std::weak_ptr<std::string> watch = bytes;
+    auto loaded = FilterEngine::load(std::string_view(*bytes).substr(std::size_t(offset)), "key",
+                                     kept ? bytes : nullptr);
     QVERIFY(loaded);
+    bytes.reset();
+    // An engine that reads the file in place holds it; one with a copy lets it go at once.
+    QCOMPARE(!watch.expired(), readInPlace);
+    QCOMPARE(loaded->memoryUsage() < built->memoryUsage(), readInPlace);
     for (const char *url : { "https://ads.example/x", "https://ads.example/ok/x",
                              "https://x.example/banner1.png", "https://x.example/t.js" }) {
         const Decision a = decideOn(*built, QString::fromLatin1(url), "https://shop.de/", Image);
@@ -378,6 +399,9 @@ void tst_FilterEngine::compiledFormDecidesAsTheLists()
     }
     QCOMPARE(loaded->styleSheet("https://example.com/"), built->styleSheet("https://example.com/"));
     QCOMPARE(loaded->figures().networkRules, built->figures().networkRules);
+    QVERIFY(loaded->save("key") == saved);
+    loaded.reset();
+    QVERIFY(watch.expired());
 }
 
 void tst_FilterEngine::damagedCompiledFormIsRefused_data()
