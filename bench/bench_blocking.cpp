@@ -6,15 +6,19 @@
 //   bench_blocking [LIST...]     (EasyList and EasyPrivacy by default)
 
 #include "benchfigures.h"
+#include "compiledformfile.h"
 #include "filterrequests.h"
 #include "filtersources.h"
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <future>
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <unistd.h>
 
 namespace {
 
@@ -34,7 +38,28 @@ std::size_t residentBytes()
     return fields.size() > 1 ? fields.at(1).toULongLong() * 4096 : 0;
 }
 
-QByteArray readAll(const QStringList &paths)
+// The bytes of the file at path that this process has mapped and holds in memory, in MiB.
+double residentMiBOf(const QString &path)
+{
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray name = path.toLocal8Bit();
+    bool inFile = false;
+    double kB = 0;
+    // A mapping's line ("start-end perms offset device inode path"), then its fields.
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        if (line.left(line.indexOf(' ')).endsWith(':')) {
+            if (inFile && line.startsWith("Rss:"))
+                kB += line.mid(4).trimmed().split(' ').value(0).toDouble();
+        } else {
+            inFile = line.endsWith(name);
+        }
+    }
+    return kB / 1024;
+}
+
+QByteArray readLists(const QStringList &paths)
 {
     QByteArray all;
     for (const QString &path : paths) {
@@ -66,7 +91,7 @@ void decisions(QTextStream &out, const QString &name, const Filters::FilterEngin
         << Qt::endl;
 }
 
-void figures(QTextStream &out, const Filters::FilterEngine &engine)
+void printListFigures(QTextStream &out, const Filters::FilterEngine &engine)
 {
     const Filters::ListFigures &f = engine.figures();
     out << "  lines " << f.lines << ": network " << f.networkRules << ", cosmetic "
@@ -87,7 +112,7 @@ void hostile(QTextStream &out, const QString &name, const QByteArray &list,
     out << name << " (" << QString::number(list.size() / 1e6, 'f', 1) << " MB): compiled in "
         << QString::number(microseconds(Clock::now() - start) / 1000, 'f', 0) << " ms, "
         << QString::number(engine.memoryUsage() / 1e6, 'f', 1) << " MB" << Qt::endl;
-    figures(out, engine);
+    printListFigures(out, engine);
     decisions(out, QStringLiteral("  decisions"), engine, requests);
 }
 
@@ -104,7 +129,7 @@ int main(int argc, char *argv[])
         out << "no filter lists (install webext-ublock-origin-chromium)" << Qt::endl;
         return 1;
     }
-    const QByteArray data = readAll(lists);
+    const QByteArray data = readLists(lists);
     out << "lists: " << lists.join(QStringLiteral(", ")) << " ("
         << QString::number(data.size() / 1e6, 'f', 1) << " MB)" << Qt::endl;
 
@@ -125,7 +150,7 @@ int main(int argc, char *argv[])
         }
     }
     printFigure(out, QStringLiteral("compile both lists off the UI thread"), compile, 1500);
-    figures(out, *engine);
+    printListFigures(out, *engine);
 
     const std::string file = engine->save("bench");
     Samples load;
@@ -158,6 +183,43 @@ int main(int argc, char *argv[])
     out << "cosmetic style sheet of a page: " << QString::number(sheetSize / 1e3, 'f', 0) << " kB"
         << Qt::endl;
     printFigure(out, QStringLiteral("make the style sheet of a page"), sheets);
+
+    // The program reads the compiled form where it lies in its cache file: how much of the
+    // file is in its memory once loaded, after a page, and after a long session of requests.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("engine.bin"));
+    {
+        QFile cache(path);
+        if (!cache.open(QIODevice::WriteOnly)
+            || cache.write(file.data(), qint64(file.size())) != qint64(file.size())
+            || !cache.flush())
+            return 1;
+        // Read back from the disk, as a later start reads it, not from the pages just written.
+        fsync(cache.handle());
+        posix_fadvise(cache.handle(), 0, 0, POSIX_FADV_DONTNEED);
+    }
+    const auto mapped = mapCompiledForm(path, "bench");
+    if (!mapped)
+        return 1;
+    const double loaded = residentMiBOf(path);
+    const auto lookUp = [&](std::size_t first, std::size_t count, int sheetsMade) {
+        for (std::size_t i = first; i < first + count && i < requests.size(); ++i)
+            (void)mapped->decide({ requests[i].url, requests[i].firstParty, requests[i].type });
+        for (int i = 0; i < sheetsMade; ++i) {
+            (void)mapped->styleSheet("https://" + std::string(BenchRequests::Sites[i % 10])
+                                     + "/a.html");
+        }
+        return residentMiBOf(path);
+    };
+    const double oneRequest = lookUp(0, 1, 0);
+    const double onePage = lookUp(1, 49, 1);
+    const double session = lookUp(50, requests.size(), 200);
+    out << "compiled form read in place: " << QString::number(file.size() / 1048576.0, 'f', 1)
+        << " MiB file, in memory " << QString::number(loaded, 'f', 1) << " MiB once loaded, "
+        << QString::number(oneRequest, 'f', 1) << " after one request, "
+        << QString::number(onePage, 'f', 1) << " after a page (50 requests, its style sheet), "
+        << QString::number(session, 'f', 1) << " after " << requests.size()
+        << " requests and 200 style sheets" << Qt::endl;
 
     // Lists made to hurt.
     const std::vector<BenchRequest> sample(requests.begin(), requests.begin() + 20'000);

@@ -1,6 +1,7 @@
 #include "desktopcontentblocking.h"
 
 #include "blockingsettings.h"
+#include "compiledformfile.h"
 #include "filterengine.h"
 #include "filtersources.h"
 #include "filterupdater.h"
@@ -17,8 +18,6 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
-#include <sys/mman.h>
-
 namespace {
 
 using Info = QWebEngineUrlRequestInfo;
@@ -67,35 +66,13 @@ std::string_view viewOf(const QByteArray &bytes)
     return { bytes.constData(), std::size_t(bytes.size()) };
 }
 
-// The compiled form kept from the last run, read where it lies in the file.
-std::unique_ptr<Filters::FilterEngine> mapEngine(const QString &cacheFile, const QByteArray &key)
-{
-    auto cached = std::make_shared<QFile>(cacheFile);
-    if (!cached->open(QIODevice::ReadOnly))
-        return nullptr;
-    const qint64 size = cached->size();
-    uchar *mapped = cached->map(0, size);
-    if (!mapped)
-        return nullptr;
-    const std::string_view file(reinterpret_cast<const char *>(mapped), std::size_t(size));
-    // The engine holds the file, and so the mapping, for as long as it lives.
-    auto engine = Filters::FilterEngine::load(file, viewOf(key), cached);
-#ifdef MADV_DONTNEED
-    // Checking the file read every page of it. Lookups touch few of them: let the others go
-    // back to the page cache, from which a lookup that needs one maps it again.
-    if (engine)
-        madvise(mapped, std::size_t(size), MADV_DONTNEED);
-#endif
-    return engine;
-}
-
 // The compiled form kept from the last run when it is of these lists, else the lists compiled
 // anew, and kept for the next run.
 std::shared_ptr<const Filters::FilterEngine> buildEngine(const QStringList &lists,
                                                          const QString &cacheFile)
 {
     const QByteArray key = Filters::listsKey(lists);
-    if (std::shared_ptr<const Filters::FilterEngine> engine = mapEngine(cacheFile, key))
+    if (std::shared_ptr<const Filters::FilterEngine> engine = mapCompiledForm(cacheFile, key))
         return engine;
     std::shared_ptr<const Filters::FilterEngine> engine = Filters::compileLists(lists);
     QDir().mkpath(QFileInfo(cacheFile).path());
