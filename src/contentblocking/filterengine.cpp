@@ -248,7 +248,7 @@ std::string_view FilterEngine::ruleText(std::int32_t rule) const
 {
     if (rule < 0 || std::size_t(rule) >= m_form.rules.size())
         return {};
-    return text(m_form.rules[rule].text, m_form.rules[rule].textLength);
+    return m_form.texts.substr(m_form.rules[rule].text, m_form.rules[rule].textLength);
 }
 
 std::size_t FilterEngine::memoryUsage() const

@@ -127,6 +127,9 @@ public:
         Array<std::uint32_t> genericHide; // rules for every site, but those they exclude
         Array<DomainKey> specificHide; // by each site a rule names, sorted
         Array<DomainKey> hideExceptions;
+        // The rules' own lines, apart from the patterns and selectors that lookups read, so
+        // that the pages of a mapped file that only a report of the rule needs stay out.
+        Text texts;
         ListFigures figures;
         std::uint8_t entities = 0; // whether any rule names a site as "name.*"
     };

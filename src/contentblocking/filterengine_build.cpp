@@ -107,7 +107,7 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
         CompiledRule compiled;
         compiled.pattern = appendText(built.strings, rule.pattern);
         compiled.patternLength = std::uint32_t(rule.pattern.size());
-        compiled.text = appendText(built.strings, rule.text);
+        compiled.text = appendText(built.texts, rule.text);
         compiled.textLength = std::uint32_t(rule.text.size());
         compiled.domains = std::uint32_t(built.domains.size());
         compiled.domainCount = std::uint32_t(rule.domains.size());

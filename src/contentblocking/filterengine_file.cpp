@@ -13,7 +13,7 @@ namespace {
 
 constexpr char Magic[8] = { 'K', 'S', 'T', 'V', 'F', 'L', 'T', '\n' };
 // Any change of the arrays' layout, or of what a rule means, changes this.
-constexpr std::uint32_t Version = 2 + (sizeof(void *) << 8);
+constexpr std::uint32_t Version = 3 + (sizeof(void *) << 8);
 constexpr std::size_t Alignment = 8;
 
 constexpr std::size_t padded(std::size_t size)
@@ -113,7 +113,7 @@ template<typename Stream, typename Form> bool fields(Stream &stream, Form &form)
         && index(form.block) && index(form.important) && index(form.allow) && index(form.page)
         && stream.array(form.cosmetic) && stream.array(form.genericHide)
         && stream.array(form.specificHide) && stream.array(form.hideExceptions)
-        && stream.value(form.figures) && stream.value(form.entities);
+        && stream.bytes(form.texts) && stream.value(form.figures) && stream.value(form.entities);
 }
 
 // The Writer's calls answer nothing; fields() wants them to answer true.
@@ -194,7 +194,8 @@ bool FilterEngine::isSound() const
         return offset + count <= m_form.domains.size();
     };
     for (const CompiledRule &rule : m_form.rules) {
-        if (!inText(rule.pattern, rule.patternLength) || !inText(rule.text, rule.textLength)
+        if (!inText(rule.pattern, rule.patternLength)
+            || std::uint64_t(rule.text) + rule.textLength > m_form.texts.size()
             || !inDomains(rule.domains, rule.domainCount))
             return false;
     }
