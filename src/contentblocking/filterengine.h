@@ -149,10 +149,12 @@ private:
     {
         return m_form.strings.substr(offset, length);
     }
-    // Lays the built arrays out as the file form's payload, in a copy of the engine's own.
+    // Lays the built arrays out as the file form's payload, and attaches a copy of its own.
     void adopt(const Built &built);
     // Points the arrays into the file form's payload; false when it does not hold them all.
     bool attach(std::string_view payload);
+    // The same, into a copy of the payload that the engine owns.
+    bool attachCopy(std::string_view payload);
     void compileRegexes();
     bool isSound() const;
 

@@ -37,32 +37,32 @@ std::uint64_t checksum(std::string_view data)
     return hash;
 }
 
+// Its calls answer true, as fields() wants of a stream: writing cannot fail.
 class Writer
 {
 public:
-    template<typename T> void value(const T &v)
+    template<typename T> bool value(const T &v)
     {
         static_assert(std::is_trivially_copyable_v<T>);
-        append(&v, sizeof v);
+        return append(&v, sizeof v);
     }
-    template<typename T> void array(const std::vector<T> &v)
+    template<typename T> bool array(const std::vector<T> &v)
     {
         static_assert(std::is_trivially_copyable_v<T> && alignof(T) <= Alignment);
-        value(std::uint64_t(v.size()));
-        append(v.data(), v.size() * sizeof(T));
+        return value(std::uint64_t(v.size())) && append(v.data(), v.size() * sizeof(T));
     }
-    void bytes(std::string_view text)
+    bool bytes(std::string_view text)
     {
-        value(std::uint64_t(text.size()));
-        append(text.data(), text.size());
+        return value(std::uint64_t(text.size())) && append(text.data(), text.size());
     }
     std::string out;
 
 private:
-    void append(const void *data, std::size_t size)
+    bool append(const void *data, std::size_t size)
     {
         out.append(static_cast<const char *>(data), size);
         out.resize(padded(out.size()), '\0');
+        return true;
     }
 };
 
@@ -116,25 +116,20 @@ template<typename Stream, typename Form> bool fields(Stream &stream, Form &form)
         && stream.bytes(form.texts) && stream.value(form.figures) && stream.value(form.entities);
 }
 
-// The Writer's calls answer nothing; fields() wants them to answer true.
-struct Writing
-{
-    Writer &writer;
-    template<typename T> bool value(const T &v) { return writer.value(v), true; }
-    template<typename T> bool array(const std::vector<T> &v) { return writer.array(v), true; }
-    bool bytes(std::string_view text) { return writer.bytes(text), true; }
-};
-
 } // namespace
 
 void FilterEngine::adopt(const Built &built)
 {
     Writer payload;
-    Writing writing { payload };
-    fields(writing, built);
-    m_owned.assign(payload.out.size() / sizeof(std::uint64_t), 0);
-    std::memcpy(m_owned.data(), payload.out.data(), payload.out.size());
-    attach({ reinterpret_cast<const char *>(m_owned.data()), payload.out.size() });
+    fields(payload, built);
+    attachCopy(payload.out);
+}
+
+bool FilterEngine::attachCopy(std::string_view payload)
+{
+    m_owned.assign(padded(payload.size()) / sizeof(std::uint64_t), 0);
+    std::memcpy(m_owned.data(), payload.data(), payload.size());
+    return attach({ reinterpret_cast<const char *>(m_owned.data()), payload.size() });
 }
 
 bool FilterEngine::attach(std::string_view payload)
@@ -169,15 +164,11 @@ std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::str
         return nullptr;
 
     std::unique_ptr<FilterEngine> engine(new FilterEngine);
-    std::string_view payload = header.in;
-    if (keep && reinterpret_cast<std::uintptr_t>(payload.data()) % Alignment == 0) {
+    const std::string_view payload = header.in;
+    const bool inPlace = keep && reinterpret_cast<std::uintptr_t>(payload.data()) % Alignment == 0;
+    if (inPlace)
         engine->m_keep = std::move(keep);
-    } else {
-        engine->m_owned.assign(padded(payload.size()) / sizeof(std::uint64_t), 0);
-        std::memcpy(engine->m_owned.data(), payload.data(), payload.size());
-        payload = { reinterpret_cast<const char *>(engine->m_owned.data()), payload.size() };
-    }
-    if (!engine->attach(payload) || !engine->isSound())
+    if (!(inPlace ? engine->attach(payload) : engine->attachCopy(payload)) || !engine->isSound())
         return nullptr;
     engine->compileRegexes();
     return engine;
