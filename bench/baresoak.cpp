@@ -2,10 +2,10 @@
 // through the long run's navigations on the given loopback server. A download is not taken
 // (the view lets it go), a page's process is killed where the long run kills Kestrav's, and a
 // hung page is stopped the only way a bare view can: its process is killed. It prints
-// "memory N MiB" (PSS of this program and its engine's processes) after the first reading
-// and after the last navigation, then "done".
+// "memory N MiB" (PSS of this program and its engine's processes, at rest for REST_MS first)
+// after the first reading and after the last navigation, then "done".
 //
-//   baresoak http://127.0.0.1:PORT
+//   baresoak http://127.0.0.1:PORT REST_MS
 
 #include "benchpages.h"
 #include "floorview.h"
@@ -23,9 +23,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KestravBareSoak"));
-    if (argc < 2)
+    if (argc < 3)
         return 2;
     const QString server = QString::fromLocal8Bit(argv[1]);
+    const std::chrono::milliseconds rest(QByteArray(argv[2]).toInt());
     const auto fail = [](const QString &what) {
         std::printf("FAILED: %s\n", qPrintable(what));
         return 1;
@@ -65,7 +66,7 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("navigation %1: the killed page did not end").arg(n));
         }
         if (n == SoakFirstReading || n == SoakNavigations) {
-            const MemoryReading memory = readProgramMemory();
+            const MemoryReading memory = settledProgramMemory(rest);
             std::printf("memory %d %.1f %.1f MiB\n", n, memory.all, memory.main);
             std::fflush(stdout);
         }

@@ -1,8 +1,8 @@
 // A long run of the real window on the real engine: 1,000 navigations over loopback pages of
 // every kind the user meets (plain pages, redirects, missing pages, a 5 MB page, a page whose
 // process is killed, a page that hangs and is stopped, a download that is declined), with the
-// link list and the source view every 20th page. It prints the whole program's memory after
-// 100 and after 1,000 navigations, and checks that nothing broke and that the favorites file
+// link list and the source view every 20th page. It prints the whole program's memory at rest
+// after 100 and after 1,000 navigations, and checks that nothing broke and that the favorites file
 // and the settings store are whole at the end. Before it, baresoak (beside this program), a
 // bare web view, goes through the same navigations on the same server, and its growth is
 // printed beside Kestrav's as the floor.
@@ -30,6 +30,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A reading waits out more than one of the window's periods of giving freed pages back.
+constexpr std::chrono::milliseconds SoakRest = FreedPagesInterval + std::chrono::seconds(1);
+
 struct Growth
 {
     MemoryReading first; // after the first reading
@@ -42,7 +45,8 @@ QString runFloor(const HttpServer &server, Growth &floor)
 {
     QProcess bare;
     bare.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    bare.start(QCoreApplication::applicationDirPath() + u"/baresoak"_s, { server.url(u""_s) });
+    bare.start(QCoreApplication::applicationDirPath() + u"/baresoak"_s,
+               { server.url(u""_s), QString::number(SoakRest.count()) });
     if (!waitFor([&] { return bare.state() == QProcess::NotRunning; }, 30 * 60'000)) {
         bare.kill();
         bare.waitForFinished();
@@ -73,7 +77,7 @@ int main(int argc, char *argv[])
     returnLargeBlocksWhenFreed();
     HermeticHome home;
     QApplication app(argc, argv);
-    returnFreedPagesEvery(std::chrono::seconds(10), &app);
+    returnFreedPagesEvery(FreedPagesInterval, &app);
     QTextStream out(stdout);
     const auto fail = [&](const QString &what) {
         out << "FAILED: " << what << Qt::endl;
@@ -175,9 +179,9 @@ int main(int argc, char *argv[])
             window.menuItem(u"mnuLinksRestoreWebBrowser"_s)->trigger();
         }
         if (n == SoakFirstReading)
-            memory.first = readProgramMemory();
+            memory.first = settledProgramMemory(SoakRest);
     }
-    memory.last = readProgramMemory();
+    memory.last = settledProgramMemory(SoakRest);
 
     if (!fixture.frame->webBrowser())
         return fail(u"the window is gone"_s);
@@ -192,7 +196,8 @@ int main(int argc, char *argv[])
     }
 
     out << SoakNavigations << " navigations in " << clock.elapsed() / 1000
-        << " s (the bare view's in " << floorSeconds << " s); " << kills << " killed pages and "
+        << " s (the bare view's in " << floorSeconds << " s), each with two rests of "
+        << SoakRest.count() / 1000 << " s for its readings; " << kills << " killed pages and "
         << hangsStopped << " hung pages stopped, each with its notice; " << recent.size()
         << " recent addresses read back whole" << Qt::endl;
     const auto figures = [&](const char *who, const Growth &growth) {

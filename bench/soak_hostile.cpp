@@ -118,7 +118,7 @@ int main(int argc, char *argv[])
     returnLargeBlocksWhenFreed();
     HermeticHome home;
     QApplication app(argc, argv);
-    returnFreedPagesEvery(std::chrono::seconds(10), &app);
+    returnFreedPagesEvery(FreedPagesInterval, &app);
     QTextStream out(stdout);
     const auto fail = [&](const QString &what) {
         out << "FAILED: " << what << Qt::endl;

@@ -1,5 +1,11 @@
 #pragma once
 
+#include "benchpages.h"
+#include "programmemory.h"
+
+#include <algorithm>
+#include <chrono>
+#include <QList>
 #include <QString>
 
 // The long run's navigations, the same for Kestrav and for the bare view beside it.
@@ -28,4 +34,20 @@ inline QString soakPath(int n)
 inline bool soakKillsPage(int n)
 {
     return n % 100 == 90 && soakPath(n) != QStringLiteral("/hang.html");
+}
+
+// The long run's memory at rest: the program goes on with its events for the given time first,
+// so that memory given back on a timer counts the same wherever the reading falls in the
+// timer's period; then the median of five readings a tenth of a second apart.
+inline MemoryReading settledProgramMemory(std::chrono::milliseconds rest)
+{
+    waitFor([] { return false; }, int(rest.count()));
+    QList<MemoryReading> readings { readProgramMemory() };
+    while (readings.size() < 5) {
+        waitFor([] { return false; }, 100);
+        readings.append(readProgramMemory());
+    }
+    std::sort(readings.begin(), readings.end(),
+              [](const MemoryReading &a, const MemoryReading &b) { return a.all < b.all; });
+    return readings.at(readings.size() / 2);
 }

@@ -24,7 +24,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
     markStartupPhase("application");
-    returnFreedPagesEvery(std::chrono::seconds(10), &application);
+    returnFreedPagesEvery(FreedPagesInterval, &application);
 
     Platform platform = makeDesktopPlatform(History::frecency);
     if (adjust)
