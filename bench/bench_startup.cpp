@@ -2,12 +2,15 @@
 // from process start to the start page's completed load and to the caption showing the page's
 // title, with the PSS of all the processes of each once the page is shown. Prints the medians,
 // their ratios, their spread and Kestrav's start by phase (the "kestrav.startup" marks). The
-// bare view shows the page at the size Kestrav showed it, so both draw the same page. Then the
-// budget of each optional store: Kestrav with it against Kestrav without it.
+// bare view shows the page at the size Kestrav showed it, so both draw the same page. A third
+// program in the same rounds, framedview, is the bare view in a window with the parts of
+// Kestrav's: it splits the gap into what such a window costs and what Kestrav's own code does.
+// Then the budget of each optional store: Kestrav with it against Kestrav without it.
 //
 //   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]
 //
-// kestrav_without, the program with stores left out, is looked for beside KESTRAV.
+// kestrav_without, the program with stores left out, is looked for beside KESTRAV, and
+// framedview beside BAREVIEW.
 
 #include "benchfigures.h"
 #include "blockingsettings.h"
@@ -129,28 +132,27 @@ void printAgainstFloor(const char *what, const char *unit, int decimals, const Q
                 ratio <= goal ? "met" : "MISSED");
 }
 
-// Runs both in turn, each going first half of the time so that drift favours neither.
-bool interleave(int runs, const std::function<Run()> &first, const std::function<Run()> &second,
-                Figures &firstFigures, Figures &secondFigures,
-                const std::function<void(const Run &, const Run &)> &each = {})
+// Runs the programs in rounds, each round starting with the next program, so that drift
+// favours none. The figures and the runs of each round are in the programs' order.
+bool interleave(int runs, const QList<std::function<Run()>> &programs, QList<Figures> &figures,
+                const std::function<void(const QList<Run> &)> &each = {})
 {
+    figures.resize(programs.size());
     for (int i = 0; i < runs; ++i) {
-        Run a, b;
-        if (i % 2) {
-            a = first();
-            b = second();
-        } else {
-            b = second();
-            a = first();
+        QList<Run> round(programs.size());
+        for (qsizetype k = 0; k < programs.size(); ++k) {
+            const qsizetype which = (i + k) % programs.size();
+            round[which] = programs.at(which)();
         }
-        if (!a.complete() || !b.complete()) {
-            std::fputs("a program did not show the start page\n", stderr);
-            return false;
+        for (qsizetype k = 0; k < programs.size(); ++k) {
+            if (!round.at(k).complete()) {
+                std::fputs("a program did not show the start page\n", stderr);
+                return false;
+            }
+            figures[k].add(round.at(k));
         }
-        firstFigures.add(a);
-        secondFigures.add(b);
         if (each)
-            each(a, b);
+            each(round);
     }
     return true;
 }
@@ -190,9 +192,12 @@ int main(int argc, char *argv[])
     }
     const int runs = args.size() > 4 ? args.at(4).toInt() : 10;
     const QString without = QFileInfo(args.at(1)).dir().filePath(QStringLiteral("kestrav_without"));
-    if (!QFileInfo(without).isExecutable()) {
-        std::fprintf(stderr, "no %s beside Kestrav\n", qPrintable(without));
-        return 2;
+    const QString framed = QFileInfo(args.at(2)).dir().filePath(QStringLiteral("framedview"));
+    for (const QString &helper : { without, framed }) {
+        if (!QFileInfo(helper).isExecutable()) {
+            std::fprintf(stderr, "no %s\n", qPrintable(helper));
+            return 2;
+        }
     }
 
     // The caption is the page's own title once the page is shown.
@@ -227,18 +232,25 @@ int main(int argc, char *argv[])
         return timeStart(args.at(2), { args.at(3), pageSize }, environment, "loaded", captionLine);
     };
     floor();
+    const auto framedFloor
+        = [&] { return timeStart(framed, { args.at(3) }, environment, "loaded", captionLine); };
+    framedFloor();
 
-    Figures kestravFigures, floorFigures;
-    QMap<QString, QList<double>> phases, floorPhases;
-    const bool ran = interleave(runs, kestrav, floor, kestravFigures, floorFigures,
-                                [&](const Run &k, const Run &f) {
-                                    for (auto it = k.phases.cbegin(); it != k.phases.cend(); ++it)
-                                        phases[it.key()].append(it.value());
-                                    for (auto it = f.phases.cbegin(); it != f.phases.cend(); ++it)
-                                        floorPhases[it.key()].append(it.value());
-                                });
+    QList<Figures> figures;
+    // Each program's marks, in the programs' order.
+    QList<QMap<QString, QList<double>>> phases(3);
+    const bool ran
+        = interleave(runs, { kestrav, floor, framedFloor }, figures, [&](const QList<Run> &round) {
+              for (qsizetype k = 0; k < round.size(); ++k) {
+                  for (auto it = round.at(k).phases.cbegin(); it != round.at(k).phases.cend(); ++it)
+                      phases[k][it.key()].append(it.value());
+              }
+          });
     if (!ran)
         return 1;
+    const Figures &kestravFigures = figures.at(0);
+    const Figures &floorFigures = figures.at(1);
+    const Figures &framedFigures = figures.at(2);
 
     std::printf("start-up, %d runs each in turn, the page shown at %s, timed from process start\n",
                 runs, qPrintable(pageSize));
@@ -246,6 +258,14 @@ int main(int argc, char *argv[])
                       kestravFigures.loaded, 1.05);
     printAgainstFloor("to the caption showing the page's title", "ms", 0, floorFigures.caption,
                       kestravFigures.caption, 1.05);
+    std::printf("  the bare view in a window with Kestrav's parts (framedview), to the page "
+                "loaded\n");
+    std::printf("    median %.0f ms (%s)\n", median(framedFigures.loaded),
+                qPrintable(spread(framedFigures.loaded, 0)));
+    std::printf("    against the bare view %.3f (what such a window costs); Kestrav against it "
+                "%.3f (what Kestrav's own code costs)\n",
+                median(framedFigures.loaded) / median(floorFigures.loaded),
+                median(kestravFigures.loaded) / median(framedFigures.loaded));
     std::printf("memory, %d ms after the page loaded (PSS of the main and the engine's "
                 "processes)\n",
                 SettleMs);
@@ -262,18 +282,26 @@ int main(int argc, char *argv[])
         kestravEngine.append(kestravFigures.pss.at(i) - kestravFigures.mainPss.at(i));
     }
     printPart("engine processes", floorEngine, kestravEngine);
-    std::printf("  by phase (median ms since the program was loaded; bare view beside):\n");
+    std::printf("  the bare view in a window with Kestrav's parts: median %.1f MiB, against the "
+                "bare view %.3f; Kestrav against it %.3f\n",
+                median(framedFigures.pss), median(framedFigures.pss) / median(floorFigures.pss),
+                median(kestravFigures.pss) / median(framedFigures.pss));
+    std::printf("  by phase (median ms since the program was loaded; Kestrav, the bare view and "
+                "the framed view, where each has the mark):\n");
     QList<QPair<double, QString>> ordered;
-    for (auto it = phases.cbegin(); it != phases.cend(); ++it)
+    for (auto it = phases.at(0).cbegin(); it != phases.at(0).cend(); ++it)
         ordered.append({ median(it.value()), it.key() });
     std::sort(ordered.begin(), ordered.end());
     for (const auto &[ms, name] : ordered) {
-        const auto floorPhase = floorPhases.constFind(name);
-        if (floorPhase == floorPhases.cend())
-            std::printf("    %-34s %6.1f\n", qPrintable(name.left(34)), ms);
-        else
-            std::printf("    %-34s %6.1f  %6.1f\n", qPrintable(name.left(34)), ms,
-                        median(*floorPhase));
+        QByteArray line = name.left(34).toUtf8().leftJustified(34)
+            + QByteArray::number(ms, 'f', 1).rightJustified(7);
+        for (qsizetype k = 1; k < phases.size(); ++k) {
+            const auto mark = phases.at(k).constFind(name);
+            line += mark == phases.at(k).cend()
+                ? QByteArray(8, ' ')
+                : QByteArray::number(median(*mark), 'f', 1).rightJustified(8);
+        }
+        std::printf("    %s\n", line.constData());
     }
 
     std::printf("start-up budget of each optional store, %d runs each in turn\n", runs);
@@ -290,10 +318,10 @@ int main(int argc, char *argv[])
     // a first, uncounted start of the latter.
     const auto budget = [&](const char *name, const std::function<Run()> &withoutStore) {
         withoutStore();
-        Figures with, withoutFigures;
-        if (!interleave(runs, kestrav, withoutStore, with, withoutFigures))
+        QList<Figures> pair;
+        if (!interleave(runs, { kestrav, withoutStore }, pair))
             return false;
-        printBudget(name, with, withoutFigures, 1.03);
+        printBudget(name, pair.at(0), pair.at(1), 1.03);
         return true;
     };
     if (!budget("content blocking (on against turned off in the settings)", [&] {

@@ -1,0 +1,111 @@
+// A second floor for the start-up benchmark: the bare web view of bareview, in a window with
+// the same kinds of parts as Kestrav's and built in the same order, but none of Kestrav's own
+// code. The frame (menu bar, toolbar, status bar and MDI area) is shown filling the screen, the
+// engine starts, a maximised sub-window gets six menus, a toolbar of 18 icon buttons and a
+// progress bar, an address box and a links box above the view, and then the page loads. Its figure
+// less the bare view's is what such a window costs on the machine; Kestrav's less this one's
+// is what Kestrav's own code costs. It prints "loaded" as bareview does.
+//
+//   framedview STARTPAGE
+
+#include "floorview.h"
+#include "startupphase.h"
+
+#include <cstdio>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <utility>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KestravBareView"));
+    markStartupPhase("application");
+    if (argc < 2)
+        return 2;
+
+    QMainWindow frame;
+    frame.setWindowTitle(QStringLiteral("Main form"));
+    auto *area = new QMdiArea(&frame);
+    frame.setCentralWidget(area);
+    QToolBar *frameToolBar = frame.addToolBar(QString());
+    frameToolBar->addAction(frame.style()->standardIcon(QStyle::SP_DirOpenIcon), QString());
+    auto *status = new QStatusBar(&frame);
+    status->addWidget(new QLabel(QStringLiteral("Ready"), status));
+    frame.setStatusBar(status);
+    frame.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("E&xit"));
+    if (QScreen *display = frame.screen())
+        frame.setGeometry(display->availableGeometry());
+    frame.setWindowState(Qt::WindowMaximized);
+    frame.show();
+    markStartupPhase("frame");
+
+    FloorView floor;
+    QWebEngineView &view = floor.view;
+    QWebEnginePage &page = floor.page;
+    markStartupPhase("web profile and page");
+
+    auto *holder = new QMdiSubWindow;
+    area->addSubWindow(holder);
+    auto *window = new QWidget;
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *toolbar = new QToolBar(window);
+    for (int i = 0; i < 18; ++i)
+        toolbar->addAction(
+            frame.style()->standardIcon(QStyle::StandardPixmap(QStyle::SP_ArrowUp + i % 8)),
+            QString());
+    auto *progress = new QProgressBar(toolbar);
+    progress->setTextVisible(false);
+    progress->setFixedSize(98, 13);
+    toolbar->addWidget(progress);
+    layout->addWidget(toolbar);
+    auto *address = new QComboBox(window);
+    address->setEditable(true);
+    auto *links = new QComboBox(window);
+    for (auto [label, box] : { std::pair { "Address:", address }, { "Links:", links } }) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(QString::fromLatin1(label), window));
+        row->addWidget(box, 1);
+        layout->addLayout(row);
+    }
+    layout->addWidget(&view, 1);
+    holder->setWidget(window);
+    // As Kestrav's window does as it loads: the frame's own toolbar goes while it is shown.
+    frameToolBar->hide();
+    frame.menuBar()->clear();
+    for (const char *title : { "&File", "&Go", "&Links", "&Copy", "&Mail", "&Options" }) {
+        QMenu *menu = frame.menuBar()->addMenu(QString::fromLatin1(title));
+        for (int i = 0; i < 8; ++i)
+            menu->addAction(QStringLiteral("Item &%1").arg(i));
+    }
+    QObject::connect(holder, &QWidget::windowTitleChanged, holder, &markStartupCaption);
+    QObject::connect(&page, &QWebEnginePage::urlChanged, address,
+                     [&](const QUrl &url) { address->setEditText(url.toString()); });
+    QObject::connect(&page, &QWebEnginePage::loadFinished, holder, [&](bool ok) {
+        holder->setWindowTitle(page.title());
+        markStartupPhase("page loaded");
+        std::puts(ok ? "loaded" : "failed");
+        std::fflush(stdout);
+    });
+    holder->showMaximized();
+    progress->setValue(90);
+    page.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));
+    markStartupPhase("load step");
+    return application.exec();
+}
