@@ -5,10 +5,10 @@
 //
 //   bareview STARTPAGE [WIDTHxHEIGHT]
 
+#include "floorreport.h"
 #include "floorview.h"
 #include "startupphase.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QUrl>
 
@@ -25,13 +25,7 @@ int main(int argc, char *argv[])
     QWebEngineView &view = floor.view;
     QWebEnginePage &page = floor.page;
     markStartupPhase("web profile and page");
-    QObject::connect(&view, &QWidget::windowTitleChanged, &view, &markStartupCaption);
-    QObject::connect(&page, &QWebEnginePage::loadFinished, &view, [&](bool ok) {
-        view.setWindowTitle(page.title());
-        markStartupPhase("page loaded");
-        std::puts(ok ? "loaded" : "failed");
-        std::fflush(stdout);
-    });
+    reportStartPageIn(view, page);
     const QList<QByteArray> size = QByteArray(argc > 2 ? argv[2] : "1024x700").split('x');
     view.resize(size.value(0).toInt(), size.value(1).toInt());
     view.show();

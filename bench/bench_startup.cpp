@@ -236,16 +236,16 @@ int main(int argc, char *argv[])
         = [&] { return timeStart(framed, { args.at(3) }, environment, "loaded", captionLine); };
     framedFloor();
 
+    const QList<std::function<Run()>> programs { kestrav, floor, framedFloor };
     QList<Figures> figures;
     // Each program's marks, in the programs' order.
-    QList<QMap<QString, QList<double>>> phases(3);
-    const bool ran
-        = interleave(runs, { kestrav, floor, framedFloor }, figures, [&](const QList<Run> &round) {
-              for (qsizetype k = 0; k < round.size(); ++k) {
-                  for (auto it = round.at(k).phases.cbegin(); it != round.at(k).phases.cend(); ++it)
-                      phases[k][it.key()].append(it.value());
-              }
-          });
+    QList<QMap<QString, QList<double>>> phases(programs.size());
+    const bool ran = interleave(runs, programs, figures, [&](const QList<Run> &round) {
+        for (qsizetype k = 0; k < round.size(); ++k) {
+            for (auto it = round.at(k).phases.cbegin(); it != round.at(k).phases.cend(); ++it)
+                phases[k][it.key()].append(it.value());
+        }
+    });
     if (!ran)
         return 1;
     const Figures &kestravFigures = figures.at(0);

@@ -8,10 +8,10 @@
 //
 //   framedview STARTPAGE
 
+#include "floorreport.h"
 #include "floorview.h"
 #include "startupphase.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -94,15 +94,9 @@ int main(int argc, char *argv[])
         for (int i = 0; i < 8; ++i)
             menu->addAction(QStringLiteral("Item &%1").arg(i));
     }
-    QObject::connect(holder, &QWidget::windowTitleChanged, holder, &markStartupCaption);
     QObject::connect(&page, &QWebEnginePage::urlChanged, address,
                      [&](const QUrl &url) { address->setEditText(url.toString()); });
-    QObject::connect(&page, &QWebEnginePage::loadFinished, holder, [&](bool ok) {
-        holder->setWindowTitle(page.title());
-        markStartupPhase("page loaded");
-        std::puts(ok ? "loaded" : "failed");
-        std::fflush(stdout);
-    });
+    reportStartPageIn(*holder, page);
     holder->showMaximized();
     progress->setValue(90);
     page.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));

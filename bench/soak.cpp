@@ -196,7 +196,7 @@ int main(int argc, char *argv[])
     }
 
     out << SoakNavigations << " navigations in " << clock.elapsed() / 1000
-        << " s (the bare view's in " << floorSeconds << " s), each with two rests of "
+        << " s (the bare view's in " << floorSeconds << " s), each run with two rests of "
         << SoakRest.count() / 1000 << " s for its readings; " << kills << " killed pages and "
         << hangsStopped << " hung pages stopped, each with its notice; " << recent.size()
         << " recent addresses read back whole" << Qt::endl;
