@@ -2,10 +2,10 @@
 // picture writer: the pictures must show the page as the engine drew it.
 
 #include "../window/windowfixture.h"
-#include "bmppicturewriter.h"
 #include "desktopclipboard.h"
 #include "desktopkeyboardevents.h"
 #include "httpserver.h"
+#include "picturefilewriter.h"
 #include "webenginebrowsercontrol.h"
 
 #include <QClipboard>
@@ -93,7 +93,7 @@ void tst_DesktopToolsEngine::init()
     };
     platform.clipboard = std::make_shared<DesktopClipboard>();
     platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
-    platform.pictureWriter = std::make_shared<BmpPictureWriter>();
+    platform.pictureWriter = std::make_shared<PictureFileWriter>();
     m_fixture->start();
     QVERIFY(QTest::qWaitForWindowActive(m_fixture->frame.get()));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), u"Kestrav start page"_s, LoadTimeoutMs);
@@ -130,13 +130,13 @@ void tst_DesktopToolsEngine::captureShowsThePage()
 {
     showSolidPage();
     QGuiApplication::clipboard()->setText(u"copied earlier"_s);
-    dialog().path = folder() + u"/capture"_s;
+    dialog().path = folder() + u"/capture2.png"_s;
     m_fixture->chooseItem(u"mnuCopyCapDeskTop"_s);
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
 
-    // A picture of the whole active window, written as a bitmap under the chosen name.
-    QCOMPARE(QImageReader::imageFormat(dialog().path), QByteArray("bmp"));
-    const QImage shot(dialog().path, "bmp");
+    // A picture of the whole active window, in the format its name asks for.
+    QCOMPARE(QImageReader::imageFormat(dialog().path), QByteArray("png"));
+    const QImage shot(dialog().path, "png");
     frmFrame &frame = *m_fixture->frame;
     QCOMPARE(shot.size(), frame.size() * frame.devicePixelRatio());
     QWidget *view = m_engine->widget();

@@ -1,8 +1,8 @@
 // The desktop's clipboard, picture writer and key injection, on the offscreen platform.
 
-#include "bmppicturewriter.h"
 #include "desktopclipboard.h"
 #include "desktopkeyboardevents.h"
+#include "picturefilewriter.h"
 #include "platformerror.h"
 #include "recordingclipboard.h"
 #include "testsupport.h"
@@ -52,8 +52,8 @@ class tst_CaptureServices : public QObject
 private Q_SLOTS:
     void clipboardContract_data();
     void clipboardContract();
-    void picturesAreBitmapFiles_data();
-    void picturesAreBitmapFiles();
+    void picturesTakeTheirNamesFormat_data();
+    void picturesTakeTheirNamesFormat();
     void pictureWriteFailures_data();
     void pictureWriteFailures();
     void snapshotKeys_data();
@@ -117,35 +117,53 @@ void tst_CaptureServices::clipboardContract()
     QVERIFY(failureOf([&] { clipboard.GetData(0); }));
 }
 
-void tst_CaptureServices::picturesAreBitmapFiles_data()
+void tst_CaptureServices::picturesTakeTheirNamesFormat_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("existing"); // what the file held before, if anything
+    QTest::addColumn<QByteArray>("format"); // as read from the content
 
-    QTest::newRow("png name still a bitmap") << "shot.png" << QByteArray();
-    QTest::newRow("no extension") << "shot" << QByteArray();
-    QTest::newRow("replaces a longer file") << "shot.bmp" << QByteArray(200'000, 'x');
+    QTest::newRow("png") << "shot.png" << QByteArray() << QByteArray("png");
+    QTest::newRow("upper-case JPEG") << "shot.JPEG" << QByteArray() << QByteArray("jpeg");
+    QTest::newRow("jpg replaces a longer file")
+        << "shot.jpg" << QByteArray(200'000, 'x') << QByteArray("jpeg");
+    QTest::newRow("no extension") << "shot" << QByteArray() << QByteArray("bmp");
+    QTest::newRow("unknown extension") << "shot.capture" << QByteArray() << QByteArray("bmp");
+    QTest::newRow("bmp replaces a longer file")
+        << "shot.bmp" << QByteArray(200'000, 'x') << QByteArray("bmp");
 }
 
-void tst_CaptureServices::picturesAreBitmapFiles()
+void tst_CaptureServices::picturesTakeTheirNamesFormat()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, existing);
+    QFETCH(QByteArray, format);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(name);
     if (!existing.isEmpty())
         QVERIFY(writeAll(path, existing));
     const QImage picture = solidPicture(QSize(33, 17), QColor(10, 160, 70));
-    BmpPictureWriter().SavePicture(picture, path);
+    PictureFileWriter().SavePicture(picture, path);
 
-    const QByteArray bytes = readAll(path);
-    QVERIFY(bytes.startsWith("BM"));
-    // The size in the header is the file's size: nothing of the old file is left behind.
-    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 2), quint32(bytes.size()));
     // Decided from the content, not the name.
-    QCOMPARE(QImageReader::imageFormat(path), QByteArray("bmp"));
-    QVERIFY(samePixels(QImage(path, "bmp"), picture));
+    QCOMPARE(QImageReader::imageFormat(path), format);
+    const QByteArray bytes = readAll(path);
+    if (format == "bmp") {
+        // The size in the header is the file's size: nothing of the old file is left behind.
+        QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 2), quint32(bytes.size()));
+        QVERIFY(samePixels(QImage(path, "bmp"), picture));
+    } else if (format == "png") {
+        QVERIFY(samePixels(QImage(path, "png"), picture));
+    } else {
+        // Lossy, but a solid colour comes back close, and the old bytes are gone.
+        const QImage read(path, "jpg");
+        QCOMPARE(read.size(), picture.size());
+        const QColor centre = read.pixelColor(16, 8);
+        QVERIFY2(qAbs(centre.green() - 160) < 8 && qAbs(centre.red() - 10) < 8,
+                 qPrintable(centre.name()));
+        QVERIFY(bytes.size() < existing.size() || existing.isEmpty());
+    }
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList { name });
 }
 
@@ -178,11 +196,11 @@ void tst_CaptureServices::pictureWriteFailures()
     std::optional<PlatformError> error;
     if (obstacle == u"disk full"_s) {
         if (!withFileSizeLimit(60'000, [&] {
-                error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
+                error = failureOf([&] { PictureFileWriter().SavePicture(picture, path); });
             }))
             QSKIP("needs a POSIX file-size limit");
     } else {
-        error = failureOf([&] { BmpPictureWriter().SavePicture(picture, path); });
+        error = failureOf([&] { PictureFileWriter().SavePicture(picture, path); });
     }
 
     QVERIFY(error);

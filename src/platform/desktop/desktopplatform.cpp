@@ -1,6 +1,5 @@
 #include "desktopplatform.h"
 
-#include "bmppicturewriter.h"
 #include "desktopclipboard.h"
 #include "desktopcommondialog.h"
 #include "desktopcontentblocking.h"
@@ -10,6 +9,7 @@
 #include "desktopuserquestions.h"
 #include "networkinternettransfer.h"
 #include "onequestionatatime.h"
+#include "picturefilewriter.h"
 #include "plaintextarea.h"
 #include "rememberedanswers.h"
 #include "sqlitehistorystore.h"
@@ -47,7 +47,7 @@ Platform makeDesktopPlatform(FrecencyRule historyRanking)
     platform.screenPointer = std::make_shared<DesktopScreenPointer>();
     platform.mail = std::make_shared<DesktopMailAutomation>();
     platform.clipboard = std::make_shared<DesktopClipboard>();
-    platform.pictureWriter = std::make_shared<BmpPictureWriter>();
+    platform.pictureWriter = std::make_shared<PictureFileWriter>();
     platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
     platform.history = std::make_shared<SqliteHistoryStore>(SqliteHistoryStore::defaultPath(),
                                                             std::move(historyRanking));
