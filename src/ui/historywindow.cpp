@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <utility>
 
 HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -85,6 +86,7 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
             [this, spanHeadings] { spanHeadings(0, m_model->rowCount() - 1); });
     connect(m_model, &HistoryModel::pageShown, this, [this] {
         m_state->setText(m_model->rowCount() == 0 ? tr("No pages found") : QString());
+        selectAfterRemoval();
     });
     auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
@@ -142,11 +144,43 @@ void HistoryWindow::openCurrent()
 void HistoryWindow::removeSelected()
 {
     QList<qint64> ids;
-    for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
+    int first = m_model->rowCount();
+    int last = -1;
+    for (const QModelIndex &index : m_list->selectionModel()->selectedRows()) {
         if (const qint64 id = m_model->visitId(index.row()))
             ids.append(id);
-    if (!ids.isEmpty())
-        m_store.removeVisits(ids);
+        first = std::min(first, index.row());
+        last = std::max(last, index.row());
+    }
+    if (ids.isEmpty())
+        return;
+    // The list comes back without the removed rows; the visit that followed them (else the
+    // one before) takes the selection, so Enter and Del go on working from the keyboard.
+    const auto survivor = [&](int row) {
+        const qint64 id = m_model->visitId(row);
+        return id != 0 && !ids.contains(id) ? id : 0;
+    };
+    m_selectAfterRemoval = 0;
+    for (int row = last + 1; row < m_model->rowCount() && !m_selectAfterRemoval; ++row)
+        m_selectAfterRemoval = survivor(row);
+    for (int row = first - 1; row >= 0 && !m_selectAfterRemoval; --row)
+        m_selectAfterRemoval = survivor(row);
+    m_store.removeVisits(ids);
+}
+
+void HistoryWindow::selectAfterRemoval()
+{
+    const qint64 wanted = std::exchange(m_selectAfterRemoval, 0);
+    if (wanted == 0)
+        return;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->visitId(row) == wanted) {
+            m_list->selectionModel()->setCurrentIndex(m_model->index(row, 0),
+                                                      QItemSelectionModel::ClearAndSelect
+                                                          | QItemSelectionModel::Rows);
+            return;
+        }
+    }
 }
 
 void HistoryWindow::clearHistory()

@@ -46,6 +46,7 @@ protected:
 private:
     void openCurrent();
     void removeSelected();
+    void selectAfterRemoval();
     void clearHistory();
 
     HistoryStore &m_store;
@@ -55,4 +56,6 @@ private:
     QPushButton *m_clear;
     QLabel *m_state;
     AskClearRange m_askClearRange = &HistoryWindow::askClearRange;
+    // The visit to select once the list has come back after a removal; 0 for none.
+    qint64 m_selectAfterRemoval = 0;
 };
