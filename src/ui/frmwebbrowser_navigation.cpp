@@ -60,6 +60,8 @@ void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
 {
     Q_UNUSED(URL); // the control's own location is read instead
+    // Messages about the page before (a pointed link, a save, a fetch) end with it.
+    m_status.set(StatusLine::Message, QString());
     Failure::skip([&] {
         m_history->navigationCompleted(ctlWebBrowser->LocationURL(), ctlWebBrowser->LocationName());
     });

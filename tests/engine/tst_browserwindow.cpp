@@ -221,6 +221,7 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel_data()
     QTest::newRow("pointer moves off the link") << "move";
     QTest::newRow("pointer leaves the page") << "leave";
     QTest::newRow("a navigation starts") << "navigate";
+    QTest::newRow("the link is followed") << "click";
 }
 
 void tst_BrowserWindow::hoveredLinkShowsInThePanel()
@@ -245,6 +246,10 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel()
     } else if (then == "leave") {
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(m_engine->widget(), &leave);
+    } else if (then == "click") {
+        QTest::mouseClick(m_engine->widget()->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"),
+                                  LoadTimeoutMs);
     } else {
         m_fixture->chooseItem("mnuGoHome");
     }

@@ -55,6 +55,11 @@ void tst_StatusPanel::showsTheControlsLine()
     // After a long line, the panel goes back to its design width.
     QCOMPARE(panel()->width(), designWidth);
 
+    // A new page ends the messages about the one before, whoever left them.
+    Q_EMIT control.StatusTextChange(QStringLiteral("https://pointed.example/"));
+    Q_EMIT control.NavigateComplete2(QStringLiteral("https://next.example/"));
+    QCOMPARE(panel()->text(), QString());
+
     // The frame outlives the window: what the window showed goes with it.
     Q_EMIT control.StatusTextChange(QStringLiteral("setup.iso: 10%"));
     m_fixture->window().mnuGoExit_Click();

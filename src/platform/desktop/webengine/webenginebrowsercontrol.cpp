@@ -142,7 +142,15 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         stopWaitingForAnswers();
         m_waitingNavigation = nullptr;
         m_navigationReported = true;
+        // A new page: the link pointed at on the old one, and downloads that had ended by
+        // then, are no news any more (the engine does not always say the pointer has left a
+        // link whose page has gone).
+        m_hoveredLink.clear();
+        m_downloadsSeen = m_downloads->statusText();
         Q_EMIT NavigateComplete2(url.toString());
+        // The window clears its line for the new page; what still holds is said again.
+        m_statusText.clear();
+        updateStatusText();
     });
     // A title the engine makes from the address is the address, as LocationName gives it.
     connect(m_page, &QWebEnginePage::titleChanged, this,
@@ -371,7 +379,12 @@ void WebEngineBrowserControl::updateStatusText()
     QString text = m_hoveredLink;
     if (text.isEmpty()) {
         QStringList notices;
-        for (const QString &notice : { m_notice, m_downloads->statusText() }) {
+        QString downloads = m_downloads->statusText();
+        if (downloads == m_downloadsSeen)
+            downloads.clear();
+        else
+            m_downloadsSeen.clear();
+        for (const QString &notice : { m_notice, downloads }) {
             if (!notice.isEmpty())
                 notices.append(notice);
         }

@@ -146,4 +146,6 @@ private:
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;
     QString m_statusText;
+    // How the downloads stood when the page shown started; not shown again until it changes.
+    QString m_downloadsSeen;
 };
