@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QLineEdit>
 
 BrowsingHistory::BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks)
     : QObject(window)
@@ -30,9 +31,14 @@ BrowsingHistory::~BrowsingHistory()
 
 QString BrowsingHistory::addressFor(const QString &typed, const QString &searchPage) const
 {
-    return Navigation::isSearchWords(typed, m_localNames)
+    return typed != m_chosen && Navigation::isSearchWords(typed, m_localNames)
         ? Navigation::searchAddress(searchPage, typed)
         : typed;
+}
+
+void BrowsingHistory::addressChosen(const QString &address)
+{
+    m_chosen = address;
 }
 
 void BrowsingHistory::navigationTyped(const QString &address)
@@ -67,6 +73,8 @@ void BrowsingHistory::titleChanged(const QString &title)
 void BrowsingHistory::attachCompletion(QComboBox *addressBox)
 {
     m_completion = new CompletionPopup(m_store, addressBox, m_hooks.favorites);
+    connect(m_completion, &CompletionPopup::addressChosen, this, &BrowsingHistory::addressChosen);
+    connect(addressBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_chosen.clear(); });
 }
 
 void BrowsingHistory::showWindow()
@@ -76,6 +84,7 @@ void BrowsingHistory::showWindow()
         m_window = new HistoryWindow(m_store);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
         connect(m_window, &HistoryWindow::openRequested, this, [this](const QString &url) {
+            addressChosen(url);
             if (m_hooks.open)
                 m_hooks.open(url);
         });

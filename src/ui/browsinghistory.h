@@ -37,6 +37,10 @@ public:
     // The address the box's text goes to: the search page with the words as the query when
     // the text is not an address, else the text unchanged.
     QString addressFor(const QString &typed, const QString &searchPage) const;
+    // The box holds an address that the user chose (a suggestion, an entry of the box's list
+    // or of the history window): it goes as an address, whatever it looks like, until the
+    // user edits it.
+    void addressChosen(const QString &address);
     // The address box has started a navigation to address (nothing when it is blank): the
     // next visit counts as typed.
     void navigationTyped(const QString &address);
@@ -57,6 +61,7 @@ private:
     Hooks m_hooks;
     QStringList m_localNames;
     bool m_typedPending = false;
+    QString m_chosen;
     QString m_currentUrl;
     QString m_recordedTitle;
     QPointer<HistoryWindow> m_window;

@@ -217,6 +217,8 @@ void CompletionPopup::choose(int row)
     const QString address = row >= 0 ? m_list->item(row)->data(AddressRole).toString() : QString();
     // The search row and the typed text both put back what was typed.
     m_box->lineEdit()->setText(address.isEmpty() ? m_typed : address);
+    if (!address.isEmpty())
+        Q_EMIT addressChosen(address);
 }
 
 void CompletionPopup::removeChosen()

@@ -39,6 +39,8 @@ public:
 Q_SIGNALS:
     // The rows for the typed text are in place and shown.
     void suggestionsShown();
+    // A row's address is in the box now, put there by the popup, not typed.
+    void addressChosen(const QString &address);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -3,6 +3,7 @@
 #include "appinfo.h"
 #include "blockingcontrols.h"
 #include "browseraccessibility.h"
+#include "browsinghistory.h"
 #include "favoriteslocation.h"
 #include "findbar.h"
 #include "fullscreenlayout.h"
@@ -208,6 +209,7 @@ void frmWebBrowser::connectEvents()
         if (m_addressKeyPending)
             return;
         m_status.set(StatusLine::Message, QString());
+        m_history->addressChosen(cboAddress->currentText());
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
     cboAddress->installEventFilter(new AddressBoxKeys(this, [this](QKeyEvent *key) {

@@ -46,7 +46,7 @@ private Q_SLOTS:
 
     void historyWindowOpensEntries()
     {
-        m_fixture->test.history->recordVisit(QStringLiteral("http://kept.test/"),
+        m_fixture->test.history->recordVisit(QStringLiteral("http://kept.test/?t=two words"),
                                              QStringLiteral("Kept"), 1, VisitKind::Typed);
         QTest::keyClick(&m_fixture->window(), Qt::Key_H, Qt::ControlModifier);
         HistoryWindow *shown = nullptr;
@@ -56,26 +56,53 @@ private Q_SLOTS:
         QVERIFY(shown && shown->isVisible());
         QTRY_COMPARE(shown->model().rowCount(), 2);
         browser().calls.clear();
-        Q_EMIT shown->openRequested(QStringLiteral("http://kept.test/"));
-        QCOMPARE(browser().calls, QStringList { "Navigate:http://kept.test/" });
-        QCOMPARE(m_fixture->cboAddress()->currentText(), QStringLiteral("http://kept.test/"));
+        Q_EMIT shown->openRequested(QStringLiteral("http://kept.test/?t=two words"));
+        QCOMPARE(browser().calls, QStringList { "Navigate:http://kept.test/?t=two words" });
+        QCOMPARE(m_fixture->cboAddress()->currentText(),
+                 QStringLiteral("http://kept.test/?t=two words"));
     }
 
-    void completionGoesThroughTheBox()
+    void chosenSuggestionGoesAsItsAddress_data()
     {
-        m_fixture->test.history->recordVisit(QStringLiteral("http://kept.test/page"),
-                                             QStringLiteral("Kept page"), 1, VisitKind::Typed);
+        QTest::addColumn<QString>("how"); // "keys", "mouse" or "edited"
+        QTest::addColumn<bool>("searched");
+        QTest::newRow("Down and Enter") << "keys" << false;
+        QTest::newRow("a click") << "mouse" << false;
+        // Text the user typed into is the user's again: words with spaces are searched.
+        QTest::newRow("chosen, then typed into") << "edited" << true;
+    }
+
+    // An address kept with spaces (as earlier runs recorded them) is still an address when chosen.
+    void chosenSuggestionGoesAsItsAddress()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, searched);
+        const QString address = QStringLiteral("http://kept.test/title?t=Wombat Heron Kettle");
+        m_fixture->test.history->recordVisit(address, QStringLiteral("Wombat Heron Kettle"), 1,
+                                             VisitKind::Typed);
         QComboBox *box = m_fixture->cboAddress();
         box->setFocus();
         box->clearEditText();
-        QTest::keyClicks(box, QStringLiteral("kept pa"));
+        QTest::keyClicks(box, QStringLiteral("heron wom"));
         auto *popup = m_fixture->window().findChild<CompletionPopup *>();
         QTRY_VERIFY(popup->isVisible());
         QCOMPARE(popup->list()->count(), 2);
-        QTest::keyClick(box, Qt::Key_Down);
         browser().calls.clear();
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(browser().calls, QStringList { "Navigate:http://kept.test/page" });
+        if (how == "mouse") {
+            QListWidget *list = popup->list();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+        } else {
+            QTest::keyClick(box, Qt::Key_Down);
+            if (how == "edited")
+                QTest::keyClicks(box, QStringLiteral(" x"));
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        QCOMPARE(browser().calls.size(), 1);
+        if (searched)
+            QVERIFY(browser().calls.at(0).startsWith("Navigate:about:search?q=http"));
+        else
+            QCOMPARE(browser().calls.at(0), "Navigate:" + address);
         QVERIFY(!popup->isVisible());
     }
 
