@@ -1,11 +1,57 @@
 #include "searchwords.h"
 
+#include <libpsl.h>
 #include <QFile>
+#include <QHostAddress>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QUrl>
 
 namespace Navigation {
+
+namespace {
+
+// Names that networks use without a top-level domain of the root: mDNS, home routers, test
+// names reserved for that purpose.
+const QStringList privateSuffixes {
+    QStringLiteral("local"),    QStringLiteral("localhost"), QStringLiteral("localdomain"),
+    QStringLiteral("lan"),      QStringLiteral("home"),      QStringLiteral("internal"),
+    QStringLiteral("intranet"), QStringLiteral("corp"),      QStringLiteral("test"),
+    QStringLiteral("example"),  QStringLiteral("invalid"),   QStringLiteral("onion"),
+};
+
+const psl_ctx_t *suffixList()
+{
+    static const psl_ctx_t *const list = [] {
+        const psl_ctx_t *latest = psl_latest(nullptr);
+        return latest ? latest : psl_builtin();
+    }();
+    return list;
+}
+
+} // namespace
+
+bool endsInTopLevelDomain(const QString &host)
+{
+    static const QRegularExpression dottedQuad(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    if (dottedQuad.match(host).hasMatch())
+        return QHostAddress(host).protocol() == QAbstractSocket::IPv4Protocol;
+    QString last = host.section(QLatin1Char('.'), -1);
+    if (last.isEmpty()) // "example.com." names the root's own domain explicitly
+        last = host.section(QLatin1Char('.'), -2, -2);
+    if (last.isEmpty() || privateSuffixes.contains(last))
+        return !last.isEmpty();
+    const psl_ctx_t *list = suffixList();
+    // Without a list nothing can be told apart: the text goes to the engine as before.
+    if (!list)
+        return true;
+    for (const QByteArray &label : { last.toUtf8(), QUrl::toAce(last) }) {
+        if (!label.isEmpty()
+            && psl_is_public_suffix2(list, label.constData(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE))
+            return true;
+    }
+    return false;
+}
 
 QStringList localHostNames()
 {
@@ -38,12 +84,18 @@ bool isSearchWords(const QString &text, const QStringList &localNames)
     // A scheme: letters, then ":" ("about:blank", "mailto:x", "http://x").
     static const QRegularExpression scheme(
         QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d+(/|$))"));
-    if (trimmed.contains(QLatin1Char('.')) || scheme.match(trimmed).hasMatch())
+    if (scheme.match(trimmed).hasMatch() || trimmed.startsWith(QLatin1Char('[')))
         return false;
     static const QRegularExpression hostEnd(QStringLiteral("[:/]"));
     const qsizetype end = trimmed.indexOf(hostEnd);
-    const QString host = end >= 0 ? trimmed.left(end) : trimmed;
-    return !localNames.contains(host.toLower());
+    const QString host = (end >= 0 ? trimmed.left(end) : trimmed).toLower();
+    if (localNames.contains(host))
+        return false;
+    if (!trimmed.contains(QLatin1Char('.')))
+        return true;
+    // A port or a path says the text is meant as an address; a dotted word alone is one only
+    // when it ends in a top-level domain ("python.3" and "notes.txt" are words).
+    return end < 0 && !endsInTopLevelDomain(host);
 }
 
 QString searchAddress(const QString &searchPage, const QString &words)

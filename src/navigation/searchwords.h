@@ -10,8 +10,14 @@ namespace Navigation {
 // names in /etc/hosts.
 QStringList localHostNames();
 
-// True when the text cannot be an address: it holds a space, or it has neither a dot nor a
-// scheme and is not one of the local names (a port after it is allowed: "localhost:8080").
+// Whether a lower-case host ends in a domain that names hosts: a top-level domain of the
+// public suffix list, a name private networks use ("lan", "local", ...), or it is an IPv4
+// address.
+bool endsInTopLevelDomain(const QString &host);
+
+// True when the text cannot be an address: it holds a space; or it has no scheme, is not one
+// of the local names (a port after it is allowed: "localhost:8080"), and is either one word
+// without a dot or a dotted word alone that does not end in a top-level domain ("python.3").
 bool isSearchWords(const QString &text, const QStringList &localNames);
 
 // The search page with the words as its query ("q").

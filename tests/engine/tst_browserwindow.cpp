@@ -37,6 +37,8 @@ private Q_SLOTS:
     void startsAtTheHomePage();
     void typedAddressLoadsWithBusyIndication();
     void backAndForwardMoveBetweenPages();
+    void everyAddressHasAnOutcome_data();
+    void everyAddressHasAnOutcome();
     void hoveredLinkShowsInThePanel_data();
     void hoveredLinkShowsInThePanel();
     void zoomKeptPerSite();
@@ -213,6 +215,38 @@ void tst_BrowserWindow::crashedPageShowsANoticeAndReloads()
         QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);
     }
     QCOMPARE(m_fixture->test.messages->prompts, QStringList());
+}
+
+void tst_BrowserWindow::everyAddressHasAnOutcome_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("title"); // the page's afterwards; "" when none loads
+    QTest::addColumn<QString>("told"); // what the message box says, if anything
+    QTest::newRow("encoded spaces stay encoded") << "/one.html?t=Wombat%20Heron%20Kettle"
+                                                 << "Page one"
+                                                 << "";
+    QTest::newRow("an address the engine drops") << "http://python.3/"
+                                                 << ""
+                                                 << "\"http://python.3/\" is not a valid address.";
+}
+
+// An address loads, or the user is told why not; the box keeps it as the page has it.
+void tst_BrowserWindow::everyAddressHasAnOutcome()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, title);
+    QFETCH(QString, told);
+    if (typed.startsWith('/'))
+        typed = m_server.url(typed);
+    m_fixture->typeAndEnter(typed);
+    if (!title.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), title, LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_fixture->tbrProgress()->value(), 0, LoadTimeoutMs);
+    QCOMPARE(m_fixture->cboAddress()->currentText(), typed);
+    const QStringList prompts = m_fixture->test.messages->prompts;
+    QCOMPARE(prompts.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(prompts.at(0).endsWith(told), qPrintable(prompts.at(0)));
 }
 
 void tst_BrowserWindow::hoveredLinkShowsInThePanel_data()

@@ -277,6 +277,17 @@ private Q_SLOTS:
         QTest::newRow("a name of this machine") << QStringLiteral("buildbox") << false;
         QTest::newRow("word with a port is still a word") << QStringLiteral("python:3") << true;
         QTest::newRow("blank") << QStringLiteral("   ") << false;
+        QTest::newRow("dotted word, no top-level domain") << QStringLiteral("python.3") << true;
+        QTest::newRow("file name") << QStringLiteral("notes.TXT") << true;
+        QTest::newRow("number") << QStringLiteral("1.5") << true;
+        QTest::newRow("upper-case domain") << QStringLiteral("Debian.ORG") << false;
+        QTest::newRow("domain ending in a dot") << QStringLiteral("debian.org.") << false;
+        QTest::newRow("national domain") << QStringLiteral("bbc.co.uk") << false;
+        QTest::newRow("home network") << QStringLiteral("printer.lan") << false;
+        QTest::newRow("IPv4 address") << QStringLiteral("192.168.1.20") << false;
+        QTest::newRow("IPv6 address with port") << QStringLiteral("[::1]:8080") << false;
+        QTest::newRow("not an address: a quad past 255") << QStringLiteral("300.1.1.1") << true;
+        QTest::newRow("dotted word with a path") << QStringLiteral("python.3/docs") << false;
     }
     void searchWords()
     {

@@ -20,7 +20,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -79,13 +81,33 @@ std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngin
     return downloads;
 }
 
+// An address as the window shows and keeps it: readable, but with its spaces encoded, so that
+// it stays one address when it is chosen or typed again (a space would make it a search).
+QString addressText(const QUrl &url)
+{
+    return url.toString(QUrl::EncodeSpaces);
+}
+
+// The engine reads a host whose last label is a number as an IPv4 address, and silently drops
+// a load to one that is none ("python.3"): nothing would happen at all.
+bool engineTakesHost(const QUrl &url)
+{
+    QString host = url.host();
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    static const QRegularExpression number(QStringLiteral("^(0[xX][0-9a-fA-F]*|[0-9]+)$"));
+    if (!number.match(host.section(QLatin1Char('.'), -1)).hasMatch())
+        return true;
+    return QHostAddress(host).protocol() == QAbstractSocket::IPv4Protocol;
+}
+
 // For a page without a title the engine makes one from the address in a display form
 // ("host/path", without "http://"). We name such a page by its full address instead.
 bool isMadeFromAddress(const QString &title, const QUrl &url)
 {
     if (title.isEmpty())
         return true;
-    for (const QString &form : { url.toString(), url.toDisplayString() }) {
+    for (const QString &form : { url.toString(), addressText(url), url.toDisplayString() }) {
         QString shown = form;
         if (url.scheme() == QLatin1String("http"))
             shown.remove(0, int(qstrlen("http://")));
@@ -147,7 +169,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         // link whose page has gone).
         m_hoveredLink.clear();
         m_downloadsSeen = m_downloads->statusText();
-        Q_EMIT NavigateComplete2(url.toString());
+        Q_EMIT NavigateComplete2(addressText(url));
         // The window clears its line for the new page; what still holds is said again.
         m_statusText.clear();
         updateStatusText();
@@ -160,7 +182,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_busy = false;
         m_waitingNavigation = nullptr;
         if (ok && !m_navigationReported)
-            Q_EMIT NavigateComplete2(m_page->url().toString());
+            Q_EMIT NavigateComplete2(addressText(m_page->url()));
         m_navigationReported = false;
         Q_EMIT DownloadComplete();
     });
@@ -272,7 +294,7 @@ void WebEngineBrowserControl::Navigate(const QString &url)
 {
     // Like a browser's address box, an address without a scheme is completed.
     const QUrl target = QUrl::fromUserInput(url);
-    if (url.trimmed().isEmpty() || !target.isValid())
+    if (url.trimmed().isEmpty() || !target.isValid() || !engineTakesHost(target))
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("\"%1\" is not a valid address.").arg(url));
     startNavigation([this, target] { m_page->load(target); });
@@ -326,12 +348,12 @@ bool WebEngineBrowserControl::Busy() const
 QString WebEngineBrowserControl::LocationName() const
 {
     const QString title = m_page->title();
-    return isMadeFromAddress(title, m_page->url()) ? m_page->url().toString() : title;
+    return isMadeFromAddress(title, m_page->url()) ? addressText(m_page->url()) : title;
 }
 
 QString WebEngineBrowserControl::LocationURL() const
 {
-    return m_page->url().toString();
+    return addressText(m_page->url());
 }
 
 bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
