@@ -5,6 +5,7 @@
 #include "failure.h"
 #include "frmwebbrowser.h"
 #include "icons.h"
+#include "menubarkeys.h"
 #include "messagebox.h"
 #include "twips.h"
 #include "windowdesign.h"
@@ -79,6 +80,12 @@ frmFrame::frmFrame(Platform platform)
     connect(mnuFileExit, &QAction::triggered, this,
             [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
     menuBar()->setAccessibleName(tr("Menu bar"));
+    new MenuBarKeys(menuBar(), [this] {
+        QList<QAction *> keyed = actions();
+        if (m_webBrowser)
+            keyed += m_webBrowser->actions();
+        return keyed;
+    });
     showOwnMenus();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
@@ -121,12 +128,16 @@ void frmFrame::setFullScreen(bool on)
 {
     if (on) {
         m_barsShownBeforeFullScreen = { !menuBar()->isHidden(), !StatusBar1->isHidden() };
+        // A maximised sub-window draws its own title bar once the menu bar that held its
+        // buttons is gone; the page alone fills the screen.
+        setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar, true);
         menuBar()->hide();
         StatusBar1->hide();
         setWindowState(windowState() | Qt::WindowFullScreen);
         return;
     }
     setWindowState(windowState() & ~Qt::WindowFullScreen);
+    setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar, false);
     menuBar()->setVisible(m_barsShownBeforeFullScreen.first);
     StatusBar1->setVisible(m_barsShownBeforeFullScreen.second);
 }

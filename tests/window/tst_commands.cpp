@@ -32,6 +32,7 @@ private Q_SLOTS:
     void keysReachTheirHandlers_data();
     void keysReachTheirHandlers();
     void findInTheSourceView();
+    void escapeFromAMenuGivesTheKeyboardBack();
 
 private:
     // A started window on a page, in the source view if asked.
@@ -255,6 +256,9 @@ void tst_Commands::fullScreenShowsOnlyThePage()
     for (const QString &strip : strips)
         QVERIFY2(fixture.control(strip)->isHidden(), qPrintable(strip));
     QCOMPARE(page->geometry(), fixture.window().rect());
+    // Nothing of the browser window's own frame either: the page starts at the screen's corner.
+    QTRY_COMPARE(page->mapTo(fixture.frame.get(), QPoint()), QPoint());
+    QTRY_COMPARE(page->size(), fixture.frame->size());
 
     QTest::keySequence(fixture.frame.get(), QKeySequence(leaveWith));
     QVERIFY(!fixture.frame->isFullScreen());
@@ -336,6 +340,14 @@ void tst_Commands::keysReachTheirHandlers_data()
         row(keys, true, {});
     row("Ctrl+F", true, { "find bar" });
     row("Ctrl+L", true, { "address box" });
+    // A menu opened from the keyboard does not keep the window's keys from the window.
+    for (const char *keys : { "Ctrl+L", "F5", "Ctrl+F" }) {
+        QTest::addRow("%s with the Go menu open", keys)
+            << QString::fromLatin1(keys) << false
+            << QStringList { keys[0] == 'F'       ? "Refresh"
+                                 : keys[5] == 'L' ? "address box"
+                                                  : "find bar" };
+    }
 }
 
 void tst_Commands::keysReachTheirHandlers()
@@ -346,9 +358,41 @@ void tst_Commands::keysReachTheirHandlers()
     WindowFixture fixture;
     start(fixture, sourceView);
     QApplication::setActiveWindow(fixture.frame.get());
-    QTest::keySequence(fixture.frame.get(), QKeySequence(keys));
+    QWidget *target = fixture.frame.get();
+    if (QString::fromLatin1(QTest::currentDataTag()).endsWith("menu open")) {
+        QTest::keyClick(target, Qt::Key_G, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        target = QApplication::activePopupWidget(); // it has the keyboard, as on a desktop
+    }
+    QTest::keySequence(target, QKeySequence(keys));
     QApplication::processEvents();
+    // The desktop activates the frame again once its menu has gone; offscreen, the test does.
+    QApplication::setActiveWindow(fixture.frame.get());
     QCOMPARE(this->effects(fixture, sourceView), effects);
+    QVERIFY(!QApplication::activePopupWidget());
+}
+
+void tst_Commands::escapeFromAMenuGivesTheKeyboardBack()
+{
+    WindowFixture fixture;
+    start(fixture, false);
+    QApplication::setActiveWindow(fixture.frame.get());
+    QComboBox *box = fixture.cboAddress();
+    box->setFocus();
+    box->clearEditText();
+    QTest::keyClick(fixture.frame.get(), Qt::Key_G, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!fixture.frame->menuBar()->hasFocus());
+    QCOMPARE(fixture.frame->focusWidget(), box);
+    // The desktop activates the frame again once its menu has gone; offscreen, the test does.
+    QApplication::setActiveWindow(fixture.frame.get());
+    QVERIFY(box->hasFocus());
+    // Letters are typed, not menu access keys: "g" then "e" would be Go's Exist.
+    QTest::keyClicks(QApplication::focusWidget(), u"ge"_s);
+    QCOMPARE(box->currentText(), u"ge"_s);
+    QVERIFY(fixture.frame->webBrowser());
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 void tst_Commands::findInTheSourceView()
