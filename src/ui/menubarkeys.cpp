@@ -58,7 +58,7 @@ void MenuBarKeys::menuClosed()
     // item ends the mode by itself, and only a menu closed with Esc leaves the bar holding
     // the keyboard with nothing open.
     QTimer::singleShot(0, this, [this] {
-        if (m_menuBar->hasFocus() && !QApplication::activePopupWidget())
+        if (holdsKeyboard() && !QApplication::activePopupWidget())
             leaveKeyboardMode();
     });
 }
@@ -71,9 +71,16 @@ void MenuBarKeys::leaveKeyboardMode()
     QApplication::sendEvent(m_menuBar, &escape);
     if (m_focusBefore && m_focusBefore->isVisible()
         && m_focusBefore->window() == m_menuBar->window())
-        m_focusBefore->setFocus(Qt::OtherFocusReason);
-    else if (m_menuBar->hasFocus())
+        m_focusBefore->setFocus(Qt::MenuBarFocusReason);
+    else if (holdsKeyboard())
         m_menuBar->clearFocus();
+}
+
+bool MenuBarKeys::holdsKeyboard() const
+{
+    // Asked of its window, not the application: the desktop may not have given the frame its
+    // activation back yet when its menu has just closed.
+    return m_menuBar->window()->focusWidget() == m_menuBar;
 }
 
 bool MenuBarKeys::runWindowKey(const QKeyEvent &key)
@@ -84,7 +91,7 @@ bool MenuBarKeys::runWindowKey(const QKeyEvent &key)
             continue;
         while (QWidget *popup = QApplication::activePopupWidget())
             popup->close();
-        if (m_menuBar->hasFocus())
+        if (holdsKeyboard())
             leaveKeyboardMode();
         if (action->isEnabled())
             action->trigger();

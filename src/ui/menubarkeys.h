@@ -32,6 +32,7 @@ private:
     void watchMenu(QMenu *menu);
     void menuClosed();
     void leaveKeyboardMode();
+    bool holdsKeyboard() const;
     // Closes the menus and runs the window's command for the key; false when none has it.
     bool runWindowKey(const QKeyEvent &key);
 
