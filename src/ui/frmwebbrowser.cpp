@@ -3,6 +3,7 @@
 #include "appinfo.h"
 #include "blockingcontrols.h"
 #include "browseraccessibility.h"
+#include "downloadswindow.h"
 #include "favoriteslocation.h"
 #include "findbar.h"
 #include "fullscreenlayout.h"
@@ -71,6 +72,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     connectCommands();
     connectEvents();
     connectHistory();
+    connectDownloads();
     markStartupPhase("browser window");
 }
 
