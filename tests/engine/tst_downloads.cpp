@@ -299,8 +299,7 @@ void tst_Downloads::savedPageToldWithItsSizeAndPlace()
 
     QVERIFY(loadAndWait(*m_control, m_server.url(QStringLiteral("/saved.html"))));
     m_control->SavePage(m_folder->filePath(name), singleFile);
-    QVERIFY2(waitForStatus(name + QStringLiteral(": saved ")),
-             qPrintable(m_statusTexts.join(u'\n')));
+    QVERIFY2(waitForStatus(QStringLiteral("saved ") + name), qPrintable(m_statusTexts.join(u'\n')));
 
     qint64 size = 0;
     QDirIterator files(m_folder->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);

@@ -219,7 +219,10 @@ QString DownloadTracker::statusText() const
         if (!entry.inStatus)
             continue;
         if (!entry.ending.isEmpty()) {
-            lines.append(tr("%1: %2").arg(entry.name, entry.ending));
+            // A saved page's ending names its files itself.
+            lines.append(entry.savedPage && entry.state == State::Finished
+                             ? entry.ending
+                             : tr("%1: %2").arg(entry.name, entry.ending));
             continue;
         }
         const qint64 received = entry.download ? entry.download->receivedBytes() : 0;
