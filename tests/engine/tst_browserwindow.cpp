@@ -49,6 +49,7 @@ private Q_SLOTS:
     void closingDuringADownload_data();
     void closingDuringADownload();
     void downloadsWindowCancelsAndQuitAsks();
+    void savedPageToldInThePanel_data();
     void savedPageToldInThePanel();
 
 private:
@@ -339,18 +340,34 @@ void tst_BrowserWindow::downloadsWindowCancelsAndQuitAsks()
     QCOMPARE(m_fixture->test.app->endCount, 1);
 }
 
+void tst_BrowserWindow::savedPageToldInThePanel_data()
+{
+    QTest::addColumn<int>("kind"); // as chosen in the save dialog
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("complete") << 1 << "page.html"
+                              << "page.html and page_files";
+    QTest::newRow("single file") << 2 << "page.mhtml"
+                                 << "page.mhtml";
+}
+
 void tst_BrowserWindow::savedPageToldInThePanel()
 {
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+
     QTemporaryDir folder;
     m_fixture->typeAndEnter(m_server.url("/parts.html"));
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Parts"), LoadTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);
-    m_fixture->test.dialog->path = folder.filePath(QStringLiteral("page.html"));
-    m_fixture->test.dialog->filterChosen = 1;
+    m_fixture->test.dialog->path = folder.filePath(name);
+    m_fixture->test.dialog->filterChosen = kind;
     QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+S")));
 
+    // The engine counts a few bytes for a saved page; what is told comes from the disk.
     QLabel *panel = m_fixture->frame->Panel1;
-    QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains(QStringLiteral("saved page.html")),
+    QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains(QStringLiteral("saved ") + name),
                              LoadTimeoutMs);
     qint64 size = 0;
     QDirIterator files(folder.path(), QDir::Files, QDirIterator::Subdirectories);
@@ -358,8 +375,8 @@ void tst_BrowserWindow::savedPageToldInThePanel()
         size += files.nextFileInfo().size();
     QVERIFY2(size > 100 * 1024, qPrintable(QString::number(size)));
     const QString told
-        = QStringLiteral("saved page.html and page_files in %1, %2")
-              .arg(QDir::toNativeSeparators(folder.path()),
+        = QStringLiteral("saved %1 in %2, %3")
+              .arg(written, QDir::toNativeSeparators(folder.path()),
                    QLocale().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat));
     QVERIFY2(panel->text().contains(told), qPrintable(panel->text() + " / " + told));
 }

@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSignalSpy>
@@ -47,10 +46,7 @@ private Q_SLOTS:
     void declinedSaveDownloadsNothing();
     void twoDownloadsAreBothShown();
     void keptDownloadOutlivesItsWindow();
-    void cancelledFromTheListLeavesNoFile();
     void finishedFileOutlivesCancelAndClear();
-    void savedPageToldWithItsSizeAndPlace_data();
-    void savedPageToldWithItsSizeAndPlace();
 
 private:
     // Waits until the control's status line contains text.
@@ -88,20 +84,6 @@ void tst_Downloads::initTestCase()
     HttpResponse other = HttpResponse::attachment("other.bin", content(200 * 1024));
     other.holdAfter = 1024;
     m_server.route(QStringLiteral("/other.bin"), other);
-    // A page whose saved form is far larger than anything the engine counts for it.
-    QByteArray page = "<html><head><title>Saved</title><link rel=stylesheet href=saved.css>"
-                      "</head><body><img src=saved.png><p>";
-    page += content(120 * 1024) + "</p></body></html>";
-    m_server.route(QStringLiteral("/saved.html"), page);
-    HttpResponse css;
-    css.contentType = "text/css";
-    css.body = "p { color: #123456 } /*" + content(40 * 1024) + "*/";
-    m_server.route(QStringLiteral("/saved.css"), css);
-    HttpResponse png;
-    png.contentType = "image/png";
-    png.body = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk"
-                                      "+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==");
-    m_server.route(QStringLiteral("/saved.png"), png);
 }
 
 void tst_Downloads::init()
@@ -237,28 +219,6 @@ void tst_Downloads::keptDownloadOutlivesItsWindow()
     QCOMPARE(folderEntries(), QStringList { QStringLiteral("kept.bin") });
 }
 
-void tst_Downloads::cancelledFromTheListLeavesNoFile()
-{
-    const QString target = m_folder->filePath(QStringLiteral("partial.bin"));
-    m_questions->savePath = target;
-    m_control->Navigate(m_server.url(QStringLiteral("/big.bin")));
-    Downloads &downloads = m_control->downloads();
-    QTRY_VERIFY_WITH_TIMEOUT(!downloads.rows().isEmpty() && downloads.rows().last().received > 0,
-                             LoadTimeoutMs);
-    const Downloads::Row row = downloads.rows().last();
-    QCOMPARE(row.state, Downloads::State::Running);
-    QCOMPARE(row.path, target);
-    QCOMPARE(row.total, BigSize);
-    QTRY_VERIFY_WITH_TIMEOUT(!folderEntries().isEmpty(), LoadTimeoutMs);
-
-    downloads.cancel(row.id);
-    // Over at once, for whoever asked: leaving the program counts on it.
-    QCOMPARE(downloads.running(), 0);
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
-    QCOMPARE(downloads.rows().last().state, Downloads::State::Cancelled);
-    QTRY_COMPARE_WITH_TIMEOUT(folderEntries(), QStringList(), LoadTimeoutMs);
-}
-
 void tst_Downloads::finishedFileOutlivesCancelAndClear()
 {
     const QString target = m_folder->filePath(QStringLiteral("done.bin"));
@@ -278,39 +238,6 @@ void tst_Downloads::finishedFileOutlivesCancelAndClear()
     QCOMPARE(downloads.rows().size(), 0);
     QTest::qWait(200);
     QCOMPARE(QFileInfo(target).size(), 300 * 1024);
-}
-
-void tst_Downloads::savedPageToldWithItsSizeAndPlace_data()
-{
-    QTest::addColumn<bool>("singleFile");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("complete") << false << "page.html"
-                              << "page.html and page_files";
-    QTest::newRow("single file") << true << "page.mhtml"
-                                 << "page.mhtml";
-}
-
-void tst_Downloads::savedPageToldWithItsSizeAndPlace()
-{
-    QFETCH(bool, singleFile);
-    QFETCH(QString, name);
-    QFETCH(QString, written);
-
-    QVERIFY(loadAndWait(*m_control, m_server.url(QStringLiteral("/saved.html"))));
-    m_control->SavePage(m_folder->filePath(name), singleFile);
-    QVERIFY2(waitForStatus(QStringLiteral("saved ") + name), qPrintable(m_statusTexts.join(u'\n')));
-
-    qint64 size = 0;
-    QDirIterator files(m_folder->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        size += files.nextFileInfo().size();
-    QVERIFY2(size > 100 * 1024, qPrintable(QString::number(size)));
-    const QString told
-        = QStringLiteral("saved %1 in %2, %3")
-              .arg(written, QDir::toNativeSeparators(m_folder->path()),
-                   QLocale().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat));
-    QVERIFY2(m_statusTexts.last().endsWith(told), qPrintable(m_statusTexts.last() + " / " + told));
 }
 
 KESTRAV_TEST_MAIN(tst_Downloads)
