@@ -2,12 +2,14 @@
 
 #include "accessibility.h"
 #include "appinfo.h"
+#include "downloads.h"
 #include "failure.h"
 #include "frmwebbrowser.h"
 #include "icons.h"
 #include "menubarkeys.h"
 #include "messagebox.h"
 #include "twips.h"
+#include "userquestions.h"
 #include "windowdesign.h"
 
 #include <QAction>
@@ -165,7 +167,19 @@ void frmFrame::FrameToolBar_ButtonClick(QAction *Button)
 
 void frmFrame::mnuFileExit_Click()
 {
-    m_platform.app->End();
+    if (mayLeave())
+        m_platform.app->End();
+}
+
+bool frmFrame::mayLeave()
+{
+    const int running = m_downloads ? m_downloads->running() : 0;
+    if (running == 0)
+        return true;
+    if (!m_platform.questions->quitCancellingDownloads(running))
+        return false;
+    m_downloads->cancelAll();
+    return true;
 }
 
 void frmFrame::showWebBrowser()
@@ -192,6 +206,7 @@ void frmFrame::showWebBrowser()
         holder->setWindowIcon(window->windowIcon());
         m_webBrowserSubWindow = holder;
         m_webBrowser = window;
+        m_downloads = &window->downloads();
         window->guarded("Form_Load", [window] { window->Form_Load(); });
         m_loadingWebBrowser = false;
     }
@@ -244,6 +259,13 @@ void frmFrame::showOwnMenus()
 
 void frmFrame::closeEvent(QCloseEvent *event)
 {
+    // A question that cannot be asked keeps the program, and its downloads, running.
+    bool leave = false;
+    guarded("Form_QueryUnload", [&] { leave = mayLeave(); });
+    if (!leave) {
+        event->ignore();
+        return;
+    }
     // The browser window's closing step runs before the program ends.
     if (m_webBrowserSubWindow)
         m_webBrowserSubWindow->close();

@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QPointer>
 
+class Downloads;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -64,6 +65,9 @@ private:
     // Shows the browser window, loading it first when it is not loaded.
     void showWebBrowser();
     void showOwnMenus();
+    // Whether the program may end now: downloads still running are cancelled, if the user
+    // agrees to that.
+    bool mayLeave();
     template<typename Handler> void guarded(const char *name, Handler &&handler);
 
     Platform m_platform;
@@ -71,6 +75,8 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QPointer<frmWebBrowser> m_webBrowser;
     QPointer<QMdiSubWindow> m_webBrowserSubWindow;
+    // The run's downloads, which go on after a closed browser window, as long as any runs.
+    QPointer<Downloads> m_downloads;
     bool m_loadingWebBrowser = false;
     // The menu bar and the status bar as they were shown before full screen.
     QPair<bool, bool> m_barsShownBeforeFullScreen { true, true };

@@ -4,6 +4,7 @@
 #include "blockingcontrols.h"
 #include "browseraccessibility.h"
 #include "browsinghistory.h"
+#include "downloadswindow.h"
 #include "favoriteslocation.h"
 #include "findbar.h"
 #include "fullscreenlayout.h"
@@ -72,6 +73,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     connectCommands();
     connectEvents();
     connectHistory();
+    connectDownloads();
     markStartupPhase("browser window");
 }
 

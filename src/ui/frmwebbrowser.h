@@ -16,6 +16,8 @@ namespace Favorites {
 struct FavoriteEntry;
 }
 class BrowsingHistory;
+class Downloads;
+class DownloadsWindow;
 class InternetTransfer;
 class MailApplication;
 class MailFolder;
@@ -132,6 +134,9 @@ public:
     // Mail
     void OpenMailFolder(const QString &folderName);
 
+    // The downloads of the run, which may go on after the window.
+    Downloads &downloads() const;
+
     // The window's state, as its handlers leave it.
     const QString &favoritesFilePath() const { return FavoritesFilePath; }
     bool frameToolBarWasVisible() const { return FrameToolBarWasVisible; }
@@ -149,6 +154,9 @@ private:
     void connectEvents();
     // The history: visits recorded, the address box completed, Ctrl+H's window.
     void connectHistory();
+    // The downloads window, from its keys and from a click on the status bar.
+    void connectDownloads();
+    void showDownloads();
     // Runs a command as choosing its item, pressing its keys or clicking its panel button does.
     void runCommand(const Commands::Command &command);
     // Shows the text that readSource gives in place of the page, with the commands of the
@@ -190,6 +198,7 @@ private:
     BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
     BrowsingHistory *m_history = nullptr; // a child of the window
+    std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 
     // Window variables
     QString FavoritesFilePath;

@@ -360,6 +360,8 @@ CommandTable frmWebBrowser::commands()
              [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
         keys("actHistory", QT_TR_NOOP("History"), "Ctrl+H",
              [](frmWebBrowser &w) { w.m_history->showWindow(); }),
+        keys("actDownloads", QT_TR_NOOP("Downloads"), "Ctrl+Shift+Y",
+             call<&frmWebBrowser::showDownloads>),
         keys(
             "actInspect", QT_TR_NOOP("Inspect"), "F12; Ctrl+Shift+I",
             [](frmWebBrowser &w) { w.ctlWebBrowser->ShowInspector(); }, View::Browser, true),

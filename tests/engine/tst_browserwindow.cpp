@@ -2,6 +2,8 @@
 // on the loopback interface.
 
 #include "../window/windowfixture.h"
+#include "downloadsmodel.h"
+#include "downloadswindow.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
 #include "webenginebrowsercontrol.h"
@@ -9,13 +11,16 @@
 #include <csignal>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -45,6 +50,9 @@ private Q_SLOTS:
     void crashedPageShowsANoticeAndReloads();
     void closingDuringADownload_data();
     void closingDuringADownload();
+    void downloadsWindowCancelsAndQuitAsks();
+    void savedPageToldInThePanel_data();
+    void savedPageToldInThePanel();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -72,6 +80,15 @@ void tst_BrowserWindow::initTestCase()
     HttpResponse download = HttpResponse::attachment("data.bin", QByteArray(512 * 1024, 'k'));
     download.holdAfter = 1024;
     m_server.route("/data.bin", download);
+    m_server.route(
+        "/parts.html",
+        htmlPage("Parts", "<img src=\"/picture.svg\"><p>" + QByteArray(90 * 1024, 'w') + "</p>"));
+    HttpResponse picture;
+    picture.contentType = "image/svg+xml";
+    picture.body = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
+                   "<!--"
+        + QByteArray(30 * 1024, 'p') + "--></svg>";
+    m_server.route("/picture.svg", picture);
 }
 
 void tst_BrowserWindow::init()
@@ -322,6 +339,85 @@ void tst_BrowserWindow::closingDuringADownload()
         // The window and its page are gone; the download is not.
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 512 * 1024, LoadTimeoutMs);
     }
+}
+
+void tst_BrowserWindow::downloadsWindowCancelsAndQuitAsks()
+{
+    QTemporaryDir folder;
+    m_fixture->test.questions->savePath = folder.filePath(QStringLiteral("data.bin"));
+    m_fixture->typeAndEnter(m_server.url("/data.bin"));
+    QLabel *panel = m_fixture->frame->Panel1;
+    QTRY_VERIFY_WITH_TIMEOUT(panel->text().startsWith(QStringLiteral("data.bin: ")), LoadTimeoutMs);
+
+    // Leaving asks, and staying leaves the download running.
+    QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    QCOMPARE(m_fixture->test.questions->asked.last(), QStringLiteral("quit 1"));
+    QCOMPARE(m_fixture->test.app->endCount, 0);
+
+    QTest::mouseClick(panel, Qt::LeftButton);
+    DownloadsWindow *downloads = nullptr;
+    for (QWidget *shown : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<DownloadsWindow *>(shown); found && found->isVisible())
+            downloads = found;
+    }
+    QVERIFY(downloads);
+    const QModelIndex row = downloads->list()->currentIndex();
+    QCOMPARE(row.data().toString(), QStringLiteral("data.bin"));
+    QCOMPARE(row.siblingAtColumn(DownloadsModel::StateColumn).data().toString(),
+             QStringLiteral("downloading"));
+    QTest::mouseClick(downloads->findChild<QPushButton *>(QStringLiteral("cmdCancelDownload")),
+                      Qt::LeftButton);
+    QCOMPARE(downloads->list()->currentIndex().siblingAtColumn(DownloadsModel::StateColumn).data(),
+             QVariant(QStringLiteral("cancelled")));
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                              QStringList(), LoadTimeoutMs);
+
+    // Nothing runs now: the program ends without a question.
+    const qsizetype asked = m_fixture->test.questions->asked.size();
+    QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    QCOMPARE(m_fixture->test.questions->asked.size(), asked);
+    QCOMPARE(m_fixture->test.app->endCount, 1);
+}
+
+void tst_BrowserWindow::savedPageToldInThePanel_data()
+{
+    QTest::addColumn<int>("kind"); // as chosen in the save dialog
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("complete") << 1 << "page.html"
+                              << "page.html and page_files";
+    QTest::newRow("single file") << 2 << "page.mhtml"
+                                 << "page.mhtml";
+}
+
+void tst_BrowserWindow::savedPageToldInThePanel()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+
+    QTemporaryDir folder;
+    m_fixture->typeAndEnter(m_server.url("/parts.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Parts"), LoadTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);
+    m_fixture->test.dialog->path = folder.filePath(name);
+    m_fixture->test.dialog->filterChosen = kind;
+    QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+S")));
+
+    // The engine counts a few bytes for a saved page; what is told comes from the disk.
+    QLabel *panel = m_fixture->frame->Panel1;
+    QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains(QStringLiteral("saved ") + name),
+                             LoadTimeoutMs);
+    qint64 size = 0;
+    QDirIterator files(folder.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        size += files.nextFileInfo().size();
+    QVERIFY2(size > 100 * 1024, qPrintable(QString::number(size)));
+    const QString told
+        = QStringLiteral("saved %1 in %2, %3")
+              .arg(written, QDir::toNativeSeparators(folder.path()),
+                   QLocale().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat));
+    QVERIFY2(panel->text().contains(told), qPrintable(panel->text() + " / " + told));
 }
 
 KESTRAV_TEST_MAIN(tst_BrowserWindow)

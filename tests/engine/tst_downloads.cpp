@@ -1,6 +1,7 @@
 // Downloads through the real engine, from a loopback server that sends its bodies bit by bit,
 // cuts them off or holds them back.
 
+#include "downloads.h"
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void declinedSaveDownloadsNothing();
     void twoDownloadsAreBothShown();
     void keptDownloadOutlivesItsWindow();
+    void finishedFileOutlivesCancelAndClear();
 
 private:
     // Waits until the control's status line contains text.
@@ -215,6 +217,27 @@ void tst_Downloads::keptDownloadOutlivesItsWindow()
     m_server.releaseHeld();
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 300 * 1024, LoadTimeoutMs);
     QCOMPARE(folderEntries(), QStringList { QStringLiteral("kept.bin") });
+}
+
+void tst_Downloads::finishedFileOutlivesCancelAndClear()
+{
+    const QString target = m_folder->filePath(QStringLiteral("done.bin"));
+    m_questions->savePath = target;
+    m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("done.bin: ")));
+    m_server.releaseHeld();
+    QVERIFY(waitForStatus(QStringLiteral("done.bin: done, ")));
+    Downloads &downloads = m_control->downloads();
+    const Downloads::Row row = downloads.rows().last();
+    QCOMPARE(row.state, Downloads::State::Finished);
+    QCOMPARE(row.received, 300 * 1024);
+
+    downloads.cancel(row.id);
+    QCOMPARE(downloads.rows().last().state, Downloads::State::Finished);
+    downloads.clearFinished();
+    QCOMPARE(downloads.rows().size(), 0);
+    QTest::qWait(200);
+    QCOMPARE(QFileInfo(target).size(), 300 * 1024);
 }
 
 KESTRAV_TEST_MAIN(tst_Downloads)

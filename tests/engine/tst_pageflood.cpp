@@ -30,6 +30,7 @@ public:
     }
     bool allowPermission(const QString &, Permission) override { return open(false); }
     bool cancelDownloads(int) override { return open(false); }
+    bool quitCancellingDownloads(int) override { return open(false); }
     std::optional<Credentials> credentials(const QString &, const QString &) override
     {
         return open(std::optional<Credentials>());

@@ -34,6 +34,12 @@ bool ScriptedUserQuestions::cancelDownloads(int running)
     return cancel;
 }
 
+bool ScriptedUserQuestions::quitCancellingDownloads(int running)
+{
+    asked.append(QStringLiteral("quit %1").arg(running));
+    return quit;
+}
+
 std::optional<UserQuestions::Credentials> ScriptedUserQuestions::credentials(const QString &site,
                                                                              const QString &realm)
 {

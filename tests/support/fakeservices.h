@@ -65,16 +65,18 @@ public:
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
+    bool quitCancellingDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
     bool stopUnresponsivePage(const QString &site) override;
 
     // "save <suggested path>", "certificate <host>: <problem>", "permission <host> <number>",
-    // "cancel <running>", "credentials <site>: <realm>", "not responding <site>"
+    // "cancel <running>", "quit <running>", "credentials <site>: <realm>", "not responding <site>"
     QStringList asked;
     QString savePath; // "" declines
     bool proceed = false;
     bool allow = false;
     bool cancel = false;
+    bool quit = false;
     std::optional<Credentials> given; // nothing declines
     bool stopPage = false;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "fakedownloads.h"
 #include "webbrowsercontrol.h"
 
+#include <memory>
 #include <QStringList>
 #include <QWidget>
 
@@ -34,6 +36,7 @@ public:
     void SetFocus() override;
     int DownloadsInProgress() const override { return downloadsInProgress; }
     void CancelDownloads() override;
+    Downloads &downloads() override { return *downloadList; }
     void FindText(const QString &text, bool matchCase, bool backward) override;
     qreal ZoomFactor() const override { return zoom; }
     void SetZoomFactor(qreal factor) override;
@@ -61,6 +64,7 @@ public:
     bool failExecWB = false;
     bool failLocationURL = false;
     int downloadsInProgress = 0;
+    std::shared_ptr<FakeDownloads> downloadList = std::make_shared<FakeDownloads>();
     qreal zoom = 1.0;
     std::function<qreal(const QString &)> zoomForAddress;
     QList<QAction *> menuActions;

@@ -17,9 +17,12 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , questions(std::make_shared<ScriptedUserQuestions>())
     , blocking(std::make_shared<FakeContentBlocking>())
     , history(std::make_shared<FakeHistoryStore>(History::frecency))
+    , downloads(std::make_shared<FakeDownloads>())
+    , files(std::make_shared<RecordingDesktopFiles>())
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
+        control->downloadList = downloads;
         if (parent && parent->objectName() == QLatin1String("sourceWindow"))
             sourceBrowser = control;
         else
@@ -49,4 +52,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.questions = questions;
     platform.blocking = blocking;
     platform.history = history;
+    platform.files = files;
 }

@@ -35,6 +35,9 @@ struct TestPlatform
     std::shared_ptr<ScriptedUserQuestions> questions;
     std::shared_ptr<FakeContentBlocking> blocking;
     std::shared_ptr<FakeHistoryStore> history;
+    // Shared by every web control made, as the real downloads are.
+    std::shared_ptr<FakeDownloads> downloads;
+    std::shared_ptr<RecordingDesktopFiles> files;
     // The hosted components of the last window made; they go with the window.
     QPointer<FakeWebBrowserControl> browser;
     QPointer<FakeWebBrowserControl> sourceBrowser; // of the window that shows a page's source

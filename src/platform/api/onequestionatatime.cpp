@@ -57,6 +57,12 @@ bool OneQuestionAtATime::cancelDownloads(int running)
     return ask(false, [&] { return m_asked->cancelDownloads(running); });
 }
 
+bool OneQuestionAtATime::quitCancellingDownloads(int running)
+{
+    // Behind another question the program stays, and its downloads with it.
+    return ask(false, [&] { return m_asked->quitCancellingDownloads(running); });
+}
+
 std::optional<UserQuestions::Credentials> OneQuestionAtATime::credentials(const QString &site,
                                                                           const QString &realm)
 {

@@ -31,6 +31,7 @@ public:
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
+    bool quitCancellingDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
     bool stopUnresponsivePage(const QString &site) override;
 

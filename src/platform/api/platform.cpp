@@ -18,6 +18,7 @@ QStringList Platform::missingServices() const
         { bool(questions), "user questions" },
         { bool(blocking), "content blocking" },
         { bool(history), "history store" },
+        { bool(files), "desktop files" },
     };
     QStringList missing;
     for (const auto &[present, name] : services) {

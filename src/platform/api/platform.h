@@ -7,6 +7,7 @@
 class AppInfo;
 class Clipboard;
 class CommonDialog;
+class DesktopFiles;
 class ContentBlocking;
 class HistoryStore;
 class InternetTransfer;
@@ -48,4 +49,6 @@ struct Platform
     std::shared_ptr<ContentBlocking> blocking;
     // The pages visited, kept across runs.
     std::shared_ptr<HistoryStore> history;
+    // Downloaded files opened, or shown in their folder.
+    std::shared_ptr<DesktopFiles> files;
 };

@@ -45,6 +45,11 @@ bool RememberedAnswers::cancelDownloads(int running)
     return m_asked->cancelDownloads(running);
 }
 
+bool RememberedAnswers::quitCancellingDownloads(int running)
+{
+    return m_asked->quitCancellingDownloads(running);
+}
+
 std::optional<UserQuestions::Credentials> RememberedAnswers::credentials(const QString &site,
                                                                          const QString &realm)
 {

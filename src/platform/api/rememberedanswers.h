@@ -20,6 +20,7 @@ public:
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
+    bool quitCancellingDownloads(int running) override;
     // Never kept: a password is asked for each time the site asks.
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
     // Asked anew for each hang.

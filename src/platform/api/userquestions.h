@@ -37,6 +37,9 @@ public:
     virtual bool allowPermission(const QString &host, Permission permission) = 0;
     // The window closes while downloads run: true to cancel them, false to let them finish.
     virtual bool cancelDownloads(int running) = 0;
+    // The user leaves the program while downloads run: true to quit and cancel them, false to
+    // stay.
+    virtual bool quitCancellingDownloads(int running) = 0;
     // A site (or proxy) asks who the user is; realm is what it says about itself, "" when
     // nothing. Nothing when the user declines.
     virtual std::optional<Credentials> credentials(const QString &site, const QString &realm) = 0;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class Downloads;
 class QAction;
 class QPrinter;
 class QWidget;
@@ -61,6 +62,8 @@ public:
     virtual int DownloadsInProgress() const = 0;
     // Stops them; a stopped download leaves no file behind.
     virtual void CancelDownloads() = 0;
+    // The same downloads, one by one; they outlive the control while any of them runs.
+    virtual Downloads &downloads() = 0;
 
     // Finds text in the page: the next match, or the previous one when backward, wrapping
     // around; every match is highlighted and FindResult tells how many there are. "" ends the

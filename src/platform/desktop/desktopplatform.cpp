@@ -49,6 +49,7 @@ Platform makeDesktopPlatform(FrecencyRule historyRanking)
     platform.clipboard = std::make_shared<DesktopClipboard>();
     platform.pictureWriter = std::make_shared<PictureFileWriter>();
     platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
+    platform.files = std::make_shared<DesktopFileHandlers>();
     platform.history = std::make_shared<SqliteHistoryStore>(SqliteHistoryStore::defaultPath(),
                                                             std::move(historyRanking));
     return platform;

@@ -73,6 +73,14 @@ bool DesktopUserQuestions::cancelDownloads(int running)
     return choose(text, tr("&Cancel downloads"), tr("&Let them finish"));
 }
 
+bool DesktopUserQuestions::quitCancellingDownloads(int running)
+{
+    const QString text = running == 1
+        ? tr("A download is still running. Quit and cancel it?")
+        : tr("%1 downloads are still running. Quit and cancel them?").arg(running);
+    return choose(text, tr("&Quit and cancel"), tr("&Stay"));
+}
+
 std::optional<UserQuestions::Credentials> DesktopUserQuestions::credentials(const QString &site,
                                                                             const QString &realm)
 {

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "appinfo.h"
+#include "desktopfiles.h"
 #include "messagebox.h"
 #include "screenpointer.h"
 
-// The desktop's message box, mouse pointer and application object.
+// The desktop's message box, mouse pointer, application object and file handlers.
 
 class DesktopMessageBox final : public MessageBox
 {
@@ -34,4 +35,11 @@ public:
     QString DataPath() const override;
     QString Title() const override;
     void End() override;
+};
+
+class DesktopFileHandlers final : public DesktopFiles
+{
+public:
+    void openFile(const QString &path) override;
+    void showInFolder(const QString &path) override;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -20,6 +21,32 @@ QString sizeText(qint64 bytes)
 // The engine's reason for a body that ended before its announced length; Qt has no name
 // for it.
 constexpr int ServerContentLengthMismatch = 38;
+
+qint64 folderSize(const QString &path)
+{
+    qint64 size = 0;
+    QDirIterator files(path, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext())
+        size += files.nextFileInfo().size();
+    return size;
+}
+
+// The engine counts the bytes of a saved page as it found them, not as it wrote them (a page
+// of hundreds of kilobytes shows a few bytes), so what the user is told comes from the disk:
+// the page file, and for a complete page the folder of its parts beside it.
+QString savedPageText(const QString &path)
+{
+    const QFileInfo page(path);
+    const QFileInfo parts(page.dir().filePath(page.completeBaseName() + QStringLiteral("_files")));
+    if (parts.isDir()) {
+        return DownloadTracker::tr("saved %1 and %2 in %3, %4")
+            .arg(page.fileName(), parts.fileName(), QDir::toNativeSeparators(page.absolutePath()),
+                 sizeText(page.size() + folderSize(parts.filePath())));
+    }
+    return DownloadTracker::tr("saved %1 in %2, %3")
+        .arg(page.fileName(), QDir::toNativeSeparators(page.absolutePath()), sizeText(page.size()));
+}
 
 QString failureText(QWebEngineDownloadRequest *download)
 {
@@ -56,16 +83,14 @@ DownloadTracker::DownloadTracker(std::shared_ptr<QWebEngineProfile> profile)
     m_throttle.setInterval(ProgressIntervalMs);
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this, &DownloadTracker::resume);
     connect(&m_throttle, &QTimer::timeout, this, &DownloadTracker::statusTextChanged);
+    connect(this, &DownloadTracker::statusTextChanged, this, &Downloads::changed);
     // The program ends with its event loop, and the engine must not outlive it: downloads
     // still running stop there, and let go of the profile.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        cancelAll();
-        for (const Entry &entry : std::as_const(m_entries)) {
-            if (entry.ending.isEmpty())
-                removePartialFile(entry);
-        }
-        // Once this returns, the last owner may be gone; nothing here runs after it.
+        // Taken before the cancels, which would otherwise hand it to an event loop that has
+        // ended. Once this returns, the last owner may be gone; nothing here runs after it.
         const auto keep = std::exchange(m_keepAlive, nullptr);
+        cancelAll();
     });
 }
 
@@ -73,14 +98,19 @@ DownloadTracker::~DownloadTracker() = default;
 
 void DownloadTracker::track(QWebEngineDownloadRequest *download)
 {
-    // A new download starts a new line: the ends of the earlier ones have been seen.
-    m_entries.removeIf([](const Entry &entry) { return !entry.ending.isEmpty(); });
+    // A new download starts a new status line: the ends of the earlier ones have been seen.
+    for (Entry &entry : m_entries) {
+        if (!entry.ending.isEmpty())
+            entry.inStatus = false;
+    }
 
     Entry entry;
     entry.download = download;
     entry.name = download->downloadFileName();
     entry.path = QDir(download->downloadDirectory()).filePath(entry.name);
     entry.id = download->id();
+    entry.savedPage = download->isSavePageDownload();
+    entry.started.start();
     m_entries.append(entry);
     m_keepAlive = shared_from_this();
     follow(download);
@@ -137,26 +167,62 @@ void DownloadTracker::follow(QWebEngineDownloadRequest *download)
     connect(download, &QWebEngineDownloadRequest::stateChanged, this, ended);
 }
 
-int DownloadTracker::running() const
+QList<Downloads::Row> DownloadTracker::rows() const
 {
-    return int(std::count_if(m_entries.cbegin(), m_entries.cend(),
-                             [](const Entry &entry) { return entry.ending.isEmpty(); }));
+    QList<Row> rows;
+    rows.reserve(m_entries.size());
+    for (const Entry &entry : m_entries) {
+        Row row { .id = entry.id,
+                  .name = entry.name,
+                  .path = entry.path,
+                  .received = entry.received,
+                  .total = entry.total,
+                  .state = entry.state,
+                  .ending = entry.ending };
+        if (entry.ending.isEmpty() && entry.download) {
+            row.received = entry.download->receivedBytes();
+            row.total = entry.download->totalBytes();
+            const qint64 ms = entry.started.elapsed();
+            row.bytesPerSecond = ms > 0 ? row.received * 1000 / ms : 0;
+        }
+        rows.append(row);
+    }
+    return rows;
 }
 
-void DownloadTracker::cancelAll()
+void DownloadTracker::cancel(quint32 id)
 {
-    for (const Entry &entry : std::as_const(m_entries)) {
-        if (entry.ending.isEmpty() && entry.download)
+    for (Entry &entry : m_entries) {
+        if (entry.id != id || !entry.ending.isEmpty())
+            continue;
+        if (entry.download)
             entry.download->cancel();
+        // Ended here and now, not when the engine reports it: whoever cancelled (leaving the
+        // program, above all) counts on the download being over.
+        end(entry, State::Cancelled, tr("cancelled"));
+        return;
     }
+}
+
+void DownloadTracker::clearFinished()
+{
+    const auto removed
+        = m_entries.removeIf([](const Entry &entry) { return !entry.ending.isEmpty(); });
+    if (removed > 0)
+        Q_EMIT statusTextChanged();
 }
 
 QString DownloadTracker::statusText() const
 {
     QStringList lines;
     for (const Entry &entry : m_entries) {
+        if (!entry.inStatus)
+            continue;
         if (!entry.ending.isEmpty()) {
-            lines.append(tr("%1: %2").arg(entry.name, entry.ending));
+            // A saved page's ending names its files itself.
+            lines.append(entry.savedPage && entry.state == State::Finished
+                             ? entry.ending
+                             : tr("%1: %2").arg(entry.name, entry.ending));
             continue;
         }
         const qint64 received = entry.download ? entry.download->receivedBytes() : 0;
@@ -177,17 +243,32 @@ void DownloadTracker::finish(Entry &entry)
     QWebEngineDownloadRequest *download = entry.download;
     switch (download->state()) {
     case QWebEngineDownloadRequest::DownloadCompleted:
-        entry.ending = tr("done, %1").arg(sizeText(download->receivedBytes()));
+        end(entry, State::Finished,
+            entry.savedPage ? savedPageText(entry.path)
+                            : tr("done, %1").arg(sizeText(download->receivedBytes())));
         break;
     case QWebEngineDownloadRequest::DownloadCancelled:
-        entry.ending = tr("cancelled");
+        end(entry, State::Cancelled, tr("cancelled"));
         break;
-    default:
-        entry.ending = failureText(download);
+    default: {
+        const QString why = failureText(download);
         download->cancel();
-        removePartialFile(entry);
+        end(entry, State::Failed, why);
         break;
     }
+    }
+}
+
+void DownloadTracker::end(Entry &entry, State state, const QString &ending)
+{
+    if (entry.download) {
+        entry.received = entry.download->receivedBytes();
+        entry.total = entry.download->totalBytes();
+    }
+    entry.state = state;
+    entry.ending = ending;
+    if (state != State::Finished)
+        removePartialFile(entry);
     m_throttle.stop();
     Q_EMIT statusTextChanged();
     if (running() == 0)

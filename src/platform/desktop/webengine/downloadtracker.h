@@ -1,6 +1,9 @@
 #pragma once
 
+#include "downloads.h"
+
 #include <memory>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -9,10 +12,11 @@
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
 
-// Follows the accepted downloads of one profile to their end and puts them in one line for
-// the status bar. While a download runs, the tracker keeps itself and the profile alive, so
-// the download goes on after the window that started it has closed.
-class DownloadTracker final : public QObject, public std::enable_shared_from_this<DownloadTracker>
+// Follows the accepted downloads of one profile to their end, lists them for the downloads
+// window and puts the latest in one line for the status bar. While a download runs, the tracker
+// keeps itself and the profile alive, so the download goes on after the window that started it has
+// closed.
+class DownloadTracker final : public Downloads, public std::enable_shared_from_this<DownloadTracker>
 {
     Q_OBJECT
 
@@ -25,8 +29,9 @@ public:
     // Whether the download is one that runs already: the engine asks again for its place
     // when it resumes it, and the tracker answers that itself.
     bool isTracked(QWebEngineDownloadRequest *download) const;
-    int running() const;
-    void cancelAll();
+    QList<Row> rows() const override;
+    void cancel(quint32 id) override;
+    void clearFinished() override;
     // Each download of late, with its progress or how it ended; "" when there is none.
     QString statusText() const;
 
@@ -42,11 +47,18 @@ private:
         QString name;
         QString path;
         QString ending; // how it ended; empty while it runs
+        State state = State::Running;
+        qint64 received = 0; // kept for when the engine's request is gone
+        qint64 total = -1;
+        QElapsedTimer started;
+        bool savedPage = false;
+        bool inStatus = true; // the status line shows the downloads since the last one ended
     };
 
     void resume(QWebEngineDownloadRequest *download);
     void follow(QWebEngineDownloadRequest *download);
     void finish(Entry &entry);
+    void end(Entry &entry, State state, const QString &ending);
     static void removePartialFile(const Entry &entry);
     void releaseWhenIdle();
 

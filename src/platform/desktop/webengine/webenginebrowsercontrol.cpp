@@ -389,6 +389,11 @@ void WebEngineBrowserControl::CancelDownloads()
     m_downloads->cancelAll();
 }
 
+Downloads &WebEngineBrowserControl::downloads()
+{
+    return *m_downloads;
+}
+
 void WebEngineBrowserControl::setNotice(const QString &notice)
 {
     m_notice = notice;

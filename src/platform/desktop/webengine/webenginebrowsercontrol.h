@@ -64,6 +64,7 @@ public:
 
     int DownloadsInProgress() const override;
     void CancelDownloads() override;
+    Downloads &downloads() override;
 
     void FindText(const QString &text, bool matchCase, bool backward) override;
     qreal ZoomFactor() const override;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <QWidget>
+
+class DesktopFiles;
+class Downloads;
+class DownloadsModel;
+class QPushButton;
+class QTreeView;
+
+// The downloads window: a window of its own listing every download of the run with its
+// progress, speed and state. The selected download can be cancelled while it runs, and opened
+// or shown in its folder once it is done; the ended ones can be cleared from the list.
+class DownloadsWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Runs a command of the window: a failure is shown under name, and the window goes on.
+    using Run = std::function<void(const char *name, const std::function<void()> &command)>;
+
+    DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run run, QWidget *parent = nullptr);
+
+    // Shows the window in front, the list ready for the keys, the newest download selected.
+    void open();
+
+    DownloadsModel &model() const { return *m_model; }
+    QTreeView *list() const { return m_list; }
+
+    // Clicks on area (and on what it holds) call clicked, for as long as context lives.
+    static void followClicks(QWidget *area, QObject *context, std::function<void()> clicked);
+
+private:
+    // The download selected, as the list shows it; -1 when none.
+    int currentRow() const;
+    void updateButtons();
+    void cancelCurrent();
+    void openCurrent();
+    void showCurrent();
+
+    Downloads &m_downloads;
+    DesktopFiles &m_files;
+    Run m_run;
+    DownloadsModel *m_model;
+    QTreeView *m_list;
+    QPushButton *m_cancel;
+    QPushButton *m_open;
+    QPushButton *m_show;
+    QPushButton *m_clear;
+};

@@ -1,0 +1,38 @@
+// The browser window's way to the downloads of the run.
+
+#include "downloads.h"
+#include "downloadswindow.h"
+#include "frmwebbrowser.h"
+#include "webbrowsercontrol.h"
+#include "webbrowserhost.h"
+
+#include <QStatusBar>
+
+Downloads &frmWebBrowser::downloads() const
+{
+    return ctlWebBrowser->downloads();
+}
+
+void frmWebBrowser::connectDownloads()
+{
+    // The status bar tells how the downloads stand; a click on it shows them.
+    DownloadsWindow::followClicks(&m_host.frameStatusBar(), this, [this] {
+        guarded("StatusBar1_Click", [&] {
+            if (!ctlWebBrowser->downloads().rows().isEmpty())
+                showDownloads();
+        });
+    });
+}
+
+void frmWebBrowser::showDownloads()
+{
+    if (!m_downloadsWindow) {
+        m_downloadsWindow = std::make_unique<DownloadsWindow>(
+            ctlWebBrowser->downloads(), *m_platform.files,
+            [this](const char *name, const std::function<void()> &command) {
+                reportAndLeave(name, command);
+            });
+        m_downloadsWindow->setWindowIcon(windowIcon());
+    }
+    m_downloadsWindow->open();
+}
