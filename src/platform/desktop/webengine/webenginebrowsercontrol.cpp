@@ -28,6 +28,7 @@
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -36,9 +37,6 @@
 #include <utility>
 
 namespace {
-
-// How often the control looks whether the page still answers.
-constexpr int WatchIntervalMs = 2'000;
 
 // One profile per process: the engine allows a storage folder to be opened only once.
 // It lives as long as some control uses it, and goes after the last control's page.
@@ -117,17 +115,12 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_hoveredLink.clear();
         // A probe sent to the page that is going may never be answered.
         stopWaitingForAnswers();
-        m_trouble->hide();
         setNotice(QString());
     });
-    m_trouble = new PageTroubleNotice(m_view);
-    connect(m_trouble, &PageTroubleNotice::reloadRequested, this,
-            [this] { Failure::skip([&] { Refresh(); }); });
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status) { pageEnded(status); });
-    m_watch.setInterval(WatchIntervalMs);
-    connect(&m_watch, &QTimer::timeout, this, &WebEngineBrowserControl::checkAnswering);
-    m_watch.start();
+    watchAnswering();
+    connect(
+        m_page, &QWebEnginePage::newWindowRequested, this,
+        [this](const QWebEngineNewWindowRequest &request) { openInPlace(request.requestedUrl()); });
     // The zoom is set as the load starts and again as its address commits, before anything
     // is drawn; the engine's own reset of the zoom during the load is undone at its end.
     connect(m_page, &QWebEnginePage::loadingChanged, this,
