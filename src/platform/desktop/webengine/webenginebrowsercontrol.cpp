@@ -144,6 +144,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         keepZoom();
         m_busy = false;
         m_waitingNavigation = nullptr;
+        m_openInPlace.clear();
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());
         m_navigationReported = false;
@@ -190,6 +191,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             &WebEngineBrowserControl::updateStatusText);
 
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    // A page opens a window only on the user's click, as browsers block popups; the window
+    // opens in this page.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     // PDF documents show in the view, in the engine's own viewer.
     m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);

@@ -143,7 +143,7 @@ private:
     std::function<void()> m_navigationAfterStop;
     bool m_askingAboutHang = false;
     bool m_stoppedHung = false; // the page's process was ended because the user said so
-    QUrl m_openInPlace; // the last address asked for in a new window, about to be loaded
+    QUrl m_openInPlace; // the last address asked for in a new window, until a load ends
     QString m_hoveredLink;
     // The search under way in the page.
     QString m_findText;

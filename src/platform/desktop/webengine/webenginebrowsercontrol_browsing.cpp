@@ -118,18 +118,17 @@ void WebEngineBrowserControl::startNavigation(const std::function<void()> &again
 
 void WebEngineBrowserControl::openInPlace(const QUrl &url)
 {
-    // A window opened empty for the page to write into has nothing to show here.
-    if (url.isEmpty() || url.matches(QUrl(QStringLiteral("about:blank")), QUrl::None))
+    // A window opened empty for the page to write into has nothing to show here, and a
+    // second click on a link that is loading does not start it again.
+    if (url.isEmpty() || url.matches(QUrl(QStringLiteral("about:blank")), QUrl::None)
+        || url == m_openInPlace)
         return;
     // Loaded from the event loop, not inside the engine's request; of a burst of requests
     // only the last is loaded.
-    const bool scheduled = !m_openInPlace.isEmpty();
     m_openInPlace = url;
-    if (scheduled)
-        return;
-    QTimer::singleShot(0, this, [this] {
-        const QUrl target = std::exchange(m_openInPlace, QUrl());
-        startNavigation([this, target] { m_page->load(target); });
+    QTimer::singleShot(0, this, [this, url] {
+        if (url == m_openInPlace)
+            startNavigation([this, url] { m_page->load(url); });
     });
 }
 
