@@ -111,6 +111,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
+        m_loadEndedWithPage = false;
         // The link pointed at belongs to the page that is going.
         m_hoveredLink.clear();
         // A probe sent to the page that is going may never be answered.
@@ -145,6 +146,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_busy = false;
         m_waitingNavigation = nullptr;
         m_openInPlace.clear();
+        // The load that ended with the page's process has been reported already.
+        if (std::exchange(m_loadEndedWithPage, false) && !ok)
+            return;
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(m_page->url().toString());
         m_navigationReported = false;

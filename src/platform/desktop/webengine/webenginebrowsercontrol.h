@@ -126,6 +126,7 @@ private:
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.
     bool m_navigationReported = false;
+    bool m_loadEndedWithPage = false; // the page's process ended during a load
 
     // Certificate errors wait here to be asked about one at a time.
     QList<QWebEngineCertificateError> m_certificateErrors;

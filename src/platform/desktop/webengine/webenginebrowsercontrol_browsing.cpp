@@ -15,7 +15,6 @@
 #include <QPrinter>
 #include <QScopeGuard>
 #include <QWebEngineFindTextResult>
-#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -46,13 +45,12 @@ void WebEngineBrowserControl::watchAnswering()
     m_trouble = new PageTroubleNotice(m_view);
     connect(m_trouble, &PageTroubleNotice::reloadRequested, this,
             [this] { Failure::skip([&] { Refresh(); }); });
-    // The notice stays until another document is shown in its place: a load that only
-    // starts, or stops before anything is shown, would leave a blank area.
-    connect(
-        m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
-            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus || info.isErrorPage())
-                m_trouble->hide();
-        });
+    // The notice stays while the page has no process: until another document has one to
+    // be shown by, the area would be blank.
+    connect(m_page, &QWebEnginePage::renderProcessPidChanged, this, [this](qint64 process) {
+        if (process > 0)
+            m_trouble->hide();
+    });
     connect(m_page, &QWebEnginePage::urlChanged, m_trouble, &QWidget::hide);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { pageEnded(status); });
@@ -100,6 +98,7 @@ void WebEngineBrowserControl::pageEnded(QWebEnginePage::RenderProcessTermination
     if (m_busy) {
         m_busy = false;
         m_navigationReported = false;
+        m_loadEndedWithPage = true;
         Q_EMIT DownloadComplete();
     }
 }
