@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QScopeGuard>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -52,6 +53,11 @@ void WebEngineBrowserControl::watchAnswering()
             m_trouble->hide();
     });
     connect(m_page, &QWebEnginePage::urlChanged, m_trouble, &QWidget::hide);
+    connect(
+        m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus || info.isErrorPage())
+                m_trouble->hide();
+        });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { pageEnded(status); });
     // A page busy loading is not stuck while its load moves on.
