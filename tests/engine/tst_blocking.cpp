@@ -31,6 +31,8 @@ private Q_SLOTS:
     void blocksAndHidesWhatTheListsName();
     void siteAllowanceKeptAcrossRestart();
     void blockedPageShowsNoticeAndOpensAnyway();
+    void newWindowOpensInPlace_data();
+    void newWindowOpensInPlace();
     void updateFetchesTheNamedLists();
     void compiledFormLoadedUnlessDamagedOrStale();
 
@@ -241,6 +243,47 @@ void tst_Blocking::blockedPageShowsNoticeAndOpensAnyway()
     QVERIFY(loadAndWait(*m_control, page));
     QTRY_VERIFY(notice->isVisible());
     QCOMPARE(m_server.requestCount(u"/blocked.html"_s), 1);
+}
+
+void tst_Blocking::newWindowOpensInPlace_data()
+{
+    // What the user clicks, over the whole opening page; %1 is the address it opens.
+    QTest::addColumn<QString>("opener");
+    const QString everywhere = u"style='position:fixed;inset:0;display:block'"_s;
+    QTest::newRow("target=_blank link")
+        << u"<a target='_blank' href='%1' "_s + everywhere + u">Open</a>"_s;
+    QTest::newRow("window.open") << u"<button onclick=\"window.open('%1')\" "_s + everywhere
+            + u">Open</button>"_s;
+}
+
+void tst_Blocking::newWindowOpensInPlace()
+{
+    QFETCH(QString, opener);
+    start();
+    const QString news = at(u"news.test"_s, u"/page.html"_s);
+    const QString path = u"/"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+    m_server.route(path, htmlPage("Opener", opener.arg(news).toUtf8()));
+    const QString opening = at(u"other.test"_s, path);
+    QVERIFY(loadAndWait(*m_control, opening));
+    const int ads = m_server.requestCount(u"/ad.js"_s);
+    QVERIFY(inputUntil(
+        *m_control,
+        [](QWidget *surface, int attempt) {
+            QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(40 + attempt % 2, 40));
+        },
+        [&] { return m_control->Busy(); }));
+    QTRY_COMPARE(m_control->LocationURL(), news);
+    // The page keeps its blocking: network, hiding and the count.
+    QTRY_COMPARE(m_blocking->blockedCount(m_control), 3);
+    QTRY_COMPARE(displayOf(u"ad"_s), u"none"_s);
+    QCOMPARE(displayOf(u"story"_s), u"block"_s);
+    QCOMPARE(m_server.requestCount(u"/ad.js"_s), ads);
+    // And its history: Back returns to the page that opened it.
+    QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
+    m_control->GoBack();
+    QVERIFY(waitFor(loaded));
+    QTRY_COMPARE(m_control->LocationURL(), opening);
+    QCOMPARE(m_control->LocationName(), u"Opener"_s);
 }
 
 void tst_Blocking::updateFetchesTheNamedLists()

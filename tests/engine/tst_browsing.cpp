@@ -2,6 +2,8 @@
 // and PDF documents shown in the view.
 
 #include "fakeservices.h"
+#include "guardedpage.h"
+#include "hangwatch.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
 #include "testsupport.h"
@@ -60,6 +62,8 @@ private Q_SLOTS:
     void pdfShownInTheView();
     void hungPageIsStoppedWhenTheUserSaysSo_data();
     void hungPageIsStoppedWhenTheUserSaysSo();
+    void pageWaitingForItsDialogIsNotAskedAbout();
+    void linkMenuOpensInPlaceOnly();
 
 private:
     TestSandbox m_sandbox;
@@ -84,6 +88,17 @@ void tst_Browsing::initTestCase()
     m_server.route(u"/document.pdf"_s, pdf);
     m_server.route(u"/hang.html"_s,
                    htmlPage("Hangs", "<script>setTimeout(() => { for (;;) {} }, 300)</script>"));
+    // Its load never ends: the script stops the document in the middle.
+    m_server.route(u"/hang-loading.html"_s,
+                   htmlPage("Hangs", "<p>Start</p><script>for (;;) {}</script><p>never</p>"));
+    m_server.route(u"/alert.html"_s,
+                   htmlPage("Alert",
+                            "<script>setTimeout(() => { alert('Wait for me');"
+                            "document.title = 'Answered' }, 300)</script>"));
+    m_server.route(u"/link.html"_s,
+                   htmlPage("Link",
+                            "<a href='/print.html' target='_blank' "
+                            "style='position:fixed;inset:0;display:block'>Print</a>"));
     // Leaving it needs its answer, which never comes.
     m_server.route(u"/hang-unload.html"_s,
                    htmlPage("Hangs",
@@ -215,17 +230,24 @@ void tst_Browsing::pdfShownInTheView()
 
 void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo_data()
 {
+    QTest::addColumn<QString>("hung");
     QTest::addColumn<bool>("navigationWaits");
-    QTest::newRow("nothing asked meanwhile: the notice") << false;
-    QTest::newRow("an address asked meanwhile: it loads") << true;
+    QTest::newRow("nothing asked meanwhile: the notice") << u"/hang.html"_s << false;
+    QTest::newRow("an address asked meanwhile: it loads") << u"/hang-unload.html"_s << true;
+    QTest::newRow("stuck while loading: the notice") << u"/hang-loading.html"_s << false;
 }
 
 void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo()
 {
+    QFETCH(QString, hung);
     QFETCH(bool, navigationWaits);
-    const QString hung = navigationWaits ? u"/hang-unload.html"_s : u"/hang.html"_s;
-    QVERIFY(loadAndWait(*m_control, m_server.url(hung)));
-    QTRY_VERIFY(!m_control->Busy());
+    const bool loads = hung != u"/hang-loading.html"_s;
+    if (loads) {
+        QVERIFY(loadAndWait(*m_control, m_server.url(hung)));
+        QTRY_VERIFY(!m_control->Busy());
+    } else {
+        m_control->Navigate(m_server.url(hung));
+    }
     // The page starts its endless loop a moment after it has loaded.
     QTest::qWait(1000);
     if (navigationWaits)
@@ -241,13 +263,66 @@ void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo()
         QVERIFY(!notice->isVisible());
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 10'000);
+        // Over the page's area, not behind a surface of the engine's.
+        QWidget *view = m_control->widget();
+        const auto shown = [&] {
+            QWidget *top = view->childAt(view->rect().center());
+            return top == notice || notice->isAncestorOf(top);
+        };
+        QTRY_VERIFY(shown());
         QCOMPARE(m_control->LocationURL(), m_server.url(hung));
+        QVERIFY(!m_control->Busy());
         // The same site loads again, and the notice goes.
         QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
         QCOMPARE(m_control->LocationName(), u"Print"_s);
         QVERIFY(!notice->isVisible());
     }
     QCOMPARE(m_questions->asked.size(), 1);
+}
+
+void tst_Browsing::pageWaitingForItsDialogIsNotAskedAbout()
+{
+    // The page waits for its alert longer than a hang takes: it is not asked about on top.
+    auto *page
+        = qobject_cast<GuardedPage *>(static_cast<QWebEngineView *>(m_control->widget())->page());
+    bool shown = false;
+    page->showDialog = [&](GuardedPage::Dialog, const QString &, QString *) {
+        shown = true;
+        QTest::qWait(int(HangWatch::HangMs) + 4'000);
+        return true;
+    };
+    m_questions->stopPage = true;
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/alert.html"_s)));
+    QTRY_VERIFY(shown);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), u"Answered"_s, 30'000);
+    QTest::qWait(3'000);
+    QCOMPARE(m_questions->asked, QStringList());
+}
+
+void tst_Browsing::linkMenuOpensInPlaceOnly()
+{
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/link.html"_s)));
+    QMenu *menu = nullptr;
+    QVERIFY(inputUntil(
+        *m_control,
+        [](QWidget *surface, int attempt) {
+            QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40 + attempt % 2, 40));
+        },
+        [&] {
+            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            return menu != nullptr;
+        }));
+    // There is no tab or other window to offer.
+    const QWebEnginePage *page = static_cast<QWebEngineView *>(m_control->widget())->page();
+    for (const auto elsewhere :
+         { QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::OpenLinkInNewTab,
+           QWebEnginePage::OpenLinkInNewBackgroundTab, QWebEnginePage::OpenLinkInThisWindow })
+        QVERIFY(!menu->actions().contains(page->action(elsewhere)));
+    QAction *open = menu->findChild<QAction *>(u"openLink"_s);
+    QVERIFY(open && menu->actions().contains(open));
+    open->trigger();
+    menu->close();
+    QTRY_COMPARE(m_control->LocationName(), u"Print"_s);
 }
 
 KESTRAV_TEST_MAIN(tst_Browsing)

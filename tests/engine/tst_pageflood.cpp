@@ -105,10 +105,11 @@ void tst_PageFlood::floodNeverStacksQuestions_data()
                       "    if (++answers == 100) document.title = 'answered';"
                       "  });")
         << u"answered"_s << 1 << 0;
+    // Without a click no window opens, and the page stays.
     QTest::newRow("window.open") << QByteArray(
         "for (var i = 0; i < 1000; ++i) window.open('/blank?' + i);"
         "document.title = 'opened';")
-                                 << u"*"_s << 0 << 0;
+                                 << u"opened"_s << 0 << 0;
     // Without a click the engine refuses them all.
     QTest::newRow("full screen") << QByteArray(
         "var refused = 0;"

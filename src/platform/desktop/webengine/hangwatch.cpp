@@ -1,5 +1,6 @@
 #include "hangwatch.h"
 
+#include <algorithm>
 #include <QElapsedTimer>
 
 namespace {
@@ -21,12 +22,6 @@ HangWatch::HangWatch(Clock clock)
 {
 }
 
-void HangWatch::navigationAsked()
-{
-    if (m_navigationAskedAt < 0)
-        m_navigationAskedAt = now();
-}
-
 void HangWatch::probeSent()
 {
     m_probeSentAt = now();
@@ -37,18 +32,30 @@ void HangWatch::probeAnswered()
     m_probeSentAt = -1;
 }
 
+void HangWatch::progressMade()
+{
+    waitAgain();
+}
+
 void HangWatch::stopWaiting()
 {
-    m_navigationAskedAt = -1;
     m_probeSentAt = -1;
 }
 
 void HangWatch::waitAgain()
 {
-    if (m_navigationAskedAt >= 0)
-        m_navigationAskedAt = now();
     if (m_probeSentAt >= 0)
         m_probeSentAt = now();
+}
+
+void HangWatch::tick(qint64 intervalMs, bool held)
+{
+    const qint64 at = now();
+    const qint64 since = m_lastTick < 0 ? 0 : at - m_lastTick;
+    m_lastTick = at;
+    const qint64 lost = held ? since : since - intervalMs;
+    if (m_probeSentAt >= 0 && lost > 0)
+        m_probeSentAt = std::min(at, m_probeSentAt + lost);
 }
 
 void HangWatch::pause()
@@ -68,5 +75,5 @@ void HangWatch::resume()
 
 bool HangWatch::isHung() const
 {
-    return !isPaused() && (waitedTooLong(m_navigationAskedAt) || waitedTooLong(m_probeSentAt));
+    return !isPaused() && m_probeSentAt >= 0 && now() - m_probeSentAt >= HangMs;
 }

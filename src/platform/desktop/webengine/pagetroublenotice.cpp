@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 PageTroubleNotice::PageTroubleNotice(QWidget *view)
@@ -50,5 +51,8 @@ bool PageTroubleNotice::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
+    // The engine may put a new surface of its own over the view's children.
+    if (watched == parentWidget() && event->type() == QEvent::ChildAdded && isVisible())
+        QTimer::singleShot(0, this, &QWidget::raise);
     return QFrame::eventFilter(watched, event);
 }

@@ -31,6 +31,23 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
         menu->insertAction(engineSource, source);
         menu->removeAction(engineSource);
     }
+    // There is no tab or other window to open a link in: the link opens here.
+    QAction *openHere = nullptr;
+    for (const auto elsewhere :
+         { QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewWindow,
+           QWebEnginePage::OpenLinkInNewBackgroundTab }) {
+        QAction *engineOpen = page()->action(elsewhere);
+        if (!menu->actions().contains(engineOpen))
+            continue;
+        if (!openHere) {
+            openHere = new QAction(tr("&Open Link"), menu);
+            openHere->setObjectName(QStringLiteral("openLink"));
+            connect(openHere, &QAction::triggered, this,
+                    [this] { page()->triggerAction(QWebEnginePage::OpenLinkInThisWindow); });
+            menu->insertAction(engineOpen, openHere);
+        }
+        menu->removeAction(engineOpen);
+    }
     offerAllSuggestions(*menu, *page(), lastContextMenuRequest());
     if (!menuActions.isEmpty()) {
         menu->addSeparator();

@@ -30,6 +30,7 @@
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -38,9 +39,6 @@
 #include <utility>
 
 namespace {
-
-// How often the control looks whether the page still answers.
-constexpr int WatchIntervalMs = 2'000;
 
 // One profile per process: the engine allows a storage folder to be opened only once.
 // It lives as long as some control uses it, and goes after the last control's page.
@@ -135,21 +133,17 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
+        m_loadEndedWithPage = false;
         // The link pointed at belongs to the page that is going.
         m_hoveredLink.clear();
         // A probe sent to the page that is going may never be answered.
         stopWaitingForAnswers();
-        m_trouble->hide();
         setNotice(QString());
     });
-    m_trouble = new PageTroubleNotice(m_view);
-    connect(m_trouble, &PageTroubleNotice::reloadRequested, this,
-            [this] { Failure::skip([&] { Refresh(); }); });
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status) { pageEnded(status); });
-    m_watch.setInterval(WatchIntervalMs);
-    connect(&m_watch, &QTimer::timeout, this, &WebEngineBrowserControl::checkAnswering);
-    m_watch.start();
+    watchAnswering();
+    connect(
+        m_page, &QWebEnginePage::newWindowRequested, this,
+        [this](const QWebEngineNewWindowRequest &request) { openInPlace(request.requestedUrl()); });
     // The zoom is set as the load starts and again as its address commits, before anything
     // is drawn; the engine's own reset of the zoom during the load is undone at its end.
     connect(m_page, &QWebEnginePage::loadingChanged, this,
@@ -181,6 +175,10 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         keepZoom();
         m_busy = false;
         m_waitingNavigation = nullptr;
+        m_openInPlace.clear();
+        // The load that ended with the page's process has been reported already.
+        if (std::exchange(m_loadEndedWithPage, false) && !ok)
+            return;
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(addressText(m_page->url()));
         m_navigationReported = false;
@@ -227,6 +225,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             &WebEngineBrowserControl::updateStatusText);
 
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    // A page opens a window only on the user's click, as browsers block popups; the window
+    // opens in this page.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     // PDF documents show in the view, in the engine's own viewer.
     m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QWebEngineCertificateError>
 #include <QWebEnginePage>
 
@@ -16,7 +17,6 @@ class DownloadTracker;
 class FullScreenWindow;
 class PageTroubleNotice;
 class QAuthenticator;
-class QUrl;
 class QVariant;
 class QWebEngineDownloadRequest;
 class QWebEnginePage;
@@ -96,15 +96,20 @@ private:
     void setNotice(const QString &notice);
     // The page's process has ended: unless it ended normally, our notice replaces the page.
     void pageEnded(QWebEnginePage::RenderProcessTerminationStatus status);
+    // Sets up the notice over a page that has ended, and the watch for one that has stopped
+    // answering.
+    void watchAnswering();
     // Watches for a page that has stopped answering, and asks whether to stop it.
     void checkAnswering();
     void askToStopHungPage();
-    // Starts a navigation, which must start before long; again starts it anew after the page's
-    // process has been ended (now, when given, is the first start).
+    // Starts a navigation; again starts it anew when the page, hung, has been stopped before
+    // the navigation could start (now, when given, is the first start).
     void startNavigation(const std::function<void()> &again,
                          const std::function<void()> &now = nullptr);
     // The page has moved on or gone: nothing asked of it is waited for any more.
     void stopWaitingForAnswers();
+    // What the page wanted in a new window comes in this page, as a followed link would.
+    void openInPlace(const QUrl &url);
     // Takes the zoom that the address's site keeps, and shows the page at it.
     void zoomFor(const QUrl &url);
     // Shows the page at the zoom chosen for it, where the engine has let it go.
@@ -122,6 +127,7 @@ private:
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.
     bool m_navigationReported = false;
+    bool m_loadEndedWithPage = false; // the page's process ended during a load
 
     // Certificate errors wait here to be asked about one at a time.
     QList<QWebEngineCertificateError> m_certificateErrors;
@@ -138,6 +144,8 @@ private:
     std::function<void()> m_waitingNavigation;
     std::function<void()> m_navigationAfterStop;
     bool m_askingAboutHang = false;
+    bool m_stoppedHung = false; // the page's process was ended because the user said so
+    QUrl m_openInPlace; // the last address asked for in a new window, until a load ends
     QString m_hoveredLink;
     // The search under way in the page.
     QString m_findText;
