@@ -194,30 +194,38 @@ void DownloadsWindow::updateButtons()
     m_clear->setEnabled(m_model->hasEnded());
 }
 
-void DownloadsWindow::cancelCurrent()
+const Downloads::Row *DownloadsWindow::currentIn(Downloads::State state) const
 {
     const int row = currentRow();
-    if (row < 0 || m_model->download(row).state != Downloads::State::Running)
+    if (row < 0 || m_model->download(row).state != state)
+        return nullptr;
+    return &m_model->download(row);
+}
+
+void DownloadsWindow::cancelCurrent()
+{
+    const Downloads::Row *current = currentIn(Downloads::State::Running);
+    if (!current)
         return;
-    const quint32 id = m_model->download(row).id;
+    const quint32 id = current->id;
     m_run("cmdCancelDownload_Click", [&] { m_downloads.cancel(id); });
     m_model->refresh();
 }
 
 void DownloadsWindow::openCurrent()
 {
-    const int row = currentRow();
-    if (row < 0 || m_model->download(row).state != Downloads::State::Finished)
+    const Downloads::Row *current = currentIn(Downloads::State::Finished);
+    if (!current)
         return;
-    const QString path = m_model->download(row).path;
+    const QString path = current->path;
     m_run("cmdOpenDownload_Click", [&] { m_files.openFile(path); });
 }
 
 void DownloadsWindow::showCurrent()
 {
-    const int row = currentRow();
-    if (row < 0 || m_model->download(row).state != Downloads::State::Finished)
+    const Downloads::Row *current = currentIn(Downloads::State::Finished);
+    if (!current)
         return;
-    const QString path = m_model->download(row).path;
+    const QString path = current->path;
     m_run("cmdShowDownload_Click", [&] { m_files.showInFolder(path); });
 }

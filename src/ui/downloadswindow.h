@@ -1,10 +1,11 @@
 #pragma once
 
+#include "downloads.h"
+
 #include <functional>
 #include <QWidget>
 
 class DesktopFiles;
-class Downloads;
 class DownloadsModel;
 class QPushButton;
 class QTreeView;
@@ -34,6 +35,8 @@ public:
 private:
     // The download selected, as the list shows it; -1 when none.
     int currentRow() const;
+    // The selected download, if it is in the given state; the buttons act on no other.
+    const Downloads::Row *currentIn(Downloads::State state) const;
     void updateButtons();
     void cancelCurrent();
     void openCurrent();
