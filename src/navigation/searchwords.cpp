@@ -107,4 +107,15 @@ QString searchAddress(const QString &searchPage, const QString &words)
     return page.toString(QUrl::FullyEncoded);
 }
 
+AddressBoxText::AddressBoxText(QStringList localNames)
+    : m_localNames(std::move(localNames))
+{
+}
+
+QString AddressBoxText::target(const QString &text, const QString &searchPage) const
+{
+    return text != m_chosen && isSearchWords(text, m_localNames) ? searchAddress(searchPage, text)
+                                                                 : text;
+}
+
 } // namespace Navigation

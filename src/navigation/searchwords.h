@@ -23,4 +23,21 @@ bool isSearchWords(const QString &text, const QStringList &localNames);
 // The search page with the words as its query ("q").
 QString searchAddress(const QString &searchPage, const QString &words);
 
+// Where the address box's text goes: the search page when the user typed words, else the
+// text as an address. An address the user chose (a suggestion, an entry of the box's list or
+// of the history window) goes as an address, whatever it looks like, until the user edits it.
+class AddressBoxText final
+{
+public:
+    explicit AddressBoxText(QStringList localNames = localHostNames());
+
+    void chosen(const QString &address) { m_chosen = address; }
+    void edited() { m_chosen.clear(); }
+    QString target(const QString &text, const QString &searchPage) const;
+
+private:
+    QStringList m_localNames;
+    QString m_chosen;
+};
+
 } // namespace Navigation

@@ -4,18 +4,15 @@
 #include "historyrules.h"
 #include "historystore.h"
 #include "historywindow.h"
-#include "searchwords.h"
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QLineEdit>
 
 BrowsingHistory::BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks)
     : QObject(window)
     , m_store(store)
     , m_parentWindow(window)
     , m_hooks(std::move(hooks))
-    , m_localNames(Navigation::localHostNames())
 {
     connect(&m_store, &HistoryStore::trouble, this, [this](const QString &line) {
         if (m_hooks.statusLine)
@@ -27,18 +24,6 @@ BrowsingHistory::~BrowsingHistory()
 {
     // The history window is a window of its own; it goes with the browser window.
     delete m_window;
-}
-
-QString BrowsingHistory::addressFor(const QString &typed, const QString &searchPage) const
-{
-    return typed != m_chosen && Navigation::isSearchWords(typed, m_localNames)
-        ? Navigation::searchAddress(searchPage, typed)
-        : typed;
-}
-
-void BrowsingHistory::addressChosen(const QString &address)
-{
-    m_chosen = address;
 }
 
 void BrowsingHistory::navigationTyped(const QString &address)
@@ -74,7 +59,6 @@ void BrowsingHistory::attachCompletion(QComboBox *addressBox)
 {
     m_completion = new CompletionPopup(m_store, addressBox, m_hooks.favorites);
     connect(m_completion, &CompletionPopup::addressChosen, this, &BrowsingHistory::addressChosen);
-    connect(addressBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_chosen.clear(); });
 }
 
 void BrowsingHistory::showWindow()
@@ -84,7 +68,7 @@ void BrowsingHistory::showWindow()
         m_window = new HistoryWindow(m_store);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
         connect(m_window, &HistoryWindow::openRequested, this, [this](const QString &url) {
-            addressChosen(url);
+            Q_EMIT addressChosen(url);
             if (m_hooks.open)
                 m_hooks.open(url);
         });

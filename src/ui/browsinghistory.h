@@ -14,8 +14,8 @@ class QWidget;
 
 // What the browser window does with the history: it records each completed navigation (typed
 // or chosen when the address box started it, else followed) and the title when it comes,
-// turns words typed in the address box into a search, completes the box, and opens the
-// history window. The window only forwards its events here.
+// completes the address box, and opens the history window. The window only forwards its
+// events here.
 class BrowsingHistory final : public QObject
 {
     Q_OBJECT
@@ -34,13 +34,6 @@ public:
     BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks);
     ~BrowsingHistory() override;
 
-    // The address the box's text goes to: the search page with the words as the query when
-    // the text is not an address, else the text unchanged.
-    QString addressFor(const QString &typed, const QString &searchPage) const;
-    // The box holds an address that the user chose (a suggestion, an entry of the box's list
-    // or of the history window): it goes as an address, whatever it looks like, until the
-    // user edits it.
-    void addressChosen(const QString &address);
     // The address box has started a navigation to address (nothing when it is blank): the
     // next visit counts as typed.
     void navigationTyped(const QString &address);
@@ -55,13 +48,15 @@ public:
     HistoryWindow *window() const;
     CompletionPopup *completion() const { return m_completion; }
 
+Q_SIGNALS:
+    // The user chose an address of the history: a suggestion or an entry of the window.
+    void addressChosen(const QString &address);
+
 private:
     HistoryStore &m_store;
     QWidget *m_parentWindow;
     Hooks m_hooks;
-    QStringList m_localNames;
     bool m_typedPending = false;
-    QString m_chosen;
     QString m_currentUrl;
     QString m_recordedTitle;
     QPointer<HistoryWindow> m_window;

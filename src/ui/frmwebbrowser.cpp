@@ -211,7 +211,7 @@ void frmWebBrowser::connectEvents()
         if (m_addressKeyPending)
             return;
         m_status.set(StatusLine::Message, QString());
-        m_history->addressChosen(cboAddress->currentText());
+        m_addressText.chosen(cboAddress->currentText());
         guarded("cboAddress_Click", [&] { cboAddress_Click(); });
     });
     cboAddress->installEventFilter(new AddressBoxKeys(this, [this](QKeyEvent *key) {

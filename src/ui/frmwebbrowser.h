@@ -3,6 +3,7 @@
 #include "commandtable.h"
 #include "handlerguard.h"
 #include "platform.h"
+#include "searchwords.h"
 #include "statusline.h"
 #include "ui_frmwebbrowser.h"
 
@@ -198,6 +199,7 @@ private:
     BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
     BrowsingHistory *m_history = nullptr; // a child of the window
+    Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 
     // Window variables

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 
 void frmWebBrowser::WriteRecentURLs(const QString &inURL)
 {
@@ -52,6 +53,10 @@ void frmWebBrowser::connectHistory()
                   });
               } });
     m_history->attachCompletion(cboAddress);
+    connect(m_history, &BrowsingHistory::addressChosen, this,
+            [this](const QString &address) { m_addressText.chosen(address); });
+    connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { m_addressText.edited(); });
     connect(ctlWebBrowser, &WebBrowserControl::TitleChange, this, [this](const QString &title) {
         guarded("ctlWebBrowser_TitleChange", [&] { m_history->titleChanged(title); });
     });

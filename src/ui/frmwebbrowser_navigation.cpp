@@ -25,7 +25,7 @@ void frmWebBrowser::cboAddress_Click()
     if (AddressListUpdating)
         return;
     cboLinksList->clear();
-    NavigateURLProc(m_history->addressFor(cboAddress->currentText(), ctlWebBrowser->SearchPage()));
+    NavigateURLProc(m_addressText.target(cboAddress->currentText(), ctlWebBrowser->SearchPage()));
     m_history->navigationTyped(cboAddress->currentText());
     if (!LastURLWasNew) {
         WriteRecentURLs(cboAddress->currentText());

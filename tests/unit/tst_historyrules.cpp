@@ -305,6 +305,18 @@ private Q_SLOTS:
                  QStringLiteral("https://duckduckgo.com/?q=c%2B%2B%20%26%20more"));
         QVERIFY(Navigation::localHostNames().contains(QStringLiteral("localhost")));
     }
+
+    void chosenAddressGoesAsItIs()
+    {
+        const QString page = QStringLiteral("https://search.test/");
+        const QString chosen = QStringLiteral("http://127.0.0.1/title?t=Wombat Heron");
+        Navigation::AddressBoxText box({ QStringLiteral("localhost") });
+        box.chosen(chosen);
+        QCOMPARE(box.target(chosen, page), chosen);
+        QCOMPARE(box.target(QStringLiteral("heron wom"), page), page + "?q=heron%20wom");
+        box.edited();
+        QCOMPARE(box.target(chosen, page), Navigation::searchAddress(page, chosen));
+    }
 };
 
 KESTRAV_TEST_GUILESS_MAIN(tst_HistoryRules)
