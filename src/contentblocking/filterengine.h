@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace re2 {
@@ -55,8 +56,6 @@ public:
 
     std::string_view ruleText(std::int32_t rule) const;
     const ListFigures &figures() const { return m_form.figures; }
-    std::size_t networkRuleCount() const { return m_form.rules.size(); }
-    std::size_t cosmeticRuleCount() const { return m_form.cosmetic.size(); }
     // The bytes the engine holds on the heap.
     std::size_t memoryUsage() const;
 
@@ -73,22 +72,26 @@ public:
 
     struct CompiledRule
     {
-        std::uint32_t pattern = 0, patternLength = 0;
-        std::uint32_t text = 0, textLength = 0;
-        std::uint32_t domains = 0, domainCount = 0;
-        std::uint16_t types = 0, flags = 0;
-        std::uint32_t anchors = 0;
+        std::uint32_t text = 0; // in texts
+        std::uint32_t domains = 0;
+        // Lines are at most MaxLineLength long; the pattern lies in the line, as written.
+        std::uint16_t textLength = 0;
+        std::uint16_t pattern = 0, patternLength = 0;
+        std::uint16_t domainCount = 0;
+        std::uint16_t types = 0;
+        std::uint16_t flags = 0; // RuleFlags, and the PatternAnchors from AnchorShift up
     };
+    static constexpr int AnchorShift = 12;
     struct CompiledDomain
     {
         std::uint64_t hash = 0;
         std::uint32_t include = 0;
         std::uint32_t entity = 0;
     };
-    struct Slot
+    struct IndexEntry
     {
-        std::uint32_t token = 0; // 0: empty
-        std::uint32_t begin = 0, count = 0;
+        std::uint32_t token = 0;
+        std::uint32_t rule = 0;
     };
     // The arrays as they are built, and as they are read where they lie in the file form.
     template<typename T> using Owned = std::vector<T>;
@@ -97,8 +100,10 @@ public:
     // token are tried for every address.
     template<template<typename> class Array> struct Index
     {
-        Array<Slot> table; // open addressing, a power of two in size
-        Array<std::uint32_t> rules;
+        // Where each bucket's entries start, and the end: a power of two and one. A token's
+        // bucket is tokenBucket(); its entries lie together in its bucket.
+        Array<std::uint32_t> buckets;
+        Array<IndexEntry> entries;
         Array<std::uint32_t> untokenized;
     };
     using TokenIndex = Index<View>;
@@ -127,17 +132,26 @@ public:
         Array<std::uint32_t> genericHide; // rules for every site, but those they exclude
         Array<DomainKey> specificHide; // by each site a rule names, sorted
         Array<DomainKey> hideExceptions;
-        // The rules' own lines, apart from the patterns and selectors that lookups read, so
-        // that the pages of a mapped file that only a report of the rule needs stay out.
+        // The rules' own lines; the patterns are read where they lie in them.
         Text texts;
         ListFigures figures;
         std::uint8_t entities = 0; // whether any rule names a site as "name.*"
     };
     using Built = Form<Owned, std::string>;
+    static std::size_t tokenBucket(std::uint32_t token, std::size_t bucketCount)
+    {
+        // The high bits of a multiple, so that tokens alike in their low bits still spread.
+        return std::size_t((std::uint64_t(token) * 2654435769u) & 0xffffffffu) * bucketCount >> 32;
+    }
 
 private:
     FilterEngine();
     struct Context;
+    // The page at this address as its own first party, in this thread's buffers.
+    Context pageContext(std::string_view pageUrl) const;
+    std::uint16_t pageFlags(const Context &page, std::int32_t *documentRule) const;
+    // pageFlags() of the page, and the keys of its site, from one reading of its address.
+    std::uint16_t pageFlags(std::string_view pageUrl, std::vector<std::uint64_t> &site) const;
     template<typename Accept>
     std::int32_t findMatch(const TokenIndex &index, const Context &context, Accept accept) const;
     bool matches(const CompiledRule &rule, const Context &context) const;
@@ -148,6 +162,10 @@ private:
     std::string_view text(std::uint32_t offset, std::uint32_t length) const
     {
         return m_form.strings.substr(offset, length);
+    }
+    std::string_view patternOf(const CompiledRule &rule) const
+    {
+        return m_form.texts.substr(std::size_t(rule.text) + rule.pattern, rule.patternLength);
     }
     // Lays the built arrays out as the file form's payload, and attaches a copy of its own.
     void adopt(const Built &built);
@@ -162,8 +180,9 @@ private:
     std::vector<std::uint64_t> m_owned; // eight-byte words, so that every array is aligned
     std::string_view m_payload;
     Form<View, std::string_view> m_form;
-    // By rule: the compiled expression of a regular-expression rule.
-    std::vector<std::unique_ptr<re2::RE2>> m_regexes;
+    // The compiled expressions of the regular-expression rules, by rule; the few rules that
+    // have one are listed alone, not a slot for every rule.
+    std::vector<std::pair<std::uint32_t, std::unique_ptr<re2::RE2>>> m_regexes;
 };
 
 } // namespace Filters

@@ -10,15 +10,10 @@ namespace Filters {
 std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pageUrl) const
 {
     std::vector<std::string_view> selectors;
-    const std::uint16_t page = pageFlags(pageUrl);
+    std::vector<std::uint64_t> site;
+    const std::uint16_t page = pageFlags(pageUrl, site);
     if (page & (PageDocument | PageElemhide))
         return selectors;
-    std::string lowered(pageUrl);
-    for (char &c : lowered)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    const HostSpan span = hostSpan(lowered);
-    std::vector<std::uint64_t> site;
-    siteKeys(std::string_view(lowered).substr(span.begin, span.end - span.begin), site);
 
     const auto rulesFor = [&](View<DomainKey> keys, std::vector<std::uint32_t> &out) {
         for (const std::uint64_t key : site) {

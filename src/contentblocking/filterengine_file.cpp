@@ -13,7 +13,7 @@ namespace {
 
 constexpr char Magic[8] = { 'K', 'S', 'T', 'V', 'F', 'L', 'T', '\n' };
 // Any change of the arrays' layout, or of what a rule means, changes this.
-constexpr std::uint32_t Version = 3 + (sizeof(void *) << 8);
+constexpr std::uint32_t Version = 5 + (sizeof(void *) << 8);
 constexpr std::size_t Alignment = 8;
 
 constexpr std::size_t padded(std::size_t size)
@@ -107,7 +107,7 @@ public:
 template<typename Stream, typename Form> bool fields(Stream &stream, Form &form)
 {
     const auto index = [&stream](auto &i) {
-        return stream.array(i.table) && stream.array(i.rules) && stream.array(i.untokenized);
+        return stream.array(i.buckets) && stream.array(i.entries) && stream.array(i.untokenized);
     };
     return stream.bytes(form.strings) && stream.array(form.rules) && stream.array(form.domains)
         && index(form.block) && index(form.important) && index(form.allow) && index(form.page)
@@ -185,24 +185,24 @@ bool FilterEngine::isSound() const
         return offset + count <= m_form.domains.size();
     };
     for (const CompiledRule &rule : m_form.rules) {
-        if (!inText(rule.pattern, rule.patternLength)
-            || std::uint64_t(rule.text) + rule.textLength > m_form.texts.size()
+        if (std::uint64_t(rule.text) + rule.textLength > m_form.texts.size()
+            || rule.pattern + rule.patternLength > rule.textLength
             || !inDomains(rule.domains, rule.domainCount))
             return false;
     }
     for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page }) {
-        if (!i->table.empty() && (i->table.size() & (i->table.size() - 1)))
+        // Buckets that rise from 0 to the entries' end, so that every range lies inside.
+        if (!i->buckets.empty()
+            && (i->buckets.front() != 0 || i->buckets.back() != i->entries.size()))
             return false;
-        bool free = i->table.empty();
-        for (const Slot &slot : i->table) {
-            free = free || !slot.token;
-            if (std::uint64_t(slot.begin) + slot.count > i->rules.size())
+        if (i->buckets.empty() && !i->entries.empty())
+            return false;
+        for (std::size_t b = 1; b < i->buckets.size(); ++b) {
+            if (i->buckets[b] < i->buckets[b - 1])
                 return false;
         }
-        if (!free)
-            return false; // a lookup of a missing token would never end
-        for (const std::uint32_t id : i->rules) {
-            if (id >= m_form.rules.size())
+        for (const IndexEntry &entry : i->entries) {
+            if (entry.rule >= m_form.rules.size())
                 return false;
         }
         for (const std::uint32_t id : i->untokenized) {

@@ -39,8 +39,9 @@ struct HostSpan
 HostSpan hostSpan(std::string_view url);
 
 // Whether pattern matches text. The pattern holds no anchors; anchors says which it had.
+// With foldCase, text is in lower case and the pattern's capitals stand for its letters.
 bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
-                    std::uint8_t anchors);
+                    std::uint8_t anchors, bool foldCase);
 
 // The hashes of the tokens of a lower-case address, without repeats.
 void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens);

@@ -45,6 +45,11 @@ class tst_FilterEngine : public QObject
 private slots:
     void decision_data();
     void decision();
+    void badfilterCancelsAcrossLists();
+    void longAddressDecidedByItsWords_data();
+    void longAddressDecidedByItsWords();
+    void addressTokensDropRepeats_data();
+    void addressTokensDropRepeats();
     void lineKind_data();
     void lineKind();
     void hiddenOnPage_data();
@@ -213,6 +218,40 @@ void tst_FilterEngine::decision_data()
         "https://ads.example/a.js", true, "||ads.example^$important");
     row("$genericblock spares generic rules", "/ads.js\n@@||news.example^$genericblock",
         "https://cdn.example/ads.js", false, "");
+
+    // A web socket that the engine leaves untyped is typed by its scheme.
+    row("$websocket on ws://", "||ads.example^$websocket", "ws://ads.example/live", true,
+        "||ads.example^$websocket", Other);
+    row("$websocket on wss://", "||ads.example^$websocket", "wss://ads.example/live", true,
+        "||ads.example^$websocket", Other);
+    row("$~websocket spares wss://", "||ads.example^$~websocket", "wss://ads.example/live", false,
+        "", Other);
+    row("$websocket spares an http request of no type", "||ads.example^$websocket",
+        "https://ads.example/ws", false, "", Other);
+    row("$other spares a web socket", "||ads.example^$other", "wss://ads.example/live", false, "",
+        Other);
+
+    // $badfilter takes out the rule of the same pattern and options, whatever their order.
+    row("$badfilter cancels",
+        "||ads.example^$script,third-party\n||ads.example^$third-party,"
+        "script,badfilter",
+        "https://ads.example/a.js", false, "");
+    row("$badfilter before its rule", "||ads.example^$badfilter\n||ads.example^",
+        "https://ads.example/a.js", false, "");
+    row("$badfilter of other options", "||ads.example^$script\n||ads.example^$image,badfilter",
+        "https://ads.example/a.js", true, "||ads.example^$script");
+    row("$badfilter of another pattern", "||ads.example^\n||ads.example/x^$badfilter",
+        "https://ads.example/x/a.js", true, "||ads.example^");
+    row("$badfilter of an exception",
+        "||ads.example^\n@@||ads.example^\n@@||ads.example^$badfilter", "https://ads.example/a.js",
+        true, "||ads.example^");
+
+    // Each IP address is a site of its own.
+    row("two addresses are two sites", "||10.0.0.1^$third-party", "http://10.0.0.1/a.js", true,
+        "||10.0.0.1^$third-party", Script, QStringLiteral("http://192.168.0.1/"));
+    row("an address is its own site", "||10.0.0.1^$third-party", "http://10.0.0.1/a.js", false, "",
+        Script, QStringLiteral("http://10.0.0.1:8080/"));
+
     row("$genericblock keeps rules for the site",
         "/ads.js\n/ads.js$domain=news.example\n@@||news.example^$genericblock",
         "https://cdn.example/ads.js", true, "/ads.js$domain=news.example");
@@ -232,6 +271,76 @@ void tst_FilterEngine::decision()
     QCOMPARE(decision.blocked, blocked);
     const std::string_view text = engine->ruleText(decision.rule);
     QCOMPARE(QString::fromUtf8(text.data(), qsizetype(text.size())), rule);
+}
+
+void tst_FilterEngine::badfilterCancelsAcrossLists()
+{
+    // A list read later cancels a rule of one read before, and the other way round.
+    RuleCollection rules;
+    for (const std::string_view list :
+         { "||cdn.example^$script\n||stay.example^\n||late.example^$image",
+           "||late.example^$badfilter,image\n||cdn.example^$script,badfilter\n"
+           "||stay.example^$image,badfilter\n||never.example^$badfilter" })
+        parseList(list, rules);
+    const FilterEngine engine(rules);
+    QCOMPARE(engine.figures().cancelled, 2);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://cdn.example/a.js"), {}, Script).blocked);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://late.example/a.png"), {}, Image).blocked);
+    QVERIFY(decideOn(engine, QStringLiteral("https://stay.example/a.png"), {}, Image).blocked);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://never.example/a.png"), {}, Image).blocked);
+}
+
+void tst_FilterEngine::longAddressDecidedByItsWords_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("a word near the end") << "/lastword/" << true;
+    QTest::newRow("a word it does not hold") << "/missingword/" << false;
+    QTest::newRow("the host") << "||x.example^$domain=news.example" << true;
+    QTest::newRow("an expression at the end") << "/lastword\\/tail$/" << true;
+    QTest::newRow("an expression it does not match") << "/lastword\\/head$/" << false;
+}
+
+void tst_FilterEngine::longAddressDecidedByItsWords()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, blocked);
+    // 700 KiB of words that are all different, then the one the rules look for.
+    QString url = QStringLiteral("https://x.example/");
+    for (int i = 0; url.size() < 700 * 1024; ++i)
+        url += u'w' + QString::number(i, 36) + u'/';
+    url += QStringLiteral("lastword/tail");
+    const auto engine = engineOf(rules);
+    QCOMPARE(decideOn(*engine, url, QStringLiteral("https://news.example/"), Image).blocked,
+             blocked);
+}
+
+void tst_FilterEngine::addressTokensDropRepeats_data()
+{
+    QTest::addColumn<int>("words");
+    QTest::newRow("a few words") << 5;
+    QTest::newRow("many words") << 400;
+}
+
+void tst_FilterEngine::addressTokensDropRepeats()
+{
+    QFETCH(int, words);
+    // Every word twice, then the first again: each is kept once, where it first came.
+    std::string address = "https://x.example/";
+    std::vector<std::uint32_t> expected { tokenHash("https"), tokenHash("x"),
+                                          tokenHash("example") };
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < words; ++i) {
+            const std::string word = "w" + std::to_string(i);
+            address += word + "/";
+            if (round == 0)
+                expected.push_back(tokenHash(word));
+        }
+    }
+    address += "https";
+    std::vector<std::uint32_t> tokens;
+    addressTokens(address, tokens);
+    QCOMPARE(tokens, expected);
 }
 
 void tst_FilterEngine::lineKind_data()
@@ -265,9 +374,11 @@ void tst_FilterEngine::lineKind_data()
                                  << LineKind::Unsupported;
     for (const char *option :
          { "redirect=noop.js", "csp=script-src 'self'", "removeparam=utm",
-           "rewrite=abp-resource:blank-mp4", "badfilter", "sitekey=abc", "popup", "webrtc" }) {
+           "rewrite=abp-resource:blank-mp4", "sitekey=abc", "popup", "webrtc" }) {
         QTest::newRow(option) << ("||ads.example^$" + QByteArray(option)) << LineKind::Unsupported;
     }
+    QTest::newRow("badfilter") << QByteArray("||ads.example^$script,badfilter")
+                               << LineKind::Network;
     QTest::newRow("$elemhide on a blocking rule")
         << QByteArray("||ads.example^$elemhide") << LineKind::Unsupported;
     QTest::newRow("every request") << QByteArray("*") << LineKind::Malformed;
@@ -320,6 +431,31 @@ void tst_FilterEngine::hiddenOnPage_data()
         << "##.ad\nexample.com##.promo\n@@||example.com^$elemhide" << page << "";
     QTest::newRow("$document hides nothing") << "##.ad\n@@||example.com^$document" << page << "";
     QTest::newRow("one selector once") << "##.ad\nexample.com##.ad" << page << ".ad";
+    // Every http page has the generic rules, whatever its host; rules for a host only it.
+    QTest::newRow("generic at an IPv4 address") << "##.ADBox"
+                                                << "http://127.0.0.1:8765/"
+                                                << ".ADBox";
+    QTest::newRow("generic at an IPv6 address") << "##.ADBox"
+                                                << "http://[::1]/"
+                                                << ".ADBox";
+    QTest::newRow("generic at a single label") << "##.ADBox"
+                                               << "http://intranet/"
+                                               << ".ADBox";
+    QTest::newRow("a site's rule at an address") << "example.com##.x\n##.ADBox"
+                                                 << "http://127.0.0.1:8765/"
+                                                 << ".ADBox";
+    QTest::newRow("for the address") << "127.0.0.1##.x"
+                                     << "http://127.0.0.1:8765/"
+                                     << ".x";
+    QTest::newRow("for another address") << "127.0.0.1##.x"
+                                         << "http://127.0.0.2/"
+                                         << "";
+    QTest::newRow("for the v6 address") << "[::1]##.x"
+                                        << "http://[::1]:8080/"
+                                        << ".x";
+    QTest::newRow("for the single label") << "intranet##.x\nother##.y"
+                                          << "http://intranet/"
+                                          << ".x";
 }
 
 void tst_FilterEngine::hiddenOnPage()
