@@ -78,7 +78,7 @@ struct FilterEngine::Context
     const std::vector<std::uint32_t> &tokens() const
     {
         if (!tokensKnown) {
-            addressTokens(lowered, buffers->tokens);
+            addressTokens(lowered, buffers->tokens, engine->m_knownTokens);
             tokensKnown = true;
         }
         return buffers->tokens;
@@ -305,8 +305,9 @@ std::string_view FilterEngine::ruleText(std::int32_t rule) const
 std::size_t FilterEngine::memoryUsage() const
 {
     // A payload read where it lies in a mapped file is not on the heap.
-    std::size_t total
-        = m_owned.capacity() * sizeof(m_owned[0]) + m_regexes.capacity() * sizeof(m_regexes[0]);
+    std::size_t total = m_owned.capacity() * sizeof(m_owned[0])
+        + m_regexes.capacity() * sizeof(m_regexes[0])
+        + m_knownTokens.capacity() * sizeof(m_knownTokens[0]);
     for (const auto &regex : m_regexes)
         total += std::size_t(regex.second->ProgramSize()) * 16;
     return total;

@@ -174,6 +174,9 @@ private:
     // The same, into a copy of the payload that the engine owns.
     bool attachCopy(std::string_view payload);
     void compileRegexes();
+    // The bits of every token the indexes hold, so that most of a long address's words are
+    // passed over without a lookup.
+    void collectTokens();
     bool isSound() const;
 
     std::shared_ptr<const void> m_keep; // what holds the payload when it is not m_owned
@@ -183,6 +186,7 @@ private:
     // The compiled expressions of the regular-expression rules, by rule; the few rules that
     // have one are listed alone, not a slot for every rule.
     std::vector<std::pair<std::uint32_t, std::unique_ptr<re2::RE2>>> m_regexes;
+    std::vector<std::uint64_t> m_knownTokens;
 };
 
 } // namespace Filters

@@ -187,10 +187,29 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
     std::sort(built.hideExceptions.begin(), built.hideExceptions.end(), byHash);
     adopt(built);
     compileRegexes();
+    collectTokens();
 }
 
 FilterEngine::FilterEngine() = default;
 FilterEngine::~FilterEngine() = default;
+
+void FilterEngine::collectTokens()
+{
+    std::size_t entries = 0;
+    for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page })
+        entries += i->entries.size();
+    // Eight bits a token: one word in twenty or so of an address gets past them by chance.
+    std::size_t words = 1;
+    while (words * 64 < entries * 8 && words < (std::size_t(1) << 17))
+        words *= 2;
+    m_knownTokens.assign(words, 0);
+    for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page }) {
+        for (const IndexEntry &entry : i->entries) {
+            const std::size_t bit = tokenBit(entry.token, words * 64);
+            m_knownTokens[bit / 64] |= std::uint64_t(1) << (bit % 64);
+        }
+    }
+}
 
 void FilterEngine::compileRegexes()
 {

@@ -171,6 +171,7 @@ std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::str
     if (!(inPlace ? engine->attach(payload) : engine->attachCopy(payload)) || !engine->isSound())
         return nullptr;
     engine->compileRegexes();
+    engine->collectTokens();
     return engine;
 }
 

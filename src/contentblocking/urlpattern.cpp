@@ -162,9 +162,11 @@ bool matchesPattern(std::string_view text, HostSpan host, std::string_view patte
         == Outcome::Match;
 }
 
-void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens)
+void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
+                   std::span<const std::uint64_t> known)
 {
     tokens.clear();
+    const std::size_t bitCount = known.size() * 64;
     std::size_t i = 0;
     while (i < lowered.size()) {
         while (i < lowered.size() && !isTokenChar(static_cast<unsigned char>(lowered[i])))
@@ -174,7 +176,13 @@ void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens)
             ++i;
         if (i == begin)
             break;
-        tokens.push_back(tokenHash(lowered.substr(begin, i - begin)));
+        const std::uint32_t token = tokenHash(lowered.substr(begin, i - begin));
+        if (bitCount) {
+            const std::size_t bit = tokenBit(token, bitCount);
+            if (!(known[bit / 64] >> (bit % 64) & 1))
+                continue;
+        }
+        tokens.push_back(token);
     }
     // Repeats are dropped in place, keeping each token where it first came. An ordinary
     // address has a handful of tokens, compared directly; a long one is deduplicated through
