@@ -78,7 +78,7 @@ struct FilterEngine::Context
     const std::vector<std::uint32_t> &tokens() const
     {
         if (!tokensKnown) {
-            addressTokens(lowered, buffers->tokens, engine->m_knownTokens);
+            addressTokens(lowered, buffers->tokens, engine->m_form.knownTokens);
             tokensKnown = true;
         }
         return buffers->tokens;
@@ -123,8 +123,8 @@ void FilterEngine::siteKeys(std::string_view host, std::vector<std::uint64_t> &k
             continue;
         ++labels;
         if (entityEnd != std::string_view::npos && i < entityEnd)
-            keys.push_back(entity);
-        keys.push_back(name);
+            keys.push_back(entity & ~std::uint64_t(1));
+        keys.push_back(name & ~std::uint64_t(1));
     }
     std::reverse(keys.begin(), keys.end());
 }
@@ -136,12 +136,12 @@ bool FilterEngine::appliesOn(std::uint32_t domains, std::uint32_t count,
     const auto end = begin + count;
     bool includes = false;
     for (auto it = begin; it != end; ++it)
-        includes = includes || it->include;
+        includes = includes || it->include();
     for (const std::uint64_t key : site) {
         const auto found = std::lower_bound(
-            begin, end, key, [](const CompiledDomain &d, std::uint64_t k) { return d.hash < k; });
-        if (found != end && found->hash == key)
-            return found->include;
+            begin, end, key, [](const CompiledDomain &d, std::uint64_t k) { return d.hash() < k; });
+        if (found != end && found->hash() == key)
+            return found->include();
     }
     return !includes;
 }
@@ -166,7 +166,9 @@ bool FilterEngine::matches(const CompiledRule &rule, const Context &context) con
                             patternOf(rule), std::uint8_t(rule.flags >> AnchorShift), !matchCase))
             return false;
     }
-    if (rule.domainCount && !appliesOn(rule.domains, rule.domainCount, context.siteKeys()))
+    const std::uint32_t domains = domainsEnd(std::size_t(&rule - m_form.rules.data()));
+    if (domains > rule.domains
+        && !appliesOn(rule.domains, domains - rule.domains, context.siteKeys()))
         return false;
     if ((rule.flags & ThirdParty) && !context.isThirdParty())
         return false;
@@ -184,13 +186,13 @@ std::int32_t FilterEngine::findMatch(const TokenIndex &index, const Context &con
         if (!bucketCount)
             break;
         const std::size_t bucket = tokenBucket(token, bucketCount);
+        const std::uint8_t mark = tokenMark(token);
         for (std::uint32_t i = index.buckets[bucket]; i < index.buckets[bucket + 1]; ++i) {
-            const IndexEntry &entry = index.entries[i];
-            if (entry.token != token)
+            if (index.marks[i] != mark)
                 continue;
-            const CompiledRule &rule = m_form.rules[entry.rule];
+            const CompiledRule &rule = m_form.rules[index.rules[i]];
             if (accept(rule) && matches(rule, context))
-                return std::int32_t(entry.rule);
+                return std::int32_t(index.rules[i]);
         }
     }
     for (const std::uint32_t id : index.untokenized) {
@@ -212,7 +214,7 @@ FilterEngine::Context FilterEngine::pageContext(std::string_view pageUrl) const
 
 std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl, std::int32_t *documentRule) const
 {
-    if (m_form.page.entries.empty() && m_form.page.untokenized.empty())
+    if (m_form.page.rules.empty() && m_form.page.untokenized.empty())
         return 0;
     return pageFlags(pageContext(pageUrl), documentRule);
 }
@@ -227,7 +229,7 @@ std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl,
 
 std::uint16_t FilterEngine::pageFlags(const Context &page, std::int32_t *documentRule) const
 {
-    if (m_form.page.entries.empty() && m_form.page.untokenized.empty())
+    if (m_form.page.rules.empty() && m_form.page.untokenized.empty())
         return 0;
     std::uint16_t flags = 0;
     // Each kind of grant is looked for until one rule gives it.
@@ -299,15 +301,15 @@ std::string_view FilterEngine::ruleText(std::int32_t rule) const
 {
     if (rule < 0 || std::size_t(rule) >= m_form.rules.size())
         return {};
-    return m_form.texts.substr(m_form.rules[rule].text, m_form.rules[rule].textLength);
+    const std::uint32_t begin = m_form.rules[rule].text;
+    return m_form.texts.substr(begin, textEnd(std::size_t(rule)) - begin);
 }
 
 std::size_t FilterEngine::memoryUsage() const
 {
     // A payload read where it lies in a mapped file is not on the heap.
-    std::size_t total = m_owned.capacity() * sizeof(m_owned[0])
-        + m_regexes.capacity() * sizeof(m_regexes[0])
-        + m_knownTokens.capacity() * sizeof(m_knownTokens[0]);
+    std::size_t total
+        = m_owned.capacity() * sizeof(m_owned[0]) + m_regexes.capacity() * sizeof(m_regexes[0]);
     for (const auto &regex : m_regexes)
         total += std::size_t(regex.second->ProgramSize()) * 16;
     return total;

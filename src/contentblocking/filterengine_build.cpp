@@ -26,7 +26,7 @@ std::uint32_t appendText(std::string &strings, std::string_view text)
 // members are compiled rules; sourceOf gives the parsed rule each was compiled from.
 void buildIndex(FilterEngine::Index<FilterEngine::Owned> &index,
                 const std::vector<NetworkRule> &rules, const std::vector<std::uint32_t> &sourceOf,
-                const std::vector<std::uint32_t> &members)
+                const std::vector<std::uint32_t> &members, std::vector<std::uint32_t> &known)
 {
     // Each rule goes under its rarest token, so that no bucket grows long.
     std::vector<std::string_view> tokens;
@@ -72,17 +72,20 @@ void buildIndex(FilterEngine::Index<FilterEngine::Owned> &index,
         distinct += i == 0 || placed[i].first != placed[i - 1].first;
     if (placed.empty())
         return;
-    // About two tokens a bucket: the buckets cost four bytes each, a token's entry eight.
+    // About two tokens a bucket: the buckets cost four bytes each, a rule's entry five.
     const std::size_t bucketCount = distinct / 2 + 1;
     std::stable_sort(placed.begin(), placed.end(), [bucketCount](const auto &a, const auto &b) {
         return FilterEngine::tokenBucket(a.first, bucketCount)
             < FilterEngine::tokenBucket(b.first, bucketCount);
     });
     index.buckets.assign(bucketCount + 1, 0);
-    index.entries.reserve(placed.size());
+    index.rules.reserve(placed.size());
+    index.marks.reserve(placed.size());
     for (const auto &[token, rule] : placed) {
         ++index.buckets[FilterEngine::tokenBucket(token, bucketCount) + 1];
-        index.entries.push_back({ token, rule });
+        index.rules.push_back(rule);
+        index.marks.push_back(FilterEngine::tokenMark(token));
+        known.push_back(token);
     }
     for (std::size_t b = 1; b <= bucketCount; ++b)
         index.buckets[b] += index.buckets[b - 1];
@@ -117,17 +120,15 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
         sourceIds.push_back(i);
         CompiledRule compiled;
         compiled.text = appendText(built.texts, rule.text);
-        compiled.textLength = std::uint16_t(rule.text.size());
         compiled.pattern = std::uint16_t(rule.patternAt);
         compiled.patternLength = std::uint16_t(rule.patternLength);
         compiled.domains = std::uint32_t(built.domains.size());
-        compiled.domainCount = std::uint16_t(rule.domains.size());
         for (const DomainEntry &entry : rule.domains) {
-            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.domains.push_back({ entry.hash | std::uint64_t(entry.include) });
             built.entities = built.entities || entry.entity;
         }
         std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
-                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.key < b.key; });
         compiled.types = rule.types;
         compiled.flags = std::uint16_t(rule.flags | (rule.anchors << AnchorShift));
         const auto id = std::uint32_t(built.rules.size());
@@ -141,10 +142,21 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             ((rule.flags & Important) ? important : block).push_back(id);
         }
     }
-    buildIndex(built.block, rules.network, sourceIds, block);
-    buildIndex(built.important, rules.network, sourceIds, important);
-    buildIndex(built.allow, rules.network, sourceIds, allow);
-    buildIndex(built.page, rules.network, sourceIds, page);
+    std::vector<std::uint32_t> known;
+    buildIndex(built.block, rules.network, sourceIds, block, known);
+    buildIndex(built.important, rules.network, sourceIds, important, known);
+    buildIndex(built.allow, rules.network, sourceIds, allow, known);
+    buildIndex(built.page, rules.network, sourceIds, page, known);
+    built.ruleDomainsEnd = built.domains.size();
+    // Eight bits a token: one word in twenty or so of an address gets past them by chance.
+    std::size_t words = 1;
+    while (words * 64 < known.size() * 8 && words < (std::size_t(1) << 17))
+        words *= 2;
+    built.knownTokens.assign(words, 0);
+    for (const std::uint32_t token : known) {
+        const std::size_t bit = tokenBit(token, words * 64);
+        built.knownTokens[bit / 64] |= std::uint64_t(1) << (bit % 64);
+    }
 
     // An exception without sites takes its selector out of every rule.
     std::unordered_set<std::string_view> everywhere;
@@ -157,17 +169,15 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             continue;
         CompiledCosmetic compiled;
         compiled.selector = appendText(built.strings, rule.selector);
-        compiled.selectorLength = std::uint32_t(rule.selector.size());
         compiled.domains = std::uint32_t(built.domains.size());
-        compiled.domainCount = std::uint32_t(rule.domains.size());
         bool named = false;
         for (const DomainEntry &entry : rule.domains) {
-            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.domains.push_back({ entry.hash | std::uint64_t(entry.include) });
             built.entities = built.entities || entry.entity;
             named = named || entry.include;
         }
         std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
-                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.key < b.key; });
         const auto id = std::uint32_t(built.cosmetic.size());
         built.cosmetic.push_back(compiled);
         if (!named && !rule.exception) {
@@ -177,7 +187,7 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
         std::vector<DomainKey> &keys = rule.exception ? built.hideExceptions : built.specificHide;
         for (const DomainEntry &entry : rule.domains) {
             if (entry.include)
-                keys.push_back({ entry.hash, id, 0 });
+                keys.push_back({ std::uint32_t(entry.hash >> 32), id });
         }
     }
     const auto byHash = [](const DomainKey &a, const DomainKey &b) {
@@ -187,29 +197,10 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
     std::sort(built.hideExceptions.begin(), built.hideExceptions.end(), byHash);
     adopt(built);
     compileRegexes();
-    collectTokens();
 }
 
 FilterEngine::FilterEngine() = default;
 FilterEngine::~FilterEngine() = default;
-
-void FilterEngine::collectTokens()
-{
-    std::size_t entries = 0;
-    for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page })
-        entries += i->entries.size();
-    // Eight bits a token: one word in twenty or so of an address gets past them by chance.
-    std::size_t words = 1;
-    while (words * 64 < entries * 8 && words < (std::size_t(1) << 17))
-        words *= 2;
-    m_knownTokens.assign(words, 0);
-    for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page }) {
-        for (const IndexEntry &entry : i->entries) {
-            const std::size_t bit = tokenBit(entry.token, words * 64);
-            m_knownTokens[bit / 64] |= std::uint64_t(1) << (bit % 64);
-        }
-    }
-}
 
 void FilterEngine::compileRegexes()
 {

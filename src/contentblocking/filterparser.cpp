@@ -270,7 +270,7 @@ std::uint64_t domainHash(std::string_view domain)
     std::uint64_t hash = DomainHashSeed;
     for (auto c = domain.rbegin(); c != domain.rend(); ++c)
         hash = domainHashStep(hash, *c);
-    return hash;
+    return hash & ~std::uint64_t(1);
 }
 
 ListFigures &ListFigures::operator+=(const ListFigures &other)

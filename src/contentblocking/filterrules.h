@@ -24,6 +24,7 @@ inline std::uint64_t domainHashStep(std::uint64_t hash, char c)
 {
     return (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
 }
+// Even, whatever the name: the compiled form keeps a flag in the lowest bit.
 std::uint64_t domainHash(std::string_view domain);
 
 enum RuleFlag : std::uint16_t {
