@@ -1,6 +1,7 @@
 #include "urlpattern.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Filters {
 
@@ -42,6 +43,26 @@ bool findSegment(std::string_view text, std::size_t from, std::string_view seg, 
     if (seg.empty()) {
         end = from;
         return true;
+    }
+    // A literal start of two bytes or more is looked for with memmem, which skips ahead over
+    // a long address instead of stopping at every byte like its first.
+    const std::size_t literal = std::min(seg.find('^'), seg.size());
+    if (literal >= 2 && literal <= 64) {
+        char needle[64];
+        for (std::size_t k = 0; k < literal; ++k)
+            needle[k] = fold ? lower(seg[k]) : seg[k];
+        for (std::size_t i = from; i + literal <= text.size(); ++i) {
+            const void *found = memmem(text.data() + i, text.size() - i, needle, literal);
+            if (!found)
+                return false;
+            i = std::size_t(static_cast<const char *>(found) - text.data());
+            const std::size_t e = segmentAt(text, i, seg, fold);
+            if (e != npos) {
+                end = e;
+                return true;
+            }
+        }
+        return false;
     }
     const char first = fold ? lower(seg.front()) : seg.front();
     for (std::size_t i = from; i <= text.size(); ++i) {
