@@ -45,11 +45,6 @@ class tst_FilterEngine : public QObject
 private slots:
     void decision_data();
     void decision();
-    void badfilterCancelsAcrossLists();
-    void longAddressDecidedByItsWords_data();
-    void longAddressDecidedByItsWords();
-    void addressTokensDropRepeats_data();
-    void addressTokensDropRepeats();
     void lineKind_data();
     void lineKind();
     void hiddenOnPage_data();
@@ -271,76 +266,6 @@ void tst_FilterEngine::decision()
     QCOMPARE(decision.blocked, blocked);
     const std::string_view text = engine->ruleText(decision.rule);
     QCOMPARE(QString::fromUtf8(text.data(), qsizetype(text.size())), rule);
-}
-
-void tst_FilterEngine::badfilterCancelsAcrossLists()
-{
-    // A list read later cancels a rule of one read before, and the other way round.
-    RuleCollection rules;
-    for (const std::string_view list :
-         { "||cdn.example^$script\n||stay.example^\n||late.example^$image",
-           "||late.example^$badfilter,image\n||cdn.example^$script,badfilter\n"
-           "||stay.example^$image,badfilter\n||never.example^$badfilter" })
-        parseList(list, rules);
-    const FilterEngine engine(rules);
-    QCOMPARE(engine.figures().cancelled, 2);
-    QVERIFY(!decideOn(engine, QStringLiteral("https://cdn.example/a.js"), {}, Script).blocked);
-    QVERIFY(!decideOn(engine, QStringLiteral("https://late.example/a.png"), {}, Image).blocked);
-    QVERIFY(decideOn(engine, QStringLiteral("https://stay.example/a.png"), {}, Image).blocked);
-    QVERIFY(!decideOn(engine, QStringLiteral("https://never.example/a.png"), {}, Image).blocked);
-}
-
-void tst_FilterEngine::longAddressDecidedByItsWords_data()
-{
-    QTest::addColumn<QString>("rules");
-    QTest::addColumn<bool>("blocked");
-    QTest::newRow("a word near the end") << "/lastword/" << true;
-    QTest::newRow("a word it does not hold") << "/missingword/" << false;
-    QTest::newRow("the host") << "||x.example^$domain=news.example" << true;
-    QTest::newRow("an expression at the end") << "/lastword\\/tail$/" << true;
-    QTest::newRow("an expression it does not match") << "/lastword\\/head$/" << false;
-}
-
-void tst_FilterEngine::longAddressDecidedByItsWords()
-{
-    QFETCH(QString, rules);
-    QFETCH(bool, blocked);
-    // 700 KiB of words that are all different, then the one the rules look for.
-    QString url = QStringLiteral("https://x.example/");
-    for (int i = 0; url.size() < 700 * 1024; ++i)
-        url += u'w' + QString::number(i, 36) + u'/';
-    url += QStringLiteral("lastword/tail");
-    const auto engine = engineOf(rules);
-    QCOMPARE(decideOn(*engine, url, QStringLiteral("https://news.example/"), Image).blocked,
-             blocked);
-}
-
-void tst_FilterEngine::addressTokensDropRepeats_data()
-{
-    QTest::addColumn<int>("words");
-    QTest::newRow("a few words") << 5;
-    QTest::newRow("many words") << 400;
-}
-
-void tst_FilterEngine::addressTokensDropRepeats()
-{
-    QFETCH(int, words);
-    // Every word twice, then the first again: each is kept once, where it first came.
-    std::string address = "https://x.example/";
-    std::vector<std::uint32_t> expected { tokenHash("https"), tokenHash("x"),
-                                          tokenHash("example") };
-    for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < words; ++i) {
-            const std::string word = "w" + std::to_string(i);
-            address += word + "/";
-            if (round == 0)
-                expected.push_back(tokenHash(word));
-        }
-    }
-    address += "https";
-    std::vector<std::uint32_t> tokens;
-    addressTokens(address, tokens);
-    QCOMPARE(tokens, expected);
 }
 
 void tst_FilterEngine::lineKind_data()
