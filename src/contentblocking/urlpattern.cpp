@@ -44,10 +44,11 @@ bool findSegment(std::string_view text, std::size_t from, std::string_view seg, 
         end = from;
         return true;
     }
-    // A literal start of two bytes or more is looked for with memmem, which skips ahead over
-    // a long address instead of stopping at every byte like its first.
+    // In a long address, a literal start of two bytes or more is looked for with memmem,
+    // which skips ahead instead of stopping at every byte like its first; in an ordinary one
+    // setting memmem up costs more than it saves.
     const std::size_t literal = std::min(seg.find('^'), seg.size());
-    if (literal >= 2 && literal <= 64) {
+    if (literal >= 2 && literal <= 64 && text.size() - from > 1024) {
         char needle[64];
         for (std::size_t k = 0; k < literal; ++k)
             needle[k] = fold ? lower(seg[k]) : seg[k];
