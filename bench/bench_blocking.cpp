@@ -14,6 +14,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <future>
+#include <malloc.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,8 +98,50 @@ void printListFigures(QTextStream &out, const Filters::FilterEngine &engine)
     out << "  lines " << f.lines << ": network " << f.networkRules << ", cosmetic "
         << f.cosmeticRules << ", comments " << f.comments << ", skipped " << f.skipped()
         << " (unsupported " << f.unsupported << ", malformed " << f.malformed << ", encoding "
-        << f.badEncoding << ", too long " << f.tooLong << ", regex " << f.badRegex << ")"
-        << Qt::endl;
+        << f.badEncoding << ", too long " << f.tooLong << ", regex " << f.badRegex
+        << "); rules taken out by $badfilter " << f.cancelled << Qt::endl;
+}
+
+// Addresses as long as the engine lets through (2 MiB), made of words that are all different,
+// decided on as the window's thread decides each request.
+void longAddresses(QTextStream &out, const Filters::FilterEngine &engine)
+{
+    for (const int kib : { 64, 700, 2048 }) {
+        std::string url = "https://x.example/";
+        for (int i = 0; url.size() < std::size_t(kib) * 1024 - 16; ++i)
+            url += 'w' + std::to_string(i) + '/';
+        url.resize(std::size_t(kib) * 1024, 'z');
+        Samples samples;
+        for (int run = 0; run < 9; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            (void)engine.decide({ url, "https://news.example/", Filters::Image });
+            samples.add(timer);
+        }
+        printFigure(out, QStringLiteral("decide a %1 KiB address").arg(kib), samples,
+                    kib == 2048 ? 1 : 0);
+    }
+}
+
+// What compiling leaves in the process, and what giving the parser's freed memory back to the
+// system returns.
+void compileMemory(QTextStream &out, const QStringList &lists)
+{
+    const std::size_t before = residentBytes();
+    const QByteArray data = readLists(lists);
+    auto engine = std::async(std::launch::async, [&] {
+                      Filters::RuleCollection rules;
+                      Filters::parseList(
+                          std::string_view(data.constData(), std::size_t(data.size())), rules);
+                      return std::make_unique<Filters::FilterEngine>(rules);
+                  }).get();
+    const std::size_t compiled = residentBytes();
+    malloc_trim(0);
+    const std::size_t trimmed = residentBytes();
+    out << "process memory after a compile: grew "
+        << QString::number((double(compiled) - double(before)) / 1e6, 'f', 1) << " MB, "
+        << QString::number((double(compiled) - double(trimmed)) / 1e6, 'f', 1)
+        << " MB given back by malloc_trim (as compileLists does)" << Qt::endl;
 }
 
 // A list made to hurt, parsed and compiled, and decided on.
@@ -165,10 +208,18 @@ int main(int argc, char *argv[])
     out << "compiled form: " << QString::number(file.size() / 1e6, 'f', 1) << " MB" << Qt::endl;
     printFigure(out, QStringLiteral("load the compiled form"), load, 50);
 
-    Filters::RuleCollection rules;
-    Filters::parseList(std::string_view(data.constData(), std::size_t(data.size())), rules);
-    const std::vector<BenchRequest> requests = BenchRequests::make(rules, 120'000);
+    std::vector<BenchRequest> requests;
+    {
+        Filters::RuleCollection rules;
+        Filters::parseList(std::string_view(data.constData(), std::size_t(data.size())), rules);
+        requests = BenchRequests::make(rules, 120'000);
+    }
     decisions(out, QStringLiteral("decision"), *engine, requests);
+    out << "engine memory after " << requests.size()
+        << " decisions: " << QString::number(engine->memoryUsage() / 1e6, 'f', 2)
+        << " MB counted (goal <= 6 MB)" << Qt::endl;
+    longAddresses(out, *engine);
+    compileMemory(out, lists);
 
     // The style sheet of a page is made on the user-interface thread as each page is asked for.
     Samples sheets;

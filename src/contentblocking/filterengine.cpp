@@ -3,55 +3,93 @@
 #include "publicsuffix.h"
 
 #include <algorithm>
+#include <optional>
 #include <re2/re2.h>
 
 namespace Filters {
 
 namespace {
 
-const FilterEngine::Slot *findSlot(const FilterEngine::TokenIndex &index, std::uint32_t token)
+// One thread's buffers, kept so that deciding allocates nothing: the address lowered once,
+// its tokens, and the keys of the page's site.
+struct AddressBuffers
 {
-    if (index.table.empty())
-        return nullptr;
-    const std::size_t mask = index.table.size() - 1;
-    for (std::size_t slot = token & mask;; slot = (slot + 1) & mask) {
-        const FilterEngine::Slot &found = index.table[slot];
-        if (found.token == token)
-            return &found;
-        if (!found.token)
-            return nullptr;
-    }
+    std::string lowered;
+    std::vector<std::uint32_t> tokens;
+};
+struct SiteBuffers
+{
+    std::vector<std::uint64_t> keys;
+    bool known = false;
+};
+struct Scratch
+{
+    AddressBuffers request, page;
+    SiteBuffers site;
+};
+
+Scratch &scratch()
+{
+    thread_local Scratch buffers;
+    return buffers;
 }
 
-std::string_view hostOf(std::string_view url, HostSpan span)
+void lowerInto(std::string_view text, std::string &out)
 {
-    return url.substr(span.begin, span.end - span.begin);
+    out.assign(text);
+    for (char &c : out)
+        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
+
+// Hosts with more labels than this are not names of the web; the rules' domains are shorter.
+constexpr std::size_t MaxSiteLabels = 128;
 
 } // namespace
 
-// What one decision needs to know about the request, worked out once and only when asked.
+// What one decision needs to know about an address, worked out once and only when asked.
 struct FilterEngine::Context
 {
+    const FilterEngine *engine = nullptr;
     std::string_view url;
     std::string_view lowered;
     HostSpan span;
     std::string_view host;
     std::string_view firstPartyHost;
     std::uint16_t type = Other;
-    std::vector<std::uint32_t> *tokens = nullptr;
-    std::vector<std::uint64_t> *site = nullptr;
-    mutable bool siteKnown = false;
+    AddressBuffers *buffers = nullptr;
+    SiteBuffers *site = nullptr; // of firstPartyHost
+    mutable bool tokensKnown = false;
     mutable int thirdParty = -1;
-    const FilterEngine *engine = nullptr;
 
+    // url lowered into buffers, with site keys of the first party to come.
+    Context(const FilterEngine *of, std::string_view address, AddressBuffers &into,
+            SiteBuffers &keys, std::uint16_t requestType)
+        : engine(of)
+        , url(address)
+        , type(requestType)
+        , buffers(&into)
+        , site(&keys)
+    {
+        lowerInto(address, into.lowered);
+        lowered = into.lowered;
+        span = hostSpan(lowered);
+        host = lowered.substr(span.begin, span.end - span.begin);
+    }
+    const std::vector<std::uint32_t> &tokens() const
+    {
+        if (!tokensKnown) {
+            addressTokens(lowered, buffers->tokens, engine->m_form.knownTokens);
+            tokensKnown = true;
+        }
+        return buffers->tokens;
+    }
     const std::vector<std::uint64_t> &siteKeys() const
     {
-        if (!siteKnown) {
-            engine->siteKeys(firstPartyHost, *site);
-            siteKnown = true;
+        if (!site->known) {
+            engine->siteKeys(firstPartyHost, site->keys);
+            site->known = true;
         }
-        return *site;
+        return site->keys;
     }
     bool isThirdParty() const
     {
@@ -68,21 +106,27 @@ void FilterEngine::siteKeys(std::string_view host, std::vector<std::uint64_t> &k
     keys.clear();
     if (host.empty())
         return;
+    // "name.*" keys: the host's labels before its public suffix, then "*", hashed from the
+    // end as every name is; entityEnd is the dot before the suffix.
     const std::size_t suffix = m_form.entities ? publicSuffix(host).size() : 0;
-    std::string entity;
-    for (std::size_t at = 0;;) {
-        const std::string_view rest = host.substr(at);
-        keys.push_back(domainHash(rest));
-        if (suffix && rest.size() > suffix + 1) {
-            entity.assign(rest.substr(0, rest.size() - suffix));
-            entity.push_back('*');
-            keys.push_back(domainHash(entity));
-        }
-        const std::size_t dot = host.find('.', at);
-        if (dot == std::string_view::npos)
-            break;
-        at = dot + 1;
+    const std::size_t entityEnd
+        = suffix && suffix + 1 < host.size() ? host.size() - suffix - 1 : std::string_view::npos;
+    std::uint64_t name = DomainHashSeed;
+    std::uint64_t entity = domainHashStep(DomainHashSeed, '*');
+    // From the least specific to the most, and turned round at the end.
+    std::size_t labels = 0;
+    for (std::size_t i = host.size(); i-- > 0 && labels < MaxSiteLabels;) {
+        name = domainHashStep(name, host[i]);
+        if (entityEnd != std::string_view::npos && i <= entityEnd)
+            entity = domainHashStep(entity, host[i]);
+        if (i > 0 && host[i - 1] != '.')
+            continue;
+        ++labels;
+        if (entityEnd != std::string_view::npos && i < entityEnd)
+            keys.push_back(entity & ~std::uint64_t(1));
+        keys.push_back(name & ~std::uint64_t(1));
     }
+    std::reverse(keys.begin(), keys.end());
 }
 
 bool FilterEngine::appliesOn(std::uint32_t domains, std::uint32_t count,
@@ -92,12 +136,12 @@ bool FilterEngine::appliesOn(std::uint32_t domains, std::uint32_t count,
     const auto end = begin + count;
     bool includes = false;
     for (auto it = begin; it != end; ++it)
-        includes = includes || it->include;
+        includes = includes || it->include();
     for (const std::uint64_t key : site) {
         const auto found = std::lower_bound(
-            begin, end, key, [](const CompiledDomain &d, std::uint64_t k) { return d.hash < k; });
-        if (found != end && found->hash == key)
-            return found->include;
+            begin, end, key, [](const CompiledDomain &d, std::uint64_t k) { return d.hash() < k; });
+        if (found != end && found->hash() == key)
+            return found->include();
     }
     return !includes;
 }
@@ -107,17 +151,24 @@ bool FilterEngine::matches(const CompiledRule &rule, const Context &context) con
     if (!(rule.types & context.type) && context.type != 0)
         return false;
     if (rule.flags & Regex) {
-        const re2::RE2 *regex = m_regexes[&rule - m_form.rules.data()].get();
+        const auto id = std::uint32_t(&rule - m_form.rules.data());
+        const auto found = std::lower_bound(
+            m_regexes.begin(), m_regexes.end(), id,
+            [](const auto &entry, std::uint32_t key) { return entry.first < key; });
+        const re2::RE2 *regex
+            = found != m_regexes.end() && found->first == id ? found->second.get() : nullptr;
         if (!regex
             || !RE2::PartialMatch(re2::StringPiece(context.url.data(), context.url.size()), *regex))
             return false;
     } else {
-        const std::string_view address = (rule.flags & MatchCase) ? context.url : context.lowered;
-        if (!matchesPattern(address, context.span, text(rule.pattern, rule.patternLength),
-                            std::uint8_t(rule.anchors)))
+        const bool matchCase = rule.flags & MatchCase;
+        if (!matchesPattern(matchCase ? context.url : context.lowered, context.span,
+                            patternOf(rule), std::uint8_t(rule.flags >> AnchorShift), !matchCase))
             return false;
     }
-    if (rule.domainCount && !appliesOn(rule.domains, rule.domainCount, context.siteKeys()))
+    const std::uint32_t domains = domainsEnd(std::size_t(&rule - m_form.rules.data()));
+    if (domains > rule.domains
+        && !appliesOn(rule.domains, domains - rule.domains, context.siteKeys()))
         return false;
     if ((rule.flags & ThirdParty) && !context.isThirdParty())
         return false;
@@ -130,11 +181,15 @@ template<typename Accept>
 std::int32_t FilterEngine::findMatch(const TokenIndex &index, const Context &context,
                                      Accept accept) const
 {
-    for (const std::uint32_t token : *context.tokens) {
-        const Slot *slot = findSlot(index, token);
-        if (!slot)
-            continue;
-        for (std::uint32_t i = slot->begin; i < slot->begin + slot->count; ++i) {
+    const std::size_t bucketCount = index.buckets.empty() ? 0 : index.buckets.size() - 1;
+    for (const std::uint32_t token : context.tokens()) {
+        if (!bucketCount)
+            break;
+        const std::size_t bucket = tokenBucket(token, bucketCount);
+        const std::uint8_t mark = tokenMark(token);
+        for (std::uint32_t i = index.buckets[bucket]; i < index.buckets[bucket + 1]; ++i) {
+            if (index.marks[i] != mark)
+                continue;
             const CompiledRule &rule = m_form.rules[index.rules[i]];
             if (accept(rule) && matches(rule, context))
                 return std::int32_t(index.rules[i]);
@@ -147,51 +202,41 @@ std::int32_t FilterEngine::findMatch(const TokenIndex &index, const Context &con
     return -1;
 }
 
-namespace {
-
-// The buffers of one thread's decisions, kept so that deciding allocates nothing.
-struct Scratch
+FilterEngine::Context FilterEngine::pageContext(std::string_view pageUrl) const
 {
-    std::string lowered;
-    std::vector<std::uint32_t> tokens;
-    std::vector<std::uint64_t> site;
-    std::string pageLowered;
-    std::vector<std::uint32_t> pageTokens;
-    std::vector<std::uint64_t> pageSite;
-};
-
-void lowerInto(std::string_view text, std::string &out)
-{
-    out.assign(text);
-    for (char &c : out)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    Scratch &buffers = scratch();
+    buffers.site.known = false;
+    // Page exceptions are for the page, whatever types they also name.
+    Context page(this, pageUrl, buffers.page, buffers.site, 0);
+    page.firstPartyHost = page.host;
+    return page;
 }
-
-} // namespace
 
 std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl, std::int32_t *documentRule) const
 {
-    if (m_form.page.table.empty() && m_form.page.untokenized.empty())
+    if (m_form.page.rules.empty() && m_form.page.untokenized.empty())
         return 0;
-    thread_local Scratch scratch;
-    lowerInto(pageUrl, scratch.pageLowered);
-    addressTokens(scratch.pageLowered, scratch.pageTokens);
-    Context context;
-    context.engine = this;
-    context.url = pageUrl;
-    context.lowered = scratch.pageLowered;
-    context.span = hostSpan(context.lowered);
-    context.host = hostOf(context.lowered, context.span);
-    context.firstPartyHost = context.host;
-    context.type = 0; // page exceptions are for the page, whatever types they also name
-    context.tokens = &scratch.pageTokens;
-    context.site = &scratch.pageSite;
+    return pageFlags(pageContext(pageUrl), documentRule);
+}
+
+std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl,
+                                      std::vector<std::uint64_t> &site) const
+{
+    const Context page = pageContext(pageUrl);
+    site = page.siteKeys();
+    return pageFlags(page, nullptr);
+}
+
+std::uint16_t FilterEngine::pageFlags(const Context &page, std::int32_t *documentRule) const
+{
+    if (m_form.page.rules.empty() && m_form.page.untokenized.empty())
+        return 0;
     std::uint16_t flags = 0;
     // Each kind of grant is looked for until one rule gives it.
     for (const std::uint16_t grant :
          { PageDocument, PageElemhide, PageGenerichide, PageGenericblock }) {
         const std::int32_t rule = findMatch(
-            m_form.page, context, [grant](const CompiledRule &r) { return r.flags & grant; });
+            m_form.page, page, [grant](const CompiledRule &r) { return r.flags & grant; });
         if (rule >= 0)
             flags |= grant;
         if (grant == PageDocument && documentRule)
@@ -202,23 +247,24 @@ std::uint16_t FilterEngine::pageFlags(std::string_view pageUrl, std::int32_t *do
 
 Decision FilterEngine::decide(const Request &request) const
 {
-    thread_local Scratch scratch;
-    lowerInto(request.url, scratch.lowered);
-    addressTokens(scratch.lowered, scratch.tokens);
-    // The page itself is its own first party.
-    const std::string_view firstParty
-        = request.type == Document ? request.url : request.firstPartyUrl;
-    lowerInto(firstParty, scratch.pageLowered);
-    Context context;
-    context.engine = this;
-    context.url = request.url;
-    context.lowered = scratch.lowered;
-    context.span = hostSpan(context.lowered);
-    context.host = hostOf(context.lowered, context.span);
-    context.firstPartyHost = hostOf(scratch.pageLowered, hostSpan(scratch.pageLowered));
-    context.type = request.type ? request.type : std::uint16_t(Other);
-    context.tokens = &scratch.tokens;
-    context.site = &scratch.site;
+    Scratch &buffers = scratch();
+    buffers.site.known = false;
+    std::uint16_t type = request.type ? request.type : std::uint16_t(Other);
+    Context context(this, request.url, buffers.request, buffers.site, type);
+    // A web socket's request may come untyped; its scheme says what it is.
+    if (type == Other
+        && (context.lowered.starts_with("ws://") || context.lowered.starts_with("wss://")))
+        context.type = WebSocket;
+    // The page itself is its own first party: its address is lowered and split only once.
+    const bool document = request.type == Document;
+    const std::string_view firstParty = document ? request.url : request.firstPartyUrl;
+    std::optional<Context> page;
+    if (document) {
+        context.firstPartyHost = context.host;
+    } else if (!firstParty.empty()) {
+        page.emplace(this, firstParty, buffers.page, buffers.site, 0);
+        context.firstPartyHost = page->firstPartyHost = page->host;
+    }
 
     const auto any = [](const CompiledRule &) { return true; };
     const std::int32_t important = findMatch(m_form.important, context, any);
@@ -228,10 +274,17 @@ Decision FilterEngine::decide(const Request &request) const
     if (blocking < 0)
         return {};
     std::int32_t pageRule = -1;
-    const std::uint16_t page = firstParty.empty() ? 0 : pageFlags(firstParty, &pageRule);
-    if (page & PageDocument)
+    std::uint16_t flags = 0;
+    if (document) {
+        Context self = context;
+        self.type = 0;
+        flags = pageFlags(self, &pageRule);
+    } else if (page) {
+        flags = pageFlags(*page, &pageRule);
+    }
+    if (flags & PageDocument)
         return { false, pageRule };
-    if ((page & PageGenericblock) && !(m_form.rules[blocking].flags & IncludesDomains)) {
+    if ((flags & PageGenericblock) && !(m_form.rules[blocking].flags & IncludesDomains)) {
         blocking = findMatch(m_form.block, context, [](const CompiledRule &r) {
             return (r.flags & IncludesDomains) != 0;
         });
@@ -248,7 +301,8 @@ std::string_view FilterEngine::ruleText(std::int32_t rule) const
 {
     if (rule < 0 || std::size_t(rule) >= m_form.rules.size())
         return {};
-    return m_form.texts.substr(m_form.rules[rule].text, m_form.rules[rule].textLength);
+    const std::uint32_t begin = m_form.rules[rule].text;
+    return m_form.texts.substr(begin, textEnd(std::size_t(rule)) - begin);
 }
 
 std::size_t FilterEngine::memoryUsage() const
@@ -257,7 +311,7 @@ std::size_t FilterEngine::memoryUsage() const
     std::size_t total
         = m_owned.capacity() * sizeof(m_owned[0]) + m_regexes.capacity() * sizeof(m_regexes[0]);
     for (const auto &regex : m_regexes)
-        total += regex ? std::size_t(regex->ProgramSize()) * 16 : 0;
+        total += std::size_t(regex.second->ProgramSize()) * 16;
     return total;
 }
 

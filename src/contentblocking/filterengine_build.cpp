@@ -2,6 +2,7 @@
 // cosmetic rules by site.
 
 #include "filterengine.h"
+#include "filterparser.h"
 
 #include <algorithm>
 #include <re2/re2.h>
@@ -25,7 +26,7 @@ std::uint32_t appendText(std::string &strings, std::string_view text)
 // members are compiled rules; sourceOf gives the parsed rule each was compiled from.
 void buildIndex(FilterEngine::Index<FilterEngine::Owned> &index,
                 const std::vector<NetworkRule> &rules, const std::vector<std::uint32_t> &sourceOf,
-                const std::vector<std::uint32_t> &members)
+                const std::vector<std::uint32_t> &members, std::vector<std::uint32_t> &known)
 {
     // Each rule goes under its rarest token, so that no bucket grows long.
     std::vector<std::string_view> tokens;
@@ -69,22 +70,25 @@ void buildIndex(FilterEngine::Index<FilterEngine::Owned> &index,
     std::size_t distinct = 0;
     for (std::size_t i = 0; i < placed.size(); ++i)
         distinct += i == 0 || placed[i].first != placed[i - 1].first;
-    std::size_t size = 1;
-    while (size < distinct * 2)
-        size *= 2;
-    index.table.assign(placed.empty() ? 0 : size, {});
+    if (placed.empty())
+        return;
+    // About two tokens a bucket: the buckets cost four bytes each, a rule's entry five.
+    const std::size_t bucketCount = distinct / 2 + 1;
+    std::stable_sort(placed.begin(), placed.end(), [bucketCount](const auto &a, const auto &b) {
+        return FilterEngine::tokenBucket(a.first, bucketCount)
+            < FilterEngine::tokenBucket(b.first, bucketCount);
+    });
+    index.buckets.assign(bucketCount + 1, 0);
     index.rules.reserve(placed.size());
-    for (std::size_t i = 0; i < placed.size();) {
-        std::size_t j = i;
-        while (j < placed.size() && placed[j].first == placed[i].first)
-            index.rules.push_back(placed[j++].second);
-        std::size_t slot = placed[i].first & (size - 1);
-        while (index.table[slot].token)
-            slot = (slot + 1) & (size - 1);
-        index.table[slot] = { placed[i].first, std::uint32_t(index.rules.size() - (j - i)),
-                              std::uint32_t(j - i) };
-        i = j;
+    index.marks.reserve(placed.size());
+    for (const auto &[token, rule] : placed) {
+        ++index.buckets[FilterEngine::tokenBucket(token, bucketCount) + 1];
+        index.rules.push_back(rule);
+        index.marks.push_back(FilterEngine::tokenMark(token));
+        known.push_back(token);
     }
+    for (std::size_t b = 1; b <= bucketCount; ++b)
+        index.buckets[b] += index.buckets[b - 1];
 }
 
 } // namespace
@@ -95,31 +99,38 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
     built.figures = rules.figures;
     std::vector<std::uint32_t> block, important, allow, page;
     built.rules.reserve(rules.network.size());
+    // A "$badfilter" rule of any list takes out the rule it names, in every list.
+    std::unordered_set<std::string> cancelled;
+    for (const NetworkRule &rule : rules.network) {
+        if (rule.flags & BadFilter)
+            cancelled.insert(ruleIdentity(rule.text));
+    }
     // The same line in two lists is one rule.
     std::unordered_set<std::string_view> texts;
     texts.reserve(rules.network.size());
     std::vector<std::uint32_t> sourceIds;
     for (std::uint32_t i = 0; i < rules.network.size(); ++i) {
         const NetworkRule &rule = rules.network[i];
-        if (!texts.insert(rule.text).second)
+        if ((rule.flags & BadFilter) || !texts.insert(rule.text).second)
             continue;
+        if (!cancelled.empty() && cancelled.contains(ruleIdentity(rule.text))) {
+            ++built.figures.cancelled;
+            continue;
+        }
         sourceIds.push_back(i);
         CompiledRule compiled;
-        compiled.pattern = appendText(built.strings, rule.pattern);
-        compiled.patternLength = std::uint32_t(rule.pattern.size());
         compiled.text = appendText(built.texts, rule.text);
-        compiled.textLength = std::uint32_t(rule.text.size());
+        compiled.pattern = std::uint16_t(rule.patternAt);
+        compiled.patternLength = std::uint16_t(rule.patternLength);
         compiled.domains = std::uint32_t(built.domains.size());
-        compiled.domainCount = std::uint32_t(rule.domains.size());
         for (const DomainEntry &entry : rule.domains) {
-            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.domains.push_back({ entry.hash | std::uint64_t(entry.include) });
             built.entities = built.entities || entry.entity;
         }
         std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
-                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.key < b.key; });
         compiled.types = rule.types;
-        compiled.flags = rule.flags;
-        compiled.anchors = rule.anchors;
+        compiled.flags = std::uint16_t(rule.flags | (rule.anchors << AnchorShift));
         const auto id = std::uint32_t(built.rules.size());
         built.rules.push_back(compiled);
         if (rule.flags & Exception) {
@@ -131,10 +142,21 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             ((rule.flags & Important) ? important : block).push_back(id);
         }
     }
-    buildIndex(built.block, rules.network, sourceIds, block);
-    buildIndex(built.important, rules.network, sourceIds, important);
-    buildIndex(built.allow, rules.network, sourceIds, allow);
-    buildIndex(built.page, rules.network, sourceIds, page);
+    std::vector<std::uint32_t> known;
+    buildIndex(built.block, rules.network, sourceIds, block, known);
+    buildIndex(built.important, rules.network, sourceIds, important, known);
+    buildIndex(built.allow, rules.network, sourceIds, allow, known);
+    buildIndex(built.page, rules.network, sourceIds, page, known);
+    built.ruleDomainsEnd = built.domains.size();
+    // Eight bits a token: one word in twenty or so of an address gets past them by chance.
+    std::size_t words = 1;
+    while (words * 64 < known.size() * 8 && words < (std::size_t(1) << 17))
+        words *= 2;
+    built.knownTokens.assign(words, 0);
+    for (const std::uint32_t token : known) {
+        const std::size_t bit = tokenBit(token, words * 64);
+        built.knownTokens[bit / 64] |= std::uint64_t(1) << (bit % 64);
+    }
 
     // An exception without sites takes its selector out of every rule.
     std::unordered_set<std::string_view> everywhere;
@@ -147,17 +169,15 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
             continue;
         CompiledCosmetic compiled;
         compiled.selector = appendText(built.strings, rule.selector);
-        compiled.selectorLength = std::uint32_t(rule.selector.size());
         compiled.domains = std::uint32_t(built.domains.size());
-        compiled.domainCount = std::uint32_t(rule.domains.size());
         bool named = false;
         for (const DomainEntry &entry : rule.domains) {
-            built.domains.push_back({ entry.hash, entry.include, entry.entity });
+            built.domains.push_back({ entry.hash | std::uint64_t(entry.include) });
             built.entities = built.entities || entry.entity;
             named = named || entry.include;
         }
         std::sort(built.domains.begin() + compiled.domains, built.domains.end(),
-                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.hash < b.hash; });
+                  [](const CompiledDomain &a, const CompiledDomain &b) { return a.key < b.key; });
         const auto id = std::uint32_t(built.cosmetic.size());
         built.cosmetic.push_back(compiled);
         if (!named && !rule.exception) {
@@ -167,7 +187,7 @@ FilterEngine::FilterEngine(const RuleCollection &rules)
         std::vector<DomainKey> &keys = rule.exception ? built.hideExceptions : built.specificHide;
         for (const DomainEntry &entry : rule.domains) {
             if (entry.include)
-                keys.push_back({ entry.hash, id, 0 });
+                keys.push_back({ std::uint32_t(entry.hash >> 32), id });
         }
     }
     const auto byHash = [](const DomainKey &a, const DomainKey &b) {
@@ -185,7 +205,6 @@ FilterEngine::~FilterEngine() = default;
 void FilterEngine::compileRegexes()
 {
     m_regexes.clear();
-    m_regexes.resize(m_form.rules.size());
     for (std::size_t i = 0; i < m_form.rules.size(); ++i) {
         const CompiledRule &rule = m_form.rules[i];
         if (!(rule.flags & Regex))
@@ -194,11 +213,11 @@ void FilterEngine::compileRegexes()
         options.set_log_errors(false);
         options.set_case_sensitive(rule.flags & MatchCase);
         options.set_max_mem(1 << 20);
-        const std::string_view pattern = text(rule.pattern, rule.patternLength);
+        const std::string_view pattern = patternOf(rule);
         auto regex
             = std::make_unique<RE2>(re2::StringPiece(pattern.data(), pattern.size()), options);
         if (regex->ok())
-            m_regexes[i] = std::move(regex);
+            m_regexes.emplace_back(std::uint32_t(i), std::move(regex));
     }
 }
 

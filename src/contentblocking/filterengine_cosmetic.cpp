@@ -10,24 +10,20 @@ namespace Filters {
 std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pageUrl) const
 {
     std::vector<std::string_view> selectors;
-    const std::uint16_t page = pageFlags(pageUrl);
+    std::vector<std::uint64_t> site;
+    const std::uint16_t page = pageFlags(pageUrl, site);
     if (page & (PageDocument | PageElemhide))
         return selectors;
-    std::string lowered(pageUrl);
-    for (char &c : lowered)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    const HostSpan span = hostSpan(lowered);
-    std::vector<std::uint64_t> site;
-    siteKeys(std::string_view(lowered).substr(span.begin, span.end - span.begin), site);
 
     const auto rulesFor = [&](View<DomainKey> keys, std::vector<std::uint32_t> &out) {
         for (const std::uint64_t key : site) {
+            const auto high = std::uint32_t(key >> 32);
             auto it
-                = std::lower_bound(keys.begin(), keys.end(), key,
-                                   [](const DomainKey &k, std::uint64_t h) { return k.hash < h; });
-            for (; it != keys.end() && it->hash == key; ++it) {
-                const CompiledCosmetic &rule = m_form.cosmetic[it->rule];
-                if (appliesOn(rule.domains, rule.domainCount, site))
+                = std::lower_bound(keys.begin(), keys.end(), high,
+                                   [](const DomainKey &k, std::uint32_t h) { return k.hash < h; });
+            for (; it != keys.end() && it->hash == high; ++it) {
+                const std::uint32_t domains = m_form.cosmetic[it->rule].domains;
+                if (appliesOn(domains, cosmeticDomainsEnd(it->rule) - domains, site))
                     out.push_back(it->rule);
             }
         }
@@ -36,13 +32,14 @@ std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pag
     rulesFor(m_form.hideExceptions, excepted);
     std::unordered_set<std::string_view> exceptions;
     for (const std::uint32_t id : excepted)
-        exceptions.insert(text(m_form.cosmetic[id].selector, m_form.cosmetic[id].selectorLength));
+        exceptions.insert(selectorOf(id));
 
     std::vector<std::uint32_t> chosen;
     if (!(page & PageGenerichide)) {
         for (const std::uint32_t id : m_form.genericHide) {
-            const CompiledCosmetic &rule = m_form.cosmetic[id];
-            if (!rule.domainCount || appliesOn(rule.domains, rule.domainCount, site))
+            const std::uint32_t domains = m_form.cosmetic[id].domains;
+            const std::uint32_t count = cosmeticDomainsEnd(id) - domains;
+            if (!count || appliesOn(domains, count, site))
                 chosen.push_back(id);
         }
     }
@@ -51,8 +48,7 @@ std::vector<std::string_view> FilterEngine::hiddenSelectors(std::string_view pag
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
     std::unordered_set<std::string_view> seen;
     for (const std::uint32_t id : chosen) {
-        const std::string_view selector
-            = text(m_form.cosmetic[id].selector, m_form.cosmetic[id].selectorLength);
+        const std::string_view selector = selectorOf(id);
         if (!exceptions.contains(selector) && seen.insert(selector).second)
             selectors.push_back(selector);
     }

@@ -13,7 +13,7 @@ namespace {
 
 constexpr char Magic[8] = { 'K', 'S', 'T', 'V', 'F', 'L', 'T', '\n' };
 // Any change of the arrays' layout, or of what a rule means, changes this.
-constexpr std::uint32_t Version = 3 + (sizeof(void *) << 8);
+constexpr std::uint32_t Version = 7 + (sizeof(void *) << 8);
 constexpr std::size_t Alignment = 8;
 
 constexpr std::size_t padded(std::size_t size)
@@ -107,13 +107,15 @@ public:
 template<typename Stream, typename Form> bool fields(Stream &stream, Form &form)
 {
     const auto index = [&stream](auto &i) {
-        return stream.array(i.table) && stream.array(i.rules) && stream.array(i.untokenized);
+        return stream.array(i.buckets) && stream.array(i.rules) && stream.array(i.marks)
+            && stream.array(i.untokenized);
     };
     return stream.bytes(form.strings) && stream.array(form.rules) && stream.array(form.domains)
         && index(form.block) && index(form.important) && index(form.allow) && index(form.page)
         && stream.array(form.cosmetic) && stream.array(form.genericHide)
         && stream.array(form.specificHide) && stream.array(form.hideExceptions)
-        && stream.bytes(form.texts) && stream.value(form.figures) && stream.value(form.entities);
+        && stream.bytes(form.texts) && stream.array(form.knownTokens) && stream.value(form.figures)
+        && stream.value(form.ruleDomainsEnd) && stream.value(form.entities);
 }
 
 } // namespace
@@ -178,29 +180,27 @@ std::unique_ptr<FilterEngine> FilterEngine::load(std::string_view file, std::str
 // hold can still not make the engine read out of bounds.
 bool FilterEngine::isSound() const
 {
-    const auto inText = [this](std::uint64_t offset, std::uint64_t length) {
-        return offset + length <= m_form.strings.size();
-    };
-    const auto inDomains = [this](std::uint64_t offset, std::uint64_t count) {
-        return offset + count <= m_form.domains.size();
-    };
-    for (const CompiledRule &rule : m_form.rules) {
-        if (!inText(rule.pattern, rule.patternLength)
-            || std::uint64_t(rule.text) + rule.textLength > m_form.texts.size()
-            || !inDomains(rule.domains, rule.domainCount))
+    // Each rule's text and domains run to the next rule's, so their starts must rise.
+    if (m_form.ruleDomainsEnd > m_form.domains.size())
+        return false;
+    for (std::size_t id = 0; id < m_form.rules.size(); ++id) {
+        const CompiledRule &rule = m_form.rules[id];
+        if (textEnd(id) < rule.text || textEnd(id) > m_form.texts.size()
+            || std::uint32_t(rule.pattern + rule.patternLength) > textEnd(id) - rule.text
+            || domainsEnd(id) < rule.domains || domainsEnd(id) > m_form.ruleDomainsEnd)
             return false;
     }
     for (const TokenIndex *i : { &m_form.block, &m_form.important, &m_form.allow, &m_form.page }) {
-        if (!i->table.empty() && (i->table.size() & (i->table.size() - 1)))
+        // Buckets that rise from 0 to the entries' end, so that every range lies inside.
+        if (i->marks.size() != i->rules.size()
+            || (!i->buckets.empty()
+                && (i->buckets.front() != 0 || i->buckets.back() != i->rules.size()))
+            || (i->buckets.empty() && !i->rules.empty()))
             return false;
-        bool free = i->table.empty();
-        for (const Slot &slot : i->table) {
-            free = free || !slot.token;
-            if (std::uint64_t(slot.begin) + slot.count > i->rules.size())
+        for (std::size_t b = 1; b < i->buckets.size(); ++b) {
+            if (i->buckets[b] < i->buckets[b - 1])
                 return false;
         }
-        if (!free)
-            return false; // a lookup of a missing token would never end
         for (const std::uint32_t id : i->rules) {
             if (id >= m_form.rules.size())
                 return false;
@@ -210,9 +210,14 @@ bool FilterEngine::isSound() const
                 return false;
         }
     }
-    for (const CompiledCosmetic &rule : m_form.cosmetic) {
-        if (!inText(rule.selector, rule.selectorLength)
-            || !inDomains(rule.domains, rule.domainCount))
+    for (std::size_t id = 0; id < m_form.cosmetic.size(); ++id) {
+        const CompiledCosmetic &rule = m_form.cosmetic[id];
+        const std::uint32_t selectorEnd = id + 1 < m_form.cosmetic.size()
+            ? m_form.cosmetic[id + 1].selector
+            : std::uint32_t(m_form.strings.size());
+        if (selectorEnd < rule.selector || selectorEnd > m_form.strings.size()
+            || rule.domains < m_form.ruleDomainsEnd || cosmeticDomainsEnd(id) < rule.domains
+            || cosmeticDomainsEnd(id) > m_form.domains.size())
             return false;
     }
     for (const std::uint32_t id : m_form.genericHide) {

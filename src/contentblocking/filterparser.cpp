@@ -4,6 +4,7 @@
 #include "requesttype.h"
 #include "urlpattern.h"
 
+#include <algorithm>
 #include <array>
 #include <re2/re2.h>
 
@@ -97,6 +98,8 @@ LineKind parseOptions(std::string_view options, NetworkRule &rule)
             rule.flags |= MatchCase;
         } else if (name == "important" && !negated && !exception) {
             rule.flags |= Important;
+        } else if (name == "badfilter" && !negated) {
+            rule.flags |= BadFilter;
         } else if (name == "popup" && !negated) {
             popupOnly = true;
         } else if (exception && !negated
@@ -136,6 +139,7 @@ LineKind parseNetwork(std::string_view line, RuleCollection &rules)
 {
     NetworkRule rule;
     rule.text = line;
+    const char *const start = line.data();
     if (line.starts_with("@@")) {
         rule.flags |= Exception;
         line.remove_prefix(2);
@@ -162,6 +166,8 @@ LineKind parseNetwork(std::string_view line, RuleCollection &rules)
     if (pattern.size() > 2 && pattern.front() == '/' && pattern.back() == '/') {
         rule.flags |= Regex;
         rule.pattern = pattern.substr(1, pattern.size() - 2);
+        rule.patternAt = std::uint32_t(pattern.data() + 1 - start);
+        rule.patternLength = std::uint32_t(rule.pattern.size());
         RE2::Options reOptions;
         reOptions.set_log_errors(false);
         reOptions.set_case_sensitive(rule.flags & MatchCase);
@@ -189,6 +195,8 @@ LineKind parseNetwork(std::string_view line, RuleCollection &rules)
             pattern.remove_prefix(1);
         while (pattern.ends_with('*'))
             pattern.remove_suffix(1);
+        rule.patternAt = std::uint32_t(pattern.data() - start);
+        rule.patternLength = std::uint32_t(pattern.size());
         rule.pattern.reserve(pattern.size());
         for (const char c : pattern) {
             if (!(c == '*' && !rule.pattern.empty() && rule.pattern.back() == '*'))
@@ -259,10 +267,10 @@ LineKind parseCosmetic(std::string_view line, std::size_t at, const Separator &s
 
 std::uint64_t domainHash(std::string_view domain)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : domain)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return hash;
+    std::uint64_t hash = DomainHashSeed;
+    for (auto c = domain.rbegin(); c != domain.rend(); ++c)
+        hash = domainHashStep(hash, *c);
+    return hash & ~std::uint64_t(1);
 }
 
 ListFigures &ListFigures::operator+=(const ListFigures &other)
@@ -276,7 +284,37 @@ ListFigures &ListFigures::operator+=(const ListFigures &other)
     badEncoding += other.badEncoding;
     tooLong += other.tooLong;
     badRegex += other.badRegex;
+    cancelled += other.cancelled;
     return *this;
+}
+
+std::string ruleIdentity(std::string_view line)
+{
+    line = trimmed(line);
+    const std::size_t at = optionsStart(line);
+    if (at == npos)
+        return std::string(line);
+    std::vector<std::string> options;
+    for (std::string_view rest = line.substr(at + 1); !rest.empty();) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view option = rest.substr(0, comma);
+        rest = comma == npos ? std::string_view() : rest.substr(comma + 1);
+        const std::size_t equals = option.find('=');
+        std::string named = lowered(option.substr(0, equals));
+        if (named == "badfilter")
+            continue;
+        if (equals != npos)
+            named.append(option.substr(equals));
+        options.push_back(std::move(named));
+    }
+    std::sort(options.begin(), options.end());
+    options.erase(std::unique(options.begin(), options.end()), options.end());
+    std::string identity(line.substr(0, at));
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        identity += i ? ',' : '$';
+        identity += options[i];
+    }
+    return identity;
 }
 
 LineKind parseLine(std::string_view line, RuleCollection &rules)

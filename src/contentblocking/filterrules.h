@@ -17,6 +17,14 @@ struct DomainEntry
     bool entity = false; // "name.*"
 };
 
+// Names are hashed from their last byte to their first, so that the hashes of all the
+// suffixes of a host come on the way to the hash of the whole, in one pass.
+inline constexpr std::uint64_t DomainHashSeed = 14695981039346656037ull;
+inline std::uint64_t domainHashStep(std::uint64_t hash, char c)
+{
+    return (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+}
+// Even, whatever the name: the compiled form keeps a flag in the lowest bit.
 std::uint64_t domainHash(std::string_view domain);
 
 enum RuleFlag : std::uint16_t {
@@ -32,12 +40,16 @@ enum RuleFlag : std::uint16_t {
     PageGenerichide = 1 << 8, // only the rules that name the page's site hide anything
     PageGenericblock = 1 << 9, // only the rules that name the page's site block anything
     IncludesDomains = 1 << 10, // the domain list names sites the rule is for
+    // "$badfilter": the rule takes the rule it names out of the lists, and is not applied.
+    BadFilter = 1 << 11,
 };
 
 struct NetworkRule
 {
     std::string text; // the line, for showing why something was blocked
     std::string pattern; // lower case unless MatchCase; the expression of a Regex rule
+    // Where the pattern lies in text, as written: the engine reads it there.
+    std::uint32_t patternAt = 0, patternLength = 0;
     std::uint16_t types = 0;
     std::uint16_t flags = 0;
     std::uint8_t anchors = 0;
@@ -63,6 +75,7 @@ struct ListFigures
     std::int64_t badEncoding = 0; // not UTF-8
     std::int64_t tooLong = 0;
     std::int64_t badRegex = 0; // regular expressions that RE2 refuses
+    std::int64_t cancelled = 0; // rules that a "$badfilter" rule takes out
 
     std::int64_t skipped() const
     {

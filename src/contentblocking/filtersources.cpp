@@ -2,6 +2,9 @@
 
 #include "filterparser.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -61,15 +64,24 @@ QByteArray listsKey(const QStringList &paths)
 
 std::unique_ptr<FilterEngine> compileLists(const QStringList &paths)
 {
-    RuleCollection rules;
-    for (const QString &path : paths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray data = file.readAll();
-        parseList(std::string_view(data.constData(), std::size_t(data.size())), rules);
+    std::unique_ptr<FilterEngine> engine;
+    {
+        RuleCollection rules;
+        for (const QString &path : paths) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray data = file.readAll();
+            parseList(std::string_view(data.constData(), std::size_t(data.size())), rules);
+        }
+        engine = std::make_unique<FilterEngine>(rules);
     }
-    return std::make_unique<FilterEngine>(rules);
+#ifdef __GLIBC__
+    // The parsed rules are some tens of megabytes in many small blocks, freed at once; the
+    // allocator keeps such memory for the process unless asked to give it back.
+    malloc_trim(0);
+#endif
+    return engine;
 }
 
 QList<QUrl> sourceAddresses(const QByteArray &sources)

@@ -37,12 +37,24 @@ template<typename Lookup> std::string_view withTerminated(std::string_view host,
     return found ? host.substr(std::size_t(found - text)) : std::string_view();
 }
 
+// An IP address: in brackets (v6), or ending in a label of digits, which no top-level
+// domain is. The list would take "0.1" for the site of 127.0.0.1, so that every address
+// ending in .0.1 would be one site.
+bool isAddress(std::string_view host)
+{
+    if (host.starts_with('['))
+        return true;
+    const std::size_t dot = host.rfind('.');
+    const std::string_view last = dot == std::string_view::npos ? host : host.substr(dot + 1);
+    return !last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 } // namespace
 
 std::string_view registrableDomain(std::string_view host)
 {
     const psl_ctx_t *list = suffixList();
-    if (!list)
+    if (!list || isAddress(host))
         return host;
     const std::string_view domain = withTerminated(
         host, [list](const char *text) { return psl_registrable_domain(list, text); });
@@ -52,7 +64,7 @@ std::string_view registrableDomain(std::string_view host)
 std::string_view publicSuffix(std::string_view host)
 {
     const psl_ctx_t *list = suffixList();
-    if (!list)
+    if (!list || isAddress(host))
         return {};
     return withTerminated(
         host, [list](const char *text) { return psl_unregistrable_domain(list, text); });

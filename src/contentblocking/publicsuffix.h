@@ -8,7 +8,8 @@ namespace Filters {
 // The registrable domain of a lower-case host ("b.co.uk" for "a.b.co.uk"); the host itself
 // when it has none (an address, a public suffix, a single label).
 std::string_view registrableDomain(std::string_view host);
-// The public suffix that ends the host ("co.uk" for "a.b.co.uk"); "" when none is known.
+// The public suffix that ends the host ("co.uk" for "a.b.co.uk"); "" when none is known, and
+// for an IP address.
 std::string_view publicSuffix(std::string_view host);
 
 } // namespace Filters

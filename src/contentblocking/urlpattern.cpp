@@ -1,14 +1,23 @@
 #include "urlpattern.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace Filters {
 
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
 // Where seg (without "*") ends when it matches at pos exactly; npos when it does not. A "^"
-// may stand for the end of the text, and then so must every one after it.
-std::size_t segmentAt(std::string_view text, std::size_t pos, std::string_view seg)
+// may stand for the end of the text, and then so must every one after it. With fold, the
+// pattern's capitals stand for the lower-case letters of the text.
+std::size_t segmentAt(std::string_view text, std::size_t pos, std::string_view seg, bool fold)
 {
     std::size_t i = pos;
     for (std::size_t k = 0; k < seg.size(); ++k, ++i) {
@@ -19,7 +28,7 @@ std::size_t segmentAt(std::string_view text, std::size_t pos, std::string_view s
             }
             return text.size();
         }
-        const char c = seg[k];
+        const char c = fold ? lower(seg[k]) : seg[k];
         if (c == '^' ? !isSeparator(static_cast<unsigned char>(text[i])) : c != text[i])
             return npos;
     }
@@ -28,20 +37,42 @@ std::size_t segmentAt(std::string_view text, std::size_t pos, std::string_view s
 
 // The end of the leftmost match of seg at or after from. The leftmost place of each piece
 // between stars is always as good as any later one, so no piece is ever tried twice.
-bool findSegment(std::string_view text, std::size_t from, std::string_view seg, std::size_t &end)
+bool findSegment(std::string_view text, std::size_t from, std::string_view seg, bool fold,
+                 std::size_t &end)
 {
     if (seg.empty()) {
         end = from;
         return true;
     }
-    const char first = seg.front();
+    // In a long address, a literal start of two bytes or more is looked for with memmem,
+    // which skips ahead instead of stopping at every byte like its first; in an ordinary one
+    // setting memmem up costs more than it saves.
+    const std::size_t literal = std::min(seg.find('^'), seg.size());
+    if (literal >= 2 && literal <= 64 && text.size() - from > 1024) {
+        char needle[64];
+        for (std::size_t k = 0; k < literal; ++k)
+            needle[k] = fold ? lower(seg[k]) : seg[k];
+        for (std::size_t i = from; i + literal <= text.size(); ++i) {
+            const void *found = memmem(text.data() + i, text.size() - i, needle, literal);
+            if (!found)
+                return false;
+            i = std::size_t(static_cast<const char *>(found) - text.data());
+            const std::size_t e = segmentAt(text, i, seg, fold);
+            if (e != npos) {
+                end = e;
+                return true;
+            }
+        }
+        return false;
+    }
+    const char first = fold ? lower(seg.front()) : seg.front();
     for (std::size_t i = from; i <= text.size(); ++i) {
         if (first != '^') {
             i = text.find(first, i);
             if (i == npos)
                 return false;
         }
-        const std::size_t e = segmentAt(text, i, seg);
+        const std::size_t e = segmentAt(text, i, seg, fold);
         if (e != npos) {
             end = e;
             return true;
@@ -50,8 +81,16 @@ bool findSegment(std::string_view text, std::size_t from, std::string_view seg, 
     return false;
 }
 
-bool matchFrom(std::string_view text, std::size_t start, std::string_view pattern,
-               bool anchoredStart, bool anchoredEnd)
+enum class Outcome {
+    Match,
+    NoMatch,
+    // The anchored first piece matched and the rest did not: it cannot match from a later
+    // start either, since the rest would have less text to find itself in.
+    NoMatchAfterFirst,
+};
+
+Outcome matchFrom(std::string_view text, std::size_t start, std::string_view pattern,
+                  bool anchoredStart, bool anchoredEnd, bool fold)
 {
     std::size_t pos = start;
     std::size_t p = 0;
@@ -59,32 +98,38 @@ bool matchFrom(std::string_view text, std::size_t start, std::string_view patter
         const std::size_t star = pattern.find('*', p);
         const bool last = star == npos;
         const std::string_view seg = pattern.substr(p, last ? npos : star - p);
+        const Outcome failed = first ? Outcome::NoMatch : Outcome::NoMatchAfterFirst;
         if (first && anchoredStart) {
-            const std::size_t e = segmentAt(text, pos, seg);
+            const std::size_t e = segmentAt(text, pos, seg, fold);
             if (e == npos || (last && anchoredEnd && e != text.size()))
-                return false;
+                return Outcome::NoMatch;
             pos = e;
         } else if (last && anchoredEnd) {
             if (seg.empty())
-                return true;
-            // Only a "^" standing for the end makes a match shorter than the piece.
+                return Outcome::Match;
+            // Only a "^" standing for the end makes a match shorter than the piece, so only
+            // the piece's length from the end need be tried.
             if (seg.back() != '^') {
                 return text.size() >= pos + seg.size()
-                    && segmentAt(text, text.size() - seg.size(), seg) == text.size();
+                        && segmentAt(text, text.size() - seg.size(), seg, fold) == text.size()
+                    ? Outcome::Match
+                    : failed;
             }
-            for (std::size_t i = pos; i <= text.size(); ++i) {
-                if (segmentAt(text, i, seg) == text.size())
-                    return true;
+            const std::size_t from
+                = std::max(pos, text.size() > seg.size() ? text.size() - seg.size() : 0);
+            for (std::size_t i = from; i <= text.size(); ++i) {
+                if (segmentAt(text, i, seg, fold) == text.size())
+                    return Outcome::Match;
             }
-            return false;
+            return failed;
         } else {
             std::size_t e = 0;
-            if (!findSegment(text, pos, seg, e))
-                return false;
+            if (!findSegment(text, pos, seg, fold, e))
+                return failed;
             pos = e;
         }
         if (last)
-            return true;
+            return Outcome::Match;
         p = star + 1;
     }
 }
@@ -120,25 +165,30 @@ HostSpan hostSpan(std::string_view url)
 }
 
 bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
-                    std::uint8_t anchors)
+                    std::uint8_t anchors, bool foldCase)
 {
     const bool anchoredEnd = anchors & EndAnchor;
     if (anchors & HostAnchor) {
         if (host.begin == host.end)
             return false;
         for (std::size_t i = host.begin; i < host.end; ++i) {
-            if ((i == host.begin || text[i - 1] == '.')
-                && matchFrom(text, i, pattern, true, anchoredEnd))
-                return true;
+            if (i != host.begin && text[i - 1] != '.')
+                continue;
+            const Outcome outcome = matchFrom(text, i, pattern, true, anchoredEnd, foldCase);
+            if (outcome != Outcome::NoMatch)
+                return outcome == Outcome::Match;
         }
         return false;
     }
-    return matchFrom(text, 0, pattern, anchors & StartAnchor, anchoredEnd);
+    return matchFrom(text, 0, pattern, anchors & StartAnchor, anchoredEnd, foldCase)
+        == Outcome::Match;
 }
 
-void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens)
+void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
+                   std::span<const std::uint64_t> known)
 {
     tokens.clear();
+    const std::size_t bitCount = known.size() * 64;
     std::size_t i = 0;
     while (i < lowered.size()) {
         while (i < lowered.size() && !isTokenChar(static_cast<unsigned char>(lowered[i])))
@@ -148,13 +198,42 @@ void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens)
             ++i;
         if (i == begin)
             break;
-        const std::uint32_t hash = tokenHash(lowered.substr(begin, i - begin));
-        bool seen = false;
-        for (const std::uint32_t t : tokens)
-            seen = seen || t == hash;
-        if (!seen)
-            tokens.push_back(hash);
+        const std::uint32_t token = tokenHash(lowered.substr(begin, i - begin));
+        if (bitCount) {
+            const std::size_t bit = tokenBit(token, bitCount);
+            if (!(known[bit / 64] >> (bit % 64) & 1))
+                continue;
+        }
+        tokens.push_back(token);
     }
+    // Repeats are dropped in place, keeping each token where it first came. An ordinary
+    // address has a handful of tokens, compared directly; a long one is deduplicated through
+    // a set, so that an address made of many words stays linear.
+    std::size_t kept = 0;
+    if (tokens.size() <= 32) {
+        for (const std::uint32_t token : tokens) {
+            if (std::find(tokens.begin(), tokens.begin() + std::ptrdiff_t(kept), token)
+                == tokens.begin() + std::ptrdiff_t(kept))
+                tokens[kept++] = token;
+        }
+    } else {
+        int bits = 6;
+        while ((std::size_t(1) << bits) < tokens.size() * 2)
+            ++bits;
+        const std::size_t mask = (std::size_t(1) << bits) - 1;
+        std::vector<std::uint32_t> seen(mask + 1, 0); // a hash is never 0
+        for (const std::uint32_t token : tokens) {
+            // The high bits of a multiple, so that words alike in their low bits still spread.
+            std::size_t slot = (token * 2654435769u) >> (32 - bits);
+            while (seen[slot] && seen[slot] != token)
+                slot = (slot + 1) & mask;
+            if (!seen[slot]) {
+                seen[slot] = token;
+                tokens[kept++] = token;
+            }
+        }
+    }
+    tokens.resize(kept);
 }
 
 void patternTokens(std::string_view pattern, std::uint8_t anchors,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -39,11 +40,20 @@ struct HostSpan
 HostSpan hostSpan(std::string_view url);
 
 // Whether pattern matches text. The pattern holds no anchors; anchors says which it had.
+// With foldCase, text is in lower case and the pattern's capitals stand for its letters.
 bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
-                    std::uint8_t anchors);
+                    std::uint8_t anchors, bool foldCase);
 
-// The hashes of the tokens of a lower-case address, without repeats.
-void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens);
+// A set of tokens as bits: one of bitCount bits for each token, which tokens may share.
+inline std::size_t tokenBit(std::uint32_t token, std::size_t bitCount)
+{
+    return std::size_t((std::uint64_t(token) * 2654435769u) & 0xffffffffu) * bitCount >> 32;
+}
+
+// The hashes of the tokens of a lower-case address, without repeats. When known holds the
+// bits of a set of tokens, the tokens whose bit is clear are left out.
+void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
+                   std::span<const std::uint64_t> known = {});
 // The tokens that any address the lower-case pattern matches must hold whole.
 void patternTokens(std::string_view pattern, std::uint8_t anchors,
                    std::vector<std::string_view> &tokens);

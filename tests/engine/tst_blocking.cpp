@@ -29,6 +29,7 @@ private Q_SLOTS:
     void cleanup();
 
     void blocksAndHidesWhatTheListsName();
+    void hidesAtAnAddressWhatIsForIt();
     void siteAllowanceKeptAcrossRestart();
     void blockedPageShowsNoticeAndOpensAnyway();
     void newWindowOpensInPlace_data();
@@ -78,6 +79,7 @@ void tst_Blocking::initTestCase()
         fresh(htmlPage("News",
                        "<div id='ad' class='sponsored-box'>Buy now</div>"
                        "<div id='story'>Story</div><div id='generic' class='ad--300x250'>G</div>"
+                       "<div id='box' class='ADBox'>Box</div>"
                        "<script src='http://ads.test:"
                            + port
                            + "/ad.js'></script>"
@@ -113,7 +115,7 @@ void tst_Blocking::init()
     QVERIFY(writeAll(listFolder() + u"/test.txt"_s,
                      "||ads.test^$script,third-party\n||tracker.test^$image\n"
                      "||frames.test^$subdocument\n||blocked.test^$document\n"
-                     "news.test##.sponsored-box\n"));
+                     "news.test##.sponsored-box\n127.0.0.1##.ADBox\n"));
 }
 
 void tst_Blocking::cleanup()
@@ -178,6 +180,15 @@ void tst_Blocking::blocksAndHidesWhatTheListsName()
     // Another page starts its own count.
     QVERIFY(loadAndWait(*m_control, at(u"news.test"_s, u"/plain.html"_s)));
     QCOMPARE(m_blocking->blockedCount(m_control), 0);
+}
+
+void tst_Blocking::hidesAtAnAddressWhatIsForIt()
+{
+    start();
+    QVERIFY(loadAndWait(*m_control, at(u"127.0.0.1"_s, u"/page.html"_s)));
+    QTRY_COMPARE(displayOf(u"box"_s), u"none"_s);
+    QCOMPARE(displayOf(u"ad"_s), u"block"_s); // that rule is for news.test
+    QCOMPARE(displayOf(u"story"_s), u"block"_s);
 }
 
 void tst_Blocking::siteAllowanceKeptAcrossRestart()

@@ -213,6 +213,40 @@ void tst_FilterEngine::decision_data()
         "https://ads.example/a.js", true, "||ads.example^$important");
     row("$genericblock spares generic rules", "/ads.js\n@@||news.example^$genericblock",
         "https://cdn.example/ads.js", false, "");
+
+    // A web socket that the engine leaves untyped is typed by its scheme.
+    row("$websocket on ws://", "||ads.example^$websocket", "ws://ads.example/live", true,
+        "||ads.example^$websocket", Other);
+    row("$websocket on wss://", "||ads.example^$websocket", "wss://ads.example/live", true,
+        "||ads.example^$websocket", Other);
+    row("$~websocket spares wss://", "||ads.example^$~websocket", "wss://ads.example/live", false,
+        "", Other);
+    row("$websocket spares an http request of no type", "||ads.example^$websocket",
+        "https://ads.example/ws", false, "", Other);
+    row("$other spares a web socket", "||ads.example^$other", "wss://ads.example/live", false, "",
+        Other);
+
+    // $badfilter takes out the rule of the same pattern and options, whatever their order.
+    row("$badfilter cancels",
+        "||ads.example^$script,third-party\n||ads.example^$third-party,"
+        "script,badfilter",
+        "https://ads.example/a.js", false, "");
+    row("$badfilter before its rule", "||ads.example^$badfilter\n||ads.example^",
+        "https://ads.example/a.js", false, "");
+    row("$badfilter of other options", "||ads.example^$script\n||ads.example^$image,badfilter",
+        "https://ads.example/a.js", true, "||ads.example^$script");
+    row("$badfilter of another pattern", "||ads.example^\n||ads.example/x^$badfilter",
+        "https://ads.example/x/a.js", true, "||ads.example^");
+    row("$badfilter of an exception",
+        "||ads.example^\n@@||ads.example^\n@@||ads.example^$badfilter", "https://ads.example/a.js",
+        true, "||ads.example^");
+
+    // Each IP address is a site of its own.
+    row("two addresses are two sites", "||10.0.0.1^$third-party", "http://10.0.0.1/a.js", true,
+        "||10.0.0.1^$third-party", Script, QStringLiteral("http://192.168.0.1/"));
+    row("an address is its own site", "||10.0.0.1^$third-party", "http://10.0.0.1/a.js", false, "",
+        Script, QStringLiteral("http://10.0.0.1:8080/"));
+
     row("$genericblock keeps rules for the site",
         "/ads.js\n/ads.js$domain=news.example\n@@||news.example^$genericblock",
         "https://cdn.example/ads.js", true, "/ads.js$domain=news.example");
@@ -265,9 +299,11 @@ void tst_FilterEngine::lineKind_data()
                                  << LineKind::Unsupported;
     for (const char *option :
          { "redirect=noop.js", "csp=script-src 'self'", "removeparam=utm",
-           "rewrite=abp-resource:blank-mp4", "badfilter", "sitekey=abc", "popup", "webrtc" }) {
+           "rewrite=abp-resource:blank-mp4", "sitekey=abc", "popup", "webrtc" }) {
         QTest::newRow(option) << ("||ads.example^$" + QByteArray(option)) << LineKind::Unsupported;
     }
+    QTest::newRow("badfilter") << QByteArray("||ads.example^$script,badfilter")
+                               << LineKind::Network;
     QTest::newRow("$elemhide on a blocking rule")
         << QByteArray("||ads.example^$elemhide") << LineKind::Unsupported;
     QTest::newRow("every request") << QByteArray("*") << LineKind::Malformed;
@@ -320,6 +356,31 @@ void tst_FilterEngine::hiddenOnPage_data()
         << "##.ad\nexample.com##.promo\n@@||example.com^$elemhide" << page << "";
     QTest::newRow("$document hides nothing") << "##.ad\n@@||example.com^$document" << page << "";
     QTest::newRow("one selector once") << "##.ad\nexample.com##.ad" << page << ".ad";
+    // Every http page has the generic rules, whatever its host; rules for a host only it.
+    QTest::newRow("generic at an IPv4 address") << "##.ADBox"
+                                                << "http://127.0.0.1:8765/"
+                                                << ".ADBox";
+    QTest::newRow("generic at an IPv6 address") << "##.ADBox"
+                                                << "http://[::1]/"
+                                                << ".ADBox";
+    QTest::newRow("generic at a single label") << "##.ADBox"
+                                               << "http://intranet/"
+                                               << ".ADBox";
+    QTest::newRow("a site's rule at an address") << "example.com##.x\n##.ADBox"
+                                                 << "http://127.0.0.1:8765/"
+                                                 << ".ADBox";
+    QTest::newRow("for the address") << "127.0.0.1##.x"
+                                     << "http://127.0.0.1:8765/"
+                                     << ".x";
+    QTest::newRow("for another address") << "127.0.0.1##.x"
+                                         << "http://127.0.0.2/"
+                                         << "";
+    QTest::newRow("for the v6 address") << "[::1]##.x"
+                                        << "http://[::1]:8080/"
+                                        << ".x";
+    QTest::newRow("for the single label") << "intranet##.x\nother##.y"
+                                          << "http://intranet/"
+                                          << ".x";
 }
 
 void tst_FilterEngine::hiddenOnPage()

@@ -1,0 +1,111 @@
+#include "filterengine.h"
+#include "filterparser.h"
+#include "testsupport.h"
+
+using namespace Filters;
+
+namespace {
+
+std::unique_ptr<FilterEngine> engineOf(const QString &lines)
+{
+    const QByteArray list = lines.toUtf8();
+    RuleCollection rules;
+    parseList(std::string_view(list.constData(), std::size_t(list.size())), rules);
+    return std::make_unique<FilterEngine>(rules);
+}
+
+Decision decideOn(const FilterEngine &engine, const QString &url, const QString &page, int type)
+{
+    const std::string address = url.toStdString();
+    const std::string firstParty = page.toStdString();
+    return engine.decide({ address, firstParty, std::uint16_t(type) });
+}
+
+} // namespace
+
+// Rules that take out the rules of other lists, and addresses as long as the engine lets
+// through.
+class tst_FilterLimits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void badfilterCancelsAcrossLists();
+    void longAddressDecidedByItsWords_data();
+    void longAddressDecidedByItsWords();
+    void addressTokensDropRepeats_data();
+    void addressTokensDropRepeats();
+};
+
+void tst_FilterLimits::badfilterCancelsAcrossLists()
+{
+    // A list read later cancels a rule of one read before, and the other way round.
+    RuleCollection rules;
+    for (const std::string_view list :
+         { "||cdn.example^$script\n||stay.example^\n||late.example^$image",
+           "||late.example^$badfilter,image\n||cdn.example^$script,badfilter\n"
+           "||stay.example^$image,badfilter\n||never.example^$badfilter" })
+        parseList(list, rules);
+    const FilterEngine engine(rules);
+    QCOMPARE(engine.figures().cancelled, 2);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://cdn.example/a.js"), {}, Script).blocked);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://late.example/a.png"), {}, Image).blocked);
+    QVERIFY(decideOn(engine, QStringLiteral("https://stay.example/a.png"), {}, Image).blocked);
+    QVERIFY(!decideOn(engine, QStringLiteral("https://never.example/a.png"), {}, Image).blocked);
+}
+
+void tst_FilterLimits::longAddressDecidedByItsWords_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("a word near the end") << "/lastword/" << true;
+    QTest::newRow("a word it does not hold") << "/missingword/" << false;
+    QTest::newRow("the host") << "||x.example^$domain=news.example" << true;
+    QTest::newRow("an expression at the end") << "/lastword\\/tail$/" << true;
+    QTest::newRow("an expression it does not match") << "/lastword\\/head$/" << false;
+}
+
+void tst_FilterLimits::longAddressDecidedByItsWords()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, blocked);
+    // 700 KiB of words that are all different, then the one the rules look for.
+    QString url = QStringLiteral("https://x.example/");
+    for (int i = 0; url.size() < 700 * 1024; ++i)
+        url += u'w' + QString::number(i, 36) + u'/';
+    url += QStringLiteral("lastword/tail");
+    const auto engine = engineOf(rules);
+    QCOMPARE(decideOn(*engine, url, QStringLiteral("https://news.example/"), Image).blocked,
+             blocked);
+}
+
+void tst_FilterLimits::addressTokensDropRepeats_data()
+{
+    QTest::addColumn<int>("words");
+    QTest::newRow("a few words") << 5;
+    QTest::newRow("many words") << 400;
+}
+
+void tst_FilterLimits::addressTokensDropRepeats()
+{
+    QFETCH(int, words);
+    // Every word twice, then the first again: each is kept once, where it first came.
+    std::string address = "https://x.example/";
+    std::vector<std::uint32_t> expected { tokenHash("https"), tokenHash("x"),
+                                          tokenHash("example") };
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < words; ++i) {
+            const std::string word = "w" + std::to_string(i);
+            address += word + "/";
+            if (round == 0)
+                expected.push_back(tokenHash(word));
+        }
+    }
+    address += "https";
+    std::vector<std::uint32_t> tokens;
+    addressTokens(address, tokens);
+    QCOMPARE(tokens, expected);
+}
+
+KESTRAV_TEST_GUILESS_MAIN(tst_FilterLimits)
+#include "tst_filterlimits.moc"
