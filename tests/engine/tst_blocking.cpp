@@ -295,8 +295,9 @@ void tst_Blocking::compiledFormLoadedUnlessDamagedOrStale()
 void tst_Blocking::blockedElementsLeaveNoHole()
 {
     start();
+    const int logos = m_server.requestCount(u"/logo.png"_s);
     QVERIFY(loadAndWait(*m_control, at(u"127.0.0.1"_s, u"/holes.html"_s)));
-    QTRY_COMPARE(m_server.requestCount(u"/logo.png"_s), 1);
+    QTRY_COMPARE(m_server.requestCount(u"/logo.png"_s), logos + 1);
     QCOMPARE(m_server.requestCount(u"/ads/banner.png"_s), 0);
     QTRY_COMPARE(displayOf(u"banner"_s), u"none"_s);
     QTRY_COMPARE(displayOf(u"frame"_s), u"none"_s);

@@ -63,7 +63,8 @@ QString tst_ElementHiding::selectorAt(QPoint point)
     if (!menu)
         return QString();
     menu->close();
-    QTest::qWaitFor([&] { return !m_control->SelectorAtMenuPoint().isEmpty(); }, 10'000);
+    if (!QTest::qWaitFor([&] { return !m_control->SelectorAtMenuPoint().isEmpty(); }, 10'000))
+        return QString();
     return m_control->SelectorAtMenuPoint();
 }
 
