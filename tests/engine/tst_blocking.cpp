@@ -5,10 +5,12 @@
 #include "blockingruns.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void updateFetchesTheNamedLists();
     void compiledFormLoadedUnlessDamagedOrStale();
     void blockedElementsLeaveNoHole();
+    void thousandsBlockedKeepTheWindowAnswering();
 };
 
 void tst_Blocking::initTestCase()
@@ -87,6 +90,11 @@ void tst_Blocking::initTestCase()
                        "<script>setTimeout(() => { const late = new Image(); late.id = 'late';"
                        " late.src = '/ads/late.png'; document.body.append(late); }, 300);"
                        "</script>")));
+    m_server.route(u"/flood.html"_s,
+                   fresh(htmlPage("Flood",
+                                  "<script>for (let i = 0; i < 3000; ++i) {"
+                                  " const image = new Image(); image.src = '/ads/' + i + '.png';"
+                                  " document.body.append(image); }</script>")));
     m_server.route(u"/ads/frame.html"_s, fresh(htmlPage("Ad frame")));
     m_server.route(u"/ads/banner.png"_s, fresh("PNG", "image/png"));
     m_server.route(u"/ads/late.png"_s, fresh("PNG", "image/png"));
@@ -307,6 +315,25 @@ void tst_Blocking::blockedElementsLeaveNoHole()
     QCOMPARE(displayOf(u"logo"_s), u"inline"_s);
     QCOMPARE(displayOf(u"missing"_s), u"inline"_s);
     QCOMPARE(m_blocking->blockedCount(m_control), 3);
+}
+
+void tst_Blocking::thousandsBlockedKeepTheWindowAnswering()
+{
+    start();
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &tick,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    tick.start(10);
+    QVERIFY(loadAndWait(*m_control, at(u"127.0.0.1"_s, u"/flood.html"_s)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_blocking->blockedCount(m_control), 3000, 30'000);
+    QTRY_VERIFY(evaluate(u"Array.from(document.images).every(image => "
+                         "getComputedStyle(image).display === 'none')"_s)
+                    .toBool());
+    tick.stop();
+    QVERIFY2(longestGap < 500, qPrintable(u"the window stood still %1 ms"_s.arg(longestGap)));
 }
 
 KESTRAV_TEST_MAIN(tst_Blocking)
