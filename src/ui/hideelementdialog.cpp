@@ -60,6 +60,8 @@ void HideElementDialog::refuse(const QString &reason)
     m_problem->setText(reason);
     m_problem->setAccessibleName(reason);
     m_problem->show();
+    // The dialog grows to show the reason whole.
+    adjustSize();
     m_selector->setFocus();
     m_selector->selectAll();
 }
