@@ -1,10 +1,13 @@
 #include "blockingcontrols.h"
 
 #include "contentblocking.h"
+#include "hideelementdialog.h"
 #include "platformerror.h"
 #include "webbrowsercontrol.h"
 
 #include <QAction>
+#include <QPointer>
+#include <QUrl>
 
 // Choosing a checkable action has already flipped its mark: it shows the state kept, also
 // when the choice could not be kept.
@@ -68,6 +71,33 @@ void BlockingControls::updateLists()
 {
     Q_EMIT message(tr("Updating the filter lists..."));
     m_blocking.updateLists();
+}
+
+void BlockingControls::hideElement(QWidget *window, const Guard &guarded)
+{
+    const QString host = QUrl(pageAddress()).host();
+    if (host.isEmpty())
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            tr("Elements can be hidden only on the pages of a web site."));
+    auto *dialog = new HideElementDialog(host, m_browser.SelectorAtMenuPoint(), window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &HideElementDialog::hideRequested, this,
+            [this, host, guarded,
+             dialog = QPointer<HideElementDialog>(dialog)](const QString &selector) {
+                guarded("actHideElement_Click", [&] {
+                    try {
+                        m_blocking.hideOnSite(&m_browser, host, selector);
+                    } catch (const PlatformError &error) {
+                        if (dialog)
+                            dialog->refuse(error.description());
+                        return;
+                    }
+                    // Asking the page may have taken a while, in which the dialog was closed.
+                    if (dialog)
+                        dialog->accept();
+                });
+            });
+    dialog->open();
 }
 
 void BlockingControls::showState()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <QObject>
 #include <QPointer>
 
 class ContentBlocking;
 class QAction;
+class QWidget;
 class WebBrowserControl;
 
 // The browser window's part of content blocking: the status bar's count for the page, and
@@ -25,6 +27,11 @@ public:
     void toggleSiteAllowance();
     void toggleBlocking();
     void updateLists();
+    // Opens a dialog over window that proposes to hide the element under the pointer where
+    // the page's menu opened, on the page's site. Fails with PlatformError on a page without
+    // a site. The dialog's Hide runs through guarded, as every handler that Qt calls.
+    using Guard = std::function<void(const char *name, const std::function<void()> &work)>;
+    void hideElement(QWidget *window, const Guard &guarded);
 
 Q_SIGNALS:
     // statusText() has changed.

@@ -356,6 +356,13 @@ CommandTable frmWebBrowser::commands()
         keys(
             "actBlocking", QT_TR_NOOP("Block ads and trackers"), "Ctrl+Shift+B",
             [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
+        keys(
+            "actHideElement", QT_TR_NOOP("Hide this element..."), "",
+            [](frmWebBrowser &w) {
+                w.m_blocking->hideElement(
+                    &w, [&w](const char *name, const auto &work) { w.guarded(name, work); });
+            },
+            View::Browser, true),
         keys("actUpdateFilters", QT_TR_NOOP("Update filter lists"), "Ctrl+Shift+U",
              [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
         keys("actHistory", QT_TR_NOOP("History"), "Ctrl+H",

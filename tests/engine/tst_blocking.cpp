@@ -2,24 +2,21 @@
 // through the resolver rules that the test's environment gives the engine (every "*.test"
 // host is 127.0.0.1).
 
-#include "desktopcontentblocking.h"
-#include "filtersources.h"
-#include "hostedcontrol.h"
-#include "httpserver.h"
-#include "sqlitesettingsstore.h"
-#include "testsupport.h"
+#include "blockingruns.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
 
-class tst_Blocking : public QObject
+class tst_Blocking : public QObject, private BlockingRuns
 {
     Q_OBJECT
 
@@ -36,30 +33,8 @@ private Q_SLOTS:
     void newWindowOpensInPlace();
     void updateFetchesTheNamedLists();
     void compiledFormLoadedUnlessDamagedOrStale();
-
-private:
-    QString at(const QString &host, const QString &path) const
-    {
-        return u"http://%1:%2%3"_s.arg(host).arg(m_server.port()).arg(path);
-    }
-    QString listFolder() const { return Filters::userListFolder(m_data->path()); }
-    QString cacheFile() const { return m_cache->filePath(u"filters/engine.bin"_s); }
-    // A run of the program: the store, blocking with its lists in place, and a web control.
-    void start();
-    void stop();
-    QVariant evaluate(const QString &script);
-    QString displayOf(const QString &id)
-    {
-        return evaluate(u"getComputedStyle(document.getElementById('%1')).display"_s.arg(id))
-            .toString();
-    }
-
-    HttpServer m_server;
-    std::unique_ptr<QTemporaryDir> m_data, m_cache;
-    std::unique_ptr<SqliteSettingsStore> m_store;
-    std::shared_ptr<DesktopContentBlocking> m_blocking;
-    std::unique_ptr<QWidget> m_host;
-    WebEngineBrowserControl *m_control = nullptr;
+    void blockedElementsLeaveNoHole();
+    void thousandsBlockedKeepTheWindowAnswering();
 };
 
 void tst_Blocking::initTestCase()
@@ -105,56 +80,38 @@ void tst_Blocking::initTestCase()
     m_server.route(u"/late.gif"_s, fresh("GIF89a", "image/gif"));
     m_server.route(u"/old.gif"_s, fresh("GIF89a", "image/gif"));
     m_server.route(u"/extra.txt"_s, fresh("! fetched\n||late.test^\n", "text/plain"));
+    // The page's own style must not bring a collapsed element back; logo.png is no picture
+    // and missing.png is not there: both fail, neither is blocked.
+    m_server.route(
+        u"/holes.html"_s,
+        fresh(htmlPage("Holes",
+                       "<style>img, iframe { display: inline !important; }</style>"
+                       "<img id='banner' src='/ads/banner.png'>"
+                       "<iframe id='frame' src='/ads/frame.html'></iframe>"
+                       "<img id='logo' src='/logo.png'><img id='missing' src='/missing.png'>"
+                       "<script>setTimeout(() => { const late = new Image(); late.id = 'late';"
+                       " late.src = '/ads/late.png'; document.body.append(late); }, 300);"
+                       "</script>")));
+    m_server.route(u"/flood.html"_s,
+                   fresh(htmlPage("Flood",
+                                  "<script>for (let i = 0; i < 3000; ++i) {"
+                                  " const image = new Image(); image.src = '/ads/' + i + '.png';"
+                                  " document.body.append(image); }</script>")));
+    m_server.route(u"/ads/frame.html"_s, fresh(htmlPage("Ad frame")));
+    m_server.route(u"/ads/banner.png"_s, fresh("PNG", "image/png"));
+    m_server.route(u"/ads/late.png"_s, fresh("PNG", "image/png"));
 }
 
 void tst_Blocking::init()
 {
-    m_data = std::make_unique<QTemporaryDir>();
-    m_cache = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir().mkpath(listFolder()));
-    QVERIFY(writeAll(listFolder() + u"/test.txt"_s,
-                     "||ads.test^$script,third-party\n||tracker.test^$image\n"
-                     "||frames.test^$subdocument\n||blocked.test^$document\n"
-                     "news.test##.sponsored-box\n127.0.0.1##.ADBox\n"));
+    prepare("||ads.test^$script,third-party\n||tracker.test^$image\n"
+            "||frames.test^$subdocument\n||blocked.test^$document\n"
+            "news.test##.sponsored-box\n127.0.0.1##.ADBox\n/ads/*\n");
 }
 
 void tst_Blocking::cleanup()
 {
     stop();
-}
-
-void tst_Blocking::start()
-{
-    m_store = std::make_unique<SqliteSettingsStore>(m_data->filePath(u"settings.db"_s));
-    // The store outlives blocking, as the platform keeps both.
-    m_blocking = std::make_shared<DesktopContentBlocking>(
-        std::shared_ptr<SettingsStore>(m_store.get(), [](SettingsStore *) {}), m_data->path(),
-        m_cache->path());
-    QSignalSpy ready(m_blocking.get(), &DesktopContentBlocking::ready);
-    QVERIFY(m_blocking->isReady() || !m_blocking->isEnabled() || waitFor(ready));
-    m_host = std::make_unique<QWidget>();
-    m_control = showInHost(*m_host);
-    m_blocking->attach(m_control);
-}
-
-void tst_Blocking::stop()
-{
-    m_host.reset();
-    m_control = nullptr;
-    m_blocking.reset();
-    m_store.reset();
-}
-
-QVariant tst_Blocking::evaluate(const QString &script)
-{
-    auto *view = qobject_cast<QWebEngineView *>(m_control->widget());
-    QVariant result;
-    bool answered = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        answered = true;
-    });
-    return QTest::qWaitFor([&] { return answered; }, 10'000) ? result : QVariant();
 }
 
 void tst_Blocking::blocksAndHidesWhatTheListsName()
@@ -352,6 +309,42 @@ void tst_Blocking::compiledFormLoadedUnlessDamagedOrStale()
     start();
     QVERIFY(m_blocking->styleSheetFor(news).contains(u".late-box"_s));
     QVERIFY(readAll(cacheFile()) != written);
+}
+
+void tst_Blocking::blockedElementsLeaveNoHole()
+{
+    start();
+    const int logos = m_server.requestCount(u"/logo.png"_s);
+    QVERIFY(loadAndWait(*m_control, at(u"127.0.0.1"_s, u"/holes.html"_s)));
+    QTRY_COMPARE(m_server.requestCount(u"/logo.png"_s), logos + 1);
+    QCOMPARE(m_server.requestCount(u"/ads/banner.png"_s), 0);
+    QTRY_COMPARE(displayOf(u"banner"_s), u"none"_s);
+    QTRY_COMPARE(displayOf(u"frame"_s), u"none"_s);
+    // Added by the page after it loaded.
+    QTRY_COMPARE(displayOf(u"late"_s), u"none"_s);
+    QCOMPARE(evaluate(u"document.getElementById('frame').offsetHeight"_s).toInt(), 0);
+    QCOMPARE(displayOf(u"logo"_s), u"inline"_s);
+    QCOMPARE(displayOf(u"missing"_s), u"inline"_s);
+    QCOMPARE(m_blocking->blockedCount(m_control), 3);
+}
+
+void tst_Blocking::thousandsBlockedKeepTheWindowAnswering()
+{
+    start();
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &tick,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    tick.start(10);
+    QVERIFY(loadAndWait(*m_control, at(u"127.0.0.1"_s, u"/flood.html"_s)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_blocking->blockedCount(m_control), 3000, 30'000);
+    QTRY_VERIFY(evaluate(u"Array.from(document.images).every(image => "
+                         "getComputedStyle(image).display === 'none')"_s)
+                    .toBool());
+    tick.stop();
+    QVERIFY2(longestGap < 500, qPrintable(u"the window stood still %1 ms"_s.arg(longestGap)));
 }
 
 KESTRAV_TEST_MAIN(tst_Blocking)

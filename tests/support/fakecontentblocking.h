@@ -38,6 +38,16 @@ public:
             allowedSites.remove(site);
     }
     void updateLists() override { ++updates; }
+    // Refuses the selectors in refused as a page would, else keeps "host##selector".
+    void hideOnSite(const WebBrowserControl *, const QString &host,
+                    const QString &selector) override
+    {
+        failIfAsked();
+        if (refused.contains(selector))
+            throw PlatformError(ErrorCode::InvalidProcedureCall,
+                                QStringLiteral("not a selector: ") + selector);
+        hidingRules.append(host + QStringLiteral("##") + selector);
+    }
 
     // As the engine reports requests blocked on the control's page.
     void setCount(const WebBrowserControl *control, int count)
@@ -50,6 +60,8 @@ public:
     bool enabled = true;
     QSet<QString> allowedSites;
     int updates = 0;
+    QSet<QString> refused;
+    QStringList hidingRules;
     bool failWrites = false;
 
 private:

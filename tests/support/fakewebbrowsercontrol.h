@@ -48,6 +48,7 @@ public:
     void SetPrintPreviewOpen(bool open) override;
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override { menuActions = actions; }
+    QString SelectorAtMenuPoint() const override { return menuSelector; }
 
     // Completes the navigation in progress: location, title, events, not busy.
     void complete(const QString &url, const QString &title);
@@ -68,6 +69,7 @@ public:
     qreal zoom = 1.0;
     std::function<qreal(const QString &)> zoomForAddress;
     QList<QAction *> menuActions;
+    QString menuSelector; // the element under the pointer as the page's menu opened
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

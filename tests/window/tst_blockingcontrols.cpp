@@ -1,9 +1,12 @@
 // The window's part of content blocking: the count in the status bar, and the commands that
-// allow a site, switch blocking and update the lists, each through its window action.
+// allow a site, switch blocking, update the lists and hide an element, each through its
+// window action.
 
+#include "hideelementdialog.h"
 #include "windowfixture.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -20,6 +23,9 @@ private Q_SLOTS:
     void blockingSwitchToggles();
     void updateSaysHowItWent();
     void choiceThatCannotBeKeptIsReported();
+    void hideElementDialog_data();
+    void hideElementDialog();
+    void hideElementNeedsASite();
 
 private:
     QString panel() const { return m_fixture->frame->Panel1->text(); }
@@ -121,6 +127,60 @@ void tst_BlockingControls::choiceThatCannotBeKeptIsReported()
     QVERIFY(m_fixture->browser().calls.isEmpty());
     QVERIFY(blocking().enabled && blocking().allowedSites.isEmpty());
     QVERIFY(m_fixture->window().menuItem(u"actBlocking"_s)->isChecked());
+}
+
+void tst_BlockingControls::hideElementDialog_data()
+{
+    QTest::addColumn<QString>("typed"); // what the user leaves in the line; "" keeps it
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("rules");
+    QTest::addColumn<bool>("staysOpen");
+    const QString hide = u"hideElementHide"_s;
+    QTest::newRow("proposed") << QString() << hide
+                              << QStringList { u"news.example##main > div.ad"_s } << false;
+    QTest::newRow("edited") << u"  div.ad img "_s << hide
+                            << QStringList { u"news.example##div.ad img"_s } << false;
+    QTest::newRow("refused by the page") << u"div.ad["_s << hide << QStringList() << true;
+    QTest::newRow("cancelled") << u"div.other"_s << u"hideElementCancel"_s << QStringList()
+                               << false;
+}
+
+void tst_BlockingControls::hideElementDialog()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, button);
+    QFETCH(QStringList, rules);
+    QFETCH(bool, staysOpen);
+    blocking().refused = { u"div.ad["_s };
+    m_fixture->browser().menuSelector = u"main > div.ad"_s;
+    QAction *action = m_fixture->window().menuItem(u"actHideElement"_s);
+    QVERIFY(m_fixture->browser().menuActions.contains(action));
+    trigger(u"actHideElement"_s);
+    QPointer<HideElementDialog> dialog = m_fixture->window().findChild<HideElementDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(dialog->findChild<QLabel *>(u"hideElementSite"_s)->text().contains(u"news.example"_s));
+    auto *line = dialog->findChild<QLineEdit *>(u"hideElementSelector"_s);
+    QCOMPARE(line->text(), u"main > div.ad"_s);
+    if (!typed.isEmpty())
+        line->setText(typed);
+    dialog->findChild<QPushButton *>(button)->click();
+    QCOMPARE(blocking().hidingRules, rules);
+    QTRY_COMPARE(dialog && dialog->isVisible(), staysOpen);
+    if (staysOpen) {
+        const QLabel *problem = dialog->findChild<QLabel *>(u"hideElementProblem"_s);
+        QVERIFY(problem->isVisible() && problem->text().contains(u"div.ad["_s));
+        QCOMPARE(line->text(), typed);
+    }
+    QVERIFY(m_fixture->test.messages->prompts.isEmpty());
+}
+
+void tst_BlockingControls::hideElementNeedsASite()
+{
+    m_fixture->browser().complete(u"about:blank"_s, QString());
+    QApplication::processEvents();
+    trigger(u"actHideElement"_s);
+    QVERIFY(!m_fixture->window().findChild<HideElementDialog *>());
+    QCOMPARE(m_fixture->test.messages->prompts.size(), 1);
 }
 
 KESTRAV_TEST_MAIN(tst_BlockingControls)

@@ -34,6 +34,13 @@ public:
     // applies the lists anew; returns at once, and updateFinished tells how it went.
     virtual void updateLists() = 0;
 
+    // Hides the elements that selector names on the site host from now on: on the control's
+    // page at once, and on every later visit, by a rule kept in the user's own list. Fails
+    // with PlatformError when the page refuses the selector or the list cannot be written.
+    virtual void hideOnSite(const WebBrowserControl *control, const QString &host,
+                            const QString &selector)
+        = 0;
+
 Q_SIGNALS:
     void blockedCountChanged(const WebBrowserControl *control);
     // One line for the status bar: the lists updated, or why one was not.

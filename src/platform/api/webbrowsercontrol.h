@@ -86,6 +86,9 @@ public:
     virtual void ShowInspector() = 0;
     // Offered after the engine's own items in the page's context menu.
     virtual void SetContextMenuActions(const QList<QAction *> &actions) = 0;
+    // A CSS selector for the page's element under the pointer where the context menu last
+    // opened, found as it opened (the page may change since); "" when there was none.
+    virtual QString SelectorAtMenuPoint() const = 0;
 
 Q_SIGNALS:
     // Whenever a load ends, also when it is stopped or fails.

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <QFrame>
+#include "pagenotice.h"
+
 #include <QUrl>
 
-class QLabel;
-class QPushButton;
-
 // Our own notice in place of a page that a filter rule blocks: the address, the rule that
-// matched, and a button that opens the page all the same. It covers the view it is made in.
-class BlockedPageNotice final : public QFrame
+// matched, and a button that opens the page all the same.
+class BlockedPageNotice final : public PageNotice
 {
     Q_OBJECT
 
@@ -21,11 +19,6 @@ public:
 Q_SIGNALS:
     void openAnywayRequested(const QUrl &address);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    QLabel *m_text;
-    QPushButton *m_open;
     QUrl m_address;
 };

@@ -1,11 +1,12 @@
 #include "desktopcontentblocking.h"
 
+#include "atomicfile.h"
 #include "blockingsettings.h"
 #include "compiledformfile.h"
 #include "filterengine.h"
 #include "filtersources.h"
 #include "filterupdater.h"
-#include "pageblocking.h"
+#include "platformerror.h"
 #include "settingsstore.h"
 #include "webbrowsercontrol.h"
 
@@ -51,6 +52,20 @@ std::uint16_t requestType(Info::ResourceType type)
         return Filters::WebSocket;
     default:
         return Filters::Other;
+    }
+}
+
+// Requests whose element shows a hole or a broken picture when they are blocked.
+bool showsAsElement(Info::ResourceType type)
+{
+    switch (type) {
+    case Info::ResourceTypeImage:
+    case Info::ResourceTypeSubFrame:
+    case Info::ResourceTypeObject:
+    case Info::ResourceTypeMedia:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -126,6 +141,10 @@ DesktopContentBlocking::DesktopContentBlocking(std::shared_ptr<SettingsStore> se
 
 DesktopContentBlocking::~DesktopContentBlocking()
 {
+    for (const QPointer<PageBlocking> &page : std::as_const(m_pages)) {
+        if (page)
+            page->detach();
+    }
     for (const QPointer<QWebEngineProfile> &profile : std::as_const(m_profiles)) {
         if (profile)
             profile->setUrlRequestInterceptor(nullptr);
@@ -197,13 +216,24 @@ QString DesktopContentBlocking::figuresText() const
              locale.toString(figures.skipped()));
 }
 
-int DesktopContentBlocking::blockedCount(const WebBrowserControl *control) const
+PageBlocking *DesktopContentBlocking::pageOf(const WebBrowserControl *control) const
 {
     for (const QPointer<PageBlocking> &page : m_pages) {
         if (page && page->control() == control)
-            return page->blocked();
+            return page;
     }
-    return 0;
+    return nullptr;
+}
+
+int DesktopContentBlocking::blockedCount(const WebBrowserControl *control) const
+{
+    const PageBlocking *page = pageOf(control);
+    return page ? page->blocked() : 0;
+}
+
+void DesktopContentBlocking::pageCountChanged(const WebBrowserControl *control)
+{
+    Q_EMIT blockedCountChanged(control);
 }
 
 void DesktopContentBlocking::setEnabled(bool enabled)
@@ -275,9 +305,11 @@ void DesktopContentBlocking::intercept(QWebEngineUrlRequestInfo &info)
         return;
     }
     const QString origin = PageBlocking::originOf(firstParty);
+    const QString element
+        = showsAsElement(info.resourceType()) ? QString::fromUtf8(address) : QString();
     for (const QPointer<PageBlocking> &shown : std::as_const(m_pages)) {
         if (shown && shown->origin() == origin)
-            shown->countBlocked();
+            shown->countBlocked(element);
     }
 }
 
@@ -297,4 +329,42 @@ QString DesktopContentBlocking::blockedDocumentRule(const QUrl &url) const
 void DesktopContentBlocking::allowOnce(const QUrl &url)
 {
     m_allowedOnce.insert(url);
+}
+
+void DesktopContentBlocking::hideOnSite(const WebBrowserControl *control, const QString &host,
+                                        const QString &selector)
+{
+    const QString chosen = selector.trimmed();
+    PageBlocking *page = pageOf(control);
+    if (host.isEmpty() || !page)
+        throw PlatformError(ErrorCode::InvalidProcedureCall,
+                            tr("Elements can be hidden only on the pages of a web site."));
+    // What the lists cannot hold, or hold as something other than a selector, is refused
+    // before the page is asked.
+    const bool fitsList = !chosen.isEmpty() && !chosen.contains(u'\n') && !chosen.contains(u'\r')
+        && !chosen.contains(u'{') && !chosen.contains(u'}') && !chosen.contains(u"/*")
+        && !chosen.startsWith(u'+') && !chosen.startsWith(u'^');
+    if (!fitsList || !page->acceptsSelector(chosen))
+        throw PlatformError(ErrorCode::InvalidPropertyValue,
+                            tr("\"%1\" is not a CSS selector that the page accepts; nothing was "
+                               "hidden.")
+                                .arg(chosen));
+    const QString folder = Filters::userListFolder(m_dataFolder);
+    const QString path = folder + QStringLiteral("/mine.txt");
+    QByteArray list;
+    if (QFile file(path); file.open(QIODevice::ReadOnly))
+        list = file.readAll();
+    if (!list.isEmpty() && !list.endsWith('\n'))
+        list += '\n';
+    list += host.toLower().toUtf8() + "##" + chosen.toUtf8() + '\n';
+    QDir().mkpath(folder);
+    const QString failure = AtomicFile::write(path, list, AtomicFile::Links::StayInFolder);
+    if (!failure.isEmpty())
+        throw PlatformError(ErrorCode::PathFileAccess, failure);
+    // The page may have gone while it was asked.
+    if (PageBlocking *shown = pageOf(control);
+        shown && shown->host().compare(host, Qt::CaseInsensitive) == 0)
+        shown->hideNow(chosen);
+    if (m_enabled || m_engine)
+        reload();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contentblocking.h"
+#include "pageblocking.h"
 
 #include <memory>
 #include <QHash>
@@ -13,7 +14,6 @@ namespace Filters {
 class FilterEngine;
 }
 class FilterUpdater;
-class PageBlocking;
 class QThread;
 class QWebEngineProfile;
 class QWebEngineUrlRequestInfo;
@@ -25,7 +25,7 @@ class SettingsStore;
 // not changed since it was written, and compiled anew (and kept) when they have, or when it is
 // damaged. Until the engine is there, nothing is blocked; while blocking is off, the lists
 // are not read at all.
-class DesktopContentBlocking final : public ContentBlocking
+class DesktopContentBlocking final : public ContentBlocking, private PageRules
 {
     Q_OBJECT
 
@@ -46,6 +46,9 @@ public:
     bool isAllowedOn(const QString &url) const override;
     void setAllowedOn(const QString &url, bool allowed) override;
     void updateLists() override;
+    // The rule goes to "<dataFolder>/filters/mine.txt".
+    void hideOnSite(const WebBrowserControl *control, const QString &host,
+                    const QString &selector) override;
 
     // Builds the engine anew from the lists as they are now, off this thread.
     void reload();
@@ -55,12 +58,9 @@ public:
 
     // For the profile's interceptor: blocks the request if the lists say so.
     void intercept(QWebEngineUrlRequestInfo &info);
-    // For pages: what to hide on the page at url; "" when nothing is to be hidden there.
-    QString styleSheetFor(const QUrl &url) const;
-    // The rule that blocked the page at url, if it was blocked; "" otherwise.
-    QString blockedDocumentRule(const QUrl &url) const;
-    // The next load of the page at url is not blocked.
-    void allowOnce(const QUrl &url);
+    QString styleSheetFor(const QUrl &url) const override;
+    QString blockedDocumentRule(const QUrl &url) const override;
+    void allowOnce(const QUrl &url) override;
 
 Q_SIGNALS:
     // The engine built by the last reload is in place.
@@ -68,6 +68,8 @@ Q_SIGNALS:
 
 private:
     bool isAllowedSite(const QUrl &url) const;
+    void pageCountChanged(const WebBrowserControl *control) override;
+    PageBlocking *pageOf(const WebBrowserControl *control) const;
     void engineBuilt(std::shared_ptr<const Filters::FilterEngine> engine);
 
     std::shared_ptr<SettingsStore> m_settings;

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QFrame>
-
-class QLabel;
-class QPushButton;
+#include "pagenotice.h"
 
 // Our own notice over a page whose process has ended: what happened and to which address, in
-// plain words, with a button that loads the page again. It covers the view it is made in.
-class PageTroubleNotice final : public QFrame
+// plain words, with a button that loads the page again.
+class PageTroubleNotice final : public PageNotice
 {
     Q_OBJECT
 
@@ -18,11 +15,4 @@ public:
 
 Q_SIGNALS:
     void reloadRequested();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    QLabel *m_text;
-    QPushButton *m_reload;
 };

@@ -6,7 +6,46 @@
 #include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPointer>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineScript>
 #include <QWheelEvent>
+
+namespace {
+
+// The element's id when no other element has it, else its tag and classes, placed by
+// :nth-of-type among its siblings where it needs to be, and so on up to an ancestor with such
+// an id or the body: the shortest such path that selects the element alone.
+const char *const SelectorAtPoint = R"((function (x, y) {
+  const element = document.elementFromPoint(x, y);
+  if (!element || element === document.documentElement || element === document.body) return '';
+  const alone = selector => {
+    const found = document.querySelectorAll(selector);
+    return found.length === 1 && found[0] === element;
+  };
+  const path = [];
+  for (let node = element; node; node = node.parentElement) {
+    if (node.id && document.querySelectorAll('#' + CSS.escape(node.id)).length === 1) {
+      path.unshift('#' + CSS.escape(node.id));
+      break;
+    }
+    if (node === document.body || node === document.documentElement) {
+      path.unshift(node.localName);
+      break;
+    }
+    let step = CSS.escape(node.localName);
+    for (const name of node.classList) step += '.' + CSS.escape(name);
+    if (alone([step].concat(path).join(' > '))) return [step].concat(path).join(' > ');
+    const same = Array.from(node.parentElement ? node.parentElement.children : [node])
+                   .filter(sibling => sibling.localName === node.localName);
+    if (same.length > 1) step += ':nth-of-type(' + (same.indexOf(node) + 1) + ')';
+    path.unshift(step);
+    if (alone(path.join(' > '))) return path.join(' > ');
+  }
+  return path.join(' > ');
+})(%1, %2))";
+
+} // namespace
 
 SingleWindowView::SingleWindowView(WebBrowserControl *control, QWidget *parent)
     : QWebEngineView(parent)
@@ -16,6 +55,8 @@ SingleWindowView::SingleWindowView(WebBrowserControl *control, QWidget *parent)
 
 void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
 {
+    if (const QWebEngineContextMenuRequest *request = lastContextMenuRequest())
+        findMenuSelector(request->position());
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // The engine would load the source in place of the page; the window shows it in one of
@@ -54,6 +95,21 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
         menu->addActions(menuActions);
     }
     menu->popup(event->globalPos());
+}
+
+void SingleWindowView::findMenuSelector(QPoint position)
+{
+    m_menuSelector.clear();
+    // The page's coordinates are the view's, scaled by the zoom.
+    const qreal zoom = zoomFactor() > 0 ? zoomFactor() : 1.0;
+    page()->runJavaScript(QString::fromLatin1(SelectorAtPoint)
+                              .arg(position.x() / zoom, 0, 'f', 1)
+                              .arg(position.y() / zoom, 0, 'f', 1),
+                          QWebEngineScript::ApplicationWorld,
+                          [view = QPointer<SingleWindowView>(this)](const QVariant &selector) {
+                              if (view)
+                                  view->m_menuSelector = selector.toString();
+                          });
 }
 
 bool SingleWindowView::event(QEvent *event)

@@ -74,6 +74,7 @@ public:
     void SetPrintPreviewOpen(bool open) override;
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override;
+    QString SelectorAtMenuPoint() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

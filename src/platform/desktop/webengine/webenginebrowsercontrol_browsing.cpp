@@ -279,3 +279,8 @@ void WebEngineBrowserControl::SetContextMenuActions(const QList<QAction *> &acti
 {
     static_cast<SingleWindowView *>(m_view.data())->menuActions = actions;
 }
+
+QString WebEngineBrowserControl::SelectorAtMenuPoint() const
+{
+    return m_view ? static_cast<SingleWindowView *>(m_view.data())->menuSelector() : QString();
+}
