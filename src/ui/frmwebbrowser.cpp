@@ -248,8 +248,6 @@ void frmWebBrowser::resizeEvent(QResizeEvent *event)
     m_fullScreen->fill();
 }
 
-// Lifecycle
-
 void frmWebBrowser::Show()
 {
     m_host.showWebBrowserWindow(this);
@@ -326,8 +324,6 @@ void frmWebBrowser::mnuGoExit_Click()
 {
     m_host.closeWebBrowserWindow(this);
 }
-
-// Layout and view options
 
 void frmWebBrowser::Form_Resize()
 {

@@ -33,8 +33,6 @@ public:
     bool isHeading(int row) const;
     QString address(int row) const;
     qint64 visitId(int row) const;
-    // A page asked of the store has not come yet.
-    bool isLoading() const { return m_loading; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "historysql.h"
 #include "historystore.h"
 
 #include <functional>
@@ -51,12 +52,7 @@ public:
         m_interrupted = std::move(interrupted);
     }
 
-    // The SQLite result code of a failed statement.
-    struct Failure
-    {
-        int code = 0;
-        QString text;
-    };
+    using Failure = HistorySql::Failure;
 
 private:
     // The statement, prepared once per connection, run with the values in order; throws

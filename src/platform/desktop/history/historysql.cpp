@@ -10,7 +10,7 @@ namespace {
 [[noreturn]] void throwError(const QSqlError &error)
 {
     // Only the primary code is kept: extended codes (SQLITE_IOERR_WRITE, ...) vary by build.
-    throw HistoryDatabase::Failure { error.nativeErrorCode().toInt() & 0xff, error.text() };
+    throw Failure { error.nativeErrorCode().toInt() & 0xff, error.text() };
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "historydatabase.h"
-
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -9,6 +8,13 @@
 // Small helpers of the history file's statements: a failing statement throws its SQLite
 // code, so that the database decides in one place what a failure means.
 namespace HistorySql {
+
+// The SQLite result code of a failed statement.
+struct Failure
+{
+    int code = 0;
+    QString text;
+};
 
 // The primary result codes that the history tells apart.
 constexpr int Busy = 5;

@@ -19,7 +19,7 @@ SqliteHistoryStore::SqliteHistoryStore(const QString &filePath, FrecencyRule rul
     : HistoryStore(parent)
     , m_database(std::make_unique<HistoryDatabase>(
           filePath, std::move(rule),
-          [this](const QString &line) { deliver(this, [this, line] { Q_EMIT trouble(line); }); }))
+          [this](const QString &line) { deliver([this, line] { Q_EMIT trouble(line); }); }))
     , m_worker([this] { runWorker(); })
 {
     m_database->setInterruption([this] {
@@ -61,7 +61,7 @@ void SqliteHistoryStore::write(std::function<void(HistoryDatabase &)> work, bool
         auto written = std::move(work);
         work = [this, written = std::move(written)](HistoryDatabase &database) {
             written(database);
-            deliver(this, [this] { Q_EMIT changed(); });
+            deliver([this] { Q_EMIT changed(); });
         };
     }
     enqueue({ JobKind::Write, 0, std::move(work) });
@@ -96,46 +96,43 @@ void SqliteHistoryStore::clearRange(qint64 from, qint64 to)
 void SqliteHistoryStore::complete(const CompletionQuery &query, QObject *context,
                                   std::function<void(const QList<HistoryEntry> &)> answer)
 {
-    QPointer<QObject> guard(context);
-    const quint64 generation = ++m_completions;
-    enqueue(
-        { JobKind::Completion, generation,
-          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
-              const QList<HistoryEntry> found = database.complete(query);
-              // A newer read of the kind is asked: this answer is stale.
-              if (m_completions.load() != generation)
-                  return;
-              deliver(this, [guard, answer, found] {
-                  if (guard)
-                      answer(found);
-              });
-          } });
+    read<HistoryEntry>(
+        JobKind::Completion, m_completions, context,
+        [query](HistoryDatabase &database) { return database.complete(query); }, std::move(answer));
 }
 
 void SqliteHistoryStore::visits(const VisitQuery &query, QObject *context,
                                 std::function<void(const QList<HistoryVisit> &)> answer)
 {
-    QPointer<QObject> guard(context);
-    const quint64 generation = ++m_visitReads;
-    enqueue(
-        { JobKind::Visits, generation,
-          [this, generation, query, guard, answer = std::move(answer)](HistoryDatabase &database) {
-              const QList<HistoryVisit> found = database.visits(query);
-              // A newer read of the kind is asked: this answer is stale.
-              if (m_visitReads.load() != generation)
-                  return;
-              deliver(this, [guard, answer, found] {
-                  if (guard)
-                      answer(found);
-              });
-          } });
+    read<HistoryVisit>(
+        JobKind::Visits, m_visitReads, context,
+        [query](HistoryDatabase &database) { return database.visits(query); }, std::move(answer));
 }
 
-void SqliteHistoryStore::deliver(QObject *context, std::function<void()> delivery)
+template<typename Row>
+void SqliteHistoryStore::read(JobKind kind, std::atomic<quint64> &reads, QObject *context,
+                              std::function<QList<Row>(HistoryDatabase &)> query,
+                              std::function<void(const QList<Row> &)> answer)
 {
-    // Posted to the store, which lives on the window's thread and outlives the worker; the
-    // context's guard is then read on that thread.
-    Q_UNUSED(context);
+    QPointer<QObject> guard(context);
+    const quint64 generation = ++reads;
+    enqueue({ kind, generation,
+              [this, &reads, generation, guard, query = std::move(query),
+               answer = std::move(answer)](HistoryDatabase &database) {
+                  const QList<Row> found = query(database);
+                  // A newer read of the kind is asked: this answer is stale.
+                  if (reads.load() != generation)
+                      return;
+                  deliver([guard, answer, found] {
+                      if (guard)
+                          answer(found);
+                  });
+              } });
+}
+
+void SqliteHistoryStore::deliver(std::function<void()> delivery)
+{
+    // Posted to the store, which lives on the window's thread and outlives the worker.
     QMetaObject::invokeMethod(this, std::move(delivery), Qt::QueuedConnection);
 }
 

@@ -53,8 +53,14 @@ private:
     void enqueue(Job job);
     void write(std::function<void(HistoryDatabase &)> work, bool changesViews = false);
     void runWorker();
-    // Calls delivery on the window's thread, if context is still there then.
-    void deliver(QObject *context, std::function<void()> delivery);
+    // Runs query on the worker and answers on the window's thread, if context is still there
+    // and no newer read of the kind was asked meanwhile.
+    template<typename Row>
+    void read(JobKind kind, std::atomic<quint64> &reads, QObject *context,
+              std::function<QList<Row>(HistoryDatabase &)> query,
+              std::function<void(const QList<Row> &)> answer);
+    // Calls delivery on the window's thread.
+    void deliver(std::function<void()> delivery);
 
     std::unique_ptr<HistoryDatabase> m_database;
     std::mutex m_mutex;
