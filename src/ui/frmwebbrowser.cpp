@@ -1,5 +1,6 @@
 #include "frmwebbrowser.h"
 
+#include "accessibility.h"
 #include "appinfo.h"
 #include "blockingcontrols.h"
 #include "browseraccessibility.h"
@@ -62,6 +63,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
     m_accessibility = new BrowserAccessibility(*this, this, ctlWebBrowser->widget(),
                                                Text1->widget(), m_findBar);
+    connect(ctlWebBrowser, &WebBrowserControl::WindowOpened, this, &Accessibility::closeByKeyboard);
     m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
     m_fullScreen = std::make_unique<FullScreenLayout>(
         host, *this,

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void busyDuringSlowPage();
     void homeShowsBundledStartPage();
     void newWindowRequestOpensInSameView();
+    void inspectorIsOneWindowOfItsOwn();
 
 private:
     // Navigates and waits until the load has ended.
@@ -328,6 +330,24 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
     QVERIFY(waitFor(done));
     QCOMPARE(m_control->LocationURL(), m_server.url(QStringLiteral("/two.html")));
     QCOMPARE(m_control->LocationName(), QStringLiteral("Page two"));
+}
+
+void tst_WebBrowserControl::inspectorIsOneWindowOfItsOwn()
+{
+    QList<QPointer<QWidget>> opened;
+    connect(m_control, &WebBrowserControl::WindowOpened, this,
+            [&](QWidget *window) { opened.append(window); });
+    m_control->ShowInspector();
+    m_control->ShowInspector();
+    QCOMPARE(opened.size(), 1);
+    QPointer<QWidget> window = opened.first();
+    QVERIFY(window);
+    QVERIFY(window->isWindow());
+    QVERIFY(window->isVisible());
+    window->close();
+    QTRY_VERIFY(!window); // freed, so the next one is new
+    m_control->ShowInspector();
+    QCOMPARE(opened.size(), 2);
 }
 
 KESTRAV_TEST_MAIN(tst_WebBrowserControl)

@@ -109,4 +109,6 @@ Q_SIGNALS:
     // The user asks to see the page's source (the engine's own "View page source"), which is
     // shown elsewhere: the page and its history stay as they are.
     void ViewSourceRequested(const QString &url);
+    // The control made a window of its own (the page's tools): the host gives it its keys.
+    void WindowOpened(QWidget *window);
 };

@@ -1,7 +1,6 @@
 // The web control's everyday browsing: find, zoom, printing the page, the developer tools,
 // and what it does when the page's process ends or stops answering.
 
-#include "accessibility.h"
 #include "failure.h"
 #include "onequestionatatime.h"
 #include "pagetroublenotice.h"
@@ -266,9 +265,9 @@ void WebEngineBrowserControl::ShowInspector()
         m_inspector->setAttribute(Qt::WA_DeleteOnClose);
         m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
         m_inspector->setWindowTitle(tr("Inspector"));
-        Accessibility::closeByKeyboard(m_inspector);
         m_inspector->resize(900, 600);
         m_page->setDevToolsPage(m_inspector->page());
+        Q_EMIT WindowOpened(m_inspector);
     }
     m_inspector->show();
     m_inspector->raise();
