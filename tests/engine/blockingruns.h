@@ -21,6 +21,15 @@
 class BlockingRuns
 {
 protected:
+    // A page the engine asks again at each load, so that each run sees the server.
+    static HttpResponse fresh(const QByteArray &body, const QByteArray &type = "text/html")
+    {
+        HttpResponse response;
+        response.contentType = type;
+        response.body = body;
+        response.headers = { "Cache-Control: no-store" };
+        return response;
+    }
     QString at(const QString &host, const QString &path) const
     {
         return QStringLiteral("http://%1:%2%3").arg(host).arg(m_server.port()).arg(path);

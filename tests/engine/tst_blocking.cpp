@@ -41,13 +41,6 @@ void tst_Blocking::initTestCase()
 {
     qRegisterMetaType<const WebBrowserControl *>();
     QVERIFY(m_server.listen());
-    const auto fresh = [](const QByteArray &body, const QByteArray &type = "text/html") {
-        HttpResponse response;
-        response.contentType = type;
-        response.body = body;
-        response.headers = { "Cache-Control: no-store" };
-        return response;
-    };
     const QByteArray port = QByteArray::number(m_server.port());
     m_server.route(
         u"/page.html"_s,

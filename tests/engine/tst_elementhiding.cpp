@@ -33,13 +33,6 @@ void tst_ElementHiding::initTestCase()
 {
     qRegisterMetaType<const WebBrowserControl *>();
     QVERIFY(m_server.listen());
-    const auto fresh = [](const QByteArray &body, const QByteArray &type = "text/html") {
-        HttpResponse response;
-        response.contentType = type;
-        response.body = body;
-        response.headers = { "Cache-Control: no-store" };
-        return response;
-    };
     const QByteArray box = "style='width:80px;height:80px;float:left;margin:10px'";
     m_server.route(u"/boxes.html"_s,
                    fresh(htmlPage("Boxes",

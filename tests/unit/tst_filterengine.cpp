@@ -1,5 +1,6 @@
 #include "filterengine.h"
 #include "filterparser.h"
+#include "filterrun.h"
 #include "filtersources.h"
 #include "testsupport.h"
 
@@ -10,21 +11,6 @@ using namespace Filters;
 Q_DECLARE_METATYPE(Filters::LineKind)
 
 namespace {
-
-std::unique_ptr<FilterEngine> engineOf(const QString &lines)
-{
-    const QByteArray list = lines.toUtf8();
-    RuleCollection rules;
-    parseList(std::string_view(list.constData(), std::size_t(list.size())), rules);
-    return std::make_unique<FilterEngine>(rules);
-}
-
-Decision decideOn(const FilterEngine &engine, const QString &url, const QString &page, int type)
-{
-    const std::string address = url.toStdString();
-    const std::string firstParty = page.toStdString();
-    return engine.decide({ address, firstParty, std::uint16_t(type) });
-}
 
 QString joined(const std::vector<std::string_view> &selectors)
 {

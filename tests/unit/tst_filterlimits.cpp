@@ -1,27 +1,9 @@
 #include "filterengine.h"
 #include "filterparser.h"
+#include "filterrun.h"
 #include "testsupport.h"
 
 using namespace Filters;
-
-namespace {
-
-std::unique_ptr<FilterEngine> engineOf(const QString &lines)
-{
-    const QByteArray list = lines.toUtf8();
-    RuleCollection rules;
-    parseList(std::string_view(list.constData(), std::size_t(list.size())), rules);
-    return std::make_unique<FilterEngine>(rules);
-}
-
-Decision decideOn(const FilterEngine &engine, const QString &url, const QString &page, int type)
-{
-    const std::string address = url.toStdString();
-    const std::string firstParty = page.toStdString();
-    return engine.decide({ address, firstParty, std::uint16_t(type) });
-}
-
-} // namespace
 
 // Rules that take out the rules of other lists, and addresses as long as the engine lets
 // through.
