@@ -145,10 +145,8 @@ private:
 
 void frmWebBrowser::connectEvents()
 {
-    connect(picAnimation, &PictureBox::clicked, this, [this] {
-        m_status.set(StatusLine::Message, QString());
-        guarded("picAnimation_Click", [&] { picAnimation_Click(); });
-    });
+    connect(picAnimation, &PictureBox::clicked, this,
+            [this] { userHandler("picAnimation_Click", [&] { picAnimation_Click(); }); });
     connect(timer1, &QTimer::timeout, this, [this] {
         guarded("timer1_Timer", [&] {
             updateEscapeKey();
@@ -173,9 +171,8 @@ void frmWebBrowser::connectEvents()
         guarded("ctlWebBrowser_StatusTextChange", [&] { ctlWebBrowser_StatusTextChange(text); });
     });
     connect(ctlWebBrowser, &WebBrowserControl::PrintRequested, this, [this] {
-        m_status.set(StatusLine::Message, QString());
-        guarded("actPrintPage_Click",
-                [&] { runCommand(*Commands::named(commands(), "actPrintPage")); });
+        userHandler("actPrintPage_Click",
+                    [&] { runCommand(*Commands::named(commands(), "actPrintPage")); });
     });
     connect(ctlWebBrowser, &WebBrowserControl::ViewSourceRequested, this,
             [this](const QString &url) {
@@ -212,9 +209,8 @@ void frmWebBrowser::connectEvents()
     connect(cboAddress, &QComboBox::activated, this, [this] {
         if (m_addressKeyPending)
             return;
-        m_status.set(StatusLine::Message, QString());
         m_addressText.chosen(cboAddress->currentText());
-        guarded("cboAddress_Click", [&] { cboAddress_Click(); });
+        userHandler("cboAddress_Click", [&] { cboAddress_Click(); });
     });
     cboAddress->installEventFilter(new AddressBoxKeys(this, [this](QKeyEvent *key) {
         const bool finishesEdit
@@ -229,8 +225,7 @@ void frmWebBrowser::connectEvents()
         if (key && !key->text().isEmpty()) {
             const int keyAscii = key->text().at(0).unicode();
             if (keyAscii == '\r') // Enter accepts the address
-                m_status.set(StatusLine::Message, QString());
-            guarded("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
+                userHandler("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
         }
     }));
     updateEscapeKey();

@@ -65,6 +65,13 @@ public:
     {
         m_guard.run(name, std::forward<Handler>(handler));
     }
+    // Runs a handler that the user started: the message of what the user did before goes
+    // first, so that the line shows only what this one says.
+    template<typename Handler> void userHandler(const char *name, Handler &&handler)
+    {
+        m_status.set(StatusLine::Message, QString());
+        guarded(name, std::forward<Handler>(handler));
+    }
     // Deletes holder once no handler of the window is running.
     void deleteWhenIdle(QObject *holder) { m_guard.deleteWhenIdle(holder); }
 

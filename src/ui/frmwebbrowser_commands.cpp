@@ -54,8 +54,7 @@ void frmWebBrowser::connectCommands()
         const QByteArray handlerName = QByteArray(command.name) + "_Click";
         // A command chosen by the user starts: the status line of the last one goes.
         const auto run = [this, &command, handlerName] {
-            m_status.set(StatusLine::Message, QString());
-            guarded(handlerName.constData(), [&] { runCommand(command); });
+            userHandler(handlerName.constData(), [&] { runCommand(command); });
         };
         switch (command.kind) {
         case Kind::Menu:
@@ -84,9 +83,8 @@ void frmWebBrowser::connectCommands()
             for (int index = 0; index < command.count; ++index) {
                 connect(mnuURLHistory[index], &QAction::triggered, this,
                         [this, &command, handlerName, index] {
-                            m_status.set(StatusLine::Message, QString());
-                            guarded(handlerName.constData(),
-                                    [&] { command.indexedHandler(*this, index); });
+                            userHandler(handlerName.constData(),
+                                        [&] { command.indexedHandler(*this, index); });
                         });
             }
             break;
@@ -98,8 +96,7 @@ void frmWebBrowser::connectCommands()
     connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
         if (!keyedButtons.contains(button->objectName()))
             return;
-        m_status.set(StatusLine::Message, QString());
-        guarded("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
+        userHandler("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
     });
 }
 

@@ -46,8 +46,7 @@ void frmWebBrowser::connectHistory()
           .open =
               [this](const QString &url) {
                   activateWindow();
-                  m_status.set(StatusLine::Message, QString());
-                  guarded("cboAddress_Click", [&] {
+                  userHandler("cboAddress_Click", [&] {
                       cboAddress->setEditText(url);
                       cboAddress_Click();
                   });
