@@ -11,13 +11,8 @@ QString siteKey(const QString &host)
 } // namespace
 
 RememberedAnswers::RememberedAnswers(std::shared_ptr<UserQuestions> asked)
-    : m_asked(std::move(asked))
+    : ForwardedQuestions(std::move(asked))
 {
-}
-
-QString RememberedAnswers::whereToSave(const QString &suggestedPath)
-{
-    return m_asked->whereToSave(suggestedPath);
 }
 
 bool RememberedAnswers::proceedDespiteCertificate(const QString &host, const QString &problem)
@@ -38,25 +33,4 @@ bool RememberedAnswers::allowPermission(const QString &host, Permission permissi
     const bool allow = m_asked->allowPermission(host, permission);
     m_permissions.insert(key, allow);
     return allow;
-}
-
-bool RememberedAnswers::cancelDownloads(int running)
-{
-    return m_asked->cancelDownloads(running);
-}
-
-bool RememberedAnswers::quitCancellingDownloads(int running)
-{
-    return m_asked->quitCancellingDownloads(running);
-}
-
-std::optional<UserQuestions::Credentials> RememberedAnswers::credentials(const QString &site,
-                                                                         const QString &realm)
-{
-    return m_asked->credentials(site, realm);
-}
-
-bool RememberedAnswers::stopUnresponsivePage(const QString &site)
-{
-    return m_asked->stopUnresponsivePage(site);
 }

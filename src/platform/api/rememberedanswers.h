@@ -1,8 +1,7 @@
 #pragma once
 
-#include "userquestions.h"
+#include "forwardedquestions.h"
 
-#include <memory>
 #include <QHash>
 #include <QPair>
 #include <QSet>
@@ -11,23 +10,16 @@
 // site trusted despite its certificate, and each permission allowed or denied to a site. A
 // refused certificate is asked about again on the next visit. Nothing is written anywhere,
 // so every run starts by asking.
-class RememberedAnswers final : public UserQuestions
+class RememberedAnswers final : public ForwardedQuestions
 {
 public:
     explicit RememberedAnswers(std::shared_ptr<UserQuestions> asked);
 
-    QString whereToSave(const QString &suggestedPath) override;
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
     bool allowPermission(const QString &host, Permission permission) override;
-    bool cancelDownloads(int running) override;
-    bool quitCancellingDownloads(int running) override;
-    // Never kept: a password is asked for each time the site asks.
-    std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
-    // Asked anew for each hang.
-    bool stopUnresponsivePage(const QString &site) override;
+    // The rest are asked anew each time: a password, a hang, where to save.
 
 private:
-    std::shared_ptr<UserQuestions> m_asked;
     QSet<QString> m_trustedHosts;
     QHash<QPair<QString, int>, bool> m_permissions;
 };
