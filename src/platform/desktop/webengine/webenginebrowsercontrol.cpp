@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "fullscreenwindow.h"
 #include "guardedpage.h"
+#include "pageaddress.h"
 #include "pagedocument.h"
 #include "pagetroublenotice.h"
 #include "platformerror.h"
@@ -20,9 +21,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -77,44 +76,6 @@ std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngin
     auto downloads = std::make_shared<DownloadTracker>(profile);
     shared = downloads;
     return downloads;
-}
-
-// An address as the window shows and keeps it: readable, but with its spaces encoded, so that
-// it stays one address when it is chosen or typed again (a space would make it a search).
-QString addressText(const QUrl &url)
-{
-    return url.toString(QUrl::EncodeSpaces);
-}
-
-// The engine reads a host whose last label is a number as an IPv4 address, and silently drops
-// a load to one that is none ("python.3"): nothing would happen at all.
-bool engineTakesHost(const QUrl &url)
-{
-    QString host = url.host();
-    if (host.endsWith(QLatin1Char('.')))
-        host.chop(1);
-    static const QRegularExpression number(QStringLiteral("^(0[xX][0-9a-fA-F]*|[0-9]+)$"));
-    if (!number.match(host.section(QLatin1Char('.'), -1)).hasMatch())
-        return true;
-    return QHostAddress(host).protocol() == QAbstractSocket::IPv4Protocol;
-}
-
-// For a page without a title the engine makes one from the address in a display form
-// ("host/path", without "http://"). We name such a page by its full address instead.
-bool isMadeFromAddress(const QString &title, const QUrl &url)
-{
-    if (title.isEmpty())
-        return true;
-    for (const QString &form : { url.toString(), addressText(url), url.toDisplayString() }) {
-        QString shown = form;
-        if (url.scheme() == QLatin1String("http"))
-            shown.remove(0, int(qstrlen("http://")));
-        if (url.path() == QLatin1String("/") && !url.hasQuery() && !url.hasFragment())
-            shown.chop(1);
-        if (title == form || title == shown)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
