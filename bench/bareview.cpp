@@ -7,7 +7,7 @@
 
 #include "floorreport.h"
 #include "floorview.h"
-#include "startupphase.h"
+#include "platform/api/startupphase.h"
 
 #include <QApplication>
 #include <QUrl>

@@ -6,9 +6,9 @@
 //   bench_blocking [LIST...]     (EasyList and EasyPrivacy by default)
 
 #include "benchfigures.h"
-#include "compiledformfile.h"
+#include "contentblocking/filtersources.h"
 #include "filterrequests.h"
-#include "filtersources.h"
+#include "platform/desktop/blocking/compiledformfile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
+#include "favorites/sortentries.h"
 #include "literalselectionsort.h"
 #include "randomfavorites.h"
-#include "sortentries.h"
 
 #include <cstdlib>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // bound, with the other services doubled.
 
 #include "benchfigures.h"
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
 #include "randomfavorites.h"
 #include "windowfixture.h"
 

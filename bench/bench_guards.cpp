@@ -8,11 +8,11 @@
 #include "benchfigures.h"
 #include "benchpages.h"
 #include "httpserver.h"
-#include "networkinternettransfer.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/shownlimits.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "programmemory.h"
-#include "richtextarea.h"
-#include "shownlimits.h"
-#include "webenginebrowsercontrol.h"
 #include "windowfixture.h"
 
 #include <cstdlib>

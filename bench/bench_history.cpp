@@ -6,13 +6,13 @@
 // The generated file is kept beside the program and reused while the sizes are the same.
 
 #include "benchfigures.h"
-#include "completionpopup.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
 #include "historydata.h"
-#include "historymatch.h"
-#include "historymodel.h"
-#include "historyrules.h"
-#include "historywindow.h"
-#include "sqlitehistorystore.h"
+#include "platform/desktop/history/sqlitehistorystore.h"
+#include "ui/completionpopup.h"
+#include "ui/historymodel.h"
+#include "ui/historywindow.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -13,9 +13,9 @@
 // framedview beside BAREVIEW.
 
 #include "benchfigures.h"
-#include "blockingsettings.h"
+#include "platform/desktop/blocking/blockingsettings.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "programmemory.h"
-#include "sqlitesettingsstore.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filterengine.h"
-#include "filterparser.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filterparser.h"
 
 #include <QRandomGenerator>
 #include <string>

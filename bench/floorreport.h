@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startupphase.h"
+#include "platform/api/startupphase.h"
 
 #include <cstdio>
 #include <QWebEnginePage>

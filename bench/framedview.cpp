@@ -10,7 +10,7 @@
 
 #include "floorreport.h"
 #include "floorview.h"
-#include "startupphase.h"
+#include "platform/api/startupphase.h"
 
 #include <QApplication>
 #include <QComboBox>

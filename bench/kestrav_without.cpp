@@ -7,9 +7,9 @@
 // The real history store is still made with the platform and let go before the window is
 // built: what it costs then (a thread started and joined) stays in the figure without it.
 
-#include "historystore.h"
-#include "kestravmain.h"
-#include "platform.h"
+#include "app/kestravmain.h"
+#include "platform/api/historystore.h"
+#include "platform/api/platform.h"
 
 #include <cstring>
 

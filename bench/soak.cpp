@@ -7,15 +7,15 @@
 // bare web view, goes through the same navigations on the same server, and its growth is
 // printed beside Kestrav's as the floor.
 
+#include "app/processmemory.h"
 #include "benchfigures.h"
 #include "benchpages.h"
+#include "history/recenturls.h"
 #include "httpserver.h"
-#include "processmemory.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "programmemory.h"
-#include "recenturls.h"
 #include "soakplan.h"
-#include "sqlitesettingsstore.h"
-#include "webenginebrowsercontrol.h"
 #include "windowfixture.h"
 
 #include <csignal>

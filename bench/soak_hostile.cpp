@@ -5,19 +5,19 @@
 // what the round leaves, and the stores must read back whole. It prints each case's outcome
 // and peak memory, and the worst.
 
+#include "app/processmemory.h"
 #include "benchpages.h"
-#include "favoritesfile.h"
-#include "guardedpage.h"
+#include "favorites/favoritesfile.h"
+#include "history/recenturls.h"
 #include "httpserver.h"
-#include "keepingsettingsstore.h"
-#include "networkinternettransfer.h"
-#include "onequestionatatime.h"
-#include "processmemory.h"
+#include "platform/api/keepingsettingsstore.h"
+#include "platform/api/onequestionatatime.h"
+#include "platform/api/rememberedanswers.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
+#include "platform/desktop/webengine/guardedpage.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "programmemory.h"
-#include "recenturls.h"
-#include "rememberedanswers.h"
-#include "sqlitesettingsstore.h"
-#include "webenginebrowsercontrol.h"
 #include "windowfixture.h"
 
 #include <cstdlib>

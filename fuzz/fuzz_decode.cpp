@@ -1,7 +1,7 @@
 // The fetch's charset decoding: any bytes under any Content-Type.
 // Input: the Content-Type header's value, a line feed, then the body.
 
-#include "networkinternettransfer.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
 
 #include <cstdlib>
 

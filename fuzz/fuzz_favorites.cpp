@@ -1,7 +1,7 @@
 // Favorites.txt as any bytes, and any text typed as the address to add.
 // Input: the address (UTF-8), a NUL byte, then the file's bytes.
 
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
 
 #include <cstdlib>
 

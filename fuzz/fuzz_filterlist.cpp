@@ -2,8 +2,8 @@
 // bytes, written to its file form and read back. The bytes are also read as a damaged file
 // form, which must be refused or read without harm.
 
-#include "filterengine.h"
-#include "filterparser.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filterparser.h"
 
 #include <cstdlib>
 #include <string>

@@ -3,9 +3,9 @@
 // search gives must hold every word of the query, and the searches must answer.
 
 #include "fuzzsupport.h"
-#include "historymatch.h"
-#include "historyrules.h"
-#include "sqlitehistorystore.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
+#include "platform/desktop/history/sqlitehistorystore.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 // address to write.
 
 #include "fuzzsupport.h"
-#include "platformerror.h"
-#include "recenturls.h"
-#include "sqlitesettingsstore.h"
+#include "history/recenturls.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 
 #include <cstdlib>
 

@@ -3,8 +3,8 @@
 // the key, the others are the value.
 
 #include "fuzzsupport.h"
-#include "platformerror.h"
-#include "sqlitesettingsstore.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 
 #include <cstdlib>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "accessibility.h"
+#include "accessibility/accessibility.h"
 
-#include "readablecolours.h"
+#include "accessibility/readablecolours.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,4 +1,4 @@
-#include "focusframe.h"
+#include "accessibility/focusframe.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "panecycle.h"
+#include "accessibility/panecycle.h"
 
 namespace PaneCycle {
 

@@ -1,16 +1,16 @@
-#include "frmframe.h"
+#include "app/frmframe.h"
 
-#include "accessibility.h"
-#include "appinfo.h"
-#include "downloads.h"
-#include "failure.h"
-#include "frmwebbrowser.h"
-#include "icons.h"
-#include "menubarkeys.h"
-#include "messagebox.h"
-#include "twips.h"
-#include "userquestions.h"
-#include "windowdesign.h"
+#include "accessibility/accessibility.h"
+#include "platform/api/appinfo.h"
+#include "platform/api/downloads.h"
+#include "platform/api/failure.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/userquestions.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/icons.h"
+#include "ui/menubarkeys.h"
+#include "ui/twips.h"
+#include "ui/windowdesign.h"
 
 #include <QAction>
 #include <QCloseEvent>

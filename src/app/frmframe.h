@@ -1,8 +1,8 @@
 #pragma once
 
-#include "handlerguard.h"
-#include "platform.h"
-#include "webbrowserhost.h"
+#include "platform/api/platform.h"
+#include "ui/handlerguard.h"
+#include "ui/webbrowserhost.h"
 
 #include <QMainWindow>
 #include <QPair>

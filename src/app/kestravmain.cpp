@@ -1,10 +1,10 @@
-#include "kestravmain.h"
+#include "app/kestravmain.h"
 
-#include "desktopplatform.h"
-#include "frmframe.h"
-#include "historyrules.h"
-#include "processmemory.h"
-#include "startupphase.h"
+#include "app/frmframe.h"
+#include "app/processmemory.h"
+#include "history/historyrules.h"
+#include "platform/api/startupphase.h"
+#include "platform/desktop/desktopplatform.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "kestravmain.h"
+#include "app/kestravmain.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,6 +1,6 @@
-#include "clipboardpicture.h"
+#include "capture/clipboardpicture.h"
 
-#include "clipboard.h"
+#include "platform/api/clipboard.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "pagetextname.h"
+#include "capture/pagetextname.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "filterengine.h"
+#include "contentblocking/filterengine.h"
 
-#include "publicsuffix.h"
+#include "contentblocking/publicsuffix.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filterrules.h"
-#include "requesttype.h"
-#include "urlpattern.h"
+#include "contentblocking/filterrules.h"
+#include "contentblocking/requesttype.h"
+#include "contentblocking/urlpattern.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 // Building the engine from parsed rules: the rules' arrays, the token indexes and the
 // cosmetic rules by site.
 
-#include "filterengine.h"
-#include "filterparser.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filterparser.h"
 
 #include <algorithm>
 #include <re2/re2.h>

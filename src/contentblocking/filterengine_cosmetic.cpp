@@ -1,6 +1,6 @@
 // The cosmetic half of the engine: what the lists hide on a page, as a style sheet.
 
-#include "filterengine.h"
+#include "contentblocking/filterengine.h"
 
 #include <algorithm>
 #include <unordered_set>

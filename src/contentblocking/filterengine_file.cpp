@@ -2,7 +2,7 @@
 // they were built from, and a checksum over them all. Every field starts on eight bytes, so
 // that the arrays can be read where they lie in a file mapped into memory.
 
-#include "filterengine.h"
+#include "contentblocking/filterengine.h"
 
 #include <cstring>
 #include <type_traits>

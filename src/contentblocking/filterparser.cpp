@@ -1,8 +1,8 @@
-#include "filterparser.h"
+#include "contentblocking/filterparser.h"
 
-#include "filtertext.h"
-#include "requesttype.h"
-#include "urlpattern.h"
+#include "contentblocking/filtertext.h"
+#include "contentblocking/requesttype.h"
+#include "contentblocking/urlpattern.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "filtersources.h"
+#include "contentblocking/filtersources.h"
 
-#include "filterparser.h"
+#include "contentblocking/filterparser.h"
 
 #ifdef __GLIBC__
 #include <malloc.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filterengine.h"
+#include "contentblocking/filterengine.h"
 
 #include <memory>
 #include <QByteArray>

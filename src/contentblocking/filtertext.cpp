@@ -1,4 +1,4 @@
-#include "filtertext.h"
+#include "contentblocking/filtertext.h"
 
 #include <QString>
 #include <QUrl>

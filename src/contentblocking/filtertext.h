@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filterrules.h"
+#include "contentblocking/filterrules.h"
 
 #include <string>
 #include <string_view>

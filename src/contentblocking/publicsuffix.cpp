@@ -1,4 +1,4 @@
-#include "publicsuffix.h"
+#include "contentblocking/publicsuffix.h"
 
 #include <libpsl.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "requesttype.h"
+#include "contentblocking/requesttype.h"
 
 namespace Filters {
 

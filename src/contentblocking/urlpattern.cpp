@@ -1,4 +1,4 @@
-#include "urlpattern.h"
+#include "contentblocking/urlpattern.h"
 
 #include <algorithm>
 #include <cstring>

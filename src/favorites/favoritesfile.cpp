@@ -1,8 +1,8 @@
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
 
-#include "atomicfile.h"
-#include "platformerror.h"
-#include "systemencoding.h"
+#include "platform/api/atomicfile.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/systemencoding.h"
 
 #include <algorithm>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sortentries.h"
-#include "spacetrim.h"
+#include "favorites/sortentries.h"
+#include "platform/api/spacetrim.h"
 
 #include <optional>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "favoriteslistmodel.h"
+#include "favorites/favoriteslistmodel.h"
 
 FavoritesListModel::FavoritesListModel(QObject *parent)
     : QAbstractListModel(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
 
 #include <QAbstractListModel>
 

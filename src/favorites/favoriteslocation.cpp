@@ -1,4 +1,4 @@
-#include "favoriteslocation.h"
+#include "favorites/favoriteslocation.h"
 
 #include <QDir>
 #include <QFile>

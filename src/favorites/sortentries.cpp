@@ -1,4 +1,4 @@
-#include "sortentries.h"
+#include "favorites/sortentries.h"
 
 #include <algorithm>
 #include <numeric>

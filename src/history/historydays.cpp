@@ -1,4 +1,4 @@
-#include "historydays.h"
+#include "history/historydays.h"
 
 #include <limits>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "historymatch.h"
+#include "history/historymatch.h"
 
 #include <algorithm>
 #include <QRegularExpression>

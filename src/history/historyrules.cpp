@@ -1,4 +1,4 @@
-#include "historyrules.h"
+#include "history/historyrules.h"
 
 #include <cmath>
 #include <QUrl>

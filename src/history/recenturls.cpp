@@ -1,8 +1,8 @@
-#include "recenturls.h"
+#include "history/recenturls.h"
 
-#include "failure.h"
-#include "settingsstore.h"
-#include "spacetrim.h"
+#include "platform/api/failure.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/spacetrim.h"
 
 namespace RecentUrls {
 

@@ -1,7 +1,7 @@
-#include "suggestions.h"
+#include "history/suggestions.h"
 
-#include "historymatch.h"
-#include "historyrules.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
 
 #include <algorithm>
 #include <QHash>

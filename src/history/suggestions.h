@@ -1,6 +1,6 @@
 #pragma once
 
-#include "historystore.h"
+#include "platform/api/historystore.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "fetchnotice.h"
+#include "htmltools/fetchnotice.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QCoreApplication>
 

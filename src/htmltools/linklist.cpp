@@ -1,4 +1,4 @@
-#include "linklist.h"
+#include "htmltools/linklist.h"
 
 namespace HtmlTools {
 

@@ -1,4 +1,4 @@
-#include "textsearch.h"
+#include "htmltools/textsearch.h"
 
 namespace HtmlTools {
 

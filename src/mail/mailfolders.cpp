@@ -1,4 +1,4 @@
-#include "mailfolders.h"
+#include "mail/mailfolders.h"
 
 namespace Mail {
 

@@ -1,7 +1,7 @@
-#include "mailsession.h"
+#include "mail/mailsession.h"
 
-#include "failure.h"
-#include "mailautomation.h"
+#include "platform/api/failure.h"
+#include "platform/api/mailautomation.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mailfolders.h"
+#include "mail/mailfolders.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "searchwords.h"
+#include "navigation/searchwords.h"
 
 #include <libpsl.h>
 #include <QFile>

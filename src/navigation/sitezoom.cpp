@@ -1,6 +1,6 @@
-#include "sitezoom.h"
+#include "navigation/sitezoom.h"
 
-#include "settingsstore.h"
+#include "platform/api/settingsstore.h"
 
 #include <algorithm>
 #include <cmath>

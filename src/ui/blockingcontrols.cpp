@@ -1,9 +1,9 @@
-#include "blockingcontrols.h"
+#include "ui/blockingcontrols.h"
 
-#include "contentblocking.h"
-#include "hideelementdialog.h"
-#include "platformerror.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/contentblocking.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/hideelementdialog.h"
 
 #include <QAction>
 #include <QPointer>

@@ -1,11 +1,11 @@
-#include "browseraccessibility.h"
+#include "ui/browseraccessibility.h"
 
-#include "accessibility.h"
-#include "findbar.h"
-#include "focusframe.h"
-#include "panecycle.h"
-#include "picturebox.h"
-#include "ui_frmwebbrowser.h"
+#include "accessibility/accessibility.h"
+#include "accessibility/focusframe.h"
+#include "accessibility/panecycle.h"
+#include "ui/findbar.h"
+#include "ui/picturebox.h"
+#include "ui/ui_frmwebbrowser.h"
 
 #include <QAction>
 #include <QApplication>

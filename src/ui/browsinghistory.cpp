@@ -1,9 +1,9 @@
-#include "browsinghistory.h"
+#include "ui/browsinghistory.h"
 
-#include "completionpopup.h"
-#include "historyrules.h"
-#include "historystore.h"
-#include "historywindow.h"
+#include "history/historyrules.h"
+#include "platform/api/historystore.h"
+#include "ui/completionpopup.h"
+#include "ui/historywindow.h"
 
 #include <QComboBox>
 #include <QDateTime>

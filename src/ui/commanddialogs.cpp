@@ -1,7 +1,7 @@
-#include "commanddialogs.h"
+#include "ui/commanddialogs.h"
 
-#include "failure.h"
-#include "settingsstore.h"
+#include "platform/api/failure.h"
+#include "platform/api/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDir>

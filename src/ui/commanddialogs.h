@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commondialog.h"
+#include "platform/api/commondialog.h"
 
 #include <optional>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "completionpopup.h"
+#include "ui/completionpopup.h"
 
-#include "historymatch.h"
-#include "historyrules.h"
-#include "historystore.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
+#include "platform/api/historystore.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "suggestions.h"
+#include "history/suggestions.h"
 
 #include <functional>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "downloadsmodel.h"
+#include "ui/downloadsmodel.h"
 
 #include <algorithm>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "downloads.h"
+#include "platform/api/downloads.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "downloadswindow.h"
+#include "ui/downloadswindow.h"
 
-#include "desktopfiles.h"
-#include "downloadsmodel.h"
+#include "platform/api/desktopfiles.h"
+#include "ui/downloadsmodel.h"
 
 #include <optional>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "downloads.h"
+#include "platform/api/downloads.h"
 
 #include <functional>
 #include <QWidget>

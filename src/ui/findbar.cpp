@@ -1,11 +1,11 @@
-#include "findbar.h"
+#include "ui/findbar.h"
 
-#include "accessibility.h"
-#include "failure.h"
-#include "readablecolours.h"
-#include "richtextarea.h"
-#include "textsearch.h"
-#include "webbrowsercontrol.h"
+#include "accessibility/accessibility.h"
+#include "accessibility/readablecolours.h"
+#include "htmltools/textsearch.h"
+#include "platform/api/failure.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/webbrowsercontrol.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "commandtable.h"
-#include "handlerguard.h"
-#include "platform.h"
-#include "searchwords.h"
-#include "statusline.h"
-#include "ui_frmwebbrowser.h"
+#include "navigation/searchwords.h"
+#include "platform/api/platform.h"
+#include "ui/commandtable.h"
+#include "ui/handlerguard.h"
+#include "ui/statusline.h"
+#include "ui/ui_frmwebbrowser.h"
 
 #include <functional>
 #include <memory>

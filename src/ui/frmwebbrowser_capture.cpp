@@ -1,18 +1,18 @@
 // The browser window's desktop tools: print the window, capture it to a picture file, save a
 // clipboard picture, save the page as text.
 
-#include "clipboard.h"
-#include "clipboardpicture.h"
-#include "commanddialogs.h"
-#include "frmwebbrowser.h"
-#include "keyboardevents.h"
-#include "messagebox.h"
-#include "pagetextname.h"
-#include "picturewriter.h"
-#include "settingsstore.h"
-#include "snapshotkeys.h"
-#include "webbrowsercontrol.h"
-#include "webbrowserhost.h"
+#include "capture/clipboardpicture.h"
+#include "capture/pagetextname.h"
+#include "capture/snapshotkeys.h"
+#include "platform/api/clipboard.h"
+#include "platform/api/keyboardevents.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/picturewriter.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/commanddialogs.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/webbrowserhost.h"
 
 #include <optional>
 #include <QPainter>

@@ -1,11 +1,11 @@
 // What reads the browser window's command table at run time: the connections of menus,
 // toolbar, panel buttons and keys, the toolbar dispatcher and the command enabling.
 
-#include "findbar.h"
-#include "frmwebbrowser.h"
-#include "pagezoom.h"
-#include "platformerror.h"
-#include "screenpointer.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/screenpointer.h"
+#include "ui/findbar.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/pagezoom.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,19 +1,19 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
-#include "blockingcontrols.h"
-#include "browseraccessibility.h"
-#include "browsinghistory.h"
-#include "commanddialogs.h"
-#include "commondialog.h"
-#include "findbar.h"
-#include "frmwebbrowser.h"
-#include "fullscreenlayout.h"
-#include "pagetextname.h"
-#include "pagezoom.h"
-#include "webbrowsercontrol.h"
-#include "webbrowserhost.h"
-#include "windowdesign.h"
+#include "capture/pagetextname.h"
+#include "platform/api/commondialog.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/blockingcontrols.h"
+#include "ui/browseraccessibility.h"
+#include "ui/browsinghistory.h"
+#include "ui/commanddialogs.h"
+#include "ui/findbar.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/fullscreenlayout.h"
+#include "ui/pagezoom.h"
+#include "ui/webbrowserhost.h"
+#include "ui/windowdesign.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
 // The browser window's way to the downloads of the run.
 
-#include "downloads.h"
-#include "downloadswindow.h"
-#include "frmwebbrowser.h"
-#include "webbrowsercontrol.h"
-#include "webbrowserhost.h"
+#include "platform/api/downloads.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/downloadswindow.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/webbrowserhost.h"
 
 #include <QStatusBar>
 

@@ -1,14 +1,14 @@
 // The browser window's favorites panel.
 
-#include "favoritesfile.h"
-#include "favoriteslistmodel.h"
-#include "frmwebbrowser.h"
-#include "messagebox.h"
-#include "platformerror.h"
-#include "richtextarea.h"
-#include "screenpointer.h"
-#include "systemencoding.h"
-#include "webbrowsercontrol.h"
+#include "favorites/favoritesfile.h"
+#include "favorites/favoriteslistmodel.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/systemencoding.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/frmwebbrowser.h"
 
 #include <optional>
 #include <QComboBox>

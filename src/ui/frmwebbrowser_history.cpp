@@ -1,12 +1,12 @@
 // The browser window's recent-address menu and its history.
 
-#include "browsinghistory.h"
-#include "favoriteslistmodel.h"
-#include "frmwebbrowser.h"
-#include "historystore.h"
-#include "recenturls.h"
-#include "settingsstore.h"
-#include "webbrowsercontrol.h"
+#include "favorites/favoriteslistmodel.h"
+#include "history/recenturls.h"
+#include "platform/api/historystore.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/browsinghistory.h"
+#include "ui/frmwebbrowser.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,16 +1,16 @@
 // The browser window's HTML document tools: the source view, the link list, the fetch
 // of a linked document, and print and save of the text shown.
 
-#include "commanddialogs.h"
-#include "fetchnotice.h"
-#include "frmwebbrowser.h"
-#include "internettransfer.h"
-#include "linklist.h"
-#include "messagebox.h"
-#include "richtextarea.h"
-#include "screenpointer.h"
-#include "webbrowsercontrol.h"
-#include "webbrowserhost.h"
+#include "htmltools/fetchnotice.h"
+#include "htmltools/linklist.h"
+#include "platform/api/internettransfer.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/commanddialogs.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/webbrowserhost.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // The browser window's mail shortcuts: each opens a folder of the user's mail program in the
 // program's own window.
 
-#include "frmwebbrowser.h"
-#include "mailautomation.h"
-#include "mailfolders.h"
-#include "mailsession.h"
+#include "mail/mailfolders.h"
+#include "mail/mailsession.h"
+#include "platform/api/mailautomation.h"
+#include "ui/frmwebbrowser.h"
 
 void frmWebBrowser::OpenMailFolder(const QString &folderName)
 {

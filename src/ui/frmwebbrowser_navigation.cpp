@@ -1,13 +1,13 @@
 // The browser window's navigation: the address box, the navigation commands and the browser
 // control's events.
 
-#include "browsinghistory.h"
-#include "frmwebbrowser.h"
-#include "richtextarea.h"
-#include "screenpointer.h"
-#include "startupphase.h"
-#include "webbrowsercontrol.h"
-#include "webbrowserhost.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/startupphase.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/browsinghistory.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/webbrowserhost.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "fullscreenlayout.h"
+#include "ui/fullscreenlayout.h"
 
-#include "webbrowserhost.h"
+#include "ui/webbrowserhost.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "handlerguard.h"
+#include "ui/handlerguard.h"
 
-#include "messagebox.h"
+#include "platform/api/messagebox.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "failure.h"
+#include "platform/api/failure.h"
 
 #include <QPointer>
 #include <QString>

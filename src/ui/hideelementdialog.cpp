@@ -1,4 +1,4 @@
-#include "hideelementdialog.h"
+#include "ui/hideelementdialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

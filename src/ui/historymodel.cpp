@@ -1,7 +1,7 @@
-#include "historymodel.h"
+#include "ui/historymodel.h"
 
-#include "historydays.h"
-#include "historymatch.h"
+#include "history/historydays.h"
+#include "history/historymatch.h"
 
 #include <QDateTime>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "historywindow.h"
+#include "ui/historywindow.h"
 
-#include "historymodel.h"
-#include "historystore.h"
+#include "platform/api/historystore.h"
+#include "ui/historymodel.h"
 
 #include <QButtonGroup>
 #include <QDateTime>

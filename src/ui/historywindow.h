@@ -1,6 +1,6 @@
 #pragma once
 
-#include "historydays.h"
+#include "history/historydays.h"
 
 #include <functional>
 #include <optional>

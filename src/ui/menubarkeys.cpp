@@ -1,4 +1,4 @@
-#include "menubarkeys.h"
+#include "ui/menubarkeys.h"
 
 #include <QAction>
 #include <QActionEvent>

@@ -1,10 +1,10 @@
-#include "pagezoom.h"
+#include "ui/pagezoom.h"
 
-#include "failure.h"
-#include "richtextarea.h"
-#include "settingsstore.h"
-#include "sitezoom.h"
-#include "webbrowsercontrol.h"
+#include "navigation/sitezoom.h"
+#include "platform/api/failure.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/webbrowsercontrol.h"
 
 PageZoom::PageZoom(WebBrowserControl &page, RichTextArea &text,
                    std::shared_ptr<SettingsStore> settings)

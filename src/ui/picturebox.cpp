@@ -1,4 +1,4 @@
-#include "picturebox.h"
+#include "ui/picturebox.h"
 
 #include <QMouseEvent>
 

@@ -1,8 +1,8 @@
-#include "sourcewindow.h"
+#include "ui/sourcewindow.h"
 
-#include "failure.h"
-#include "findbar.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/failure.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/findbar.h"
 
 #include <QAction>
 

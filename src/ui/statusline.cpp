@@ -1,6 +1,6 @@
-#include "statusline.h"
+#include "ui/statusline.h"
 
-#include "webbrowserhost.h"
+#include "ui/webbrowserhost.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "twips.h"
+#include "ui/twips.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <cmath>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "ui_frmwebbrowser.h"
+#include "ui/ui_frmwebbrowser.h"
 
-#include "favoriteslistmodel.h"
-#include "icons.h"
-#include "picturebox.h"
-#include "startupphase.h"
-#include "twips.h"
-#include "windowdesign.h"
+#include "favorites/favoriteslistmodel.h"
+#include "platform/api/startupphase.h"
+#include "ui/icons.h"
+#include "ui/picturebox.h"
+#include "ui/twips.h"
+#include "ui/windowdesign.h"
 
 #include <QAction>
 #include <QComboBox>

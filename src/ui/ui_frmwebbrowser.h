@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandtable.h"
+#include "ui/commandtable.h"
 
 #include <QHash>
 #include <QList>

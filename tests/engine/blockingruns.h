@@ -1,10 +1,10 @@
 #pragma once
 
-#include "desktopcontentblocking.h"
-#include "filtersources.h"
+#include "contentblocking/filtersources.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "sqlitesettingsstore.h"
+#include "platform/desktop/blocking/desktopcontentblocking.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 
 #include <memory>

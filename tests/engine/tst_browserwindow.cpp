@@ -2,11 +2,11 @@
 // on the loopback interface.
 
 #include "../window/windowfixture.h"
-#include "downloadsmodel.h"
-#include "downloadswindow.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "ui/downloadsmodel.h"
+#include "ui/downloadswindow.h"
 
 #include <csignal>
 #include <QComboBox>

@@ -2,12 +2,12 @@
 // and PDF documents shown in the view.
 
 #include "fakeservices.h"
-#include "guardedpage.h"
-#include "hangwatch.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "platform/desktop/webengine/guardedpage.h"
+#include "platform/desktop/webengine/hangwatch.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QBuffer>

@@ -1,9 +1,9 @@
 #include "fakesettingsstore.h"
 #include "fakewebbrowsercontrol.h"
-#include "platformerror.h"
-#include "sqlitesettingsstore.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <functional>
 #include <memory>

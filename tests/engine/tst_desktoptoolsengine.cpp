@@ -2,11 +2,11 @@
 // picture writer: the pictures must show the page as the engine drew it.
 
 #include "../window/windowfixture.h"
-#include "desktopclipboard.h"
-#include "desktopkeyboardevents.h"
 #include "httpserver.h"
-#include "picturefilewriter.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/desktop/system/desktopclipboard.h"
+#include "platform/desktop/system/desktopkeyboardevents.h"
+#include "platform/desktop/system/picturefilewriter.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <QClipboard>
 #include <QDirIterator>

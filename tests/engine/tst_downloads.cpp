@@ -1,12 +1,12 @@
 // Downloads through the real engine, from a loopback server that sends its bodies bit by bit,
 // cuts them off or holds them back.
 
-#include "downloads.h"
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "platform/api/downloads.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "httpserver.h"
-#include "networkinternettransfer.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
 #include "testsupport.h"
 
 #include <optional>

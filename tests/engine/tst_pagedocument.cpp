@@ -1,10 +1,10 @@
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "pagedocument.h"
-#include "platformerror.h"
-#include "shownlimits.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/shownlimits.h"
+#include "platform/desktop/webengine/pagedocument.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QWidget>

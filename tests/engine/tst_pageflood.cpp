@@ -1,11 +1,11 @@
 #include "fakeservices.h"
-#include "guardedpage.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "onequestionatatime.h"
-#include "rememberedanswers.h"
+#include "platform/api/onequestionatatime.h"
+#include "platform/api/rememberedanswers.h"
+#include "platform/desktop/webengine/guardedpage.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QApplication>

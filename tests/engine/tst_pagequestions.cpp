@@ -4,9 +4,9 @@
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "rememberedanswers.h"
+#include "platform/api/rememberedanswers.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QApplication>

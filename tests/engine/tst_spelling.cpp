@@ -1,7 +1,7 @@
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <memory>
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
-#include "webenginebrowsercontrol.h"
 
 #include <functional>
 #include <memory>

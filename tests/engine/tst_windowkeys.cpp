@@ -3,7 +3,7 @@
 
 #include "../window/windowfixture.h"
 #include "httpserver.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <csignal>
 #include <QBuffer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contentblocking.h"
-#include "platformerror.h"
+#include "platform/api/contentblocking.h"
+#include "platform/api/platformerror.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "fakedownloads.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 void FakeDownloads::cancel(quint32 id)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "desktopfiles.h"
-#include "downloads.h"
+#include "platform/api/desktopfiles.h"
+#include "platform/api/downloads.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "fakeservices.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 QString FakeInternetTransfer::OpenURL(const QString &url)
 {

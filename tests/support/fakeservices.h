@@ -1,10 +1,10 @@
 #pragma once
 
-#include "appinfo.h"
-#include "internettransfer.h"
-#include "messagebox.h"
-#include "screenpointer.h"
-#include "userquestions.h"
+#include "platform/api/appinfo.h"
+#include "platform/api/internettransfer.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/userquestions.h"
 
 #include <memory>
 #include <optional>

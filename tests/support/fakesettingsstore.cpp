@@ -1,6 +1,6 @@
 #include "fakesettingsstore.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 QString FakeSettingsStore::GetSetting(const QString &application, const QString &section,
                                       const QString &key) const

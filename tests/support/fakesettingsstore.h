@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsstore.h"
+#include "platform/api/settingsstore.h"
 
 // An in-memory settings store with the real store's behaviour, and switches for its
 // failures: writes that fail part-way through a sequence, and a store that cannot be read.

@@ -1,6 +1,6 @@
 #include "fakewebbrowsercontrol.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QFileInfo>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakedownloads.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/webbrowsercontrol.h"
 
 #include <memory>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <functional>
 #include <memory>

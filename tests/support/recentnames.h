@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsstore.h"
+#include "platform/api/settingsstore.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "recordingclipboard.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 RecordingClipboard::RecordingClipboard(std::shared_ptr<QStringList> journal)
     : m_journal(std::move(journal))

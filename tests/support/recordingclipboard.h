@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboard.h"
+#include "platform/api/clipboard.h"
 
 #include <memory>
 #include <QStringList>

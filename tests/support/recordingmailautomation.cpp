@@ -1,6 +1,6 @@
 #include "recordingmailautomation.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 namespace {
 

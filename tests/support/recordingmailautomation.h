@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mailautomation.h"
+#include "platform/api/mailautomation.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "recordingpicturewriter.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 RecordingPictureWriter::RecordingPictureWriter(std::shared_ptr<QStringList> journal)
     : m_journal(std::move(journal))

@@ -1,6 +1,6 @@
 #include "scriptedcommondialog.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 ScriptedCommonDialog::ScriptedCommonDialog(const QString &pdfPath)
 {

@@ -1,7 +1,7 @@
 #include "testplatform.h"
 
-#include "historyrules.h"
-#include "plaintextarea.h"
+#include "history/historyrules.h"
+#include "platform/desktop/text/plaintextarea.h"
 
 TestPlatform::TestPlatform(const QString &programFolder)
     : messages(std::make_shared<RecordingMessageBox>())

@@ -5,7 +5,7 @@
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
 #include "fakewebbrowsercontrol.h"
-#include "platform.h"
+#include "platform/api/platform.h"
 #include "recordingclipboard.h"
 #include "recordingkeyboardevents.h"
 #include "recordingmailautomation.h"

@@ -3,8 +3,8 @@
 //
 //   historywriter DB PREFIX COUNT   records PREFIX0 .. PREFIX(COUNT-1); COUNT 0 goes on forever
 
-#include "historyrules.h"
-#include "sqlitehistorystore.h"
+#include "history/historyrules.h"
+#include "platform/desktop/history/sqlitehistorystore.h"
 
 #include <cstdio>
 #include <QCoreApplication>

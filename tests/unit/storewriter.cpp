@@ -10,10 +10,10 @@
 //                                        another copy in the middle of a long write would,
 //                                        then ends without committing it
 
-#include "favoritesfile.h"
-#include "platformerror.h"
-#include "recenturls.h"
-#include "sqlitesettingsstore.h"
+#include "favorites/favoritesfile.h"
+#include "history/recenturls.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "writercontent.h"
 
 #include <cstdio>

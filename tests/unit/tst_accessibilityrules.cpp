@@ -1,6 +1,6 @@
-#include "accessibility.h"
-#include "panecycle.h"
-#include "readablecolours.h"
+#include "accessibility/accessibility.h"
+#include "accessibility/panecycle.h"
+#include "accessibility/readablecolours.h"
 #include "testsupport.h"
 
 #include <QTest>

@@ -1,9 +1,9 @@
 // The desktop's clipboard, picture writer and key injection, on the offscreen platform.
 
-#include "desktopclipboard.h"
-#include "desktopkeyboardevents.h"
-#include "picturefilewriter.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/system/desktopclipboard.h"
+#include "platform/desktop/system/desktopkeyboardevents.h"
+#include "platform/desktop/system/picturefilewriter.h"
 #include "recordingclipboard.h"
 #include "testsupport.h"
 

@@ -1,5 +1,5 @@
-#include "desktopcommondialog.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/dialogs/desktopcommondialog.h"
 #include "testsupport.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
-#include "recenturls.h"
-#include "sqlitesettingsstore.h"
+#include "history/recenturls.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 #include "writercontent.h"
 

@@ -1,6 +1,6 @@
-#include "desktopmailautomation.h"
 #include "fakemaildesktop.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/mail/desktopmailautomation.h"
 #include "testsupport.h"
 
 #include <algorithm>

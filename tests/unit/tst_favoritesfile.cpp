@@ -1,7 +1,7 @@
-#include "favoriteslistmodel.h"
+#include "favorites/favoriteslistmodel.h"
+#include "favorites/sortentries.h"
 #include "literalselectionsort.h"
-#include "sortentries.h"
-#include "systemencoding.h"
+#include "platform/api/systemencoding.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>

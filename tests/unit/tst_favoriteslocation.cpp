@@ -1,7 +1,7 @@
 // Where the favorites file is kept: beside a copy of the program that is the user's own,
 // never in a folder of the system, whoever runs the program.
 
-#include "favoriteslocation.h"
+#include "favorites/favoriteslocation.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "filterengine.h"
-#include "filterparser.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filterparser.h"
+#include "contentblocking/filtersources.h"
 #include "filterrun.h"
-#include "filtersources.h"
 #include "testsupport.h"
 
 #include <QUrl>

@@ -1,5 +1,5 @@
-#include "filterengine.h"
-#include "filterparser.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filterparser.h"
 #include "filterrun.h"
 #include "testsupport.h"
 

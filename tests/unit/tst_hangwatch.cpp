@@ -2,7 +2,7 @@
 // paused for printing, held by an open question, lost to the program's own late event loop
 // or followed by a load's progress is not counted.
 
-#include "hangwatch.h"
+#include "platform/desktop/webengine/hangwatch.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "historydays.h"
-#include "historymatch.h"
-#include "historyrules.h"
-#include "searchwords.h"
-#include "suggestions.h"
+#include "history/historydays.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
+#include "history/suggestions.h"
+#include "navigation/searchwords.h"
 #include "testsupport.h"
 
 using namespace History;

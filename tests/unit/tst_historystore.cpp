@@ -1,7 +1,7 @@
 #include "fakehistorystore.h"
-#include "historymatch.h"
-#include "historyrules.h"
-#include "sqlitehistorystore.h"
+#include "history/historymatch.h"
+#include "history/historyrules.h"
+#include "platform/desktop/history/sqlitehistorystore.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "keepingsettingsstore.h"
-#include "recenturls.h"
-#include "sqlitesettingsstore.h"
+#include "history/recenturls.h"
+#include "platform/api/keepingsettingsstore.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "plaintextarea.h"
-#include "platformerror.h"
-#include "shownlimits.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/shownlimits.h"
+#include "platform/desktop/text/plaintextarea.h"
 #include "testsupport.h"
 
 #include <QDir>

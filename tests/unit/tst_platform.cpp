@@ -1,5 +1,5 @@
-#include "failure.h"
-#include "platform.h"
+#include "platform/api/failure.h"
+#include "platform/api/platform.h"
 #include "testplatform.h"
 #include "testsupport.h"
 

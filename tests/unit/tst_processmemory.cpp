@@ -1,4 +1,4 @@
-#include "processmemory.h"
+#include "app/processmemory.h"
 
 #include <cstdlib>
 #include <cstring>

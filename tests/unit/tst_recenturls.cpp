@@ -1,7 +1,7 @@
-#include "platformerror.h"
+#include "history/recenturls.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "recentnames.h"
-#include "recenturls.h"
-#include "sqlitesettingsstore.h"
 #include "testsupport.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "fakeservices.h"
-#include "rememberedanswers.h"
+#include "platform/api/rememberedanswers.h"
 #include "testsupport.h"
 
 namespace {

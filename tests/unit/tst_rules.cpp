@@ -1,13 +1,13 @@
-#include "clipboard.h"
-#include "clipboardpicture.h"
+#include "capture/clipboardpicture.h"
+#include "capture/pagetextname.h"
 #include "fakesettingsstore.h"
-#include "fetchnotice.h"
-#include "linklist.h"
-#include "mailfolders.h"
-#include "pagetextname.h"
-#include "sitezoom.h"
+#include "htmltools/fetchnotice.h"
+#include "htmltools/linklist.h"
+#include "htmltools/textsearch.h"
+#include "mail/mailfolders.h"
+#include "navigation/sitezoom.h"
+#include "platform/api/clipboard.h"
 #include "testsupport.h"
-#include "textsearch.h"
 
 // The small rules of the HTML, capture and mail commands.
 class tst_Rules : public QObject

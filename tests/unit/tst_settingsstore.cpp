@@ -1,5 +1,5 @@
-#include "platformerror.h"
-#include "sqlitesettingsstore.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "readablecolours.h"
+#include "accessibility/readablecolours.h"
 #include "windowfixture.h"
 
 #include <QAccessible>

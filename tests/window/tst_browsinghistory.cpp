@@ -1,6 +1,6 @@
-#include "completionpopup.h"
-#include "historymodel.h"
-#include "historywindow.h"
+#include "ui/completionpopup.h"
+#include "ui/historymodel.h"
+#include "ui/historywindow.h"
 #include "windowfixture.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "screenpointer.h"
+#include "platform/api/screenpointer.h"
 #include "windowfixture.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "richtextarea.h"
-#include "screenpointer.h"
-#include "systemencoding.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/systemencoding.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "completionpopup.h"
 #include "fakehistorystore.h"
-#include "historymodel.h"
-#include "historyrules.h"
-#include "historywindow.h"
+#include "history/historyrules.h"
 #include "testsupport.h"
+#include "ui/completionpopup.h"
+#include "ui/historymodel.h"
+#include "ui/historywindow.h"
 
 #include <QApplication>
 #include <QComboBox>

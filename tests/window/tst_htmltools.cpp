@@ -1,7 +1,7 @@
-#include "richtextarea.h"
-#include "screenpointer.h"
-#include "shownlimits.h"
-#include "systemencoding.h"
+#include "platform/api/richtextarea.h"
+#include "platform/api/screenpointer.h"
+#include "platform/api/shownlimits.h"
+#include "platform/api/systemencoding.h"
 #include "windowfixture.h"
 
 #include <functional>

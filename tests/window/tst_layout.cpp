@@ -1,5 +1,5 @@
-#include "richtextarea.h"
-#include "twips.h"
+#include "platform/api/richtextarea.h"
+#include "ui/twips.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "favoritesfile.h"
+#include "favorites/favoritesfile.h"
 #include "httpserver.h"
-#include "networkinternettransfer.h"
-#include "richtextarea.h"
+#include "platform/api/richtextarea.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "desktopmailautomation.h"
 #include "fakemaildesktop.h"
-#include "mailautomation.h"
+#include "platform/api/mailautomation.h"
+#include "platform/desktop/mail/desktopmailautomation.h"
 #include "windowfixture.h"
 
 #include <QRegularExpression>

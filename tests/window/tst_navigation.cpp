@@ -1,4 +1,4 @@
-#include "richtextarea.h"
+#include "platform/api/richtextarea.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "recentnames.h"
-#include "sqlitesettingsstore.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "frmframe.h"
-#include "frmwebbrowser.h"
-#include "picturebox.h"
-#include "richtextarea.h"
+#include "app/frmframe.h"
+#include "platform/api/richtextarea.h"
 #include "testplatform.h"
 #include "testsupport.h"
+#include "ui/frmwebbrowser.h"
+#include "ui/picturebox.h"
 
 #include <memory>
 #include <QAction>

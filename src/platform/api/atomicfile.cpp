@@ -1,4 +1,4 @@
-#include "atomicfile.h"
+#include "platform/api/atomicfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "downloads.h"
+#include "platform/api/downloads.h"
 
 #include <algorithm>
 

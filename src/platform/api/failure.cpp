@@ -1,3 +1,3 @@
-#include "failure.h"
+#include "platform/api/failure.h"
 
 Q_LOGGING_CATEGORY(lcSkipped, "kestrav.skipped", QtInfoMsg)

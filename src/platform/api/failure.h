@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <functional>
 #include <QDebug>

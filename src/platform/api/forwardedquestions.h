@@ -1,6 +1,6 @@
 #pragma once
 
-#include "userquestions.h"
+#include "platform/api/userquestions.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "keepingsettingsstore.h"
+#include "platform/api/keepingsettingsstore.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platformerror.h"
-#include "settingsstore.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/settingsstore.h"
 
 #include <memory>
 

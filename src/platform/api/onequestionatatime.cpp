@@ -1,4 +1,4 @@
-#include "onequestionatatime.h"
+#include "platform/api/onequestionatatime.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "platform/api/platform.h"
 
 QStringList Platform::missingServices() const
 {

@@ -1,4 +1,4 @@
-#include "rememberedanswers.h"
+#include "platform/api/rememberedanswers.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forwardedquestions.h"
+#include "platform/api/forwardedquestions.h"
 
 #include <QHash>
 #include <QPair>

@@ -1,4 +1,4 @@
-#include "startupphase.h"
+#include "platform/api/startupphase.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "systemencoding.h"
+#include "platform/api/systemencoding.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

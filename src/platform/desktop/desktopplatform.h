@@ -1,7 +1,7 @@
 #pragma once
 
-#include "historystore.h"
-#include "platform.h"
+#include "platform/api/historystore.h"
+#include "platform/api/platform.h"
 
 // The real platform of this desktop.
 // historyRanking: how the history ranks addresses.

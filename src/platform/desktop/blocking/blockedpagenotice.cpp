@@ -1,4 +1,4 @@
-#include "blockedpagenotice.h"
+#include "platform/desktop/blocking/blockedpagenotice.h"
 
 #include <QLabel>
 #include <QPushButton>

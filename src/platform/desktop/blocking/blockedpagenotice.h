@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagenotice.h"
+#include "platform/desktop/webengine/pagenotice.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
-#include "blockingsettings.h"
+#include "platform/desktop/blocking/blockingsettings.h"
 
-#include "platformerror.h"
-#include "settingsstore.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/settingsstore.h"
 
 #include <QUrl>
 

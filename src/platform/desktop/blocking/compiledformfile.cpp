@@ -1,6 +1,6 @@
-#include "compiledformfile.h"
+#include "platform/desktop/blocking/compiledformfile.h"
 
-#include "filterengine.h"
+#include "contentblocking/filterengine.h"
 
 #include <QFile>
 #include <sys/mman.h>

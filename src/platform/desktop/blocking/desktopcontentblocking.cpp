@@ -1,14 +1,14 @@
-#include "desktopcontentblocking.h"
+#include "platform/desktop/blocking/desktopcontentblocking.h"
 
-#include "atomicfile.h"
-#include "blockingsettings.h"
-#include "compiledformfile.h"
-#include "filterengine.h"
-#include "filtersources.h"
-#include "filterupdater.h"
-#include "platformerror.h"
-#include "settingsstore.h"
-#include "webbrowsercontrol.h"
+#include "contentblocking/filterengine.h"
+#include "contentblocking/filtersources.h"
+#include "platform/api/atomicfile.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/blocking/blockingsettings.h"
+#include "platform/desktop/blocking/compiledformfile.h"
+#include "platform/desktop/blocking/filterupdater.h"
 
 #include <QDir>
 #include <QFile>

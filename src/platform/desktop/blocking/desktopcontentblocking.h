@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contentblocking.h"
-#include "pageblocking.h"
+#include "platform/api/contentblocking.h"
+#include "platform/desktop/blocking/pageblocking.h"
 
 #include <memory>
 #include <QHash>

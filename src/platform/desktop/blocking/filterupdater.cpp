@@ -1,6 +1,6 @@
-#include "filterupdater.h"
+#include "platform/desktop/blocking/filterupdater.h"
 
-#include "filtersources.h"
+#include "contentblocking/filtersources.h"
 
 #include <QDir>
 #include <QNetworkAccessManager>

@@ -1,8 +1,8 @@
-#include "pageblocking.h"
+#include "platform/desktop/blocking/pageblocking.h"
 
-#include "blockedpagenotice.h"
-#include "platformerror.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/blocking/blockedpagenotice.h"
 
 #include <memory>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
-#include "desktopcommondialog.h"
+#include "platform/desktop/dialogs/desktopcommondialog.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <optional>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "desktopuserquestions.h"
+#include "platform/desktop/dialogs/desktopuserquestions.h"
 
 #include <QApplication>
 #include <QDialog>

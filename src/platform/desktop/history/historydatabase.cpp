@@ -1,7 +1,7 @@
-#include "historydatabase.h"
+#include "platform/desktop/history/historydatabase.h"
 
-#include "historymatchfunction.h"
-#include "historysql.h"
+#include "platform/desktop/history/historymatchfunction.h"
+#include "platform/desktop/history/historysql.h"
 
 #include <atomic>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "historysql.h"
-#include "historystore.h"
+#include "platform/api/historystore.h"
+#include "platform/desktop/history/historysql.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "historymatchfunction.h"
+#include "platform/desktop/history/historymatchfunction.h"
 
 #include <QByteArray>
 #include <QList>

@@ -4,8 +4,8 @@
 // bound and the index query is built of quoted trigrams, so typed text is never read as SQL or FTS
 // syntax.
 
-#include "historydatabase.h"
-#include "historysql.h"
+#include "platform/desktop/history/historydatabase.h"
+#include "platform/desktop/history/historysql.h"
 
 #include <cmath>
 #include <optional>

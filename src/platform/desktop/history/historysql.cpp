@@ -1,4 +1,4 @@
-#include "historysql.h"
+#include "platform/desktop/history/historysql.h"
 
 #include <QSqlError>
 #include <QUrl>

@@ -1,7 +1,7 @@
 // The history file's writes: visits, titles, removals and the ageing of frecencies.
 
-#include "historydatabase.h"
-#include "historysql.h"
+#include "platform/desktop/history/historydatabase.h"
+#include "platform/desktop/history/historysql.h"
 
 #include <limits>
 #include <QDateTime>

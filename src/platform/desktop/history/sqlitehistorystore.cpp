@@ -1,6 +1,6 @@
-#include "sqlitehistorystore.h"
+#include "platform/desktop/history/sqlitehistorystore.h"
 
-#include "historydatabase.h"
+#include "platform/desktop/history/historydatabase.h"
 
 #include <QMetaObject>
 #include <QPointer>

@@ -1,8 +1,8 @@
-#include "desktopmailautomation.h"
+#include "platform/desktop/mail/desktopmailautomation.h"
 
-#include "desktopmailprogram.h"
-#include "mailprogram.h"
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/mail/desktopmailprogram.h"
+#include "platform/desktop/mail/mailprogram.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "desktopmailprogram.h"
+#include "platform/desktop/mail/desktopmailprogram.h"
 
-#include "mailprogram.h"
+#include "platform/desktop/mail/mailprogram.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "mailprogram.h"
+#include "platform/desktop/mail/mailprogram.h"
 
 using namespace Qt::StringLiterals;
 

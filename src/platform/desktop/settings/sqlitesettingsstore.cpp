@@ -1,6 +1,6 @@
-#include "sqlitesettingsstore.h"
+#include "platform/desktop/settings/sqlitesettingsstore.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <atomic>
 #include <QCoreApplication>

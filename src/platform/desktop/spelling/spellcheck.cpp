@@ -1,4 +1,4 @@
-#include "spellcheck.h"
+#include "platform/desktop/spelling/spellcheck.h"
 
 #include <QDir>
 #include <QFileInfo>

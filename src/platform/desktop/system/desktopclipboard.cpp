@@ -1,6 +1,6 @@
-#include "desktopclipboard.h"
+#include "platform/desktop/system/desktopclipboard.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

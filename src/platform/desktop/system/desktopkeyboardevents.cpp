@@ -1,4 +1,4 @@
-#include "desktopkeyboardevents.h"
+#include "platform/desktop/system/desktopkeyboardevents.h"
 
 #include <QApplication>
 #include <QClipboard>

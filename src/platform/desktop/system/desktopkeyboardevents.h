@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keyboardevents.h"
+#include "platform/api/keyboardevents.h"
 
 #include <functional>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "desktopservices.h"
+#include "platform/desktop/system/desktopservices.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QApplication>
 #include <QCursor>

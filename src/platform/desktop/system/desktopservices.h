@@ -1,9 +1,9 @@
 #pragma once
 
-#include "appinfo.h"
-#include "desktopfiles.h"
-#include "messagebox.h"
-#include "screenpointer.h"
+#include "platform/api/appinfo.h"
+#include "platform/api/desktopfiles.h"
+#include "platform/api/messagebox.h"
+#include "platform/api/screenpointer.h"
 
 // The desktop's message box, mouse pointer, application object and file handlers.
 

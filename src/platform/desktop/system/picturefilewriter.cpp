@@ -1,7 +1,7 @@
-#include "picturefilewriter.h"
+#include "platform/desktop/system/picturefilewriter.h"
 
-#include "platformerror.h"
-#include "userfile.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/text/userfile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picturewriter.h"
+#include "platform/api/picturewriter.h"
 
 #include <QByteArray>
 

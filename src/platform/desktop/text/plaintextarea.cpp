@@ -1,9 +1,9 @@
-#include "plaintextarea.h"
+#include "platform/desktop/text/plaintextarea.h"
 
-#include "platformerror.h"
-#include "shownlimits.h"
-#include "systemencoding.h"
-#include "userfile.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/shownlimits.h"
+#include "platform/api/systemencoding.h"
+#include "platform/desktop/text/userfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

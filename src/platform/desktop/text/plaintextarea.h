@@ -1,6 +1,6 @@
 #pragma once
 
-#include "richtextarea.h"
+#include "platform/api/richtextarea.h"
 
 #include <QPlainTextEdit>
 

@@ -1,7 +1,7 @@
-#include "userfile.h"
+#include "platform/desktop/text/userfile.h"
 
-#include "atomicfile.h"
-#include "platformerror.h"
+#include "platform/api/atomicfile.h"
+#include "platform/api/platformerror.h"
 
 #include <QCoreApplication>
 #include <QDir>

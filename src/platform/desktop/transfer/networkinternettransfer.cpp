@@ -1,6 +1,6 @@
-#include "networkinternettransfer.h"
+#include "platform/desktop/transfer/networkinternettransfer.h"
 
-#include "platformerror.h"
+#include "platform/api/platformerror.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

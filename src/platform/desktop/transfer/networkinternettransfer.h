@@ -1,6 +1,6 @@
 #pragma once
 
-#include "internettransfer.h"
+#include "platform/api/internettransfer.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "downloadtracker.h"
+#include "platform/desktop/webengine/downloadtracker.h"
 
 #include <QCoreApplication>
 #include <QDir>

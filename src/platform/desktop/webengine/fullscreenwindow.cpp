@@ -1,4 +1,4 @@
-#include "fullscreenwindow.h"
+#include "platform/desktop/webengine/fullscreenwindow.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
-#include "guardedpage.h"
+#include "platform/desktop/webengine/guardedpage.h"
 
-#include "onequestionatatime.h"
+#include "platform/api/onequestionatatime.h"
 
 GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)

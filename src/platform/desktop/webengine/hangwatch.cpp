@@ -1,4 +1,4 @@
-#include "hangwatch.h"
+#include "platform/desktop/webengine/hangwatch.h"
 
 #include <algorithm>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "pageaddress.h"
+#include "platform/desktop/webengine/pageaddress.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>

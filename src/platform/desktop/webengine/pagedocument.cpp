@@ -1,7 +1,7 @@
-#include "pagedocument.h"
+#include "platform/desktop/webengine/pagedocument.h"
 
-#include "platformerror.h"
-#include "shownlimits.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/shownlimits.h"
 
 #include <QCoreApplication>
 

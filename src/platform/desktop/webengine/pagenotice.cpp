@@ -1,4 +1,4 @@
-#include "pagenotice.h"
+#include "platform/desktop/webengine/pagenotice.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "pagetroublenotice.h"
+#include "platform/desktop/webengine/pagetroublenotice.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagenotice.h"
+#include "platform/desktop/webengine/pagenotice.h"
 
 // Our own notice over a page whose process has ended: what happened and to which address, in
 // plain words, with a button that loads the page again.

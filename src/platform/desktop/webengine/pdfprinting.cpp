@@ -1,7 +1,7 @@
-#include "pdfprinting.h"
+#include "platform/desktop/webengine/pdfprinting.h"
 
-#include "platformerror.h"
-#include "userfile.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/text/userfile.h"
 
 #include <QCoreApplication>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "singlewindowview.h"
+#include "platform/desktop/webengine/singlewindowview.h"
 
-#include "spellingmenu.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/webengine/spellingmenu.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>

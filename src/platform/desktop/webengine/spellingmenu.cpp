@@ -1,4 +1,4 @@
-#include "spellingmenu.h"
+#include "platform/desktop/webengine/spellingmenu.h"
 
 #include <QAction>
 #include <QMenu>

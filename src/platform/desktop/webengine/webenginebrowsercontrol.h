@@ -1,8 +1,8 @@
 #pragma once
 
-#include "hangwatch.h"
-#include "userquestions.h"
-#include "webbrowsercontrol.h"
+#include "platform/api/userquestions.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/webengine/hangwatch.h"
 
 #include <functional>
 #include <memory>

@@ -1,13 +1,13 @@
 // The web control's everyday browsing: find, zoom, printing the page, the developer tools,
 // and what it does when the page's process ends or stops answering.
 
-#include "failure.h"
-#include "onequestionatatime.h"
-#include "pagetroublenotice.h"
-#include "pdfprinting.h"
-#include "platformerror.h"
-#include "singlewindowview.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/api/failure.h"
+#include "platform/api/onequestionatatime.h"
+#include "platform/api/platformerror.h"
+#include "platform/desktop/webengine/pagetroublenotice.h"
+#include "platform/desktop/webengine/pdfprinting.h"
+#include "platform/desktop/webengine/singlewindowview.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <csignal>
 #include <QApplication>

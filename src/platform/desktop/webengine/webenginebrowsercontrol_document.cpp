@@ -1,12 +1,12 @@
 // The web control's document: what the window reads of the page and saves of it, each
 // asked of the engine and waited for in a bounded local event loop.
 
-#include "failure.h"
-#include "pagedocument.h"
-#include "platformerror.h"
-#include "systemencoding.h"
-#include "userfile.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/api/failure.h"
+#include "platform/api/platformerror.h"
+#include "platform/api/systemencoding.h"
+#include "platform/desktop/text/userfile.h"
+#include "platform/desktop/webengine/pagedocument.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <optional>
 #include <QEventLoop>

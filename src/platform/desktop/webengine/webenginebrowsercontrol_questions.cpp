@@ -1,9 +1,9 @@
 // What the web control asks the user while it works: where a download goes, whether to
 // trust a certificate, whether to grant a permission, and who the user is.
 
-#include "downloadtracker.h"
-#include "failure.h"
-#include "webenginebrowsercontrol.h"
+#include "platform/api/failure.h"
+#include "platform/desktop/webengine/downloadtracker.h"
+#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <QAuthenticator>
 #include <QDir>
