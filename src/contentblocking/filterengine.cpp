@@ -3,6 +3,7 @@
 #include "contentblocking/publicsuffix.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <re2/re2.h>
 
@@ -34,11 +35,28 @@ Scratch &scratch()
     return buffers;
 }
 
+// Eight bytes at a time, since an address may be megabytes long: each ASCII capital gets its
+// 0x20 bit; bytes of other letters and of UTF-8 stay as they are.
 void lowerInto(std::string_view text, std::string &out)
 {
-    out.assign(text);
-    for (char &c : out)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = ones * 0x80;
+    out.resize(text.size());
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t low7 = word & ~highs;
+        const std::uint64_t fromA = low7 + ones * (0x80 - 'A'); // high bit set at 'A' and above
+        const std::uint64_t pastZ = low7 + ones * (0x7f - 'Z'); // high bit set past 'Z'
+        const std::uint64_t capitals = (fromA ^ pastZ) & ~word & highs;
+        word |= capitals >> 2;
+        std::memcpy(out.data() + i, &word, 8);
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        out[i] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    }
 }
 
 // Hosts with more labels than this are not names of the web; the rules' domains are shorter.
@@ -157,8 +175,11 @@ bool FilterEngine::matches(const CompiledRule &rule, const Context &context) con
             [](const auto &entry, std::uint32_t key) { return entry.first < key; });
         const re2::RE2 *regex
             = found != m_regexes.end() && found->first == id ? found->second.get() : nullptr;
+        // Searched within the same length as patterns; "$" still means the real end.
+        const re2::StringPiece url(context.url.data(), context.url.size());
         if (!regex
-            || !RE2::PartialMatch(re2::StringPiece(context.url.data(), context.url.size()), *regex))
+            || !regex->Match(url, 0, std::min(url.size(), SearchedLength), RE2::UNANCHORED, nullptr,
+                             0))
             return false;
     } else {
         const bool matchCase = rule.flags & MatchCase;

@@ -38,8 +38,12 @@ std::size_t segmentAt(std::string_view text, std::size_t pos, std::string_view s
 // The end of the leftmost match of seg at or after from. The leftmost place of each piece
 // between stars is always as good as any later one, so no piece is ever tried twice.
 bool findSegment(std::string_view text, std::size_t from, std::string_view seg, bool fold,
-                 std::size_t &end)
+                 std::size_t searchEnd, std::size_t &end)
 {
+    // Starts past searchEnd are not tried; segmentAt still reads the piece whole.
+    const std::size_t lastStart = std::min(text.size(), searchEnd);
+    if (from > lastStart)
+        return false;
     if (seg.empty()) {
         end = from;
         return true;
@@ -48,12 +52,13 @@ bool findSegment(std::string_view text, std::size_t from, std::string_view seg, 
     // which skips ahead instead of stopping at every byte like its first; in an ordinary one
     // setting memmem up costs more than it saves.
     const std::size_t literal = std::min(seg.find('^'), seg.size());
-    if (literal >= 2 && literal <= 64 && text.size() - from > 1024) {
+    if (literal >= 2 && literal <= 64 && lastStart - from > 1024) {
         char needle[64];
         for (std::size_t k = 0; k < literal; ++k)
             needle[k] = fold ? lower(seg[k]) : seg[k];
-        for (std::size_t i = from; i + literal <= text.size(); ++i) {
-            const void *found = memmem(text.data() + i, text.size() - i, needle, literal);
+        const std::size_t hayEnd = std::min(text.size(), lastStart + literal);
+        for (std::size_t i = from; i + literal <= hayEnd; ++i) {
+            const void *found = memmem(text.data() + i, hayEnd - i, needle, literal);
             if (!found)
                 return false;
             i = std::size_t(static_cast<const char *>(found) - text.data());
@@ -66,9 +71,10 @@ bool findSegment(std::string_view text, std::size_t from, std::string_view seg, 
         return false;
     }
     const char first = fold ? lower(seg.front()) : seg.front();
-    for (std::size_t i = from; i <= text.size(); ++i) {
+    const std::string_view starts = text.substr(0, lastStart);
+    for (std::size_t i = from; i <= lastStart; ++i) {
         if (first != '^') {
-            i = text.find(first, i);
+            i = i < starts.size() ? starts.find(first, i) : npos;
             if (i == npos)
                 return false;
         }
@@ -90,7 +96,7 @@ enum class Outcome {
 };
 
 Outcome matchFrom(std::string_view text, std::size_t start, std::string_view pattern,
-                  bool anchoredStart, bool anchoredEnd, bool fold)
+                  bool anchoredStart, bool anchoredEnd, bool fold, std::size_t searchEnd)
 {
     std::size_t pos = start;
     std::size_t p = 0;
@@ -124,7 +130,7 @@ Outcome matchFrom(std::string_view text, std::size_t start, std::string_view pat
             return failed;
         } else {
             std::size_t e = 0;
-            if (!findSegment(text, pos, seg, fold, e))
+            if (!findSegment(text, pos, seg, fold, searchEnd, e))
                 return failed;
             pos = e;
         }
@@ -165,29 +171,31 @@ HostSpan hostSpan(std::string_view url)
 }
 
 bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
-                    std::uint8_t anchors, bool foldCase)
+                    std::uint8_t anchors, bool foldCase, std::size_t searchEnd)
 {
     const bool anchoredEnd = anchors & EndAnchor;
     if (anchors & HostAnchor) {
         if (host.begin == host.end)
             return false;
-        for (std::size_t i = host.begin; i < host.end; ++i) {
+        for (std::size_t i = host.begin; i < std::min(host.end, searchEnd); ++i) {
             if (i != host.begin && text[i - 1] != '.')
                 continue;
-            const Outcome outcome = matchFrom(text, i, pattern, true, anchoredEnd, foldCase);
+            const Outcome outcome
+                = matchFrom(text, i, pattern, true, anchoredEnd, foldCase, searchEnd);
             if (outcome != Outcome::NoMatch)
                 return outcome == Outcome::Match;
         }
         return false;
     }
-    return matchFrom(text, 0, pattern, anchors & StartAnchor, anchoredEnd, foldCase)
+    return matchFrom(text, 0, pattern, anchors & StartAnchor, anchoredEnd, foldCase, searchEnd)
         == Outcome::Match;
 }
 
-void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
-                   std::span<const std::uint64_t> known)
+namespace {
+
+void appendTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
+                  std::span<const std::uint64_t> known)
 {
-    tokens.clear();
     const std::size_t bitCount = known.size() * 64;
     std::size_t i = 0;
     while (i < lowered.size()) {
@@ -205,6 +213,21 @@ void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
                 continue;
         }
         tokens.push_back(token);
+    }
+}
+
+} // namespace
+
+void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
+                   std::span<const std::uint64_t> known)
+{
+    tokens.clear();
+    // The words where rules are looked for, and those at the end, where a rule anchored there
+    // is checked. A word cut at either edge only finds a rule that then does not match.
+    appendTokens(lowered.substr(0, SearchedLength), tokens, known);
+    if (lowered.size() > SearchedLength) {
+        const std::size_t tail = std::max(SearchedLength, lowered.size() - EndLength);
+        appendTokens(lowered.substr(tail), tokens, known);
     }
     // Repeats are dropped in place, keeping each token where it first came. An ordinary
     // address has a handful of tokens, compared directly; a long one is deduplicated through

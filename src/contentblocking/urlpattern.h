@@ -39,10 +39,19 @@ struct HostSpan
 };
 HostSpan hostSpan(std::string_view url);
 
+// How much of an address a rule is looked for in. Hosts and paths, where rules find what they
+// block, lie well within it; past it, an address a page makes as long as the engine allows
+// (2 MiB) would cost every rule a scan of it, on the thread that paints the window.
+constexpr std::size_t SearchedLength = 32 * 1024;
+// How much of a longer address's end is split into words, for rules anchored at the end.
+constexpr std::size_t EndLength = 1024;
+
 // Whether pattern matches text. The pattern holds no anchors; anchors says which it had.
 // With foldCase, text is in lower case and the pattern's capitals stand for its letters.
+// Pieces not tied to the start or the end are looked for only where they start within the
+// first searchEnd bytes; the end anchor still holds at the text's real end.
 bool matchesPattern(std::string_view text, HostSpan host, std::string_view pattern,
-                    std::uint8_t anchors, bool foldCase);
+                    std::uint8_t anchors, bool foldCase, std::size_t searchEnd = SearchedLength);
 
 // A set of tokens as bits: one of bitCount bits for each token, which tokens may share.
 inline std::size_t tokenBit(std::uint32_t token, std::size_t bitCount)
@@ -50,8 +59,9 @@ inline std::size_t tokenBit(std::uint32_t token, std::size_t bitCount)
     return std::size_t((std::uint64_t(token) * 2654435769u) & 0xffffffffu) * bitCount >> 32;
 }
 
-// The hashes of the tokens of a lower-case address, without repeats. When known holds the
-// bits of a set of tokens, the tokens whose bit is clear are left out.
+// The hashes of the tokens of a lower-case address (of its first SearchedLength bytes and its
+// last EndLength), without repeats. When known holds the bits of a set of tokens, the tokens
+// whose bit is clear are left out.
 void addressTokens(std::string_view lowered, std::vector<std::uint32_t> &tokens,
                    std::span<const std::uint64_t> known = {});
 // The tokens that any address the lower-case pattern matches must hold whole.
