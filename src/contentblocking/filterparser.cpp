@@ -58,6 +58,33 @@ std::size_t optionsStart(std::string_view line)
     return npos;
 }
 
+// Applies an option that is a flag of the rule; false when this program does not apply it.
+bool applyFlag(const std::string &name, bool negated, NetworkRule &rule, bool &popupOnly)
+{
+    const bool exception = rule.flags & Exception;
+    const bool firstParty = name == "first-party" || name == "1p";
+    if (name == "third-party" || name == "3p" || firstParty) {
+        rule.flags |= (negated != firstParty) ? FirstParty : ThirdParty;
+    } else if (name == "match-case" && !negated) {
+        rule.flags |= MatchCase;
+    } else if (name == "important" && !negated && !exception) {
+        rule.flags |= Important;
+    } else if (name == "badfilter" && !negated) {
+        rule.flags |= BadFilter;
+    } else if (name == "popup" && !negated) {
+        popupOnly = true;
+    } else if (exception && !negated
+               && (name == "elemhide" || name == "ehide" || name == "generichide" || name == "ghide"
+                   || name == "genericblock")) {
+        rule.flags |= name == "genericblock"          ? PageGenericblock
+            : (name == "elemhide" || name == "ehide") ? PageElemhide
+                                                      : PageGenerichide;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Applies the options to rule; false when one of them is not applied by this program or is
 // malformed, in which case the whole rule is skipped.
 LineKind parseOptions(std::string_view options, NetworkRule &rule)
@@ -65,7 +92,7 @@ LineKind parseOptions(std::string_view options, NetworkRule &rule)
     std::uint16_t positive = 0;
     std::uint16_t negative = 0;
     bool popupOnly = false;
-    bool exception = rule.flags & Exception;
+    const bool exception = rule.flags & Exception;
     while (!options.empty()) {
         const std::size_t comma = options.find(',');
         std::string_view option = options.substr(0, comma);
@@ -91,26 +118,8 @@ LineKind parseOptions(std::string_view options, NetworkRule &rule)
             (negated ? negative : positive) |= type;
             continue;
         }
-        const bool firstParty = name == "first-party" || name == "1p";
-        if (name == "third-party" || name == "3p" || firstParty) {
-            rule.flags |= (negated != firstParty) ? FirstParty : ThirdParty;
-        } else if (name == "match-case" && !negated) {
-            rule.flags |= MatchCase;
-        } else if (name == "important" && !negated && !exception) {
-            rule.flags |= Important;
-        } else if (name == "badfilter" && !negated) {
-            rule.flags |= BadFilter;
-        } else if (name == "popup" && !negated) {
-            popupOnly = true;
-        } else if (exception && !negated
-                   && (name == "elemhide" || name == "ehide" || name == "generichide"
-                       || name == "ghide" || name == "genericblock")) {
-            rule.flags |= name == "genericblock"          ? PageGenericblock
-                : (name == "elemhide" || name == "ehide") ? PageElemhide
-                                                          : PageGenerichide;
-        } else {
+        if (!applyFlag(name, negated, rule, popupOnly))
             return LineKind::Unsupported;
-        }
     }
     // A page-wide exception applies to pages, not to the requests they make.
     if (exception && (positive & Document)) {
@@ -133,6 +142,55 @@ LineKind parseOptions(std::string_view options, NetworkRule &rule)
     if (popupOnly && !positive)
         return LineKind::Unsupported;
     return rule.types ? LineKind::Network : LineKind::Malformed;
+}
+
+// "/expression/": the rule's pattern is a regular expression; false when it is not one.
+bool setRegexPattern(std::string_view pattern, const char *lineStart, NetworkRule &rule)
+{
+    rule.flags |= Regex;
+    rule.pattern = pattern.substr(1, pattern.size() - 2);
+    rule.patternAt = std::uint32_t(pattern.data() + 1 - lineStart);
+    rule.patternLength = std::uint32_t(rule.pattern.size());
+    RE2::Options reOptions;
+    reOptions.set_log_errors(false);
+    reOptions.set_case_sensitive(rule.flags & MatchCase);
+    reOptions.set_max_mem(1 << 20);
+    return RE2(rule.pattern, reOptions).ok();
+}
+
+// A pattern of text, stars, "^" and anchors: the anchors go to rule.anchors, the rest, with
+// repeated stars as one, to rule.pattern.
+void setWildcardPattern(std::string_view pattern, const char *lineStart, NetworkRule &rule)
+{
+    if (pattern.starts_with("||")) {
+        rule.anchors |= HostAnchor;
+        pattern.remove_prefix(2);
+    } else if (pattern.starts_with('|')) {
+        rule.anchors |= StartAnchor;
+        pattern.remove_prefix(1);
+    }
+    if (pattern.ends_with('|')) {
+        rule.anchors |= EndAnchor;
+        pattern.remove_suffix(1);
+    }
+    // Stars at the ends say nothing, and undo the anchor beside them.
+    if (pattern.starts_with('*'))
+        rule.anchors &= ~(HostAnchor | StartAnchor);
+    if (pattern.ends_with('*'))
+        rule.anchors &= ~EndAnchor;
+    while (pattern.starts_with('*'))
+        pattern.remove_prefix(1);
+    while (pattern.ends_with('*'))
+        pattern.remove_suffix(1);
+    rule.patternAt = std::uint32_t(pattern.data() - lineStart);
+    rule.patternLength = std::uint32_t(pattern.size());
+    rule.pattern.reserve(pattern.size());
+    for (const char c : pattern) {
+        if (!(c == '*' && !rule.pattern.empty() && rule.pattern.back() == '*'))
+            rule.pattern.push_back(c);
+    }
+    if (!(rule.flags & MatchCase))
+        rule.pattern = lowered(rule.pattern);
 }
 
 LineKind parseNetwork(std::string_view line, RuleCollection &rules)
@@ -164,46 +222,10 @@ LineKind parseNetwork(std::string_view line, RuleCollection &rules)
     if (!isAscii(pattern) || pattern.find(' ') != npos)
         return LineKind::Malformed; // no address the engine sees holds these
     if (pattern.size() > 2 && pattern.front() == '/' && pattern.back() == '/') {
-        rule.flags |= Regex;
-        rule.pattern = pattern.substr(1, pattern.size() - 2);
-        rule.patternAt = std::uint32_t(pattern.data() + 1 - start);
-        rule.patternLength = std::uint32_t(rule.pattern.size());
-        RE2::Options reOptions;
-        reOptions.set_log_errors(false);
-        reOptions.set_case_sensitive(rule.flags & MatchCase);
-        reOptions.set_max_mem(1 << 20);
-        if (!RE2(rule.pattern, reOptions).ok())
+        if (!setRegexPattern(pattern, start, rule))
             return LineKind::BadRegex;
     } else {
-        if (pattern.starts_with("||")) {
-            rule.anchors |= HostAnchor;
-            pattern.remove_prefix(2);
-        } else if (pattern.starts_with('|')) {
-            rule.anchors |= StartAnchor;
-            pattern.remove_prefix(1);
-        }
-        if (pattern.ends_with('|')) {
-            rule.anchors |= EndAnchor;
-            pattern.remove_suffix(1);
-        }
-        // Stars at the ends say nothing, and undo the anchor beside them.
-        if (pattern.starts_with('*'))
-            rule.anchors &= ~(HostAnchor | StartAnchor);
-        if (pattern.ends_with('*'))
-            rule.anchors &= ~EndAnchor;
-        while (pattern.starts_with('*'))
-            pattern.remove_prefix(1);
-        while (pattern.ends_with('*'))
-            pattern.remove_suffix(1);
-        rule.patternAt = std::uint32_t(pattern.data() - start);
-        rule.patternLength = std::uint32_t(pattern.size());
-        rule.pattern.reserve(pattern.size());
-        for (const char c : pattern) {
-            if (!(c == '*' && !rule.pattern.empty() && rule.pattern.back() == '*'))
-                rule.pattern.push_back(c);
-        }
-        if (!(rule.flags & MatchCase))
-            rule.pattern = lowered(rule.pattern);
+        setWildcardPattern(pattern, start, rule);
     }
     rules.network.push_back(std::move(rule));
     return LineKind::Network;
