@@ -61,72 +61,29 @@ NetworkInternetTransfer::NetworkInternetTransfer(std::chrono::milliseconds timeo
 
 NetworkInternetTransfer::~NetworkInternetTransfer() = default;
 
-QString NetworkInternetTransfer::OpenURL(const QString &url)
-{
-    if (m_reply)
-        throw PlatformError(ErrorCode::Unexpected, tr("Still executing the last request."));
+namespace {
 
+QNetworkRequest requestFor(const QString &url, std::chrono::milliseconds timeout)
+{
     const QUrl address = QUrl::fromUserInput(url);
     const QString scheme = address.scheme();
     if (url.trimmed().isEmpty() || !address.isValid() || address.host().isEmpty()
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         throw PlatformError(ErrorCode::InvalidProcedureCall, tr("Not an http or https address."));
     }
-
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(int(m_timeout.count()));
+    request.setTransferTimeout(int(timeout.count()));
+    return request;
+}
 
-    // Made at the first fetch: a window that never fetches does not pay for it at start-up.
-    if (!m_network)
-        m_network = std::make_unique<QNetworkAccessManager>();
-    const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
-    // The network stops reading while this much waits for us, so that the body reaches
-    // the memory only as fast as it is counted.
-    reply->setReadBufferSize(ReadPieceBytes);
-    m_reply = reply.get();
-    m_cancelled = false;
-    bool tooLarge = false;
-    QByteArray data;
-
-    QEventLoop loop;
-    const auto stopTooLarge = [&] {
-        tooLarge = true;
-        reply->abort();
-    };
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        // A body sent as it is says its size before it comes.
-        const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if ((coding.isEmpty() || coding == "identity") && length.isValid()
-            && length.toLongLong() > m_sizeLimit)
-            stopTooLarge();
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        data += reply->read(m_sizeLimit + 1 - data.size());
-        if (data.size() > m_sizeLimit)
-            stopTooLarge();
-    });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // Waiting repaints the windows but takes no user input, so the caller sees a plain call.
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    m_reply.clear();
-
-    const auto failTooLarge = [this] {
-        throw PlatformError(
-            ErrorCode::Overflow,
-            tr("The document is larger than %1.")
-                .arg(QLocale().formattedDataSize(m_sizeLimit, 0, QLocale::DataSizeIecFormat)));
-    };
-    if (tooLarge)
-        failTooLarge();
-    if (m_cancelled)
-        throw PlatformError(ErrorCode::Unexpected, tr("The transfer was cancelled."));
-    switch (reply->error()) {
+// Why the finished reply is no document, as the error the caller sees; nothing when it is one.
+void failUnlessDocument(QNetworkReply &reply, const QNetworkRequest &request)
+{
+    switch (reply.error()) {
     case QNetworkReply::NoError:
-        break;
+        return;
     case QNetworkReply::OperationCanceledError: // only the transfer time-out aborts otherwise
     case QNetworkReply::TimeoutError:
         throw PlatformError(ErrorCode::TransferTimedOut, tr("The transfer timed out."));
@@ -138,21 +95,85 @@ QString NetworkInternetTransfer::OpenURL(const QString &url)
         // A body that cannot be inflated is no document, whatever the status. The network
         // inflates as the body arrives, without a pause for the window, and so ends by
         // itself a body that inflates far more than any text (a bomb) once it passes 10 MiB.
-        if (!reply->rawHeader("Content-Encoding").isEmpty())
+        if (!reply.rawHeader("Content-Encoding").isEmpty())
             throw PlatformError(
                 ErrorCode::Overflow,
                 tr("The document's compressed body is damaged or inflates far beyond its size."));
         Q_FALLTHROUGH();
     default:
         // An error page is what the server sent for the address: it is the document.
-        if (isServerAnswer(*reply))
-            break;
-        throw PlatformError(ErrorCode::Unexpected, reply->errorString());
+        if (isServerAnswer(reply))
+            return;
+        throw PlatformError(ErrorCode::Unexpected, reply.errorString());
     }
+}
+
+} // namespace
+
+QString NetworkInternetTransfer::OpenURL(const QString &url)
+{
+    if (m_reply)
+        throw PlatformError(ErrorCode::Unexpected, tr("Still executing the last request."));
+    const QNetworkRequest request = requestFor(url, m_timeout);
+
+    // Made at the first fetch: a window that never fetches does not pay for it at start-up.
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
+    const std::unique_ptr<QNetworkReply> reply(m_network->get(request));
+    // The network stops reading while this much waits for us, so that the body reaches
+    // the memory only as fast as it is counted.
+    reply->setReadBufferSize(ReadPieceBytes);
+    m_reply = reply.get();
+    m_cancelled = false;
+    QByteArray data;
+    const bool tooLarge = !receive(*reply, data);
+    m_reply.clear();
+
+    if (tooLarge)
+        failTooLarge();
+    if (m_cancelled)
+        throw PlatformError(ErrorCode::Unexpected, tr("The transfer was cancelled."));
+    failUnlessDocument(*reply, request);
     data += reply->read(m_sizeLimit + 1 - data.size());
     if (data.size() > m_sizeLimit)
         failTooLarge();
     return decode(data, reply->rawHeader("Content-Type"));
+}
+
+bool NetworkInternetTransfer::receive(QNetworkReply &reply, QByteArray &data) const
+{
+    bool tooLarge = false;
+    QEventLoop loop;
+    const auto stopTooLarge = [&] {
+        tooLarge = true;
+        reply.abort();
+    };
+    QObject::connect(&reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        // A body sent as it is says its size before it comes.
+        const QByteArray coding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+        const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+        if ((coding.isEmpty() || coding == "identity") && length.isValid()
+            && length.toLongLong() > m_sizeLimit)
+            stopTooLarge();
+    });
+    QObject::connect(&reply, &QNetworkReply::readyRead, &loop, [&] {
+        data += reply.read(m_sizeLimit + 1 - data.size());
+        if (data.size() > m_sizeLimit)
+            stopTooLarge();
+    });
+    QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Waiting repaints the windows but takes no user input, so the caller sees a plain call.
+    if (!reply.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !tooLarge;
+}
+
+void NetworkInternetTransfer::failTooLarge() const
+{
+    throw PlatformError(
+        ErrorCode::Overflow,
+        tr("The document is larger than %1.")
+            .arg(QLocale().formattedDataSize(m_sizeLimit, 0, QLocale::DataSizeIecFormat)));
 }
 
 void NetworkInternetTransfer::Cancel()

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class QNetworkAccessManager;
+class QByteArray;
 class QNetworkReply;
 
 // The internet transfer control on Qt Network: fetches http and https documents as text.
@@ -30,6 +31,11 @@ public:
     static QString decode(const QByteArray &data, const QByteArray &contentType);
 
 private:
+    // Waits for the reply, taking its body into data as it arrives; false when the body
+    // passed the size limit and the reply was stopped.
+    bool receive(QNetworkReply &reply, QByteArray &data) const;
+    [[noreturn]] void failTooLarge() const;
+
     std::unique_ptr<QNetworkAccessManager> m_network;
     std::chrono::milliseconds m_timeout;
     qint64 m_sizeLimit;
