@@ -63,6 +63,63 @@ QList<qsizetype> selectionSortOrder(const QList<int> &ranks)
     return order;
 }
 
+namespace {
+
+// The order of n entries, found by merging the runs that end at runEnds pairwise.
+template<typename Less>
+std::vector<qsizetype> mergeRuns(qsizetype n, std::vector<qsizetype> ends, const Less &less)
+{
+    std::vector<qsizetype> byText(n);
+    std::iota(byText.begin(), byText.end(), qsizetype(0));
+    std::vector<qsizetype> merged(n);
+    while (ends.size() > 1) {
+        std::vector<qsizetype> mergedEnds;
+        qsizetype start = 0;
+        for (std::size_t r = 0; r < ends.size(); r += 2) {
+            const qsizetype middle = ends[r];
+            const qsizetype end = r + 1 < ends.size() ? ends[r + 1] : middle;
+            std::merge(byText.begin() + start, byText.begin() + middle, byText.begin() + middle,
+                       byText.begin() + end, merged.begin() + start, less);
+            mergedEnds.push_back(end);
+            start = end;
+        }
+        byText.swap(merged);
+        ends.swap(mergedEnds);
+    }
+    return byText;
+}
+
+// The texts and what is known of their order: step[k] compares texts[k - 1] with texts[k].
+struct Compared
+{
+    const QStringList &texts;
+    const QCollator &collator;
+    std::vector<int> step;
+};
+
+// Ranks along the sorted texts; false if two neighbours turn out to be out of order.
+bool rankAlong(const Compared &compared, const std::vector<qsizetype> &byText, QList<int> &ranks)
+{
+    int rank = 0;
+    ranks[byText[0]] = rank;
+    for (qsizetype k = 1; k < qsizetype(byText.size()); ++k) {
+        const qsizetype previous = byText[k - 1];
+        const qsizetype current = byText[k];
+        // Neighbours in the input were compared already.
+        const int order = current == previous + 1
+            ? compared.step[current]
+            : compared.collator.compare(compared.texts[previous], compared.texts[current]);
+        if (order > 0)
+            return false;
+        if (order < 0)
+            ++rank;
+        ranks[current] = rank;
+    }
+    return true;
+}
+
+} // namespace
+
 QList<int> collationRanks(const QStringList &texts, const QCollator &collator)
 {
     const qsizetype n = texts.size();
@@ -74,57 +131,14 @@ QList<int> collationRanks(const QStringList &texts, const QCollator &collator)
     // of place. So the texts are sorted by merging the runs that are in order, which costs
     // about one comparison per entry for such a file; a locale comparison is the expensive
     // part of the whole sort.
-    std::vector<int> step(n); // step[k]: texts[k - 1] compared with texts[k]
+    Compared compared { texts, collator, std::vector<int>(n) };
     std::vector<qsizetype> runEnds;
     for (qsizetype k = 1; k < n; ++k) {
-        step[k] = collator.compare(texts[k - 1], texts[k]);
-        if (step[k] > 0)
+        compared.step[k] = collator.compare(texts[k - 1], texts[k]);
+        if (compared.step[k] > 0)
             runEnds.push_back(k);
     }
     runEnds.push_back(n);
-
-    const auto mergeRuns = [&](const auto &less) {
-        std::vector<qsizetype> byText(n);
-        std::iota(byText.begin(), byText.end(), qsizetype(0));
-        std::vector<qsizetype> merged(n);
-        std::vector<qsizetype> ends = runEnds;
-        while (ends.size() > 1) {
-            std::vector<qsizetype> mergedEnds;
-            qsizetype start = 0;
-            for (std::size_t r = 0; r < ends.size(); r += 2) {
-                const qsizetype middle = ends[r];
-                const qsizetype end = r + 1 < ends.size() ? ends[r + 1] : middle;
-                std::merge(byText.begin() + start, byText.begin() + middle, byText.begin() + middle,
-                           byText.begin() + end, merged.begin() + start, less);
-                mergedEnds.push_back(end);
-                start = end;
-            }
-            byText.swap(merged);
-            ends.swap(mergedEnds);
-        }
-        return byText;
-    };
-    // Ranks along the sorted texts; false if two neighbours turn out to be out of order.
-    const auto rankAlong = [&](const std::vector<qsizetype> &byText) {
-        int rank = 0;
-        ranks[byText[0]] = rank;
-        for (qsizetype k = 1; k < n; ++k) {
-            const qsizetype previous = byText[k - 1];
-            const qsizetype current = byText[k];
-            // Neighbours in the input were compared already.
-            const int order = current == previous + 1
-                ? step[current]
-                : collator.compare(texts[previous], texts[current]);
-            if (order > 0)
-                return false;
-            if (order < 0)
-                ++rank;
-            ranks[current] = rank;
-        }
-        return true;
-    };
-    const auto byComparison
-        = [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; };
 
     // A file put out of order by hand has many runs. In the C locale a comparison ignoring
     // case is a walk over both texts folding each character, so the texts are folded once
@@ -137,10 +151,13 @@ QList<int> collationRanks(const QStringList &texts, const QCollator &collator)
         folded.reserve(n);
         for (const QString &text : texts)
             folded.append(text.toCaseFolded());
-        if (rankAlong(mergeRuns([&](qsizetype a, qsizetype b) { return folded[a] < folded[b]; })))
+        const auto byFolded = [&](qsizetype a, qsizetype b) { return folded[a] < folded[b]; };
+        if (rankAlong(compared, mergeRuns(n, runEnds, byFolded), ranks))
             return ranks;
     }
-    rankAlong(mergeRuns(byComparison));
+    const auto byComparison
+        = [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; };
+    rankAlong(compared, mergeRuns(n, runEnds, byComparison), ranks);
     return ranks;
 }
 
