@@ -144,32 +144,12 @@ void SqliteHistoryStore::waitUntilIdle()
 
 void SqliteHistoryStore::runWorker()
 {
-    bool agedLeft = true;
-    auto nextAgedCheck = std::chrono::steady_clock::now();
+    AgedRefresh aged;
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (m_jobs.empty()) {
-            m_idle.notify_all();
-            if (m_stopping) {
-                // The connection belongs to this thread and goes with it.
-                lock.unlock();
-                m_database->close();
+            if (!idleRound(lock, aged))
                 return;
-            }
-            const auto now = std::chrono::steady_clock::now();
-            if (!agedLeft && now >= nextAgedCheck)
-                agedLeft = true;
-            if (agedLeft) {
-                m_busy = true;
-                lock.unlock();
-                agedLeft = m_database->refreshAgedFrecencies(AgedPerRound);
-                if (!agedLeft)
-                    nextAgedCheck = std::chrono::steady_clock::now() + AgedCheckInterval;
-                lock.lock();
-                m_busy = false;
-                continue;
-            }
-            m_wake.wait_until(lock, nextAgedCheck);
             continue;
         }
         Job job = std::move(m_jobs.front());
@@ -193,20 +173,50 @@ void SqliteHistoryStore::runWorker()
         m_running = job.kind;
         m_runningGeneration = job.generation;
         lock.unlock();
-        if (batch.empty()) {
+        if (batch.empty())
             job.work(*m_database);
-        } else {
-            const bool kept = m_database->write([&] {
-                for (Job &write : batch)
-                    write.work(*m_database);
-            });
-            // One write that fails must not take the others of its batch with it.
-            if (!kept && batch.size() > 1) {
-                for (Job &write : batch)
-                    m_database->write([&] { write.work(*m_database); });
-            }
-        }
+        else
+            writeBatch(batch);
         lock.lock();
         m_busy = false;
+    }
+}
+
+bool SqliteHistoryStore::idleRound(std::unique_lock<std::mutex> &lock, AgedRefresh &aged)
+{
+    m_idle.notify_all();
+    if (m_stopping) {
+        // The connection belongs to this thread and goes with it.
+        lock.unlock();
+        m_database->close();
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!aged.left && now >= aged.nextCheck)
+        aged.left = true;
+    if (!aged.left) {
+        m_wake.wait_until(lock, aged.nextCheck);
+        return true;
+    }
+    m_busy = true;
+    lock.unlock();
+    aged.left = m_database->refreshAgedFrecencies(AgedPerRound);
+    if (!aged.left)
+        aged.nextCheck = std::chrono::steady_clock::now() + AgedCheckInterval;
+    lock.lock();
+    m_busy = false;
+    return true;
+}
+
+void SqliteHistoryStore::writeBatch(std::vector<Job> &batch)
+{
+    const bool kept = m_database->write([&] {
+        for (Job &write : batch)
+            write.work(*m_database);
+    });
+    // One write that fails must not take the others of its batch with it.
+    if (!kept && batch.size() > 1) {
+        for (Job &write : batch)
+            m_database->write([&] { write.work(*m_database); });
     }
 }

@@ -3,11 +3,13 @@
 #include "platform/api/historystore.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class HistoryDatabase;
 
@@ -53,6 +55,17 @@ private:
     void enqueue(Job job);
     void write(std::function<void(HistoryDatabase &)> work, bool changesViews = false);
     void runWorker();
+    // Whether aged visits may be left to refresh, and when to look again once none were.
+    struct AgedRefresh
+    {
+        bool left = true;
+        std::chrono::steady_clock::time_point nextCheck = std::chrono::steady_clock::now();
+    };
+    // With no job waiting: refreshes some aged visits, or waits for a job or the next look.
+    // False once the store is stopping and the connection is closed.
+    bool idleRound(std::unique_lock<std::mutex> &lock, AgedRefresh &aged);
+    // The writes in one transaction, or one by one when that fails.
+    void writeBatch(std::vector<Job> &batch);
     // Runs query on the worker and answers on the window's thread, if context is still there
     // and no newer read of the kind was asked meanwhile.
     template<typename Row>
