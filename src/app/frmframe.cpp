@@ -44,6 +44,24 @@ frmFrame::frmFrame(Platform platform)
     setCentralWidget(m_mdiArea);
     Accessibility::announceCaptionChanges(this);
 
+    buildToolBar();
+    buildStatusBar();
+    buildMenus();
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        if (!window || window != m_webBrowserSubWindow || !m_webBrowser)
+            return;
+        // The first activation comes while the window is being shown by its own load step;
+        // the favorites path is set by then.
+        frmWebBrowser *browser = m_webBrowser;
+        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
+    });
+}
+
+frmFrame::~frmFrame() = default;
+
+void frmFrame::buildToolBar()
+{
     FrameToolBar = addToolBar(QString());
     FrameToolBar->setObjectName(QStringLiteral("FrameToolBar"));
     FrameToolBar->setMovable(false);
@@ -60,7 +78,10 @@ frmFrame::frmFrame(Platform platform)
             return;
         guarded("FrameToolBar_ButtonClick", [&] { FrameToolBar_ButtonClick(button); });
     });
+}
 
+void frmFrame::buildStatusBar()
+{
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     Panel1 = new QLabel(StatusBar1);
@@ -70,7 +91,10 @@ frmFrame::frmFrame(Platform platform)
     StatusBar1->setAccessibleName(tr("Status bar"));
     Accessibility::setMessage(Panel1, QString(), tr("Status"));
     setStatusBar(StatusBar1);
+}
 
+void frmFrame::buildMenus()
+{
     mnuFile = new QMenu(tr("&File"), this);
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileWebBrowser = mnuFile->addAction(tr("&Web browser"));
@@ -89,18 +113,7 @@ frmFrame::frmFrame(Platform platform)
         return keyed;
     });
     showOwnMenus();
-
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        if (!window || window != m_webBrowserSubWindow || !m_webBrowser)
-            return;
-        // The first activation comes while the window is being shown by its own load step;
-        // the favorites path is set by then.
-        frmWebBrowser *browser = m_webBrowser;
-        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
-    });
 }
-
-frmFrame::~frmFrame() = default;
 
 frmWebBrowser *frmFrame::webBrowser() const
 {

@@ -62,6 +62,10 @@ protected:
     QMenu *createPopupMenu() override { return nullptr; }
 
 private:
+    // The frame's designed parts, made by the constructor.
+    void buildToolBar();
+    void buildStatusBar();
+    void buildMenus();
     // Shows the browser window, loading it first when it is not loaded.
     void showWebBrowser();
     void showOwnMenus();
