@@ -97,6 +97,24 @@ DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run 
     setWindowTitle(tr("Downloads"));
     resize(720, 360);
 
+    setUpList();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    auto *foot = new QHBoxLayout;
+    for (QPushButton *command : { m_cancel, m_open, m_show })
+        foot->addWidget(command);
+    foot->addStretch(1);
+    foot->addWidget(m_clear);
+    layout->addLayout(foot);
+
+    connectCommands();
+    keepSelectionAcrossResets();
+    updateButtons();
+}
+
+void DownloadsWindow::setUpList()
+{
     m_list->setObjectName(QStringLiteral("lstDownloads"));
     m_list->setAccessibleName(tr("Downloads"));
     m_list->setModel(m_model);
@@ -112,16 +130,10 @@ DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run 
     header->resizeSection(DownloadsModel::NameColumn, 220);
     header->resizeSection(DownloadsModel::ProgressColumn, 200);
     header->resizeSection(DownloadsModel::SpeedColumn, 90);
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    auto *foot = new QHBoxLayout;
-    for (QPushButton *command : { m_cancel, m_open, m_show })
-        foot->addWidget(command);
-    foot->addStretch(1);
-    foot->addWidget(m_clear);
-    layout->addLayout(foot);
-
+void DownloadsWindow::connectCommands()
+{
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelCurrent(); });
     connect(m_open, &QPushButton::clicked, this, [this] { openCurrent(); });
     connect(m_show, &QPushButton::clicked, this, [this] { showCurrent(); });
@@ -136,7 +148,10 @@ DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run 
     connect(cancelKey, &QShortcut::activated, this, [this] { cancelCurrent(); });
     auto *closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+}
 
+void DownloadsWindow::keepSelectionAcrossResets()
+{
     // Keep the selected download selected when the list starts again (after a clear).
     auto selected = std::make_shared<quint32>(0);
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this, selected] {
@@ -153,7 +168,6 @@ DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run 
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &DownloadsWindow::updateButtons);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &DownloadsWindow::updateButtons);
-    updateButtons();
 }
 
 void DownloadsWindow::open()

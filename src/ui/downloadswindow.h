@@ -33,6 +33,12 @@ public:
     static void followClicks(QWidget *area, QObject *context, std::function<void()> clicked);
 
 private:
+    void setUpList();
+    // The buttons and keys, each to the download it acts on.
+    void connectCommands();
+    // The selected download stays selected when the list starts again (after a clear), and
+    // the buttons follow the list.
+    void keepSelectionAcrossResets();
     // The download selected, as the list shows it; -1 when none.
     int currentRow() const;
     // The selected download, if it is in the given state; the buttons act on no other.

@@ -37,6 +37,25 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
 
+    setUpList();
+
+    m_clear->setObjectName(QStringLiteral("cmdClearHistory"));
+    m_clear->setAccessibleName(tr("Clear history"));
+    m_state->setObjectName(QStringLiteral("lblHistoryState"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_search);
+    layout->addWidget(m_list, 1);
+    auto *foot = new QHBoxLayout;
+    foot->addWidget(m_state, 1);
+    foot->addWidget(m_clear);
+    layout->addLayout(foot);
+
+    connectParts();
+}
+
+void HistoryWindow::setUpList()
+{
     m_list->setObjectName(QStringLiteral("lstHistory"));
     m_list->setAccessibleName(tr("Pages visited"));
     m_list->setModel(m_model);
@@ -54,19 +73,10 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
                                     fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 MM"))
                                         + 12);
     m_list->installEventFilter(this);
+}
 
-    m_clear->setObjectName(QStringLiteral("cmdClearHistory"));
-    m_clear->setAccessibleName(tr("Clear history"));
-    m_state->setObjectName(QStringLiteral("lblHistoryState"));
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_search);
-    layout->addWidget(m_list, 1);
-    auto *foot = new QHBoxLayout;
-    foot->addWidget(m_state, 1);
-    foot->addWidget(m_clear);
-    layout->addLayout(foot);
-
+void HistoryWindow::connectParts()
+{
     connect(m_search, &QLineEdit::textChanged, m_model, &HistoryModel::setSearch);
     connect(m_list, &QTreeView::doubleClicked, this, [this] { openCurrent(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { clearHistory(); });

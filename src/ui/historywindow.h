@@ -44,6 +44,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setUpList();
+    // The search, the list, the buttons and the store, each to what it drives.
+    void connectParts();
     void openCurrent();
     void removeSelected();
     void selectAfterRemoval();
