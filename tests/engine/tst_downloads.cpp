@@ -100,9 +100,10 @@ void tst_Downloads::init()
 void tst_Downloads::cleanup()
 {
     m_server.releaseHeld();
-    if (m_control && m_control->DownloadsInProgress() > 0) {
-        m_control->CancelDownloads();
-        QTRY_COMPARE_WITH_TIMEOUT(m_control->DownloadsInProgress(), 0, LoadTimeoutMs);
+    if (m_control && m_control->downloadControl().DownloadsInProgress() > 0) {
+        m_control->downloadControl().CancelDownloads();
+        QTRY_COMPARE_WITH_TIMEOUT(m_control->downloadControl().DownloadsInProgress(), 0,
+                                  LoadTimeoutMs);
     }
     m_host.reset();
     m_control = nullptr;
@@ -150,8 +151,8 @@ void tst_Downloads::showsProgressAndEnd()
     m_control->Navigate(m_server.url(path));
     QVERIFY(waitForStatus(saveAs + QStringLiteral(": ")));
     if (path == QLatin1String("/held.bin")) {
-        QCOMPARE(m_control->DownloadsInProgress(), 1);
-        m_control->CancelDownloads();
+        QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 1);
+        m_control->downloadControl().CancelDownloads();
     }
     QVERIFY2(waitForStatus(ending), qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
 
@@ -159,7 +160,7 @@ void tst_Downloads::showsProgressAndEnd()
     QVERIFY2(m_questions->asked.first().startsWith(QStringLiteral("save /")),
              qPrintable(m_questions->asked.first()));
     QCOMPARE(QFileInfo(m_questions->asked.first().mid(5)).fileName(), QFileInfo(path).fileName());
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
     if (kept) {
         // Progress came on the way, with the share of the announced size.
         const QStringList partway = m_statusTexts.filter(
@@ -175,7 +176,7 @@ void tst_Downloads::declinedSaveDownloadsNothing()
 {
     m_control->Navigate(m_server.url(QStringLiteral("/big.bin")));
     QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked.size(), 1, LoadTimeoutMs);
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
     QVERIFY(m_statusTexts.filter(QStringLiteral("big.bin")).isEmpty());
 }
 
@@ -187,7 +188,7 @@ void tst_Downloads::twoDownloadsAreBothShown()
     m_questions->savePath = m_folder->filePath(QStringLiteral("second.bin"));
     m_control->Navigate(m_server.url(QStringLiteral("/other.bin")));
     QVERIFY(waitForStatus(QStringLiteral("second.bin: ")));
-    QCOMPARE(m_control->DownloadsInProgress(), 2);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 2);
     QVERIFY2(m_statusTexts.last().startsWith(QStringLiteral("first.bin: ")),
              qPrintable(m_statusTexts.last()));
 
@@ -227,7 +228,7 @@ void tst_Downloads::finishedFileOutlivesCancelAndClear()
     QVERIFY(waitForStatus(QStringLiteral("done.bin: ")));
     m_server.releaseHeld();
     QVERIFY(waitForStatus(QStringLiteral("done.bin: done, ")));
-    Downloads &downloads = m_control->downloads();
+    Downloads &downloads = m_control->downloadControl().downloads();
     const Downloads::Row row = downloads.rows().last();
     QCOMPARE(row.state, Downloads::State::Finished);
     QCOMPARE(row.received, 300 * 1024);
