@@ -45,6 +45,7 @@ private Q_SLOTS:
     void showsProgressAndEnd();
     void declinedSaveDownloadsNothing();
     void twoDownloadsAreBothShown();
+    void endedDownloadIsNoNewsOnTheNextPage();
     void keptDownloadOutlivesItsWindow();
     void finishedFileOutlivesCancelAndClear();
 
@@ -84,6 +85,7 @@ void tst_Downloads::initTestCase()
     HttpResponse other = HttpResponse::attachment("other.bin", content(200 * 1024));
     other.holdAfter = 1024;
     m_server.route(QStringLiteral("/other.bin"), other);
+    m_server.route(QStringLiteral("/page.html"), QByteArray("<p>next page</p>"));
 }
 
 void tst_Downloads::init()
@@ -199,6 +201,28 @@ void tst_Downloads::twoDownloadsAreBothShown()
              qPrintable(m_statusTexts.last()));
     QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("first.bin"))).size(), 300 * 1024);
     QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("second.bin"))).size(), 200 * 1024);
+}
+
+void tst_Downloads::endedDownloadIsNoNewsOnTheNextPage()
+{
+    m_questions->savePath = m_folder->filePath(QStringLiteral("stopped.bin"));
+    m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("stopped.bin: ")));
+    m_control->downloadControl().CancelDownloads();
+    QVERIFY(waitForStatus(QStringLiteral("stopped.bin: cancelled")));
+
+    // The window clears its line for a new page: the control says again only what is news.
+    QStringList afterCommit;
+    QObject listening;
+    connect(m_control, &WebBrowserControl::NavigateComplete2, &listening, [&] {
+        connect(m_control, &WebBrowserControl::StatusTextChange, &listening,
+                [&](const QString &text) { afterCommit.append(text); });
+    });
+    QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
+    m_control->Navigate(m_server.url(QStringLiteral("/page.html")));
+    QVERIFY(loaded.wait(LoadTimeoutMs));
+    QVERIFY2(afterCommit.filter(QStringLiteral("stopped.bin")).isEmpty(),
+             qPrintable(afterCommit.join(QLatin1Char('\n'))));
 }
 
 void tst_Downloads::keptDownloadOutlivesItsWindow()
