@@ -158,7 +158,7 @@ int main(int argc, char *argv[])
     for (int k = 0; k < 9; ++k) {
         QElapsedTimer timer;
         timer.start();
-        const qsizetype hrefs = engine->DocumentLinkHrefs().size();
+        const qsizetype hrefs = engine->document().DocumentLinkHrefs().size();
         linkFloor.add(timer);
         if (hrefs != linkCount)
             return fail(u"the page has %1 links"_s.arg(hrefs));
@@ -180,7 +180,7 @@ int main(int argc, char *argv[])
     for (int k = 0; k < 7; ++k) {
         QElapsedTimer timer;
         timer.start();
-        const qsizetype htmlSize = engine->DocumentBodyInnerHTML().size();
+        const qsizetype htmlSize = engine->document().DocumentBodyInnerHTML().size();
         sourceFloor.add(timer);
         if (htmlSize < bodyBytes)
             return fail(u"the body holds %1 characters"_s.arg(htmlSize));
@@ -281,8 +281,8 @@ int main(int argc, char *argv[])
             if (!navigate(zoom ? zoomedPage : plainPage))
                 return fail(u"the zoomed page did not load"_s);
             (zoom ? zoomed : plain).add(timer);
-            if (!qFuzzyCompare(engine->ZoomFactor(), zoom ? 1.5 : 1.0))
-                return fail(u"the page is at %1"_s.arg(engine->ZoomFactor()));
+            if (!qFuzzyCompare(engine->zoom().ZoomFactor(), zoom ? 1.5 : 1.0))
+                return fail(u"the page is at %1"_s.arg(engine->zoom().ZoomFactor()));
             navigate(u"about:blank"_s);
         }
     }

@@ -79,7 +79,7 @@ void BlockingControls::hideElement(QWidget *window, const Guard &guarded)
     if (host.isEmpty())
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Elements can be hidden only on the pages of a web site."));
-    auto *dialog = new HideElementDialog(host, m_browser.SelectorAtMenuPoint(), window);
+    auto *dialog = new HideElementDialog(host, m_browser.tools().SelectorAtMenuPoint(), window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &HideElementDialog::hideRequested, this,
             [this, host, guarded,

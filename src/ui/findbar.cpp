@@ -80,7 +80,7 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(next, &QToolButton::clicked, this, &FindBar::findNext);
     connect(closeButton, &QToolButton::clicked, this, &FindBar::close);
-    connect(&m_page, &WebBrowserControl::FindResult, this, [this](int active, int count) {
+    connect(&m_page.find(), &PageFind::FindResult, this, [this](int active, int count) {
         if (m_pageShown)
             showResult(active, count);
     });
@@ -134,7 +134,7 @@ void FindBar::close()
     if (isHidden())
         return;
     hide();
-    Failure::skip([&] { m_page.FindText(QString(), false, false); });
+    Failure::skip([&] { m_page.find().FindText(QString(), false, false); });
     if (m_text && m_textMatch >= 0)
         Failure::skip([&] { m_text->Select(int(m_textMatch), 0); });
     m_textMatch = -1;
@@ -154,7 +154,7 @@ void FindBar::search(bool backward, bool again)
     const QString text = m_field->text();
     if (m_pageShown || !m_text) {
         // The engine answers through FindResult.
-        Failure::skip([&] { m_page.FindText(text, m_matchCase->isChecked(), backward); });
+        Failure::skip([&] { m_page.find().FindText(text, m_matchCase->isChecked(), backward); });
         if (text.isEmpty())
             showResult(0, 0);
         return;

@@ -63,7 +63,8 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
     m_accessibility = new BrowserAccessibility(*this, this, ctlWebBrowser->widget(),
                                                Text1->widget(), m_findBar);
-    connect(ctlWebBrowser, &WebBrowserControl::WindowOpened, this, &Accessibility::closeByKeyboard);
+    connect(&ctlWebBrowser->tools(), &PageTools::WindowOpened, this,
+            &Accessibility::closeByKeyboard);
     m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
     m_fullScreen = std::make_unique<FullScreenLayout>(
         host, *this,
@@ -170,11 +171,11 @@ void frmWebBrowser::connectEvents()
     connect(ctlWebBrowser, &WebBrowserControl::StatusTextChange, this, [this](const QString &text) {
         guarded("ctlWebBrowser_StatusTextChange", [&] { ctlWebBrowser_StatusTextChange(text); });
     });
-    connect(ctlWebBrowser, &WebBrowserControl::PrintRequested, this, [this] {
+    connect(&ctlWebBrowser->printing(), &PagePrinting::PrintRequested, this, [this] {
         userHandler("actPrintPage_Click",
                     [&] { runCommand(*Commands::named(commands(), "actPrintPage")); });
     });
-    connect(ctlWebBrowser, &WebBrowserControl::ViewSourceRequested, this,
+    connect(&ctlWebBrowser->tools(), &PageTools::ViewSourceRequested, this,
             [this](const QString &url) {
                 guarded("ViewSource_Click", [&] {
                     if (!m_sourceWindow)
@@ -182,7 +183,7 @@ void frmWebBrowser::connectEvents()
                     m_sourceWindow->showSourceOf(url);
                 });
             });
-    connect(ctlWebBrowser, &WebBrowserControl::ZoomStepRequested, this,
+    connect(&ctlWebBrowser->zoom(), &ZoomControl::ZoomStepRequested, this,
             [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
     connect(m_blocking, &BlockingControls::statusChanged, this,
             [this] { m_status.set(StatusLine::Blocking, m_blocking->statusText()); });
@@ -203,7 +204,7 @@ void frmWebBrowser::connectEvents()
         if (command.inPageMenu)
             pageMenu.append(menuItem(QString::fromLatin1(command.name)));
     }
-    ctlWebBrowser->SetContextMenuActions(pageMenu);
+    ctlWebBrowser->tools().SetContextMenuActions(pageMenu);
 
     // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
     connect(cboAddress, &QComboBox::activated, this, [this] {
@@ -300,9 +301,9 @@ void frmWebBrowser::Form_QueryUnload()
     // Downloads go on without the window, unless the user stops them now; asked while the
     // window still stands as it was.
     Failure::skip([&] {
-        const int running = ctlWebBrowser->DownloadsInProgress();
+        const int running = ctlWebBrowser->downloadControl().DownloadsInProgress();
         if (running > 0 && m_platform.questions->cancelDownloads(running))
-            ctlWebBrowser->CancelDownloads();
+            ctlWebBrowser->downloadControl().CancelDownloads();
     });
     m_host.frameToolBar().setVisible(FrameToolBarWasVisible);
     Failure::skip([&] { ctlInet->Cancel(); });

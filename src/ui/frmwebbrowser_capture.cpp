@@ -75,8 +75,8 @@ void frmWebBrowser::mnuCopySaveTextFromClip_Click()
         if (name
             && !Capture::isKeptFile(
                 *name, QStringList { FavoritesFilePath } + m_platform.settings->files()))
-            ctlWebBrowser->ExecWB(WebBrowserControl::SaveAsCommand,
-                                  WebBrowserControl::DontPromptUser, *name);
+            ctlWebBrowser->document().ExecWB(DocumentAccess::SaveAsCommand,
+                                             DocumentAccess::DontPromptUser, *name);
     });
 }
 

@@ -315,7 +315,7 @@ CommandTable frmWebBrowser::commands()
                         dialog, *w.m_platform.settings, CommandDialogs::SavedFile::Page, name,
                         tr("Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
                     if (target)
-                        w.ctlWebBrowser->SavePage(*target, dialog.FilterIndex == 2);
+                        w.ctlWebBrowser->document().SavePage(*target, dialog.FilterIndex == 2);
                 });
             },
             View::Browser),
@@ -343,7 +343,7 @@ CommandTable frmWebBrowser::commands()
                 w.reportAndLeave("actPrintPage_Click", [&] {
                     CommonDialog &dialog = w.m_host.commonDialog();
                     dialog.CancelError = true;
-                    WebBrowserControl &page = *w.ctlWebBrowser;
+                    PagePrinting &page = w.ctlWebBrowser->printing();
                     page.SetPrintPreviewOpen(true);
                     const auto closed = qScopeGuard([&] { page.SetPrintPreviewOpen(false); });
                     dialog.ShowPrintPreview([&](QPrinter &printer) { page.PrintPage(printer); });
@@ -371,7 +371,8 @@ CommandTable frmWebBrowser::commands()
              call<&frmWebBrowser::showDownloads>),
         keys(
             "actInspect", QT_TR_NOOP("Inspect"), "F12; Ctrl+Shift+I",
-            [](frmWebBrowser &w) { w.ctlWebBrowser->ShowInspector(); }, View::Browser, true),
+            [](frmWebBrowser &w) { w.ctlWebBrowser->tools().ShowInspector(); }, View::Browser,
+            true),
     };
     return table;
 }

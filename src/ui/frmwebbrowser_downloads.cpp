@@ -10,7 +10,7 @@
 
 Downloads &frmWebBrowser::downloads() const
 {
-    return ctlWebBrowser->downloads();
+    return ctlWebBrowser->downloadControl().downloads();
 }
 
 void frmWebBrowser::connectDownloads()
@@ -18,7 +18,7 @@ void frmWebBrowser::connectDownloads()
     // The status bar tells how the downloads stand; a click on it shows them.
     DownloadsWindow::followClicks(&m_host.frameStatusBar(), this, [this] {
         guarded("StatusBar1_Click", [&] {
-            if (!ctlWebBrowser->downloads().rows().isEmpty())
+            if (!ctlWebBrowser->downloadControl().downloads().rows().isEmpty())
                 showDownloads();
         });
     });
@@ -28,7 +28,7 @@ void frmWebBrowser::showDownloads()
 {
     if (!m_downloadsWindow) {
         m_downloadsWindow = std::make_unique<DownloadsWindow>(
-            ctlWebBrowser->downloads(), *m_platform.files,
+            ctlWebBrowser->downloadControl().downloads(), *m_platform.files,
             [this](const char *name, const std::function<void()> &command) {
                 reportAndLeave(name, command);
             });

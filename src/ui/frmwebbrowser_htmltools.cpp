@@ -33,7 +33,7 @@ bool saysNothingToOutput(const RichTextArea &text, MessageBox &messages)
 void frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click()
 {
     const QString tooLarge
-        = showSourceView([this] { return ctlWebBrowser->DocumentBodyInnerHTML(); });
+        = showSourceView([this] { return ctlWebBrowser->document().DocumentBodyInnerHTML(); });
     if (!tooLarge.isEmpty())
         m_status.set(StatusLine::Message, tooLarge);
 }
@@ -83,7 +83,7 @@ void frmWebBrowser::mnuLinksListLinks_Click()
         Text1->widget()->setVisible(false);
         picLinksListContainer->setVisible(true);
         cboLinksList->clear();
-        links = ctlWebBrowser->DocumentLinkHrefs();
+        links = ctlWebBrowser->document().DocumentLinkHrefs();
         cboLinksList->addItems(HtmlTools::listedLinks(links));
     }
     if (links.isEmpty()) {

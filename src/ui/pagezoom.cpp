@@ -13,7 +13,7 @@ PageZoom::PageZoom(WebBrowserControl &page, RichTextArea &text,
     , m_settings(std::move(settings))
 {
     // Each page takes the zoom its site keeps, before it is drawn.
-    m_page.SetZoomForAddress([settings = m_settings](const QString &url) {
+    m_page.zoom().SetZoomForAddress([settings = m_settings](const QString &url) {
         return SiteZoom::forAddress(*settings, url);
     });
     // A new page may come at its site's own zoom.
@@ -36,14 +36,14 @@ void PageZoom::step(int direction)
         m_text.SetZoom(m_textZoom);
         return;
     }
-    const qreal factor = next(m_page.ZoomFactor());
-    m_page.SetZoomFactor(factor);
+    const qreal factor = next(m_page.zoom().ZoomFactor());
+    m_page.zoom().SetZoomFactor(factor);
     Q_EMIT statusTextChanged();
     SiteZoom::keep(*m_settings, m_page.LocationURL(), factor);
 }
 
 QString PageZoom::statusText() const
 {
-    const qreal zoom = m_page.ZoomFactor();
+    const qreal zoom = m_page.zoom().ZoomFactor();
     return qFuzzyCompare(zoom, 1.0) ? QString() : tr("Zoom %1").arg(SiteZoom::percentText(zoom));
 }

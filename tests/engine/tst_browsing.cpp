@@ -143,16 +143,17 @@ void tst_Browsing::findCounts()
     QFETCH(QStringList, steps);
     QFETCH(QStringList, results);
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/find.html"_s)));
-    QSignalSpy found(m_control, &WebBrowserControl::FindResult);
+    QSignalSpy found(&m_control->find(), &PageFind::FindResult);
     QStringList seen;
     for (const QString &step : steps) {
-        m_control->FindText(u"kestrel"_s, step.startsWith(u"case"_s), step.endsWith(u"previous"_s));
+        m_control->find().FindText(u"kestrel"_s, step.startsWith(u"case"_s),
+                                   step.endsWith(u"previous"_s));
         QVERIFY(waitFor(found, int(seen.size()) + 1));
         seen.append(u"%1 of %2"_s.arg(found.last().at(0).toInt()).arg(found.last().at(1).toInt()));
     }
     QCOMPARE(seen, results);
 
-    m_control->FindText(u"no such word"_s, false, false);
+    m_control->find().FindText(u"no such word"_s, false, false);
     QVERIFY(waitFor(found, int(steps.size()) + 1));
     QCOMPARE(found.last().at(1).toInt(), 0);
 }
@@ -164,7 +165,7 @@ void tst_Browsing::printsThePage()
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString path = m_sandbox.programFolder() + u"/page.pdf"_s;
     printer.setOutputFileName(path);
-    m_control->PrintPage(printer);
+    m_control->printing().PrintPage(printer);
     const QString words = pdfWords(path);
     QVERIFY2(words.contains(u"Printed headline"_s) && words.contains(u"Words on paper"_s),
              qPrintable(words));
@@ -173,7 +174,7 @@ void tst_Browsing::printsThePage()
 void tst_Browsing::viewPageSourceLeavesThePage()
 {
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/find.html"_s)));
-    QSignalSpy asked(m_control, &WebBrowserControl::ViewSourceRequested);
+    QSignalSpy asked(&m_control->tools(), &PageTools::ViewSourceRequested);
     QMenu *menu = nullptr;
     inputUntil(
         *m_control,
@@ -210,9 +211,9 @@ void tst_Browsing::savesThePageWithoutAskingAgain()
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/print.html"_s)));
     const QString path
         = m_sandbox.programFolder() + (singleFile ? u"/page.mhtml"_s : u"/page.html"_s);
-    m_control->SavePage(path, singleFile);
+    m_control->document().SavePage(path, singleFile);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() > 0, 30'000);
-    QTRY_COMPARE_WITH_TIMEOUT(m_control->DownloadsInProgress(), 0, 30'000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->downloadControl().DownloadsInProgress(), 0, 30'000);
     // A single file is MIME: its text may be broken across encoded lines.
     QVERIFY(readAll(path).replace("=\r\n", "").contains("Printed headline"));
     // The place was chosen with the command: the download asks nothing.
@@ -225,7 +226,7 @@ void tst_Browsing::pdfShownInTheView()
     QCOMPARE(m_control->LocationURL(), m_server.url(u"/document.pdf"_s));
     // Shown, not offered for saving.
     QCOMPARE(m_questions->asked, QStringList());
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
 }
 
 void tst_Browsing::hungPageIsStoppedWhenTheUserSaysSo_data()

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <QApplication>
+#include <QDir>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -59,9 +61,29 @@ private Q_SLOTS:
         QTest::newRow("forward, no page")
             << Call([](auto &c) { c.GoForward(); }) << ErrorCode::Unexpected;
         QTest::newRow("body, nothing loaded")
-            << Call([](auto &c) { c.DocumentBodyInnerHTML(); }) << ErrorCode::ObjectNotSet;
+            << Call([](auto &c) { c.document().DocumentBodyInnerHTML(); })
+            << ErrorCode::ObjectNotSet;
         QTest::newRow("links, nothing loaded")
-            << Call([](auto &c) { c.DocumentLinkHrefs(); }) << ErrorCode::ObjectNotSet;
+            << Call([](auto &c) { c.document().DocumentLinkHrefs(); }) << ErrorCode::ObjectNotSet;
+        QTest::newRow("text saved, nothing loaded") << Call([](auto &c) {
+            c.document().ExecWB(DocumentAccess::SaveAsCommand, DocumentAccess::DontPromptUser,
+                                QDir::temp().filePath(QStringLiteral("never.txt")));
+        }) << ErrorCode::ObjectNotSet;
+        QTest::newRow("unknown command")
+            << Call([](auto &c) { c.document().ExecWB(1, DocumentAccess::DontPromptUser, {}); })
+            << ErrorCode::InvalidProcedureCall;
+        QTest::newRow("page saved, nothing loaded") << Call([](auto &c) {
+            c.document().SavePage(QDir::temp().filePath(QStringLiteral("never.html")), true);
+        }) << ErrorCode::ObjectNotSet;
+        QTest::newRow("page printed, nothing loaded") << Call([](auto &c) {
+            QPrinter printer(QPrinter::ScreenResolution);
+            printer.setOutputFileName(QDir::temp().filePath(QStringLiteral("never.pdf")));
+            c.printing().PrintPage(printer);
+        }) << ErrorCode::ObjectNotSet;
+        QTest::newRow("find, nothing loaded")
+            << Call([](auto &c) { c.find().FindText(QStringLiteral("x"), false, false); }) << 0;
+        QTest::newRow("downloads cancelled, none running")
+            << Call([](auto &c) { c.downloadControl().CancelDownloads(); }) << 0;
     }
 
     void refusesWhereThereIsNothing()
@@ -72,6 +94,18 @@ private Q_SLOTS:
         // A refused call starts nothing.
         QVERIFY(!m_control->Busy());
         QCOMPARE(m_control->LocationURL(), QString());
+    }
+
+    // A fresh control shows pages at 100 %, until a zoom is set; no download runs and no
+    // element was pointed at.
+    void partsStartQuiet()
+    {
+        QCOMPARE(m_control->zoom().ZoomFactor(), 1.0);
+        m_control->zoom().SetZoomFactor(1.5);
+        QCOMPARE(m_control->zoom().ZoomFactor(), 1.5);
+        QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
+        QVERIFY(m_control->downloadControl().downloads().rows().isEmpty());
+        QCOMPARE(m_control->tools().SelectorAtMenuPoint(), QString());
     }
 
 private:

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void showsProgressAndEnd();
     void declinedSaveDownloadsNothing();
     void twoDownloadsAreBothShown();
+    void endedDownloadIsNoNewsOnTheNextPage();
     void keptDownloadOutlivesItsWindow();
     void finishedFileOutlivesCancelAndClear();
 
@@ -84,6 +85,7 @@ void tst_Downloads::initTestCase()
     HttpResponse other = HttpResponse::attachment("other.bin", content(200 * 1024));
     other.holdAfter = 1024;
     m_server.route(QStringLiteral("/other.bin"), other);
+    m_server.route(QStringLiteral("/page.html"), QByteArray("<p>next page</p>"));
 }
 
 void tst_Downloads::init()
@@ -100,9 +102,10 @@ void tst_Downloads::init()
 void tst_Downloads::cleanup()
 {
     m_server.releaseHeld();
-    if (m_control && m_control->DownloadsInProgress() > 0) {
-        m_control->CancelDownloads();
-        QTRY_COMPARE_WITH_TIMEOUT(m_control->DownloadsInProgress(), 0, LoadTimeoutMs);
+    if (m_control && m_control->downloadControl().DownloadsInProgress() > 0) {
+        m_control->downloadControl().CancelDownloads();
+        QTRY_COMPARE_WITH_TIMEOUT(m_control->downloadControl().DownloadsInProgress(), 0,
+                                  LoadTimeoutMs);
     }
     m_host.reset();
     m_control = nullptr;
@@ -150,8 +153,8 @@ void tst_Downloads::showsProgressAndEnd()
     m_control->Navigate(m_server.url(path));
     QVERIFY(waitForStatus(saveAs + QStringLiteral(": ")));
     if (path == QLatin1String("/held.bin")) {
-        QCOMPARE(m_control->DownloadsInProgress(), 1);
-        m_control->CancelDownloads();
+        QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 1);
+        m_control->downloadControl().CancelDownloads();
     }
     QVERIFY2(waitForStatus(ending), qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
 
@@ -159,7 +162,7 @@ void tst_Downloads::showsProgressAndEnd()
     QVERIFY2(m_questions->asked.first().startsWith(QStringLiteral("save /")),
              qPrintable(m_questions->asked.first()));
     QCOMPARE(QFileInfo(m_questions->asked.first().mid(5)).fileName(), QFileInfo(path).fileName());
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
     if (kept) {
         // Progress came on the way, with the share of the announced size.
         const QStringList partway = m_statusTexts.filter(
@@ -175,7 +178,7 @@ void tst_Downloads::declinedSaveDownloadsNothing()
 {
     m_control->Navigate(m_server.url(QStringLiteral("/big.bin")));
     QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked.size(), 1, LoadTimeoutMs);
-    QCOMPARE(m_control->DownloadsInProgress(), 0);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
     QVERIFY(m_statusTexts.filter(QStringLiteral("big.bin")).isEmpty());
 }
 
@@ -187,7 +190,7 @@ void tst_Downloads::twoDownloadsAreBothShown()
     m_questions->savePath = m_folder->filePath(QStringLiteral("second.bin"));
     m_control->Navigate(m_server.url(QStringLiteral("/other.bin")));
     QVERIFY(waitForStatus(QStringLiteral("second.bin: ")));
-    QCOMPARE(m_control->DownloadsInProgress(), 2);
+    QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 2);
     QVERIFY2(m_statusTexts.last().startsWith(QStringLiteral("first.bin: ")),
              qPrintable(m_statusTexts.last()));
 
@@ -198,6 +201,28 @@ void tst_Downloads::twoDownloadsAreBothShown()
              qPrintable(m_statusTexts.last()));
     QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("first.bin"))).size(), 300 * 1024);
     QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("second.bin"))).size(), 200 * 1024);
+}
+
+void tst_Downloads::endedDownloadIsNoNewsOnTheNextPage()
+{
+    m_questions->savePath = m_folder->filePath(QStringLiteral("stopped.bin"));
+    m_control->Navigate(m_server.url(QStringLiteral("/held.bin")));
+    QVERIFY(waitForStatus(QStringLiteral("stopped.bin: ")));
+    m_control->downloadControl().CancelDownloads();
+    QVERIFY(waitForStatus(QStringLiteral("stopped.bin: cancelled")));
+
+    // The window clears its line for a new page: the control says again only what is news.
+    QStringList afterCommit;
+    QObject listening;
+    connect(m_control, &WebBrowserControl::NavigateComplete2, &listening, [&] {
+        connect(m_control, &WebBrowserControl::StatusTextChange, &listening,
+                [&](const QString &text) { afterCommit.append(text); });
+    });
+    QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
+    m_control->Navigate(m_server.url(QStringLiteral("/page.html")));
+    QVERIFY(loaded.wait(LoadTimeoutMs));
+    QVERIFY2(afterCommit.filter(QStringLiteral("stopped.bin")).isEmpty(),
+             qPrintable(afterCommit.join(QLatin1Char('\n'))));
 }
 
 void tst_Downloads::keptDownloadOutlivesItsWindow()
@@ -227,7 +252,7 @@ void tst_Downloads::finishedFileOutlivesCancelAndClear()
     QVERIFY(waitForStatus(QStringLiteral("done.bin: ")));
     m_server.releaseHeld();
     QVERIFY(waitForStatus(QStringLiteral("done.bin: done, ")));
-    Downloads &downloads = m_control->downloads();
+    Downloads &downloads = m_control->downloadControl().downloads();
     const Downloads::Row row = downloads.rows().last();
     QCOMPARE(row.state, Downloads::State::Finished);
     QCOMPARE(row.received, 300 * 1024);

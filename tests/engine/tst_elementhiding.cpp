@@ -56,9 +56,10 @@ QString tst_ElementHiding::selectorAt(QPoint point)
     if (!menu)
         return QString();
     menu->close();
-    if (!QTest::qWaitFor([&] { return !m_control->SelectorAtMenuPoint().isEmpty(); }, 10'000))
+    if (!QTest::qWaitFor([&] { return !m_control->tools().SelectorAtMenuPoint().isEmpty(); },
+                         10'000))
         return QString();
-    return m_control->SelectorAtMenuPoint();
+    return m_control->tools().SelectorAtMenuPoint();
 }
 
 void tst_ElementHiding::menuSelectorNamesThePointedElement_data()

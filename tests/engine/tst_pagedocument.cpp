@@ -61,7 +61,7 @@ void tst_PageDocument::bodyComesWholeOrNotAtAll()
     m_server.route(path, htmlPage("Body", body));
     QVERIFY(loadAndWait(*m_control, m_server.url(path)));
     const auto failure = failureOf([&] {
-        const QString html = m_control->DocumentBodyInnerHTML();
+        const QString html = m_control->document().DocumentBodyInnerHTML();
         QCOMPARE(html, QString::fromUtf8(body));
     });
     QCOMPARE(failure ? failure->number() : 0, number);
@@ -77,7 +77,7 @@ void tst_PageDocument::linksStopAtTheBound()
                             "'\">' + i + '</a>');"
                             "document.write(html.join(''));</script>"));
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/links.html"_s)));
-    const QStringList links = m_control->DocumentLinkHrefs();
+    const QStringList links = m_control->document().DocumentLinkHrefs();
     QCOMPARE(links.size(), PageDocument::MaxLinkHrefs);
     QCOMPARE(links.first(), m_server.url(u"/l0"_s));
     QCOMPARE(links.last(), m_server.url(u"/l9999"_s));

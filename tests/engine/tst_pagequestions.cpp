@@ -115,13 +115,15 @@ void tst_PageQuestions::untrustedCertificate()
     if (proceed) {
         QCOMPARE(m_control->LocationName(), QStringLiteral("Secret"));
         QCOMPARE(m_secure.requestCount(QStringLiteral("/secret.html")), requests + 1);
-        QCOMPARE(m_control->DocumentBodyInnerHTML(), QStringLiteral("<p>behind the lock</p>"));
+        QCOMPARE(m_control->document().DocumentBodyInnerHTML(),
+                 QStringLiteral("<p>behind the lock</p>"));
         // Once trusted, the site is not asked about again in this run.
         QVERIFY(load(m_secure.url(QStringLiteral("/other.html"))));
         QCOMPARE(m_control->LocationName(), QStringLiteral("Other"));
         QCOMPARE(m_questions->asked.size(), 1);
     } else {
-        QVERIFY(!m_control->DocumentBodyInnerHTML().contains(QStringLiteral("behind the lock")));
+        QVERIFY(!m_control->document().DocumentBodyInnerHTML().contains(
+            QStringLiteral("behind the lock")));
         QCOMPARE(m_secure.requestCount(QStringLiteral("/secret.html")), requests);
         QVERIFY2(m_statusTexts.last().startsWith(QStringLiteral("127.0.0.1 was not shown: ")),
                  qPrintable(m_statusTexts.join(QLatin1Char('\n'))));
@@ -228,7 +230,7 @@ void tst_PageQuestions::fullScreenAndBack()
     QCOMPARE(m_host->geometry(), windowGeometry);
     QVERIFY(m_control->widget()->isVisible());
     // The page is back in the window's view, and still answers there.
-    QVERIFY(m_control->DocumentBodyInnerHTML().contains(QStringLiteral("<button")));
+    QVERIFY(m_control->document().DocumentBodyInnerHTML().contains(QStringLiteral("<button")));
 }
 
 KESTRAV_TEST_MAIN(tst_PageQuestions)

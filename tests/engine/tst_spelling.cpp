@@ -41,7 +41,7 @@ void tst_Spelling::suggestionsReplaceTheMisspelledWord()
     QWidget host;
     WebEngineBrowserControl *control = showInHost(host);
     QAction own(QStringLiteral("Own action"));
-    control->SetContextMenuActions({ &own });
+    control->tools().SetContextMenuActions({ &own });
     QVERIFY(loadAndWait(*control, m_server.url(QStringLiteral("/field.html"))));
     auto *view = qobject_cast<QWebEngineView *>(control->widget());
     QVERIFY(view);

@@ -152,7 +152,7 @@ void tst_WebBrowserControl::navigates()
     QCOMPARE(m_control->LocationURL(), location);
     const auto [title, body] = m_pages.value(path);
     QCOMPARE(m_control->LocationName(), title.isEmpty() ? location : QString::fromUtf8(title));
-    QCOMPARE(m_control->DocumentBodyInnerHTML(), QString::fromUtf8(body));
+    QCOMPARE(m_control->document().DocumentBodyInnerHTML(), QString::fromUtf8(body));
     // A new page tells its title as LocationName gives it.
     if (again.isEmpty()) {
         QTRY_VERIFY(!titled.isEmpty());
@@ -184,11 +184,11 @@ void tst_WebBrowserControl::readsAndSavesTheDocument()
         m_server.url(QStringLiteral("/dir/doc.html#section")),
         m_server.url(QStringLiteral("/dir/a.html")),
     };
-    QCOMPARE(m_control->DocumentLinkHrefs(), expected);
+    QCOMPARE(m_control->document().DocumentLinkHrefs(), expected);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("page.txt"));
-    m_control->ExecWB(4, 2, path);
+    m_control->document().ExecWB(4, 2, path);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -210,14 +210,15 @@ void tst_WebBrowserControl::failsWhereThereIsNothing_data()
 
     // What any control refuses with nothing loaded is checked in the contract test.
     const QString none;
-    const Operation body = [](auto &c, auto &) { c.DocumentBodyInnerHTML(); };
+    const Operation body = [](auto &c, auto &) { c.document().DocumentBodyInnerHTML(); };
     QTest::newRow("body of an svg document") << "/picture.svg" << body << ErrorCode::ObjectNotSet;
-    const Operation save = [](auto &c, auto &folder) { c.ExecWB(4, 2, folder + "/no/page.txt"); };
+    const Operation save
+        = [](auto &c, auto &folder) { c.document().ExecWB(4, 2, folder + "/no/page.txt"); };
     QTest::newRow("save, nothing loaded") << none << save << ErrorCode::ObjectNotSet;
     QTest::newRow("save into a missing folder") << "/one.html" << save << ErrorCode::PathFileAccess;
     // A page larger than QSaveFile's buffer, on a disk that takes only part of it.
     const Operation saveCutShort = [](auto &c, auto &folder) {
-        withFileSizeLimit(100'000, [&] { c.ExecWB(4, 2, folder + "/page.txt"); });
+        withFileSizeLimit(100'000, [&] { c.document().ExecWB(4, 2, folder + "/page.txt"); });
     };
     QTest::newRow("save cut short") << "/large.html" << saveCutShort << ErrorCode::PathFileAccess;
 }
@@ -306,7 +307,8 @@ void tst_WebBrowserControl::homeShowsBundledStartPage()
     QVERIFY(waitFor(done));
     QCOMPARE(m_control->LocationURL(), WebEngineBrowserControl::homePage());
     QCOMPARE(m_control->LocationName(), QStringLiteral("Kestrav start page"));
-    QVERIFY(m_control->DocumentBodyInnerHTML().contains(QStringLiteral("Welcome to Kestrav")));
+    QVERIFY(m_control->document().DocumentBodyInnerHTML().contains(
+        QStringLiteral("Welcome to Kestrav")));
 }
 
 void tst_WebBrowserControl::newWindowRequestOpensInSameView()
@@ -335,10 +337,10 @@ void tst_WebBrowserControl::newWindowRequestOpensInSameView()
 void tst_WebBrowserControl::inspectorIsOneWindowOfItsOwn()
 {
     QList<QPointer<QWidget>> opened;
-    connect(m_control, &WebBrowserControl::WindowOpened, this,
+    connect(&m_control->tools(), &PageTools::WindowOpened, this,
             [&](QWidget *window) { opened.append(window); });
-    m_control->ShowInspector();
-    m_control->ShowInspector();
+    m_control->tools().ShowInspector();
+    m_control->tools().ShowInspector();
     QCOMPARE(opened.size(), 1);
     QPointer<QWidget> window = opened.first();
     QVERIFY(window);
@@ -346,7 +348,7 @@ void tst_WebBrowserControl::inspectorIsOneWindowOfItsOwn()
     QVERIFY(window->isVisible());
     window->close();
     QTRY_VERIFY(!window); // freed, so the next one is new
-    m_control->ShowInspector();
+    m_control->tools().ShowInspector();
     QCOMPARE(opened.size(), 2);
 }
 

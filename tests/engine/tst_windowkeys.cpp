@@ -180,10 +180,10 @@ void tst_WindowKeys::keysWorkAfterNavigation()
     // the surface of the page before, which is when the keyboard used to go nowhere.
     QTest::qWait(300);
 
-    const qreal zoom = m_engine->ZoomFactor();
+    const qreal zoom = m_engine->zoom().ZoomFactor();
     press(keys);
     if (keys == QKeySequence("Ctrl+-")) {
-        QTRY_VERIFY(m_engine->ZoomFactor() < zoom);
+        QTRY_VERIFY(m_engine->zoom().ZoomFactor() < zoom);
         m_fixture->chooseItem("actZoomReset");
     } else if (keys == QKeySequence("Ctrl+F")) {
         auto *field = window().findChild<QLineEdit *>("findText");

@@ -2,9 +2,6 @@
 
 #include "platform/api/platformerror.h"
 
-#include <QFileInfo>
-#include <QPrinter>
-#include <QTextDocument>
 #include <QUrl>
 
 FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
@@ -12,6 +9,7 @@ FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
     , m_widget(new QWidget(parent))
 {
     m_widget->setFocusPolicy(Qt::StrongFocus);
+    setParts({ &fakeDocument, &fakeFind, &fakeZoom, &fakePrinting, &fakeDownloads, &fakeTools });
 }
 
 void FakeWebBrowserControl::go(const QString &url)
@@ -86,79 +84,17 @@ QString FakeWebBrowserControl::LocationURL() const
     return locationURL;
 }
 
-QString FakeWebBrowserControl::DocumentBodyInnerHTML()
-{
-    calls.append(QStringLiteral("Document.Body.innerHTML"));
-    if (!hasDocument)
-        throw PlatformError(ErrorCode::ObjectNotSet, QStringLiteral("No document"));
-    return bodyInnerHTML;
-}
-
-QStringList FakeWebBrowserControl::DocumentLinkHrefs()
-{
-    calls.append(QStringLiteral("Document.Links"));
-    if (!hasDocument)
-        throw PlatformError(ErrorCode::ObjectNotSet, QStringLiteral("No document"));
-    return links;
-}
-
-void FakeWebBrowserControl::ExecWB(int command, int option, const QString &name)
-{
-    calls.append(QStringLiteral("ExecWB:%1,%2,%3").arg(command).arg(option).arg(name));
-    if (failExecWB)
-        throw PlatformError(ErrorCode::PathFileAccess, QStringLiteral("Path/File access error"));
-}
-
-void FakeWebBrowserControl::SavePage(const QString &path, bool singleFile)
-{
-    calls.append(QStringLiteral("SavePage:%1,%2").arg(QFileInfo(path).fileName()).arg(singleFile));
-}
-
 void FakeWebBrowserControl::SetFocus()
 {
     ++focusCount;
     m_widget->setFocus();
 }
 
-void FakeWebBrowserControl::CancelDownloads()
-{
-    calls.append(QStringLiteral("CancelDownloads"));
-    downloadsInProgress = 0;
-}
-
-void FakeWebBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
-{
-    calls.append(QStringLiteral("FindText:%1,%2,%3").arg(text).arg(matchCase).arg(backward));
-}
-
-void FakeWebBrowserControl::SetZoomFactor(qreal factor)
-{
-    calls.append(QStringLiteral("SetZoomFactor:%1").arg(factor));
-    zoom = factor;
-}
-
-void FakeWebBrowserControl::PrintPage(QPrinter &printer)
-{
-    calls.append(QStringLiteral("PrintPage"));
-    QTextDocument page(bodyInnerHTML);
-    page.print(&printer);
-}
-
-void FakeWebBrowserControl::SetPrintPreviewOpen(bool open)
-{
-    calls.append(QStringLiteral("SetPrintPreviewOpen:%1").arg(open));
-}
-
-void FakeWebBrowserControl::ShowInspector()
-{
-    calls.append(QStringLiteral("ShowInspector"));
-}
-
 void FakeWebBrowserControl::complete(const QString &url, const QString &title)
 {
     // As the engine does, the page takes the zoom of its site before it is shown.
-    if (zoomForAddress)
-        zoom = zoomForAddress(url);
+    if (fakeZoom.zoomForAddress)
+        fakeZoom.zoom = fakeZoom.zoomForAddress(url);
     locationURL = url;
     locationName = title;
     busy = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fakedownloads.h"
+#include "fakewebbrowserparts.h"
 #include "platform/api/webbrowsercontrol.h"
 
 #include <memory>
@@ -29,26 +29,7 @@ public:
     bool Busy() const override { return busy; }
     QString LocationName() const override { return locationName; }
     QString LocationURL() const override;
-    QString DocumentBodyInnerHTML() override;
-    QStringList DocumentLinkHrefs() override;
-    void ExecWB(int command, int option, const QString &name) override;
-    void SavePage(const QString &path, bool singleFile) override;
     void SetFocus() override;
-    int DownloadsInProgress() const override { return downloadsInProgress; }
-    void CancelDownloads() override;
-    Downloads &downloads() override { return *downloadList; }
-    void FindText(const QString &text, bool matchCase, bool backward) override;
-    qreal ZoomFactor() const override { return zoom; }
-    void SetZoomFactor(qreal factor) override;
-    void SetZoomForAddress(std::function<qreal(const QString &)> zoomFor) override
-    {
-        zoomForAddress = std::move(zoomFor);
-    }
-    void PrintPage(QPrinter &printer) override;
-    void SetPrintPreviewOpen(bool open) override;
-    void ShowInspector() override;
-    void SetContextMenuActions(const QList<QAction *> &actions) override { menuActions = actions; }
-    QString SelectorAtMenuPoint() const override { return menuSelector; }
 
     // Completes the navigation in progress: location, title, events, not busy.
     void complete(const QString &url, const QString &title);
@@ -64,12 +45,13 @@ public:
     bool failNavigate = false;
     bool failExecWB = false;
     bool failLocationURL = false;
-    int downloadsInProgress = 0;
-    std::shared_ptr<FakeDownloads> downloadList = std::make_shared<FakeDownloads>();
-    qreal zoom = 1.0;
-    std::function<qreal(const QString &)> zoomForAddress;
-    QList<QAction *> menuActions;
-    QString menuSelector; // the element under the pointer as the page's menu opened
+
+    FakeDocumentAccess fakeDocument { *this };
+    FakePageFind fakeFind { calls };
+    FakeZoomControl fakeZoom { calls };
+    FakePagePrinting fakePrinting { *this };
+    FakeDownloadControl fakeDownloads { calls };
+    FakePageTools fakeTools { calls };
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -22,7 +22,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
-        control->downloadList = downloads;
+        control->fakeDownloads.downloadList = downloads;
         if (parent && parent->objectName() == QLatin1String("sourceWindow"))
             sourceBrowser = control;
         else

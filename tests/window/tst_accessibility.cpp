@@ -132,7 +132,7 @@ void tst_Accessibility::themesKeepTextReadable()
     start(fixture, u"find bar"_s);
     auto *field = fixture.control<QLineEdit>(u"findText"_s);
     QTest::keyClicks(field, u"nowhere"_s);
-    Q_EMIT fixture.browser().FindResult(0, 0);
+    Q_EMIT fixture.browser().find().FindResult(0, 0);
     QCOMPARE(fixture.control<QLabel>(u"findResult"_s)->text(), u"Not found"_s);
 
     const auto check = [](QWidget *widget, QPalette::ColorRole text, QPalette::ColorRole background,

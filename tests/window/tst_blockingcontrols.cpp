@@ -73,7 +73,7 @@ void tst_BlockingControls::allowOnSiteToggles()
     blocking().setCount(&m_fixture->browser(), 4);
     QAction *allow = m_fixture->window().menuItem(u"actAllowAds"_s);
     QVERIFY(allow->isCheckable() && !allow->isChecked());
-    QVERIFY(m_fixture->browser().menuActions.contains(allow));
+    QVERIFY(m_fixture->browser().fakeTools.menuActions.contains(allow));
 
     trigger(u"actAllowAds"_s);
     QCOMPARE(blocking().allowedSites, QSet<QString>({ u"news.example"_s }));
@@ -152,9 +152,9 @@ void tst_BlockingControls::hideElementDialog()
     QFETCH(QStringList, rules);
     QFETCH(bool, staysOpen);
     blocking().refused = { u"div.ad["_s };
-    m_fixture->browser().menuSelector = u"main > div.ad"_s;
+    m_fixture->browser().fakeTools.menuSelector = u"main > div.ad"_s;
     QAction *action = m_fixture->window().menuItem(u"actHideElement"_s);
-    QVERIFY(m_fixture->browser().menuActions.contains(action));
+    QVERIFY(m_fixture->browser().fakeTools.menuActions.contains(action));
     trigger(u"actHideElement"_s);
     QPointer<HideElementDialog> dialog = m_fixture->window().findChild<HideElementDialog *>();
     QVERIFY(dialog && dialog->isVisible());

@@ -275,7 +275,7 @@ void tst_Commands::pageSourceOpensInAWindowOfItsOwn()
     start(fixture, false);
     FakeWebBrowserControl &page = fixture.browser();
     for (const QString &url : { u"http://page.test/"_s, u"http://other.test/"_s }) {
-        Q_EMIT page.ViewSourceRequested(url);
+        Q_EMIT page.tools().ViewSourceRequested(url);
         QVERIFY(fixture.test.sourceBrowser);
         QCOMPARE(fixture.test.sourceBrowser->calls.last(), u"Navigate:view-source:"_s + url);
     }

@@ -88,7 +88,7 @@ void tst_StatusPanel::closingAsksAboutRunningDownloads()
     QFETCH(bool, cancelled);
 
     FakeWebBrowserControl &control = m_fixture->browser();
-    control.downloadsInProgress = running;
+    control.fakeDownloads.downloadsInProgress = running;
     m_fixture->test.questions->cancel = cancel;
     m_fixture->test.pointer->setMousePointer(ScreenPointer::Hourglass);
 

@@ -99,10 +99,7 @@ DownloadTracker::~DownloadTracker() = default;
 void DownloadTracker::track(QWebEngineDownloadRequest *download)
 {
     // A new download starts a new status line: the ends of the earlier ones have been seen.
-    for (Entry &entry : m_entries) {
-        if (!entry.ending.isEmpty())
-            entry.inStatus = false;
-    }
+    endedSeen();
 
     Entry entry;
     entry.download = download;
@@ -210,6 +207,14 @@ void DownloadTracker::clearFinished()
         = m_entries.removeIf([](const Entry &entry) { return !entry.ending.isEmpty(); });
     if (removed > 0)
         Q_EMIT statusTextChanged();
+}
+
+void DownloadTracker::endedSeen()
+{
+    for (Entry &entry : m_entries) {
+        if (!entry.ending.isEmpty())
+            entry.inStatus = false;
+    }
 }
 
 QString DownloadTracker::statusText() const

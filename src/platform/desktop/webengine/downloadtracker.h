@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/api/downloadcontrol.h"
 #include "platform/api/downloads.h"
 
 #include <memory>
@@ -16,7 +17,9 @@ class QWebEngineProfile;
 // window and puts the latest in one line for the status bar. While a download runs, the tracker
 // keeps itself and the profile alive, so the download goes on after the window that started it has
 // closed.
-class DownloadTracker final : public Downloads, public std::enable_shared_from_this<DownloadTracker>
+class DownloadTracker final : public Downloads,
+                              public DownloadControl,
+                              public std::enable_shared_from_this<DownloadTracker>
 {
     Q_OBJECT
 
@@ -34,6 +37,13 @@ public:
     void clearFinished() override;
     // Each download of late, with its progress or how it ended; "" when there is none.
     QString statusText() const;
+    // The downloads that have ended are no news any more: the status line leaves them out.
+    // Tells no one; the caller shows its line anew.
+    void endedSeen();
+
+    int DownloadsInProgress() const override { return running(); }
+    void CancelDownloads() override { cancelAll(); }
+    Downloads &downloads() override { return *this; }
 
 Q_SIGNALS:
     // At most a few times a second while bytes come in, and at once when a download ends.

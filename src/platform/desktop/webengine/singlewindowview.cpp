@@ -1,6 +1,5 @@
 #include "platform/desktop/webengine/singlewindowview.h"
 
-#include "platform/api/webbrowsercontrol.h"
 #include "platform/desktop/webengine/spellingmenu.h"
 
 #include <QChildEvent>
@@ -47,9 +46,8 @@ const char *const SelectorAtPoint = R"((function (x, y) {
 
 } // namespace
 
-SingleWindowView::SingleWindowView(WebBrowserControl *control, QWidget *parent)
+SingleWindowView::SingleWindowView(QWidget *parent)
     : QWebEngineView(parent)
-    , m_control(control)
 {
 }
 
@@ -65,10 +63,8 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
         menu->actions().contains(engineSource)) {
         auto *source = new QAction(engineSource->text(), menu);
         source->setObjectName(QStringLiteral("viewPageSource"));
-        connect(source, &QAction::triggered, m_control,
-                [control = m_control, url = page()->url().toString()] {
-                    Q_EMIT control->ViewSourceRequested(url);
-                });
+        connect(source, &QAction::triggered, this,
+                [this, url = page()->url().toString()] { Q_EMIT viewSourceAsked(url); });
         menu->insertAction(engineSource, source);
         menu->removeAction(engineSource);
     }
@@ -127,7 +123,7 @@ bool SingleWindowView::eventFilter(QObject *watched, QEvent *event)
         if (wheel->modifiers() & Qt::ControlModifier) {
             const int steps = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
             if (steps != 0)
-                Q_EMIT m_control->ZoomStepRequested(steps);
+                Q_EMIT zoomStepAsked(steps);
             return true;
         }
     }

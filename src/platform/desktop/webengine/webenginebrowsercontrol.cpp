@@ -3,36 +3,31 @@
 #include "platform/api/failure.h"
 #include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
-#include "platform/api/systemencoding.h"
 #include "platform/desktop/spelling/spellcheck.h"
-#include "platform/desktop/text/userfile.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/pageaddress.h"
-#include "platform/desktop/webengine/pagedocument.h"
 #include "platform/desktop/webengine/pagetroublenotice.h"
 #include "platform/desktop/webengine/singlewindowview.h"
+#include "platform/desktop/webengine/webenginedocument.h"
+#include "platform/desktop/webengine/webenginefind.h"
+#include "platform/desktop/webengine/webenginepagetools.h"
+#include "platform/desktop/webengine/webengineprinting.h"
+#include "platform/desktop/webengine/webenginezoom.h"
 
-#include <optional>
 #include <QApplication>
 #include <QAuthenticator>
-#include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
-#include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
-#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <utility>
@@ -86,12 +81,31 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     , m_profile(sharedProfile())
     , m_downloads(sharedDownloads(m_profile))
     , m_questions(std::move(questions))
-    , m_view(new SingleWindowView(this, parent))
+    , m_view(new SingleWindowView(parent))
     , m_page(new GuardedPage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
     markStartupPhase("web profile and page");
 
+    // The zoom first: a page is shown at its zoom before its navigation is reported.
+    m_zoom = std::make_unique<WebEngineZoom>(m_view);
+    m_find = std::make_unique<WebEngineFind>(m_page);
+    m_document = std::make_unique<WebEngineDocument>(*this, m_page);
+    m_printing = std::make_unique<WebEnginePrinting>(*this, m_page);
+    m_tools = std::make_unique<WebEnginePageTools>(m_view, m_profile.get());
+    setParts({ m_document.get(), m_find.get(), m_zoom.get(), m_printing.get(), m_downloads.get(),
+               m_tools.get() });
+
+    followLoads();
+    watchAnswering();
+    askAsThePageNeeds();
+    followStatus();
+    keepKeyboard();
+    setUpPage();
+}
+
+void WebEngineBrowserControl::followLoads()
+{
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
         m_loadEndedWithPage = false;
@@ -101,21 +115,12 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         stopWaitingForAnswers();
         setNotice(QString());
     });
-    watchAnswering();
     connect(
         m_page, &QWebEnginePage::newWindowRequested, this,
         [this](const QWebEngineNewWindowRequest &request) { openInPlace(request.requestedUrl()); });
-    // The zoom is set as the load starts and again as its address commits, before anything
-    // is drawn; the engine's own reset of the zoom during the load is undone at its end.
-    connect(m_page, &QWebEnginePage::loadingChanged, this,
-            [this](const QWebEngineLoadingInfo &info) {
-                if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
-                    zoomFor(info.url());
-            });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
         if (url.isEmpty())
             return;
-        zoomFor(url);
         stopWaitingForAnswers();
         m_waitingNavigation = nullptr;
         m_navigationReported = true;
@@ -123,7 +128,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         // then, are no news any more (the engine does not always say the pointer has left a
         // link whose page has gone).
         m_hoveredLink.clear();
-        m_downloadsSeen = m_downloads->statusText();
+        m_downloads->endedSeen();
         Q_EMIT NavigateComplete2(addressText(url));
         // The window clears its line for the new page; what still holds is said again.
         m_statusText.clear();
@@ -133,7 +138,6 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     connect(m_page, &QWebEnginePage::titleChanged, this,
             [this] { Q_EMIT TitleChange(LocationName()); });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        keepZoom();
         m_busy = false;
         m_waitingNavigation = nullptr;
         m_openInPlace.clear();
@@ -145,14 +149,17 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
         m_navigationReported = false;
         Q_EMIT DownloadComplete();
     });
+}
 
+void WebEngineBrowserControl::askAsThePageNeeds()
+{
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
                 if (download->page() != m_page || m_downloads->isTracked(download))
                     return;
                 // The page saved by SavePage: its place was chosen already. The engine's
                 // own "Save page" asks like any download.
-                if (download->isSavePageDownload() && std::exchange(m_savingPage, false))
+                if (download->isSavePageDownload() && m_document->takeSavingPage())
                     m_downloads->track(download);
                 else
                     askWhereToSave(download);
@@ -169,52 +176,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             [this](const QUrl &origin, QWebEnginePage::Feature feature) {
                 askForPermission(origin, feature);
             });
-    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) {
-        m_hoveredLink = url;
-        updateStatusText();
-    });
-    // The engine does not always say that the pointer has left a link when it leaves the page.
-    m_view->installEventFilter(this);
-    // The engine replaces the page's surface when the page moves to another process, and the
-    // keyboard goes nowhere with the old one; it must follow the page, or the window's keys
-    // go dead until the user clicks into the page.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        if (!now && old && m_view && m_view->isAncestorOf(old))
-            QTimer::singleShot(0, this, &WebEngineBrowserControl::takeBackKeyboard);
-    });
-    connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
-            &WebEngineBrowserControl::updateStatusText);
-
-    m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
-    // A page opens a window only on the user's click, as browsers block popups; the window
-    // opens in this page.
-    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    // PDF documents show in the view, in the engine's own viewer.
-    m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
-    m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
-    connect(m_page, &QWebEnginePage::findTextFinished, this,
-            [this](const QWebEngineFindTextResult &result) {
-                // The end of a search that FindText itself ended is not news to the caller.
-                if (m_quietFindEnds > 0 && result.numberOfMatches() == 0) {
-                    --m_quietFindEnds;
-                    return;
-                }
-                Q_EMIT FindResult(result.activeMatch(), result.numberOfMatches());
-            });
-    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::printAsked, this,
-            &WebBrowserControl::PrintRequested);
-    connect(static_cast<GuardedPage *>(m_page), &GuardedPage::questionsRefused, this, [this] {
+    connect(m_page, &GuardedPage::questionsRefused, this, [this] {
         setNotice(tr("This page asks too often: its dialogs and prints are not shown for now."));
     });
-    connect(m_page, &QWebEnginePage::fullScreenRequested, this,
-            [this](QWebEngineFullScreenRequest request) {
-                request.accept();
-                if (request.toggleOn() && !m_fullScreen)
-                    m_fullScreen = std::make_unique<FullScreenWindow>(m_view);
-                else if (!request.toggleOn())
-                    m_fullScreen.reset();
-            });
-
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
                 askForCredentials(url.host(), authenticator);
@@ -225,12 +189,58 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
             });
 }
 
+void WebEngineBrowserControl::followStatus()
+{
+    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) {
+        m_hoveredLink = url;
+        updateStatusText();
+    });
+    // The engine does not always say that the pointer has left a link when it leaves the page.
+    m_view->installEventFilter(this);
+    connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
+            &WebEngineBrowserControl::updateStatusText);
+}
+
+void WebEngineBrowserControl::keepKeyboard()
+{
+    // The engine replaces the page's surface when the page moves to another process, and the
+    // keyboard goes nowhere with the old one; it must follow the page, or the window's keys
+    // go dead until the user clicks into the page.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (!now && old && m_view && m_view->isAncestorOf(old))
+            QTimer::singleShot(0, this, &WebEngineBrowserControl::takeBackKeyboard);
+    });
+}
+
+void WebEngineBrowserControl::setUpPage()
+{
+    m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    // A page opens a window only on the user's click, as browsers block popups; the window
+    // opens in this page.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    // PDF documents show in the view, in the engine's own viewer.
+    m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    connect(m_page, &QWebEnginePage::fullScreenRequested, this,
+            [this](QWebEngineFullScreenRequest request) {
+                request.accept();
+                if (request.toggleOn() && !m_fullScreen)
+                    m_fullScreen = std::make_unique<FullScreenWindow>(m_view);
+                else if (!request.toggleOn())
+                    m_fullScreen.reset();
+            });
+}
+
 WebEngineBrowserControl::~WebEngineBrowserControl()
 {
-    // The page must go before the profile it uses, and must not report to a control that
-    // is going away. A page on the full screen goes back to its view first.
+    // The page must go before the profile it uses, and must not report to a control, or a
+    // part of it, that is going away. A page on the full screen goes back to its view first,
+    // and the page's tools go before the page.
     m_fullScreen.reset();
-    delete m_inspector;
+    m_tools.reset();
+    m_printing.reset();
+    m_find.reset();
+    m_zoom.reset();
     if (m_view) {
         m_page->disconnect(this);
         delete m_view;
@@ -341,21 +351,6 @@ void WebEngineBrowserControl::takeBackKeyboard()
     m_view->setFocus(Qt::OtherFocusReason);
 }
 
-int WebEngineBrowserControl::DownloadsInProgress() const
-{
-    return m_downloads->running();
-}
-
-void WebEngineBrowserControl::CancelDownloads()
-{
-    m_downloads->cancelAll();
-}
-
-Downloads &WebEngineBrowserControl::downloads()
-{
-    return *m_downloads;
-}
-
 void WebEngineBrowserControl::setNotice(const QString &notice)
 {
     m_notice = notice;
@@ -368,12 +363,7 @@ void WebEngineBrowserControl::updateStatusText()
     QString text = m_hoveredLink;
     if (text.isEmpty()) {
         QStringList notices;
-        QString downloads = m_downloads->statusText();
-        if (downloads == m_downloadsSeen)
-            downloads.clear();
-        else
-            m_downloadsSeen.clear();
-        for (const QString &notice : { m_notice, downloads }) {
+        for (const QString &notice : { m_notice, m_downloads->statusText() }) {
             if (!notice.isEmpty())
                 notices.append(notice);
         }

@@ -15,7 +15,14 @@
 
 class DownloadTracker;
 class FullScreenWindow;
+class GuardedPage;
 class PageTroubleNotice;
+class SingleWindowView;
+class WebEngineDocument;
+class WebEngineFind;
+class WebEnginePageTools;
+class WebEnginePrinting;
+class WebEngineZoom;
 class QAuthenticator;
 class QVariant;
 class QWebEngineDownloadRequest;
@@ -54,32 +61,23 @@ public:
     QString LocationName() const override;
     QString LocationURL() const override;
 
-    QString DocumentBodyInnerHTML() override;
-    QStringList DocumentLinkHrefs() override;
-
-    void ExecWB(int command, int option, const QString &name) override;
-    void SavePage(const QString &path, bool singleFile) override;
-
     void SetFocus() override;
-
-    int DownloadsInProgress() const override;
-    void CancelDownloads() override;
-    Downloads &downloads() override;
-
-    void FindText(const QString &text, bool matchCase, bool backward) override;
-    qreal ZoomFactor() const override;
-    void SetZoomFactor(qreal factor) override;
-    void SetZoomForAddress(std::function<qreal(const QString &url)> zoomFor) override;
-    void PrintPage(QPrinter &printer) override;
-    void SetPrintPreviewOpen(bool open) override;
-    void ShowInspector() override;
-    void SetContextMenuActions(const QList<QAction *> &actions) override;
-    QString SelectorAtMenuPoint() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The parts that wait for the page, and that know it is being printed.
+    friend class WebEngineDocument;
+    friend class WebEnginePrinting;
+
+    // The pieces of setting up: what each listens to of the page, the profile and the program.
+    void followLoads();
+    void askAsThePageNeeds();
+    void followStatus();
+    void keepKeyboard();
+    void setUpPage();
+
     using Callback = std::function<void(const QVariant &)>;
     // Runs an asynchronous request of the engine and waits, in a bounded local event loop,
     // for the answer it hands to the callback.
@@ -111,10 +109,6 @@ private:
     void stopWaitingForAnswers();
     // What the page wanted in a new window comes in this page, as a followed link would.
     void openInPlace(const QUrl &url);
-    // Takes the zoom that the address's site keeps, and shows the page at it.
-    void zoomFor(const QUrl &url);
-    // Shows the page at the zoom chosen for it, where the engine has let it go.
-    void keepZoom();
     void updateStatusText();
     // The page had the keyboard and its surface has gone: the page's new surface takes it.
     void takeBackKeyboard();
@@ -122,8 +116,13 @@ private:
     std::shared_ptr<QWebEngineProfile> m_profile;
     std::shared_ptr<DownloadTracker> m_downloads;
     std::shared_ptr<UserQuestions> m_questions;
-    QPointer<QWebEngineView> m_view;
-    QWebEnginePage *m_page = nullptr;
+    QPointer<SingleWindowView> m_view;
+    GuardedPage *m_page = nullptr;
+    std::unique_ptr<WebEngineDocument> m_document;
+    std::unique_ptr<WebEngineFind> m_find;
+    std::unique_ptr<WebEngineZoom> m_zoom;
+    std::unique_ptr<WebEnginePrinting> m_printing;
+    std::unique_ptr<WebEnginePageTools> m_tools;
     bool m_busy = false;
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.
@@ -134,9 +133,6 @@ private:
     QList<QWebEngineCertificateError> m_certificateErrors;
     bool m_askingAboutCertificate = false;
     std::unique_ptr<FullScreenWindow> m_fullScreen;
-    std::function<qreal(const QString &)> m_zoomFor;
-    qreal m_zoom = 1.0;
-    QPointer<QWebEngineView> m_inspector;
     PageTroubleNotice *m_trouble = nullptr;
     QTimer m_watch;
     HangWatch m_hangWatch;
@@ -148,14 +144,7 @@ private:
     bool m_stoppedHung = false; // the page's process was ended because the user said so
     QUrl m_openInPlace; // the last address asked for in a new window, until a load ends
     QString m_hoveredLink;
-    // The search under way in the page.
-    QString m_findText;
-    bool m_findMatchCase = false;
-    bool m_savingPage = false; // SavePage has chosen where the page's download goes
-    int m_quietFindEnds = 0; // ends of searches that FindText ended to start anew
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;
     QString m_statusText;
-    // How the downloads stood when the page shown started; not shown again until it changes.
-    QString m_downloadsSeen;
 };

@@ -1,29 +1,22 @@
-// The web control's everyday browsing: find, zoom, printing the page, the developer tools,
-// and what it does when the page's process ends or stops answering.
+// What the web control does when the page's process ends or stops answering, and how it
+// starts navigations that a hung page may hold up.
 
 #include "platform/api/failure.h"
 #include "platform/api/onequestionatatime.h"
-#include "platform/api/platformerror.h"
+#include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/pagetroublenotice.h"
-#include "platform/desktop/webengine/pdfprinting.h"
 #include "platform/desktop/webengine/singlewindowview.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <csignal>
 #include <QApplication>
-#include <QPrinter>
-#include <QScopeGuard>
-#include <QWebEngineFindTextResult>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineView>
 #include <utility>
 
 namespace {
 
-// Laying out a long page for a printer takes a while.
-constexpr int PrintTimeoutMs = 120'000;
 // How often the control looks whether the page still answers.
 constexpr int WatchIntervalMs = 2'000;
 
@@ -179,107 +172,4 @@ void WebEngineBrowserControl::askToStopHungPage()
         return;
     }
     m_hangWatch.waitAgain();
-}
-
-void WebEngineBrowserControl::SetPrintPreviewOpen(bool open)
-{
-    if (open)
-        m_hangWatch.pause();
-    else
-        m_hangWatch.resume();
-}
-
-void WebEngineBrowserControl::FindText(const QString &text, bool matchCase, bool backward)
-{
-    // The engine takes the same text again as the next match of the search under way, whatever
-    // the flags: a change of case sensitivity is a new search, with its own matches and count.
-    if (!text.isEmpty() && text == m_findText && matchCase != m_findMatchCase) {
-        ++m_quietFindEnds;
-        m_page->findText(QString());
-    }
-    m_findText = text;
-    m_findMatchCase = matchCase;
-    QWebEnginePage::FindFlags flags;
-    if (matchCase)
-        flags |= QWebEnginePage::FindCaseSensitively;
-    if (backward)
-        flags |= QWebEnginePage::FindBackward;
-    m_page->findText(text, flags);
-}
-
-qreal WebEngineBrowserControl::ZoomFactor() const
-{
-    return m_zoom;
-}
-
-void WebEngineBrowserControl::SetZoomFactor(qreal factor)
-{
-    m_zoom = factor;
-    m_page->setZoomFactor(factor);
-}
-
-void WebEngineBrowserControl::SetZoomForAddress(std::function<qreal(const QString &)> zoomFor)
-{
-    m_zoomFor = std::move(zoomFor);
-}
-
-void WebEngineBrowserControl::zoomFor(const QUrl &url)
-{
-    if (m_zoomFor)
-        Failure::skip([&] { m_zoom = m_zoomFor(url.toString()); });
-    keepZoom();
-}
-
-void WebEngineBrowserControl::keepZoom()
-{
-    if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom))
-        m_page->setZoomFactor(m_zoom);
-}
-
-void WebEngineBrowserControl::PrintPage(QPrinter &printer)
-{
-    requireDocument();
-    // Laying out a long page keeps its process busy: that is no hang.
-    m_hangWatch.pause();
-    const auto resume = qScopeGuard([this] { m_hangWatch.resume(); });
-    // The engine lays the page out as a PDF document for the printer's pages.
-    const QByteArray document
-        = waitForAnswer(
-              [this, layout = printer.pageLayout()](const Callback &done) {
-                  m_page->printToPdf([done](const QByteArray &pdf) { done(QVariant(pdf)); },
-                                     layout);
-              },
-              PrintTimeoutMs)
-              .toByteArray();
-    if (document.isEmpty())
-        throw PlatformError(ErrorCode::PrinterError,
-                            tr("The page could not be laid out for printing."));
-    printPdf(document, printer);
-}
-
-void WebEngineBrowserControl::ShowInspector()
-{
-    // One window for the page's tools; closing it frees it.
-    if (!m_inspector) {
-        m_inspector = new QWebEngineView;
-        m_inspector->setAttribute(Qt::WA_DeleteOnClose);
-        m_inspector->setPage(new QWebEnginePage(m_profile.get(), m_inspector));
-        m_inspector->setWindowTitle(tr("Inspector"));
-        m_inspector->resize(900, 600);
-        m_page->setDevToolsPage(m_inspector->page());
-        Q_EMIT WindowOpened(m_inspector);
-    }
-    m_inspector->show();
-    m_inspector->raise();
-    m_inspector->activateWindow();
-}
-
-void WebEngineBrowserControl::SetContextMenuActions(const QList<QAction *> &actions)
-{
-    static_cast<SingleWindowView *>(m_view.data())->menuActions = actions;
-}
-
-QString WebEngineBrowserControl::SelectorAtMenuPoint() const
-{
-    return m_view ? static_cast<SingleWindowView *>(m_view.data())->menuSelector() : QString();
 }

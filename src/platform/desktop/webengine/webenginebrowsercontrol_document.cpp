@@ -1,58 +1,16 @@
-// The web control's document: what the window reads of the page and saves of it, each
-// asked of the engine and waited for in a bounded local event loop.
+// Waiting for the page: what the control's parts ask of the engine is answered later, and the
+// caller waits for it in a bounded local event loop.
 
-#include "platform/api/failure.h"
 #include "platform/api/platformerror.h"
-#include "platform/api/systemencoding.h"
-#include "platform/desktop/text/userfile.h"
-#include "platform/desktop/webengine/pagedocument.h"
+#include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <optional>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
-#include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
-
-QString WebEngineBrowserControl::DocumentBodyInnerHTML()
-{
-    requireDocument();
-    return PageDocument::bodyInnerHTML([this](const QString &script) { return evaluate(script); });
-}
-
-QStringList WebEngineBrowserControl::DocumentLinkHrefs()
-{
-    requireDocument();
-    return PageDocument::linkHrefs([this](const QString &script) { return evaluate(script); });
-}
-
-void WebEngineBrowserControl::ExecWB(int command, int option, const QString &name)
-{
-    // Every option saves without asking: the program never wants the engine's own dialog.
-    Q_UNUSED(option);
-    if (command != WebBrowserControl::SaveAsCommand)
-        throw PlatformError(ErrorCode::InvalidProcedureCall,
-                            tr("The command %1 is not supported.").arg(command));
-    requireDocument();
-    const QString text
-        = waitForAnswer([this](const Callback &done) {
-              m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
-          }).toString();
-
-    // A text file for the desktop's own text tools, so in the system's 8-bit encoding.
-    writeUserFile(name, toSystemEncoding(text));
-}
-
-void WebEngineBrowserControl::SavePage(const QString &path, bool singleFile)
-{
-    requireDocument();
-    m_savingPage = true;
-    m_page->save(path,
-                 singleFile ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
-                            : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
-}
 
 QVariant
 WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &)> &request,

@@ -3,6 +3,7 @@
 
 #include "platform/api/failure.h"
 #include "platform/desktop/webengine/downloadtracker.h"
+#include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <QAuthenticator>

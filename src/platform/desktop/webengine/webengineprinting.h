@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/api/pageprinting.h"
+
+class GuardedPage;
+class WebEngineBrowserControl;
+
+// Printing the page, laid out by the engine for the printer's pages.
+class WebEnginePrinting final : public PagePrinting
+{
+    Q_OBJECT
+
+public:
+    // The control waits for the engine's layout, and knows whether the page hangs meanwhile.
+    WebEnginePrinting(WebEngineBrowserControl &control, GuardedPage *page);
+
+    void PrintPage(QPrinter &printer) override;
+    void SetPrintPreviewOpen(bool open) override;
+
+private:
+    WebEngineBrowserControl &m_control;
+    GuardedPage *m_page;
+};
