@@ -116,3 +116,33 @@ QString BlockingControls::pageAddress() const
         return QString(); // a page without an address has no site
     }
 }
+
+void BlockingControls::hideElementOnPage()
+{
+    hideElement(qobject_cast<QWidget *>(parent()), m_guarded);
+}
+
+CommandTable BlockingControls::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys(
+            "actAllowAds", QT_TRANSLATE_NOOP("frmWebBrowser", "Allow ads on this site"),
+            "Ctrl+Shift+A",
+            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).toggleSiteAllowance(); },
+            View::Browser, true),
+        keys(
+            "actBlocking", QT_TRANSLATE_NOOP("frmWebBrowser", "Block ads and trackers"),
+            "Ctrl+Shift+B",
+            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).toggleBlocking(); }, View::Always,
+            true),
+        keys(
+            "actHideElement", QT_TRANSLATE_NOOP("frmWebBrowser", "Hide this element..."), "",
+            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).hideElementOnPage(); },
+            View::Browser, true),
+        keys("actUpdateFilters", QT_TRANSLATE_NOOP("frmWebBrowser", "Update filter lists"),
+             "Ctrl+Shift+U",
+             [](frmWebBrowser &w) { featureOf<BlockingControls>(w).updateLists(); }),
+    };
+    return rows;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commandtable.h"
+
 #include <functional>
 #include <QObject>
 #include <QPointer>
@@ -17,6 +19,9 @@ class BlockingControls final : public QObject
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     BlockingControls(ContentBlocking &blocking, WebBrowserControl &browser, QAction *allowOnSite,
                      QAction *blockingOn, QObject *parent);
 
@@ -32,6 +37,9 @@ public:
     // a site. The dialog's Hide runs through guarded, as every handler that Qt calls.
     using Guard = std::function<void(const char *name, const std::function<void()> &work)>;
     void hideElement(QWidget *window, const Guard &guarded);
+    // The same over the window the controls belong to, with the guard given to guardWith.
+    void hideElementOnPage();
+    void guardWith(Guard guarded) { m_guarded = std::move(guarded); }
 
 Q_SIGNALS:
     // statusText() has changed.
@@ -40,6 +48,7 @@ Q_SIGNALS:
     void message(const QString &text);
 
 private:
+    Guard m_guarded;
     struct ShowStateAfter;
     void showState();
     QString pageAddress() const;

@@ -163,3 +163,15 @@ void BrowserAccessibility::nextPane(bool backward)
     if (targets.at(next) == m_ui.cboAddress)
         m_ui.cboAddress->lineEdit()->selectAll();
 }
+
+CommandTable BrowserAccessibility::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actNextPane", QT_TRANSLATE_NOOP("frmWebBrowser", "Next pane"), "F6",
+             [](frmWebBrowser &w) { featureOf<BrowserAccessibility>(w).nextPane(false); }),
+        keys("actPreviousPane", QT_TRANSLATE_NOOP("frmWebBrowser", "Previous pane"), "Shift+F6",
+             [](frmWebBrowser &w) { featureOf<BrowserAccessibility>(w).nextPane(true); }),
+    };
+    return rows;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commandtable.h"
+
 #include <QList>
 #include <QObject>
 
@@ -19,6 +21,9 @@ class BrowserAccessibility final : public QObject
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     // page and text are the surfaces of the web control and of Text1.
     BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *window, QWidget *page, QWidget *text,
                          FindBar *findBar);

@@ -80,3 +80,13 @@ HistoryWindow *BrowsingHistory::window() const
 {
     return m_window;
 }
+
+CommandTable BrowsingHistory::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actHistory", QT_TRANSLATE_NOOP("frmWebBrowser", "History"), "Ctrl+H",
+             [](frmWebBrowser &w) { featureOf<BrowsingHistory>(w).showWindow(); }),
+    };
+    return rows;
+}

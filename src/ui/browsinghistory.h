@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commandtable.h"
+
 #include <functional>
 #include <QObject>
 #include <QPointer>
@@ -21,6 +23,9 @@ class BrowsingHistory final : public QObject
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     struct Hooks
     {
         // The favorites list's texts, for the completion.

@@ -72,6 +72,23 @@ using CommandTable = std::span<const Commands::Command>;
 
 namespace Commands {
 
+// A command reached by its keys (and, where it says so, the page's menu).
+constexpr Command keys(const char *name, const char *caption, const char *shortcut, Handler handler,
+                       View view = View::Always, bool inPageMenu = false)
+{
+    return { .kind = Kind::WindowAction,
+             .name = name,
+             .caption = caption,
+             .handler = handler,
+             .view = view,
+             .shortcut = shortcut,
+             .inPageMenu = inPageMenu };
+}
+
+// The window's unit of that type, for the handlers of the rows that the unit declares itself:
+// a unit's rows reach the unit, and nothing else of the window.
+template<typename Feature> Feature &featureOf(frmWebBrowser &window);
+
 // The row of that name; nullptr when there is none.
 const Command *named(CommandTable commands, const char *name);
 

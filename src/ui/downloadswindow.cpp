@@ -243,3 +243,13 @@ void DownloadsWindow::showCurrent()
     const QString path = current->path;
     m_run("cmdShowDownload_Click", [&] { m_files.showInFolder(path); });
 }
+
+CommandTable DownloadsWindow::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actDownloads", QT_TRANSLATE_NOOP("frmWebBrowser", "Downloads"), "Ctrl+Shift+Y",
+             [](frmWebBrowser &w) { featureOf<DownloadsWindow>(w).open(); }),
+    };
+    return rows;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/api/downloads.h"
+#include "ui/commandtable.h"
 
 #include <functional>
 #include <QWidget>
@@ -18,6 +19,9 @@ class DownloadsWindow final : public QWidget
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     // Runs a command of the window: a failure is shown under name, and the window goes on.
     using Run = std::function<void(const char *name, const std::function<void()> &command)>;
 

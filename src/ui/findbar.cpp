@@ -212,3 +212,18 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+CommandTable FindBar::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys(
+            "actFind", QT_TRANSLATE_NOOP("frmWebBrowser", "Find..."), "Ctrl+F",
+            [](frmWebBrowser &w) { featureOf<FindBar>(w).open(); }, View::Always, true),
+        keys("actFindNext", QT_TRANSLATE_NOOP("frmWebBrowser", "Find next"), "F3",
+             [](frmWebBrowser &w) { featureOf<FindBar>(w).findNext(); }),
+        keys("actFindPrevious", QT_TRANSLATE_NOOP("frmWebBrowser", "Find previous"), "Shift+F3",
+             [](frmWebBrowser &w) { featureOf<FindBar>(w).findPrevious(); }),
+    };
+    return rows;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commandtable.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -16,6 +18,9 @@ class FindBar final : public QWidget
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     // text, when given, is searched while the page is not shown.
     FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text = nullptr);
 

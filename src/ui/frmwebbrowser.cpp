@@ -17,6 +17,7 @@
 #include "ui/downloadswindow.h"
 #include "ui/findbar.h"
 #include "ui/fullscreenlayout.h"
+#include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/picturebox.h"
 #include "ui/sourcewindow.h"
@@ -73,6 +74,13 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_blocking = new BlockingControls(*m_platform.blocking, *ctlWebBrowser,
                                       menuItem(QStringLiteral("actAllowAds")),
                                       menuItem(QStringLiteral("actBlocking")), this);
+    m_blocking->guardWith(
+        [this](const char *name, const std::function<void()> &work) { guarded(name, work); });
+    m_pageCommands = std::make_unique<PageCommands>(
+        host, *m_platform.settings, *ctlWebBrowser,
+        [this](const char *name, const std::function<void()> &work) {
+            reportAndLeave(name, work);
+        });
     connectCommands();
     connectEvents();
     connectHistory();

@@ -26,6 +26,7 @@ class MailNamespace;
 class PlatformError;
 class BlockingControls;
 class FullScreenLayout;
+class PageCommands;
 class PageZoom;
 class SourceWindow;
 class RichTextArea;
@@ -48,6 +49,7 @@ public:
     frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent = nullptr);
     ~frmWebBrowser() override;
 
+    // The window's own rows joined with those its units declare.
     static CommandTable commands();
 
     // The menus that stand in the frame's menu bar while this window is open.
@@ -158,13 +160,18 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The designed menus, toolbar and panel, and the few keys of the window itself.
+    static CommandTable windowCommands();
+    // Each unit's rows reach the unit through this, and through nothing else of the window.
+    template<typename Feature> friend Feature &Commands::featureOf(frmWebBrowser &window);
     void connectCommands();
     void connectEvents();
     // The history: visits recorded, the address box completed, Ctrl+H's window.
     void connectHistory();
     // The downloads window, from its keys and from a click on the status bar.
     void connectDownloads();
-    void showDownloads();
+    // The downloads window, made at its first use.
+    DownloadsWindow &downloadsWindow();
     // Runs a command as choosing its item, pressing its keys or clicking its panel button does.
     void runCommand(const Commands::Command &command);
     // Shows the text that readSource gives in place of the page, with the commands of the
@@ -203,6 +210,7 @@ private:
     BrowserAccessibility *m_accessibility = nullptr;
     std::unique_ptr<PageZoom> m_zoom;
     std::unique_ptr<FullScreenLayout> m_fullScreen;
+    std::unique_ptr<PageCommands> m_pageCommands;
     BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
     BrowsingHistory *m_history = nullptr; // a child of the window

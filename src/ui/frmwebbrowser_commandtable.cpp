@@ -1,16 +1,15 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
-#include "capture/pagetextname.h"
-#include "platform/api/commondialog.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/blockingcontrols.h"
 #include "ui/browseraccessibility.h"
 #include "ui/browsinghistory.h"
-#include "ui/commanddialogs.h"
+#include "ui/downloadswindow.h"
 #include "ui/findbar.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/fullscreenlayout.h"
+#include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/webbrowserhost.h"
 #include "ui/windowdesign.h"
@@ -18,8 +17,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QTimer>
+#include <vector>
 
 using namespace Commands;
 using namespace Qt::StringLiterals;
@@ -42,22 +41,9 @@ constexpr Command panelButton(const char *name, const char *toolTip, Handler han
     return { .kind = Kind::PanelButton, .name = name, .toolTip = toolTip, .handler = handler };
 }
 
-// A command of the window alone, reached by its keys (and, where it says so, the page's menu).
-constexpr Command keys(const char *name, const char *caption, const char *shortcut, Handler handler,
-                       View view = View::Always, bool inPageMenu = false)
-{
-    return { .kind = Kind::WindowAction,
-             .name = name,
-             .caption = caption,
-             .handler = handler,
-             .view = view,
-             .shortcut = shortcut,
-             .inPageMenu = inPageMenu };
-}
-
 } // namespace
 
-CommandTable frmWebBrowser::commands()
+CommandTable frmWebBrowser::windowCommands()
 {
     // Menus and items in menu order; the toolbar shows the buttons in the same order.
     static constexpr Command table[] = {
@@ -276,10 +262,6 @@ CommandTable frmWebBrowser::commands()
                  w.cboAddress->setFocus(Qt::ShortcutFocusReason);
                  w.cboAddress->lineEdit()->selectAll();
              }),
-        keys("actNextPane", QT_TR_NOOP("Next pane"), "F6",
-             [](frmWebBrowser &w) { w.m_accessibility->nextPane(false); }),
-        keys("actPreviousPane", QT_TR_NOOP("Previous pane"), "Shift+F6",
-             [](frmWebBrowser &w) { w.m_accessibility->nextPane(true); }),
         // Enabled only while there is a load to stop or a find bar to close.
         keys("actStop", QT_TR_NOOP("Stop"), "Esc",
              [](frmWebBrowser &w) {
@@ -303,76 +285,60 @@ CommandTable frmWebBrowser::commands()
                 w.cmdAddFavorite_Click();
             },
             View::Browser),
-        keys(
-            "actSavePage", QT_TR_NOOP("Save page..."), "Ctrl+S",
-            [](frmWebBrowser &w) {
-                w.reportAndLeave("actSavePage_Click", [&] {
-                    const QString name
-                        = Capture::pageFileName(w.ctlWebBrowser->LocationName(), u".html"_s)
-                              .value_or(u"page.html"_s);
-                    CommonDialog &dialog = w.m_host.commonDialog();
-                    const auto target = CommandDialogs::showSave(
-                        dialog, *w.m_platform.settings, CommandDialogs::SavedFile::Page, name,
-                        tr("Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
-                    if (target)
-                        w.ctlWebBrowser->document().SavePage(*target, dialog.FilterIndex == 2);
-                });
-            },
-            View::Browser),
         keys("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
              [](frmWebBrowser &w) {
                  w.m_fullScreen->toggle();
                  w.updateEscapeKey();
              }),
-        keys(
-            "actFind", QT_TR_NOOP("Find..."), "Ctrl+F",
-            [](frmWebBrowser &w) { w.m_findBar->open(); }, View::Always, true),
-        keys("actFindNext", QT_TR_NOOP("Find next"), "F3",
-             [](frmWebBrowser &w) { w.m_findBar->findNext(); }),
-        keys("actFindPrevious", QT_TR_NOOP("Find previous"), "Shift+F3",
-             [](frmWebBrowser &w) { w.m_findBar->findPrevious(); }),
-        keys("actZoomIn", QT_TR_NOOP("Zoom in"), "Ctrl++; Ctrl+=; Ctrl+Num++",
-             [](frmWebBrowser &w) { w.m_zoom->zoomIn(); }),
-        keys("actZoomOut", QT_TR_NOOP("Zoom out"), "Ctrl+-; Ctrl+Num+-",
-             [](frmWebBrowser &w) { w.m_zoom->zoomOut(); }),
-        keys("actZoomReset", QT_TR_NOOP("Actual size"), "Ctrl+0; Ctrl+Num+0",
-             [](frmWebBrowser &w) { w.m_zoom->reset(); }),
-        keys(
-            "actPrintPage", QT_TR_NOOP("Print page..."), "Ctrl+P",
-            [](frmWebBrowser &w) {
-                w.reportAndLeave("actPrintPage_Click", [&] {
-                    CommonDialog &dialog = w.m_host.commonDialog();
-                    dialog.CancelError = true;
-                    PagePrinting &page = w.ctlWebBrowser->printing();
-                    page.SetPrintPreviewOpen(true);
-                    const auto closed = qScopeGuard([&] { page.SetPrintPreviewOpen(false); });
-                    dialog.ShowPrintPreview([&](QPrinter &printer) { page.PrintPage(printer); });
-                });
-            },
-            View::Browser, true),
-        keys(
-            "actAllowAds", QT_TR_NOOP("Allow ads on this site"), "Ctrl+Shift+A",
-            [](frmWebBrowser &w) { w.m_blocking->toggleSiteAllowance(); }, View::Browser, true),
-        keys(
-            "actBlocking", QT_TR_NOOP("Block ads and trackers"), "Ctrl+Shift+B",
-            [](frmWebBrowser &w) { w.m_blocking->toggleBlocking(); }, View::Always, true),
-        keys(
-            "actHideElement", QT_TR_NOOP("Hide this element..."), "",
-            [](frmWebBrowser &w) {
-                w.m_blocking->hideElement(
-                    &w, [&w](const char *name, const auto &work) { w.guarded(name, work); });
-            },
-            View::Browser, true),
-        keys("actUpdateFilters", QT_TR_NOOP("Update filter lists"), "Ctrl+Shift+U",
-             [](frmWebBrowser &w) { w.m_blocking->updateLists(); }),
-        keys("actHistory", QT_TR_NOOP("History"), "Ctrl+H",
-             [](frmWebBrowser &w) { w.m_history->showWindow(); }),
-        keys("actDownloads", QT_TR_NOOP("Downloads"), "Ctrl+Shift+Y",
-             call<&frmWebBrowser::showDownloads>),
-        keys(
-            "actInspect", QT_TR_NOOP("Inspect"), "F12; Ctrl+Shift+I",
-            [](frmWebBrowser &w) { w.ctlWebBrowser->tools().ShowInspector(); }, View::Browser,
-            true),
     };
     return table;
 }
+
+// The window's own rows first, then each unit's, in the order the page's menu shows them.
+CommandTable frmWebBrowser::commands()
+{
+    static const std::vector<Command> joined = [] {
+        std::vector<Command> rows;
+        for (const CommandTable table :
+             { windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
+               PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
+               BrowsingHistory::commands(), DownloadsWindow::commands(),
+               PageCommands::developerCommands() })
+            rows.insert(rows.end(), table.begin(), table.end());
+        return rows;
+    }();
+    return joined;
+}
+
+namespace Commands {
+
+template<> BrowserAccessibility &featureOf(frmWebBrowser &window)
+{
+    return *window.m_accessibility;
+}
+template<> FindBar &featureOf(frmWebBrowser &window)
+{
+    return *window.m_findBar;
+}
+template<> PageZoom &featureOf(frmWebBrowser &window)
+{
+    return *window.m_zoom;
+}
+template<> PageCommands &featureOf(frmWebBrowser &window)
+{
+    return *window.m_pageCommands;
+}
+template<> BlockingControls &featureOf(frmWebBrowser &window)
+{
+    return *window.m_blocking;
+}
+template<> BrowsingHistory &featureOf(frmWebBrowser &window)
+{
+    return *window.m_history;
+}
+template<> DownloadsWindow &featureOf(frmWebBrowser &window)
+{
+    return window.downloadsWindow();
+}
+
+} // namespace Commands

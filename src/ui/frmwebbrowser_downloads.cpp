@@ -19,12 +19,12 @@ void frmWebBrowser::connectDownloads()
     DownloadsWindow::followClicks(&m_host.frameStatusBar(), this, [this] {
         guarded("StatusBar1_Click", [&] {
             if (!ctlWebBrowser->downloadControl().downloads().rows().isEmpty())
-                showDownloads();
+                downloadsWindow().open();
         });
     });
 }
 
-void frmWebBrowser::showDownloads()
+DownloadsWindow &frmWebBrowser::downloadsWindow()
 {
     if (!m_downloadsWindow) {
         m_downloadsWindow = std::make_unique<DownloadsWindow>(
@@ -34,5 +34,5 @@ void frmWebBrowser::showDownloads()
             });
         m_downloadsWindow->setWindowIcon(windowIcon());
     }
-    m_downloadsWindow->open();
+    return *m_downloadsWindow;
 }

@@ -47,3 +47,18 @@ QString PageZoom::statusText() const
     const qreal zoom = m_page.zoom().ZoomFactor();
     return qFuzzyCompare(zoom, 1.0) ? QString() : tr("Zoom %1").arg(SiteZoom::percentText(zoom));
 }
+
+CommandTable PageZoom::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actZoomIn", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom in"),
+             "Ctrl++; Ctrl+=; Ctrl+Num++",
+             [](frmWebBrowser &w) { featureOf<PageZoom>(w).zoomIn(); }),
+        keys("actZoomOut", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom out"), "Ctrl+-; Ctrl+Num+-",
+             [](frmWebBrowser &w) { featureOf<PageZoom>(w).zoomOut(); }),
+        keys("actZoomReset", QT_TRANSLATE_NOOP("frmWebBrowser", "Actual size"),
+             "Ctrl+0; Ctrl+Num+0", [](frmWebBrowser &w) { featureOf<PageZoom>(w).reset(); }),
+    };
+    return rows;
+}

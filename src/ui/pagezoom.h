@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commandtable.h"
+
 #include <memory>
 #include <QObject>
 #include <QString>
@@ -15,6 +17,9 @@ class PageZoom final : public QObject
     Q_OBJECT
 
 public:
+    // The commands of the unit, reached by their keys, as rows of the window's table.
+    static CommandTable commands();
+
     PageZoom(WebBrowserControl &page, RichTextArea &text, std::shared_ptr<SettingsStore> settings);
 
     // Which view the steps zoom.

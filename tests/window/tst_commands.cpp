@@ -21,6 +21,7 @@ class tst_Commands : public QObject
 
 private Q_SLOTS:
     void tableHolds();
+    void pageMenuKeepsItsOrder();
     void everyCommandRunsItsHandler_data();
     void everyCommandRunsItsHandler();
     void failuresShowTheSameWayFromEveryControl_data();
@@ -46,7 +47,15 @@ void tst_Commands::tableHolds()
     QSet<QString> names;
     QSet<QString> keys;
     QSet<QString> menus;
+    QSet<QString> sequences;
     for (const Command &command : frmWebBrowser::commands()) {
+        // The units declare their keys apart: none may take a key another row has.
+        for (const QString &sequence :
+             QString::fromLatin1(command.shortcut ? command.shortcut : "").split(u"; "_s)) {
+            const QString portable = QKeySequence(sequence).toString(QKeySequence::PortableText);
+            QVERIFY2(portable.isEmpty() || !sequences.contains(portable), command.name);
+            sequences.insert(portable);
+        }
         const QString name = QString::fromLatin1(command.name);
         QVERIFY2(!names.contains(name), command.name);
         names.insert(name);
@@ -78,6 +87,18 @@ void tst_Commands::tableHolds()
         }
     }
     QCOMPARE(keys.size(), 18);
+}
+
+void tst_Commands::pageMenuKeepsItsOrder()
+{
+    WindowFixture fixture;
+    fixture.start();
+    QStringList entries;
+    for (const QAction *action : fixture.browser().fakeTools.menuActions)
+        entries.append(action->objectName());
+    QCOMPARE(entries,
+             QStringList({ u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s, u"actBlocking"_s,
+                           u"actHideElement"_s, u"actInspect"_s }));
 }
 
 void tst_Commands::everyCommandRunsItsHandler_data()
