@@ -154,6 +154,22 @@ private:
 
 void frmWebBrowser::connectEvents()
 {
+    connectPage();
+    connectUnits();
+    QList<QAction *> pageMenu;
+    for (const Commands::Command &command : commands()) {
+        if (command.inPageMenu)
+            pageMenu.append(menuItem(QString::fromLatin1(command.name)));
+    }
+    ctlWebBrowser->tools().SetContextMenuActions(pageMenu);
+
+    connectAddressBox();
+    updateEscapeKey();
+}
+
+// The window's timer and animation, and what the page tells as it loads and asks.
+void frmWebBrowser::connectPage()
+{
     connect(picAnimation, &PictureBox::clicked, this,
             [this] { userHandler("picAnimation_Click", [&] { picAnimation_Click(); }); });
     connect(timer1, &QTimer::timeout, this, [this] {
@@ -193,6 +209,11 @@ void frmWebBrowser::connectEvents()
             });
     connect(&ctlWebBrowser->zoom(), &ZoomControl::ZoomStepRequested, this,
             [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
+}
+
+// The units' news for the status line and the window's layout.
+void frmWebBrowser::connectUnits()
+{
     connect(m_blocking, &BlockingControls::statusChanged, this,
             [this] { m_status.set(StatusLine::Blocking, m_blocking->statusText()); });
     connect(m_blocking, &BlockingControls::message, this,
@@ -206,14 +227,10 @@ void frmWebBrowser::connectEvents()
             updateEscapeKey();
         });
     });
+}
 
-    QList<QAction *> pageMenu;
-    for (const Commands::Command &command : commands()) {
-        if (command.inPageMenu)
-            pageMenu.append(menuItem(QString::fromLatin1(command.name)));
-    }
-    ctlWebBrowser->tools().SetContextMenuActions(pageMenu);
-
+void frmWebBrowser::connectAddressBox()
+{
     // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
     connect(cboAddress, &QComboBox::activated, this, [this] {
         if (m_addressKeyPending)
@@ -237,7 +254,6 @@ void frmWebBrowser::connectEvents()
                 userHandler("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
         }
     }));
-    updateEscapeKey();
 }
 
 void frmWebBrowser::updateEscapeKey()

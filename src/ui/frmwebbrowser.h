@@ -162,10 +162,19 @@ protected:
 private:
     // The designed menus, toolbar and panel, and the few keys of the window itself.
     static CommandTable windowCommands();
+    static CommandTable goMenu();
+    static CommandTable fileAndOptionsMenus();
+    static CommandTable copyAndMailMenus();
+    static CommandTable linksMenu();
+    static CommandTable panelAndKeys();
     // Each unit's rows reach the unit through this, and through nothing else of the window.
     template<typename Feature> friend Feature &Commands::featureOf(frmWebBrowser &window);
     void connectCommands();
     void connectEvents();
+    void connectPage();
+    void connectUnits();
+    // Enter and a choice from the list each navigate once.
+    void connectAddressBox();
     // The history: visits recorded, the address box completed, Ctrl+H's window.
     void connectHistory();
     // The downloads window, from its keys and from a click on the status bar.

@@ -43,10 +43,10 @@ constexpr Command panelButton(const char *name, const char *toolTip, Handler han
 
 } // namespace
 
-CommandTable frmWebBrowser::windowCommands()
+// The Go menu, whose items stand in the toolbar first.
+CommandTable frmWebBrowser::goMenu()
 {
-    // Menus and items in menu order; the toolbar shows the buttons in the same order.
-    static constexpr Command table[] = {
+    static constexpr Command rows[] = {
         menu("mnuGo", QT_TR_NOOP("&Go"), View::Browser),
         { .name = "mnuGoBack",
           .caption = QT_TR_NOOP("&Back"),
@@ -108,7 +108,14 @@ CommandTable frmWebBrowser::windowCommands()
           .menu = "mnuGo",
           .handler = call<&frmWebBrowser::mnuGoExit_Click>,
           .view = View::Browser },
+    };
+    return rows;
+}
 
+// The File and Options menus.
+CommandTable frmWebBrowser::fileAndOptionsMenus()
+{
+    static constexpr Command rows[] = {
         menu("mnuFile", QT_TR_NOOP("&File"), View::Browser),
         { .name = "mnuFileSearch",
           .caption = QT_TR_NOOP("&Search"),
@@ -147,7 +154,14 @@ CommandTable frmWebBrowser::windowCommands()
           .caption = QT_TR_NOOP("&Statusbar"),
           .menu = "mnuOptions",
           .handler = call<&frmWebBrowser::mnuOptionsStatusbar_Click> },
+    };
+    return rows;
+}
 
+// The Copy and Mail menus.
+CommandTable frmWebBrowser::copyAndMailMenus()
+{
+    static constexpr Command rows[] = {
         menu("mnuCopy", QT_TR_NOOP("&Copy"), View::Browser),
         { .name = "mnuCopyPrintDesktop",
           .caption = QT_TR_NOOP("&Print desktop"),
@@ -200,7 +214,14 @@ CommandTable frmWebBrowser::windowCommands()
           .endsGroup = true,
           .handler = [](frmWebBrowser &w) { w.OpenMailFolder(QStringLiteral("Contacts")); },
           .route = Route::Toolbar },
+    };
+    return rows;
+}
 
+// The Links menu, with the source view's commands.
+CommandTable frmWebBrowser::linksMenu()
+{
+    static constexpr Command rows[] = {
         menu("mnuLinks", QT_TR_NOOP("&Links")),
         { .name = "mnuLinksDisplayCurrHTMLDoc",
           .caption = QT_TR_NOOP("Dispaly &current HTML doc"),
@@ -245,7 +266,14 @@ CommandTable frmWebBrowser::windowCommands()
           .toolTip = QT_TR_NOOP("Restore web browser"),
           .endsGroup = true,
           .handler = call<&frmWebBrowser::mnuLinksRestoreWebBrowser_Click> },
+    };
+    return rows;
+}
 
+// The favorites panel's buttons, and the keys of the window itself.
+CommandTable frmWebBrowser::panelAndKeys()
+{
+    static constexpr Command rows[] = {
         // The favorites panel's buttons, left to right.
         panelButton("cmdSelectFavorite", QT_TR_NOOP("Select favorite "),
                     call<&frmWebBrowser::cmdSelectFavorite_Click>),
@@ -291,7 +319,20 @@ CommandTable frmWebBrowser::windowCommands()
                  w.updateEscapeKey();
              }),
     };
-    return table;
+    return rows;
+}
+
+// The designed menus in their order, the panel, and the window's own keys.
+CommandTable frmWebBrowser::windowCommands()
+{
+    static const std::vector<Command> joined = [] {
+        std::vector<Command> rows;
+        for (const CommandTable table :
+             { goMenu(), fileAndOptionsMenus(), copyAndMailMenus(), linksMenu(), panelAndKeys() })
+            rows.insert(rows.end(), table.begin(), table.end());
+        return rows;
+    }();
+    return joined;
 }
 
 // The window's own rows first, then each unit's, in the order the page's menu shows them.

@@ -23,13 +23,14 @@ PageCommands::PageCommands(WebBrowserHost &host, SettingsStore &settings, WebBro
 void PageCommands::savePage()
 {
     m_report("actSavePage_Click", [this] {
-        const QString name = Capture::pageFileName(m_page.LocationName(), u".html"_s)
-                                 .value_or(u"page.html"_s);
+        const QString name
+            = Capture::pageFileName(m_page.LocationName(), u".html"_s).value_or(u"page.html"_s);
         CommonDialog &dialog = m_host.commonDialog();
         const auto target = CommandDialogs::showSave(
             dialog, m_settings, CommandDialogs::SavedFile::Page, name,
             QCoreApplication::translate(
-                "frmWebBrowser", "Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
+                "frmWebBrowser",
+                "Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
         if (target)
             m_page.document().SavePage(*target, dialog.FilterIndex == 2);
     });
@@ -61,8 +62,7 @@ CommandTable PageCommands::commands()
             [](frmWebBrowser &w) { featureOf<PageCommands>(w).savePage(); }, View::Browser),
         keys(
             "actPrintPage", QT_TRANSLATE_NOOP("frmWebBrowser", "Print page..."), "Ctrl+P",
-            [](frmWebBrowser &w) { featureOf<PageCommands>(w).printPage(); }, View::Browser,
-            true),
+            [](frmWebBrowser &w) { featureOf<PageCommands>(w).printPage(); }, View::Browser, true),
     };
     return rows;
 }
@@ -73,8 +73,7 @@ CommandTable PageCommands::developerCommands()
     static constexpr Command rows[] = {
         keys(
             "actInspect", QT_TRANSLATE_NOOP("frmWebBrowser", "Inspect"), "F12; Ctrl+Shift+I",
-            [](frmWebBrowser &w) { featureOf<PageCommands>(w).inspect(); }, View::Browser,
-            true),
+            [](frmWebBrowser &w) { featureOf<PageCommands>(w).inspect(); }, View::Browser, true),
     };
     return rows;
 }
