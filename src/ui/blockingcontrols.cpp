@@ -1,9 +1,11 @@
 #include "ui/blockingcontrols.h"
 
 #include "platform/api/contentblocking.h"
+#include "platform/api/platform.h"
 #include "platform/api/platformerror.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/hideelementdialog.h"
+#include "ui/statusline.h"
 
 #include <QAction>
 #include <QPointer>
@@ -17,25 +19,28 @@ struct BlockingControls::ShowStateAfter
     ~ShowStateAfter() { controls.showState(); }
 };
 
-BlockingControls::BlockingControls(ContentBlocking &blocking, WebBrowserControl &browser,
-                                   QAction *allowOnSite, QAction *blockingOn, QObject *parent)
-    : QObject(parent)
-    , m_blocking(blocking)
-    , m_browser(browser)
+BlockingControls::BlockingControls(const FeatureContext &context, QAction *allowOnSite,
+                                   QAction *blockingOn)
+    : QObject(&context.window)
+    , m_guarded(context.guarded)
+    , m_window(context.window)
+    , m_status(context.status)
+    , m_blocking(*context.platform.blocking)
+    , m_browser(context.page)
     , m_allowOnSite(allowOnSite)
     , m_blockingOn(blockingOn)
 {
     for (QAction *action : { allowOnSite, blockingOn })
         action->setCheckable(true);
-    connect(&blocking, &ContentBlocking::blockedCountChanged, this,
+    connect(&m_blocking, &ContentBlocking::blockedCountChanged, this,
             [this](const WebBrowserControl *control) {
                 if (control == &m_browser)
-                    Q_EMIT statusChanged();
+                    showStatus();
             });
-    connect(&blocking, &ContentBlocking::updateFinished, this, &BlockingControls::message);
-    connect(&browser, &WebBrowserControl::NavigateComplete2, this, [this] {
+    connect(&m_blocking, &ContentBlocking::updateFinished, this, &BlockingControls::showMessage);
+    connect(&m_browser, &WebBrowserControl::NavigateComplete2, this, [this] {
         showState();
-        Q_EMIT statusChanged();
+        showStatus();
     });
     showState();
 }
@@ -55,7 +60,7 @@ void BlockingControls::toggleSiteAllowance()
     const ShowStateAfter after(*this);
     const QString page = pageAddress();
     m_blocking.setAllowedOn(page, !m_blocking.isAllowedOn(page));
-    Q_EMIT statusChanged();
+    showStatus();
     m_browser.Refresh();
 }
 
@@ -63,26 +68,26 @@ void BlockingControls::toggleBlocking()
 {
     const ShowStateAfter after(*this);
     m_blocking.setEnabled(!m_blocking.isEnabled());
-    Q_EMIT statusChanged();
+    showStatus();
     m_browser.Refresh();
 }
 
 void BlockingControls::updateLists()
 {
-    Q_EMIT message(tr("Updating the filter lists..."));
+    showMessage(tr("Updating the filter lists..."));
     m_blocking.updateLists();
 }
 
-void BlockingControls::hideElement(QWidget *window, const Guard &guarded)
+void BlockingControls::hideElementOnPage()
 {
     const QString host = QUrl(pageAddress()).host();
     if (host.isEmpty())
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Elements can be hidden only on the pages of a web site."));
-    auto *dialog = new HideElementDialog(host, m_browser.tools().SelectorAtMenuPoint(), window);
+    auto *dialog = new HideElementDialog(host, m_browser.tools().SelectorAtMenuPoint(), &m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &HideElementDialog::hideRequested, this,
-            [this, host, guarded,
+            [this, host, guarded = m_guarded,
              dialog = QPointer<HideElementDialog>(dialog)](const QString &selector) {
                 guarded("actHideElement_Click", [&] {
                     try {
@@ -117,9 +122,14 @@ QString BlockingControls::pageAddress() const
     }
 }
 
-void BlockingControls::hideElementOnPage()
+void BlockingControls::showStatus()
 {
-    hideElement(qobject_cast<QWidget *>(parent()), m_guarded);
+    m_status.set(StatusLine::Blocking, statusText());
+}
+
+void BlockingControls::showMessage(const QString &text)
+{
+    m_status.set(StatusLine::Message, text);
 }
 
 CommandTable BlockingControls::commands()

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "ui/commandtable.h"
+#include "ui/featurecontext.h"
 
-#include <functional>
 #include <QObject>
 #include <QPointer>
 
 class ContentBlocking;
 class QAction;
 class QWidget;
+class StatusLine;
 class WebBrowserControl;
 
 // The browser window's part of content blocking: the status bar's count for the page, and
@@ -22,8 +23,9 @@ public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
     static CommandTable commands();
 
-    BlockingControls(ContentBlocking &blocking, WebBrowserControl &browser, QAction *allowOnSite,
-                     QAction *blockingOn, QObject *parent);
+    // The two switches are the window's actions; the unit keeps their check marks and says
+    // the page's count, and how an update went, in the status line.
+    BlockingControls(const FeatureContext &context, QAction *allowOnSite, QAction *blockingOn);
 
     // "12 blocked", or why nothing is blocked on the page; "" when nothing was.
     QString statusText() const;
@@ -32,27 +34,21 @@ public:
     void toggleSiteAllowance();
     void toggleBlocking();
     void updateLists();
-    // Opens a dialog over window that proposes to hide the element under the pointer where
-    // the page's menu opened, on the page's site. Fails with PlatformError on a page without
-    // a site. The dialog's Hide runs through guarded, as every handler that Qt calls.
-    using Guard = std::function<void(const char *name, const std::function<void()> &work)>;
-    void hideElement(QWidget *window, const Guard &guarded);
-    // The same over the window the controls belong to, with the guard given to guardWith.
+    // Opens a dialog over the window that proposes to hide the element under the pointer
+    // where the page's menu opened, on the page's site. Fails with PlatformError on a page
+    // without a site. The dialog's Hide runs guarded, as every handler that Qt calls.
     void hideElementOnPage();
-    void guardWith(Guard guarded) { m_guarded = std::move(guarded); }
-
-Q_SIGNALS:
-    // statusText() has changed.
-    void statusChanged();
-    // A line for the status bar: how the update of the lists went.
-    void message(const QString &text);
 
 private:
-    Guard m_guarded;
     struct ShowStateAfter;
     void showState();
+    void showStatus();
+    void showMessage(const QString &text);
     QString pageAddress() const;
 
+    FeatureContext::Runner m_guarded;
+    QWidget &m_window;
+    StatusLine &m_status;
     ContentBlocking &m_blocking;
     WebBrowserControl &m_browser;
     QPointer<QAction> m_allowOnSite;

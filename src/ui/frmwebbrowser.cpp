@@ -66,26 +66,37 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
                                                Text1->widget(), m_findBar);
     connect(&ctlWebBrowser->tools(), &PageTools::WindowOpened, this,
             &Accessibility::closeByKeyboard);
-    m_zoom = std::make_unique<PageZoom>(*ctlWebBrowser, *Text1, m_platform.settings);
+    m_zoom = std::make_unique<PageZoom>(featureContext());
     m_fullScreen = std::make_unique<FullScreenLayout>(
         host, *this,
         QList<QWidget *> { WebToolbar, picAddressContainer, picFavouritesListContainer },
         QList<QWidget *> { ctlWebBrowser->widget(), Text1->widget() });
-    m_blocking = new BlockingControls(*m_platform.blocking, *ctlWebBrowser,
-                                      menuItem(QStringLiteral("actAllowAds")),
-                                      menuItem(QStringLiteral("actBlocking")), this);
-    m_blocking->guardWith(
-        [this](const char *name, const std::function<void()> &work) { guarded(name, work); });
-    m_pageCommands = std::make_unique<PageCommands>(
-        host, *m_platform.settings, *ctlWebBrowser,
-        [this](const char *name, const std::function<void()> &work) {
-            reportAndLeave(name, work);
-        });
+    m_blocking = new BlockingControls(featureContext(), menuItem(QStringLiteral("actAllowAds")),
+                                      menuItem(QStringLiteral("actBlocking")));
+    m_pageCommands = std::make_unique<PageCommands>(featureContext());
     connectCommands();
     connectEvents();
     connectHistory();
     connectDownloads();
     markStartupPhase("browser window");
+}
+
+FeatureContext frmWebBrowser::featureContext()
+{
+    return {
+        .host = m_host,
+        .window = *this,
+        .page = *ctlWebBrowser,
+        .text = *Text1,
+        .status = m_status,
+        .platform = m_platform,
+        .guarded
+        = [this](const char *name, const FeatureContext::Work &work) { guarded(name, work); },
+        .userHandler
+        = [this](const char *name, const FeatureContext::Work &work) { userHandler(name, work); },
+        .reportAndLeave = [this](const char *name,
+                                 const FeatureContext::Work &work) { reportAndLeave(name, work); },
+    };
 }
 
 frmWebBrowser::~frmWebBrowser()
@@ -207,19 +218,11 @@ void frmWebBrowser::connectPage()
                     m_sourceWindow->showSourceOf(url);
                 });
             });
-    connect(&ctlWebBrowser->zoom(), &ZoomControl::ZoomStepRequested, this,
-            [this](int steps) { guarded("actZoom_Click", [&] { m_zoom->stepBy(steps); }); });
 }
 
 // The units' news for the status line and the window's layout.
 void frmWebBrowser::connectUnits()
 {
-    connect(m_blocking, &BlockingControls::statusChanged, this,
-            [this] { m_status.set(StatusLine::Blocking, m_blocking->statusText()); });
-    connect(m_blocking, &BlockingControls::message, this,
-            [this](const QString &text) { m_status.set(StatusLine::Message, text); });
-    connect(m_zoom.get(), &PageZoom::statusTextChanged, this,
-            [this] { m_status.set(StatusLine::Zoom, m_zoom->statusText()); });
     connect(this, &QWidget::windowTitleChanged, this, &markStartupCaption);
     connect(m_findBar, &FindBar::openChanged, this, [this] {
         guarded("findBar_Change", [&] {

@@ -3,6 +3,7 @@
 #include "navigation/searchwords.h"
 #include "platform/api/platform.h"
 #include "ui/commandtable.h"
+#include "ui/featurecontext.h"
 #include "ui/handlerguard.h"
 #include "ui/statusline.h"
 #include "ui/ui_frmwebbrowser.h"
@@ -169,6 +170,8 @@ private:
     static CommandTable panelAndKeys();
     // Each unit's rows reach the unit through this, and through nothing else of the window.
     template<typename Feature> friend Feature &Commands::featureOf(frmWebBrowser &window);
+    // What each feature unit is handed.
+    FeatureContext featureContext();
     void connectCommands();
     void connectEvents();
     void connectPage();

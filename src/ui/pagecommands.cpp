@@ -2,6 +2,7 @@
 
 #include "capture/pagetextname.h"
 #include "platform/api/commondialog.h"
+#include "platform/api/platform.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/commanddialogs.h"
 #include "ui/webbrowserhost.h"
@@ -11,12 +12,11 @@
 
 using namespace Qt::StringLiterals;
 
-PageCommands::PageCommands(WebBrowserHost &host, SettingsStore &settings, WebBrowserControl &page,
-                           Report report)
-    : m_host(host)
-    , m_settings(settings)
-    , m_page(page)
-    , m_report(std::move(report))
+PageCommands::PageCommands(const FeatureContext &context)
+    : m_host(context.host)
+    , m_settings(*context.platform.settings)
+    , m_page(context.page)
+    , m_report(context.reportAndLeave)
 {
 }
 

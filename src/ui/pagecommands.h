@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ui/commandtable.h"
+#include "ui/featurecontext.h"
 
-#include <functional>
 #include <QString>
 
 class SettingsStore;
@@ -13,11 +13,7 @@ class WebBrowserHost;
 class PageCommands final
 {
 public:
-    // Runs a command's work: a failure ends it and is shown under name.
-    using Report = std::function<void(const char *name, const std::function<void()> &work)>;
-
-    PageCommands(WebBrowserHost &host, SettingsStore &settings, WebBrowserControl &page,
-                 Report report);
+    explicit PageCommands(const FeatureContext &context);
 
     // Save and print, and after the blocking controls in the page's menu, the inspector.
     static CommandTable commands();
@@ -33,5 +29,5 @@ private:
     WebBrowserHost &m_host;
     SettingsStore &m_settings;
     WebBrowserControl &m_page;
-    Report m_report;
+    FeatureContext::Runner m_report;
 };

@@ -2,22 +2,29 @@
 
 #include "navigation/sitezoom.h"
 #include "platform/api/failure.h"
+#include "platform/api/platform.h"
 #include "platform/api/richtextarea.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/webbrowsercontrol.h"
+#include "platform/api/zoomcontrol.h"
+#include "ui/statusline.h"
 
-PageZoom::PageZoom(WebBrowserControl &page, RichTextArea &text,
-                   std::shared_ptr<SettingsStore> settings)
-    : m_page(page)
-    , m_text(text)
-    , m_settings(std::move(settings))
+PageZoom::PageZoom(const FeatureContext &context)
+    : m_page(context.page)
+    , m_text(context.text)
+    , m_status(context.status)
+    , m_settings(context.platform.settings)
 {
     // Each page takes the zoom its site keeps, before it is drawn.
     m_page.zoom().SetZoomForAddress([settings = m_settings](const QString &url) {
         return SiteZoom::forAddress(*settings, url);
     });
     // A new page may come at its site's own zoom.
-    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &PageZoom::statusTextChanged);
+    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &PageZoom::showStatus);
+    connect(&m_page.zoom(), &ZoomControl::ZoomStepRequested, this,
+            [this, guarded = context.guarded](int steps) {
+                guarded("actZoom_Click", [&] { stepBy(steps); });
+            });
 }
 
 void PageZoom::stepBy(int steps)
@@ -38,8 +45,13 @@ void PageZoom::step(int direction)
     }
     const qreal factor = next(m_page.zoom().ZoomFactor());
     m_page.zoom().SetZoomFactor(factor);
-    Q_EMIT statusTextChanged();
+    showStatus();
     SiteZoom::keep(*m_settings, m_page.LocationURL(), factor);
+}
+
+void PageZoom::showStatus()
+{
+    m_status.set(StatusLine::Zoom, statusText());
 }
 
 QString PageZoom::statusText() const

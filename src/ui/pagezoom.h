@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/commandtable.h"
+#include "ui/featurecontext.h"
 
 #include <memory>
 #include <QObject>
@@ -8,6 +9,7 @@
 
 class RichTextArea;
 class SettingsStore;
+class StatusLine;
 class WebBrowserControl;
 
 // The zoom of what the window shows: a page takes the zoom its site keeps, and a step in or
@@ -20,7 +22,8 @@ public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
     static CommandTable commands();
 
-    PageZoom(WebBrowserControl &page, RichTextArea &text, std::shared_ptr<SettingsStore> settings);
+    // Says the page's zoom in the status line, and steps as the page asks (Ctrl and the wheel).
+    explicit PageZoom(const FeatureContext &context);
 
     // Which view the steps zoom.
     void setPageShown(bool pageShown) { m_pageShown = pageShown; }
@@ -34,15 +37,14 @@ public:
     // "Zoom 125 %" while the page is not at 100 %, else "".
     QString statusText() const;
 
-Q_SIGNALS:
-    void statusTextChanged();
-
 private:
+    void showStatus();
     // One step up (positive) or down (negative), or back to 100 % (zero).
     void step(int direction);
 
     WebBrowserControl &m_page;
     RichTextArea &m_text;
+    StatusLine &m_status;
     std::shared_ptr<SettingsStore> m_settings;
     bool m_pageShown = true;
     qreal m_textZoom = 1.0;
