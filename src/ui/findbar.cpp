@@ -84,6 +84,8 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
         if (m_pageShown)
             showResult(active, count);
     });
+    // A new page: the bar, kept open, searches it.
+    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &FindBar::pageLoaded);
     parent->installEventFilter(this);
     hide();
 }

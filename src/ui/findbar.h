@@ -35,8 +35,6 @@ public:
     void findPrevious();
     // Hides the bar and the highlights; the page takes the keyboard back.
     void close();
-    // A new page has come: an open bar searches it.
-    void pageLoaded();
 
     QString text() const;
 
@@ -48,6 +46,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A new page has come: an open bar searches it.
+    void pageLoaded();
     // Searches the view shown; again moves on from the match shown.
     void search(bool backward, bool again);
     void showResult(int activeMatch, int numberOfMatches);

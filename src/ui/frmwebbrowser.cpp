@@ -189,11 +189,10 @@ void frmWebBrowser::connectPage()
             timer1_Timer();
         });
     });
-    // A new page: the find bar, kept open, searches it; Esc has nothing more to stop.
+    // A new page: Esc has nothing more to stop.
     connect(ctlWebBrowser, &WebBrowserControl::DownloadComplete, this, [this] {
         guarded("ctlWebBrowser_DownloadComplete", [&] {
             updateEscapeKey();
-            m_findBar->pageLoaded();
             ctlWebBrowser_DownloadComplete();
         });
     });
