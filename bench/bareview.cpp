@@ -1,15 +1,17 @@
 // The floor for the start-up benchmark: the least a program can do to show the start page,
 // a bare web view with a persistent profile loading the page from a file, in a window of
-// the given size (Kestrav's page area; 1024x700 if none is given). It prints "loaded" when
-// the page has finished loading and its title is the window's.
+// the given size (Kestrav's page area; 1024x700 if none is given), or filling the screen as
+// Kestrav's frame does ("screen"). It prints "loaded" when the page has finished loading and
+// its title is the window's.
 //
-//   bareview STARTPAGE [WIDTHxHEIGHT]
+//   bareview STARTPAGE [WIDTHxHEIGHT | screen]
 
 #include "floorreport.h"
 #include "floorview.h"
 #include "platform/api/startupphase.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -26,9 +28,16 @@ int main(int argc, char *argv[])
     QWebEnginePage &page = floor.page;
     markStartupPhase("web profile and page");
     reportStartPageIn(view, page);
-    const QList<QByteArray> size = QByteArray(argc > 2 ? argv[2] : "1024x700").split('x');
-    view.resize(size.value(0).toInt(), size.value(1).toInt());
-    view.show();
+    const QByteArray size = argc > 2 ? argv[2] : "1024x700";
+    if (size == "screen") {
+        if (QScreen *display = view.screen())
+            view.setGeometry(display->availableGeometry());
+        view.showMaximized();
+    } else {
+        const QList<QByteArray> sides = size.split('x');
+        view.resize(sides.value(0).toInt(), sides.value(1).toInt());
+        view.show();
+    }
     page.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));
     markStartupPhase("load step");
     return application.exec();

@@ -49,12 +49,10 @@ frmFrame::frmFrame(Platform platform)
     buildMenus();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        if (!window || window != m_webBrowserSubWindow || !m_webBrowser)
-            return;
-        // The first activation comes while the window is being shown by its own load step;
-        // the favorites path is set by then.
-        frmWebBrowser *browser = m_webBrowser;
-        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
+        // A window made before the frame's first show may be activated by that show, before
+        // its load has set the favorites path: its load step activates it then.
+        if (window && window == m_webBrowserSubWindow && !m_webBrowserToLoad)
+            activateWebBrowser();
     });
 }
 
@@ -163,6 +161,10 @@ void frmFrame::MDIForm_Load()
     if (QScreen *display = screen())
         setGeometry(display->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
+    // The browser window, and its web view that draws through OpenGL, are in the frame before
+    // its native window is first made: joining a shown frame, the view would have the frame's
+    // native window replaced, and everything painted again. The window loads once shown.
+    makeWebBrowser();
     show();
     showWebBrowser();
 }
@@ -184,6 +186,13 @@ void frmFrame::mnuFileExit_Click()
         m_platform.app->End();
 }
 
+void frmFrame::endSession()
+{
+    if (m_downloads)
+        m_downloads->cancelAll();
+    m_platform.app->End();
+}
+
 bool frmFrame::mayLeave()
 {
     const int running = m_downloads ? m_downloads->running() : 0;
@@ -197,34 +206,55 @@ bool frmFrame::mayLeave()
 
 void frmFrame::showWebBrowser()
 {
-    if (!m_webBrowser && !m_loadingWebBrowser) {
+    if (!m_webBrowser && !m_loadingWebBrowser)
+        makeWebBrowser();
+    if (m_webBrowser && m_webBrowserToLoad && !m_loadingWebBrowser) {
+        m_webBrowserToLoad = false;
         m_loadingWebBrowser = true;
-        // The window is made inside its sub-window, so the web view is born in the frame's
-        // own top-level window: moving a live view to another one costs it a new surface.
-        auto *holder = new QMdiSubWindow;
-        holder->setAttribute(Qt::WA_DeleteOnClose, false); // see webBrowserWindowClosing
-        // Ctrl+W is the browser window's own close key; the sub-window's menu sharing it
-        // would leave both unused.
-        if (QMenu *system = holder->systemMenu()) {
-            for (QAction *item : system->actions()) {
-                QList<QKeySequence> keys = item->shortcuts();
-                keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W));
-                item->setShortcuts(keys);
-            }
-        }
-        m_mdiArea->addSubWindow(holder);
-        Accessibility::announceCaptionChanges(holder);
-        auto *window = new frmWebBrowser(*this, m_platform, holder);
-        holder->setWidget(window);
-        holder->setWindowIcon(window->windowIcon());
-        m_webBrowserSubWindow = holder;
-        m_webBrowser = window;
-        m_downloads = &window->downloads();
+        frmWebBrowser *window = m_webBrowser;
         window->guarded("Form_Load", [window] { window->Form_Load(); });
         m_loadingWebBrowser = false;
+        if (m_webBrowser && m_mdiArea->activeSubWindow() == m_webBrowserSubWindow)
+            activateWebBrowser();
     }
     if (m_webBrowser)
         m_webBrowser->Show();
+}
+
+void frmFrame::activateWebBrowser()
+{
+    if (frmWebBrowser *browser = m_webBrowser)
+        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
+}
+
+void frmFrame::makeWebBrowser()
+{
+    m_loadingWebBrowser = true;
+    // The window is made inside its sub-window, so the web view is born in the frame's own
+    // top-level window: moving a live view to another one costs it a new surface.
+    auto *holder = new QMdiSubWindow;
+    holder->setAttribute(Qt::WA_DeleteOnClose, false); // see webBrowserWindowClosing
+    // Ctrl+W is the browser window's own close key; the sub-window's menu sharing it would
+    // leave both unused.
+    if (QMenu *system = holder->systemMenu()) {
+        for (QAction *item : system->actions()) {
+            QList<QKeySequence> keys = item->shortcuts();
+            keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W));
+            item->setShortcuts(keys);
+        }
+    }
+    m_mdiArea->addSubWindow(holder);
+    // Hidden until the window's load shows it, even when made before the frame is shown.
+    holder->hide();
+    Accessibility::announceCaptionChanges(holder);
+    auto *window = new frmWebBrowser(*this, m_platform, holder);
+    holder->setWidget(window);
+    holder->setWindowIcon(window->windowIcon());
+    m_webBrowserSubWindow = holder;
+    m_webBrowser = window;
+    m_downloads = &window->downloads();
+    m_webBrowserToLoad = true;
+    m_loadingWebBrowser = false;
 }
 
 void frmFrame::showWebBrowserWindow(frmWebBrowser *window)

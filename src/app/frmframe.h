@@ -44,6 +44,9 @@ public:
     CommonDialog &commonDialog() override { return *CommonDialog1; }
     void setFullScreen(bool on) override;
     void exitProgram() override { mnuFileExit_Click(); }
+    // The session ends the program: as Exit, without asking, since nobody may be there to
+    // answer; running downloads are cancelled.
+    void endSession();
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;
@@ -66,8 +69,11 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void buildMenus();
-    // Shows the browser window, loading it first when it is not loaded.
+    // Shows the browser window, making and loading it first when it is not loaded.
     void showWebBrowser();
+    // Makes the browser window in a hidden sub-window of its own, not yet loaded.
+    void makeWebBrowser();
+    void activateWebBrowser();
     void showOwnMenus();
     // Whether the program may end now: downloads still running are cancelled, if the user
     // agrees to that.
@@ -82,6 +88,8 @@ private:
     // The run's downloads, which go on after a closed browser window, as long as any runs.
     QPointer<Downloads> m_downloads;
     bool m_loadingWebBrowser = false;
+    // The browser window made before the frame was first shown waits for its load step.
+    bool m_webBrowserToLoad = false;
     // The menu bar and the status bar as they were shown before full screen.
     QPair<bool, bool> m_barsShownBeforeFullScreen { true, true };
 };

@@ -28,6 +28,7 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <utility>
@@ -229,6 +230,9 @@ void WebEngineBrowserControl::setUpPage()
                 else if (!request.toggleOn())
                     m_fullScreen.reset();
             });
+    // The page's surface is made now, while the window that holds the view may not be shown
+    // yet: made into a shown window, it would have that window's native window replaced.
+    m_page->runJavaScript(QString(), QWebEngineScript::ApplicationWorld);
 }
 
 WebEngineBrowserControl::~WebEngineBrowserControl()
