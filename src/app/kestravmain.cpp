@@ -5,6 +5,7 @@
 #include "history/historyrules.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
+#include "platform/desktop/system/endsignals.h"
 
 #include <QApplication>
 
@@ -31,6 +32,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
         adjust(platform);
     frmFrame frame(std::move(platform));
     markStartupPhase("frame");
+    const EndSignals ending([&frame] { frame.endSession(); });
     frame.MDIForm_Load();
     return application.exec();
 }
