@@ -67,9 +67,11 @@ bench: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_guards 2>/dev/null
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/bench_history 2>/dev/null
 
-# A long run, not a test: 1,000 navigations of every kind, with the program's memory growth.
+# A long run, not a test: 1,000 navigations of every kind, with the program's memory growth,
+# on a resting machine and then on one kept busy.
 soak: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak 2>/dev/null
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak --busy 2>/dev/null
 
 # Another long run: 200 rounds of hostile input (favorites files, pages of 200 MB or a million
 # links, floods of questions, fetches without end, stores that fight back), with each case's

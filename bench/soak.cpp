@@ -5,7 +5,10 @@
 // after 100 and after 1,000 navigations, and checks that nothing broke and that the favorites file
 // and the settings store are whole at the end. Before it, baresoak (beside this program), a
 // bare web view, goes through the same navigations on the same server, and its growth is
-// printed beside Kestrav's as the floor.
+// printed beside Kestrav's as the floor. With --busy, the machine is kept busy all along, by
+// one busy loop per core, as a user's machine rarely rests.
+//
+//   soak [--busy]
 
 #include "app/processmemory.h"
 #include "benchfigures.h"
@@ -18,11 +21,14 @@
 #include "soakplan.h"
 #include "windowfixture.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -38,6 +44,37 @@ struct Growth
     MemoryReading first; // after the first reading
     MemoryReading last; // after the last navigation
     double percent() const { return (last.all - first.all) / first.all * 100; }
+};
+
+// One busy loop per core, each a process of its own, from construction to destruction.
+class BusyMachine
+{
+public:
+    BusyMachine()
+    {
+        for (int core = 0; core < QThread::idealThreadCount(); ++core) {
+            auto &loop = m_loops.emplace_back(std::make_unique<QProcess>());
+            loop->start(u"/bin/sh"_s, { u"-c"_s, u"while :; do :; done"_s });
+        }
+    }
+    ~BusyMachine()
+    {
+        for (const auto &loop : m_loops) {
+            loop->kill();
+            loop->waitForFinished();
+        }
+    }
+    BusyMachine(const BusyMachine &) = delete;
+    BusyMachine &operator=(const BusyMachine &) = delete;
+
+    bool running() const
+    {
+        return std::all_of(m_loops.cbegin(), m_loops.cend(),
+                           [](const auto &loop) { return loop->state() == QProcess::Running; });
+    }
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_loops;
 };
 
 // The bare view's run on the server, which this program's event loop serves meanwhile.
@@ -83,6 +120,12 @@ int main(int argc, char *argv[])
         out << "FAILED: " << what << Qt::endl;
         return EXIT_FAILURE;
     };
+    std::optional<BusyMachine> busy;
+    if (app.arguments().contains(u"--busy"_s)) {
+        busy.emplace();
+        if (!waitFor([&] { return busy->running(); }))
+            return fail(u"the busy loops did not start"_s);
+    }
 
     HttpServer server;
     if (!server.listen())
@@ -195,10 +238,13 @@ int main(int argc, char *argv[])
             return fail(u"the settings store holds %1"_s.arg(address));
     }
 
-    out << SoakNavigations << " navigations in " << clock.elapsed() / 1000
-        << " s (the bare view's in " << floorSeconds << " s), each run with two rests of "
-        << SoakRest.count() / 1000 << " s for its readings; " << kills << " killed pages and "
-        << hangsStopped << " hung pages stopped, each with its notice; " << recent.size()
+    if (busy && !busy->running())
+        return fail(u"a busy loop ended early"_s);
+    out << (busy ? "with one busy loop per core: " : "on a resting machine: ") << SoakNavigations
+        << " navigations in " << clock.elapsed() / 1000 << " s (the bare view's in " << floorSeconds
+        << " s), each run with two rests of " << SoakRest.count() / 1000 << " s for its readings; "
+        << kills << " killed pages and " << hangsStopped
+        << " hung pages stopped, each with its notice; " << recent.size()
         << " recent addresses read back whole" << Qt::endl;
     const auto figures = [&](const char *who, const Growth &growth) {
         const auto mib = [](double value) { return QString::number(value, 'f', 1); };

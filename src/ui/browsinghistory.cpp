@@ -2,22 +2,28 @@
 
 #include "history/historyrules.h"
 #include "platform/api/historystore.h"
+#include "platform/api/platform.h"
+#include "platform/api/webbrowsercontrol.h"
 #include "ui/completionpopup.h"
 #include "ui/historywindow.h"
+#include "ui/statusline.h"
 
 #include <QComboBox>
 #include <QDateTime>
 
-BrowsingHistory::BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks)
-    : QObject(window)
-    , m_store(store)
-    , m_parentWindow(window)
+BrowsingHistory::BrowsingHistory(const FeatureContext &context, Hooks hooks)
+    : QObject(&context.window)
+    , m_store(*context.platform.history)
+    , m_parentWindow(&context.window)
     , m_hooks(std::move(hooks))
 {
-    connect(&m_store, &HistoryStore::trouble, this, [this](const QString &line) {
-        if (m_hooks.statusLine)
-            m_hooks.statusLine(line);
-    });
+    connect(
+        &m_store, &HistoryStore::trouble, this,
+        [&status = context.status](const QString &line) { status.set(StatusLine::Message, line); });
+    connect(&context.page, &WebBrowserControl::TitleChange, this,
+            [this, guarded = context.guarded](const QString &title) {
+                guarded("ctlWebBrowser_TitleChange", [&] { titleChanged(title); });
+            });
 }
 
 BrowsingHistory::~BrowsingHistory()

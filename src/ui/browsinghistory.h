@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/commandtable.h"
+#include "ui/featurecontext.h"
 
 #include <functional>
 #include <QObject>
@@ -30,13 +31,12 @@ public:
     {
         // The favorites list's texts, for the completion.
         std::function<QStringList()> favorites;
-        // One line for the status bar.
-        std::function<void(const QString &line)> statusLine;
         // Opens an address as if the user had chosen it in the address box.
         std::function<void(const QString &url)> open;
     };
 
-    BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks);
+    // Records the page's title as it comes, and says the store's trouble in the status line.
+    BrowsingHistory(const FeatureContext &context, Hooks hooks);
     ~BrowsingHistory() override;
 
     // The address box has started a navigation to address (nothing when it is blank): the

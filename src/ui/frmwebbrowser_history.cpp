@@ -39,9 +39,8 @@ void frmWebBrowser::mnuURLHistory_Click(int Index)
 void frmWebBrowser::connectHistory()
 {
     m_history = new BrowsingHistory(
-        *m_platform.history, this,
+        featureContext(),
         { .favorites = [this] { return favoritesModel->texts(); },
-          .statusLine = [this](const QString &line) { m_status.set(StatusLine::Message, line); },
           // An entry of the history window goes as if chosen in the address box.
           .open =
               [this](const QString &url) {
@@ -56,7 +55,4 @@ void frmWebBrowser::connectHistory()
             [this](const QString &address) { m_addressText.chosen(address); });
     connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this,
             [this] { m_addressText.edited(); });
-    connect(ctlWebBrowser, &WebBrowserControl::TitleChange, this, [this](const QString &title) {
-        guarded("ctlWebBrowser_TitleChange", [&] { m_history->titleChanged(title); });
-    });
 }

@@ -50,6 +50,7 @@ void frmWebBrowser::ctlWebBrowser_DownloadComplete()
     Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
     markStartupPageSize(ctlWebBrowser->widget()->width(), ctlWebBrowser->widget()->height());
     markStartupPhase("page loaded");
+    startPageShown();
 }
 
 void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)

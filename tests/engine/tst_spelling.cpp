@@ -1,5 +1,6 @@
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "platform/api/startupphase.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "testsupport.h"
 
@@ -26,6 +27,8 @@ private:
 
 void tst_Spelling::initTestCase()
 {
+    // The dictionary is read once the program's start page has been shown.
+    startPageShown();
     QVERIFY(m_server.listen());
     // One misspelled word at the top left of a focused text area. The en_US dictionary has
     // five suggestions for it, as many as the engine gives.

@@ -1,8 +1,12 @@
 #include "platform/api/startupphase.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <vector>
 
 namespace {
 
@@ -15,7 +19,51 @@ const QElapsedTimer loadedAt = [] {
     return timer;
 }();
 
+// A program that shows no start page by then runs the waiting work anyway.
+constexpr qint64 StartPageWaitMs = 2000;
+
+struct Waiting
+{
+    QPointer<QObject> context;
+    std::function<void()> work;
+};
+
+bool startPageDone = false;
+std::vector<Waiting> waiting;
+
+void runWaiting()
+{
+    startPageDone = true;
+    std::vector<Waiting> due;
+    due.swap(waiting);
+    for (Waiting &item : due) {
+        if (item.context)
+            item.work();
+    }
+}
+
 } // namespace
+
+void afterStartPage(QObject *context, std::function<void()> work)
+{
+    if (startPageDone || loadedAt.elapsed() >= StartPageWaitMs) {
+        QTimer::singleShot(0, context, std::move(work));
+        return;
+    }
+    if (waiting.empty()) {
+        QTimer::singleShot(StartPageWaitMs - loadedAt.elapsed(), QCoreApplication::instance(),
+                           &runWaiting);
+    }
+    waiting.push_back({ context, std::move(work) });
+}
+
+void startPageShown()
+{
+    if (startPageDone)
+        return;
+    // After the next paint: the page's first frame goes before the waiting work.
+    QTimer::singleShot(0, QCoreApplication::instance(), &runWaiting);
+}
 
 void markStartupPhase(const char *phase)
 {

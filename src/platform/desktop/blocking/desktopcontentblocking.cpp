@@ -5,6 +5,7 @@
 #include "platform/api/atomicfile.h"
 #include "platform/api/platformerror.h"
 #include "platform/api/settingsstore.h"
+#include "platform/api/startupphase.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "platform/desktop/blocking/blockingsettings.h"
 #include "platform/desktop/blocking/compiledformfile.h"
@@ -134,9 +135,14 @@ DesktopContentBlocking::DesktopContentBlocking(std::shared_ptr<SettingsStore> se
                           .arg(failures.join(QStringLiteral("; ")));
                 reload();
             });
-    // Turned off, blocking costs nothing at start: the lists wait until it is turned on.
-    if (m_enabled)
-        reload();
+    // Turned off, blocking costs nothing at start: the lists wait until it is turned on. On,
+    // they are read once the start page, which they do not filter, is shown.
+    if (m_enabled) {
+        afterStartPage(this, [this] {
+            if (m_enabled && !m_engine && !m_building)
+                reload();
+        });
+    }
 }
 
 DesktopContentBlocking::~DesktopContentBlocking()

@@ -56,10 +56,13 @@ private:
     void write(std::function<void(HistoryDatabase &)> work, bool changesViews = false);
     void runWorker();
     // Whether aged visits may be left to refresh, and when to look again once none were.
+    // The first look waits until the program's start is over: it reads the whole table, on a
+    // core that the start page's first paint needs.
     struct AgedRefresh
     {
-        bool left = true;
-        std::chrono::steady_clock::time_point nextCheck = std::chrono::steady_clock::now();
+        bool left = false;
+        std::chrono::steady_clock::time_point nextCheck
+            = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     };
     // With no job waiting: refreshes some aged visits, or waits for a job or the next look.
     // False once the store is stopping and the connection is closed.

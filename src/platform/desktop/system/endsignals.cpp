@@ -33,8 +33,7 @@ EndSignals::EndSignals(std::function<void()> onEnd, QObject *parent)
     m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
-        while (::read(signalPipe[1], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(signalPipe[1], bytes, sizeof bytes) > 0) { }
         m_onEnd();
     });
     struct sigaction action = {};

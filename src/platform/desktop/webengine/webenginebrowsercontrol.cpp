@@ -54,10 +54,14 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-    // After the storage path: setting that starts the profile's settings anew.
+    // After the storage path: setting that starts the profile's settings anew. The dictionary
+    // is read once the start page, which has nothing to check, is shown.
     if (!spelling.language.isEmpty()) {
-        profile->setSpellCheckLanguages({ spelling.language });
-        profile->setSpellCheckEnabled(true);
+        QWebEngineProfile *checked = profile.get();
+        afterStartPage(checked, [checked, language = spelling.language] {
+            checked->setSpellCheckLanguages({ language });
+            checked->setSpellCheckEnabled(true);
+        });
     }
     shared = profile;
     return profile;
