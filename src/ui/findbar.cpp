@@ -17,12 +17,13 @@
 
 namespace {
 
+// The button's icon is the style's standard pixmap, set when the bar first opens.
 QToolButton *newButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon,
                        const QString &toolTip)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setProperty("standardIcon", int(icon));
     button->setToolTip(toolTip);
     button->setAutoRaise(true);
     return button;
@@ -42,7 +43,6 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     setAutoFillBackground(true);
     m_field->setObjectName(QStringLiteral("findText"));
     m_field->setPlaceholderText(tr("Find in page"));
-    m_field->setClearButtonEnabled(true);
     m_field->installEventFilter(this);
     m_matchCase->setObjectName(QStringLiteral("findMatchCase"));
     m_result->setObjectName(QStringLiteral("findResult"));
@@ -103,6 +103,8 @@ QString FindBar::text() const
 void FindBar::open()
 {
     const bool opening = isHidden();
+    if (opening)
+        setIcons();
     placeAtFoot();
     show();
     raise();
@@ -143,6 +145,18 @@ void FindBar::close()
     Q_EMIT openChanged();
     if (m_pageShown)
         Failure::skip([&] { m_page.SetFocus(); });
+}
+
+void FindBar::setIcons()
+{
+    // Looking the icons up reads the icon theme, which the window's start can do without.
+    if (m_field->isClearButtonEnabled())
+        return;
+    m_field->setClearButtonEnabled(true);
+    for (QToolButton *button : findChildren<QToolButton *>()) {
+        if (const QVariant icon = button->property("standardIcon"); icon.isValid())
+            button->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon.toInt())));
+    }
 }
 
 void FindBar::pageLoaded()

@@ -46,6 +46,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setIcons();
     // A new page has come: an open bar searches it.
     void pageLoaded();
     // Searches the view shown; again moves on from the match shown.
