@@ -4,6 +4,7 @@
 #include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/spelling/spellcheck.h"
+#include "platform/desktop/webengine/desktopnotifications.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
@@ -54,6 +55,7 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    DesktopNotifications::presentFor(*profile);
     // After the storage path: setting that starts the profile's settings anew. The dictionary
     // is read once the start page, which has nothing to check, is shown.
     if (!spelling.language.isEmpty()) {
