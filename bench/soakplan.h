@@ -38,16 +38,28 @@ inline bool soakKillsPage(int n)
 
 // The long run's memory at rest: the program goes on with its events for the given time first,
 // so that memory given back on a timer counts the same wherever the reading falls in the
-// timer's period; then the median of five readings a tenth of a second apart.
+// timer's period; then readings half a second apart until three in a row agree within 1 %
+// (a minute at most), and the median of those. On a busy machine the engine's processes take
+// longer to settle after a page, and a fixed wait would read them halfway.
 inline MemoryReading settledProgramMemory(std::chrono::milliseconds rest)
 {
     waitFor([] { return false; }, int(rest.count()));
     QList<MemoryReading> readings { readProgramMemory() };
-    while (readings.size() < 5) {
-        waitFor([] { return false; }, 100);
+    const auto settled = [&] {
+        if (readings.size() < 3)
+            return false;
+        const auto last = readings.mid(readings.size() - 3);
+        const auto [low, high] = std::minmax_element(
+            last.cbegin(), last.cend(),
+            [](const MemoryReading &a, const MemoryReading &b) { return a.all < b.all; });
+        return high->all - low->all <= high->all / 100;
+    };
+    while (!settled() && readings.size() < 120) {
+        waitFor([] { return false; }, 500);
         readings.append(readProgramMemory());
     }
-    std::sort(readings.begin(), readings.end(),
+    QList<MemoryReading> last = readings.mid(readings.size() - 3);
+    std::sort(last.begin(), last.end(),
               [](const MemoryReading &a, const MemoryReading &b) { return a.all < b.all; });
-    return readings.at(readings.size() / 2);
+    return last.at(1);
 }

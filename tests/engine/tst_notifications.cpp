@@ -96,8 +96,7 @@ private Q_SLOTS:
 private:
     HttpServer m_server;
     NotificationService m_service;
-    std::shared_ptr<ScriptedUserQuestions> m_questions
-        = std::make_shared<ScriptedUserQuestions>();
+    std::shared_ptr<ScriptedUserQuestions> m_questions = std::make_shared<ScriptedUserQuestions>();
 };
 
 void tst_Notifications::initTestCase()
@@ -110,12 +109,13 @@ void tst_Notifications::initTestCase()
     m_questions->allow = true;
     // The page notifies once allowed; its title follows what the notification tells it.
     m_server.route(u"/notify.html"_s,
-                   htmlPage("Ready", "<script>Notification.requestPermission().then(() => {"
-                                     "  const n = new Notification('Build done', "
-                                     "{ body: 'All <b>green</b>' });"
-                                     "  n.onshow = () => { document.title = 'shown'; };"
-                                     "  n.onclick = () => { document.title = 'chosen'; };"
-                                     "});</script>"));
+                   htmlPage("Ready",
+                            "<script>Notification.requestPermission().then(() => {"
+                            "  const n = new Notification('Build done', "
+                            "{ body: 'All <b>green</b>' });"
+                            "  n.onshow = () => { document.title = 'shown'; };"
+                            "  n.onclick = () => { document.title = 'chosen'; };"
+                            "});</script>"));
 }
 
 void tst_Notifications::reachTheDesktopAndTellThePageWhenChosen()
@@ -133,9 +133,9 @@ void tst_Notifications::reachTheDesktopAndTellThePageWhenChosen()
     QCOMPARE(shown.body, u"All &lt;b&gt;green&lt;/b&gt;"_s); // the page's text, not markup
     QVERIFY(shown.actions.contains(u"default"_s));
 
-    QDBusMessage chosen = QDBusMessage::createSignal(
-        u"/org/freedesktop/Notifications"_s, u"org.freedesktop.Notifications"_s,
-        u"ActionInvoked"_s);
+    QDBusMessage chosen
+        = QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                     u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s);
     chosen << uint(1) << u"default"_s;
     QVERIFY(bus.send(chosen));
     QTRY_COMPARE_WITH_TIMEOUT(control->LocationName(), u"chosen"_s, 20'000);

@@ -113,22 +113,23 @@ void DesktopNotifications::present(std::unique_ptr<QWebEngineNotification> notif
     call << (site.isEmpty() ? QCoreApplication::applicationName() : site)
          << shown.replacedId(*notification) << QString() << notification->title()
          << notification->message().toHtmlEscaped()
-         << QStringList { QStringLiteral("default"), QCoreApplication::translate(
-                                                         "DesktopNotifications", "Open") }
+         << QStringList { QStringLiteral("default"),
+                          QCoreApplication::translate("DesktopNotifications", "Open") }
          << hints << qint32(-1);
     auto *watcher
         = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), &shown);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &shown,
-                     [&shown, page = std::shared_ptr<QWebEngineNotification>(
-                                  std::move(notification))](QDBusPendingCallWatcher *done) {
-                         done->deleteLater();
-                         const QDBusPendingReply<uint> reply = *done;
-                         // No service, or it refused: nothing is shown, and nothing said.
-                         if (reply.isError())
-                             return;
-                         page->show();
-                         shown.add(reply.value(), page);
-                     });
+    QObject::connect(
+        watcher, &QDBusPendingCallWatcher::finished, &shown,
+        [&shown, page = std::shared_ptr<QWebEngineNotification>(std::move(notification))](
+            QDBusPendingCallWatcher *done) {
+            done->deleteLater();
+            const QDBusPendingReply<uint> reply = *done;
+            // No service, or it refused: nothing is shown, and nothing said.
+            if (reply.isError())
+                return;
+            page->show();
+            shown.add(reply.value(), page);
+        });
 }
 
 #include "desktopnotifications.moc"
