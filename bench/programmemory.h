@@ -23,16 +23,28 @@ inline QList<qint64> descendantsOf(qint64 process)
 }
 
 // The proportional set size of one process, in KiB; 0 when it has gone.
-inline qint64 processPssKiB(qint64 process)
+// Which pages a reading counts: all of them, or those the processes hold themselves
+// (anonymous and shared memory), leaving out the pages of files such as libraries. Other
+// programs that map the same libraries take their share of those, so they change with what
+// else runs on the machine.
+enum class Pages { All, Held };
+
+inline qint64 processPssKiB(qint64 process, Pages pages = Pages::All)
 {
     QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(process));
     if (!rollup.open(QIODevice::ReadOnly))
         return 0;
+    qint64 kib = 0;
+    const QList<QByteArray> fields = pages == Pages::All
+        ? QList<QByteArray> { "Pss:" }
+        : QList<QByteArray> { "Pss_Anon:", "Pss_Shmem:" };
     for (const QByteArray &line : rollup.readAll().split('\n')) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLongLong();
+        for (const QByteArray &field : fields) {
+            if (line.startsWith(field))
+                kib += line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+        }
     }
-    return 0;
+    return kib;
 }
 
 // A program's memory at one moment, in MiB: the proportional set size of it (this one unless
@@ -43,11 +55,12 @@ struct MemoryReading
     double main = 0;
 };
 
-inline MemoryReading readProgramMemory(qint64 program = QCoreApplication::applicationPid())
+inline MemoryReading readProgramMemory(qint64 program = QCoreApplication::applicationPid(),
+                                       Pages pages = Pages::All)
 {
     MemoryReading reading;
     for (const qint64 process : descendantsOf(program)) {
-        const double mib = processPssKiB(process) / 1024.0;
+        const double mib = processPssKiB(process, pages) / 1024.0;
         reading.all += mib;
         if (process == program)
             reading.main = mib;

@@ -259,7 +259,9 @@ int main(int argc, char *argv[])
             << " MiB, engine processes " << change(growth.last.all - growth.first.all - mainGrowth)
             << " MiB)" << Qt::endl;
     };
-    out << "whole program's memory (PSS, all processes)" << Qt::endl;
+    out << "whole program's memory (PSS of all processes, of the memory they hold: library files "
+           "left out)"
+        << Qt::endl;
     figures("bare view (floor): ", floor);
     figures("Kestrav:           ", memory);
     const double over = memory.percent() - floor.percent();

@@ -40,11 +40,14 @@ inline bool soakKillsPage(int n)
 // so that memory given back on a timer counts the same wherever the reading falls in the
 // timer's period; then readings half a second apart until three in a row agree within 1 %
 // (a minute at most), and the median of those. On a busy machine the engine's processes take
-// longer to settle after a page, and a fixed wait would read them halfway.
+// longer to settle after a page, and a fixed wait would read them halfway. The pages the
+// processes hold themselves are read: the share of a library's pages changes with whatever
+// else on the machine maps it.
 inline MemoryReading settledProgramMemory(std::chrono::milliseconds rest)
 {
     waitFor([] { return false; }, int(rest.count()));
-    QList<MemoryReading> readings { readProgramMemory() };
+    QList<MemoryReading> readings { readProgramMemory(QCoreApplication::applicationPid(),
+                                                      Pages::Held) };
     const auto settled = [&] {
         if (readings.size() < 3)
             return false;
@@ -56,7 +59,7 @@ inline MemoryReading settledProgramMemory(std::chrono::milliseconds rest)
     };
     while (!settled() && readings.size() < 120) {
         waitFor([] { return false; }, 500);
-        readings.append(readProgramMemory());
+        readings.append(readProgramMemory(QCoreApplication::applicationPid(), Pages::Held));
     }
     QList<MemoryReading> last = readings.mid(readings.size() - 3);
     std::sort(last.begin(), last.end(),
