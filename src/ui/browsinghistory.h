@@ -34,6 +34,8 @@ public:
         std::function<void(const QString &line)> statusLine;
         // Opens an address as if the user had chosen it in the address box.
         std::function<void(const QString &url)> open;
+        // Asks what browsing data to clear, and clears it; the history window's clearing.
+        std::function<void()> clearData;
     };
 
     BrowsingHistory(HistoryStore &store, QWidget *window, Hooks hooks);

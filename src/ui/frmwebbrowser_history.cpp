@@ -6,6 +6,7 @@
 #include "platform/api/settingsstore.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/browsinghistory.h"
+#include "ui/clearbrowsingdata.h"
 #include "ui/frmwebbrowser.h"
 
 #include <QAction>
@@ -50,7 +51,10 @@ void frmWebBrowser::connectHistory()
                       cboAddress->setEditText(url);
                       cboAddress_Click();
                   });
-              } });
+              },
+          .clearData = [this] { m_clearData->open(); } });
+    connect(m_clearData, &ClearBrowsingData::addressesForgotten, this,
+            &frmWebBrowser::forgetAddresses);
     m_history->attachCompletion(cboAddress);
     connect(m_history, &BrowsingHistory::addressChosen, this,
             [this](const QString &address) { m_addressText.chosen(address); });
@@ -59,4 +63,23 @@ void frmWebBrowser::connectHistory()
     connect(ctlWebBrowser, &WebBrowserControl::TitleChange, this, [this](const QString &title) {
         guarded("ctlWebBrowser_TitleChange", [&] { m_history->titleChanged(title); });
     });
+}
+
+void frmWebBrowser::forgetAddresses(const QStringList &addresses, bool everything)
+{
+    const QString typed = cboAddress->currentText();
+    AddressListUpdating = true;
+    for (const QString &address : addresses) {
+        const int found = cboAddress->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found >= 0)
+            cboAddress->removeItem(found);
+    }
+    cboAddress->setEditText(typed);
+    AddressListUpdating = false;
+    if (!everything)
+        return;
+    // Items of addresses no longer stored would still offer them.
+    for (QAction *item : mnuURLHistory)
+        item->setVisible(false);
+    ReadRecentURLs();
 }
