@@ -1,6 +1,5 @@
 #include "platform/desktop/webengine/pagestorage.h"
 #include "sitedata/clearchoice.h"
-#include "sitedata/sitelist.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -8,58 +7,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Which sites are listed with what, which addresses a span clears, and the pages' storage
-// removed at a start only when marked.
+// Which addresses a span clears, and the pages' storage removed at a start only when marked.
 class tst_SiteDataRules : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sitesListed_data();
-    void sitesListed();
     void addressesShownInSpan_data();
     void addressesShownInSpan();
     void storageRemovedOnlyWhenMarked();
 };
-
-void tst_SiteDataRules::sitesListed_data()
-{
-    QTest::addColumn<QStringList>("cookieDomains");
-    QTest::addColumn<QStringList>("answerSites");
-    QTest::addColumn<QStringList>("exceptions");
-    QTest::addColumn<QStringList>("listed"); // "<site> <cookies> <answers> <exception>"
-
-    QTest::newRow("a dotted domain is its site")
-        << QStringList { ".Shop.Example", "shop.example" } << QStringList() << QStringList()
-        << QStringList { "shop.example 2 0 0" };
-    QTest::newRow("answers and exceptions without cookies, sorted")
-        << QStringList { "z.example" } << QStringList { "B.example", "b.example" }
-        << QStringList { "a.example" }
-        << QStringList { "a.example 0 0 1", "b.example 0 2 0", "z.example 1 0 0" };
-}
-
-void tst_SiteDataRules::sitesListed()
-{
-    QFETCH(QStringList, cookieDomains);
-    QFETCH(QStringList, answerSites);
-    QFETCH(QStringList, exceptions);
-    QFETCH(QStringList, listed);
-
-    QList<StoredCookie> cookies;
-    for (const QString &domain : cookieDomains)
-        cookies.append({ domain, QStringLiteral("/"), "c" });
-    QList<SitePermissions::Answer> answers;
-    for (const QString &site : answerSites)
-        answers.append({ site, SitePermissions::Permission::Camera, true });
-    QStringList got;
-    for (const SiteList::Site &site : SiteList::sites(cookies, answers, exceptions))
-        got.append(QStringLiteral("%1 %2 %3 %4")
-                       .arg(site.name)
-                       .arg(site.cookies.size())
-                       .arg(site.answers.size())
-                       .arg(int(site.thirdPartyCookies)));
-    QCOMPARE(got, listed);
-}
 
 void tst_SiteDataRules::addressesShownInSpan_data()
 {
