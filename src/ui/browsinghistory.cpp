@@ -73,6 +73,8 @@ void BrowsingHistory::showWindow()
         // Top-level, so it stays apart from the frame; made at its first use.
         m_window = new HistoryWindow(m_store);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+        if (m_hooks.clearData)
+            m_window->setClearHandler(m_hooks.clearData);
         connect(m_window, &HistoryWindow::openRequested, this, [this](const QString &url) {
             Q_EMIT addressChosen(url);
             if (m_hooks.open)

@@ -33,6 +33,8 @@ public:
         std::function<QStringList()> favorites;
         // Opens an address as if the user had chosen it in the address box.
         std::function<void(const QString &url)> open;
+        // Asks what browsing data to clear, and clears it; the history window's clearing.
+        std::function<void()> clearData;
     };
 
     // Records the page's title as it comes, and says the store's trouble in the status line.

@@ -14,12 +14,14 @@
 #include "ui/blockingcontrols.h"
 #include "ui/browseraccessibility.h"
 #include "ui/browsinghistory.h"
+#include "ui/clearbrowsingdata.h"
 #include "ui/downloadswindow.h"
 #include "ui/findbar.h"
 #include "ui/fullscreenlayout.h"
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/picturebox.h"
+#include "ui/sitedatawindow.h"
 #include "ui/sourcewindow.h"
 #include "ui/twips.h"
 #include "ui/webbrowserhost.h"
@@ -74,6 +76,8 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_blocking = new BlockingControls(featureContext(), menuItem(QStringLiteral("actAllowAds")),
                                       menuItem(QStringLiteral("actBlocking")));
     m_pageCommands = std::make_unique<PageCommands>(featureContext());
+    m_clearData = new ClearBrowsingData(featureContext());
+    m_siteData = new SiteDataWindow(featureContext());
     connectCommands();
     connectEvents();
     connectHistory();

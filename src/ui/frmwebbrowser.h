@@ -18,6 +18,8 @@ namespace Favorites {
 struct FavoriteEntry;
 }
 class BrowsingHistory;
+class ClearBrowsingData;
+class SiteDataWindow;
 class Downloads;
 class DownloadsWindow;
 class InternetTransfer;
@@ -180,6 +182,9 @@ private:
     void connectAddressBox();
     // The history: visits recorded, the address box completed, Ctrl+H's window.
     void connectHistory();
+    // The history of the addresses has been cleared: they leave the address box's list, and
+    // with everything, the recent-address menu too.
+    void forgetAddresses(const QStringList &addresses, bool everything);
     // The downloads window, from its keys and from a click on the status bar.
     void connectDownloads();
     // The downloads window, made at its first use.
@@ -226,6 +231,8 @@ private:
     BlockingControls *m_blocking = nullptr;
     QPointer<SourceWindow> m_sourceWindow;
     BrowsingHistory *m_history = nullptr; // a child of the window
+    ClearBrowsingData *m_clearData = nullptr; // a child of the window
+    SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
     Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 

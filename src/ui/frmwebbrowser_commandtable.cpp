@@ -5,12 +5,14 @@
 #include "ui/blockingcontrols.h"
 #include "ui/browseraccessibility.h"
 #include "ui/browsinghistory.h"
+#include "ui/clearbrowsingdata.h"
 #include "ui/downloadswindow.h"
 #include "ui/findbar.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/fullscreenlayout.h"
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
+#include "ui/sitedatawindow.h"
 #include "ui/webbrowserhost.h"
 #include "ui/windowdesign.h"
 
@@ -343,7 +345,8 @@ CommandTable frmWebBrowser::commands()
         for (const CommandTable table :
              { windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
                PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
-               BrowsingHistory::commands(), DownloadsWindow::commands(),
+               BrowsingHistory::commands(), ClearBrowsingData::commands(),
+               SiteDataWindow::commands(), DownloadsWindow::commands(),
                PageCommands::developerCommands() })
             rows.insert(rows.end(), table.begin(), table.end());
         return rows;
@@ -376,6 +379,14 @@ template<> BlockingControls &featureOf(frmWebBrowser &window)
 template<> BrowsingHistory &featureOf(frmWebBrowser &window)
 {
     return *window.m_history;
+}
+template<> ClearBrowsingData &featureOf(frmWebBrowser &window)
+{
+    return *window.m_clearData;
+}
+template<> SiteDataWindow &featureOf(frmWebBrowser &window)
+{
+    return *window.m_siteData;
 }
 template<> DownloadsWindow &featureOf(frmWebBrowser &window)
 {

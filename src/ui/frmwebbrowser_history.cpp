@@ -6,6 +6,7 @@
 #include "platform/api/settingsstore.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/browsinghistory.h"
+#include "ui/clearbrowsingdata.h"
 #include "ui/frmwebbrowser.h"
 
 #include <QAction>
@@ -49,10 +50,32 @@ void frmWebBrowser::connectHistory()
                       cboAddress->setEditText(url);
                       cboAddress_Click();
                   });
-              } });
+              },
+          .clearData = [this] { m_clearData->open(); } });
+    connect(m_clearData, &ClearBrowsingData::addressesForgotten, this,
+            &frmWebBrowser::forgetAddresses);
     m_history->attachCompletion(cboAddress);
     connect(m_history, &BrowsingHistory::addressChosen, this,
             [this](const QString &address) { m_addressText.chosen(address); });
     connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this,
             [this] { m_addressText.edited(); });
+}
+
+void frmWebBrowser::forgetAddresses(const QStringList &addresses, bool everything)
+{
+    const QString typed = cboAddress->currentText();
+    AddressListUpdating = true;
+    for (const QString &address : addresses) {
+        const int found = cboAddress->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found >= 0)
+            cboAddress->removeItem(found);
+    }
+    cboAddress->setEditText(typed);
+    AddressListUpdating = false;
+    if (!everything)
+        return;
+    // Items of addresses no longer stored would still offer them.
+    for (QAction *item : mnuURLHistory)
+        item->setVisible(false);
+    ReadRecentURLs();
 }

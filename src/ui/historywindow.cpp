@@ -195,6 +195,10 @@ void HistoryWindow::selectAfterRemoval()
 
 void HistoryWindow::clearHistory()
 {
+    if (m_clearHandler) {
+        m_clearHandler();
+        return;
+    }
     const std::optional<History::ClearRange> range = m_askClearRange(this);
     if (!range)
         return;

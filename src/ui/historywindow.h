@@ -29,6 +29,8 @@ public:
     // Shows the window in front, the search field ready for typing.
     void open();
     void setAskClearRange(AskClearRange ask) { m_askClearRange = std::move(ask); }
+    // What "Clear history..." does instead of asking for a span and clearing it.
+    void setClearHandler(std::function<void()> clear) { m_clearHandler = std::move(clear); }
 
     HistoryModel &model() const { return *m_model; }
     QLineEdit *searchField() const { return m_search; }
@@ -59,6 +61,7 @@ private:
     QPushButton *m_clear;
     QLabel *m_state;
     AskClearRange m_askClearRange = &HistoryWindow::askClearRange;
+    std::function<void()> m_clearHandler;
     // The visit to select once the list has come back after a removal; 0 for none.
     qint64 m_selectAfterRemoval = 0;
 };

@@ -28,7 +28,10 @@ public:
     {
         return open(false);
     }
-    bool allowPermission(const QString &, Permission) override { return open(false); }
+    PermissionAnswer allowPermission(const QString &, Permission) override
+    {
+        return { open(false), true };
+    }
     bool cancelDownloads(int) override { return open(false); }
     bool quitCancellingDownloads(int) override { return open(false); }
     std::optional<Credentials> credentials(const QString &, const QString &) override

@@ -22,10 +22,11 @@ bool ScriptedUserQuestions::proceedDespiteCertificate(const QString &host, const
     return proceed;
 }
 
-bool ScriptedUserQuestions::allowPermission(const QString &host, Permission permission)
+UserQuestions::PermissionAnswer ScriptedUserQuestions::allowPermission(const QString &host,
+                                                                       Permission permission)
 {
     asked.append(QStringLiteral("permission %1 %2").arg(host).arg(int(permission)));
-    return allow;
+    return { allow, remember };
 }
 
 bool ScriptedUserQuestions::cancelDownloads(int running)

@@ -63,7 +63,7 @@ class ScriptedUserQuestions final : public UserQuestions
 public:
     QString whereToSave(const QString &suggestedPath) override;
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
-    bool allowPermission(const QString &host, Permission permission) override;
+    PermissionAnswer allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
     bool quitCancellingDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;
@@ -75,6 +75,7 @@ public:
     QString savePath; // "" declines
     bool proceed = false;
     bool allow = false;
+    bool remember = true; // a permission answered for good, not this time only
     bool cancel = false;
     bool quit = false;
     std::optional<Credentials> given; // nothing declines

@@ -30,14 +30,14 @@ HttpServer::HttpServer(QObject *parent)
 {
 }
 
-bool HttpServer::listen()
+bool HttpServer::listen(const QHostAddress &address)
 {
     // A secure server hands over its connections once the handshake is done.
     connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
         while (QTcpSocket *socket = m_server->nextPendingConnection())
             handleConnection(socket);
     });
-    return m_server->listen(QHostAddress::LocalHost, 0);
+    return m_server->listen(address, 0);
 }
 
 bool HttpServer::listenSecure()
@@ -103,8 +103,9 @@ void HttpServer::route(const QString &path, const QByteArray &html)
 
 QString HttpServer::url(const QString &path) const
 {
-    return QStringLiteral("%1://127.0.0.1:%2%3")
-        .arg(m_secure ? QStringLiteral("https") : QStringLiteral("http"))
+    return QStringLiteral("%1://%2:%3%4")
+        .arg(m_secure ? QStringLiteral("https") : QStringLiteral("http"),
+             m_server->serverAddress().toString())
         .arg(port())
         .arg(path);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QSslCertificate>
@@ -76,7 +77,7 @@ public:
     explicit HttpServer(QObject *parent = nullptr);
 
     // Starts listening; false when no loopback port could be bound.
-    bool listen();
+    bool listen(const QHostAddress &address = QHostAddress::LocalHost);
     // Starts listening for HTTPS, with a self-signed certificate for 127.0.0.1 and
     // "localhost" that no client trusts.
     bool listenSecure();

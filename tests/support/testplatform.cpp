@@ -19,6 +19,7 @@ TestPlatform::TestPlatform(const QString &programFolder)
     , history(std::make_shared<FakeHistoryStore>(History::frecency))
     , downloads(std::make_shared<FakeDownloads>())
     , files(std::make_shared<RecordingDesktopFiles>())
+    , siteData(std::make_shared<FakeSiteData>())
 {
     platform.createWebBrowserControl = [this](QWidget *parent) -> WebBrowserControl * {
         auto *control = new FakeWebBrowserControl(parent);
@@ -53,4 +54,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.blocking = blocking;
     platform.history = history;
     platform.files = files;
+    platform.siteData = siteData;
 }

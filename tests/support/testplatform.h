@@ -4,6 +4,7 @@
 #include "fakehistorystore.h"
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
+#include "fakesitedata.h"
 #include "fakewebbrowsercontrol.h"
 #include "platform/api/platform.h"
 #include "recordingclipboard.h"
@@ -38,6 +39,7 @@ struct TestPlatform
     // Shared by every web control made, as the real downloads are.
     std::shared_ptr<FakeDownloads> downloads;
     std::shared_ptr<RecordingDesktopFiles> files;
+    std::shared_ptr<FakeSiteData> siteData;
     // The hosted components of the last window made; they go with the window.
     QPointer<FakeWebBrowserControl> browser;
     QPointer<FakeWebBrowserControl> sourceBrowser; // of the window that shows a page's source

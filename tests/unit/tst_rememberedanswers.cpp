@@ -1,5 +1,7 @@
 #include "fakeservices.h"
+#include "fakesettingsstore.h"
 #include "platform/api/rememberedanswers.h"
+#include "platform/api/sitepermissions.h"
 #include "testsupport.h"
 
 namespace {
@@ -33,6 +35,8 @@ private Q_SLOTS:
     void remembersWhatHoldsForASite_data();
     void remembersWhatHoldsForASite();
     void downloadQuestionsAreAlwaysAsked();
+    void permissionsKeptAcrossRuns_data();
+    void permissionsKeptAcrossRuns();
 };
 
 void tst_RememberedAnswers::remembersWhatHoldsForASite_data()
@@ -81,8 +85,8 @@ void tst_RememberedAnswers::remembersWhatHoldsForASite()
         user->proceed = user->allow = question.userSays;
         const bool answer = question.permission == Certificate
             ? answers.proceedDespiteCertificate(question.site, QStringLiteral("self-signed"))
-            : answers.allowPermission(question.site,
-                                      UserQuestions::Permission(question.permission));
+            : answers.allowPermission(question.site, UserQuestions::Permission(question.permission))
+                  .allow;
         QCOMPARE(user->asked.size() > askedBefore, question.asked);
         QCOMPARE(answer, question.answer);
     }
@@ -103,6 +107,54 @@ void tst_RememberedAnswers::downloadQuestionsAreAlwaysAsked()
     QCOMPARE(user->asked,
              QStringList({ QStringLiteral("save /d/a.bin"), QStringLiteral("save /d/a.bin"),
                            QStringLiteral("cancel 2"), QStringLiteral("cancel 2") }));
+}
+
+// Each run asks through answers of its own over the one store, as the program does.
+void tst_RememberedAnswers::permissionsKeptAcrossRuns_data()
+{
+    QTest::addColumn<bool>("remember");
+    QTest::addColumn<bool>("storeWritable");
+    QTest::addColumn<bool>("askedInSameRun");
+    QTest::addColumn<bool>("askedInNextRun");
+    QTest::addColumn<int>("keptAnswers");
+
+    QTest::newRow("remembered") << true << true << false << false << 2;
+    QTest::newRow("this time only") << false << true << true << true << 0;
+    QTest::newRow("store refuses: held for the run") << true << false << false << true << 0;
+}
+
+void tst_RememberedAnswers::permissionsKeptAcrossRuns()
+{
+    QFETCH(bool, remember);
+    QFETCH(bool, storeWritable);
+    QFETCH(bool, askedInSameRun);
+    QFETCH(bool, askedInNextRun);
+    QFETCH(int, keptAnswers);
+
+    auto store = std::make_shared<FakeSettingsStore>();
+    if (!storeWritable)
+        store->failWritesAfter(0);
+    auto user = std::make_shared<ScriptedUserQuestions>();
+    user->allow = true;
+    user->remember = remember;
+    const auto location = UserQuestions::Permission::Location;
+    const QString site = QStringLiteral("Maps.Example");
+    {
+        RememberedAnswers run(user, store);
+        QVERIFY(run.allowPermission(site, location).allow);
+        user->allow = false;
+        QCOMPARE(run.allowPermission(QStringLiteral("maps.example"), location).allow,
+                 !askedInSameRun);
+        QCOMPARE(user->asked.size(), askedInSameRun ? 2 : 1);
+    }
+    user->asked.clear();
+    user->allow = false;
+    RememberedAnswers nextRun(user, store);
+    QCOMPARE(nextRun.allowPermission(site, location).allow, !askedInNextRun);
+    QCOMPARE(user->asked.size(), askedInNextRun ? 1 : 0);
+    // Another kind for the same site is a question of its own.
+    QVERIFY(!nextRun.allowPermission(site, UserQuestions::Permission::Camera).allow);
+    QCOMPARE(SitePermissions::all(*store).size(), keptAnswers);
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_RememberedAnswers)

@@ -22,7 +22,7 @@ public:
     {
         return m_asked->proceedDespiteCertificate(host, problem);
     }
-    bool allowPermission(const QString &host, Permission permission) override
+    PermissionAnswer allowPermission(const QString &host, Permission permission) override
     {
         return m_asked->allowPermission(host, permission);
     }

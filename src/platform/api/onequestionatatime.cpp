@@ -46,9 +46,10 @@ bool OneQuestionAtATime::proceedDespiteCertificate(const QString &host, const QS
     return ask(false, [&] { return m_asked->proceedDespiteCertificate(host, problem); });
 }
 
-bool OneQuestionAtATime::allowPermission(const QString &host, Permission permission)
+UserQuestions::PermissionAnswer OneQuestionAtATime::allowPermission(const QString &host,
+                                                                    Permission permission)
 {
-    return ask(false, [&] { return m_asked->allowPermission(host, permission); });
+    return ask(PermissionAnswer {}, [&] { return m_asked->allowPermission(host, permission); });
 }
 
 bool OneQuestionAtATime::cancelDownloads(int running)

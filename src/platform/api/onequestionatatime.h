@@ -29,7 +29,7 @@ public:
 
     QString whereToSave(const QString &suggestedPath) override;
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;
-    bool allowPermission(const QString &host, Permission permission) override;
+    PermissionAnswer allowPermission(const QString &host, Permission permission) override;
     bool cancelDownloads(int running) override;
     bool quitCancellingDownloads(int running) override;
     std::optional<Credentials> credentials(const QString &site, const QString &realm) override;

@@ -19,6 +19,7 @@ QStringList Platform::missingServices() const
         { bool(blocking), "content blocking" },
         { bool(history), "history store" },
         { bool(files), "desktop files" },
+        { bool(siteData), "site data" },
     };
     QStringList missing;
     for (const auto &[present, name] : services) {

@@ -19,6 +19,7 @@ class QWidget;
 class RichTextArea;
 class ScreenPointer;
 class SettingsStore;
+class SiteData;
 class UserQuestions;
 class WebBrowserControl;
 
@@ -51,4 +52,6 @@ struct Platform
     std::shared_ptr<HistoryStore> history;
     // Downloaded files opened, or shown in their folder.
     std::shared_ptr<DesktopFiles> files;
+    // What the engine keeps for the sites visited: cookies, cache, the pages' storage.
+    std::shared_ptr<SiteData> siteData;
 };

@@ -1,5 +1,8 @@
 #include "platform/api/rememberedanswers.h"
 
+#include "platform/api/failure.h"
+#include "platform/api/sitepermissions.h"
+
 namespace {
 
 // Host names are not case-sensitive; the same site must not be asked about twice.
@@ -10,8 +13,10 @@ QString siteKey(const QString &host)
 
 } // namespace
 
-RememberedAnswers::RememberedAnswers(std::shared_ptr<UserQuestions> asked)
+RememberedAnswers::RememberedAnswers(std::shared_ptr<UserQuestions> asked,
+                                     std::shared_ptr<SettingsStore> kept)
     : ForwardedQuestions(std::move(asked))
+    , m_kept(std::move(kept))
 {
 }
 
@@ -25,12 +30,23 @@ bool RememberedAnswers::proceedDespiteCertificate(const QString &host, const QSt
     return proceed;
 }
 
-bool RememberedAnswers::allowPermission(const QString &host, Permission permission)
+UserQuestions::PermissionAnswer RememberedAnswers::allowPermission(const QString &host,
+                                                                   Permission permission)
 {
     const QPair<QString, int> key(siteKey(host), int(permission));
+    if (m_kept) {
+        if (const auto stored = SitePermissions::find(*m_kept, key.first, permission))
+            return { *stored, true };
+    }
     if (const auto known = m_permissions.constFind(key); known != m_permissions.cend())
-        return known.value();
-    const bool allow = m_asked->allowPermission(host, permission);
-    m_permissions.insert(key, allow);
-    return allow;
+        return { known.value(), true };
+    const PermissionAnswer answer = m_asked->allowPermission(host, permission);
+    if (!answer.remember)
+        return answer;
+    const bool stored = m_kept && Failure::skip([&] {
+                            SitePermissions::keep(*m_kept, key.first, permission, answer.allow);
+                        });
+    if (!stored)
+        m_permissions.insert(key, answer.allow);
+    return answer;
 }

@@ -20,6 +20,14 @@ public:
         PointerLock,
     };
 
+    // Whether a page may use what it asks for, and whether the answer holds for its site from
+    // now on or only this time.
+    struct PermissionAnswer
+    {
+        bool allow = false;
+        bool remember = false;
+    };
+
     struct Credentials
     {
         QString user;
@@ -33,8 +41,8 @@ public:
     // A site whose certificate is not valid: true to show it anyway, false to go back.
     // problem says in plain words what is wrong with the certificate.
     virtual bool proceedDespiteCertificate(const QString &host, const QString &problem) = 0;
-    // A page asks to use something: true allows it, false denies it.
-    virtual bool allowPermission(const QString &host, Permission permission) = 0;
+    // A page asks to use something.
+    virtual PermissionAnswer allowPermission(const QString &host, Permission permission) = 0;
     // The window closes while downloads run: true to cancel them, false to let them finish.
     virtual bool cancelDownloads(int running) = 0;
     // The user leaves the program while downloads run: true to quit and cancel them, false to

@@ -2,6 +2,7 @@
 
 #include "platform/api/onequestionatatime.h"
 #include "platform/api/rememberedanswers.h"
+#include "platform/api/sitepermissions.h"
 #include "platform/desktop/blocking/desktopcontentblocking.h"
 #include "platform/desktop/dialogs/desktopcommondialog.h"
 #include "platform/desktop/dialogs/desktopuserquestions.h"
@@ -15,6 +16,7 @@
 #include "platform/desktop/text/plaintextarea.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginesitedata.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -22,18 +24,23 @@
 Platform makeDesktopPlatform(FrecencyRule historyRanking)
 {
     Platform platform;
-    platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
-        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName())));
     platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
+    platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
+        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName()),
+        platform.settings));
+    auto siteData = std::make_shared<WebEngineSiteData>(
+        SitePermissions::thirdPartyCookieSites(*platform.settings));
+    platform.siteData = siteData;
     platform.app = std::make_shared<DesktopAppInfo>();
     auto blocking = std::make_shared<DesktopContentBlocking>(
         platform.settings, platform.app->DataPath(),
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
     platform.blocking = blocking;
-    platform.createWebBrowserControl
-        = [questions = platform.questions, blocking](QWidget *parent) -> WebBrowserControl * {
+    platform.createWebBrowserControl = [questions = platform.questions, blocking,
+                                        siteData](QWidget *parent) -> WebBrowserControl * {
         auto *control = new WebEngineBrowserControl(parent, questions);
         blocking->attach(control);
+        siteData->attach(control);
         return control;
     };
     platform.createRichTextArea = [](QWidget *parent) -> std::unique_ptr<RichTextArea> {

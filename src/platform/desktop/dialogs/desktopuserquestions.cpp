@@ -1,6 +1,7 @@
 #include "platform/desktop/dialogs/desktopuserquestions.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -57,12 +58,26 @@ bool DesktopUserQuestions::proceedDespiteCertificate(const QString &host, const 
                   tr("&Show the page"), tr("Go &back"));
 }
 
-bool DesktopUserQuestions::allowPermission(const QString &host, Permission permission)
+UserQuestions::PermissionAnswer DesktopUserQuestions::allowPermission(const QString &host,
+                                                                      Permission permission)
 {
-    return choose(tr("%1 wants to %2.\n\nYour answer holds for this site until you close the "
-                     "program.")
-                      .arg(host, wish(permission)),
-                  tr("&Allow"), tr("&Deny"));
+    QMessageBox box(QMessageBox::Question, m_title,
+                    tr("%1 wants to %2.").arg(host, wish(permission)), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *allow = box.addButton(tr("&Allow"), QMessageBox::AcceptRole);
+    QPushButton *deny = box.addButton(tr("&Deny"), QMessageBox::RejectRole);
+    box.setDefaultButton(deny);
+    box.setEscapeButton(deny);
+    // Unticked, the answer holds for this request only and the site asks again next time.
+    auto *remember = new QCheckBox(tr("&Remember this decision for %1").arg(host), &box);
+    remember->setChecked(true);
+    box.setCheckBox(remember);
+    box.exec();
+    const bool allowed = box.clickedButton() == allow;
+    // Closing the box is no decision to keep.
+    const bool decided = allowed || box.clickedButton() == deny;
+    return { allowed, decided && remember->isChecked() };
 }
 
 bool DesktopUserQuestions::cancelDownloads(int running)

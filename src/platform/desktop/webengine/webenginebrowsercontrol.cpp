@@ -9,6 +9,7 @@
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/pageaddress.h"
+#include "platform/desktop/webengine/pagestorage.h"
 #include "platform/desktop/webengine/pagetroublenotice.h"
 #include "platform/desktop/webengine/singlewindowview.h"
 #include "platform/desktop/webengine/webenginedocument.h"
@@ -47,10 +48,12 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     const SpellCheck spelling = spellCheckFor(QCoreApplication::applicationDirPath(), QLocale());
     if (!spelling.folder.isEmpty())
         qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(spelling.folder));
+    const QString storage = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/webengine");
+    // What the user cleared while the engine held it open goes before the engine opens it.
+    PageStorage::removeIfMarked(storage);
     auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
-    profile->setPersistentStoragePath(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/webengine"));
+    profile->setPersistentStoragePath(storage);
     profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);

@@ -108,7 +108,8 @@ void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
     const auto permission = permissionOf(asked);
     bool allow = false;
     if (permission && m_questions)
-        Failure::skip([&] { allow = m_questions->allowPermission(siteOf(origin), *permission); });
+        Failure::skip(
+            [&] { allow = m_questions->allowPermission(siteOf(origin), *permission).allow; });
     m_page->setFeaturePermission(origin, asked,
                                  allow ? QWebEnginePage::PermissionGrantedByUser
                                        : QWebEnginePage::PermissionDeniedByUser);

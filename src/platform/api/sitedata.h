@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// One cookie the engine keeps, as the site window lists it.
+struct StoredCookie
+{
+    QString domain; // as set: "example.com", or ".example.com" for its subdomains too
+    QString path;
+    QByteArray name;
+
+    bool operator==(const StoredCookie &) const = default;
+};
+
+// What the engine keeps for the sites visited: cookies, the cache, the visited links and the
+// pages' own storage. Removals take effect at once, except the pages' storage, which the
+// engine holds open while it runs: that goes at the next start.
+class SiteData : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~SiteData() override = default;
+
+    // The cookies known so far; they come in after the first control is made.
+    virtual QList<StoredCookie> cookies() const = 0;
+    // The cookies whose domain is site or lies under it.
+    virtual void removeCookies(const QString &site) = 0;
+    virtual void clearCookies() = 0;
+    virtual void clearCache() = 0;
+    virtual void clearVisitedLinks() = 0;
+    virtual void clearStorageAtNextStart() = 0;
+    // The sites whose pages may get cookies from other sites; all others refuse them.
+    virtual void setThirdPartyCookieSites(const QStringList &sites) = 0;
+
+Q_SIGNALS:
+    void cookiesChanged();
+};

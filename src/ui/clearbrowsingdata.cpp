@@ -1,0 +1,129 @@
+#include "ui/clearbrowsingdata.h"
+
+#include "history/recenturls.h"
+#include "platform/api/failure.h"
+#include "platform/api/historystore.h"
+#include "platform/api/platform.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/sitedata.h"
+#include "platform/api/sitepermissions.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "ui/statusline.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ClearBrowsingData::ClearBrowsingData(const FeatureContext &context)
+    : QObject(&context.window)
+    , m_window(context.window)
+    , m_page(context.page)
+    , m_status(context.status)
+    , m_platform(context.platform)
+    , m_reportAndLeave(context.reportAndLeave)
+{
+    connect(&m_page, &WebBrowserControl::NavigateComplete2, this, [this] {
+        Failure::skip(
+            [&] { m_lastShown.insert(m_page.LocationURL(), QDateTime::currentMSecsSinceEpoch()); });
+    });
+}
+
+void ClearBrowsingData::open()
+{
+    if (const auto choice = m_ask(&m_window))
+        m_reportAndLeave("actClearBrowsingData_Click", [&] { clear(*choice); });
+}
+
+void ClearBrowsingData::clear(const ClearData::Choice &choice)
+{
+    SiteData &siteData = *m_platform.siteData;
+    if (choice.history) {
+        const qint64 from = ClearData::startOf(choice.span, QDateTime::currentMSecsSinceEpoch());
+        m_platform.history->clearRange(from, ClearData::Latest);
+        const QStringList forgotten = ClearData::shownSince(m_lastShown, from);
+        for (const QString &address : forgotten)
+            m_lastShown.remove(address);
+        const bool everything = choice.span == ClearData::Span::Everything;
+        if (everything) {
+            SettingsStore &store = *m_platform.settings;
+            store.transaction([&] {
+                for (int n = 1; n <= 10; ++n)
+                    store.DeleteSetting(RecentUrls::application(), RecentUrls::section(),
+                                        RecentUrls::keyName(n));
+            });
+        }
+        // The engine forgets visited links all at once, never by span.
+        siteData.clearVisitedLinks();
+        Q_EMIT addressesForgotten(forgotten, everything);
+    }
+    if (choice.cache)
+        siteData.clearCache();
+    if (choice.permissions)
+        SitePermissions::forgetAll(*m_platform.settings);
+    QString done = tr("Browsing data cleared.");
+    if (choice.cookies) {
+        siteData.clearCookies();
+        siteData.clearStorageAtNextStart();
+        done += QLatin1Char(' ') + tr("The pages' stored data goes when the program next starts.");
+    }
+    m_status.set(StatusLine::Message, done);
+}
+
+std::optional<ClearData::Choice> ClearBrowsingData::ask(QWidget *parent)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("dlgClearBrowsingData"));
+    dialog.setWindowTitle(tr("Clear browsing data"));
+    auto *layout = new QVBoxLayout(&dialog);
+    const ClearData::Choice initial;
+    const auto tick = [&](const QString &text, const char *name, bool checked) {
+        auto *box = new QCheckBox(text, &dialog);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setChecked(checked);
+        layout->addWidget(box);
+        return box;
+    };
+    QCheckBox *history = tick(tr("&History"), "chkHistory", initial.history);
+    auto *form = new QFormLayout;
+    auto *span = new QComboBox(&dialog);
+    span->setObjectName(QStringLiteral("cboSpan"));
+    span->addItems(
+        { tr("The last hour"), tr("The last day"), tr("The last week"), tr("Everything") });
+    span->setCurrentIndex(int(initial.span));
+    form->addRow(tr("History &from:"), span);
+    layout->addLayout(form);
+    QCheckBox *cookies = tick(tr("C&ookies and site data"), "chkCookies", initial.cookies);
+    auto *note = new QLabel(tr("Cookies go at once; what pages stored on this computer goes "
+                               "when the program next starts."),
+                            &dialog);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    QCheckBox *cache = tick(tr("C&ached pages"), "chkCache", initial.cache);
+    QCheckBox *permissions = tick(tr("Site &permissions"), "chkPermissions", initial.permissions);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    QPushButton *clear = buttons->addButton(tr("&Clear"), QDialogButtonBox::AcceptRole);
+    clear->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ClearData::Choice { history->isChecked(), cookies->isChecked(), cache->isChecked(),
+                               permissions->isChecked(), ClearData::Span(span->currentIndex()) };
+}
+
+CommandTable ClearBrowsingData::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actClearBrowsingData", QT_TRANSLATE_NOOP("frmWebBrowser", "Clear browsing data"),
+             "Ctrl+Shift+Del", [](frmWebBrowser &w) { featureOf<ClearBrowsingData>(w).open(); }),
+    };
+    return rows;
+}

@@ -1,0 +1,204 @@
+#include "ui/sitedatawindow.h"
+
+#include "platform/api/platform.h"
+#include "platform/api/settingsstore.h"
+#include "platform/api/sitedata.h"
+#include "platform/api/sitepermissions.h"
+#include "sitedata/sitelist.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int SiteRole = Qt::UserRole;
+constexpr int KindRole = Qt::UserRole + 1;
+
+QString kindText(SitePermissions::Permission permission)
+{
+    using Permission = SitePermissions::Permission;
+    switch (permission) {
+    case Permission::Camera:
+        return SiteDataWindow::tr("Camera");
+    case Permission::Microphone:
+        return SiteDataWindow::tr("Microphone");
+    case Permission::CameraAndMicrophone:
+        return SiteDataWindow::tr("Camera and microphone");
+    case Permission::Location:
+        return SiteDataWindow::tr("Location");
+    case Permission::Notifications:
+        return SiteDataWindow::tr("Notifications");
+    case Permission::ScreenSharing:
+        return SiteDataWindow::tr("Screen");
+    case Permission::PointerLock:
+        return SiteDataWindow::tr("Pointer lock");
+    }
+    return {};
+}
+
+} // namespace
+
+SiteDataWindow::SiteDataWindow(const FeatureContext &context)
+    : QWidget(&context.window, Qt::Window)
+    , m_settings(*context.platform.settings)
+    , m_siteData(*context.platform.siteData)
+    , m_reportAndLeave(context.reportAndLeave)
+    , m_list(new QTreeWidget(this))
+    , m_remove(new QPushButton(tr("&Remove cookies and data"), this))
+    , m_change(new QPushButton(tr("&Change answer"), this))
+    , m_forget(new QPushButton(tr("&Forget answer"), this))
+    , m_thirdParty(new QPushButton(tr("Allow &third-party cookies"), this))
+{
+    setObjectName(QStringLiteral("frmSiteData"));
+    setWindowTitle(tr("Site data and permissions"));
+    resize(640, 460);
+    m_list->setObjectName(QStringLiteral("lstSites"));
+    m_list->setAccessibleName(tr("Sites"));
+    m_list->setHeaderLabels({ tr("Site"), tr("Kept") });
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_remove->setObjectName(QStringLiteral("cmdRemoveSiteData"));
+    m_change->setObjectName(QStringLiteral("cmdChangeAnswer"));
+    m_forget->setObjectName(QStringLiteral("cmdForgetAnswer"));
+    m_thirdParty->setObjectName(QStringLiteral("cmdThirdPartyCookies"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : { m_remove, m_change, m_forget, m_thirdParty })
+        buttons->addWidget(button);
+    layout->addLayout(buttons);
+
+    const auto run = [this](const char *name, void (SiteDataWindow::*action)()) {
+        return [this, name, action] { m_reportAndLeave(name, [&] { (this->*action)(); }); };
+    };
+    connect(m_remove, &QPushButton::clicked, this,
+            run("cmdRemoveSiteData_Click", &SiteDataWindow::removeSiteData));
+    connect(m_change, &QPushButton::clicked, this,
+            run("cmdChangeAnswer_Click", &SiteDataWindow::changeAnswer));
+    connect(m_forget, &QPushButton::clicked, this,
+            run("cmdForgetAnswer_Click", &SiteDataWindow::forgetAnswer));
+    connect(m_thirdParty, &QPushButton::clicked, this,
+            run("cmdThirdPartyCookies_Click", &SiteDataWindow::toggleThirdPartyCookies));
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &SiteDataWindow::updateButtons);
+    connect(&m_siteData, &SiteData::cookiesChanged, this, [this] {
+        if (isVisible())
+            reload();
+    });
+    updateButtons();
+}
+
+void SiteDataWindow::open()
+{
+    reload();
+    show();
+    raise();
+    activateWindow();
+    m_list->setFocus();
+}
+
+void SiteDataWindow::reload()
+{
+    const QString site = selectedSite();
+    const int kind = selectedKind();
+    m_list->clear();
+    const QList<SiteList::Site> sites
+        = SiteList::sites(m_siteData.cookies(), SitePermissions::all(m_settings),
+                          SitePermissions::thirdPartyCookieSites(m_settings));
+    for (const SiteList::Site &entry : sites) {
+        QStringList kept;
+        if (!entry.cookies.isEmpty())
+            kept.append(tr("%n cookie(s)", nullptr, int(entry.cookies.size())));
+        if (entry.thirdPartyCookies)
+            kept.append(tr("third-party cookies allowed"));
+        auto *item = new QTreeWidgetItem(m_list, { entry.name, kept.join(QStringLiteral(", ")) });
+        item->setData(0, SiteRole, entry.name);
+        item->setData(0, KindRole, -1);
+        for (const SitePermissions::Answer &answer : entry.answers) {
+            auto *child = new QTreeWidgetItem(
+                item, { kindText(answer.permission), answer.allow ? tr("Allowed") : tr("Denied") });
+            child->setData(0, SiteRole, entry.name);
+            child->setData(0, KindRole, int(answer.permission));
+            if (entry.name == site && int(answer.permission) == kind)
+                m_list->setCurrentItem(child);
+        }
+        item->setExpanded(true);
+        if (entry.name == site && kind < 0)
+            m_list->setCurrentItem(item);
+    }
+    updateButtons();
+}
+
+QString SiteDataWindow::selectedSite() const
+{
+    const QTreeWidgetItem *item = m_list->currentItem();
+    return item ? item->data(0, SiteRole).toString() : QString();
+}
+
+int SiteDataWindow::selectedKind() const
+{
+    const QTreeWidgetItem *item = m_list->currentItem();
+    return item ? item->data(0, KindRole).toInt() : -1;
+}
+
+void SiteDataWindow::updateButtons()
+{
+    const bool site = !selectedSite().isEmpty();
+    const bool answer = selectedKind() >= 0;
+    m_remove->setEnabled(site);
+    m_thirdParty->setEnabled(site);
+    m_change->setEnabled(answer);
+    m_forget->setEnabled(answer);
+    const bool allowed
+        = site && SitePermissions::thirdPartyCookieSites(m_settings).contains(selectedSite());
+    m_thirdParty->setText(allowed ? tr("Refuse &third-party cookies")
+                                  : tr("Allow &third-party cookies"));
+}
+
+void SiteDataWindow::removeSiteData()
+{
+    if (const QString site = selectedSite(); !site.isEmpty())
+        m_siteData.removeCookies(site);
+    reload();
+}
+
+void SiteDataWindow::changeAnswer()
+{
+    const int kind = selectedKind();
+    if (kind < 0)
+        return;
+    const auto permission = SitePermissions::Permission(kind);
+    const auto allowed = SitePermissions::find(m_settings, selectedSite(), permission);
+    SitePermissions::keep(m_settings, selectedSite(), permission, !allowed.value_or(false));
+    reload();
+}
+
+void SiteDataWindow::forgetAnswer()
+{
+    if (const int kind = selectedKind(); kind >= 0)
+        SitePermissions::forget(m_settings, selectedSite(), SitePermissions::Permission(kind));
+    reload();
+}
+
+void SiteDataWindow::toggleThirdPartyCookies()
+{
+    const QString site = selectedSite();
+    if (site.isEmpty())
+        return;
+    const bool allowed = SitePermissions::thirdPartyCookieSites(m_settings).contains(site);
+    SitePermissions::setThirdPartyCookies(m_settings, site, !allowed);
+    m_siteData.setThirdPartyCookieSites(SitePermissions::thirdPartyCookieSites(m_settings));
+    reload();
+}
+
+CommandTable SiteDataWindow::commands()
+{
+    using namespace Commands;
+    static constexpr Command rows[] = {
+        keys("actSiteData", QT_TRANSLATE_NOOP("frmWebBrowser", "Site data and permissions"),
+             "Ctrl+Shift+K", [](frmWebBrowser &w) { featureOf<SiteDataWindow>(w).open(); }),
+    };
+    return rows;
+}

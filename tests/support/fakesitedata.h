@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/api/sitedata.h"
+
+// Site data as the test sets it: the cookies in memory, and every clearing in a journal
+// ("cookies", "cache", "visited links", "storage", "cookies of <site>").
+class FakeSiteData final : public SiteData
+{
+public:
+    QList<StoredCookie> cookies() const override { return cookieList; }
+    void removeCookies(const QString &site) override
+    {
+        journal.append(QStringLiteral("cookies of ") + site);
+        cookieList.removeIf([&](const StoredCookie &cookie) {
+            return cookie.domain == site || cookie.domain.endsWith(QLatin1Char('.') + site);
+        });
+        Q_EMIT cookiesChanged();
+    }
+    void clearCookies() override
+    {
+        journal.append(QStringLiteral("cookies"));
+        cookieList.clear();
+        Q_EMIT cookiesChanged();
+    }
+    void clearCache() override { journal.append(QStringLiteral("cache")); }
+    void clearVisitedLinks() override { journal.append(QStringLiteral("visited links")); }
+    void clearStorageAtNextStart() override { journal.append(QStringLiteral("storage")); }
+    void setThirdPartyCookieSites(const QStringList &sites) override { thirdPartySites = sites; }
+
+    QList<StoredCookie> cookieList;
+    QStringList journal;
+    QStringList thirdPartySites;
+};
