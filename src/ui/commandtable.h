@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <span>
+#include <vector>
 
 class frmWebBrowser;
 
@@ -88,6 +90,9 @@ constexpr Command keys(const char *name, const char *caption, const char *shortc
 // The window's unit of that type, for the handlers of the rows that the unit declares itself:
 // a unit's rows reach the unit, and nothing else of the window.
 template<typename Feature> Feature &featureOf(frmWebBrowser &window);
+
+// The rows of the tables, one table after the other.
+std::vector<Command> joined(std::initializer_list<CommandTable> tables);
 
 // The row of that name; nullptr when there is none.
 const Command *named(CommandTable commands, const char *name);

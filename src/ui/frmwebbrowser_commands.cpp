@@ -25,6 +25,14 @@ const Command *Commands::named(CommandTable commands, const char *name)
     return nullptr;
 }
 
+std::vector<Command> Commands::joined(std::initializer_list<CommandTable> tables)
+{
+    std::vector<Command> rows;
+    for (const CommandTable table : tables)
+        rows.insert(rows.end(), table.begin(), table.end());
+    return rows;
+}
+
 namespace {
 
 // The row whose button has the key, compared in upper case; the first such row wins.

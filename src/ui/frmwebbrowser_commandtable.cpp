@@ -327,31 +327,20 @@ CommandTable frmWebBrowser::panelAndKeys()
 // The designed menus in their order, the panel, and the window's own keys.
 CommandTable frmWebBrowser::windowCommands()
 {
-    static const std::vector<Command> joined = [] {
-        std::vector<Command> rows;
-        for (const CommandTable table :
-             { goMenu(), fileAndOptionsMenus(), copyAndMailMenus(), linksMenu(), panelAndKeys() })
-            rows.insert(rows.end(), table.begin(), table.end());
-        return rows;
-    }();
-    return joined;
+    static const std::vector<Command> rows = joined(
+        { goMenu(), fileAndOptionsMenus(), copyAndMailMenus(), linksMenu(), panelAndKeys() });
+    return rows;
 }
 
 // The window's own rows first, then each unit's, in the order the page's menu shows them.
 CommandTable frmWebBrowser::commands()
 {
-    static const std::vector<Command> joined = [] {
-        std::vector<Command> rows;
-        for (const CommandTable table :
-             { windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
-               PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
-               BrowsingHistory::commands(), ClearBrowsingData::commands(),
-               SiteDataWindow::commands(), DownloadsWindow::commands(),
-               PageCommands::developerCommands() })
-            rows.insert(rows.end(), table.begin(), table.end());
-        return rows;
-    }();
-    return joined;
+    static const std::vector<Command> rows = joined(
+        { windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
+          PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
+          BrowsingHistory::commands(), ClearBrowsingData::commands(), SiteDataWindow::commands(),
+          DownloadsWindow::commands(), PageCommands::developerCommands() });
+    return rows;
 }
 
 namespace Commands {
