@@ -11,6 +11,7 @@ packages=(
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
+    qtkeychain-qt6-dev qt6-webchannel-dev gnome-keyring libsecret-tools
     qt6-webengine-dev-tools hunspell-en-us
     zlib1g-dev libbrotli-dev
     libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/api/keyring.h"
+
+// The keyring through QtKeychain, held to the Secret Service: when none answers, every call
+// fails instead of writing the secret anywhere else.
+class SecretServiceKeyring final : public Keyring
+{
+public:
+    explicit SecretServiceKeyring(QString service);
+
+    void store(const QString &key, const QString &secret, Done done) override;
+    void read(const QString &key, Done done) override;
+    void remove(const QString &key, Done done) override;
+
+private:
+    QString m_service;
+};
