@@ -55,4 +55,5 @@ TestPlatform::TestPlatform(const QString &programFolder)
     platform.history = history;
     platform.files = files;
     platform.siteData = siteData;
+    platform.keyring = keyring;
 }

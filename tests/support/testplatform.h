@@ -2,6 +2,7 @@
 
 #include "fakecontentblocking.h"
 #include "fakehistorystore.h"
+#include "fakekeyring.h"
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
 #include "fakesitedata.h"
@@ -36,6 +37,7 @@ struct TestPlatform
     std::shared_ptr<ScriptedUserQuestions> questions;
     std::shared_ptr<FakeContentBlocking> blocking;
     std::shared_ptr<FakeHistoryStore> history;
+    std::shared_ptr<FakeKeyring> keyring = std::make_shared<FakeKeyring>();
     // Shared by every web control made, as the real downloads are.
     std::shared_ptr<FakeDownloads> downloads;
     std::shared_ptr<RecordingDesktopFiles> files;

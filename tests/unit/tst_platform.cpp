@@ -29,6 +29,8 @@ void tst_Platform::missingServicesNamed_data()
         p.settings.reset();
         p.questions.reset();
     }) << QStringList { "settings store", "user questions" };
+    QTest::newRow("keyring") << Clear([](Platform &p) { p.keyring.reset(); })
+                             << QStringList { "keyring" };
 }
 
 void tst_Platform::missingServicesNamed()

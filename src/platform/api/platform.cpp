@@ -20,6 +20,7 @@ QStringList Platform::missingServices() const
         { bool(history), "history store" },
         { bool(files), "desktop files" },
         { bool(siteData), "site data" },
+        { bool(keyring), "keyring" },
     };
     QStringList missing;
     for (const auto &[present, name] : services) {

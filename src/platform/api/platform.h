@@ -12,6 +12,7 @@ class ContentBlocking;
 class HistoryStore;
 class InternetTransfer;
 class KeyboardEvents;
+class Keyring;
 class MailAutomation;
 class MessageBox;
 class PictureWriter;
@@ -54,4 +55,6 @@ struct Platform
     std::shared_ptr<DesktopFiles> files;
     // What the engine keeps for the sites visited: cookies, cache, the pages' storage.
     std::shared_ptr<SiteData> siteData;
+    // Saved sign-ins' passwords, kept by the desktop, never by us.
+    std::shared_ptr<Keyring> keyring;
 };

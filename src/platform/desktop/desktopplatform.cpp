@@ -7,6 +7,7 @@
 #include "platform/desktop/dialogs/desktopcommondialog.h"
 #include "platform/desktop/dialogs/desktopuserquestions.h"
 #include "platform/desktop/history/sqlitehistorystore.h"
+#include "platform/desktop/keyring/secretservicekeyring.h"
 #include "platform/desktop/mail/desktopmailautomation.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/system/desktopclipboard.h"
@@ -59,5 +60,7 @@ Platform makeDesktopPlatform(FrecencyRule historyRanking)
     platform.files = std::make_shared<DesktopFileHandlers>();
     platform.history = std::make_shared<SqliteHistoryStore>(SqliteHistoryStore::defaultPath(),
                                                             std::move(historyRanking));
+    platform.keyring = std::make_shared<SecretServiceKeyring>(QCoreApplication::applicationName()
+                                                              + QStringLiteral(" sign-ins"));
     return platform;
 }
