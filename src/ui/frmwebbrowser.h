@@ -19,6 +19,7 @@ struct FavoriteEntry;
 }
 class BrowsingHistory;
 class ClearBrowsingData;
+class SavedSignInsWindow;
 class SiteDataWindow;
 class Downloads;
 class DownloadsWindow;
@@ -233,6 +234,7 @@ private:
     BrowsingHistory *m_history = nullptr; // a child of the window
     ClearBrowsingData *m_clearData = nullptr; // a child of the window
     SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
+    SavedSignInsWindow *m_signIns = nullptr; // a window of its own, a child of this one
     Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 

@@ -12,6 +12,7 @@
 #include "ui/fullscreenlayout.h"
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
+#include "ui/savedsigninswindow.h"
 #include "ui/sitedatawindow.h"
 #include "ui/webbrowserhost.h"
 #include "ui/windowdesign.h"
@@ -335,11 +336,12 @@ CommandTable frmWebBrowser::windowCommands()
 // The window's own rows first, then each unit's, in the order the page's menu shows them.
 CommandTable frmWebBrowser::commands()
 {
-    static const std::vector<Command> rows = joined(
-        { windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
-          PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
-          BrowsingHistory::commands(), ClearBrowsingData::commands(), SiteDataWindow::commands(),
-          DownloadsWindow::commands(), PageCommands::developerCommands() });
+    static const std::vector<Command> rows
+        = joined({ windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
+                   PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
+                   BrowsingHistory::commands(), ClearBrowsingData::commands(),
+                   SiteDataWindow::commands(), SavedSignInsWindow::commands(),
+                   DownloadsWindow::commands(), PageCommands::developerCommands() });
     return rows;
 }
 
@@ -376,6 +378,10 @@ template<> ClearBrowsingData &featureOf(frmWebBrowser &window)
 template<> SiteDataWindow &featureOf(frmWebBrowser &window)
 {
     return *window.m_siteData;
+}
+template<> SavedSignInsWindow &featureOf(frmWebBrowser &window)
+{
+    return *window.m_signIns;
 }
 template<> DownloadsWindow &featureOf(frmWebBrowser &window)
 {
