@@ -116,7 +116,7 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
     adding->addWidget(m_exceptionSite, 1);
     adding->addWidget(m_addException);
     auto *form = new QFormLayout;
-    form->addRow(tr("Allow third-party cookies &for:"), adding);
+    form->addRow(tr("Allow third-party cookies f&or:"), adding);
     form->addRow(m_exceptionProblem);
     layout->addLayout(form);
 

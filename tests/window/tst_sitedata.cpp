@@ -101,10 +101,6 @@ void tst_SiteData::visitedLinksOfClearedAddresses_data()
     using ClearData::Span;
     QTest::newRow("last hour: the address visited before keeps its links")
         << int(Span::LastHour) << QStringList { "visited links of http://new.example/" };
-    QTest::newRow("last day: both addresses")
-        << int(Span::LastDay)
-        << QStringList { "visited links of http://old.example/",
-                         "visited links of http://new.example/" };
     QTest::newRow("everything, visited or not")
         << int(Span::Everything) << QStringList { "visited links" };
 }
