@@ -15,6 +15,8 @@ packages=(
     qt6-webengine-dev-tools hunspell-en-us
     zlib1g-dev libbrotli-dev
     libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
+    # leveldb's CMake package links snappy by name, so its -dev package is needed too.
+    libleveldb-dev libsnappy-dev
     at-spi2-core python3-pyatspi xdotool
     "$@"
 )

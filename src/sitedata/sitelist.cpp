@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <QMap>
+#include <QRegularExpression>
+#include <QUrl>
 
 namespace SiteList {
 
@@ -20,7 +22,36 @@ bool covers(const QString &site, const QString &host)
     return !s.isEmpty() && (h == s || h.endsWith(QLatin1Char('.') + s));
 }
 
-QList<Site> sites(const QList<StoredCookie> &cookies, const QList<SitePermissions::Answer> &answers,
+HostCheck checkHost(const QString &text)
+{
+    QString host = text.trimmed();
+    if (host.isEmpty())
+        return { {}, HostProblem::Empty };
+    // "mailto:a" and "http:example.com" name a scheme; "localhost:8080" a port.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d*$)"));
+    if (host.contains(QStringLiteral("://")) || scheme.match(host).hasMatch())
+        return { {}, HostProblem::Scheme };
+    if (host.contains(QRegularExpression(QStringLiteral("[/?#\\\\]"))))
+        return { {}, HostProblem::Path };
+    if (host.contains(QRegularExpression(QStringLiteral("\\s"))))
+        return { {}, HostProblem::Spaces };
+    if (host.contains(QLatin1Char(':')))
+        return { {}, HostProblem::Port };
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    const QString ace = QString::fromLatin1(QUrl::toAce(host)).toLower();
+    static const QRegularExpression label(QStringLiteral("^[a-z0-9]([a-z0-9-]{0,61}[a-z0-9])?$"));
+    const QStringList labels = ace.split(QLatin1Char('.'));
+    const bool valid = !ace.isEmpty() && ace.size() <= 253
+        && std::all_of(labels.cbegin(), labels.cend(),
+                       [](const QString &part) { return label.match(part).hasMatch(); });
+    if (!valid)
+        return { {}, HostProblem::Invalid };
+    return { ace, HostProblem::None };
+}
+
+QList<Site> sites(const QList<StoredCookie> &cookies, const QStringList &storageSites,
+                  const QList<SitePermissions::Answer> &answers,
                   const QStringList &thirdPartyCookieSites)
 {
     // A map keeps them sorted by name.
@@ -34,6 +65,8 @@ QList<Site> sites(const QList<StoredCookie> &cookies, const QList<SitePermission
         if (const QString name = siteOfCookie(cookie); !name.isEmpty())
             entry(name).cookies.append(cookie);
     }
+    for (const QString &name : storageSites)
+        entry(name).storage = true;
     for (const SitePermissions::Answer &answer : answers)
         entry(answer.site).answers.append(answer);
     for (const QString &name : thirdPartyCookieSites)

@@ -32,6 +32,17 @@ ClearBrowsingData::ClearBrowsingData(const FeatureContext &context)
         Failure::skip(
             [&] { m_lastShown.insert(m_page.LocationURL(), QDateTime::currentMSecsSinceEpoch()); });
     });
+    // Whatever removes history, a span here or an entry in the history window, a link to an
+    // address no longer visited loses its colour; links to addresses still visited keep it.
+    connect(m_platform.history.get(), &HistoryStore::addressesRemoved, this,
+            [this](const QStringList &urls, bool all) {
+                Failure::skip([&] {
+                    if (all)
+                        m_platform.siteData->clearVisitedLinks();
+                    else
+                        m_platform.siteData->forgetVisitedLinks(urls);
+                });
+            });
 }
 
 void ClearBrowsingData::open()
@@ -58,8 +69,6 @@ void ClearBrowsingData::clear(const ClearData::Choice &choice)
                                         RecentUrls::keyName(n));
             });
         }
-        // The engine forgets visited links all at once, never by span.
-        siteData.clearVisitedLinks();
         Q_EMIT addressesForgotten(forgotten, everything);
     }
     if (choice.cache)

@@ -6,8 +6,11 @@
 #include "platform/api/sitepermissions.h"
 #include "sitedata/sitelist.h"
 
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -39,6 +42,31 @@ QString kindText(SitePermissions::Permission permission)
     return {};
 }
 
+QString problemText(SiteList::HostProblem problem, const QString &text)
+{
+    using Problem = SiteList::HostProblem;
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::Empty:
+        return SiteDataWindow::tr("Type a site's host name, such as example.com.");
+    case Problem::Scheme:
+        return SiteDataWindow::tr("Type the host name alone, without http:// or another scheme.");
+    case Problem::Path:
+        return SiteDataWindow::tr("Type the host name alone, without a path: nothing from the "
+                                  "first slash on.");
+    case Problem::Spaces:
+        return SiteDataWindow::tr("A host name has no spaces.");
+    case Problem::Port:
+        return SiteDataWindow::tr("Type the host name without a port number.");
+    case Problem::Invalid:
+        return SiteDataWindow::tr("\"%1\" is not a host name: use letters, digits, hyphens "
+                                  "and dots, such as example.com.")
+            .arg(text.trimmed());
+    }
+    return {};
+}
+
 } // namespace
 
 SiteDataWindow::SiteDataWindow(const FeatureContext &context)
@@ -51,6 +79,9 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
     , m_change(new QPushButton(tr("&Change answer"), this))
     , m_forget(new QPushButton(tr("&Forget answer"), this))
     , m_thirdParty(new QPushButton(tr("Allow &third-party cookies"), this))
+    , m_exceptionSite(new QLineEdit(this))
+    , m_addException(new QPushButton(tr("&Add"), this))
+    , m_exceptionProblem(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmSiteData"));
     setWindowTitle(tr("Site data and permissions"));
@@ -63,13 +94,31 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
     m_change->setObjectName(QStringLiteral("cmdChangeAnswer"));
     m_forget->setObjectName(QStringLiteral("cmdForgetAnswer"));
     m_thirdParty->setObjectName(QStringLiteral("cmdThirdPartyCookies"));
+    m_exceptionSite->setObjectName(QStringLiteral("txtExceptionSite"));
+    m_exceptionSite->setPlaceholderText(tr("example.com"));
+    m_addException->setObjectName(QStringLiteral("cmdAddException"));
+    m_exceptionProblem->setObjectName(QStringLiteral("lblExceptionProblem"));
+    m_exceptionProblem->setWordWrap(true);
+    m_exceptionProblem->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
+    auto *note = new QLabel(tr("Cookies go at once; what a site stored on this computer goes "
+                               "when the program next starts."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : { m_remove, m_change, m_forget, m_thirdParty })
         buttons->addWidget(button);
     layout->addLayout(buttons);
+    auto *adding = new QHBoxLayout;
+    adding->addWidget(m_exceptionSite, 1);
+    adding->addWidget(m_addException);
+    auto *form = new QFormLayout;
+    form->addRow(tr("Allow third-party cookies f&or:"), adding);
+    form->addRow(m_exceptionProblem);
+    layout->addLayout(form);
 
     const auto run = [this](const char *name, void (SiteDataWindow::*action)()) {
         return [this, name, action] { m_reportAndLeave(name, [&] { (this->*action)(); }); };
@@ -82,6 +131,10 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
             run("cmdForgetAnswer_Click", &SiteDataWindow::forgetAnswer));
     connect(m_thirdParty, &QPushButton::clicked, this,
             run("cmdThirdPartyCookies_Click", &SiteDataWindow::toggleThirdPartyCookies));
+    connect(m_addException, &QPushButton::clicked, this,
+            run("cmdAddException_Click", &SiteDataWindow::addException));
+    connect(m_exceptionSite, &QLineEdit::returnPressed, this,
+            run("cmdAddException_Click", &SiteDataWindow::addException));
     connect(m_list, &QTreeWidget::currentItemChanged, this, &SiteDataWindow::updateButtons);
     connect(&m_siteData, &SiteData::cookiesChanged, this, [this] {
         if (isVisible())
@@ -104,13 +157,15 @@ void SiteDataWindow::reload()
     const QString site = selectedSite();
     const int kind = selectedKind();
     m_list->clear();
-    const QList<SiteList::Site> sites
-        = SiteList::sites(m_siteData.cookies(), SitePermissions::all(m_settings),
-                          SitePermissions::thirdPartyCookieSites(m_settings));
+    const QList<SiteList::Site> sites = SiteList::sites(
+        m_siteData.cookies(), m_siteData.storageSites(), SitePermissions::all(m_settings),
+        SitePermissions::thirdPartyCookieSites(m_settings));
     for (const SiteList::Site &entry : sites) {
         QStringList kept;
         if (!entry.cookies.isEmpty())
             kept.append(tr("%n cookie(s)", nullptr, int(entry.cookies.size())));
+        if (entry.storage)
+            kept.append(tr("stored data"));
         if (entry.thirdPartyCookies)
             kept.append(tr("third-party cookies allowed"));
         auto *item = new QTreeWidgetItem(m_list, { entry.name, kept.join(QStringLiteral(", ")) });
@@ -159,8 +214,10 @@ void SiteDataWindow::updateButtons()
 
 void SiteDataWindow::removeSiteData()
 {
-    if (const QString site = selectedSite(); !site.isEmpty())
+    if (const QString site = selectedSite(); !site.isEmpty()) {
         m_siteData.removeCookies(site);
+        m_siteData.removeStorageAtNextStart(site);
+    }
     reload();
 }
 
@@ -191,6 +248,24 @@ void SiteDataWindow::toggleThirdPartyCookies()
     SitePermissions::setThirdPartyCookies(m_settings, site, !allowed);
     m_siteData.setThirdPartyCookieSites(SitePermissions::thirdPartyCookieSites(m_settings));
     reload();
+}
+
+void SiteDataWindow::addException()
+{
+    const SiteList::HostCheck check = SiteList::checkHost(m_exceptionSite->text());
+    m_exceptionProblem->setText(problemText(check.problem, m_exceptionSite->text()));
+    m_exceptionProblem->setVisible(check.problem != SiteList::HostProblem::None);
+    if (check.problem != SiteList::HostProblem::None) {
+        m_exceptionSite->setFocus();
+        return;
+    }
+    SitePermissions::setThirdPartyCookies(m_settings, check.host, true);
+    m_siteData.setThirdPartyCookieSites(SitePermissions::thirdPartyCookieSites(m_settings));
+    m_exceptionSite->clear();
+    reload();
+    const QList<QTreeWidgetItem *> added = m_list->findItems(check.host, Qt::MatchExactly);
+    if (!added.isEmpty())
+        m_list->setCurrentItem(added.first());
 }
 
 CommandTable SiteDataWindow::commands()

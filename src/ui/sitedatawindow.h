@@ -5,15 +5,18 @@
 
 #include <QWidget>
 
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
 class SiteData;
 
-// The sites that have cookies, remembered answers or a cookie exception, each with what is
-// kept for it: its cookies and data are removed, each answer changed or forgotten, and its
-// pages allowed or refused cookies from other sites.
+// The sites that have cookies, stored data, remembered answers or a cookie exception, each
+// with what is kept for it: its cookies and data are removed, each answer changed or
+// forgotten, and its pages allowed or refused cookies from other sites. Any site typed in may
+// be allowed them too.
 class SiteDataWindow final : public QWidget
 {
     Q_OBJECT
@@ -33,6 +36,8 @@ public:
     void changeAnswer();
     void forgetAnswer();
     void toggleThirdPartyCookies();
+    // Allows third-party cookies for the site typed in, or says why it is not a host name.
+    void addException();
 
 private:
     void reload();
@@ -49,4 +54,7 @@ private:
     QPushButton *m_change;
     QPushButton *m_forget;
     QPushButton *m_thirdParty;
+    QLineEdit *m_exceptionSite;
+    QPushButton *m_addException;
+    QLabel *m_exceptionProblem;
 };

@@ -1,5 +1,6 @@
-// What the real engine keeps for sites: cleared cookies and storage, answers remembered across
-// a restart on the same data folder, and cookies from another site refused unless allowed.
+// What the real engine keeps for sites: cleared cookies and storage, one site's storage removed
+// while another's is kept, answers remembered across a restart on the same data folder, and
+// cookies from another site refused unless allowed.
 
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void clearedStorageGoesAtRestart();
+    void oneSiteStorageGoesAtRestart();
     void answersAcrossRestart_data();
     void answersAcrossRestart();
     void thirdPartyCookies_data();
@@ -63,6 +65,25 @@ void tst_SiteDataEngine::initTestCase()
                    " + (localStorage.getItem('k') || 'none');</script>");
     m_first.route(QStringLiteral("/read.html"), reading);
     m_third.route(QStringLiteral("/read.html"), reading);
+    // The first site keeps local storage and a database, the other local storage only: a
+    // site is known to keep data by its database's folder or by its keys in local storage.
+    m_first.route(QStringLiteral("/keep.html"),
+                  htmlPage("keep",
+                           "<script>localStorage.setItem('k', 'v');"
+                           "var open = indexedDB.open('d');"
+                           "open.onsuccess = function () { open.result.close();"
+                           " document.title = 'kept'; };</script>"));
+    m_third.route(QStringLiteral("/keep.html"),
+                  htmlPage("keep",
+                           "<script>localStorage.setItem('k', 'v');"
+                           "document.title = 'kept';</script>"));
+    const QByteArray looking
+        = htmlPage("look",
+                   "<script>indexedDB.databases().then(function (list) {"
+                   " document.title = 'storage=' + (localStorage.getItem('k') || 'none')"
+                   " + ';databases=' + list.length; });</script>");
+    m_first.route(QStringLiteral("/look.html"), looking);
+    m_third.route(QStringLiteral("/look.html"), looking);
     m_first.route(QStringLiteral("/ask.html"),
                   htmlPage("ask",
                            "<script>Notification.requestPermission().then("
@@ -126,6 +147,38 @@ void tst_SiteDataEngine::clearedStorageGoesAtRestart()
     start();
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
              QStringLiteral("cookie=;storage=none"));
+}
+
+void tst_SiteDataEngine::oneSiteStorageGoesAtRestart()
+{
+    const auto shows = [this](HttpServer &server, const char *page, const char *title) {
+        if (!loadAndWait(*m_control, server.url(QString::fromLatin1(page))))
+            return false;
+        return QTest::qWaitFor([&] { return m_control->LocationName() == QLatin1String(title); },
+                               LoadTimeoutMs);
+    };
+    start();
+    QVERIFY2(shows(m_first, "/keep.html", "kept"), qPrintable(m_control->LocationName()));
+    QVERIFY2(shows(m_third, "/keep.html", "kept"), qPrintable(m_control->LocationName()));
+    stop();
+
+    // Local storage is read at the start, before the engine holds it.
+    start();
+    QCOMPARE(m_siteData->storageSites(), (QStringList { "127.0.0.1", "127.0.0.2" }));
+    m_siteData->removeStorageAtNextStart(QStringLiteral("127.0.0.1"));
+    QCOMPARE(m_siteData->storageSites(), QStringList { "127.0.0.2" });
+    QVERIFY2(shows(m_first, "/look.html", "storage=v;databases=1"),
+             qPrintable(m_control->LocationName()));
+    stop();
+
+    start();
+    QCOMPARE(m_siteData->storageSites(), QStringList { "127.0.0.2" });
+    QVERIFY2(shows(m_first, "/look.html", "storage=none;databases=0"),
+             qPrintable(m_control->LocationName()));
+    QVERIFY2(shows(m_third, "/look.html", "storage=v;databases=0"),
+             qPrintable(m_control->LocationName()));
+    // The tests after this one find no storage.
+    m_siteData->removeStorageAtNextStart(QStringLiteral("127.0.0.2"));
 }
 
 void tst_SiteDataEngine::answersAcrossRestart_data()

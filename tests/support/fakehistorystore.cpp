@@ -93,8 +93,13 @@ void FakeHistoryStore::removeAddresses(const QStringList &urls)
 {
     if (!writable())
         return;
+    QStringList removed;
+    for (const Place &place : std::as_const(places)) {
+        if (urls.contains(place.url))
+            removed.append(place.url);
+    }
     places.removeIf([&](const Place &place) { return urls.contains(place.url); });
-    answerLater(this, [this] { Q_EMIT changed(); });
+    tellRemoved(removed, false);
 }
 
 void FakeHistoryStore::removeVisits(const QList<qint64> &visitIds)
@@ -106,8 +111,7 @@ void FakeHistoryStore::removeVisits(const QList<qint64> &visitIds)
             [&](const HistoryVisit &visit) { return visitIds.contains(visit.id); });
         rank(place);
     }
-    places.removeIf([](const Place &place) { return place.visits.isEmpty(); });
-    answerLater(this, [this] { Q_EMIT changed(); });
+    tellRemoved(removeUnvisited(), false);
 }
 
 void FakeHistoryStore::clearRange(qint64 from, qint64 to)
@@ -119,8 +123,30 @@ void FakeHistoryStore::clearRange(qint64 from, qint64 to)
             [&](const HistoryVisit &visit) { return visit.time >= from && visit.time <= to; });
         rank(place);
     }
+    const bool all
+        = from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
+    const QStringList removed = removeUnvisited();
+    tellRemoved(all ? QStringList() : removed, all);
+}
+
+QStringList FakeHistoryStore::removeUnvisited()
+{
+    QStringList removed;
+    for (const Place &place : std::as_const(places)) {
+        if (place.visits.isEmpty())
+            removed.append(place.url);
+    }
     places.removeIf([](const Place &place) { return place.visits.isEmpty(); });
-    answerLater(this, [this] { Q_EMIT changed(); });
+    return removed;
+}
+
+void FakeHistoryStore::tellRemoved(const QStringList &urls, bool all)
+{
+    answerLater(this, [this, urls, all] {
+        Q_EMIT changed();
+        if (all || !urls.isEmpty())
+            Q_EMIT addressesRemoved(urls, all);
+    });
 }
 
 void FakeHistoryStore::complete(const CompletionQuery &query, QObject *context,

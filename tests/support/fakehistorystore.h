@@ -45,6 +45,9 @@ public:
 
 private:
     void answerLater(QObject *context, std::function<void()> answer);
+    // The addresses left without a visit go; which went.
+    QStringList removeUnvisited();
+    void tellRemoved(const QStringList &urls, bool all);
     bool writable();
     void rank(Place &place);
     Place *placeOf(const QString &url);

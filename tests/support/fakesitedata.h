@@ -3,7 +3,8 @@
 #include "platform/api/sitedata.h"
 
 // Site data as the test sets it: the cookies in memory, and every clearing in a journal
-// ("cookies", "cache", "visited links", "storage", "cookies of <site>").
+// ("cookies", "cache", "visited links", "visited links of <url>", "storage",
+// "cookies of <site>", "storage of <site>").
 class FakeSiteData final : public SiteData
 {
 public:
@@ -24,10 +25,22 @@ public:
     }
     void clearCache() override { journal.append(QStringLiteral("cache")); }
     void clearVisitedLinks() override { journal.append(QStringLiteral("visited links")); }
+    void forgetVisitedLinks(const QStringList &urls) override
+    {
+        for (const QString &url : urls)
+            journal.append(QStringLiteral("visited links of ") + url);
+    }
     void clearStorageAtNextStart() override { journal.append(QStringLiteral("storage")); }
+    QStringList storageSites() const override { return storedSites; }
+    void removeStorageAtNextStart(const QString &site) override
+    {
+        journal.append(QStringLiteral("storage of ") + site);
+        storedSites.removeAll(site);
+    }
     void setThirdPartyCookieSites(const QStringList &sites) override { thirdPartySites = sites; }
 
     QList<StoredCookie> cookieList;
+    QStringList storedSites;
     QStringList journal;
     QStringList thirdPartySites;
 };

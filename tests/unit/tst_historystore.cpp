@@ -136,6 +136,7 @@ private Q_SLOTS:
     {
         HistoryStore &s = *m_store;
         QSignalSpy changed(&s, &HistoryStore::changed);
+        QSignalSpy removed(&s, &HistoryStore::addressesRemoved);
         for (const char *url : { "https://a.org/", "https://b.org/", "https://c.org/" }) {
             s.recordVisit(QString::fromLatin1(url), QString(), Now - 2 * Hour, VisitKind::Followed);
             s.recordVisit(QString::fromLatin1(url), QString(), Now, VisitKind::Followed);
@@ -155,6 +156,11 @@ private Q_SLOTS:
         s.clearRange(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
         QVERIFY(listed(s, {}).isEmpty());
         QTRY_COMPARE(changed.size(), 5);
+        // Only an address that lost its last visit is said to have gone.
+        QCOMPARE(removed.size(), 3);
+        QCOMPARE(removed.at(0), (QVariantList { QStringList { "https://a.org/" }, false }));
+        QCOMPARE(removed.at(1), (QVariantList { QStringList { "https://b.org/" }, false }));
+        QCOMPARE(removed.at(2).at(1), QVariant(true));
     }
 
     void addressWithoutHostKept()

@@ -1,13 +1,16 @@
 #include "platform/desktop/webengine/pagestorage.h"
 #include "sitedata/clearchoice.h"
+#include "sitedata/sitelist.h"
 #include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-// Which addresses a span clears, and the pages' storage removed at a start only when marked.
+// Which addresses a span clears, the host names accepted for a site, and the pages' storage
+// removed at a start only when marked, all of it or a site's.
 class tst_SiteDataRules : public QObject
 {
     Q_OBJECT
@@ -16,6 +19,10 @@ private Q_SLOTS:
     void addressesShownInSpan_data();
     void addressesShownInSpan();
     void storageRemovedOnlyWhenMarked();
+    void hostChecked_data();
+    void hostChecked();
+    void siteStorageRemovedOnce_data();
+    void siteStorageRemovedOnce();
 };
 
 void tst_SiteDataRules::addressesShownInSpan_data()
@@ -66,6 +73,93 @@ void tst_SiteDataRules::storageRemovedOnlyWhenMarked()
     // What is not the pages' own stays, and the mark has gone with the storage.
     QVERIFY(storage.exists(QStringLiteral("Cookies.d")));
     QVERIFY(!PageStorage::removeIfMarked(storage.path()));
+}
+
+void tst_SiteDataRules::hostChecked_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("problem");
+
+    using P = SiteList::HostProblem;
+    const auto row = [](const char *name, const char *text, const char *host, P problem) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(host) << int(problem);
+    };
+    row("plain", "example.com", "example.com", P::None);
+    row("case, spaces around, final dot", "  Sub.Example.COM. ", "sub.example.com", P::None);
+    row("address", "127.0.0.1", "127.0.0.1", P::None);
+    row("international", "B\u00fccher.example", "xn--bcher-kva.example", P::None);
+    row("empty", "   ", "", P::Empty);
+    row("scheme", "https://example.com", "", P::Scheme);
+    row("scheme without slashes", "mailto:someone", "", P::Scheme);
+    row("path", "example.com/login", "", P::Path);
+    row("inner space", "exam ple.com", "", P::Spaces);
+    row("port", "example.com:8080", "", P::Port);
+    row("empty label", "example..com", "", P::Invalid);
+    row("leading hyphen", "-example.com", "", P::Invalid);
+    row("underscore", "my_site.example", "", P::Invalid);
+    row("label too long", QByteArray(64, 'a').append(".example").constData(), "", P::Invalid);
+}
+
+void tst_SiteDataRules::hostChecked()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, host);
+    QFETCH(int, problem);
+
+    const SiteList::HostCheck check = SiteList::checkHost(text);
+    QCOMPARE(int(check.problem), problem);
+    QCOMPARE(check.host, host);
+}
+
+void tst_SiteDataRules::siteStorageRemovedOnce_data()
+{
+    QTest::addColumn<QByteArray>("mark"); // "<folder>": a folder where the mark belongs
+    QTest::addColumn<QStringList>("kept");
+
+    const QStringList all { "a.example", "b.example", "nota.example", "www.a.example" };
+    QTest::newRow("a site and its subdomains")
+        << QByteArray("a.example\n") << QStringList { "b.example", "nota.example" };
+    QTest::newRow("two sites, one unknown")
+        << QByteArray("A.example\nb.example\nc.example") << QStringList { "nota.example" };
+    QTest::newRow("damaged") << QByteArray("\xff\xfe"
+                                           "a.example\n../a.example\n")
+                             << all;
+    QTest::newRow("a folder instead") << QByteArray("<folder>") << all;
+}
+
+void tst_SiteDataRules::siteStorageRemovedOnce()
+{
+    QFETCH(QByteArray, mark);
+    QFETCH(QStringList, kept);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QDir storage(folder.path());
+    for (const char *name : { "IndexedDB/http_a.example_0.indexeddb.leveldb",
+                              "IndexedDB/http_a.example_0.indexeddb.blob",
+                              "IndexedDB/https_www.a.example_443.indexeddb.leveldb",
+                              "IndexedDB/http_nota.example_8080.indexeddb.leveldb",
+                              "databases/http_b.example_0", "databases/not an origin" })
+        QVERIFY(storage.mkpath(QString::fromLatin1(name)));
+    const QString markPath = storage.filePath(QStringLiteral("remove-site-storage"));
+    if (mark == "<folder>") {
+        QVERIFY(storage.mkpath(QStringLiteral("remove-site-storage/inside")));
+    } else {
+        QFile file(markPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(mark);
+    }
+
+    QVERIFY(PageStorage::removeIfMarked(storage.path()));
+    QCOMPARE(PageStorage::hostsWithStorage(storage.path()), kept);
+    QVERIFY(!QFileInfo::exists(markPath));
+    QVERIFY(storage.exists(QStringLiteral("databases/not an origin")));
+    QVERIFY(!PageStorage::removeIfMarked(storage.path()));
+
+    PageStorage::markSiteForRemoval(storage.path(), QStringLiteral("Nota.Example"));
+    PageStorage::markSiteForRemoval(storage.path(), QStringLiteral("nota.example"));
+    QCOMPARE(PageStorage::sitesMarked(storage.path()), QStringList { "nota.example" });
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_SiteDataRules)

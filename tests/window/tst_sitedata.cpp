@@ -7,6 +7,9 @@
 #include "ui/sitedatawindow.h"
 #include "windowfixture.h"
 
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -21,7 +24,11 @@ private Q_SLOTS:
     void cleanup();
     void clearChosenData_data();
     void clearChosenData();
+    void visitedLinksOfClearedAddresses_data();
+    void visitedLinksOfClearedAddresses();
     void siteWindowButtons();
+    void exceptionForAnySite_data();
+    void exceptionForAnySite();
 
 private:
     std::unique_ptr<WindowFixture> m_fixture;
@@ -48,11 +55,11 @@ void tst_SiteData::clearChosenData_data()
 
     using ClearData::Span;
     QTest::newRow("as offered: the last hour")
-        << ClearData::Choice {} << QStringList { "visited links", "cache", "cookies", "storage" }
-        << true << true << true;
+        << ClearData::Choice {} << QStringList { "cache", "cookies", "storage" } << true << true
+        << true;
     QTest::newRow("everything, permissions too")
-        << ClearData::Choice { true, false, false, true, Span::Everything }
-        << QStringList { "visited links" } << true << false << false;
+        << ClearData::Choice { true, false, false, true, Span::Everything } << QStringList() << true
+        << false << false;
     QTest::newRow("cookies only") << ClearData::Choice { false, true, false, false, Span::LastWeek }
                                   << QStringList { "cookies", "storage" } << false << true << true;
 }
@@ -86,17 +93,50 @@ void tst_SiteData::clearChosenData()
     QCOMPARE(SitePermissions::all(*test.settings).size(), answersKept ? 1 : 0);
 }
 
+void tst_SiteData::visitedLinksOfClearedAddresses_data()
+{
+    QTest::addColumn<int>("span");
+    QTest::addColumn<QStringList>("cleared");
+
+    using ClearData::Span;
+    QTest::newRow("last hour: the address visited before keeps its links")
+        << int(Span::LastHour) << QStringList { "visited links of http://new.example/" };
+    QTest::newRow("everything, visited or not")
+        << int(Span::Everything) << QStringList { "visited links" };
+}
+
+void tst_SiteData::visitedLinksOfClearedAddresses()
+{
+    QFETCH(int, span);
+    QFETCH(QStringList, cleared);
+
+    TestPlatform &test = m_fixture->test;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    constexpr qint64 minute = 60'000;
+    test.history->places.clear();
+    test.history->recordVisit(QStringLiteral("http://old.example/"), {}, now - 120 * minute,
+                              VisitKind::Typed);
+    test.history->recordVisit(QStringLiteral("http://old.example/"), {}, now - 10 * minute,
+                              VisitKind::Followed);
+    test.history->recordVisit(QStringLiteral("http://new.example/"), {}, now - 10 * minute,
+                              VisitKind::Followed);
+    auto *clearing = m_fixture->window().findChild<ClearBrowsingData *>();
+    clearing->clear({ true, false, false, false, ClearData::Span(span) });
+    QTRY_COMPARE(test.siteData->journal, cleared);
+}
+
 void tst_SiteData::siteWindowButtons()
 {
     TestPlatform &test = m_fixture->test;
     test.siteData->cookieList = { { QStringLiteral(".b.example"), QStringLiteral("/"), "s" },
                                   { QStringLiteral("c.example"), QStringLiteral("/"), "t" } };
+    test.siteData->storedSites = { QStringLiteral("b.example"), QStringLiteral("d.example") };
     SitePermissions::keep(*test.settings, QStringLiteral("b.example"),
                           SitePermissions::Permission::Camera, false);
     m_fixture->window().menuItem(QStringLiteral("actSiteData"))->trigger();
     auto *siteWindow = m_fixture->window().findChild<SiteDataWindow *>();
     QTreeWidget *list = siteWindow->list();
-    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(list->topLevelItemCount(), 3);
     QTreeWidgetItem *b = list->topLevelItem(0);
     QCOMPARE(b->text(0), QStringLiteral("b.example"));
     QCOMPARE(b->childCount(), 1);
@@ -116,13 +156,47 @@ void tst_SiteData::siteWindowButtons()
     click("cmdThirdPartyCookies");
     QCOMPARE(test.siteData->thirdPartySites, QStringList { "b.example" });
     click("cmdRemoveSiteData");
-    QCOMPARE(test.siteData->journal, QStringList { "cookies of b.example" });
-    // The site stays listed while its exception is kept; the other site's cookies stay.
-    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(test.siteData->journal,
+             (QStringList { "cookies of b.example", "storage of b.example" }));
+    // The site stays listed while its exception is kept; the other sites' data stays.
+    QCOMPARE(list->topLevelItemCount(), 3);
     QCOMPARE(test.siteData->cookieList.size(), 1);
     click("cmdThirdPartyCookies");
     QVERIFY(test.siteData->thirdPartySites.isEmpty());
-    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("d.example"));
+}
+
+void tst_SiteData::exceptionForAnySite_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("added");
+
+    QTest::newRow("a site not listed")
+        << QStringLiteral(" New.Example ") << QStringLiteral("new.example");
+    QTest::newRow("an address") << QStringLiteral("https://new.example/") << QString();
+    QTest::newRow("nothing") << QString() << QString();
+}
+
+void tst_SiteData::exceptionForAnySite()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, added);
+
+    TestPlatform &test = m_fixture->test;
+    m_fixture->window().menuItem(QStringLiteral("actSiteData"))->trigger();
+    auto *siteWindow = m_fixture->window().findChild<SiteDataWindow *>();
+    auto *problem = siteWindow->findChild<QLabel *>(QStringLiteral("lblExceptionProblem"));
+    siteWindow->findChild<QLineEdit *>(QStringLiteral("txtExceptionSite"))->setText(typed);
+    siteWindow->findChild<QPushButton *>(QStringLiteral("cmdAddException"))->click();
+
+    QCOMPARE(test.siteData->thirdPartySites,
+             added.isEmpty() ? QStringList() : QStringList { added });
+    QCOMPARE(SitePermissions::thirdPartyCookieSites(*test.settings),
+             test.siteData->thirdPartySites);
+    QCOMPARE(problem->isVisibleTo(siteWindow), added.isEmpty());
+    QTreeWidgetItem *current = siteWindow->list()->currentItem();
+    QCOMPARE(current ? current->text(0) : QString(), added);
 }
 
 KESTRAV_TEST_MAIN(tst_SiteData)

@@ -106,6 +106,8 @@ public:
 Q_SIGNALS:
     // Entries were removed: what a view shows may be gone.
     void changed();
+    // These addresses went with their last visit; all: every address went.
+    void addressesRemoved(const QStringList &urls, bool all);
     // One line for the status bar about the history file: damaged and started anew, or not
     // kept from now on and why. Said once for each cause.
     void trouble(const QString &line);

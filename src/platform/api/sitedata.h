@@ -33,7 +33,14 @@ public:
     virtual void clearCookies() = 0;
     virtual void clearCache() = 0;
     virtual void clearVisitedLinks() = 0;
+    // The visited links of these addresses only.
+    virtual void forgetVisitedLinks(const QStringList &urls) = 0;
     virtual void clearStorageAtNextStart() = 0;
+    // The host names whose pages keep stored data (local storage, databases), as far as it
+    // can be read while the engine holds it open; a site marked for removal is not among them.
+    virtual QStringList storageSites() const = 0;
+    // The stored data of the pages of site and its subdomains, at the next start.
+    virtual void removeStorageAtNextStart(const QString &site) = 0;
     // The sites whose pages may get cookies from other sites; all others refuse them.
     virtual void setThirdPartyCookieSites(const QStringList &sites) = 0;
 

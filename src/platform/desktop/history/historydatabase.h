@@ -29,12 +29,13 @@ public:
     // Runs the writes as one transaction; a busy file is waited for and tried again, a
     // damaged one replaced and the writes done in the new one. False when they were not kept.
     bool write(const std::function<void()> &writes);
-    // These run inside write().
+    // These run inside write(). The removals answer the addresses that went with their last
+    // visit (clearing everything answers nothing).
     void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind);
     void setTitle(const QString &url, const QString &title);
-    void removeAddresses(const QStringList &urls);
-    void removeVisits(const QList<qint64> &visitIds);
-    void clearRange(qint64 from, qint64 to);
+    QStringList removeAddresses(const QStringList &urls);
+    QStringList removeVisits(const QList<qint64> &visitIds);
+    QStringList clearRange(qint64 from, qint64 to);
 
     QList<HistoryEntry> complete(const CompletionQuery &query);
     QList<HistoryVisit> visits(const VisitQuery &query);
@@ -73,7 +74,8 @@ private:
 
     qint64 placeOf(const QString &url);
     void updateFrecency(qint64 placeId, qint64 visitCount);
-    void removePlaceIfUnvisited(qint64 placeId);
+    // The address when it went.
+    QString removePlaceIfUnvisited(qint64 placeId);
     // The addresses that hold every word, found through the trigram index; nothing when
     // there is no trigram to look for or more than bound addresses match.
     std::optional<QList<qint64>> matchingAddresses(const QString &match, const QString &words,

@@ -63,30 +63,38 @@ void HistoryDatabase::setTitle(const QString &url, const QString &title)
           title.isNull() ? QStringLiteral("") : title });
 }
 
-void HistoryDatabase::removeAddresses(const QStringList &urls)
+QStringList HistoryDatabase::removeAddresses(const QStringList &urls)
 {
+    QStringList removed;
     for (const QString &url : urls) {
         const qint64 place = placeOf(url);
         if (place == 0)
             continue;
         exec(QStringLiteral("DELETE FROM visits WHERE place_id = ?"), { place });
         exec(QStringLiteral("DELETE FROM places WHERE id = ?"), { place });
+        removed.append(url);
     }
+    return removed;
 }
 
-void HistoryDatabase::removePlaceIfUnvisited(qint64 placeId)
+QString HistoryDatabase::removePlaceIfUnvisited(qint64 placeId)
 {
     const qint64 left
         = one(QStringLiteral("SELECT count(*) FROM visits WHERE place_id = ?"), { placeId }, 0)
               .toLongLong();
-    if (left == 0)
-        exec(QStringLiteral("DELETE FROM places WHERE id = ?"), { placeId });
-    else
+    if (left != 0) {
         updateFrecency(placeId, left);
+        return {};
+    }
+    const QString url
+        = one(QStringLiteral("SELECT url FROM places WHERE id = ?"), { placeId }).toString();
+    exec(QStringLiteral("DELETE FROM places WHERE id = ?"), { placeId });
+    return url;
 }
 
-void HistoryDatabase::removeVisits(const QList<qint64> &visitIds)
+QStringList HistoryDatabase::removeVisits(const QList<qint64> &visitIds)
 {
+    QStringList removed;
     for (const qint64 id : visitIds) {
         const qint64 place
             = one(QStringLiteral("SELECT place_id FROM visits WHERE id = ?"), { id }, 0)
@@ -94,11 +102,13 @@ void HistoryDatabase::removeVisits(const QList<qint64> &visitIds)
         if (place == 0)
             continue;
         exec(QStringLiteral("DELETE FROM visits WHERE id = ?"), { id });
-        removePlaceIfUnvisited(place);
+        if (const QString url = removePlaceIfUnvisited(place); !url.isEmpty())
+            removed.append(url);
     }
+    return removed;
 }
 
-void HistoryDatabase::clearRange(qint64 from, qint64 to)
+QStringList HistoryDatabase::clearRange(qint64 from, qint64 to)
 {
     if (from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max()) {
         // Everything: the text index is emptied at once instead of row by row.
@@ -109,7 +119,7 @@ void HistoryDatabase::clearRange(qint64 from, qint64 to)
         exec(QStringLiteral("CREATE TRIGGER places_removed AFTER DELETE ON places BEGIN "
                             "INSERT INTO places_text (places_text, rowid, url, title) "
                             "VALUES ('delete', old.id, old.url, old.title); END"));
-        return;
+        return {};
     }
     QSqlQuery &touched = run(QStringLiteral("SELECT DISTINCT place_id FROM visits "
                                             "WHERE time BETWEEN ? AND ?"),
@@ -119,8 +129,12 @@ void HistoryDatabase::clearRange(qint64 from, qint64 to)
         places.append(touched.value(0).toLongLong());
     touched.finish();
     exec(QStringLiteral("DELETE FROM visits WHERE time BETWEEN ? AND ?"), { from, to });
-    for (const qint64 place : std::as_const(places))
-        removePlaceIfUnvisited(place);
+    QStringList removed;
+    for (const qint64 place : std::as_const(places)) {
+        if (const QString url = removePlaceIfUnvisited(place); !url.isEmpty())
+            removed.append(url);
+    }
+    return removed;
 }
 
 bool HistoryDatabase::refreshAgedFrecencies(int count)

@@ -80,17 +80,30 @@ void SqliteHistoryStore::setTitle(const QString &url, const QString &title)
 
 void SqliteHistoryStore::removeAddresses(const QStringList &urls)
 {
-    write([=](HistoryDatabase &database) { database.removeAddresses(urls); }, true);
+    write([=,
+           this](HistoryDatabase &database) { tellRemoved(database.removeAddresses(urls), false); },
+          true);
 }
 
 void SqliteHistoryStore::removeVisits(const QList<qint64> &visitIds)
 {
-    write([=](HistoryDatabase &database) { database.removeVisits(visitIds); }, true);
+    write([=, this](
+              HistoryDatabase &database) { tellRemoved(database.removeVisits(visitIds), false); },
+          true);
 }
 
 void SqliteHistoryStore::clearRange(qint64 from, qint64 to)
 {
-    write([=](HistoryDatabase &database) { database.clearRange(from, to); }, true);
+    const bool all
+        = from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
+    write([=, this](HistoryDatabase &database) { tellRemoved(database.clearRange(from, to), all); },
+          true);
+}
+
+void SqliteHistoryStore::tellRemoved(const QStringList &urls, bool all)
+{
+    if (all || !urls.isEmpty())
+        deliver([this, urls, all] { Q_EMIT addressesRemoved(urls, all); });
 }
 
 void SqliteHistoryStore::complete(const CompletionQuery &query, QObject *context,

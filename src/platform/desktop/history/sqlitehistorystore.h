@@ -75,6 +75,8 @@ private:
     void read(JobKind kind, std::atomic<quint64> &reads, QObject *context,
               std::function<QList<Row>(HistoryDatabase &)> query,
               std::function<void(const QList<Row> &)> answer);
+    // Says on the window's thread which addresses a removal took.
+    void tellRemoved(const QStringList &urls, bool all);
     // Calls delivery on the window's thread.
     void deliver(std::function<void()> delivery);
 

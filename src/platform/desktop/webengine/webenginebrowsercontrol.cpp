@@ -50,8 +50,9 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
         qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(spelling.folder));
     const QString storage = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
         + QStringLiteral("/webengine");
-    // What the user cleared while the engine held it open goes before the engine opens it.
-    PageStorage::removeIfMarked(storage);
+    // What the user cleared while the engine held it open goes before the engine opens it,
+    // and what is left is read while it still can be.
+    PageStorage::prepare(storage);
     auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
     profile->setPersistentStoragePath(storage);
     profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)

@@ -4,8 +4,10 @@
 #include "platform/api/webbrowsercontrol.h"
 #include "platform/desktop/webengine/pagestorage.h"
 
+#include <algorithm>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -66,7 +68,8 @@ void WebEngineSiteData::follow(QWebEngineProfile *profile)
     QWebEngineCookieStore *store = profile->cookieStore();
     store->setCookieFilter(
         [exceptions = m_exceptions](const QWebEngineCookieStore::FilterRequest &request) {
-            return !request.thirdParty || exceptions->allows(request.firstPartyUrl.host());
+            return !request.thirdParty
+                || exceptions->allows(request.firstPartyUrl.host(QUrl::FullyEncoded));
         });
     connect(store, &QWebEngineCookieStore::cookieAdded, this, [this](const QNetworkCookie &cookie) {
         m_cookies.removeIf(
@@ -100,7 +103,7 @@ void WebEngineSiteData::removeCookies(const QString &site)
         QString domain = cookie.domain().toLower();
         if (domain.startsWith(QLatin1Char('.')))
             domain.remove(0, 1);
-        if (domain == s || domain.endsWith(QLatin1Char('.') + s))
+        if (PageStorage::covers(s, domain))
             m_profile->cookieStore()->deleteCookie(cookie);
     }
 }
@@ -126,11 +129,52 @@ void WebEngineSiteData::clearVisitedLinks()
         m_profile->clearAllVisitedLinks();
 }
 
+void WebEngineSiteData::forgetVisitedLinks(const QStringList &urls)
+{
+    if (!m_profile || urls.isEmpty())
+        return;
+    QList<QUrl> links;
+    for (const QString &url : urls)
+        links.append(QUrl(url));
+    m_profile->clearVisitedLinks(links);
+}
+
 void WebEngineSiteData::clearStorageAtNextStart()
+{
+    PageStorage::markForRemoval(storageFolder());
+}
+
+QStringList WebEngineSiteData::storageSites() const
+{
+    if (!m_profile)
+        return {};
+    const QString folder = m_profile->persistentStoragePath();
+    // Local storage was read at the start; folders of origins that stored data since are
+    // seen as they come.
+    QStringList hosts = PageStorage::hostsAtStart(folder);
+    for (const QString &host : PageStorage::hostsWithFolders(folder)) {
+        if (!hosts.contains(host))
+            hosts.append(host);
+    }
+    const QStringList marked = PageStorage::sitesMarked(folder);
+    hosts.removeIf([&](const QString &host) {
+        return std::any_of(marked.cbegin(), marked.cend(),
+                           [&](const QString &site) { return PageStorage::covers(site, host); });
+    });
+    hosts.sort();
+    return hosts;
+}
+
+void WebEngineSiteData::removeStorageAtNextStart(const QString &site)
+{
+    PageStorage::markSiteForRemoval(storageFolder(), site);
+}
+
+QString WebEngineSiteData::storageFolder() const
 {
     if (!m_profile)
         throw PlatformError(75, tr("The pages' stored data cannot be reached."));
-    PageStorage::markForRemoval(m_profile->persistentStoragePath());
+    return m_profile->persistentStoragePath();
 }
 
 void WebEngineSiteData::setThirdPartyCookieSites(const QStringList &sites)

@@ -28,7 +28,10 @@ public:
     void clearCookies() override;
     void clearCache() override;
     void clearVisitedLinks() override;
+    void forgetVisitedLinks(const QStringList &urls) override;
     void clearStorageAtNextStart() override;
+    QStringList storageSites() const override;
+    void removeStorageAtNextStart(const QString &site) override;
     void setThirdPartyCookieSites(const QStringList &sites) override;
 
     // Shared with the cookie filter, which the engine calls on its own thread.
@@ -36,6 +39,8 @@ public:
 
 private:
     void follow(QWebEngineProfile *profile);
+    // Fails with PlatformError before the first control's profile is known.
+    QString storageFolder() const;
 
     std::shared_ptr<Exceptions> m_exceptions;
     QPointer<QWebEngineProfile> m_profile;

@@ -1,0 +1,101 @@
+#include "platform/desktop/webengine/localstoragedb.h"
+
+#include <leveldb/db.h>
+#include <leveldb/write_batch.h>
+#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QSet>
+#include <string_view>
+
+Q_LOGGING_CATEGORY(lcLocalStorage, "kestrav.localstorage")
+
+namespace LocalStorageDb {
+
+namespace {
+
+// The origin a key belongs to; empty for the database's own keys ("VERSION").
+std::string_view originOf(std::string_view key)
+{
+    for (const std::string_view prefix : { "META:", "METAACCESS:" }) {
+        if (key.starts_with(prefix))
+            return key.substr(prefix.size());
+    }
+    if (key.starts_with('_')) {
+        const size_t end = key.find('\0');
+        if (end != std::string_view::npos)
+            return key.substr(1, end - 1);
+    }
+    return {};
+}
+
+std::unique_ptr<leveldb::DB> open(const QString &databaseFolder)
+{
+    // The engine makes the database; one that is not there has nothing in it.
+    if (!QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
+        return nullptr;
+    leveldb::Options options;
+    options.create_if_missing = false;
+    leveldb::DB *db = nullptr;
+    const leveldb::Status status
+        = leveldb::DB::Open(options, QFile::encodeName(databaseFolder).toStdString(), &db);
+    if (!status.ok()) {
+        qCWarning(lcLocalStorage) << "cannot open" << databaseFolder << status.ToString().c_str();
+        return nullptr;
+    }
+    return std::unique_ptr<leveldb::DB>(db);
+}
+
+// Calls each for every key with its origin.
+template<typename Each> bool forEachKey(leveldb::DB &db, Each &&each)
+{
+    std::unique_ptr<leveldb::Iterator> it(db.NewIterator(leveldb::ReadOptions()));
+    for (it->SeekToFirst(); it->Valid(); it->Next()) {
+        const std::string_view key(it->key().data(), it->key().size());
+        if (const std::string_view origin = originOf(key); !origin.empty())
+            each(key, QString::fromUtf8(origin.data(), qsizetype(origin.size())));
+    }
+    return it->status().ok();
+}
+
+} // namespace
+
+QStringList origins(const QString &databaseFolder)
+{
+    const std::unique_ptr<leveldb::DB> db = open(databaseFolder);
+    if (!db)
+        return {};
+    QSet<QString> found;
+    forEachKey(*db, [&](std::string_view, const QString &origin) { found.insert(origin); });
+    QStringList list(found.cbegin(), found.cend());
+    list.sort();
+    return list;
+}
+
+bool removeOrigins(const QString &databaseFolder,
+                   const std::function<bool(const QString &origin)> &doomed)
+{
+    if (!QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
+        return true;
+    const std::unique_ptr<leveldb::DB> db = open(databaseFolder);
+    if (!db)
+        return false;
+    leveldb::WriteBatch batch;
+    QHash<QString, bool> verdicts;
+    const bool read = forEachKey(*db, [&](std::string_view key, const QString &origin) {
+        auto verdict = verdicts.find(origin);
+        if (verdict == verdicts.end())
+            verdict = verdicts.insert(origin, doomed(origin));
+        if (*verdict)
+            batch.Delete(leveldb::Slice(key.data(), key.size()));
+    });
+    leveldb::WriteOptions sync;
+    sync.sync = true;
+    const leveldb::Status status = db->Write(sync, &batch);
+    if (!status.ok())
+        qCWarning(lcLocalStorage) << "cannot write" << databaseFolder << status.ToString().c_str();
+    return read && status.ok();
+}
+
+} // namespace LocalStorageDb
