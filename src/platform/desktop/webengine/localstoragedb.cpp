@@ -5,8 +5,8 @@
 #include <memory>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QLoggingCategory>
-#include <QSet>
 #include <string_view>
 
 Q_LOGGING_CATEGORY(lcLocalStorage, "kestrav.localstorage")
@@ -66,10 +66,19 @@ QStringList origins(const QString &databaseFolder)
     const std::unique_ptr<leveldb::DB> db = open(databaseFolder);
     if (!db)
         return {};
-    QSet<QString> found;
-    forEachKey(*db, [&](std::string_view, const QString &origin) { found.insert(origin); });
-    QStringList list(found.cbegin(), found.cend());
-    list.sort();
+    // Every origin with data has one "META:" key, and those keys sit together at the front of
+    // the database: reading them alone keeps the start quick however much the pages stored.
+    QStringList list;
+    constexpr std::string_view meta = "META:";
+    std::unique_ptr<leveldb::Iterator> it(db->NewIterator(leveldb::ReadOptions()));
+    for (it->Seek(leveldb::Slice(meta.data(), meta.size())); it->Valid(); it->Next()) {
+        const std::string_view key(it->key().data(), it->key().size());
+        if (!key.starts_with(meta))
+            break;
+        const std::string_view origin = key.substr(meta.size());
+        if (!origin.empty())
+            list.append(QString::fromUtf8(origin.data(), qsizetype(origin.size())));
+    }
     return list;
 }
 
