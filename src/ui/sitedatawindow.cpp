@@ -116,7 +116,9 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
     adding->addWidget(m_exceptionSite, 1);
     adding->addWidget(m_addException);
     auto *form = new QFormLayout;
-    form->addRow(tr("Allow third-party cookies f&or:"), adding);
+    auto *exceptionLabel = new QLabel(tr("Allow third-party cookies f&or:"), this);
+    exceptionLabel->setBuddy(m_exceptionSite);
+    form->addRow(exceptionLabel, adding);
     form->addRow(m_exceptionProblem);
     layout->addLayout(form);
 
@@ -163,7 +165,8 @@ void SiteDataWindow::reload()
     for (const SiteList::Site &entry : sites) {
         QStringList kept;
         if (!entry.cookies.isEmpty())
-            kept.append(tr("%n cookie(s)", nullptr, int(entry.cookies.size())));
+            kept.append(entry.cookies.size() == 1 ? tr("1 cookie")
+                                                  : tr("%1 cookies").arg(entry.cookies.size()));
         if (entry.storage)
             kept.append(tr("stored data"));
         if (entry.thirdPartyCookies)

@@ -11,6 +11,7 @@
 #include "platform/desktop/webengine/webenginesitedata.h"
 #include "testsupport.h"
 
+#include <algorithm>
 #include <memory>
 #include <QTest>
 #include <QWidget>
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void clearedStorageGoesAtRestart();
+    void keptCookiesListedAndRemovedAfterRestart();
     void oneSiteStorageGoesAtRestart();
     void answersAcrossRestart_data();
     void answersAcrossRestart();
@@ -147,6 +149,25 @@ void tst_SiteDataEngine::clearedStorageGoesAtRestart()
     start();
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
              QStringLiteral("cookie=;storage=none"));
+}
+
+void tst_SiteDataEngine::keptCookiesListedAndRemovedAfterRestart()
+{
+    start();
+    QVERIFY(loadAndWait(*m_control, m_first.url(QStringLiteral("/store.html"))));
+    QTRY_VERIFY(!m_siteData->cookies().isEmpty());
+    stop();
+
+    // The engine does not report what it kept; the window must still list and remove it.
+    start();
+    const QList<StoredCookie> kept = m_siteData->cookies();
+    QVERIFY(std::any_of(kept.cbegin(), kept.cend(), [](const StoredCookie &cookie) {
+        return cookie.domain == QLatin1String("127.0.0.1");
+    }));
+    m_siteData->removeCookies(QStringLiteral("127.0.0.1"));
+    QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
+             QStringLiteral("cookie=;storage=v"));
+    m_siteData->clearStorageAtNextStart();
 }
 
 void tst_SiteDataEngine::oneSiteStorageGoesAtRestart()

@@ -4,6 +4,7 @@
 #include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/spelling/spellcheck.h"
+#include "platform/desktop/webengine/cookiefile.h"
 #include "platform/desktop/webengine/desktopnotifications.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
@@ -53,6 +54,7 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     // What the user cleared while the engine held it open goes before the engine opens it,
     // and what is left is read while it still can be.
     PageStorage::prepare(storage);
+    CookieFile::readBeforeEngine(storage);
     auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
     profile->setPersistentStoragePath(storage);
     profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)

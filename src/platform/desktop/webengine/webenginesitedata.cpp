@@ -2,6 +2,7 @@
 
 #include "platform/api/platformerror.h"
 #include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/webengine/cookiefile.h"
 #include "platform/desktop/webengine/pagestorage.h"
 
 #include <algorithm>
@@ -64,7 +65,8 @@ void WebEngineSiteData::follow(QWebEngineProfile *profile)
     if (m_profile)
         m_profile->cookieStore()->disconnect(this);
     m_profile = profile;
-    m_cookies.clear();
+    // The engine reports the cookies set while it runs, not those it kept from earlier runs.
+    m_cookies = CookieFile::keptAtStart(profile->persistentStoragePath());
     QWebEngineCookieStore *store = profile->cookieStore();
     store->setCookieFilter(
         [exceptions = m_exceptions](const QWebEngineCookieStore::FilterRequest &request) {
@@ -83,7 +85,6 @@ void WebEngineSiteData::follow(QWebEngineProfile *profile)
                     [&](const QNetworkCookie &known) { return known.hasSameIdentifier(cookie); });
                 Q_EMIT cookiesChanged();
             });
-    store->loadAllCookies();
 }
 
 QList<StoredCookie> WebEngineSiteData::cookies() const
