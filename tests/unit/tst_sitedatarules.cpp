@@ -1,8 +1,11 @@
+#include "platform/desktop/webengine/localstoragedb.h"
 #include "platform/desktop/webengine/pagestorage.h"
 #include "sitedata/clearchoice.h"
 #include "sitedata/sitelist.h"
 #include "testsupport.h"
 
+#include <leveldb/db.h>
+#include <memory>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void hostChecked();
     void siteStorageRemovedOnce_data();
     void siteStorageRemovedOnce();
+    void siteMarkWaitsForHeldStorage();
 };
 
 void tst_SiteDataRules::addressesShownInSpan_data()
@@ -160,6 +164,32 @@ void tst_SiteDataRules::siteStorageRemovedOnce()
     PageStorage::markSiteForRemoval(storage.path(), QStringLiteral("Nota.Example"));
     PageStorage::markSiteForRemoval(storage.path(), QStringLiteral("nota.example"));
     QCOMPARE(PageStorage::sitesMarked(storage.path()), QStringList { "nota.example" });
+}
+
+void tst_SiteDataRules::siteMarkWaitsForHeldStorage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString database = folder.filePath(QStringLiteral("Local Storage/leveldb"));
+    QVERIFY(QDir().mkpath(database));
+    leveldb::Options options;
+    options.create_if_missing = true;
+    leveldb::DB *opened = nullptr;
+    QVERIFY(leveldb::DB::Open(options, database.toStdString(), &opened).ok());
+    std::unique_ptr<leveldb::DB> held(opened);
+    QVERIFY(held->Put({}, "META:http://a.example", "m").ok());
+    QVERIFY(held->Put({}, std::string("_http://a.example\0k", 19), "v").ok());
+    PageStorage::markSiteForRemoval(folder.path(), QStringLiteral("a.example"));
+
+    // Another running copy holds the database: the user's removal waits for a later start.
+    PageStorage::removeIfMarked(folder.path());
+    QCOMPARE(PageStorage::sitesMarked(folder.path()), QStringList { "a.example" });
+
+    held.reset();
+    QCOMPARE(LocalStorageDb::origins(database), QStringList { "http://a.example" });
+    PageStorage::removeIfMarked(folder.path());
+    QVERIFY(PageStorage::sitesMarked(folder.path()).isEmpty());
+    QVERIFY(LocalStorageDb::origins(database).isEmpty());
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_SiteDataRules)

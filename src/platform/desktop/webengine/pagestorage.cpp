@@ -72,10 +72,12 @@ void removeMark(const QString &mark)
         QFile::remove(mark);
 }
 
-void removeSites(const QString &storageFolder, const QStringList &sites)
+// False when the local storage could not be opened or written, as when another running copy
+// holds it.
+bool removeSites(const QString &storageFolder, const QStringList &sites)
 {
     if (sites.isEmpty())
-        return;
+        return true;
     for (const char *kind : OriginFolders) {
         QDir folder(QDir(storageFolder).filePath(QString::fromLatin1(kind)));
         const QStringList names = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -84,7 +86,7 @@ void removeSites(const QString &storageFolder, const QStringList &sites)
                 QDir(folder.filePath(name)).removeRecursively();
         }
     }
-    LocalStorageDb::removeOrigins(localStorageOf(storageFolder), [&](const QString &origin) {
+    return LocalStorageDb::removeOrigins(localStorageOf(storageFolder), [&](const QString &origin) {
         return coveredByAny(sites, hostOfOrigin(origin));
     });
 }
@@ -155,11 +157,12 @@ bool removeIfMarked(const QString &storageFolder)
         for (const char *folder :
              { "Local Storage", "IndexedDB", "databases", "Service Worker", "Session Storage" })
             QDir(QDir(storageFolder).filePath(QString::fromLatin1(folder))).removeRecursively();
-    } else if (some) {
-        removeSites(storageFolder, sitesMarked(storageFolder));
     }
+    // The user's removal is kept for the next start when the storage could not be reached.
+    const bool sitesDone = all || !some || removeSites(storageFolder, sitesMarked(storageFolder));
     removeMark(mark);
-    removeMark(siteMark);
+    if (sitesDone)
+        removeMark(siteMark);
     return all || some;
 }
 

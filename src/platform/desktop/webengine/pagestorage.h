@@ -15,7 +15,9 @@ void markSiteForRemoval(const QString &storageFolder, const QString &site);
 // The sites marked so far; a mark that cannot be read marks none.
 QStringList sitesMarked(const QString &storageFolder);
 
-// Removes what is marked, then the marks: once, even when some of it could not be removed.
+// Removes what is marked, then the marks. A site's mark stays for the next start while the
+// local storage cannot be opened (another running copy holds it); any other trouble is not
+// retried.
 // Whether anything was marked.
 bool removeIfMarked(const QString &storageFolder);
 
