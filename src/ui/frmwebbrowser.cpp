@@ -21,6 +21,7 @@
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/picturebox.h"
+#include "ui/signinoffers.h"
 #include "ui/sitedatawindow.h"
 #include "ui/sourcewindow.h"
 #include "ui/twips.h"
@@ -78,6 +79,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_pageCommands = std::make_unique<PageCommands>(featureContext());
     m_clearData = new ClearBrowsingData(featureContext());
     m_siteData = new SiteDataWindow(featureContext());
+    m_signIns = new SignInOffers(featureContext());
     connectCommands();
     connectEvents();
     connectHistory();

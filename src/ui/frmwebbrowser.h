@@ -35,6 +35,7 @@ class SourceWindow;
 class RichTextArea;
 class BrowserAccessibility;
 class FindBar;
+class SignInOffers;
 class WebBrowserControl;
 class WebBrowserHost;
 
@@ -233,6 +234,7 @@ private:
     BrowsingHistory *m_history = nullptr; // a child of the window
     ClearBrowsingData *m_clearData = nullptr; // a child of the window
     SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
+    SignInOffers *m_signIns = nullptr; // a child of the window
     Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 
