@@ -231,10 +231,12 @@ void tst_SignInsEngine::answers()
     if (answer.startsWith(QLatin1String("Alt+"))) {
         const QKeyCombination keys = QKeySequence(answer)[0];
         QTest::keyClick(m_fixture->frame->windowHandle(), keys.key(), keys.keyboardModifiers());
+        QTest::keyClick(m_fixture->frame->windowHandle(), keys.key(), keys.keyboardModifiers());
     } else {
         QTest::mouseClick(bar().findChild<QPushButton *>(answer), Qt::LeftButton);
     }
-    QVERIFY(!bar().isOffering());
+    // A button's key shows the button pressed for a moment before it acts.
+    QTRY_VERIFY(!bar().isOffering());
 
     const SavedSignIns::Entry entry { origin(), user };
     if (kept) {
