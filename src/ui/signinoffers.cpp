@@ -40,7 +40,7 @@ SignInOffers::SignInOffers(const FeatureContext &context)
     , m_guarded(context.guarded)
     , m_pageWidget(context.page.widget())
     , m_text(new QLabel(this))
-    , m_save(new QPushButton(this))
+    , m_save(new QPushButton(tr("&Save"), this))
     , m_never(new QPushButton(tr("&Never for this site"), this))
     , m_notNow(new QPushButton(tr("Not no&w"), this))
 {
@@ -180,17 +180,17 @@ void SignInOffers::fillFrom(const QString &origin, const QStringList &userNames)
 {
     // One read after the other; the page gets them all at once, when the last has come.
     auto signIns = std::make_shared<QList<PageSignIns::SignIn>>();
+    // The keyring's pending answer holds the next step; nothing holds it once the chain ends.
     auto next = std::make_shared<std::function<void()>>();
-    *next = [this, origin, userNames, signIns, next] {
+    *next = [this, origin, userNames, signIns, step = std::weak_ptr(next)] {
         if (signIns->size() == userNames.size()) {
             m_page.signIns().fill(origin, *signIns);
-            *next = nullptr; // the function holds itself
             return;
         }
         const QString userName = userNames.at(signIns->size());
         ask([this, key = SavedSignIns::keyringKey({ origin, userName })](
                 Keyring::Done done) { m_keyring->read(key, std::move(done)); },
-            [signIns, next, userName](const Keyring::Answer &answer) {
+            [signIns, next = step.lock(), userName](const Keyring::Answer &answer) {
                 signIns->append({ userName, answer.ok ? answer.secret : QString() });
                 (*next)();
             });

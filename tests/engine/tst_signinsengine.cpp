@@ -11,7 +11,6 @@
 #include "signins/signinrules.h"
 #include "ui/signinoffers.h"
 
-#include <QDirIterator>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QWebEnginePage>
@@ -28,22 +27,6 @@ const QByteArray LoginForm
     = "<form method=\"post\" action=\"/welcome.html\">"
       "<input id=\"user\" type=\"text\"><input id=\"pass\" type=\"password\">"
       "<button>Sign in</button></form>";
-
-// Files under the test's home that hold the text, in UTF-8 or UTF-16.
-QStringList filesHolding(const QString &text)
-{
-    QStringList found;
-    QDirIterator files(qEnvironmentVariable("HOME"), QDir::Files | QDir::Hidden | QDir::System,
-                       QDirIterator::Subdirectories);
-    const QByteArray wide(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QByteArray bytes = readAll(path);
-        if (bytes.contains(text.toUtf8()) || bytes.contains(wide))
-            found.append(path);
-    }
-    return found;
-}
 
 QString newPassword()
 {

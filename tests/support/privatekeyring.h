@@ -2,9 +2,26 @@
 
 #include "testsupport.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+// Files under the test's home that hold the text, in UTF-8 or UTF-16: a secret must be in none.
+inline QStringList filesHolding(const QString &text)
+{
+    QStringList found;
+    QDirIterator files(qEnvironmentVariable("HOME"), QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    const QByteArray wide(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QByteArray bytes = readAll(path);
+        if (bytes.contains(text.toUtf8()) || bytes.contains(wide))
+            found.append(path);
+    }
+    return found;
+}
 
 // A D-Bus session of the test's own, which starts no service by itself, and the desktop's
 // keyring daemon on it once asked for. Both end with the object.
