@@ -58,12 +58,14 @@ private:
     void submit(const QString &user, const QString &password);
     Keyring::Answer keyring(const std::function<void(Keyring::Done)> &call);
     QString secretOf(const QString &user);
-    void seed(const QString &user, const QString &password);
+    void seed(const QString &origin, const QString &user, const QString &password);
+    HttpServer &server(const QString &name);
     SignInOffers &bar() { return *m_fixture->window().findChild<SignInOffers *>(); }
     QString origin() const { return SignInRules::originOf(QUrl(m_server.url("/"))); }
 
     HttpServer m_server;
     HttpServer m_other; // the same pages on another port: another site
+    HttpServer m_secure; // with a certificate the engine does not trust
     PrivateKeyring m_bus;
     std::shared_ptr<Keyring> m_keyring;
     std::shared_ptr<SettingsStore> m_settings;
@@ -74,8 +76,8 @@ private:
 
 void tst_SignInsEngine::initTestCase()
 {
-    for (HttpServer *server : { &m_server, &m_other }) {
-        QVERIFY(server->listen());
+    QVERIFY(m_server.listen() && m_other.listen() && m_secure.listenSecure());
+    for (HttpServer *server : { &m_server, &m_other, &m_secure }) {
         server->route("/login.html", htmlPage("Sign in", LoginForm));
         server->route("/welcome.html", htmlPage("Welcome"));
         server->route("/framed.html",
@@ -158,11 +160,16 @@ QString tst_SignInsEngine::secretOf(const QString &user)
     return keyring([&](Keyring::Done done) { m_keyring->read(key, std::move(done)); }).secret;
 }
 
-void tst_SignInsEngine::seed(const QString &user, const QString &password)
+HttpServer &tst_SignInsEngine::server(const QString &name)
 {
-    const QString key = SavedSignIns::keyringKey({ origin(), user });
+    return name == "other" ? m_other : name == "secure" ? m_secure : m_server;
+}
+
+void tst_SignInsEngine::seed(const QString &origin, const QString &user, const QString &password)
+{
+    const QString key = SavedSignIns::keyringKey({ origin, user });
     QVERIFY(keyring([&](Keyring::Done d) { m_keyring->store(key, password, std::move(d)); }).ok);
-    SavedSignIns(*m_settings, Application).add({ origin(), user });
+    SavedSignIns(*m_settings, Application).add({ origin, user });
 }
 
 void tst_SignInsEngine::withoutKeyringNothingIsOffered()
@@ -205,7 +212,7 @@ void tst_SignInsEngine::answers()
     QFETCH(bool, askedAgain);
     const QString password = newPassword();
     if (seeded)
-        seed(user, QStringLiteral("old-") + password);
+        seed(origin(), user, QStringLiteral("old-") + password);
 
     load(m_server.url("/login.html"), QStringLiteral("Sign in"));
     submit(user, password);
@@ -249,7 +256,8 @@ void tst_SignInsEngine::answers()
 
 void tst_SignInsEngine::fillsOnlyWhereAllowed_data()
 {
-    QTest::addColumn<bool>("otherSite");
+    QTest::addColumn<QString>("savedFor");
+    QTest::addColumn<QString>("shownOn");
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("saved");
     // Where the page's fields are, from its top document.
@@ -257,16 +265,29 @@ void tst_SignInsEngine::fillsOnlyWhereAllowed_data()
     QTest::addColumn<bool>("filled");
     const QString top = QStringLiteral("document");
     const QString frame = QStringLiteral("document.querySelector('iframe').contentDocument");
-    QTest::newRow("same site") << false << "/login.html" << QStringList { "fay" } << top << true;
+    const QStringList one { "fay" };
+    QTest::newRow("same site") << "main"
+                               << "main"
+                               << "/login.html" << one << top << true;
     QTest::newRow("several sign-ins")
-        << false << "/login.html" << QStringList { "fay", "gus" } << top << true;
-    QTest::newRow("another port") << true << "/login.html" << QStringList { "fay" } << top << false;
-    QTest::newRow("a frame") << false << "/framed.html" << QStringList { "fay" } << frame << false;
+        << "main"
+        << "main"
+        << "/login.html" << QStringList { "fay", "gus" } << top << true;
+    QTest::newRow("another port") << "main"
+                                  << "other"
+                                  << "/login.html" << one << top << false;
+    QTest::newRow("a frame") << "main"
+                             << "main"
+                             << "/framed.html" << one << frame << false;
+    QTest::newRow("certificate error passed") << "secure"
+                                              << "secure"
+                                              << "/login.html" << one << top << false;
 }
 
 void tst_SignInsEngine::fillsOnlyWhereAllowed()
 {
-    QFETCH(bool, otherSite);
+    QFETCH(QString, savedFor);
+    QFETCH(QString, shownOn);
     QFETCH(QString, page);
     QFETCH(QStringList, saved);
     QFETCH(QString, fields);
@@ -274,13 +295,13 @@ void tst_SignInsEngine::fillsOnlyWhereAllowed()
     QStringList passwords;
     for (const QString &user : saved) {
         passwords.append(newPassword());
-        seed(user, passwords.last());
+        seed(SignInRules::originOf(QUrl(server(savedFor).url("/"))), user, passwords.last());
     }
     const QString userField = fields + QStringLiteral(".getElementById('user')");
     const QString passwordField = fields + QStringLiteral(".getElementById('pass')");
 
-    const HttpServer &server = otherSite ? m_other : m_server;
-    load(server.url(page), page == "/framed.html" ? "Framed" : "Sign in");
+    m_fixture->test.questions->proceed = true;
+    load(server(shownOn).url(page), page == "/framed.html" ? "Framed" : "Sign in");
     if (!filled) {
         QTest::qWait(1500);
         QCOMPARE(js(userField + ".value").toString(), QString());

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void cleanup();
     void offerAndSave_data();
     void offerAndSave();
+    void barStaysOnItsSiteOnly();
     void fillsTheSavedSiteOnly_data();
     void fillsTheSavedSiteOnly();
 
@@ -85,6 +86,21 @@ void tst_SignInOffers::offerAndSave()
     QCOMPARE(saved().contains({ Site, QStringLiteral("ann") }), kept);
     QCOMPARE(keyring().secrets.values().contains(QStringLiteral("s3cret")), kept);
     QCOMPARE(m_fixture->frame->Panel1->text() == message, !keyringAtSave);
+}
+
+void tst_SignInOffers::barStaysOnItsSiteOnly()
+{
+    const QVariantMap report { { "origin", QStringLiteral("http://a.test") },
+                               { "userName", QStringLiteral("ann") },
+                               { "password", QStringLiteral("s3cret") } };
+    Q_EMIT m_fixture->browser().fakeSignIns.formSubmitted(report, QUrl("http://a.test/login"));
+    QTRY_VERIFY(bar().isOffering());
+    // The form's answer comes from the same site; then the user goes elsewhere.
+    m_fixture->browser().complete(QStringLiteral("http://a.test/welcome"), QStringLiteral("In"));
+    QVERIFY(bar().isOffering());
+    m_fixture->browser().complete(QStringLiteral("http://b.test/"), QStringLiteral("B"));
+    QVERIFY(!bar().isOffering());
+    QVERIFY(!saved().contains({ Site, QStringLiteral("ann") }));
 }
 
 void tst_SignInOffers::fillsTheSavedSiteOnly_data()
