@@ -22,6 +22,7 @@
 #include "ui/pagezoom.h"
 #include "ui/picturebox.h"
 #include "ui/savedsigninswindow.h"
+#include "ui/signinoffers.h"
 #include "ui/sitedatawindow.h"
 #include "ui/sourcewindow.h"
 #include "ui/twips.h"
@@ -79,7 +80,8 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_pageCommands = std::make_unique<PageCommands>(featureContext());
     m_clearData = new ClearBrowsingData(featureContext());
     m_siteData = new SiteDataWindow(featureContext());
-    m_signIns = new SavedSignInsWindow(featureContext());
+    m_signInsWindow = new SavedSignInsWindow(featureContext());
+    m_signInOffers = new SignInOffers(featureContext());
     connectCommands();
     connectEvents();
     connectHistory();

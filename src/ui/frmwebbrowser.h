@@ -36,6 +36,7 @@ class SourceWindow;
 class RichTextArea;
 class BrowserAccessibility;
 class FindBar;
+class SignInOffers;
 class WebBrowserControl;
 class WebBrowserHost;
 
@@ -234,7 +235,8 @@ private:
     BrowsingHistory *m_history = nullptr; // a child of the window
     ClearBrowsingData *m_clearData = nullptr; // a child of the window
     SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
-    SavedSignInsWindow *m_signIns = nullptr; // a window of its own, a child of this one
+    SavedSignInsWindow *m_signInsWindow = nullptr; // a window of its own, a child of this one
+    SignInOffers *m_signInOffers = nullptr; // a child of the window
     Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
 

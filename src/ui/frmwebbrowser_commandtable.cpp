@@ -381,7 +381,7 @@ template<> SiteDataWindow &featureOf(frmWebBrowser &window)
 }
 template<> SavedSignInsWindow &featureOf(frmWebBrowser &window)
 {
-    return *window.m_signIns;
+    return *window.m_signInsWindow;
 }
 template<> DownloadsWindow &featureOf(frmWebBrowser &window)
 {

@@ -37,9 +37,12 @@ public:
     }
 
 private:
+    // Answers still pending when the keyring goes are never given.
+    QObject m_context;
+
     template<typename Work> void answerLater(Done done, Work work)
     {
-        QTimer::singleShot(0, [this, done = std::move(done), work] {
+        QTimer::singleShot(0, &m_context, [this, done = std::move(done), work] {
             const Answer answer
                 = available ? work() : Answer { false, false, {}, QStringLiteral("no keyring") };
             if (done)

@@ -9,7 +9,8 @@ FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
     , m_widget(new QWidget(parent))
 {
     m_widget->setFocusPolicy(Qt::StrongFocus);
-    setParts({ &fakeDocument, &fakeFind, &fakeZoom, &fakePrinting, &fakeDownloads, &fakeTools });
+    setParts({ &fakeDocument, &fakeFind, &fakeZoom, &fakePrinting, &fakeDownloads, &fakeTools,
+               &fakeSignIns });
 }
 
 void FakeWebBrowserControl::go(const QString &url)

@@ -52,6 +52,7 @@ public:
     FakePagePrinting fakePrinting { *this };
     FakeDownloadControl fakeDownloads { calls };
     FakePageTools fakeTools { calls };
+    FakePageSignIns fakeSignIns;
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -5,6 +5,7 @@
 #include "platform/api/downloadcontrol.h"
 #include "platform/api/pagefind.h"
 #include "platform/api/pageprinting.h"
+#include "platform/api/pagesignins.h"
 #include "platform/api/pagetools.h"
 #include "platform/api/zoomcontrol.h"
 
@@ -131,4 +132,18 @@ public:
 
 private:
     QStringList &m_calls;
+};
+
+// Records what it was asked to fill; a test sends a form through formSubmitted.
+class FakePageSignIns final : public PageSignIns
+{
+public:
+    void fill(const QString &origin, const QList<SignIn> &signIns) override
+    {
+        fills.append({ origin, signIns });
+    }
+    bool passedCertificateError() const override { return certificatePassed; }
+
+    QList<std::pair<QString, QList<SignIn>>> fills;
+    bool certificatePassed = false;
 };

@@ -1,9 +1,8 @@
 #include "fakekeyring.h"
 #include "platform/desktop/keyring/secretservicekeyring.h"
+#include "privatekeyring.h"
 #include "testsupport.h"
 
-#include <QDirIterator>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -19,22 +18,6 @@ Keyring::Answer wait(const std::function<void(Keyring::Done)> &call)
     return *answer;
 }
 
-// Files under the test's home that hold the text, in UTF-8 or UTF-16.
-QStringList filesHolding(const QString &text)
-{
-    QStringList found;
-    QDirIterator files(qEnvironmentVariable("HOME"), QDir::Files | QDir::Hidden | QDir::System,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QByteArray bytes = readAll(path);
-        const QByteArray wide(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-        if (bytes.contains(text.toUtf8()) || bytes.contains(wide))
-            found.append(path);
-    }
-    return found;
-}
-
 } // namespace
 
 class TestSecretServiceKeyring : public QObject
@@ -42,33 +25,7 @@ class TestSecretServiceKeyring : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A session bus of the test's own, which starts no service by itself: the keyring daemon
-    // joins it only after the first test.
-    void initTestCase()
-    {
-        const QString config = qEnvironmentVariable("HOME") + "/bus.conf";
-        QVERIFY(writeAll(config,
-                         "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                         "<auth>EXTERNAL</auth><policy context=\"default\">"
-                         "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>"));
-        m_bus.setProgram(QStringLiteral("dbus-daemon"));
-        m_bus.setArguments({ QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                             QStringLiteral("--print-address=1") });
-        m_bus.start();
-        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon did not start");
-        QVERIFY(QTest::qWaitFor([this] { return m_bus.canReadLine(); }, 10000));
-        const QByteArray address = m_bus.readLine().trimmed();
-        QVERIFY(!address.isEmpty());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    }
-
-    void cleanupTestCase()
-    {
-        // The keyring daemon leaves with the bus it belongs to.
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
-    }
+    void initTestCase() { QVERIFY(m_private.startBus()); }
 
     void withoutSecretService()
     {
@@ -91,7 +48,7 @@ private Q_SLOTS:
     void storeReadUpdateRemove()
     {
         QFETCH(QString, key);
-        startKeyring();
+        QVERIFY(m_private.startKeyring());
         SecretServiceKeyring keyring(QStringLiteral("Kestrav test"));
         SecretServiceKeyring again(QStringLiteral("Kestrav test"));
         checkContract(keyring, again, key);
@@ -133,26 +90,9 @@ private:
         answer = wait([&](Keyring::Done d) { keyring.read(key, std::move(d)); });
         QVERIFY(answer.missing);
     }
-    void startKeyring()
-    {
-        if (m_keyringStarted)
-            return;
-        QProcess daemon;
-        daemon.start(QStringLiteral("gnome-keyring-daemon"),
-                     { QStringLiteral("--unlock"), QStringLiteral("--components=secrets") });
-        QVERIFY(daemon.waitForStarted());
-        daemon.write("test-keyring-password");
-        daemon.closeWriteChannel();
-        QVERIFY(daemon.waitForFinished(20000));
-        QCOMPARE(daemon.exitCode(), 0);
-        // The daemon makes the fresh keyring after it has answered; the file shows it is there.
-        const QString file = qEnvironmentVariable("XDG_DATA_HOME") + "/keyrings/login.keyring";
-        QVERIFY(QTest::qWaitFor([&file] { return QFile::exists(file); }, 20000));
-        m_keyringStarted = true;
-    }
 
-    QProcess m_bus;
-    bool m_keyringStarted = false;
+    // The keyring daemon joins the bus only after the first test.
+    PrivateKeyring m_private;
 };
 
 KESTRAV_TEST_GUILESS_MAIN(TestSecretServiceKeyring)

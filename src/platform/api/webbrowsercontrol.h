@@ -4,6 +4,7 @@
 #include "platform/api/downloadcontrol.h"
 #include "platform/api/pagefind.h"
 #include "platform/api/pageprinting.h"
+#include "platform/api/pagesignins.h"
 #include "platform/api/pagetools.h"
 #include "platform/api/zoomcontrol.h"
 
@@ -51,6 +52,7 @@ public:
     PagePrinting &printing() const { return *m_parts.printing; }
     DownloadControl &downloadControl() const { return *m_parts.downloads; }
     PageTools &tools() const { return *m_parts.tools; }
+    PageSignIns &signIns() const { return *m_parts.signIns; }
 
 Q_SIGNALS:
     // Whenever a load ends, also when it is stopped or fails.
@@ -72,12 +74,13 @@ protected:
         PagePrinting *printing = nullptr;
         DownloadControl *downloads = nullptr;
         PageTools *tools = nullptr;
+        PageSignIns *signIns = nullptr;
     };
     // Once, by the implementation's constructor, with parts it owns; none may be missing.
     void setParts(const Parts &parts)
     {
         Q_ASSERT(parts.document && parts.find && parts.zoom && parts.printing && parts.downloads
-                 && parts.tools);
+                 && parts.tools && parts.signIns);
         m_parts = parts;
     }
 

@@ -17,6 +17,7 @@
 #include "platform/desktop/webengine/webenginefind.h"
 #include "platform/desktop/webengine/webenginepagetools.h"
 #include "platform/desktop/webengine/webengineprinting.h"
+#include "platform/desktop/webengine/webenginesignins.h"
 #include "platform/desktop/webengine/webenginezoom.h"
 
 #include <QApplication>
@@ -106,8 +107,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     m_document = std::make_unique<WebEngineDocument>(*this, m_page);
     m_printing = std::make_unique<WebEnginePrinting>(*this, m_page);
     m_tools = std::make_unique<WebEnginePageTools>(m_view, m_profile.get());
+    m_signIns = std::make_unique<WebEngineSignIns>(m_page);
     setParts({ m_document.get(), m_find.get(), m_zoom.get(), m_printing.get(), m_downloads.get(),
-               m_tools.get() });
+               m_tools.get(), m_signIns.get() });
 
     followLoads();
     watchAnswering();

@@ -20,6 +20,7 @@ class PageTroubleNotice;
 class SingleWindowView;
 class WebEngineDocument;
 class WebEngineFind;
+class WebEngineSignIns;
 class WebEnginePageTools;
 class WebEnginePrinting;
 class WebEngineZoom;
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<WebEngineZoom> m_zoom;
     std::unique_ptr<WebEnginePrinting> m_printing;
     std::unique_ptr<WebEnginePageTools> m_tools;
+    std::unique_ptr<WebEngineSignIns> m_signIns;
     bool m_busy = false;
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.

@@ -5,6 +5,7 @@
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginesignins.h"
 
 #include <QAuthenticator>
 #include <QDir>
@@ -93,6 +94,8 @@ void WebEngineBrowserControl::askAboutCertificates()
         if (error.isOverridable() && m_questions)
             Failure::skip([&] { proceed = m_questions->proceedDespiteCertificate(site, problem); });
         if (proceed) {
+            // Sign-ins are not filled into a page that reached us this way.
+            m_signIns->certificatePassed(error.url());
             error.acceptCertificate();
         } else {
             error.rejectCertificate();
