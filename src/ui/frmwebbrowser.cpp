@@ -21,7 +21,6 @@
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/picturebox.h"
-#include "ui/savedsigninswindow.h"
 #include "ui/signinoffers.h"
 #include "ui/sitedatawindow.h"
 #include "ui/sourcewindow.h"
@@ -80,7 +79,6 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     m_pageCommands = std::make_unique<PageCommands>(featureContext());
     m_clearData = new ClearBrowsingData(featureContext());
     m_siteData = new SiteDataWindow(featureContext());
-    m_signInsWindow = new SavedSignInsWindow(featureContext());
     m_signInOffers = new SignInOffers(featureContext());
     connectCommands();
     connectEvents();

@@ -235,7 +235,7 @@ private:
     BrowsingHistory *m_history = nullptr; // a child of the window
     ClearBrowsingData *m_clearData = nullptr; // a child of the window
     SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
-    SavedSignInsWindow *m_signInsWindow = nullptr; // a window of its own, a child of this one
+    SavedSignInsWindow *m_signInsWindow = nullptr; // a window of its own, made when first opened
     SignInOffers *m_signInOffers = nullptr; // a child of the window
     Navigation::AddressBoxText m_addressText;
     std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use

@@ -381,6 +381,9 @@ template<> SiteDataWindow &featureOf(frmWebBrowser &window)
 }
 template<> SavedSignInsWindow &featureOf(frmWebBrowser &window)
 {
+    // Made when first asked for: its search field's icon alone costs the start several ms.
+    if (!window.m_signInsWindow)
+        window.m_signInsWindow = new SavedSignInsWindow(window.featureContext());
     return *window.m_signInsWindow;
 }
 template<> DownloadsWindow &featureOf(frmWebBrowser &window)
