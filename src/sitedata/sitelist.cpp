@@ -7,21 +7,6 @@
 
 namespace SiteList {
 
-QString siteOfCookie(const StoredCookie &cookie)
-{
-    QString site = cookie.domain.toLower();
-    if (site.startsWith(QLatin1Char('.')))
-        site.remove(0, 1);
-    return site;
-}
-
-bool covers(const QString &site, const QString &host)
-{
-    const QString s = site.toLower();
-    const QString h = host.toLower();
-    return !s.isEmpty() && (h == s || h.endsWith(QLatin1Char('.') + s));
-}
-
 HostCheck checkHost(const QString &text)
 {
     QString host = text.trimmed();
@@ -62,7 +47,7 @@ QList<Site> sites(const QList<StoredCookie> &cookies, const QStringList &storage
         return site;
     };
     for (const StoredCookie &cookie : cookies) {
-        if (const QString name = siteOfCookie(cookie); !name.isEmpty())
+        if (const QString name = cookie.site(); !name.isEmpty())
             entry(name).cookies.append(cookie);
     }
     for (const QString &name : storageSites)

@@ -32,11 +32,6 @@ struct HostCheck
 // port, path or spaces; surrounding spaces and one final dot are dropped.
 HostCheck checkHost(const QString &text);
 
-// The site a cookie belongs to: its domain without the leading dot, in lower case.
-QString siteOfCookie(const StoredCookie &cookie);
-// Whether host is site or one of its subdomains.
-bool covers(const QString &site, const QString &host);
-
 // One entry per site that has cookies, stored data, remembered answers or a cookie exception,
 // sorted by name.
 QList<Site> sites(const QList<StoredCookie> &cookies, const QStringList &storageSites,

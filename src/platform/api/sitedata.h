@@ -12,6 +12,13 @@ struct StoredCookie
     QString path;
     QByteArray name;
 
+    // The site it belongs to: its domain without the leading dot, in lower case.
+    QString site() const
+    {
+        const QString site = domain.toLower();
+        return site.startsWith(QLatin1Char('.')) ? site.mid(1) : site;
+    }
+
     bool operator==(const StoredCookie &) const = default;
 };
 

@@ -58,12 +58,6 @@ QString hostOfOrigin(const QString &origin)
     return QUrl(origin.section(QLatin1Char('^'), 0, 0)).host(QUrl::FullyEncoded).toLower();
 }
 
-bool coveredByAny(const QStringList &sites, const QString &host)
-{
-    return std::any_of(sites.cbegin(), sites.cend(),
-                       [&](const QString &site) { return covers(site, host); });
-}
-
 void removeMark(const QString &mark)
 {
     if (QFileInfo(mark).isDir())
@@ -104,6 +98,12 @@ bool covers(const QString &site, const QString &host)
     const QString s = site.toLower();
     const QString h = host.toLower();
     return !s.isEmpty() && (h == s || h.endsWith(QLatin1Char('.') + s));
+}
+
+bool coveredByAny(const QStringList &sites, const QString &host)
+{
+    return std::any_of(sites.cbegin(), sites.cend(),
+                       [&](const QString &site) { return covers(site, host); });
 }
 
 void markForRemoval(const QString &storageFolder)

@@ -34,5 +34,7 @@ QStringList hostsAtStart(const QString &storageFolder);
 
 // Whether host is site or one of its subdomains.
 bool covers(const QString &site, const QString &host);
+// Whether host is one of the sites or one of their subdomains.
+bool coveredByAny(const QStringList &sites, const QString &host);
 
 } // namespace PageStorage

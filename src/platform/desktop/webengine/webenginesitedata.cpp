@@ -5,7 +5,6 @@
 #include "platform/desktop/webengine/cookiefile.h"
 #include "platform/desktop/webengine/pagestorage.h"
 
-#include <algorithm>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QUrl>
@@ -99,12 +98,8 @@ void WebEngineSiteData::removeCookies(const QString &site)
 {
     if (!m_profile)
         return;
-    const QString s = site.toLower();
     for (const QNetworkCookie &cookie : QList<QNetworkCookie>(m_cookies)) {
-        QString domain = cookie.domain().toLower();
-        if (domain.startsWith(QLatin1Char('.')))
-            domain.remove(0, 1);
-        if (PageStorage::covers(s, domain))
+        if (PageStorage::covers(site, storedOf(cookie).site()))
             m_profile->cookieStore()->deleteCookie(cookie);
     }
 }
@@ -158,10 +153,7 @@ QStringList WebEngineSiteData::storageSites() const
             hosts.append(host);
     }
     const QStringList marked = PageStorage::sitesMarked(folder);
-    hosts.removeIf([&](const QString &host) {
-        return std::any_of(marked.cbegin(), marked.cend(),
-                           [&](const QString &site) { return PageStorage::covers(site, host); });
-    });
+    hosts.removeIf([&](const QString &host) { return PageStorage::coveredByAny(marked, host); });
     hosts.sort();
     return hosts;
 }
