@@ -6,6 +6,8 @@
 
 namespace {
 
+// The settings application every section of the program is kept under.
+const QString Application = QStringLiteral("ZivaruruviVO");
 const QString SignInsSection = QStringLiteral("Sign-ins");
 const QString NeverSection = QStringLiteral("Sign-ins never");
 
@@ -17,16 +19,15 @@ QString rowKey(const SavedSignIns::Entry &entry)
 
 } // namespace
 
-SavedSignIns::SavedSignIns(SettingsStore &store, QString application)
+SavedSignIns::SavedSignIns(SettingsStore &store)
     : m_store(store)
-    , m_application(std::move(application))
 {
 }
 
 QList<SavedSignIns::Entry> SavedSignIns::all() const
 {
     QList<Entry> entries;
-    for (const SettingsStore::Row &row : m_store.GetAllSettings(m_application, SignInsSection)) {
+    for (const SettingsStore::Row &row : m_store.GetAllSettings(Application, SignInsSection)) {
         const qsizetype tab = row.first.indexOf(QLatin1Char('\t'));
         if (tab > 0)
             entries.append({ row.first.left(tab), row.first.mid(tab + 1) });
@@ -65,12 +66,12 @@ bool SavedSignIns::contains(const Entry &entry) const
 void SavedSignIns::add(const Entry &entry)
 {
     // The value is a marker only: the password never goes to the settings.
-    m_store.SaveSetting(m_application, SignInsSection, rowKey(entry), QStringLiteral("1"));
+    m_store.SaveSetting(Application, SignInsSection, rowKey(entry), QStringLiteral("1"));
 }
 
 void SavedSignIns::remove(const Entry &entry)
 {
-    m_store.DeleteSetting(m_application, SignInsSection, rowKey(entry));
+    m_store.DeleteSetting(Application, SignInsSection, rowKey(entry));
 }
 
 void SavedSignIns::removeAll()
@@ -84,12 +85,12 @@ void SavedSignIns::removeAll()
 
 bool SavedSignIns::neverFor(const QString &origin) const
 {
-    return !m_store.GetSetting(m_application, NeverSection, origin).isEmpty();
+    return !m_store.GetSetting(Application, NeverSection, origin).isEmpty();
 }
 
 void SavedSignIns::setNeverFor(const QString &origin)
 {
-    m_store.SaveSetting(m_application, NeverSection, origin, QStringLiteral("1"));
+    m_store.SaveSetting(Application, NeverSection, origin, QStringLiteral("1"));
 }
 
 QString SavedSignIns::keyringKey(const Entry &entry)

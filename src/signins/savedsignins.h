@@ -18,7 +18,7 @@ public:
         friend bool operator==(const Entry &, const Entry &) = default;
     };
 
-    SavedSignIns(SettingsStore &store, QString application);
+    explicit SavedSignIns(SettingsStore &store);
 
     // Every saved sign-in, by site then user name.
     QList<Entry> all() const;
@@ -40,5 +40,4 @@ public:
 
 private:
     SettingsStore &m_store;
-    QString m_application;
 };

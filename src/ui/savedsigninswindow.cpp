@@ -19,9 +19,6 @@
 
 namespace {
 
-// The settings application every section of the program is kept under.
-const QString Application = QStringLiteral("ZivaruruviVO");
-
 enum Column { SiteColumn, UserColumn, PasswordColumn };
 
 QString hiddenPassword()
@@ -33,7 +30,7 @@ QString hiddenPassword()
 
 SavedSignInsWindow::SavedSignInsWindow(const FeatureContext &context)
     : QWidget(&context.window, Qt::Window)
-    , m_saved(*context.platform.settings, Application)
+    , m_saved(*context.platform.settings)
     , m_keyring(*context.platform.keyring)
     , m_guarded(context.guarded)
     , m_reportAndLeave(context.reportAndLeave)

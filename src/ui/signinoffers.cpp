@@ -14,8 +14,6 @@
 
 namespace {
 
-// Where the sign-ins and the sites never to ask about are kept in the settings store.
-const QString Application = QStringLiteral("ZivaruruviVO");
 // A key nothing is ever saved under: reading it tells whether the keyring answers at all.
 const QString ProbeKey = QStringLiteral("keyring check");
 
@@ -97,7 +95,7 @@ QString SignInOffers::offerText() const
 
 SavedSignIns SignInOffers::saved() const
 {
-    return SavedSignIns(*m_settings, Application);
+    return SavedSignIns(*m_settings);
 }
 
 void SignInOffers::submitted(const QVariantMap &report, const QUrl &pageUrl)

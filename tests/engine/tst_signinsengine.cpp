@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
-const QString Application = QStringLiteral("ZivaruruviVO");
 const QString KeyringMessage
     = QStringLiteral("Sign-ins cannot be saved: the desktop's keyring is not available.");
 
@@ -169,7 +168,7 @@ void tst_SignInsEngine::seed(const QString &origin, const QString &user, const Q
 {
     const QString key = SavedSignIns::keyringKey({ origin, user });
     QVERIFY(keyring([&](Keyring::Done d) { m_keyring->store(key, password, std::move(d)); }).ok);
-    SavedSignIns(*m_settings, Application).add({ origin, user });
+    SavedSignIns(*m_settings).add({ origin, user });
 }
 
 void tst_SignInsEngine::withoutKeyringNothingIsOffered()
@@ -181,7 +180,7 @@ void tst_SignInsEngine::withoutKeyringNothingIsOffered()
     QTest::qWait(1500);
     QVERIFY(!bar().isOffering());
     QCOMPARE(m_fixture->frame->Panel1->text(), QString());
-    QCOMPARE(SavedSignIns(*m_settings, Application).all(), QList<SavedSignIns::Entry>());
+    QCOMPARE(SavedSignIns(*m_settings).all(), QList<SavedSignIns::Entry>());
 }
 
 void tst_SignInsEngine::answers_data()
@@ -230,8 +229,7 @@ void tst_SignInsEngine::answers()
 
     const SavedSignIns::Entry entry { origin(), user };
     if (kept) {
-        QTRY_VERIFY_WITH_TIMEOUT(SavedSignIns(*m_settings, Application).contains(entry),
-                                 LoadTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(SavedSignIns(*m_settings).contains(entry), LoadTimeoutMs);
         QCOMPARE(secretOf(user), password);
         // After a restart, the sign-in page comes filled in.
         startWindow();
@@ -240,7 +238,7 @@ void tst_SignInsEngine::answers()
         QCOMPARE(js("document.getElementById('user').value").toString(), user);
     } else {
         QTest::qWait(1000);
-        QVERIFY(!SavedSignIns(*m_settings, Application).contains(entry));
+        QVERIFY(!SavedSignIns(*m_settings).contains(entry));
         QCOMPARE(secretOf(user), QString());
         load(m_server.url("/login.html"), QStringLiteral("Sign in"));
         submit(user, password);

@@ -128,7 +128,7 @@ private Q_SLOTS:
         const Entry cid { QStringLiteral("https://b.test:443"), QStringLiteral("cid") };
         {
             SqliteSettingsStore store(path);
-            SavedSignIns saved(store, QStringLiteral("Kestrav"));
+            SavedSignIns saved(store);
             saved.add(cid);
             saved.add(bob);
             saved.add(ann);
@@ -136,7 +136,7 @@ private Q_SLOTS:
             saved.setNeverFor(QStringLiteral("http://c.test:80"));
         }
         SqliteSettingsStore store(path);
-        SavedSignIns saved(store, QStringLiteral("Kestrav"));
+        SavedSignIns saved(store);
         QCOMPARE(saved.all(), (QList<Entry> { ann, bob, cid }));
         QCOMPARE(saved.userNames(QStringLiteral("http://a.test:80")),
                  (QStringList { QStringLiteral("ann"), QStringLiteral("bob") }));

@@ -40,7 +40,7 @@ private:
     void click(const QString &name) const { m_window->findChild<QPushButton *>(name)->click(); }
     bool saved(const Entry &entry) const
     {
-        return SavedSignIns(*m_fixture->test.settings, u"ZivaruruviVO"_s).contains(entry);
+        return SavedSignIns(*m_fixture->test.settings).contains(entry);
     }
 
     std::unique_ptr<WindowFixture> m_fixture;
@@ -55,7 +55,7 @@ void tst_SavedSignIns::init()
 {
     m_fixture = std::make_unique<WindowFixture>();
     m_fixture->start();
-    SavedSignIns store(*m_fixture->test.settings, u"ZivaruruviVO"_s);
+    SavedSignIns store(*m_fixture->test.settings);
     for (const Entry &entry : { Bank, Mail }) {
         store.add(entry);
         m_fixture->test.keyring->secrets.insert(SavedSignIns::keyringKey(entry),

@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString Application = QStringLiteral("ZivaruruviVO");
 const QString Site = QStringLiteral("http://a.test:80");
 
 } // namespace
@@ -29,7 +28,7 @@ private Q_SLOTS:
 
 private:
     SignInOffers &bar() { return *m_fixture->window().findChild<SignInOffers *>(); }
-    SavedSignIns saved() { return SavedSignIns(*m_fixture->test.settings, Application); }
+    SavedSignIns saved() { return SavedSignIns(*m_fixture->test.settings); }
     FakeKeyring &keyring() { return *m_fixture->test.keyring; }
 
     std::unique_ptr<WindowFixture> m_fixture;
