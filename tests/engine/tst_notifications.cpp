@@ -5,60 +5,14 @@
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "privatebus.h"
 #include "testsupport.h"
 
-#include <csignal>
-#include <cstdio>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A session bus of the test's own, started before the application connects to one. It starts
-// no services of the machine's: the only notification service is the test's.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        if (!m_config.open())
-            return;
-        m_config.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                       "<auth>EXTERNAL</auth><policy context=\"default\">"
-                       "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        m_config.flush();
-        const QByteArray command = "dbus-daemon --fork --nopidfile --print-address=1 "
-                                   "--print-pid=1 --config-file="
-            + QFile::encodeName(m_config.fileName());
-        FILE *daemon = ::popen(command.constData(), "r");
-        char address[512] = {};
-        char pid[32] = {};
-        if (daemon && std::fgets(address, sizeof address, daemon)
-            && std::fgets(pid, sizeof pid, daemon)) {
-            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(address).trimmed());
-            m_pid = QByteArray(pid).trimmed().toInt();
-        }
-        if (daemon)
-            ::pclose(daemon);
-    }
-    ~PrivateBus()
-    {
-        if (m_pid > 0)
-            ::kill(m_pid, SIGTERM);
-    }
-    bool running() const { return m_pid > 0; }
-
-private:
-    QTemporaryFile m_config;
-    int m_pid = 0;
-};
-
-} // namespace
 
 // What the desktop's notification service was told.
 class NotificationService final : public QObject

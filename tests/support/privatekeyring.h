@@ -1,7 +1,9 @@
 #pragma once
 
+#include "privatebus.h"
 #include "testsupport.h"
 
+#include <optional>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
@@ -28,32 +30,11 @@ inline QStringList filesHolding(const QString &text)
 class PrivateKeyring
 {
 public:
-    ~PrivateKeyring()
-    {
-        // The keyring daemon leaves with the bus it belongs to.
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
-    }
-
+    // The keyring daemon leaves with the bus it belongs to.
     bool startBus()
     {
-        const QString config = qEnvironmentVariable("HOME") + "/bus.conf";
-        if (!writeAll(config,
-                      "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                      "<auth>EXTERNAL</auth><policy context=\"default\">"
-                      "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>"))
-            return false;
-        m_bus.setProgram(QStringLiteral("dbus-daemon"));
-        m_bus.setArguments({ QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                             QStringLiteral("--print-address=1") });
-        m_bus.start();
-        if (!m_bus.waitForStarted()
-            || !QTest::qWaitFor([this] { return m_bus.canReadLine(); }, 10000))
-            return false;
-        const QByteArray address = m_bus.readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        return !address.isEmpty();
+        m_bus.emplace();
+        return m_bus->running();
     }
 
     bool startKeyring()
@@ -76,6 +57,6 @@ public:
     }
 
 private:
-    QProcess m_bus;
+    std::optional<PrivateBus> m_bus;
     bool m_keyringStarted = false;
 };
