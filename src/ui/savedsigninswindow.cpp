@@ -256,10 +256,15 @@ void SavedSignInsWindow::removeAll()
             if (--tally->left > 0)
                 return;
             if (!tally->errors.isEmpty())
-                m_state->setText(tr("The keyring refused to remove %n password(s), so their "
-                                    "sign-ins are kept: %1",
-                                    nullptr, int(tally->errors.size()))
-                                     .arg(tally->errors.constFirst()));
+                m_state->setText(
+                    tally->errors.size() == 1
+                        ? tr("The keyring refused to remove 1 password, so its sign-in is "
+                             "kept: %1")
+                              .arg(tally->errors.constFirst())
+                        : tr("The keyring refused to remove %1 passwords, so their sign-ins "
+                             "are kept: %2")
+                              .arg(QString::number(tally->errors.size()),
+                                   tally->errors.constFirst()));
             reload();
         });
     }
@@ -269,7 +274,8 @@ bool SavedSignInsWindow::askRemoveAll(QWidget *parent, int count)
 {
     return QMessageBox::question(
                parent, tr("Saved sign-ins"),
-               tr("Remove all %n saved sign-in(s) and their passwords?", nullptr, count))
+               count == 1 ? tr("Remove the saved sign-in and its password?")
+                          : tr("Remove all %1 saved sign-ins and their passwords?").arg(count))
         == QMessageBox::Yes;
 }
 
