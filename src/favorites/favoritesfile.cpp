@@ -172,11 +172,19 @@ QByteArray readFavoritesFile(const QString &path)
 
 void writeFavoritesFile(const QString &path, const QByteArray &bytes)
 {
-    const QString failure = AtomicFile::write(path, bytes, AtomicFile::Links::StayInFolder);
-    if (!failure.isEmpty()) {
+    const AtomicFile::Outcome outcome
+        = AtomicFile::write(path, bytes, AtomicFile::Links::StayInFolder);
+    if (outcome.diskFull) {
+        throw PlatformError(
+            ErrorCode::DiskFull,
+            AtomicFile::diskFullText(
+                QFileInfo(path).absolutePath(),
+                QCoreApplication::translate("Favorites", "the favorites were not changed.")));
+    }
+    if (!outcome.written()) {
         throw PlatformError(ErrorCode::PathFileAccess,
                             QCoreApplication::translate("Favorites", "Cannot write %1: %2")
-                                .arg(nativePath(path), failure));
+                                .arg(nativePath(path), outcome.failure));
     }
 }
 

@@ -48,7 +48,11 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     , m_guard([this](const QString &name, const PlatformError &error) {
         // The command has ended, so the pointer must not stay busy.
         Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
-        ErrMsgProc(name, error);
+        // A full disk is no fault of the command: it is said in plain words alone.
+        if (error.number() == ErrorCode::DiskFull)
+            m_platform.messageBox->MsgBox(error.description());
+        else
+            ErrMsgProc(name, error);
     })
     , m_status(host)
 {
@@ -57,7 +61,7 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
                qPrintable(missing.join(QStringLiteral(", "))));
     m_platform.settings = std::make_shared<KeepingSettingsStore>(
         m_platform.settings,
-        [this](const QString &notice) { m_status.set(StatusLine::Message, notice); });
+        [this](const QString &notice) { m_status.setTrouble(QStringLiteral("settings"), notice); });
     ctlInet = m_platform.createInternetTransfer();
     Text1 = m_platform.createRichTextArea(this);
     ctlWebBrowser = m_platform.createWebBrowserControl(this);

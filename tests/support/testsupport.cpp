@@ -5,13 +5,18 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QStorageInfo>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
 #endif
 #ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <linux/capability.h>
+#include <sys/mount.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -145,4 +150,55 @@ TestSandbox::TestSandbox()
     // Belt and braces: even a test that forgot the hermetic main stays out of the user's
     // real folders.
     QStandardPaths::setTestModeEnabled(true);
+}
+
+SmallDisk::SmallDisk(qint64 bytes, const QString &folder)
+    : m_path(folder.isEmpty() ? m_folder.path() : folder)
+{
+#ifdef Q_OS_LINUX
+    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+    if (::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, options.constData())
+        != 0) {
+        m_refusal = QStringLiteral("a small disk cannot be mounted here (%1); it needs root")
+                        .arg(QString::fromLocal8Bit(strerror(errno)));
+    }
+#else
+    Q_UNUSED(bytes);
+    m_refusal = QStringLiteral("a small disk is mounted only on Linux");
+#endif
+}
+
+SmallDisk::~SmallDisk()
+{
+#ifdef Q_OS_LINUX
+    // Lazily: a process the test started may still hold a file open there.
+    if (m_refusal.isEmpty())
+        ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+#endif
+}
+
+QString SmallDisk::fillerPath() const
+{
+    return m_path + QStringLiteral("/.filler");
+}
+
+bool SmallDisk::fill(qint64 bytes)
+{
+    free();
+    const qint64 taken = bytesAvailable() - bytes;
+    if (taken <= 0)
+        return taken == 0;
+    QFile filler(fillerPath());
+    return filler.open(QIODevice::WriteOnly)
+        && ::posix_fallocate(filler.handle(), 0, off_t(taken)) == 0;
+}
+
+void SmallDisk::free()
+{
+    QFile::remove(fillerPath());
+}
+
+qint64 SmallDisk::bytesAvailable() const
+{
+    return QStorageInfo(m_path).bytesAvailable();
 }

@@ -69,3 +69,38 @@ public:
 private:
     QTemporaryDir m_programFolder;
 };
+
+// A real, small filesystem: a tmpfs mounted on a temporary folder (this needs root), so that
+// a test meets a full disk as the program would. Unmounted when it goes.
+class SmallDisk
+{
+public:
+    // Mounted on folder when one is given (an empty one the test owns), else on a folder of
+    // its own.
+    explicit SmallDisk(qint64 bytes, const QString &folder = QString());
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    // Why no disk could be mounted, or "" when it is there.
+    QString refusal() const { return m_refusal; }
+    QString path() const { return m_path; }
+    // Takes all the room but `bytes`, with one file that free() gives back.
+    bool fill(qint64 bytes = 0);
+    void free();
+    qint64 bytesAvailable() const;
+
+private:
+    QString fillerPath() const;
+
+    QTemporaryDir m_folder;
+    QString m_path;
+    QString m_refusal;
+};
+
+// Skips the test, saying why, when the disk is not there.
+#define KESTRAV_REQUIRE_DISK(disk)                                                                 \
+    do {                                                                                           \
+        if (!(disk).refusal().isEmpty())                                                           \
+            QSKIP(qPrintable((disk).refusal()));                                                   \
+    } while (false)

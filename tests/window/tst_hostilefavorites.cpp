@@ -44,6 +44,7 @@ private Q_SLOTS:
     void initTestCase();
     void addOrRemove_data();
     void addOrRemove();
+    void fullDisk();
 
 private:
     QTemporaryDir m_elsewhere;
@@ -198,6 +199,43 @@ void tst_HostileFavorites::addOrRemove()
     // A refused remove lists the file as it still is.
     if (removed >= 0 && !prompts.isEmpty())
         QCOMPARE(list->count(), listed);
+}
+
+void tst_HostileFavorites::fullDisk()
+{
+    WindowFixture fixture;
+    const QString folder = fixture.sandbox.programFolder();
+    SmallDisk disk(1024 * 1024, folder);
+    KESTRAV_REQUIRE_DISK(disk);
+    const QByteArray held = "a\r\nb\r\n";
+    QVERIFY(writeAll(fixture.favoritesPath(), held));
+    fixture.start();
+    QComboBox *list = fixture.cboFavoritesList();
+    const auto press = [&](const char *button) {
+        QTest::mouseClick(fixture.control<QToolButton>(button), Qt::LeftButton);
+    };
+    const QString told = u"The disk holding %1 is full: the favorites were not changed."_s.arg(
+        QDir::toNativeSeparators(folder));
+    QStringList &shown = fixture.test.messages->prompts;
+
+    // An add and a remove leave the file as it was, say why once each, and list the file.
+    QVERIFY(disk.fill());
+    fixture.cboAddress()->setEditText(u"c"_s);
+    press("cmdAddFavorite");
+    list->setCurrentIndex(0);
+    press("cmdDeleteFavorite");
+    QCOMPARE(shown, QStringList({ told, told }));
+    QCOMPARE(readAll(fixture.favoritesPath()), held);
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { u"Favorites.txt"_s });
+
+    // With room again, the next add goes through without a restart.
+    disk.free();
+    shown.clear();
+    press("cmdAddFavorite");
+    QCOMPARE(shown, QStringList());
+    QCOMPARE(readAll(fixture.favoritesPath()), QByteArray("a\r\nb\r\nc\r\n"));
+    QCOMPARE(list->count(), 3);
 }
 
 KESTRAV_TEST_MAIN(tst_HostileFavorites)

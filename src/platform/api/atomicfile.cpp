@@ -1,9 +1,12 @@
 #include "platform/api/atomicfile.h"
 
+#include <cerrno>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
+#include <unistd.h>
 
 namespace AtomicFile {
 
@@ -30,24 +33,63 @@ QString outsideFolder(const QString &path)
              QDir::toNativeSeparators(link.absolutePath()));
 }
 
+bool isNoRoom(int error)
+{
+    return error == ENOSPC || error == EDQUOT;
+}
+
 } // namespace
 
-QString write(const QString &path, const QByteArray &bytes, Links links, InPlace inPlace)
+bool lacksRoomFor(const QString &path, qint64 bytes)
+{
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() < bytes + disk.blockSize();
+}
+
+Outcome write(const QString &path, const QByteArray &bytes, Links links, InPlace inPlace)
 {
     if (path.isEmpty())
-        return tr("no file name");
+        return { tr("no file name") };
     if (links == Links::StayInFolder) {
         if (const QString refused = outsideFolder(path); !refused.isEmpty())
-            return refused;
+            return { refused };
     }
     QSaveFile file(path);
     file.setDirectWriteFallback(inPlace == InPlace::WhereFolderRefuses);
-    // A write that the disk cuts short reports no error of its own: every byte must arrive.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        return reason.isEmpty() ? tr("the write was cut short") : reason;
+    // Unbuffered, so that a write the disk cuts short fails here and not in a flush whose
+    // failure the commit would not see; the sync makes a disk that fills late say so before
+    // the rename.
+    int error = 0;
+    bool complete = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (complete) {
+        errno = 0;
+        complete = file.write(bytes) == bytes.size();
+        if (!complete)
+            error = errno;
     }
-    return QString();
+    if (complete && ::fsync(file.handle()) != 0 && errno != EINVAL && errno != EROFS) {
+        error = errno;
+        complete = false;
+    }
+    if (!complete) {
+        // A failure with no error code of its own is often a full disk seen late.
+        const QString reason = file.error() == QFileDevice::NoError ? tr("the write was cut short")
+                                                                    : file.errorString();
+        file.cancelWriting();
+        return { reason, isNoRoom(error) || lacksRoomFor(path, bytes.size()) };
+    }
+    if (!file.commit()) {
+        const QString reason = file.errorString();
+        return { reason.isEmpty() ? tr("the file could not be replaced") : reason,
+                 lacksRoomFor(path, bytes.size()) };
+    }
+    return {};
+}
+
+QString diskFullText(const QString &folder, const QString &consequence)
+{
+    return tr("The disk holding %1 is full: %2")
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(folder)), consequence);
 }
 
 } // namespace AtomicFile

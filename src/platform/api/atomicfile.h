@@ -4,7 +4,8 @@
 #include <QString>
 
 // The one writer of whole files: the bytes go to a temporary file beside the target and are
-// renamed over it, so that a crash, a full disk or a failed write leaves the old file whole.
+// renamed over it only once every byte is known to be on the disk, so that a crash, a full
+// disk or a failed write leaves the old file whole.
 namespace AtomicFile {
 
 enum class Links {
@@ -22,9 +23,25 @@ enum class InPlace {
     WhereFolderRefuses,
 };
 
-// Replaces the file at path with bytes. Returns why it could not, or an empty string when
-// every byte was written.
-[[nodiscard]] QString write(const QString &path, const QByteArray &bytes, Links links,
+struct Outcome
+{
+    // Why the file could not be written; empty when every byte was written.
+    QString failure;
+    // The disk holding the file had no room for it.
+    bool diskFull = false;
+
+    bool written() const { return failure.isEmpty(); }
+};
+
+// Replaces the file at path with bytes.
+[[nodiscard]] Outcome write(const QString &path, const QByteArray &bytes, Links links,
                             InPlace inPlace = InPlace::Never);
+
+// Whether the disk that holds path has less room than bytes more would take.
+bool lacksRoomFor(const QString &path, qint64 bytes);
+
+// The words for a write that a full disk refused: "The disk holding <folder> is full: "
+// followed by what was not done, a sentence of its own.
+QString diskFullText(const QString &folder, const QString &consequence);
 
 } // namespace AtomicFile

@@ -31,6 +31,7 @@ constexpr int InvalidProcedureCall = 5;
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
 constexpr int FileNotFound = 53;
+constexpr int DiskFull = 61;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
 constexpr int ObjectNotSet = 91;

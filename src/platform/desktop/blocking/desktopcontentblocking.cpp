@@ -13,8 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QThread>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -82,23 +82,27 @@ std::string_view viewOf(const QByteArray &bytes)
     return { bytes.constData(), std::size_t(bytes.size()) };
 }
 
+struct BuiltEngine
+{
+    std::shared_ptr<const Filters::FilterEngine> engine;
+    // The compiled form could not be kept for the next run: the disk is full.
+    bool cacheRefused = false;
+};
+
 // The compiled form kept from the last run when it is of these lists, else the lists compiled
 // anew, and kept for the next run.
-std::shared_ptr<const Filters::FilterEngine> buildEngine(const QStringList &lists,
-                                                         const QString &cacheFile)
+BuiltEngine buildEngine(const QStringList &lists, const QString &cacheFile)
 {
     const QByteArray key = Filters::listsKey(lists);
     if (std::shared_ptr<const Filters::FilterEngine> engine = mapCompiledForm(cacheFile, key))
-        return engine;
+        return { engine };
     std::shared_ptr<const Filters::FilterEngine> engine = Filters::compileLists(lists);
     QDir().mkpath(QFileInfo(cacheFile).path());
-    QSaveFile file(cacheFile);
-    if (file.open(QIODevice::WriteOnly)) {
-        const std::string form = engine->save(viewOf(key));
-        if (file.write(form.data(), qint64(form.size())) == qint64(form.size()))
-            file.commit();
-    }
-    return engine;
+    const std::string form = engine->save(viewOf(key));
+    const AtomicFile::Outcome kept
+        = AtomicFile::write(cacheFile, QByteArray::fromRawData(form.data(), qsizetype(form.size())),
+                            AtomicFile::Links::StayInFolder);
+    return { engine, kept.diskFull };
 }
 
 class ProfileInterceptor final : public QWebEngineUrlRequestInterceptor
@@ -184,13 +188,18 @@ void DesktopContentBlocking::reload()
     }
     const QStringList lists = Filters::defaultLists(Filters::userListFolder(m_dataFolder));
     const QString cacheFile = m_cacheFolder + QStringLiteral("/filters/engine.bin");
-    auto built = std::make_shared<std::shared_ptr<const Filters::FilterEngine>>();
+    auto built = std::make_shared<BuiltEngine>();
     m_building
         = QThread::create([lists, cacheFile, built] { *built = buildEngine(lists, cacheFile); });
-    connect(m_building, &QThread::finished, this, [this, built] {
+    connect(m_building, &QThread::finished, this, [this, built, cacheFile] {
         m_building->deleteLater();
         m_building = nullptr;
-        engineBuilt(*built);
+        if (built->cacheRefused && !std::exchange(m_toldCacheRefused, true)) {
+            Q_EMIT updateFinished(AtomicFile::diskFullText(
+                QFileInfo(cacheFile).absolutePath(),
+                tr("the filter lists will be read anew at the next start.")));
+        }
+        engineBuilt(built->engine);
     });
     m_building->start(QThread::LowPriority);
 }
@@ -364,9 +373,13 @@ void DesktopContentBlocking::hideOnSite(const WebBrowserControl *control, const 
         list += '\n';
     list += host.toLower().toUtf8() + "##" + chosen.toUtf8() + '\n';
     QDir().mkpath(folder);
-    const QString failure = AtomicFile::write(path, list, AtomicFile::Links::StayInFolder);
-    if (!failure.isEmpty())
-        throw PlatformError(ErrorCode::PathFileAccess, failure);
+    const AtomicFile::Outcome outcome
+        = AtomicFile::write(path, list, AtomicFile::Links::StayInFolder);
+    if (outcome.diskFull)
+        throw PlatformError(ErrorCode::DiskFull,
+                            AtomicFile::diskFullText(folder, tr("nothing was hidden.")));
+    if (!outcome.written())
+        throw PlatformError(ErrorCode::PathFileAccess, outcome.failure);
     // The page may have gone while it was asked.
     if (PageBlocking *shown = pageOf(control);
         shown && shown->host().compare(host, Qt::CaseInsensitive) == 0)

@@ -78,6 +78,8 @@ private:
     std::shared_ptr<const Filters::FilterEngine> m_engine;
     QThread *m_building = nullptr;
     bool m_buildAgain = false;
+    // A full disk that refused the compiled form is told once a run.
+    bool m_toldCacheRefused = false;
     std::unique_ptr<QWebEngineUrlRequestInterceptor> m_interceptor;
     QList<QPointer<QWebEngineProfile>> m_profiles;
     QList<QPointer<PageBlocking>> m_pages;

@@ -1,11 +1,11 @@
 #include "platform/desktop/blocking/filterupdater.h"
 
 #include "contentblocking/filtersources.h"
+#include "platform/api/atomicfile.h"
 
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSaveFile>
 
 FilterUpdater::FilterUpdater(QObject *parent)
     : QObject(parent)
@@ -76,9 +76,11 @@ void FilterUpdater::received()
     QString why = refusal(reply, body);
     if (why.isEmpty()) {
         QDir().mkpath(m_folder);
-        QSaveFile file(m_folder + u'/' + Filters::fetchedListName(address));
-        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
-            why = file.errorString();
+        const AtomicFile::Outcome kept
+            = AtomicFile::write(m_folder + u'/' + Filters::fetchedListName(address), body,
+                                AtomicFile::Links::StayInFolder);
+        why = kept.diskFull ? AtomicFile::diskFullText(m_folder, tr("the list was not updated."))
+                            : kept.failure;
     }
     if (why.isEmpty())
         ++m_updated;

@@ -5,15 +5,24 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 void writeUserFile(const QString &path, const QByteArray &bytes)
 {
-    const QString failure = AtomicFile::write(path, bytes, AtomicFile::Links::Follow,
-                                              AtomicFile::InPlace::WhereFolderRefuses);
-    if (!failure.isEmpty()) {
+    const AtomicFile::Outcome outcome = AtomicFile::write(path, bytes, AtomicFile::Links::Follow,
+                                                          AtomicFile::InPlace::WhereFolderRefuses);
+    if (outcome.diskFull) {
+        const QFileInfo file(path);
+        throw PlatformError(ErrorCode::DiskFull,
+                            AtomicFile::diskFullText(
+                                file.absolutePath(),
+                                QCoreApplication::translate("writeUserFile", "%1 was not saved.")
+                                    .arg(file.fileName())));
+    }
+    if (!outcome.written()) {
         throw PlatformError(
             ErrorCode::PathFileAccess,
             QCoreApplication::translate("writeUserFile", "Cannot write the file %1: %2")
-                .arg(QDir::toNativeSeparators(path), failure));
+                .arg(QDir::toNativeSeparators(path), outcome.failure));
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/desktop/webengine/localstoragedb.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,6 +86,19 @@ bool removeSites(const QString &storageFolder, const QStringList &sites)
     });
 }
 
+void failUnlessWritten(const QString &storageFolder, const AtomicFile::Outcome &outcome)
+{
+    if (outcome.diskFull) {
+        throw PlatformError(ErrorCode::DiskFull,
+                            AtomicFile::diskFullText(
+                                storageFolder,
+                                QCoreApplication::translate(
+                                    "PageStorage", "the pages' stored data was not removed.")));
+    }
+    if (!outcome.written())
+        throw PlatformError(ErrorCode::PathFileAccess, outcome.failure);
+}
+
 QHash<QString, QStringList> &startLists()
 {
     static QHash<QString, QStringList> lists;
@@ -109,10 +123,9 @@ bool coveredByAny(const QStringList &sites, const QString &host)
 void markForRemoval(const QString &storageFolder)
 {
     QDir().mkpath(storageFolder);
-    const QString why = AtomicFile::write(markOf(storageFolder), QByteArray("1\n"),
-                                          AtomicFile::Links::StayInFolder);
-    if (!why.isEmpty())
-        throw PlatformError(75, why);
+    failUnlessWritten(storageFolder,
+                      AtomicFile::write(markOf(storageFolder), QByteArray("1\n"),
+                                        AtomicFile::Links::StayInFolder));
 }
 
 void markSiteForRemoval(const QString &storageFolder, const QString &site)
@@ -124,11 +137,10 @@ void markSiteForRemoval(const QString &storageFolder, const QString &site)
         return;
     sites.append(ace);
     QDir().mkpath(storageFolder);
-    const QString why = AtomicFile::write(siteMarkOf(storageFolder),
-                                          sites.join(QLatin1Char('\n')).toUtf8() + '\n',
-                                          AtomicFile::Links::StayInFolder);
-    if (!why.isEmpty())
-        throw PlatformError(75, why);
+    failUnlessWritten(storageFolder,
+                      AtomicFile::write(siteMarkOf(storageFolder),
+                                        sites.join(QLatin1Char('\n')).toUtf8() + '\n',
+                                        AtomicFile::Links::StayInFolder));
 }
 
 QStringList sitesMarked(const QString &storageFolder)
