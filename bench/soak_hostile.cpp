@@ -166,6 +166,11 @@ int main(int argc, char *argv[])
 
     WindowFixture fixture;
     const QString folder = fixture.sandbox.programFolder();
+    // The program's folder on a small disk of its own, so that rounds can fill it: as large
+    // as the largest file a round writes needs twice over.
+    SmallDisk disk(512 * 1024 * 1024, folder);
+    if (!disk.refusal().isEmpty())
+        out << "full-disk rounds pass without running: " << disk.refusal() << Qt::endl;
     const QString storePath = QDir(folder).filePath(u"settings.sqlite"_s);
     fixture.test.platform.settings = std::make_shared<SqliteSettingsStore>(storePath);
     fixture.test.platform.createInternetTransfer = [] {
@@ -389,6 +394,50 @@ int main(int argc, char *argv[])
                   return u"asked %1 times"_s.arg(fixture.test.questions->asked.size()
                                                  - askedBefore);
               return expectPrompt(QString());
+          } },
+        { u"full disk: favorites add, then room again"_s,
+          [&]() -> QString {
+              if (!disk.refusal().isEmpty())
+                  return QString();
+              if (!writeAll(favoritesPath, plainFavorites) || !disk.fill())
+                  return u"could not fill the disk"_s;
+              const QString full
+                  = favorites(plainFavorites, -1, plainFavorites,
+                              u"The disk holding %1 is full: the favorites were not changed."_s.arg(
+                                  QDir::toNativeSeparators(folder)))();
+              disk.free();
+              if (!full.isEmpty())
+                  return full;
+              return favorites(plainFavorites, -1, "c\r\n" + plainFavorites)();
+          } },
+        { u"full disk: settings kept in memory, then written"_s,
+          [&]() -> QString {
+              if (!disk.refusal().isEmpty())
+                  return QString();
+              const QString path = QDir(folder).filePath(u"full-disk-settings.sqlite"_s);
+              QFile::remove(path);
+              QStringList notices;
+              {
+                  KeepingSettingsStore store(
+                      std::make_shared<SqliteSettingsStore>(path),
+                      [&](const QString &notice) { notices.append(notice); });
+                  RecentUrls::write(store, u"http://before.test/"_s);
+                  if (!disk.fill())
+                      return u"could not fill the disk"_s;
+                  for (int i = 0; i < 10; ++i)
+                      RecentUrls::write(store,
+                                        u"http://full%1.test/"_s.arg(i) + QString(4096, u'x'));
+                  disk.free();
+                  RecentUrls::write(store, u"http://after.test/"_s);
+              }
+              const QStringList stored = RecentUrls::read(SqliteSettingsStore(path));
+              QFile::remove(path);
+              if (notices.size() != 2 || !notices.first().startsWith(u"The disk holding"_s)
+                  || !notices.last().isEmpty())
+                  return u"told: %1"_s.arg(notices.join(u" | "_s));
+              if (stored.value(0) != u"http://after.test/"_s || stored.size() != 10)
+                  return u"the file holds %1"_s.arg(stored.join(u' '));
+              return QString();
           } },
         { u"fetch: an endless chunked body"_s, fetch(u"/endless.txt"_s, u"larger than 64 MiB"_s) },
         { u"fetch: brotli inflating to 1 GiB"_s,

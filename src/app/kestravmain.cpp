@@ -6,6 +6,7 @@
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/system/endsignals.h"
+#include "platform/desktop/webengine/diskcaches.h"
 
 #include <QApplication>
 
@@ -21,6 +22,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     // otherwise. It builds the tree only while Qt's accessibility is active: while a screen reader
     // listens.
     qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+    DiskCaches::decideAtStart();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));

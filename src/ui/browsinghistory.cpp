@@ -17,9 +17,10 @@ BrowsingHistory::BrowsingHistory(const FeatureContext &context, Hooks hooks)
     , m_parentWindow(&context.window)
     , m_hooks(std::move(hooks))
 {
-    connect(
-        &m_store, &HistoryStore::trouble, this,
-        [&status = context.status](const QString &line) { status.set(StatusLine::Message, line); });
+    connect(&m_store, &HistoryStore::trouble, this,
+            [&status = context.status](const QString &line) {
+                status.setTrouble(QStringLiteral("history"), line);
+            });
     connect(&context.page, &WebBrowserControl::TitleChange, this,
             [this, guarded = context.guarded](const QString &title) {
                 guarded("ctlWebBrowser_TitleChange", [&] { titleChanged(title); });

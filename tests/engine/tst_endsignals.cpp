@@ -1,10 +1,12 @@
-// The session's end signals end the program as its Quit does: what the engine holds, such as
-// a cookie set a moment before, is written and found after a restart. The program runs as a
-// child process (this binary, started with --child), so the signal reaches it alone.
+// The program as a user starts it, as a child process (this binary, started with --child), so
+// that a signal reaches it alone: the session's end signals end it as its Quit does (what the
+// engine holds, such as a cookie set a moment before, is written and found after a restart),
+// and it starts and browses with its folders on a full disk.
 
 #include "app/frmframe.h"
 #include "app/kestravmain.h"
 #include "httpserver.h"
+#include "testsupport.h"
 #include "ui/frmwebbrowser.h"
 
 #include <csignal>
@@ -52,19 +54,22 @@ class tst_EndSignals : public QObject
 private Q_SLOTS:
     void signalKeepsWhatThePageSet_data();
     void signalKeepsWhatThePageSet();
+    void startsAndBrowsesOnAFullDisk();
 
 private:
     // Starts the program on the page, waits for the caption to start with captionStart, and
-    // returns that caption; the program is left running.
-    QString startOn(QProcess &program, const QString &url, const QString &captionStart);
+    // returns that caption; the program is left running. home holds every per-user folder.
+    QString startOn(QProcess &program, const QString &url, const QString &captionStart,
+                    const QString &home = QString());
 
     QTemporaryDir m_home;
 };
 
-QString tst_EndSignals::startOn(QProcess &program, const QString &url, const QString &captionStart)
+QString tst_EndSignals::startOn(QProcess &program, const QString &url, const QString &captionStart,
+                                const QString &home)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"HOME"_s, m_home.path());
+    environment.insert(u"HOME"_s, home.isEmpty() ? m_home.path() : home);
     for (const char *name : { "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME" })
         environment.remove(QString::fromLatin1(name));
     environment.insert(u"KESTRAV_CHILD_URL"_s, url);
@@ -118,6 +123,26 @@ void tst_EndSignals::signalKeepsWhatThePageSet()
     second.terminate();
     QVERIFY(second.waitForFinished(WaitMs));
     QVERIFY2(shown.contains(QString::fromLatin1(name + "=yes")), qPrintable(shown));
+}
+
+void tst_EndSignals::startsAndBrowsesOnAFullDisk()
+{
+    // The data, configuration and cache folders all on one small disk with almost no room:
+    // caches the engine or the graphics driver map into memory could not be backed there.
+    SmallDisk disk(3 * 1024 * 1024);
+    KESTRAV_REQUIRE_DISK(disk);
+    QVERIFY(disk.fill(36 * 1024));
+    HttpServer server;
+    QVERIFY(server.listen());
+    server.route(u"/page.html"_s, htmlPage("browsed"));
+
+    QProcess program;
+    QCOMPARE(startOn(program, server.url(u"/page.html"_s), u"browsed"_s, disk.path()),
+             u"browsed"_s);
+    program.terminate();
+    QVERIFY(program.waitForFinished(WaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
 }
 
 int main(int argc, char *argv[])

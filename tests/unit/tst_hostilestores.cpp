@@ -3,6 +3,7 @@
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void settingsStoreFightsBack_data();
     void settingsStoreFightsBack();
     void keptInMemoryReadsAsTheStoreWould();
+    void fullDiskKeepsSettingsUntilThereIsRoom();
 };
 
 void tst_HostileStores::settingsStoreFightsBack_data()
@@ -150,6 +152,41 @@ void tst_HostileStores::keptInMemoryReadsAsTheStoreWould()
     QCOMPARE(kept.GetAllSettings(app, u"other"_s), real.GetAllSettings(app, u"other"_s));
     for (const QString &key : { u"a"_s, u"b"_s, u"c"_s, u"d"_s })
         QCOMPARE(kept.GetSetting(app, section, key), real.GetSetting(app, section, key));
+}
+
+void tst_HostileStores::fullDiskKeepsSettingsUntilThereIsRoom()
+{
+    SmallDisk disk(1024 * 1024);
+    KESTRAV_REQUIRE_DISK(disk);
+    const QString path = disk.path() + u"/settings.sqlite"_s;
+    const QString app = u"app"_s, section = u"section"_s;
+    QStringList notices;
+    {
+        KeepingSettingsStore store(std::make_shared<SqliteSettingsStore>(path),
+                                   [&](const QString &notice) { notices.append(notice); });
+        store.SaveSetting(app, section, u"before"_s, u"1"_s);
+        QVERIFY(disk.fill());
+        // Large enough to need pages the disk no longer has.
+        for (const QString &key : { u"a"_s, u"b"_s, u"c"_s })
+            store.SaveSetting(app, section, key, QString(8192, key.at(0)));
+        store.DeleteSetting(app, section, u"before"_s);
+        QCOMPARE(notices,
+                 QStringList { u"The disk holding %1 is full: settings are kept in memory until "
+                               "there is room."_s.arg(QDir::toNativeSeparators(disk.path())) });
+        QCOMPARE(store.GetSetting(app, section, u"b"_s), QString(8192, u'b'));
+        QCOMPARE(SqliteSettingsStore(path).GetSetting(app, section, u"before"_s), u"1"_s);
+
+        // The next write after room comes back writes everything, in one unit.
+        disk.free();
+        store.SaveSetting(app, section, u"d"_s, u"4"_s);
+        QCOMPARE(notices.size(), 2);
+        QCOMPARE(notices.last(), QString());
+    }
+    const QList<SettingsStore::Row> rows = SqliteSettingsStore(path).GetAllSettings(app, section);
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.at(0).first, u"a"_s);
+    QCOMPARE(rows.at(2).second, QString(8192, u'c'));
+    QCOMPARE(rows.at(3), SettingsStore::Row(u"d"_s, u"4"_s));
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_HostileStores)

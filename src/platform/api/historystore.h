@@ -108,7 +108,8 @@ Q_SIGNALS:
     void changed();
     // These addresses went with their last visit; all: every address went.
     void addressesRemoved(const QStringList &urls, bool all);
-    // One line for the status bar about the history file: damaged and started anew, or not
-    // kept from now on and why. Said once for each cause.
+    // One line for the status bar about the history file: damaged and started anew, not kept
+    // from now on and why, or kept in memory while the disk is full. Said once for each
+    // cause; an empty line says that the trouble is over.
     void trouble(const QString &line);
 };

@@ -1,13 +1,33 @@
 #include "platform/api/keepingsettingsstore.h"
 
+#include "platform/api/atomicfile.h"
+#include "platform/api/failure.h"
 #include "platform/api/platformerror.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+QString keptUntilTheEnd(const PlatformError &refusal)
+{
+    return QCoreApplication::translate("KeepingSettingsStore",
+                                       "%1; settings are kept only until the program ends.")
+        .arg(refusal.description());
+}
+
+} // namespace
 
 KeepingSettingsStore::KeepingSettingsStore(std::shared_ptr<SettingsStore> store, Notice noticed)
     : m_store(std::move(store))
     , m_noticed(std::move(noticed))
 {
+}
+
+KeepingSettingsStore::~KeepingSettingsStore()
+{
+    if (m_waitingForRoom)
+        Failure::skip([this] { writeBack(); });
 }
 
 QString KeepingSettingsStore::GetSetting(const QString &application, const QString &section,
@@ -53,6 +73,8 @@ void KeepingSettingsStore::DeleteSetting(const QString &application, const QStri
 
 void KeepingSettingsStore::transaction(const std::function<void()> &work)
 {
+    if (m_waitingForRoom && m_unitDepth == 0)
+        writeBack();
     if (m_inMemory) {
         work();
         return;
@@ -74,6 +96,8 @@ void KeepingSettingsStore::transaction(const std::function<void()> &work)
 
 void KeepingSettingsStore::write(const std::function<void()> &toStore, const Change &change)
 {
+    if (m_waitingForRoom && m_unitDepth == 0)
+        writeBack();
     if (!m_inMemory) {
         try {
             toStore();
@@ -104,11 +128,47 @@ void KeepingSettingsStore::write(const std::function<void()> &toStore, const Cha
 void KeepingSettingsStore::keepInMemory(const PlatformError &refusal)
 {
     m_inMemory = true;
-    if (m_noticed) {
-        m_noticed(QCoreApplication::translate("KeepingSettingsStore",
-                                              "%1; settings are kept only until the program ends.")
-                      .arg(refusal.description()));
+    m_waitingForRoom = refusal.number() == ErrorCode::DiskFull;
+    if (!m_noticed)
+        return;
+    if (m_waitingForRoom) {
+        m_noticed(AtomicFile::diskFullText(
+            QFileInfo(m_store->files().value(0)).absolutePath(),
+            QCoreApplication::translate("KeepingSettingsStore",
+                                        "settings are kept in memory until there is room.")));
+        return;
     }
+    m_noticed(keptUntilTheEnd(refusal));
+}
+
+bool KeepingSettingsStore::writeBack()
+{
+    try {
+        m_store->transaction([this] {
+            for (const Change &change : std::as_const(m_changes)) {
+                // A key saved again after its removal enumerates last, as a new key does.
+                if (change.removed || change.recreated)
+                    m_store->DeleteSetting(change.application, change.section, change.key);
+                if (!change.removed)
+                    m_store->SaveSetting(change.application, change.section, change.key,
+                                         change.value);
+            }
+        });
+    } catch (const PlatformError &refusal) {
+        // Still full, the next write tries again; any other refusal ends the tries for the run.
+        if (refusal.number() != ErrorCode::DiskFull) {
+            m_waitingForRoom = false;
+            if (m_noticed)
+                m_noticed(keptUntilTheEnd(refusal));
+        }
+        return false;
+    }
+    m_changes.clear();
+    m_inMemory = false;
+    m_waitingForRoom = false;
+    if (m_noticed)
+        m_noticed(QString());
+    return true;
 }
 
 const KeepingSettingsStore::Change *KeepingSettingsStore::changeOf(const QString &application,

@@ -8,14 +8,18 @@
 // A settings store that never loses a write to a store that fights back (damaged, locked by
 // another program, read-only, on a full disk): from the first write the store refuses, this
 // run keeps its settings in memory, reads see them, and the store's file is not tried again,
-// so that a locked file costs one wait, not one per write. What the file already held is
-// still read from it. The refusal is told once, through noticed.
+// so that a locked file costs one wait, not one per write. A full disk is the exception: the
+// next writes try the file again, and once it has room, what was kept in memory is written
+// in one unit and the store is used again. What the file already held is still read from it.
+// The refusal is told once, through noticed, and the end of a full disk by an empty text.
 class KeepingSettingsStore final : public SettingsStore
 {
 public:
     using Notice = std::function<void(const QString &text)>;
 
     KeepingSettingsStore(std::shared_ptr<SettingsStore> store, Notice noticed);
+    // A last try to write what a full disk refused.
+    ~KeepingSettingsStore() override;
 
     // Whether settings are now kept only until the program ends.
     bool keepsInMemory() const { return m_inMemory; }
@@ -45,12 +49,16 @@ private:
     // memory. Inside a unit, a refusal undoes the whole unit, which then runs in memory.
     void write(const std::function<void()> &toStore, const Change &change);
     void keepInMemory(const PlatformError &refusal);
+    // After a full disk: writes what memory holds to the store in one unit. False while the
+    // store still refuses.
+    bool writeBack();
     const Change *changeOf(const QString &application, const QString &section,
                            const QString &key) const;
 
     std::shared_ptr<SettingsStore> m_store;
     Notice m_noticed;
     bool m_inMemory = false;
+    bool m_waitingForRoom = false; // in memory because the disk was full
     int m_unitDepth = 0;
     QList<Change> m_changes; // one per key, in order of the first change
 };

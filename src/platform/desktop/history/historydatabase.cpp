@@ -1,5 +1,6 @@
 #include "platform/desktop/history/historydatabase.h"
 
+#include "platform/api/atomicfile.h"
 #include "platform/desktop/history/historymatchfunction.h"
 #include "platform/desktop/history/historysql.h"
 
@@ -12,6 +13,7 @@
 #include <QSqlDriver>
 #include <QThread>
 #include <sqlite3.h>
+#include <utility>
 
 using namespace HistorySql;
 
@@ -89,6 +91,11 @@ bool HistoryDatabase::open()
         m_openAttempts = 0;
         return true;
     } catch (const Failure &failure) {
+        if (noRoom(failure)) {
+            // Nothing is marked unusable: the next write opens it again, once there is room.
+            close();
+            return false;
+        }
         if ((failure.code == Busy || failure.code == Locked) && ++m_openAttempts <= BusyRetries) {
             // Another copy is setting the file up at this moment.
             close();
@@ -302,6 +309,8 @@ bool HistoryDatabase::recover(const Failure &failure)
         moveAside();
         return open();
     }
+    if (noRoom(failure))
+        return false;
     if (isUnwritable(failure.code)) {
         if (m_writable)
             m_trouble(tr("History is not being kept: %1").arg(failure.text));
@@ -311,18 +320,36 @@ bool HistoryDatabase::recover(const Failure &failure)
     return false;
 }
 
-bool HistoryDatabase::write(const std::function<void()> &writes)
+bool HistoryDatabase::noRoom(const Failure &failure)
 {
+    // SQLite says "disk I/O error" for some writes that a full disk cuts short.
+    const bool full = failure.code == Full
+        || (failure.code == IoError && AtomicFile::lacksRoomFor(m_filePath, 64 * 1024));
+    if (!full)
+        return false;
+    m_refusedForRoom = true;
+    if (!std::exchange(m_toldNoRoom, true)) {
+        m_trouble(AtomicFile::diskFullText(QFileInfo(m_filePath).absolutePath(),
+                                           tr("visits are kept in memory until there is room.")));
+    }
+    return true;
+}
+
+HistoryDatabase::Written HistoryDatabase::write(const std::function<void()> &writes)
+{
+    m_refusedForRoom = false;
+    const auto refused = [this] { return m_refusedForRoom ? Written::NoRoom : Written::Lost; };
     for (int attempt = 0; attempt <= BusyRetries; ++attempt) {
         if (!open() || !m_writable)
-            return false;
+            return refused();
         try {
             exec(QStringLiteral("BEGIN IMMEDIATE"));
             try {
                 writes();
                 exec(QStringLiteral("COMMIT"));
-                m_toldLocked = false;
-                return true;
+                if (std::exchange(m_toldLocked, false) | std::exchange(m_toldNoRoom, false))
+                    m_trouble(QString());
+                return Written::Kept;
             } catch (...) {
                 QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
                 throw;
@@ -334,7 +361,7 @@ bool HistoryDatabase::write(const std::function<void()> &writes)
                 continue;
             }
             if (!recover(failure))
-                return false;
+                return refused();
         }
     }
     // Another program has held the file for all that time: these writes are lost, and the
@@ -343,5 +370,5 @@ bool HistoryDatabase::write(const std::function<void()> &writes)
         m_trouble(tr("History is not being kept while another program holds %1.")
                       .arg(QDir::toNativeSeparators(m_filePath)));
     m_toldLocked = true;
-    return false;
+    return Written::Lost;
 }

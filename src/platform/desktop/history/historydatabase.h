@@ -14,11 +14,13 @@ struct sqlite3;
 
 // The history file itself, used from the store's worker thread only. It opens at its first
 // use. A damaged file is moved aside and a new one started; a file that cannot be written
-// (read-only, full disk) turns recording off. Each is said once through trouble.
+// (read-only) turns recording off; a full disk refuses writes until there is room again.
+// Each is said once through trouble, and the end of a full disk by an empty line.
 class HistoryDatabase
 {
 public:
     using Trouble = std::function<void(const QString &line)>;
+    enum class Written { Kept, NoRoom, Lost };
 
     HistoryDatabase(QString filePath, FrecencyRule rule, Trouble trouble);
     ~HistoryDatabase();
@@ -27,8 +29,9 @@ public:
     HistoryDatabase &operator=(const HistoryDatabase &) = delete;
 
     // Runs the writes as one transaction; a busy file is waited for and tried again, a
-    // damaged one replaced and the writes done in the new one. False when they were not kept.
-    bool write(const std::function<void()> &writes);
+    // damaged one replaced and the writes done in the new one. NoRoom when a full disk
+    // refused them: they may be asked again later.
+    Written write(const std::function<void()> &writes);
     // These run inside write(). The removals answer the addresses that went with their last
     // visit (clearing everything answers nothing).
     void recordVisit(const QString &url, const QString &title, qint64 time, VisitKind kind);
@@ -70,6 +73,8 @@ private:
     void moveAside();
     // Handles a failure of work in the open database: true when work should run again.
     bool recover(const Failure &failure);
+    // Whether the failure is a disk without room; said once until a write gets through.
+    bool noRoom(const Failure &failure);
     template<typename Result> Result read(const std::function<Result()> &work);
 
     qint64 placeOf(const QString &url);
@@ -91,6 +96,8 @@ private:
     bool m_writable = true;
     bool m_movedAside = false;
     bool m_toldLocked = false; // the user knows that another program holds the file
+    bool m_toldNoRoom = false; // the user knows that the disk is full
+    bool m_refusedForRoom = false; // the last write was refused for want of room
     int m_openAttempts = 0;
     QHash<QString, QSqlQuery> m_statements;
     std::function<bool()> m_interrupted;

@@ -12,6 +12,10 @@ namespace {
 // waits, so a request never waits long behind them.
 constexpr int AgedPerRound = 50;
 constexpr auto AgedCheckInterval = std::chrono::minutes(10);
+// While the disk is full, the writes it refused are tried again this often, and held up to
+// this many (a visit each, hours of browsing); later ones are not kept.
+constexpr auto HeldRetryInterval = std::chrono::seconds(10);
+constexpr std::size_t MaxHeld = 10'000;
 
 } // namespace
 
@@ -201,14 +205,30 @@ bool SqliteHistoryStore::idleRound(std::unique_lock<std::mutex> &lock, AgedRefre
     if (m_stopping) {
         // The connection belongs to this thread and goes with it.
         lock.unlock();
+        if (!m_held.empty()) {
+            // A last try: the disk may have room by now.
+            std::vector<Job> none;
+            writeBatch(none);
+            m_held.clear();
+        }
         m_database->close();
         return false;
     }
     const auto now = std::chrono::steady_clock::now();
+    if (!m_held.empty() && now >= m_retryHeld) {
+        m_busy = true;
+        lock.unlock();
+        std::vector<Job> none;
+        writeBatch(none);
+        lock.lock();
+        m_busy = false;
+        return true;
+    }
     if (!aged.left && now >= aged.nextCheck)
         aged.left = true;
     if (!aged.left) {
-        m_wake.wait_until(lock, aged.nextCheck);
+        m_wake.wait_until(lock,
+                          m_held.empty() ? aged.nextCheck : std::min(aged.nextCheck, m_retryHeld));
         return true;
     }
     m_busy = true;
@@ -223,13 +243,36 @@ bool SqliteHistoryStore::idleRound(std::unique_lock<std::mutex> &lock, AgedRefre
 
 void SqliteHistoryStore::writeBatch(std::vector<Job> &batch)
 {
-    const bool kept = m_database->write([&] {
-        for (Job &write : batch)
-            write.work(*m_database);
-    });
-    // One write that fails must not take the others of its batch with it.
-    if (!kept && batch.size() > 1) {
-        for (Job &write : batch)
-            m_database->write([&] { write.work(*m_database); });
+    if (!m_held.empty()) {
+        batch.insert(batch.begin(), std::make_move_iterator(m_held.begin()),
+                     std::make_move_iterator(m_held.end()));
+        m_held.clear();
     }
+    const auto writeAll = [this](std::vector<Job> &jobs) {
+        return m_database->write([&] {
+            for (Job &write : jobs)
+                write.work(*m_database);
+        });
+    };
+    HistoryDatabase::Written written = writeAll(batch);
+    // One write that fails must not take the others of its batch with it.
+    if (written == HistoryDatabase::Written::Lost && batch.size() > 1) {
+        for (auto write = batch.begin(); write != batch.end(); ++write) {
+            std::vector<Job> one;
+            one.push_back(std::move(*write));
+            if (writeAll(one) == HistoryDatabase::Written::NoRoom) {
+                batch.erase(batch.begin(), write);
+                *write = std::move(one.front());
+                written = HistoryDatabase::Written::NoRoom;
+                break;
+            }
+        }
+    }
+    if (written != HistoryDatabase::Written::NoRoom)
+        return;
+    for (Job &write : batch) {
+        if (m_held.size() < MaxHeld)
+            m_held.push_back(std::move(write));
+    }
+    m_retryHeld = std::chrono::steady_clock::now() + HeldRetryInterval;
 }

@@ -67,7 +67,8 @@ private:
     // With no job waiting: refreshes some aged visits, or waits for a job or the next look.
     // False once the store is stopping and the connection is closed.
     bool idleRound(std::unique_lock<std::mutex> &lock, AgedRefresh &aged);
-    // The writes in one transaction, or one by one when that fails.
+    // The writes in one transaction, or one by one when that fails; behind those that a full
+    // disk held back.
     void writeBatch(std::vector<Job> &batch);
     // Runs query on the worker and answers on the window's thread, if context is still there
     // and no newer read of the kind was asked meanwhile.
@@ -92,5 +93,9 @@ private:
     // The job the worker runs, read by the worker alone.
     JobKind m_running = JobKind::Write;
     quint64 m_runningGeneration = 0;
+    // Writes that a full disk refused, in the order asked, tried again with the next writes or
+    // after a while; read by the worker alone.
+    std::vector<Job> m_held;
+    std::chrono::steady_clock::time_point m_retryHeld;
     std::thread m_worker;
 };

@@ -1,5 +1,6 @@
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 
+#include "platform/api/atomicfile.h"
 #include "platform/api/platformerror.h"
 
 #include <atomic>
@@ -122,7 +123,7 @@ void SqliteSettingsStore::SaveSetting(const QString &application, const QString 
     query.addBindValue(notNull(key));
     query.addBindValue(notNull(value));
     if (!query.exec())
-        fail(query.lastError().text());
+        fail(query.lastError());
 }
 
 QStringList SqliteSettingsStore::files() const
@@ -143,7 +144,7 @@ void SqliteSettingsStore::DeleteSetting(const QString &application, const QStrin
     query.addBindValue(notNull(section));
     query.addBindValue(notNull(key));
     if (!query.exec())
-        fail(query.lastError().text());
+        fail(query.lastError());
 }
 
 void SqliteSettingsStore::transaction(const std::function<void()> &work)
@@ -200,7 +201,7 @@ void SqliteSettingsStore::prepareForWriting()
     if (!QDir().mkpath(info.absolutePath()))
         fail(QCoreApplication::translate("SqliteSettingsStore", "the folder cannot be created"));
     if (!m_database.isOpen() && !m_database.open())
-        fail(m_database.lastError().text());
+        fail(m_database.lastError());
 
     // Checked and created under the write lock, so that two copies starting together do
     // not both take a new file for empty.
@@ -238,7 +239,22 @@ void SqliteSettingsStore::execOrThrow(const QString &statement)
 {
     QSqlQuery query(m_database);
     if (!query.exec(statement))
-        fail(query.lastError().text());
+        fail(query.lastError());
+}
+
+void SqliteSettingsStore::fail(const QSqlError &error) const
+{
+    // SQLite says "disk I/O error" for some writes that a full disk cuts short.
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("13")
+        || (code == QLatin1String("10") && AtomicFile::lacksRoomFor(m_filePath, 64 * 1024))) {
+        throw PlatformError(
+            ErrorCode::DiskFull,
+            AtomicFile::diskFullText(QFileInfo(m_filePath).absolutePath(),
+                                     QCoreApplication::translate(
+                                         "SqliteSettingsStore", "the settings were not written.")));
+    }
+    fail(error.text());
 }
 
 void SqliteSettingsStore::fail(const QString &reason) const

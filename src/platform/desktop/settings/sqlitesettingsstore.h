@@ -3,6 +3,7 @@
 #include "platform/api/settingsstore.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 // The settings store kept in one SQLite file. The file and its folder appear at the first
@@ -37,6 +38,8 @@ private:
     void prepareForWriting();
     void execOrThrow(const QString &statement);
     [[noreturn]] void fail(const QString &reason) const;
+    // A full disk fails with its own number and words.
+    [[noreturn]] void fail(const QSqlError &error) const;
 
     QString m_filePath;
     QString m_connectionName;

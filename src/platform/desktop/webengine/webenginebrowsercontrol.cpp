@@ -6,6 +6,7 @@
 #include "platform/desktop/spelling/spellcheck.h"
 #include "platform/desktop/webengine/cookiefile.h"
 #include "platform/desktop/webengine/desktopnotifications.h"
+#include "platform/desktop/webengine/diskcaches.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
@@ -61,7 +62,8 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setHttpCacheType(DiskCaches::onDisk() ? QWebEngineProfile::DiskHttpCache
+                                                   : QWebEngineProfile::MemoryHttpCache);
     DesktopNotifications::presentFor(*profile);
     // After the storage path: setting that starts the profile's settings anew. The dictionary
     // is read once the start page, which has nothing to check, is shown.
