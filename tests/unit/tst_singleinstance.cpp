@@ -1,161 +1,107 @@
-// One running copy per profile: a later start on a profile hands over to the copy that holds
-// it, or is told that copy is not answering; another profile is never refused; a copy killed
-// with SIGKILL leaves a lock that is taken over at once. The later starts and the killed copy
-// are child processes (this binary, started with --child), as the program's starts are.
+// One running copy per profile. The copy that holds the profile is a child process (this
+// binary, started with --child); the later start is this process, as a user's second start is.
 
 #include "platform/desktop/system/singleinstance.h"
 #include "testsupport.h"
 
+#include <csignal>
 #include <cstdio>
-#include <memory>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 using Start = SingleInstance::Start;
 
-namespace {
-
-// How long a child start waits for the answer of the copy that holds the profile.
-constexpr std::chrono::milliseconds ChildWait { 1000 };
-
-const char *nameOf(Start start)
-{
-    switch (start) {
-    case Start::First:
-        return "first";
-    case Start::HandedOver:
-        return "handed-over";
-    case Start::NotAnswering:
-        return "not-answering";
-    }
-    return "?";
-}
-
-// In the child: "ask PROFILE" starts on the profile and prints how; "hold PROFILE" takes it,
-// says so and serves until it is killed.
-int runChild(int argc, char *argv[])
+// In the child: holds the profile, says so, and says each time it is asked to come forward.
+int runHolder(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    if (arguments.size() < 4)
-        return 2;
-    SingleInstance instance(arguments.at(3));
-    const Start start = instance.start(ChildWait);
-    std::printf("%s\n",
-                arguments.at(2) == "hold"_L1 && start == Start::First ? "held" : nameOf(start));
+    SingleInstance instance(application.arguments().value(2));
+    if (instance.start() != Start::First)
+        return 1;
+    QObject::connect(&instance, &SingleInstance::forwardRequested, [] {
+        std::puts("forwarded");
+        std::fflush(stdout);
+    });
+    std::puts("held");
     std::fflush(stdout);
-    return arguments.at(2) == "hold"_L1 ? application.exec() : 0;
+    return application.exec();
 }
-
-// Starts this binary as a child on the profile.
-void startChild(QProcess &child, const QString &mode, const QString &profile)
-{
-    child.start(QCoreApplication::applicationFilePath(), { u"--child"_s, mode, profile });
-}
-
-// What the child printed once it ended; the test's events are served while it runs.
-QByteArray outcomeOf(QProcess &child)
-{
-    QSignalSpy finished(&child, &QProcess::finished);
-    if (child.state() != QProcess::NotRunning && !waitFor(finished, 1, 30'000))
-        return "<still running>";
-    return child.readAllStandardOutput().trimmed();
-}
-
-} // namespace
 
 class tst_SingleInstance : public QObject
 {
     Q_OBJECT
 
 public:
-    enum Holder { Serving, Hung, Gone };
+    enum Holder { Serving, Stopped, Killed };
     Q_ENUM(Holder)
 
 private Q_SLOTS:
     void laterStart_data();
     void laterStart();
-    void killedHolderTakenOverAtOnce();
-
-private:
-    QString profile(const QString &name) const { return m_profiles.filePath(name); }
-
-    QTemporaryDir m_profiles;
 };
 
 void tst_SingleInstance::laterStart_data()
 {
     QTest::addColumn<Holder>("holder");
     QTest::addColumn<QString>("laterProfile");
-    QTest::addColumn<QByteArray>("outcome");
-    QTest::addColumn<int>("forwards");
-    QTest::newRow("running copy answers") << Serving << u"a"_s << QByteArray("handed-over") << 1;
-    // The profile's folder through a link is the same profile.
-    QTest::newRow("same profile through a link")
-        << Serving << u"link/a"_s << QByteArray("handed-over") << 1;
-    QTest::newRow("running copy hung") << Hung << u"a"_s << QByteArray("not-answering") << -1;
-    QTest::newRow("another profile") << Serving << u"b"_s << QByteArray("first") << 0;
-    QTest::newRow("copy ended") << Gone << u"a"_s << QByteArray("first") << -1;
+    QTest::addColumn<Start>("start");
+    QTest::newRow("holder answers") << Serving << u"a"_s << Start::HandedOver;
+    QTest::newRow("same profile through a link") << Serving << u"link/a"_s << Start::HandedOver;
+    QTest::newRow("another profile") << Serving << u"b"_s << Start::First;
+    QTest::newRow("holder hung") << Stopped << u"a"_s << Start::NotAnswering;
+    // Its lock is free at once, and the socket it left is served anew.
+    QTest::newRow("holder killed") << Killed << u"a"_s << Start::First;
 }
 
 void tst_SingleInstance::laterStart()
 {
     QFETCH(Holder, holder);
     QFETCH(QString, laterProfile);
-    QFETCH(QByteArray, outcome);
-    QFETCH(int, forwards);
-    QVERIFY(m_profiles.isValid());
-    QVERIFY(QDir(m_profiles.path()).mkpath(u"a"_s));
-    QFile::link(m_profiles.path(), profile(u"link"_s));
+    QFETCH(Start, start);
+    QTemporaryDir profiles;
+    QVERIFY(QDir(profiles.path()).mkpath(u"a"_s));
+    QVERIFY(QFile::link(profiles.path(), profiles.filePath(u"link"_s)));
 
-    auto first = std::make_unique<SingleInstance>(profile(u"a"_s));
-    QCOMPARE(first->start(ChildWait), Start::First);
-    QSignalSpy forwarded(first.get(), &SingleInstance::forwardRequested);
-    if (holder == Gone)
-        first.reset();
-
-    QProcess later;
-    startChild(later, u"ask"_s, profile(laterProfile));
-    // A hung copy: this process serves no events until the child has ended.
-    if (holder == Hung)
-        QVERIFY(later.waitForFinished(30'000));
-    QCOMPARE(outcomeOf(later), outcome);
-    if (forwards >= 0)
-        QCOMPARE(forwarded.count(), forwards);
-}
-
-void tst_SingleInstance::killedHolderTakenOverAtOnce()
-{
-    QProcess holder;
-    startChild(holder, u"hold"_s, profile(u"a"_s));
-    QVERIFY(holder.waitForReadyRead(30'000));
-    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
-    holder.kill();
-    QVERIFY(holder.waitForFinished(30'000));
+    QProcess first;
+    first.start(QCoreApplication::applicationFilePath(),
+                { u"--child"_s, profiles.filePath(u"a"_s) });
+    QVERIFY(first.waitForReadyRead(30'000));
+    QCOMPARE(first.readLine(), QByteArray("held\n"));
+    if (holder == Stopped)
+        ::kill(pid_t(first.processId()), SIGSTOP);
+    if (holder == Killed) {
+        first.kill();
+        QVERIFY(first.waitForFinished(30'000));
+    }
 
     QElapsedTimer took;
     took.start();
-    SingleInstance next(profile(u"a"_s));
-    QCOMPARE(next.start(), Start::First);
-    QVERIFY2(took.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(took.elapsed())));
-
-    // It serves where the killed copy's socket was left.
-    QSignalSpy forwarded(&next, &SingleInstance::forwardRequested);
-    QProcess later;
-    startChild(later, u"ask"_s, profile(u"a"_s));
-    QCOMPARE(outcomeOf(later), QByteArray("handed-over"));
-    QCOMPARE(forwarded.count(), 1);
+    SingleInstance later(profiles.filePath(laterProfile));
+    QCOMPARE(later.start(std::chrono::milliseconds(1000)), start);
+    if (start == Start::HandedOver) {
+        QVERIFY(first.canReadLine() || first.waitForReadyRead(30'000));
+        QCOMPARE(first.readLine(), QByteArray("forwarded\n"));
+    }
+    if (start == Start::First)
+        QVERIFY2(took.elapsed() < 500, qPrintable(u"%1 ms"_s.arg(took.elapsed())));
+    if (holder == Killed) {
+        QLocalSocket probe;
+        probe.connectToServer(later.socketPath());
+        QVERIFY(probe.waitForConnected(1000));
+    }
+    first.kill();
+    first.waitForFinished();
 }
 
 int main(int argc, char *argv[])
 {
-    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
-        return runChild(argc, argv);
-    // The children share this process's runtime folder, as a user's starts share theirs.
+    if (argc > 2 && qstrcmp(argv[1], "--child") == 0)
+        return runHolder(argc, argv);
+    // The child shares this process's runtime folder, as a user's starts share theirs.
     const HermeticHome home;
     QCoreApplication application(argc, argv);
     tst_SingleInstance test;
