@@ -40,8 +40,7 @@ public:
     // What a later start tells the user when the running copy does not answer.
     static QString notAnsweringMessage();
 
-    // Where the lock and the socket are, empty when the runtime folder is not available.
-    QString lockPath() const;
+    // Where the running copy listens; empty when the runtime folder is not available.
     QString socketPath() const;
 
 Q_SIGNALS:
@@ -49,6 +48,7 @@ Q_SIGNALS:
     void forwardRequested();
 
 private:
+    QString lockPath() const;
     enum class Lock { Taken, Held, Unavailable };
     Lock takeLock();
     void releaseLock();
