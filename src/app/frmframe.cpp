@@ -193,6 +193,15 @@ void frmFrame::endSession()
     m_platform.app->End();
 }
 
+void frmFrame::bringForward()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 bool frmFrame::mayLeave()
 {
     const int running = m_downloads ? m_downloads->running() : 0;

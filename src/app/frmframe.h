@@ -47,6 +47,9 @@ public:
     // The session ends the program: as Exit, without asking, since nobody may be there to
     // answer; running downloads are cancelled.
     void endSession();
+    // Another start of the program asked for this window: it comes to the front as it was
+    // before it was minimised (a maximised frame stays maximised) and takes the keyboard.
+    void bringForward();
 
     QToolBar *FrameToolBar = nullptr;
     QStatusBar *StatusBar1 = nullptr;

@@ -6,9 +6,12 @@
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/system/endsignals.h"
+#include "platform/desktop/system/singleinstance.h"
 #include "platform/desktop/webengine/diskcaches.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QStandardPaths>
 
 int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &adjust)
 {
@@ -27,6 +30,21 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
     markStartupPhase("application");
+
+    // Before anything of the profile opens: a second start on it hands over to the copy
+    // that runs and ends. The profile is the data folder, where the engine keeps its storage.
+    SingleInstance single(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    switch (single.start()) {
+    case SingleInstance::Start::First:
+        break;
+    case SingleInstance::Start::HandedOver:
+        return 0;
+    case SingleInstance::Start::NotAnswering:
+        QMessageBox::warning(nullptr, QApplication::applicationName(),
+                             SingleInstance::notAnsweringMessage());
+        return 1;
+    }
+    markStartupPhase("one copy per profile");
     returnFreedPagesEvery(FreedPagesInterval, &application);
 
     Platform platform = makeDesktopPlatform(History::frecency);
@@ -35,6 +53,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     frmFrame frame(std::move(platform));
     markStartupPhase("frame");
     const EndSignals ending([&frame] { frame.endSession(); });
+    QObject::connect(&single, &SingleInstance::forwardRequested, &frame, &frmFrame::bringForward);
     frame.MDIForm_Load();
     return application.exec();
 }

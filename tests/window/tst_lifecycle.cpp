@@ -30,6 +30,7 @@ private Q_SLOTS:
     void closeAndReopenRunsLoadAgain();
     void closingCancelsTransferAndClearsHourglass();
     void exitEndsAtOnce();
+    void bringForwardRestoresAndActivates();
     void closingFrameClosesBrowserWindowFirst();
     void closingFrameInsideCommand_data();
     void closingFrameInsideCommand();
@@ -267,6 +268,24 @@ void tst_Lifecycle::exitEndsAtOnce()
     // The browser window's closing step does not run.
     QCOMPARE(*cancels, 0);
     QVERIFY(fixture.frame->FrameToolBar->isHidden());
+}
+
+void tst_Lifecycle::bringForwardRestoresAndActivates()
+{
+    WindowFixture fixture;
+    fixture.start();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow());
+    fixture.frame->showMinimized();
+    QVERIFY(fixture.frame->isMinimized());
+
+    fixture.frame->bringForward();
+    QVERIFY(!fixture.frame->isMinimized());
+    // Maximised before it was minimised, it comes back maximised.
+    QVERIFY(fixture.frame->isMaximized());
+    QTRY_VERIFY(fixture.frame->isActiveWindow());
 }
 
 void tst_Lifecycle::closingFrameClosesBrowserWindowFirst()
