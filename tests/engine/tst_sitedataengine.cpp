@@ -67,12 +67,13 @@ void tst_SiteDataEngine::initTestCase()
     m_first.route(QStringLiteral("/store.html"),
                   htmlPage("store",
                            "<script>document.cookie = 'a=1; max-age=3600';"
-                           "localStorage.setItem('k', 'v');"
+                           "localStorage.setItem('k', 'v'); sessionStorage.setItem('s', 'v');"
                            "document.title = 'stored';</script>"));
     const QByteArray reading
         = htmlPage("read",
                    "<script>document.title = 'cookie=' + document.cookie + ';storage='"
-                   " + (localStorage.getItem('k') || 'none');</script>");
+                   " + (localStorage.getItem('k') || 'none') + ';session='"
+                   " + (sessionStorage.getItem('s') || 'none');</script>");
     m_first.route(QStringLiteral("/read.html"), reading);
     m_third.route(QStringLiteral("/read.html"), reading);
     // The first site keeps local storage and a database, the other local storage only: a
@@ -193,7 +194,7 @@ void tst_SiteDataEngine::clearedAtOnceAndLaterWritesKept()
                    QStringLiteral("storage=none;databases=0")),
              qPrintable(m_control->LocationName()));
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=;storage=none"));
+             QStringLiteral("cookie=;storage=none;session=none"));
 
     // Signed in again after the clearing: the next start keeps it.
     QVERIFY2(shows(m_first.url(QStringLiteral("/after.html")), QStringLiteral("kept")),
@@ -221,7 +222,7 @@ void tst_SiteDataEngine::keptCookiesListedAndRemovedAfterRestart()
     }));
     m_siteData->removeCookies(QStringLiteral("127.0.0.1"));
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=;storage=v"));
+             QStringLiteral("cookie=;storage=v;session=none"));
     QCOMPARE(clearStorage(), QStringList());
 }
 
@@ -352,7 +353,7 @@ void tst_SiteDataEngine::thirdPartyCookies()
     QVERIFY(loadAndWait(*m_control, m_first.url(QStringLiteral("/embed.html"))));
     QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("embedded"), LoadTimeoutMs);
     QCOMPARE(titleAfterLoading(m_third.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=%1;storage=none").arg(cookie));
+             QStringLiteral("cookie=%1;storage=none;session=none").arg(cookie));
 }
 
 KESTRAV_TEST_MAIN(tst_SiteDataEngine)

@@ -359,10 +359,24 @@ void tst_SiteDataRules::originsRemovedAtStart()
     const QString bCaches = "Service Worker/CacheStorage/"
         + QCryptographicHash::hash("http_b.example_0", QCryptographicHash::Sha1).toHex();
     QVERIFY(storage.mkpath(bCaches));
-    QVERIFY(writeAll(storage.filePath(bCaches + "/index.txt"),
-                     QByteArray("\x12\x11http://b.example/")));
+    QVERIFY(writeAll(storage.filePath(bCaches + "/index.txt"), "\x12\x11http://b.example/"));
+    // The caches' folders are named by a hash: their index names the origin, which counts when
+    // it lists a cache.
+    const QList<std::pair<QString, QByteArray>> indexes {
+        { QStringLiteral("d"),
+          QByteArray("\x0a\x03\x0a\x01"
+                     "c\x12\x11http://d.example/") },
+        { QStringLiteral("e"), QByteArray("\x12\x11http://e.example/") },
+    };
+    for (const auto &[name, index] : indexes) {
+        QVERIFY(storage.mkpath(QStringLiteral("Service Worker/CacheStorage/") + name));
+        QVERIFY(writeAll(storage.filePath(QStringLiteral("Service Worker/CacheStorage/") + name
+                                          + QStringLiteral("/index.txt")),
+                         index));
+    }
     QCOMPARE(PageStorage::originsWithFolders(storage.path()),
-             (QStringList { "http://a.example", "http://b.example", "http://c.example" }));
+             (QStringList { "http://a.example", "http://b.example", "http://c.example",
+                            "http://d.example" }));
     QVERIFY(writeDatabase(local,
                           { { "META:http://a.example", "m" },
                             { QByteArray("_http://a.example\0k", 19), "v" },
@@ -412,7 +426,9 @@ void tst_SiteDataRules::originsRemovedAtStart()
     QVERIFY(PageStorage::removeIfMarked(storage.path()));
     holding.reset();
 
-    QCOMPARE(PageStorage::originsWithFolders(storage.path()), QStringList { "http://c.example" });
+    QCOMPARE(PageStorage::originsWithFolders(storage.path()),
+             (QStringList { "http://c.example", "http://d.example" }));
+    QVERIFY(!storage.exists(bCaches));
     QVERIFY(!storage.exists(QStringLiteral("Session Storage")));
     QCOMPARE(ServiceWorkerDb::registrations(workers),
              (QMultiHash<QString, qint64> { { QStringLiteral("http://a.example"), 2 } }));

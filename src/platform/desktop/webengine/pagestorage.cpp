@@ -134,7 +134,8 @@ QStringList originsOfLocalStorage(const QString &databaseFolder)
     return origins;
 }
 
-// The origin in a cache index, a protocol buffer whose field 2 is the origin.
+// The origin of a cache index that lists caches: a protocol buffer whose fields 1 are the
+// caches and whose field 2 is the origin. An index that lists none holds nothing.
 QString originOfCacheIndex(const QString &path)
 {
     QFile file(path);
@@ -152,6 +153,8 @@ QString originOfCacheIndex(const QString &path)
         }
         return false;
     };
+    bool caches = false;
+    QString origin;
     quint64 tag = 0;
     quint64 value = 0;
     while (at < bytes.size() && varint(tag)) {
@@ -169,15 +172,16 @@ QString originOfCacheIndex(const QString &path)
         case 2:
             if (!varint(value) || value > quint64(bytes.size() - at))
                 return {};
+            caches = caches || tag >> 3 == 1;
             if (tag >> 3 == 2)
-                return PageOrigins::parse(QString::fromUtf8(bytes.mid(at, qsizetype(value))));
+                origin = PageOrigins::parse(QString::fromUtf8(bytes.mid(at, qsizetype(value))));
             at += qsizetype(value);
             break;
         default:
             return {};
         }
     }
-    return {};
+    return caches ? origin : QString();
 }
 
 // False when the local storage could not be opened or written, as when another running copy
