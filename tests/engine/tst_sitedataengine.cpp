@@ -23,6 +23,12 @@ namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
 
+QString storageFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/webengine");
+}
+
 } // namespace
 
 class tst_SiteDataEngine : public QObject
@@ -175,7 +181,11 @@ QStringList tst_SiteDataEngine::clearStorage(const QString &site)
 
 void tst_SiteDataEngine::clearedAtOnceAndLaterWritesKept()
 {
+    const QString local = QStringLiteral("http://localhost:%1").arg(m_first.port());
     start();
+    // A site that keeps local storage alone.
+    QVERIFY2(shows(local + QStringLiteral("/store.html"), QStringLiteral("stored")),
+             qPrintable(m_control->LocationName()));
     QVERIFY2(shows(m_first.url(QStringLiteral("/keep.html")), QStringLiteral("kept")),
              qPrintable(m_control->LocationName()));
     QVERIFY(loadAndWait(*m_control, m_first.url(QStringLiteral("/store.html"))));
@@ -190,6 +200,8 @@ void tst_SiteDataEngine::clearedAtOnceAndLaterWritesKept()
                  + m_first.requestCount(QStringLiteral("/favicon.ico")),
              requests);
     QVERIFY(m_siteData->storageSites().isEmpty());
+    // It was asked only for what it kept: asking for databases would have made them.
+    QVERIFY(!PageStorage::originsWithFolders(storageFolder()).contains(local));
     QVERIFY2(shows(m_first.url(QStringLiteral("/look.html")),
                    QStringLiteral("storage=none;databases=0")),
              qPrintable(m_control->LocationName()));
@@ -282,10 +294,8 @@ void tst_SiteDataEngine::outOfReachGoesAtRestart()
     QVERIFY2(shows(m_third.url(QStringLiteral("/hold.html")), QStringLiteral("holding")),
              qPrintable(m_control->LocationName()));
     QCOMPARE(clearStorage(), QStringList { "127.0.0.2" });
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/webengine");
     QStringList marked;
-    for (const PageStorage::OriginRemoval &removal : PageStorage::originsMarked(folder)) {
+    for (const PageStorage::OriginRemoval &removal : PageStorage::originsMarked(storageFolder())) {
         if (removal.kinds != 0)
             marked.append(removal.origin);
     }

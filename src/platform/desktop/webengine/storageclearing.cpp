@@ -1,5 +1,6 @@
 #include "platform/desktop/webengine/storageclearing.h"
 
+#include <algorithm>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -17,13 +18,14 @@ constexpr int TimeLimitMs = 5000;
 const QString Cleared = QStringLiteral("kestrav:cleared");
 const QString Failed = QStringLiteral("kestrav:failed");
 
-// The document given the origin. It has nothing to load; its title says how the clearing ended.
+// The document given the origin, with whether to clear its databases and its caches. It has
+// nothing to load; its title says how the clearing ended.
 const QString Document = QStringLiteral(R"(<!doctype html><title></title><script>
-(function () {
+(function (databases, caches) {
   function end(how) { document.title = 'kestrav:' + how; }
   try { localStorage.clear(); } catch (e) { end('failed'); return; }
   var steps = [];
-  if (window.indexedDB && indexedDB.databases)
+  if (databases && window.indexedDB && indexedDB.databases)
     steps.push(indexedDB.databases().then(function (list) {
       return Promise.all(list.map(function (database) {
         return new Promise(function (done, failed) {
@@ -33,13 +35,18 @@ const QString Document = QStringLiteral(R"(<!doctype html><title></title><script
         });
       }));
     }));
-  if (window.caches)
-    steps.push(caches.keys().then(function (names) {
-      return Promise.all(names.map(function (name) { return caches.delete(name); }));
+  if (caches && window.caches)
+    steps.push(window.caches.keys().then(function (names) {
+      return Promise.all(names.map(function (name) { return window.caches.delete(name); }));
     }));
   Promise.all(steps).then(function () { end('cleared'); }, function () { end('failed'); });
-})();
+})(%1, %2);
 </script>)");
+
+QString truth(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
 
 } // namespace
 
@@ -55,27 +62,33 @@ StorageClearing::~StorageClearing()
 }
 
 void StorageClearing::clear(const std::shared_ptr<QWebEngineProfile> &profile,
-                            const QStringList &origins)
+                            const QList<Target> &targets)
 {
     m_profile = profile;
-    for (const QString &origin : origins) {
-        if (!isPending(origin))
-            m_queue.append(origin);
+    for (const Target &target : targets) {
+        if (!isPending(target.origin))
+            m_queue.append(target);
     }
     startNext();
 }
 
 void StorageClearing::hurry(const QString &origin)
 {
-    if (m_queue.removeAll(origin) > 0) {
-        m_queue.prepend(origin);
+    const auto queued = std::find_if(m_queue.begin(), m_queue.end(),
+                                     [&](const Target &target) { return target.origin == origin; });
+    if (queued != m_queue.end()) {
+        const Target target = *queued;
+        m_queue.erase(queued);
+        m_queue.prepend(target);
         startNext();
     }
 }
 
 bool StorageClearing::isPending(const QString &origin) const
 {
-    return m_running.contains(origin) || m_queue.contains(origin);
+    return m_running.contains(origin)
+        || std::any_of(m_queue.cbegin(), m_queue.cend(),
+                       [&](const Target &target) { return target.origin == origin; });
 }
 
 void StorageClearing::startNext()
@@ -86,8 +99,9 @@ void StorageClearing::startNext()
         m_profile.reset();
 }
 
-void StorageClearing::start(const QString &origin)
+void StorageClearing::start(const Target &target)
 {
+    const QString origin = target.origin;
     if (!m_profile) {
         Q_EMIT originEnded(origin, false);
         return;
@@ -111,7 +125,8 @@ void StorageClearing::start(const QString &origin)
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this, page, origin] { end(page, origin, false); });
     QTimer::singleShot(TimeLimitMs, page, [this, page, origin] { end(page, origin, false); });
-    page->setHtml(Document, QUrl(origin + QLatin1Char('/')));
+    page->setHtml(Document.arg(truth(target.databases), truth(target.caches)),
+                  QUrl(origin + QLatin1Char('/')));
 }
 
 void StorageClearing::end(QWebEnginePage *page, const QString &origin, bool cleared)

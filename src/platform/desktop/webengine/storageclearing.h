@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -17,11 +18,20 @@ class StorageClearing final : public QObject
     Q_OBJECT
 
 public:
+    // An origin to clear. Its databases and caches are asked for only where it had them:
+    // asking makes them.
+    struct Target
+    {
+        QString origin;
+        bool databases = false;
+        bool caches = false;
+    };
+
     explicit StorageClearing(QObject *parent = nullptr);
     ~StorageClearing() override;
 
     // Queues the origins that are not queued yet; the profile is kept while its pages live.
-    void clear(const std::shared_ptr<QWebEngineProfile> &profile, const QStringList &origins);
+    void clear(const std::shared_ptr<QWebEngineProfile> &profile, const QList<Target> &targets);
     // Puts a queued origin first, as when a page of it is about to load.
     void hurry(const QString &origin);
     // Whether the origin is queued or being cleared.
@@ -34,10 +44,10 @@ Q_SIGNALS:
 
 private:
     void startNext();
-    void start(const QString &origin);
+    void start(const Target &target);
     void end(QWebEnginePage *page, const QString &origin, bool cleared);
 
     std::shared_ptr<QWebEngineProfile> m_profile;
-    QStringList m_queue;
+    QList<Target> m_queue;
     QHash<QString, QWebEnginePage *> m_running;
 };

@@ -246,7 +246,7 @@ void WebEngineSiteData::clearOrigins(const QString &site)
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     Clearing clearing { site, {}, {} };
     QList<OriginRemoval> removals;
-    QStringList live;
+    QList<StorageClearing::Target> live;
     for (const QString &origin : knownOrigins(folder, held)) {
         if (!ofSite(site, origin))
             continue;
@@ -258,7 +258,8 @@ void WebEngineSiteData::clearOrigins(const QString &site)
         if (PageStorage::hasFolder(folder, origin, OriginRemoval::WebSql))
             left.kinds = OriginRemoval::WebSql;
         if (profile && PageOrigins::reachable(origin)) {
-            live.append(origin);
+            live.append({ origin, PageStorage::hasFolder(folder, origin, OriginRemoval::IndexedDb),
+                          PageStorage::hasFolder(folder, origin, OriginRemoval::CacheStorage) });
             clearing.pending.insert(origin);
             PageStorage::join(m_left, left);
         } else {
