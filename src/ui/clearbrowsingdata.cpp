@@ -43,6 +43,19 @@ ClearBrowsingData::ClearBrowsingData(const FeatureContext &context)
                         m_platform.siteData->forgetVisitedLinks(urls);
                 });
             });
+    // The pages' stored data is cleared in the background; only what could not be reached
+    // while the program runs is told.
+    connect(m_platform.siteData.get(), &SiteData::storageCleared, this,
+            [this](const QString &site, const QStringList &waiting) {
+                if (!site.isEmpty() || waiting.isEmpty())
+                    return;
+                const QString later = waiting.size() == 1
+                    ? tr("The stored data of 1 site goes when the program next starts.")
+                    : tr("The stored data of %1 sites goes when the program next starts.")
+                          .arg(waiting.size());
+                m_status.set(StatusLine::Message,
+                             tr("Browsing data cleared.") + QLatin1Char(' ') + later);
+            });
 }
 
 void ClearBrowsingData::open()
@@ -75,13 +88,11 @@ void ClearBrowsingData::clear(const ClearData::Choice &choice)
         siteData.clearCache();
     if (choice.permissions)
         SitePermissions::forgetAll(*m_platform.settings);
-    QString done = tr("Browsing data cleared.");
-    if (choice.cookies) {
+    if (choice.cookies)
         siteData.clearCookies();
-        siteData.clearStorageAtNextStart();
-        done += QLatin1Char(' ') + tr("The pages' stored data goes when the program next starts.");
-    }
-    m_status.set(StatusLine::Message, done);
+    m_status.set(StatusLine::Message, tr("Browsing data cleared."));
+    if (choice.cookies)
+        siteData.clearStorage();
 }
 
 std::optional<ClearData::Choice> ClearBrowsingData::ask(QWidget *parent)
@@ -108,8 +119,9 @@ std::optional<ClearData::Choice> ClearBrowsingData::ask(QWidget *parent)
     form->addRow(tr("History &from:"), span);
     layout->addLayout(form);
     QCheckBox *cookies = tick(tr("C&ookies and site data"), "chkCookies", initial.cookies);
-    auto *note = new QLabel(tr("Cookies go at once; what pages stored on this computer goes "
-                               "when the program next starts."),
+    auto *note = new QLabel(tr("Cookies and what pages stored on this computer go at once; what "
+                               "cannot be reached while the program runs goes when it next "
+                               "starts."),
                             &dialog);
     note->setWordWrap(true);
     layout->addWidget(note);

@@ -67,6 +67,13 @@ QString problemText(SiteList::HostProblem problem, const QString &text)
     return {};
 }
 
+QString storageNote()
+{
+    return SiteDataWindow::tr("Cookies and what a site stored on this computer go at once; what "
+                              "cannot be reached while the program runs goes when it next "
+                              "starts.");
+}
+
 } // namespace
 
 SiteDataWindow::SiteDataWindow(const FeatureContext &context)
@@ -75,6 +82,7 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
     , m_siteData(*context.platform.siteData)
     , m_reportAndLeave(context.reportAndLeave)
     , m_list(new QTreeWidget(this))
+    , m_note(new QLabel(this))
     , m_remove(new QPushButton(tr("&Remove cookies and data"), this))
     , m_change(new QPushButton(tr("&Change answer"), this))
     , m_forget(new QPushButton(tr("&Forget answer"), this))
@@ -103,11 +111,10 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
-    auto *note = new QLabel(tr("Cookies go at once; what a site stored on this computer goes "
-                               "when the program next starts."),
-                            this);
-    note->setWordWrap(true);
-    layout->addWidget(note);
+    m_note->setObjectName(QStringLiteral("lblStorageNote"));
+    m_note->setText(storageNote());
+    m_note->setWordWrap(true);
+    layout->addWidget(m_note);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : { m_remove, m_change, m_forget, m_thirdParty })
         buttons->addWidget(button);
@@ -142,11 +149,24 @@ SiteDataWindow::SiteDataWindow(const FeatureContext &context)
         if (isVisible())
             reload();
     });
+    connect(&m_siteData, &SiteData::storageCleared, this,
+            [this](const QString &site, const QStringList &waiting) {
+                if (site.isEmpty())
+                    return;
+                if (!waiting.isEmpty())
+                    m_note->setText(
+                        tr("What %1 stored could not be reached now: it goes when the program "
+                           "next starts.")
+                            .arg(site));
+                if (isVisible())
+                    reload();
+            });
     updateButtons();
 }
 
 void SiteDataWindow::open()
 {
+    m_note->setText(storageNote());
     reload();
     show();
     raise();
@@ -219,7 +239,7 @@ void SiteDataWindow::removeSiteData()
 {
     if (const QString site = selectedSite(); !site.isEmpty()) {
         m_siteData.removeCookies(site);
-        m_siteData.removeStorageAtNextStart(site);
+        m_siteData.removeStorage(site);
     }
     reload();
 }

@@ -50,6 +50,7 @@ private:
     SiteData &m_siteData;
     FeatureContext::Runner m_reportAndLeave;
     QTreeWidget *m_list;
+    QLabel *m_note;
     QPushButton *m_remove;
     QPushButton *m_change;
     QPushButton *m_forget;

@@ -1,6 +1,7 @@
-// What the real engine keeps for sites: cleared cookies and storage, one site's storage removed
-// while another's is kept, answers remembered across a restart on the same data folder, and
-// cookies from another site refused unless allowed.
+// What the real engine keeps for sites: cookies and storage cleared at once, what pages store
+// after a clearing kept across a restart, a site's storage removed with its subdomains' while
+// another's is kept, storage out of reach removed at the next start, answers remembered across
+// a restart on the same data folder, and cookies from another site refused unless allowed.
 
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
@@ -8,17 +9,25 @@
 #include "httpserver.h"
 #include "platform/api/rememberedanswers.h"
 #include "platform/api/sitepermissions.h"
+#include "platform/desktop/webengine/pagestorage.h"
 #include "platform/desktop/webengine/webenginesitedata.h"
 #include "testsupport.h"
 
 #include <algorithm>
 #include <memory>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
 
 namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
+
+QString storageFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/webengine");
+}
 
 } // namespace
 
@@ -29,9 +38,10 @@ class tst_SiteDataEngine : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cleanup();
-    void clearedStorageGoesAtRestart();
+    void clearedAtOnceAndLaterWritesKept();
     void keptCookiesListedAndRemovedAfterRestart();
-    void oneSiteStorageGoesAtRestart();
+    void siteRemovedWithSubdomains();
+    void outOfReachGoesAtRestart();
     void answersAcrossRestart_data();
     void answersAcrossRestart();
     void thirdPartyCookies_data();
@@ -42,6 +52,10 @@ private:
     void start(const QStringList &thirdPartySites = {});
     void stop();
     QString titleAfterLoading(const QString &url);
+    // Loads the page and waits for the title its script gives.
+    bool shows(const QString &url, const QString &title);
+    // Clears the storage of the site (all sites when empty); what it reports waiting.
+    QStringList clearStorage(const QString &site = {});
 
     HttpServer m_first;
     HttpServer m_third;
@@ -59,12 +73,13 @@ void tst_SiteDataEngine::initTestCase()
     m_first.route(QStringLiteral("/store.html"),
                   htmlPage("store",
                            "<script>document.cookie = 'a=1; max-age=3600';"
-                           "localStorage.setItem('k', 'v');"
+                           "localStorage.setItem('k', 'v'); sessionStorage.setItem('s', 'v');"
                            "document.title = 'stored';</script>"));
     const QByteArray reading
         = htmlPage("read",
                    "<script>document.title = 'cookie=' + document.cookie + ';storage='"
-                   " + (localStorage.getItem('k') || 'none');</script>");
+                   " + (localStorage.getItem('k') || 'none') + ';session='"
+                   " + (sessionStorage.getItem('s') || 'none');</script>");
     m_first.route(QStringLiteral("/read.html"), reading);
     m_third.route(QStringLiteral("/read.html"), reading);
     // The first site keeps local storage and a database, the other local storage only: a
@@ -86,6 +101,19 @@ void tst_SiteDataEngine::initTestCase()
                    " + ';databases=' + list.length; });</script>");
     m_first.route(QStringLiteral("/look.html"), looking);
     m_third.route(QStringLiteral("/look.html"), looking);
+    m_first.route(QStringLiteral("/after.html"),
+                  htmlPage("after",
+                           "<script>localStorage.setItem('k', 'after');"
+                           "var open = indexedDB.open('after');"
+                           "open.onsuccess = function () { open.result.close();"
+                           " document.title = 'kept'; };</script>"));
+    // Its database stays open however it is asked to let go.
+    m_third.route(QStringLiteral("/hold.html"),
+                  htmlPage("hold",
+                           "<script>localStorage.setItem('k', 'v');"
+                           "var open = indexedDB.open('held');"
+                           "open.onsuccess = function () { window.held = open.result;"
+                           " document.title = 'holding'; };</script>"));
     m_first.route(QStringLiteral("/ask.html"),
                   htmlPage("ask",
                            "<script>Notification.requestPermission().then("
@@ -132,23 +160,63 @@ QString tst_SiteDataEngine::titleAfterLoading(const QString &url)
     return m_control->LocationName();
 }
 
-void tst_SiteDataEngine::clearedStorageGoesAtRestart()
+bool tst_SiteDataEngine::shows(const QString &url, const QString &title)
 {
+    if (!loadAndWait(*m_control, url))
+        return false;
+    return QTest::qWaitFor([&] { return m_control->LocationName() == title; }, LoadTimeoutMs);
+}
+
+QStringList tst_SiteDataEngine::clearStorage(const QString &site)
+{
+    QSignalSpy cleared(m_siteData.get(), &SiteData::storageCleared);
+    if (site.isEmpty())
+        m_siteData->clearStorage();
+    else
+        m_siteData->removeStorage(site);
+    if (!waitFor(cleared))
+        return { QStringLiteral("not ended") };
+    return cleared.first().at(1).toStringList();
+}
+
+void tst_SiteDataEngine::clearedAtOnceAndLaterWritesKept()
+{
+    const QString local = QStringLiteral("http://localhost:%1").arg(m_first.port());
     start();
+    // A site that keeps local storage alone.
+    QVERIFY2(shows(local + QStringLiteral("/store.html"), QStringLiteral("stored")),
+             qPrintable(m_control->LocationName()));
+    QVERIFY2(shows(m_first.url(QStringLiteral("/keep.html")), QStringLiteral("kept")),
+             qPrintable(m_control->LocationName()));
     QVERIFY(loadAndWait(*m_control, m_first.url(QStringLiteral("/store.html"))));
-    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("stored"), LoadTimeoutMs);
     QTRY_VERIFY(!m_siteData->cookies().isEmpty());
+    const int requests = m_first.requestCount(QStringLiteral("/"))
+        + m_first.requestCount(QStringLiteral("/favicon.ico"));
 
     m_siteData->clearCookies();
-    m_siteData->clearStorageAtNextStart();
-    // The cookie has gone at once; the storage is held open until the next start.
+    QCOMPARE(clearStorage(), QStringList());
+    // The pages that cleared the origin asked the site for nothing.
+    QCOMPARE(m_first.requestCount(QStringLiteral("/"))
+                 + m_first.requestCount(QStringLiteral("/favicon.ico")),
+             requests);
+    QVERIFY(m_siteData->storageSites().isEmpty());
+    // It was asked only for what it kept: asking for databases would have made them.
+    QVERIFY(!PageStorage::originsWithFolders(storageFolder()).contains(local));
+    QVERIFY2(shows(m_first.url(QStringLiteral("/look.html")),
+                   QStringLiteral("storage=none;databases=0")),
+             qPrintable(m_control->LocationName()));
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=;storage=v"));
+             QStringLiteral("cookie=;storage=none;session=none"));
 
+    // Signed in again after the clearing: the next start keeps it.
+    QVERIFY2(shows(m_first.url(QStringLiteral("/after.html")), QStringLiteral("kept")),
+             qPrintable(m_control->LocationName()));
     stop();
     start();
-    QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=;storage=none"));
+    QVERIFY2(shows(m_first.url(QStringLiteral("/look.html")),
+                   QStringLiteral("storage=after;databases=1")),
+             qPrintable(m_control->LocationName()));
+    QCOMPARE(clearStorage(), QStringList());
 }
 
 void tst_SiteDataEngine::keptCookiesListedAndRemovedAfterRestart()
@@ -166,40 +234,84 @@ void tst_SiteDataEngine::keptCookiesListedAndRemovedAfterRestart()
     }));
     m_siteData->removeCookies(QStringLiteral("127.0.0.1"));
     QCOMPARE(titleAfterLoading(m_first.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=;storage=v"));
-    m_siteData->clearStorageAtNextStart();
+             QStringLiteral("cookie=;storage=v;session=none"));
+    QCOMPARE(clearStorage(), QStringList());
 }
 
-void tst_SiteDataEngine::oneSiteStorageGoesAtRestart()
+void tst_SiteDataEngine::siteRemovedWithSubdomains()
 {
-    const auto shows = [this](HttpServer &server, const char *page, const char *title) {
-        if (!loadAndWait(*m_control, server.url(QString::fromLatin1(page))))
-            return false;
-        return QTest::qWaitFor([&] { return m_control->LocationName() == QLatin1String(title); },
-                               LoadTimeoutMs);
+    // The engine takes "localhost" and its subdomains to this computer.
+    const auto at = [this](const char *host, const char *path) {
+        return QStringLiteral("http://%1:%2%3")
+            .arg(QLatin1String(host))
+            .arg(m_first.port())
+            .arg(QLatin1String(path));
     };
+    const QString kept = QStringLiteral("kept");
     start();
-    QVERIFY2(shows(m_first, "/keep.html", "kept"), qPrintable(m_control->LocationName()));
-    QVERIFY2(shows(m_third, "/keep.html", "kept"), qPrintable(m_control->LocationName()));
+    for (const char *host : { "localhost", "www.localhost" })
+        QVERIFY2(shows(at(host, "/keep.html"), kept), qPrintable(m_control->LocationName()));
+    QVERIFY2(shows(m_third.url(QStringLiteral("/keep.html")), kept),
+             qPrintable(m_control->LocationName()));
     stop();
 
     // Local storage is read at the start, before the engine holds it.
+    const QStringList sites { "127.0.0.2", "localhost", "www.localhost" };
+    const auto listed = [&] {
+        const QStringList all = m_siteData->storageSites();
+        QStringList these;
+        std::copy_if(sites.cbegin(), sites.cend(), std::back_inserter(these),
+                     [&](const QString &site) { return all.contains(site); });
+        return these;
+    };
     start();
-    QCOMPARE(m_siteData->storageSites(), (QStringList { "127.0.0.1", "127.0.0.2" }));
-    m_siteData->removeStorageAtNextStart(QStringLiteral("127.0.0.1"));
-    QCOMPARE(m_siteData->storageSites(), QStringList { "127.0.0.2" });
-    QVERIFY2(shows(m_first, "/look.html", "storage=v;databases=1"),
+    QCOMPARE(listed(), sites);
+    QCOMPARE(clearStorage(QStringLiteral("localhost")), QStringList());
+    QCOMPARE(listed(), QStringList { "127.0.0.2" });
+    // A page of a cleared origin loaded at once may store again: the emptied databases' folders
+    // then stay at the next start, and the site is listed again.
+    QTest::qWait(1000);
+    const QString none = QStringLiteral("storage=none;databases=0");
+    for (const char *host : { "localhost", "www.localhost" })
+        QVERIFY2(shows(at(host, "/look.html"), none), qPrintable(m_control->LocationName()));
+    QVERIFY2(
+        shows(m_third.url(QStringLiteral("/look.html")), QStringLiteral("storage=v;databases=0")),
+        qPrintable(m_control->LocationName()));
+    stop();
+
+    start();
+    QCOMPARE(listed(), QStringList { "127.0.0.2" });
+    QVERIFY2(shows(at("www.localhost", "/look.html"), none), qPrintable(m_control->LocationName()));
+    QCOMPARE(clearStorage(), QStringList());
+}
+
+void tst_SiteDataEngine::outOfReachGoesAtRestart()
+{
+    start();
+    QVERIFY2(shows(m_first.url(QStringLiteral("/keep.html")), QStringLiteral("kept")),
+             qPrintable(m_control->LocationName()));
+    // The shown page keeps its database open: the other origin's clearing cannot delete it.
+    QVERIFY2(shows(m_third.url(QStringLiteral("/hold.html")), QStringLiteral("holding")),
+             qPrintable(m_control->LocationName()));
+    QCOMPARE(clearStorage(), QStringList { "127.0.0.2" });
+    QStringList marked;
+    for (const PageStorage::OriginRemoval &removal : PageStorage::originsMarked(storageFolder())) {
+        if (removal.kinds != 0)
+            marked.append(removal.origin);
+    }
+    QCOMPARE(marked, QStringList { m_third.url(QString()) });
+    QVERIFY2(shows(m_first.url(QStringLiteral("/after.html")), QStringLiteral("kept")),
              qPrintable(m_control->LocationName()));
     stop();
 
     start();
-    QCOMPARE(m_siteData->storageSites(), QStringList { "127.0.0.2" });
-    QVERIFY2(shows(m_first, "/look.html", "storage=none;databases=0"),
+    QVERIFY2(shows(m_third.url(QStringLiteral("/look.html")),
+                   QStringLiteral("storage=none;databases=0")),
              qPrintable(m_control->LocationName()));
-    QVERIFY2(shows(m_third, "/look.html", "storage=v;databases=0"),
+    QVERIFY2(shows(m_first.url(QStringLiteral("/look.html")),
+                   QStringLiteral("storage=after;databases=1")),
              qPrintable(m_control->LocationName()));
-    // The tests after this one find no storage.
-    m_siteData->removeStorageAtNextStart(QStringLiteral("127.0.0.2"));
+    QCOMPARE(clearStorage(), QStringList());
 }
 
 void tst_SiteDataEngine::answersAcrossRestart_data()
@@ -251,7 +363,7 @@ void tst_SiteDataEngine::thirdPartyCookies()
     QVERIFY(loadAndWait(*m_control, m_first.url(QStringLiteral("/embed.html"))));
     QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("embedded"), LoadTimeoutMs);
     QCOMPARE(titleAfterLoading(m_third.url(QStringLiteral("/read.html"))),
-             QStringLiteral("cookie=%1;storage=none").arg(cookie));
+             QStringLiteral("cookie=%1;storage=none;session=none").arg(cookie));
 }
 
 KESTRAV_TEST_MAIN(tst_SiteDataEngine)

@@ -30,17 +30,24 @@ public:
         for (const QString &url : urls)
             journal.append(QStringLiteral("visited links of ") + url);
     }
-    void clearStorageAtNextStart() override { journal.append(QStringLiteral("storage")); }
+    void clearStorage() override
+    {
+        journal.append(QStringLiteral("storage"));
+        Q_EMIT storageCleared({}, waitingSites);
+    }
     QStringList storageSites() const override { return storedSites; }
-    void removeStorageAtNextStart(const QString &site) override
+    void removeStorage(const QString &site) override
     {
         journal.append(QStringLiteral("storage of ") + site);
         storedSites.removeAll(site);
+        Q_EMIT storageCleared(site, waitingSites);
     }
     void setThirdPartyCookieSites(const QStringList &sites) override { thirdPartySites = sites; }
 
     QList<StoredCookie> cookieList;
     QStringList storedSites;
+    // What each clearing of stored data reports as waiting for the next start.
+    QStringList waitingSites;
     QStringList journal;
     QStringList thirdPartySites;
 };

@@ -52,16 +52,23 @@ void tst_SiteData::clearChosenData_data()
     QTest::addColumn<bool>("historyCleared");
     QTest::addColumn<bool>("recentKept");
     QTest::addColumn<bool>("answersKept");
+    QTest::addColumn<QStringList>("waiting"); // stored data out of reach while the engine runs
+    QTest::addColumn<QString>("status");
 
     using ClearData::Span;
+    const QString cleared = QStringLiteral("Browsing data cleared.");
     QTest::newRow("as offered: the last hour")
         << ClearData::Choice {} << QStringList { "cache", "cookies", "storage" } << true << true
-        << true;
+        << true << QStringList() << cleared;
     QTest::newRow("everything, permissions too")
         << ClearData::Choice { true, false, false, true, Span::Everything } << QStringList() << true
-        << false << false;
-    QTest::newRow("cookies only") << ClearData::Choice { false, true, false, false, Span::LastWeek }
-                                  << QStringList { "cookies", "storage" } << false << true << true;
+        << false << false << QStringList { "a.example" } << cleared;
+    QTest::newRow("cookies only, two sites out of reach")
+        << ClearData::Choice { false, true, false, false, Span::LastWeek }
+        << QStringList { "cookies", "storage" } << false << true << true
+        << QStringList { "a.example", "b.example" }
+        << cleared
+            + QStringLiteral(" The stored data of 2 sites goes when the program next starts.");
 }
 
 void tst_SiteData::clearChosenData()
@@ -71,8 +78,11 @@ void tst_SiteData::clearChosenData()
     QFETCH(bool, historyCleared);
     QFETCH(bool, recentKept);
     QFETCH(bool, answersKept);
+    QFETCH(QStringList, waiting);
+    QFETCH(QString, status);
 
     TestPlatform &test = m_fixture->test;
+    test.siteData->waitingSites = waiting;
     const QString site = QStringLiteral("http://a.example/");
     m_fixture->browser().complete(site, QStringLiteral("A"));
     test.settings->SaveSetting(RecentUrls::application(), RecentUrls::section(),
@@ -91,6 +101,7 @@ void tst_SiteData::clearChosenData()
     QCOMPARE(RecentUrls::read(*test.settings).size(), recentKept ? 1 : 0);
     QCOMPARE(window.menuItem(QStringLiteral("mnuURLHistory(0)"))->isVisible(), recentKept);
     QCOMPARE(SitePermissions::all(*test.settings).size(), answersKept ? 1 : 0);
+    QCOMPARE(m_fixture->frame->Panel1->text(), status);
 }
 
 void tst_SiteData::visitedLinksOfClearedAddresses_data()
@@ -155,9 +166,17 @@ void tst_SiteData::siteWindowButtons()
     list->setCurrentItem(list->topLevelItem(0));
     click("cmdThirdPartyCookies");
     QCOMPARE(test.siteData->thirdPartySites, QStringList { "b.example" });
+    auto *note = siteWindow->findChild<QLabel *>(QStringLiteral("lblStorageNote"));
+    const QString offered = note->text();
+    test.siteData->waitingSites = { QStringLiteral("b.example") };
     click("cmdRemoveSiteData");
     QCOMPARE(test.siteData->journal,
              (QStringList { "cookies of b.example", "storage of b.example" }));
+    QCOMPARE(note->text(),
+             QStringLiteral("What b.example stored could not be reached now: it goes when the "
+                            "program next starts."));
+    m_fixture->window().menuItem(QStringLiteral("actSiteData"))->trigger();
+    QCOMPARE(note->text(), offered);
     // The site stays listed while its exception is kept; the other sites' data stays.
     QCOMPARE(list->topLevelItemCount(), 3);
     QCOMPARE(test.siteData->cookieList.size(), 1);

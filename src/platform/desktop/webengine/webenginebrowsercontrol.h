@@ -48,6 +48,8 @@ public:
     static QString searchPage();
 
     QWidget *widget() override;
+    // The profile the control's page is made on, shared by every control of the process.
+    std::shared_ptr<QWebEngineProfile> profile() const { return m_profile; }
 
     void Navigate(const QString &url) override;
     void GoBack() override;
