@@ -59,8 +59,14 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
         qFatal("The browser window needs a platform without gaps; missing: %s",
                qPrintable(missing.join(QStringLiteral(", "))));
-    m_platform.settings = std::make_shared<KeepingSettingsStore>(
-        m_platform.settings,
+    // The platform's settings keep what the file refuses; a platform of plain stores gets the
+    // same for this window.
+    m_keptSettings = std::dynamic_pointer_cast<KeepingSettingsStore>(m_platform.settings);
+    if (!m_keptSettings) {
+        m_keptSettings = std::make_shared<KeepingSettingsStore>(m_platform.settings);
+        m_platform.settings = m_keptSettings;
+    }
+    m_keptSettings->setNoticed(
         [this](const QString &notice) { m_status.setTrouble(QStringLiteral("settings"), notice); });
     ctlInet = m_platform.createInternetTransfer();
     Text1 = m_platform.createRichTextArea(this);
@@ -111,6 +117,8 @@ FeatureContext frmWebBrowser::featureContext()
 
 frmWebBrowser::~frmWebBrowser()
 {
+    // The settings may outlive the window, which tells their trouble no more.
+    m_keptSettings->setNoticed({});
     // The page's source goes with the window that showed the page.
     delete m_sourceWindow.data();
 }

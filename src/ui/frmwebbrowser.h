@@ -24,6 +24,7 @@ class SiteDataWindow;
 class Downloads;
 class DownloadsWindow;
 class InternetTransfer;
+class KeepingSettingsStore;
 class MailApplication;
 class MailFolder;
 class MailNamespace;
@@ -215,6 +216,7 @@ private:
 
     WebBrowserHost &m_host;
     Platform m_platform;
+    std::shared_ptr<KeepingSettingsStore> m_keptSettings; // m_platform.settings
     HandlerGuard m_guard;
     bool m_addressKeyPending = false;
 

@@ -24,6 +24,20 @@ KeepingSettingsStore::KeepingSettingsStore(std::shared_ptr<SettingsStore> store,
 {
 }
 
+void KeepingSettingsStore::setNoticed(Notice noticed)
+{
+    m_noticed = std::move(noticed);
+    if (m_noticed && !m_trouble.isEmpty())
+        m_noticed(m_trouble);
+}
+
+void KeepingSettingsStore::say(const QString &trouble)
+{
+    m_trouble = trouble;
+    if (m_noticed)
+        m_noticed(trouble);
+}
+
 KeepingSettingsStore::~KeepingSettingsStore()
 {
     if (m_waitingForRoom)
@@ -129,16 +143,14 @@ void KeepingSettingsStore::keepInMemory(const PlatformError &refusal)
 {
     m_inMemory = true;
     m_waitingForRoom = refusal.number() == ErrorCode::DiskFull;
-    if (!m_noticed)
-        return;
     if (m_waitingForRoom) {
-        m_noticed(AtomicFile::diskFullText(
+        say(AtomicFile::diskFullText(
             QFileInfo(m_store->files().value(0)).absolutePath(),
             QCoreApplication::translate("KeepingSettingsStore",
                                         "settings are kept in memory until there is room.")));
         return;
     }
-    m_noticed(keptUntilTheEnd(refusal));
+    say(keptUntilTheEnd(refusal));
 }
 
 bool KeepingSettingsStore::writeBack()
@@ -158,16 +170,14 @@ bool KeepingSettingsStore::writeBack()
         // Still full, the next write tries again; any other refusal ends the tries for the run.
         if (refusal.number() != ErrorCode::DiskFull) {
             m_waitingForRoom = false;
-            if (m_noticed)
-                m_noticed(keptUntilTheEnd(refusal));
+            say(keptUntilTheEnd(refusal));
         }
         return false;
     }
     m_changes.clear();
     m_inMemory = false;
     m_waitingForRoom = false;
-    if (m_noticed)
-        m_noticed(QString());
+    say(QString());
     return true;
 }
 

@@ -17,7 +17,10 @@ class KeepingSettingsStore final : public SettingsStore
 public:
     using Notice = std::function<void(const QString &text)>;
 
-    KeepingSettingsStore(std::shared_ptr<SettingsStore> store, Notice noticed);
+    KeepingSettingsStore(std::shared_ptr<SettingsStore> store, Notice noticed = {});
+
+    // Who is told from now on; a trouble that still holds is told at once.
+    void setNoticed(Notice noticed);
     // A last try to write what a full disk refused.
     ~KeepingSettingsStore() override;
 
@@ -52,11 +55,13 @@ private:
     // After a full disk: writes what memory holds to the store in one unit. False while the
     // store still refuses.
     bool writeBack();
+    void say(const QString &trouble);
     const Change *changeOf(const QString &application, const QString &section,
                            const QString &key) const;
 
     std::shared_ptr<SettingsStore> m_store;
     Notice m_noticed;
+    QString m_trouble; // what was said last and still holds
     bool m_inMemory = false;
     bool m_waitingForRoom = false; // in memory because the disk was full
     int m_unitDepth = 0;

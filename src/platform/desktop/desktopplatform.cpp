@@ -1,5 +1,6 @@
 #include "platform/desktop/desktopplatform.h"
 
+#include "platform/api/keepingsettingsstore.h"
 #include "platform/api/onequestionatatime.h"
 #include "platform/api/rememberedanswers.h"
 #include "platform/api/sitepermissions.h"
@@ -25,7 +26,9 @@
 Platform makeDesktopPlatform(FrecencyRule historyRanking)
 {
     Platform platform;
-    platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
+    // One store that keeps what the file refuses, shared by every part that keeps settings.
+    platform.settings = std::make_shared<KeepingSettingsStore>(
+        std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath()));
     platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
         std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName()),
         platform.settings));
