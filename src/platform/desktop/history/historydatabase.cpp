@@ -37,6 +37,9 @@ QString nextConnectionName()
     return QStringLiteral("kestrav-history-%1").arg(++counter);
 }
 
+// What a disk must have left for the history's writes to go: a few pages and their journal.
+constexpr qint64 NoRoomMargin = 64 * 1024;
+
 bool isDamage(int code)
 {
     return code == Corrupt || code == NotADatabase;
@@ -324,7 +327,7 @@ bool HistoryDatabase::noRoom(const Failure &failure)
 {
     // SQLite says "disk I/O error" for some writes that a full disk cuts short.
     const bool full = failure.code == Full
-        || (failure.code == IoError && AtomicFile::lacksRoomFor(m_filePath, 64 * 1024));
+        || (failure.code == IoError && AtomicFile::lacksRoomFor(m_filePath, NoRoomMargin));
     if (!full)
         return false;
     m_refusedForRoom = true;
@@ -333,6 +336,14 @@ bool HistoryDatabase::noRoom(const Failure &failure)
                                            tr("visits are kept in memory until there is room.")));
     }
     return true;
+}
+
+void HistoryDatabase::lookForRoom()
+{
+    if (m_toldNoRoom && !AtomicFile::lacksRoomFor(m_filePath, NoRoomMargin)) {
+        m_toldNoRoom = false;
+        m_trouble(QString());
+    }
 }
 
 HistoryDatabase::Written HistoryDatabase::write(const std::function<void()> &writes)

@@ -47,6 +47,11 @@ public:
     // none is left to do.
     bool refreshAgedFrecencies(int count);
 
+    // Whether a full disk refused a write and no write has got through since.
+    bool waitingForRoom() const { return m_toldNoRoom; }
+    // With nothing waiting to be written: the trouble is over once the disk has room.
+    void lookForRoom();
+
     // Lets the file go; the next request opens it again. Called on the thread that used it.
     void close();
 

@@ -14,7 +14,7 @@ constexpr int AgedPerRound = 50;
 constexpr auto AgedCheckInterval = std::chrono::minutes(10);
 // While the disk is full, the writes it refused are tried again this often, and held up to
 // this many (a visit each, hours of browsing); later ones are not kept.
-constexpr auto HeldRetryInterval = std::chrono::seconds(10);
+constexpr auto HeldRetryInterval = std::chrono::seconds(5);
 constexpr std::size_t MaxHeld = 10'000;
 
 } // namespace
@@ -215,11 +215,18 @@ bool SqliteHistoryStore::idleRound(std::unique_lock<std::mutex> &lock, AgedRefre
         return false;
     }
     const auto now = std::chrono::steady_clock::now();
-    if (!m_held.empty() && now >= m_retryHeld) {
+    // Also with nothing held: a refused refresh leaves the trouble said until a write goes.
+    const bool waiting = !m_held.empty() || m_database->waitingForRoom();
+    if (waiting && now >= m_retryHeld) {
         m_busy = true;
         lock.unlock();
-        std::vector<Job> none;
-        writeBatch(none);
+        if (m_held.empty()) {
+            m_database->lookForRoom();
+            m_retryHeld = std::chrono::steady_clock::now() + HeldRetryInterval;
+        } else {
+            std::vector<Job> none;
+            writeBatch(none);
+        }
         lock.lock();
         m_busy = false;
         return true;
