@@ -22,6 +22,8 @@ private Q_SLOTS:
     void remove_data();
     void remove();
     void showRevealsSelectedOnly();
+    void saysWhyPasswordsAreOutOfReach_data();
+    void saysWhyPasswordsAreOutOfReach();
 
 private:
     // The user names listed, in order (each site has one).
@@ -158,6 +160,35 @@ void tst_SavedSignIns::showRevealsSelectedOnly()
     QTRY_COMPARE(passwordShown(0), u"Bob-secret"_s);
     QTest::keyClicks(m_window->searchField(), u"b"_s);
     QCOMPARE(passwordShown(0), hidden);
+}
+
+void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach_data()
+{
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("open") << true << false << QString();
+    QTest::newRow("locked") << true << true
+                            << u"The desktop's keyring is locked: it asks for its own password "
+                               "before a password is saved, filled or shown."_s;
+    QTest::newRow("missing") << false << false
+                             << u"The desktop's keyring is not available: no password can be "
+                                "saved, filled or shown."_s;
+}
+
+void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach()
+{
+    QFETCH(bool, available);
+    QFETCH(bool, locked);
+    QFETCH(QString, said);
+    FakeKeyring &keyring = *m_fixture->test.keyring;
+    keyring.available = available;
+    keyring.locked = locked;
+    m_window->close();
+    m_fixture->window().menuItem(u"actSavedSignIns"_s)->trigger();
+    QTRY_COMPARE(m_window->keyringText(), said);
+    // Opening the window asks the user for nothing.
+    QCOMPARE(keyring.unlockAsked, 0);
 }
 
 KESTRAV_TEST_MAIN(tst_SavedSignIns)

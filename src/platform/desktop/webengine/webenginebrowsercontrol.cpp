@@ -287,31 +287,31 @@ void WebEngineBrowserControl::Navigate(const QString &url)
     if (url.trimmed().isEmpty() || !target.isValid() || !engineTakesHost(target))
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("\"%1\" is not a valid address.").arg(url));
-    startNavigation([this, target] { m_page->load(target); });
+    startUserNavigation([this, target] { m_page->load(target); });
 }
 
 void WebEngineBrowserControl::GoBack()
 {
     if (!m_page->history()->canGoBack())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no previous page to go back to."));
-    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Back); });
+    startUserNavigation([this] { m_page->triggerAction(QWebEnginePage::Back); });
 }
 
 void WebEngineBrowserControl::GoForward()
 {
     if (!m_page->history()->canGoForward())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no next page to go forward to."));
-    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Forward); });
+    startUserNavigation([this] { m_page->triggerAction(QWebEnginePage::Forward); });
 }
 
 void WebEngineBrowserControl::GoHome()
 {
-    startNavigation([this] { m_page->load(QUrl(homePage())); });
+    startUserNavigation([this] { m_page->load(QUrl(homePage())); });
 }
 
 void WebEngineBrowserControl::GoSearch()
 {
-    startNavigation([this] { m_page->load(QUrl(searchPage())); });
+    startUserNavigation([this] { m_page->load(QUrl(searchPage())); });
 }
 
 void WebEngineBrowserControl::Refresh()
@@ -320,9 +320,9 @@ void WebEngineBrowserControl::Refresh()
     const bool ended = !m_trouble->isHidden();
     const auto loadAnew = [this] { m_page->load(m_page->url()); };
     if (ended)
-        startNavigation(loadAnew);
+        startUserNavigation(loadAnew);
     else
-        startNavigation(loadAnew, [this] { m_page->triggerAction(QWebEnginePage::Reload); });
+        startUserNavigation(loadAnew, [this] { m_page->triggerAction(QWebEnginePage::Reload); });
 }
 
 void WebEngineBrowserControl::Stop()
