@@ -29,6 +29,7 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -62,6 +63,10 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
                           + QStringLiteral("/webengine"));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // A page opened from the disk reads no other file and reaches no site by script: a saved
+    // or downloaded page cannot read the user's keys or the profile.
+    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     DesktopNotifications::presentFor(*profile);
     // After the storage path: setting that starts the profile's settings anew. The dictionary
     // is read once the start page, which has nothing to check, is shown.
@@ -236,6 +241,24 @@ void WebEngineBrowserControl::setUpPage()
     // PDF documents show in the view, in the engine's own viewer.
     m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    // Kept from other files, a local page's link to another one is refused by the engine; the
+    // control follows it itself, as a new page that the linking page cannot read.
+    connect(m_page, &QWebEnginePage::navigationRequested, this,
+            [this](QWebEngineNavigationRequest &request) {
+                const auto type = request.navigationType();
+                // A link within the page itself stays the engine's.
+                const QUrl target = request.url().adjusted(QUrl::RemoveFragment);
+                if (!request.isMainFrame() || !target.isLocalFile() || !m_page->url().isLocalFile()
+                    || target == m_page->url().adjusted(QUrl::RemoveFragment)
+                    || type == QWebEngineNavigationRequest::TypedNavigation
+                    || type == QWebEngineNavigationRequest::BackForwardNavigation
+                    || type == QWebEngineNavigationRequest::ReloadNavigation)
+                    return;
+                request.reject();
+                QTimer::singleShot(0, this, [this, url = request.url()] {
+                    startNavigation([this, url] { m_page->load(url); });
+                });
+            });
     connect(m_page, &QWebEnginePage::fullScreenRequested, this,
             [this](QWebEngineFullScreenRequest request) {
                 request.accept();
