@@ -1,5 +1,6 @@
 #include "signins/loginwatch.h"
 
+#include <QCryptographicHash>
 #include <utility>
 
 using namespace SignInRules;
@@ -61,9 +62,12 @@ std::optional<Submission> LoginWatch::conclude(const Login &login, qint64 nowMs)
         return std::nullopt;
     }
     signIn.userName = userNameFor(signIn, m_earlier, nowMs);
-    if (m_last && m_last->document == login.document && m_last->fields.origin == signIn.origin
-        && m_last->fields.password == signIn.password)
+    const Found found { login.document, signIn.origin,
+                        QCryptographicHash::hash(signIn.password.toUtf8(),
+                                                 QCryptographicHash::Sha256) };
+    if (m_last && m_last->document == found.document && m_last->origin == found.origin
+        && m_last->passwordDigest == found.passwordDigest)
         return std::nullopt;
-    m_last = Login { signIn, login.document };
+    m_last = found;
     return signIn;
 }

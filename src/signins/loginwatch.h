@@ -39,7 +39,13 @@ private:
     // What the user typed on the page shown, until its login ends.
     std::optional<Login> m_typed;
     std::optional<SignInRules::EarlierUserName> m_earlier;
-    // The last sign-in found: the same one, reported again by another route (the submit event
-    // and the navigation it starts), is offered once.
-    std::optional<Login> m_last;
+    // The last sign-in found, its password as a digest only: the same one, reported again by
+    // another route (the submit event and the navigation it starts), is offered once.
+    struct Found
+    {
+        QString document;
+        QString origin;
+        QByteArray passwordDigest;
+    };
+    std::optional<Found> m_last;
 };

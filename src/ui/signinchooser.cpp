@@ -4,9 +4,12 @@
 #include <QVBoxLayout>
 
 SignInChooser::SignInChooser(QWidget *window)
-    : QFrame(window)
+    // A window of its own that never takes the focus: a click in it leaves the keyboard in
+    // the page's field, where a click in a child of the browser window would move it.
+    : QFrame(window, Qt::ToolTip | Qt::FramelessWindowHint)
     , m_list(new QListWidget(this))
 {
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName(QStringLiteral("signInChooser"));
     setAccessibleName(tr("Saved sign-ins for this site"));
     setFrameShape(QFrame::StyledPanel);
@@ -18,6 +21,7 @@ SignInChooser::SignInChooser(QWidget *window)
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 6px; }"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(m_list);
@@ -32,7 +36,8 @@ void SignInChooser::showUnder(const QRect &field, const QRect &bounds, const QSt
     m_list->addItems(names);
     m_list->setCurrentRow(-1);
     const int rows = int(std::min<qsizetype>(names.size(), 6));
-    const int height = rows * m_list->sizeHintForRow(0) + 2 * frameWidth() + 4;
+    m_list->setFixedHeight(rows * m_list->sizeHintForRow(0) + 2 * m_list->frameWidth());
+    const int height = m_list->height() + 2 * frameWidth() + 2;
     const int width = std::max(field.width(), 160);
     QRect place(field.left(), field.bottom() + 2, width, height);
     // Above the field where there is no room below it.

@@ -7,9 +7,9 @@
 class QListWidget;
 
 // The saved user names of a site, in a small list under the field the user clicked. Only a
-// click on a name, or Enter on a name picked with the arrow keys, chooses it. The list is the
-// window's own widget over the page: the page's scripts can neither read, cover nor click it,
-// and it takes no keyboard focus from the page.
+// click on a name, or Enter on a name picked with the arrow keys, chooses it. The list is a
+// window of the program's own over the page: the page's scripts can neither read, cover nor
+// click it, and it takes no keyboard focus from the page.
 class SignInChooser final : public QFrame
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
 
     explicit SignInChooser(QWidget *window);
 
-    // Shows names under field (in the window's coordinates), within bounds.
+    // Shows names under field (in screen coordinates), within bounds.
     void showUnder(const QRect &field, const QRect &bounds, const QStringList &names);
     void dismiss();
     bool isChoosing() const { return !isHidden(); }

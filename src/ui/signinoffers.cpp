@@ -254,7 +254,10 @@ void SignInOffers::chooserWanted(const QVariantMap &report, const QRect &fieldAr
         && (m_choosing->login.document != login.document || m_choosing->login.login != login.login))
         m_chooser->dismiss();
     m_choosing = Choosing { origin, login };
-    const QPoint pageTopLeft = m_pageWidget->mapTo(parentWidget(), QPoint(0, 0));
+    // The chooser stands on the screen, not in the window: it goes when the window moves or
+    // is left.
+    m_pageWidget->window()->installEventFilter(this);
+    const QPoint pageTopLeft = m_pageWidget->mapToGlobal(QPoint(0, 0));
     m_chooser->showUnder(fieldArea.translated(pageTopLeft),
                          QRect(pageTopLeft, m_pageWidget->size()), userNames);
     m_page.signIns().setChooserShown(login, true);
@@ -277,6 +280,10 @@ void SignInOffers::chosen(const QString &userName)
 
 bool SignInOffers::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_pageWidget && watched == m_pageWidget->window()
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize
+            || event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide))
+        m_chooser->dismiss();
     // The page's surface may outlive the control while the window goes.
     if (watched == m_pageWidget && m_pageWidget
         && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {

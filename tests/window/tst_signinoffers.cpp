@@ -220,7 +220,7 @@ void tst_SignInOffers::chooserFillsTheUsersChoiceOnly()
     QCOMPARE(chooser.names(), (QStringList { "ann", "bob" }));
     QCOMPARE(page().chooserShownFor, 2);
     // Under the field, over the page.
-    const QPoint field = m_fixture->browser().widget()->mapTo(&m_fixture->window(), QPoint(10, 30));
+    const QPoint field = m_fixture->browser().widget()->mapToGlobal(QPoint(10, 30));
     QVERIFY(chooser.geometry().top() >= field.y());
     QCOMPARE(chooser.geometry().left(), field.x());
 

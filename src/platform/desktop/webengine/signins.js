@@ -1,7 +1,8 @@
 // The sign-ins of the top frame, run in the program's own script world: the page's scripts
 // can neither see this script's state nor call it, and its listeners see what the user did
-// (event.isTrusted) apart from what a script pretended. It reports the logins it finds, what
-// the user types into them and how they end, and fills them when the program says so.
+// (event.isTrusted) apart from what a script pretended. Its listeners sit on the window, in
+// the capture phase, ahead of most of the page's own. It reports the logins it finds, what the
+// user types into them and how they end, and fills them when the program says so.
 (function () {
     'use strict';
 
@@ -152,7 +153,8 @@
         if (known)
             return known;
         var login = { id: logins.length + 1, password: password, user: userFieldOf(password),
-                      typed: false, typedAt: -1, userName: '', secret: '', ended: false };
+                      typed: false, typedAt: -1, userName: '', secret: '', ended: false,
+                      chosen: false };
         logins.push(login);
         loginOf.set(password, login);
         if (login.user && !loginOf.has(login.user))
@@ -209,7 +211,7 @@
             && !/search|query/i.test(hints);
     }
 
-    document.addEventListener('input', function (event) {
+    window.addEventListener('input', function (event) {
         var field = event.target;
         if (!event.isTrusted || !isInput(field))
             return;
@@ -238,7 +240,7 @@
             send('typed', { userName: field.value, password: '' });
     }, true);
 
-    document.addEventListener('submit', function (event) {
+    window.addEventListener('submit', function (event) {
         var form = event.target;
         if (!(form instanceof HTMLFormElement))
             return;
@@ -304,14 +306,22 @@
         look();
     }
 
-    // The chooser: a click or the focus in a login's field asks for it.
+    // The chooser: a click or the focus in a login's field asks for it. The focus that comes
+    // back with the window (after the keyring's prompt, say), or to a login the user has
+    // filled already, does not.
+    var windowFocusAt = -Infinity;
+    window.addEventListener('focus', function (event) {
+        if (event.target === window)
+            windowFocusAt = performance.now();
+    }, true);
     function wantChooser(event) {
         var field = event.target;
         if (!event.isTrusted || !(isPassword(field) || isText(field)))
             return;
         findLogins();
         var login = loginOf.get(field);
-        if (!login)
+        if (!login || (event.type === 'focusin'
+                       && (login.chosen || performance.now() - windowFocusAt < 100)))
             return;
         var report = facts(login);
         // Where the field the user is in stands, and whether it is shown.
@@ -324,9 +334,9 @@
         report.enabled = report.enabled && enabled(field);
         send('chooser', report);
     }
-    document.addEventListener('focusin', wantChooser, true);
-    document.addEventListener('click', wantChooser, true);
-    document.addEventListener('focusout', function (event) {
+    window.addEventListener('focusin', wantChooser, true);
+    window.addEventListener('click', wantChooser, true);
+    window.addEventListener('focusout', function (event) {
         if (chooserLogin && loginOf.get(event.target) === chooserLogin)
             send('chooserDone', {});
     }, true);
@@ -334,7 +344,7 @@
         if (chooserLogin)
             send('chooserDone', {});
     }, true);
-    document.addEventListener('keydown', function (event) {
+    window.addEventListener('keydown', function (event) {
         if (!event.isTrusted || !chooserLogin || loginOf.get(event.target) !== chooserLogin)
             return;
         var keys = { ArrowDown: 'Down', ArrowUp: 'Up', Enter: 'Enter', Escape: 'Escape' };
@@ -367,7 +377,7 @@
             if (!byChoice && (filledOnLoad || chosen || target.typed || target.password.value))
                 return 'filled before';
             if (byChoice)
-                chosen = true;
+                chosen = target.chosen = true;
             else
                 filledOnLoad = true;
             var filled = [];
