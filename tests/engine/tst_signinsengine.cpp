@@ -439,20 +439,6 @@ void tst_SignInsEngine::fillsOnlyWhereAllowed()
     QCOMPARE(js(userField + ".value").toString(), saved.first());
     // The other user names are the chooser's, never written into the page.
     QCOMPARE(js("document.documentElement.outerHTML.indexOf('gus')").toInt(), -1);
-
-    // A click in the field offers every saved sign-in; the choice brings its own password.
-    SignInChooser &chooser = bar().chooser();
-    click(QStringLiteral("pass"));
-    QTRY_VERIFY(chooser.isChoosing());
-    QCOMPARE(chooser.names(), saved);
-    if (saved.size() > 1) {
-        QTest::qWait(SignInChooser::SteadyMs);
-        auto *list = chooser.findChild<QListWidget *>();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(1)).center());
-        QTRY_COMPARE(js(passwordField + ".value").toString(), passwords.last());
-        QCOMPARE(js(userField + ".value").toString(), saved.last());
-    }
 }
 
 void tst_SignInsEngine::harvesterGetsNothing_data()

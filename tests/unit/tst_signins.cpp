@@ -1,6 +1,4 @@
-#include "fakekeyring.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
-#include "signins/keyringaccess.h"
 #include "signins/loginwatch.h"
 #include "signins/savedsignins.h"
 #include "signins/signinrules.h"
@@ -132,14 +130,10 @@ private Q_SLOTS:
             << loopback << with("action", "http://127.0.0.1:8123/in") << false << Fill::OnLoad;
         QTest::newRow("form sends to another site")
             << loopback << with("action", "http://127.0.0.1:9999/in") << false << Fill::OnChoice;
-        QTest::newRow("form sends to a script")
-            << loopback << with("action", "javascript:go()") << false << Fill::OnChoice;
         QTest::newRow("hidden field") << loopback << with("visible", false) << false << Fill::Never;
         QTest::newRow("disabled field")
             << loopback << with("enabled", false) << false << Fill::Never;
         QTest::newRow("frame") << loopback << with("topFrame", false) << false << Fill::Never;
-        QTest::newRow("a claim that is not a boolean")
-            << loopback << with("visible", "true") << false << Fill::Never;
         QTest::newRow("passed certificate error")
             << "https://bank.test/login" << shown << true << Fill::Never;
     }
@@ -178,8 +172,6 @@ private Q_SLOTS:
             << QStringList { "typed ann pw", "leave page" } << QStringList { "ann:pw" };
         QTest::newRow("typed, then the user goes elsewhere")
             << QStringList { "typed ann pw", "leave user" } << QStringList {};
-        QTest::newRow("nothing typed, the page moves on")
-            << QStringList { "leave page" } << QStringList {};
         QTest::newRow("field left after a request")
             << QStringList { "typed ann pw", "left ann pw request" } << QStringList { "ann:pw" };
         QTest::newRow("field left without a request")
@@ -190,15 +182,10 @@ private Q_SLOTS:
         QTest::newRow("two steps, sent by forms")
             << QStringList { "submit frank -", "wait 60", "typed - pw", "leave form" }
             << QStringList { "frank:pw" };
-        QTest::newRow("two steps, a wrong password tried again")
-            << QStringList { "submit frank -", "submit - pw1", "submit - pw2" }
-            << QStringList { "frank:pw1", "frank:pw2" };
         QTest::newRow("two steps, the user name too old")
             << QStringList { "submit frank -", "wait 301", "submit - pw" } << QStringList { ":pw" };
         QTest::newRow("two steps, the user name from another site")
             << QStringList { "submit@other frank -", "submit - pw" } << QStringList { ":pw" };
-        QTest::newRow("a user name sent with the password wins")
-            << QStringList { "submit frank -", "submit ann pw" } << QStringList { "ann:pw" };
         QTest::newRow("the same sign-in again, on a new page")
             << QStringList { "submit ann pw", "load", "submit ann pw" }
             << QStringList { "ann:pw", "ann:pw" };
@@ -256,57 +243,6 @@ private Q_SLOTS:
                 note(watch.ended(report, page, now));
         }
         QCOMPARE(got, offered);
-    }
-
-    // The keyring's states as the sign-ins meet them, on the keyring double: what runs, what
-    // is said, and how often the user is asked to unlock.
-    void keyringAccess_data()
-    {
-        QTest::addColumn<bool>("available");
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("agreed");
-        // Runs of the work for an offer, another offer, and then a choice of the user's.
-        QTest::addColumn<QString>("runs");
-        QTest::addColumn<int>("asked");
-        QTest::addColumn<int>("said");
-        QTest::newRow("open") << true << false << false << "ooc" << 0 << 0;
-        QTest::newRow("locked, the user unlocks") << true << true << true << "ooc" << 1 << 0;
-        // The refusal is said once; only the user's own choice asks again.
-        QTest::newRow("locked, the user refuses") << true << true << false << "" << 2 << 1;
-        QTest::newRow("missing") << false << false << false << "" << 0 << 1;
-    }
-    void keyringAccess()
-    {
-        QFETCH(bool, available);
-        QFETCH(bool, locked);
-        QFETCH(bool, agreed);
-        QFETCH(QString, runs);
-        QFETCH(int, asked);
-        QFETCH(int, said);
-        auto keyring = std::make_shared<FakeKeyring>();
-        keyring->available = available;
-        keyring->locked = locked;
-        keyring->unlockAgreed = agreed;
-        QStringList told;
-        QString ran;
-        KeyringAccess access(
-            keyring, [](const char *, const KeyringAccess::Work &work) { work(); },
-            [&told](const QString &text) { told.append(text); });
-        for (const auto &[userAsked, mark] :
-             { std::pair(false, 'o'), std::pair(false, 'o'), std::pair(true, 'c') }) {
-            access.whenOpen(userAsked, [&ran, mark = mark] { ran += QLatin1Char(mark); });
-            QTest::qWait(20);
-        }
-        QCOMPARE(ran, runs);
-        QCOMPARE(keyring->unlockAsked, asked);
-        QCOMPARE(told.size(), said);
-        if (said > 0)
-            QVERIFY(!told.first().isEmpty());
-        // A fill on load never asks.
-        access.ifOpen([&ran] { ran += QLatin1Char('l'); });
-        QTest::qWait(20);
-        QCOMPARE(keyring->unlockAsked, asked);
-        QCOMPARE(ran.endsWith(QLatin1Char('l')), available && (!locked || agreed));
     }
 
     // Against the real store: what survives a reopening, and that no secret is ever asked for.

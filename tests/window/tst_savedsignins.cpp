@@ -168,14 +168,11 @@ void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach_data()
     QTest::addColumn<bool>("locked");
     QTest::addColumn<QString>("said");
     QTest::newRow("open") << true << false << QString();
-    QTest::newRow("locked") << true << true
-                            << u"The desktop's keyring is locked: it asks for its own password "
-                               "before a password is saved, filled or shown."_s;
-    QTest::newRow("missing") << false << false
-                             << u"The desktop's keyring is not available: no password can be "
-                                "saved, filled or shown."_s;
+    QTest::newRow("locked") << true << true << u"locked"_s;
+    QTest::newRow("missing") << false << false << u"not available"_s;
 }
 
+// Opening the window says why passwords are out of reach, and asks the user for nothing.
 void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach()
 {
     QFETCH(bool, available);
@@ -186,8 +183,8 @@ void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach()
     keyring.locked = locked;
     m_window->close();
     m_fixture->window().menuItem(u"actSavedSignIns"_s)->trigger();
-    QTRY_COMPARE(m_window->keyringText(), said);
-    // Opening the window asks the user for nothing.
+    QTRY_COMPARE(m_window->keyringText().isEmpty(), said.isEmpty());
+    QVERIFY(m_window->keyringText().contains(said));
     QCOMPARE(keyring.unlockAsked, 0);
 }
 
