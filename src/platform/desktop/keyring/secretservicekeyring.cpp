@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <qt6keychain/keychain.h>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
