@@ -1,5 +1,7 @@
 #include "signins/signinrules.h"
 
+#include <QStringList>
+
 namespace SignInRules {
 
 QString originOf(const QUrl &url)
@@ -18,7 +20,33 @@ QString originOf(const QUrl &url)
         + QString::number(url.port(defaultPort));
 }
 
-std::optional<Submission> readSubmission(const QVariantMap &report, const QUrl &pageUrl)
+bool isSecureOrigin(const QUrl &url)
+{
+    const QString origin = originOf(url);
+    if (origin.isEmpty())
+        return false;
+    if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QString host = url.host().toLower();
+    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
+        return true;
+    if (host == QLatin1String("::1"))
+        return true;
+    // 127.0.0.0/8, written out in four parts as the engine writes it.
+    const QStringList parts = host.split(QLatin1Char('.'));
+    if (parts.size() != 4 || parts.first() != QLatin1String("127"))
+        return false;
+    for (const QString &part : parts) {
+        bool number = false;
+        if (part.toUInt(&number) > 255 || !number)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::optional<Submission> read(const QVariantMap &report, const QUrl &pageUrl)
 {
     for (const char *field : { "origin", "userName", "password" }) {
         if (report.value(QLatin1String(field)).typeId() != QMetaType::QString)
@@ -28,11 +56,28 @@ std::optional<Submission> readSubmission(const QVariantMap &report, const QUrl &
                             report.value(QStringLiteral("userName")).toString(),
                             report.value(QStringLiteral("password")).toString() };
     const QString pageOrigin = originOf(pageUrl);
-    if (pageOrigin.isEmpty() || submission.password.isEmpty()
-        || originOf(QUrl(submission.origin)) != pageOrigin)
+    if (pageOrigin.isEmpty() || originOf(QUrl(submission.origin)) != pageOrigin)
         return std::nullopt;
     submission.origin = pageOrigin;
     return submission;
+}
+
+} // namespace
+
+std::optional<Submission> readSubmission(const QVariantMap &report, const QUrl &pageUrl)
+{
+    auto submission = read(report, pageUrl);
+    if (!submission || submission->password.isEmpty())
+        return std::nullopt;
+    return submission;
+}
+
+std::optional<Submission> readTyped(const QVariantMap &report, const QUrl &pageUrl)
+{
+    auto typed = read(report, pageUrl);
+    if (!typed || (typed->password.isEmpty() && typed->userName.isEmpty()))
+        return std::nullopt;
+    return typed;
 }
 
 Offer offerFor(bool neverForSite, const std::optional<QString> &storedPassword,
@@ -45,11 +90,55 @@ Offer offerFor(bool neverForSite, const std::optional<QString> &storedPassword,
     return *storedPassword == submittedPassword ? Offer::Nothing : Offer::Update;
 }
 
-bool mayFill(const QString &savedOrigin, const QUrl &pageUrl, bool topFrame,
-             bool passedCertificateError)
+LoginFields readLoginFields(const QVariantMap &report)
 {
-    return topFrame && !passedCertificateError && !savedOrigin.isEmpty()
-        && originOf(pageUrl) == savedOrigin;
+    // Anything but a true boolean counts as no.
+    const auto yes = [&report](const char *name) {
+        const QVariant value = report.value(QLatin1String(name));
+        return value.typeId() == QMetaType::Bool && value.toBool();
+    };
+    LoginFields fields;
+    fields.topFrame = yes("topFrame");
+    fields.visible = yes("visible");
+    fields.enabled = yes("enabled");
+    fields.formAction = QUrl(report.value(QStringLiteral("action")).toString());
+    return fields;
+}
+
+Fill fillFor(const QString &savedOrigin, const QUrl &pageUrl, bool passedCertificateError,
+             const LoginFields &fields)
+{
+    if (savedOrigin.isEmpty() || originOf(pageUrl) != savedOrigin || !fields.topFrame
+        || passedCertificateError || !fields.visible || !fields.enabled)
+        return Fill::Never;
+    const bool sendsHome
+        = fields.formAction.isEmpty() || originOf(fields.formAction) == savedOrigin;
+    return isSecureOrigin(pageUrl) && sendsHome ? Fill::OnLoad : Fill::OnChoice;
+}
+
+bool countsAsSignIn(LoginEnd end, bool typedByUser, bool requestSinceTyping)
+{
+    switch (end) {
+    case LoginEnd::Submitted:
+        return true;
+    case LoginEnd::FormSentByScript:
+    case LoginEnd::PageNavigated:
+        return typedByUser;
+    case LoginEnd::FieldLeft:
+        return typedByUser && requestSinceTyping;
+    case LoginEnd::UserNavigated:
+        return false;
+    }
+    return false;
+}
+
+QString userNameFor(const Submission &submission, const std::optional<EarlierUserName> &earlier,
+                    qint64 nowMs)
+{
+    if (!submission.userName.isEmpty() || !earlier || earlier->origin != submission.origin)
+        return submission.userName;
+    const qint64 age = nowMs - earlier->atMs;
+    return age >= 0 && age <= EarlierUserNameMs ? earlier->userName : submission.userName;
 }
 
 } // namespace SignInRules

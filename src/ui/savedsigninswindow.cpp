@@ -2,6 +2,7 @@
 
 #include "platform/api/keyring.h"
 #include "platform/api/platform.h"
+#include "signins/keyringaccess.h"
 
 #include <algorithm>
 #include <memory>
@@ -40,6 +41,7 @@ SavedSignInsWindow::SavedSignInsWindow(const FeatureContext &context)
     , m_remove(new QPushButton(tr("&Remove"), this))
     , m_removeAll(new QPushButton(tr("Remove &all..."), this))
     , m_state(new QLabel(this))
+    , m_keyringState(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmSavedSignIns"));
     setWindowTitle(tr("Saved sign-ins"));
@@ -59,9 +61,13 @@ SavedSignInsWindow::SavedSignInsWindow(const FeatureContext &context)
     m_removeAll->setObjectName(QStringLiteral("cmdRemoveAllSignIns"));
     m_state->setObjectName(QStringLiteral("lblSignInsState"));
     m_state->setWordWrap(true);
+    m_keyringState->setObjectName(QStringLiteral("lblKeyringState"));
+    m_keyringState->setWordWrap(true);
+    m_keyringState->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_search);
+    layout->addWidget(m_keyringState);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_state);
     auto *buttons = new QHBoxLayout;
@@ -115,6 +121,14 @@ void SavedSignInsWindow::hideEvent(QHideEvent *event)
 
 void SavedSignInsWindow::open()
 {
+    // Why the list may be empty, or its passwords out of reach: the keyring's state now.
+    m_keyring.check([self = QPointer<SavedSignInsWindow>(this)](const Keyring::Answer &answer) {
+        if (!self)
+            return;
+        const QString text = KeyringAccess::stateText(answer);
+        self->m_keyringState->setText(text);
+        self->m_keyringState->setVisible(!text.isEmpty());
+    });
     reload();
     show();
     raise();
@@ -125,6 +139,11 @@ void SavedSignInsWindow::open()
 QString SavedSignInsWindow::stateText() const
 {
     return m_state->text();
+}
+
+QString SavedSignInsWindow::keyringText() const
+{
+    return m_keyringState->text();
 }
 
 void SavedSignInsWindow::reload()

@@ -38,6 +38,8 @@ public:
     QTreeWidget *list() const { return m_list; }
     // What the window says of the keyring's last refusal; empty when there is none.
     QString stateText() const;
+    // What the window says of a keyring that is missing or locked; empty when it is open.
+    QString keyringText() const;
 
     void showPassword();
     void removeSelected();
@@ -72,6 +74,7 @@ private:
     QPushButton *m_remove;
     QPushButton *m_removeAll;
     QLabel *m_state;
+    QLabel *m_keyringState;
     AskRemoveAll m_askRemoveAll = &SavedSignInsWindow::askRemoveAll;
     // Counts the password reads asked for: an answer to an older one is not shown.
     quint64 m_readTicket = 0;

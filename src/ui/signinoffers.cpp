@@ -1,21 +1,17 @@
 #include "ui/signinoffers.h"
 
-#include "platform/api/pagesignins.h"
 #include "platform/api/platform.h"
 #include "platform/api/startupphase.h"
 #include "platform/api/webbrowsercontrol.h"
+#include "ui/signinchooser.h"
 #include "ui/statusline.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
-
-// A key nothing is ever saved under: reading it tells whether the keyring answers at all.
-const QString ProbeKey = QStringLiteral("keyring check");
 
 // What the bar calls a site: its host, and its port where it is not the scheme's own.
 QString siteName(const QString &origin)
@@ -27,6 +23,12 @@ QString siteName(const QString &origin)
         : url.host() + QLatin1Char(':') + QString::number(url.port());
 }
 
+PageSignIns::Login loginOf(const QVariantMap &report)
+{
+    return { report.value(QStringLiteral("document")).toString(),
+             report.value(QStringLiteral("login")).toInt() };
+}
+
 } // namespace
 
 SignInOffers::SignInOffers(const FeatureContext &context)
@@ -34,24 +36,33 @@ SignInOffers::SignInOffers(const FeatureContext &context)
     , m_page(context.page)
     , m_status(context.status)
     , m_settings(context.platform.settings)
-    , m_keyring(context.platform.keyring)
     , m_guarded(context.guarded)
     , m_pageWidget(context.page.widget())
+    , m_keyring(context.platform.keyring, context.guarded,
+                [&status = context.status](const QString &text) {
+                    status.set(StatusLine::SignIns, text);
+                })
     , m_text(new QLabel(this))
+    , m_warning(new QLabel(this))
     , m_save(new QPushButton(tr("&Save"), this))
     , m_never(new QPushButton(tr("&Never for this site"), this))
     , m_notNow(new QPushButton(tr("Not no&w"), this))
+    , m_chooser(new SignInChooser(&context.window))
 {
+    m_clock.start();
     setObjectName(QStringLiteral("signInBar"));
     setAccessibleName(tr("Save sign-in"));
     setAutoFillBackground(true);
     m_text->setObjectName(QStringLiteral("signInText"));
+    m_warning->setObjectName(QStringLiteral("signInWarning"));
+    m_warning->setStyleSheet(QStringLiteral("font-weight: bold"));
     m_save->setObjectName(QStringLiteral("signInSave"));
     m_never->setObjectName(QStringLiteral("signInNever"));
     m_notNow->setObjectName(QStringLiteral("signInNotNow"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
-    layout->addWidget(m_text, 1);
+    layout->addWidget(m_text);
+    layout->addWidget(m_warning, 1);
     layout->addWidget(m_save);
     layout->addWidget(m_never);
     layout->addWidget(m_notNow);
@@ -65,26 +76,59 @@ SignInOffers::SignInOffers(const FeatureContext &context)
             run("cmdNeverSignIn_Click", &SignInOffers::neverForSite));
     connect(m_notNow, &QPushButton::clicked, this,
             run("cmdNotNowSignIn_Click", &SignInOffers::notNow));
-
-    connect(&m_page.signIns(), &PageSignIns::formSubmitted, this,
-            [this](const QVariantMap &report, const QUrl &pageUrl) {
-                m_guarded("signIns_Submitted", [&] { submitted(report, pageUrl); });
-            });
-    // The bar stays while the form's own answer from the same site comes in.
-    connect(&m_page, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
-        if (isOffering() && SignInRules::originOf(QUrl(url)) != m_offered.origin)
-            notNow();
+    connect(m_chooser, &SignInChooser::chosen, this, [this](const QString &userName) {
+        m_guarded("lstSignInChoices_Click", [&] { chosen(userName); });
     });
-    connect(&m_page, &WebBrowserControl::DownloadComplete, this,
-            [this] { m_guarded("signIns_PageLoaded", [&] { pageLoaded(); }); });
+    connect(m_chooser, &SignInChooser::dismissed, this, [this] {
+        if (const auto choosing = std::exchange(m_choosing, std::nullopt))
+            m_page.signIns().setChooserShown(choosing->login, false);
+    });
+    connectPage();
     m_pageWidget->installEventFilter(this);
 
     // Whether the keyring answers is known before the first form is sent, but start-up does not
     // wait for it.
-    afterStartPage(this, [this] {
-        if (m_keyringState == KeyringState::Unknown)
-            ask([this](Keyring::Done done) { m_keyring->read(ProbeKey, std::move(done)); },
-                [](const Keyring::Answer &) {});
+    afterStartPage(this, [this] { m_keyring.check(); });
+}
+
+void SignInOffers::connectPage()
+{
+    PageSignIns &signIns = m_page.signIns();
+    connect(&signIns, &PageSignIns::formSubmitted, this,
+            [this](const QVariantMap &report, const QUrl &pageUrl) {
+                m_guarded("signIns_Submitted",
+                          [&] { consider(m_watch.ended(report, pageUrl, now())); });
+            });
+    connect(
+        &signIns, &PageSignIns::loginTyped, this,
+        [this](const QVariantMap &report, const QUrl &pageUrl) { m_watch.typed(report, pageUrl); });
+    connect(&signIns, &PageSignIns::pageLeaving, this,
+            [this](PageSignIns::Leaving how, const QUrl &pageUrl) {
+                m_guarded("signIns_PageLeaving", [&] {
+                    using SignInRules::LoginEnd;
+                    const LoginEnd end = how == PageSignIns::Leaving::ByUser
+                        ? LoginEnd::UserNavigated
+                        : how == PageSignIns::Leaving::FormSent ? LoginEnd::FormSentByScript
+                                                                : LoginEnd::PageNavigated;
+                    consider(m_watch.leaving(end, pageUrl, now()));
+                });
+            });
+    connect(&signIns, &PageSignIns::loginFound, this,
+            [this](const QVariantMap &report, const QUrl &pageUrl) {
+                m_guarded("signIns_LoginFound", [&] { loginFound(report, pageUrl); });
+            });
+    connect(&signIns, &PageSignIns::chooserWanted, this,
+            [this](const QVariantMap &report, const QRect &fieldArea, const QUrl &pageUrl) {
+                m_guarded("signIns_ChooserWanted",
+                          [&] { chooserWanted(report, fieldArea, pageUrl); });
+            });
+    connect(&signIns, &PageSignIns::chooserKey, m_chooser, &SignInChooser::key);
+    connect(&signIns, &PageSignIns::chooserDone, m_chooser, &SignInChooser::dismiss);
+    // The bar stays while the form's own answer from the same site comes in.
+    connect(&m_page, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
+        m_chooser->dismiss();
+        if (isOffering() && SignInRules::originOf(QUrl(url)) != m_offered.origin)
+            notNow();
     });
 }
 
@@ -93,25 +137,33 @@ QString SignInOffers::offerText() const
     return m_text->text();
 }
 
+QString SignInOffers::warningText() const
+{
+    return m_warning->text();
+}
+
 SavedSignIns SignInOffers::saved() const
 {
     return SavedSignIns(*m_settings);
 }
 
-void SignInOffers::submitted(const QVariantMap &report, const QUrl &pageUrl)
+void SignInOffers::consider(const std::optional<SignInRules::Submission> &submission)
 {
-    const auto submission = SignInRules::readSubmission(report, pageUrl);
-    if (m_keyringState == KeyringState::Unavailable || !submission
-        || saved().neverFor(submission->origin))
+    if (!submission || saved().neverFor(submission->origin))
         return;
     const SavedSignIns::Entry entry { submission->origin, submission->userName };
     const bool known = saved().contains(entry);
-    ask([this, key = SavedSignIns::keyringKey(entry)](
-            Keyring::Done done) { m_keyring->read(key, std::move(done)); },
-        [this, known, submission = *submission](const Keyring::Answer &answer) {
-            const auto stored = known && answer.ok ? std::optional(answer.secret) : std::nullopt;
-            offer(submission, SignInRules::offerFor(false, stored, submission.password));
-        });
+    // A locked keyring is opened (the desktop asks) before anything is offered, so that Save
+    // cannot fail for it afterwards.
+    m_keyring.whenOpen(false, [this, entry, known, submission = *submission] {
+        m_keyring.read(SavedSignIns::keyringKey(entry),
+                       [this, known, submission](const Keyring::Answer &answer) {
+                           const auto stored
+                               = known && answer.ok ? std::optional(answer.secret) : std::nullopt;
+                           offer(submission,
+                                 SignInRules::offerFor(false, stored, submission.password));
+                       });
+    });
 }
 
 void SignInOffers::offer(const SignInRules::Submission &submission, SignInRules::Offer offer)
@@ -130,6 +182,9 @@ void SignInOffers::offer(const SignInRules::Submission &submission, SignInRules:
                             : tr("Save the sign-in of %1 for %2?").arg(submission.userName, site));
         m_save->setText(tr("&Save"));
     }
+    m_warning->setText(SignInRules::isSecureOrigin(QUrl(submission.origin))
+                           ? QString()
+                           : tr("This page is not secure: the password can be read on the way."));
     placeOverPage();
     show();
     raise();
@@ -141,12 +196,11 @@ void SignInOffers::save()
     notNow();
     const SavedSignIns::Entry entry { offered.origin, offered.userName };
     // The site and user name are kept only once the keyring holds the password.
-    ask([this, key = SavedSignIns::keyringKey(entry), secret = offered.password](
-            Keyring::Done done) { m_keyring->store(key, secret, std::move(done)); },
-        [this, entry](const Keyring::Answer &answer) {
-            if (answer.ok && !saved().contains(entry))
-                saved().add(entry);
-        });
+    m_keyring.store(SavedSignIns::keyringKey(entry), offered.password,
+                    [this, entry](const Keyring::Answer &answer) {
+                        if (answer.ok && !saved().contains(entry))
+                            saved().add(entry);
+                    });
 }
 
 void SignInOffers::neverForSite()
@@ -162,74 +216,80 @@ void SignInOffers::notNow()
     hide();
 }
 
-void SignInOffers::pageLoaded()
+void SignInOffers::loginFound(const QVariantMap &report, const QUrl &pageUrl)
 {
-    const QUrl url(m_page.LocationURL());
-    const QString origin = SignInRules::originOf(url);
-    if (m_keyringState == KeyringState::Unavailable
-        || !SignInRules::mayFill(origin, url, true, m_page.signIns().passedCertificateError()))
+    const QString origin = SignInRules::originOf(pageUrl);
+    if (SignInRules::fillFor(origin, pageUrl, m_page.signIns().passedCertificateError(),
+                             SignInRules::readLoginFields(report))
+        != SignInRules::Fill::OnLoad)
         return;
     const QStringList userNames = saved().userNames(origin);
-    if (!userNames.isEmpty())
-        fillFrom(origin, userNames);
-}
-
-void SignInOffers::fillFrom(const QString &origin, const QStringList &userNames)
-{
-    // One read after the other; the page gets them all at once, when the last has come.
-    auto signIns = std::make_shared<QList<PageSignIns::SignIn>>();
-    // The keyring's pending answer holds the next step; nothing holds it once the chain ends.
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [this, origin, userNames, signIns, step = std::weak_ptr(next)] {
-        if (signIns->size() == userNames.size()) {
-            m_page.signIns().fill(origin, *signIns);
-            return;
-        }
-        const QString userName = userNames.at(signIns->size());
-        ask([this, key = SavedSignIns::keyringKey({ origin, userName })](
-                Keyring::Done done) { m_keyring->read(key, std::move(done)); },
-            [signIns, next = step.lock(), userName](const Keyring::Answer &answer) {
-                signIns->append({ userName, answer.ok ? answer.secret : QString() });
-                (*next)();
+    if (userNames.isEmpty())
+        return;
+    // A locked keyring stays locked for a fill on load: the user has not asked for anything.
+    m_keyring.ifOpen([this, origin, login = loginOf(report), userName = userNames.first()] {
+        m_keyring.read(
+            SavedSignIns::keyringKey({ origin, userName }),
+            [this, origin, login, userName](const Keyring::Answer &answer) {
+                if (answer.ok)
+                    m_page.signIns().fill(origin, login, { userName, answer.secret }, false);
             });
-    };
-    (*next)();
+    });
 }
 
-bool SignInOffers::keyringWorks(const Keyring::Answer &answer)
+void SignInOffers::chooserWanted(const QVariantMap &report, const QRect &fieldArea,
+                                 const QUrl &pageUrl)
 {
-    if (answer.ok || answer.missing) {
-        m_keyringState = KeyringState::Working;
-        return true;
-    }
-    if (m_keyringState != KeyringState::Unavailable) {
-        m_keyringState = KeyringState::Unavailable;
-        m_status.set(StatusLine::Message,
-                     tr("Sign-ins cannot be saved: the desktop's keyring is not available."));
-    }
-    notNow();
-    return false;
+    const QString origin = SignInRules::originOf(pageUrl);
+    if (!m_pageWidget || m_keyring.state() == KeyringAccess::State::Missing
+        || SignInRules::fillFor(origin, pageUrl, m_page.signIns().passedCertificateError(),
+                                SignInRules::readLoginFields(report))
+            == SignInRules::Fill::Never)
+        return;
+    const QStringList userNames = saved().userNames(origin);
+    if (userNames.isEmpty())
+        return;
+    const PageSignIns::Login login = loginOf(report);
+    if (m_choosing
+        && (m_choosing->login.document != login.document || m_choosing->login.login != login.login))
+        m_chooser->dismiss();
+    m_choosing = Choosing { origin, login };
+    // The chooser stands on the screen, not in the window: it goes when the window moves or
+    // is left.
+    m_pageWidget->window()->installEventFilter(this);
+    const QPoint pageTopLeft = m_pageWidget->mapToGlobal(QPoint(0, 0));
+    m_chooser->showUnder(fieldArea.translated(pageTopLeft),
+                         QRect(pageTopLeft, m_pageWidget->size()), userNames);
+    m_page.signIns().setChooserShown(login, true);
 }
 
-void SignInOffers::ask(const std::function<void(Keyring::Done)> &call,
-                       std::function<void(const Keyring::Answer &)> then)
+void SignInOffers::chosen(const QString &userName)
 {
-    call([self = QPointer(this), then = std::move(then)](const Keyring::Answer &answer) {
-        if (!self)
-            return;
-        self->m_guarded("signIns_KeyringAnswer", [&] {
-            if (self->keyringWorks(answer) && then)
-                then(answer);
-        });
+    if (!m_choosing)
+        return;
+    // The user asked for it: a locked keyring is asked to open even after a refusal.
+    m_keyring.whenOpen(true, [this, choosing = *m_choosing, userName] {
+        m_keyring.read(SavedSignIns::keyringKey({ choosing.origin, userName }),
+                       [this, choosing, userName](const Keyring::Answer &answer) {
+                           if (answer.ok)
+                               m_page.signIns().fill(choosing.origin, choosing.login,
+                                                     { userName, answer.secret }, true);
+                       });
     });
 }
 
 bool SignInOffers::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_pageWidget && watched == m_pageWidget->window()
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize
+            || event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide))
+        m_chooser->dismiss();
     // The page's surface may outlive the control while the window goes.
     if (watched == m_pageWidget && m_pageWidget
-        && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         placeOverPage();
+        m_chooser->dismiss();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

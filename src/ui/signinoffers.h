@@ -1,11 +1,15 @@
 #pragma once
 
 #include "platform/api/keyring.h"
+#include "platform/api/pagesignins.h"
+#include "signins/keyringaccess.h"
+#include "signins/loginwatch.h"
 #include "signins/savedsignins.h"
 #include "signins/signinrules.h"
 #include "ui/featurecontext.h"
 
 #include <memory>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -13,11 +17,13 @@
 class QLabel;
 class QPushButton;
 class SettingsStore;
+class SignInChooser;
 
-// Sign-ins the user keeps: a bar over the page offers to save (or update) the sign-in a page's
-// form has just sent, and a later visit to the same site finds its fields filled. Passwords go
-// to the desktop's keyring and nowhere else; without one nothing is offered, and the user is
-// told once.
+// Sign-ins the user keeps: a bar over the page offers to save (or update) the sign-in a page
+// has just sent, whichever way it sent it, and a later visit to the same site finds its login
+// filled where that is safe, else offers the saved user names under the field the user
+// clicked. Passwords go to the desktop's keyring and nowhere else; a keyring that is missing,
+// or that the user keeps locked, is said on the status line for as long as it lasts.
 class SignInOffers final : public QWidget
 {
     Q_OBJECT
@@ -27,6 +33,9 @@ public:
 
     bool isOffering() const { return !isHidden(); }
     QString offerText() const;
+    // What the bar says of a page that is not secure; "" on a secure one.
+    QString warningText() const;
+    SignInChooser &chooser() const { return *m_chooser; }
 
     // The answers of the bar.
     void save();
@@ -37,31 +46,38 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class KeyringState { Unknown, Working, Unavailable };
+    // The login the chooser is shown for.
+    struct Choosing
+    {
+        QString origin;
+        PageSignIns::Login login;
+    };
 
+    void connectPage();
     SavedSignIns saved() const;
-    void submitted(const QVariantMap &report, const QUrl &pageUrl);
+    qint64 now() const { return m_clock.elapsed(); }
+    void consider(const std::optional<SignInRules::Submission> &submission);
     void offer(const SignInRules::Submission &submission, SignInRules::Offer offer);
-    void pageLoaded();
-    void fillFrom(const QString &origin, const QStringList &userNames);
-    // Every answer of the keyring passes here first: false when it has turned out unavailable.
-    bool keyringWorks(const Keyring::Answer &answer);
-    // Runs a keyring call whose answer comes later, guarded, while this unit still exists.
-    void ask(const std::function<void(Keyring::Done)> &call,
-             std::function<void(const Keyring::Answer &)> then);
+    void loginFound(const QVariantMap &report, const QUrl &pageUrl);
+    void chooserWanted(const QVariantMap &report, const QRect &fieldArea, const QUrl &pageUrl);
+    void chosen(const QString &userName);
     void placeOverPage();
 
     WebBrowserControl &m_page;
     StatusLine &m_status;
     std::shared_ptr<SettingsStore> m_settings;
-    std::shared_ptr<Keyring> m_keyring;
     FeatureContext::Runner m_guarded;
     QPointer<QWidget> m_pageWidget;
-    KeyringState m_keyringState = KeyringState::Unknown;
+    KeyringAccess m_keyring;
+    LoginWatch m_watch;
+    QElapsedTimer m_clock;
     // The sign-in the bar asks about; its password stays in memory only until the answer.
     SignInRules::Submission m_offered;
+    std::optional<Choosing> m_choosing;
     QLabel *m_text;
+    QLabel *m_warning;
     QPushButton *m_save;
     QPushButton *m_never;
     QPushButton *m_notNow;
+    SignInChooser *m_chooser;
 };

@@ -13,8 +13,10 @@ class WebBrowserHost;
 class StatusLine
 {
 public:
-    // Each part has its place in the line, in this order.
-    enum Part { Message, Trouble, Zoom, Blocking, PartCount };
+    // Each part has its place in the line, in this order. The message goes with the page;
+    // the others stay until their owner says otherwise (SignIns: a keyring that cannot be
+    // used).
+    enum Part { Message, Trouble, Zoom, Blocking, SignIns, PartCount };
 
     explicit StatusLine(WebBrowserHost &host)
         : m_host(host)

@@ -14,6 +14,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWidget>
 #include <utility>
 
@@ -50,6 +53,7 @@ private Q_SLOTS:
     void homeShowsBundledStartPage();
     void newWindowRequestOpensInSameView();
     void inspectorIsOneWindowOfItsOwn();
+    void localPageReadsNoOtherFile();
 
 private:
     // Navigates and waits until the load has ended.
@@ -86,6 +90,12 @@ void tst_WebBrowserControl::initTestCase()
     svg.contentType = "image/svg+xml";
     svg.body = "<svg xmlns=\"http://www.w3.org/2000/svg\"><a href=\"/one.html\"><rect/></a></svg>";
     m_server.route(QStringLiteral("/picture.svg"), svg);
+    // Open to any page that asks by script, local ones included.
+    HttpResponse open;
+    open.contentType = "text/plain";
+    open.headers = { "Access-Control-Allow-Origin: *" };
+    open.body = "open to all";
+    m_server.route(QStringLiteral("/open.txt"), open);
 }
 
 void tst_WebBrowserControl::init()
@@ -350,6 +360,38 @@ void tst_WebBrowserControl::inspectorIsOneWindowOfItsOwn()
     QTRY_VERIFY(!window); // freed, so the next one is new
     m_control->tools().ShowInspector();
     QCOMPARE(opened.size(), 2);
+}
+
+// A page opened from the disk gets an error when its script reads another file or another
+// site, while the HTML tools still read it and its links to other local pages still work.
+void tst_WebBrowserControl::localPageReadsNoOtherFile()
+{
+    QTemporaryDir folder;
+    const QString next
+        = QUrl::fromLocalFile(folder.filePath(QStringLiteral("next.html"))).toString();
+    QVERIFY(writeAll(folder.filePath(QStringLiteral("secret.txt")), "the user's secret"));
+    QVERIFY(writeAll(folder.filePath(QStringLiteral("next.html")), htmlPage("Next")));
+    const QByteArray reads
+        = "<a id=\"next\" href=\"next.html\">next</a><script>"
+          "function read(address) { return fetch(address).then(function (r) { return r.text(); })"
+          "  .then(function (text) { return 'read ' + text; }, function () { return 'refused'; }); "
+          "}"
+          "Promise.all([read('secret.txt'), read('"
+        + m_server.url(QStringLiteral("/open.txt")).toUtf8()
+        + "')]).then(function (results) { document.title = results.join(', '); });</script>";
+    QVERIFY(writeAll(folder.filePath(QStringLiteral("page.html")), htmlPage("Local", reads)));
+
+    QVERIFY(load(QUrl::fromLocalFile(folder.filePath(QStringLiteral("page.html"))).toString()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("refused, refused"),
+                              LoadTimeoutMs);
+    QVERIFY(m_control->document().DocumentBodyInnerHTML().contains(QLatin1String("next.html")));
+    QCOMPARE(m_control->document().DocumentLinkHrefs(), QStringList { next });
+
+    qobject_cast<QWebEngineView *>(m_control->widget())
+        ->page()
+        ->runJavaScript(QStringLiteral("document.getElementById('next').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_control->LocationName(), QStringLiteral("Next"), LoadTimeoutMs);
+    QCOMPARE(m_control->LocationURL(), next);
 }
 
 KESTRAV_TEST_MAIN(tst_WebBrowserControl)

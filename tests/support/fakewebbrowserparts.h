@@ -138,12 +138,27 @@ private:
 class FakePageSignIns final : public PageSignIns
 {
 public:
-    void fill(const QString &origin, const QList<SignIn> &signIns) override
+    struct Fill
     {
-        fills.append({ origin, signIns });
+        QString origin;
+        Login login;
+        SignIn signIn;
+        bool byChoice = false;
+    };
+
+    void fill(const QString &origin, const Login &login, const SignIn &signIn,
+              bool byChoice) override
+    {
+        fills.append({ origin, login, signIn, byChoice });
+    }
+    void setChooserShown(const Login &login, bool shown) override
+    {
+        chooserShownFor = shown ? login.login : 0;
     }
     bool passedCertificateError() const override { return certificatePassed; }
 
-    QList<std::pair<QString, QList<SignIn>>> fills;
+    QList<Fill> fills;
     bool certificatePassed = false;
+    // The login the chooser is shown for; 0 when it is not shown.
+    int chooserShownFor = 0;
 };

@@ -120,16 +120,25 @@ void HttpServer::releaseHeld()
 void HttpServer::handleConnection(QTcpSocket *socket)
 {
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    // The request head may arrive in pieces; answer once it is complete. Request bodies
-    // are not needed by any test and are ignored.
+    // The request may arrive in pieces; answer once its head and the body it announces are
+    // complete, so that what a client sent is all kept before the connection closes.
     auto head = std::make_shared<QByteArray>();
     auto answered = std::make_shared<bool>(false);
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head, answered] {
-        *head += socket->readAll();
+        const QByteArray bytes = socket->readAll();
+        m_received += bytes;
+        *head += bytes;
         if (*answered)
             return;
         const qsizetype end = head->indexOf("\r\n\r\n");
         if (end < 0)
+            return;
+        qsizetype bodyLength = 0;
+        for (const QByteArray &line : head->left(end).split('\n')) {
+            if (line.toLower().startsWith("content-length:"))
+                bodyLength = line.mid(15).trimmed().toLongLong();
+        }
+        if (head->size() < end + 4 + bodyLength)
             return;
         *answered = true;
         answer(socket, head->left(end));

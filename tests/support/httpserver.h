@@ -96,6 +96,8 @@ public:
     QString url(const QString &path) const;
     // How many requests have arrived for the path (the query is not part of the path).
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
+    // Every byte any client has sent: request lines, headers and bodies.
+    QByteArray received() const { return m_received; }
     // Sends the bodies of the held responses that are still waiting.
     void releaseHeld();
 
@@ -109,4 +111,5 @@ private:
     QHash<QString, HttpResponse> m_routes;
     QHash<QString, int> m_requestCounts;
     QList<std::function<void()>> m_held;
+    QByteArray m_received;
 };

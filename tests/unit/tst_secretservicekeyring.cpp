@@ -3,6 +3,8 @@
 #include "privatekeyring.h"
 #include "testsupport.h"
 
+#include <QDBusInterface>
+#include <QDBusObjectPath>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -66,7 +68,49 @@ private Q_SLOTS:
         QVERIFY(!refused.ok && !refused.error.isEmpty());
     }
 
+    // Last: the test's keyring stays locked after it.
+    void lockedKeyringIsNotOpenedWithoutTheUser()
+    {
+        QVERIFY(m_private.startKeyring());
+        SecretServiceKeyring keyring(QStringLiteral("Kestrav test"));
+        checkLocking(keyring, [] {
+            QDBusInterface service(QStringLiteral("org.freedesktop.secrets"),
+                                   QStringLiteral("/org/freedesktop/secrets"),
+                                   QStringLiteral("org.freedesktop.Secret.Service"));
+            const QDBusObjectPath login(
+                QStringLiteral("/org/freedesktop/secrets/collection/login"));
+            const QDBusMessage reply
+                = service.call(QStringLiteral("Lock"), QVariant::fromValue(QList { login }));
+            QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        });
+        FakeKeyring fake;
+        fake.unlockAgreed = false;
+        checkLocking(fake, [&fake] { fake.locked = true; });
+    }
+
 private:
+    // Checking never asks; a keyring the user does not unlock (the test's bus has no prompt to
+    // answer) stays locked and keeps what it is given nowhere.
+    void checkLocking(Keyring &keyring, const std::function<void()> &lock)
+    {
+        Keyring::Answer answer = wait([&](Keyring::Done d) { keyring.check(std::move(d)); });
+        QVERIFY2(answer.ok && !answer.locked, qPrintable(answer.error));
+        lock();
+        answer = wait([&](Keyring::Done d) { keyring.check(std::move(d)); });
+        QVERIFY2(answer.ok && answer.locked, qPrintable(answer.error));
+        answer = wait([&](Keyring::Done d) { keyring.unlock(std::move(d)); });
+        QVERIFY(!answer.ok && answer.locked);
+        const QString secret
+            = QStringLiteral("locked-%1").arg(QRandomGenerator::global()->generate());
+        answer = wait([&](Keyring::Done d) {
+            keyring.store(QStringLiteral("http://a.test:80 ann"), secret, std::move(d));
+        });
+        QVERIFY(!answer.ok);
+        QCOMPARE(filesHolding(secret), QStringList());
+        answer = wait([&](Keyring::Done d) { keyring.check(std::move(d)); });
+        QVERIFY(answer.ok && answer.locked);
+    }
+
     // Store, overwrite, read from another instance (as after a restart), remove.
     void checkContract(Keyring &keyring, Keyring &again, const QString &key)
     {

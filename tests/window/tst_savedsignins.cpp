@@ -22,6 +22,8 @@ private Q_SLOTS:
     void remove_data();
     void remove();
     void showRevealsSelectedOnly();
+    void saysWhyPasswordsAreOutOfReach_data();
+    void saysWhyPasswordsAreOutOfReach();
 
 private:
     // The user names listed, in order (each site has one).
@@ -158,6 +160,32 @@ void tst_SavedSignIns::showRevealsSelectedOnly()
     QTRY_COMPARE(passwordShown(0), u"Bob-secret"_s);
     QTest::keyClicks(m_window->searchField(), u"b"_s);
     QCOMPARE(passwordShown(0), hidden);
+}
+
+void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach_data()
+{
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("open") << true << false << QString();
+    QTest::newRow("locked") << true << true << u"locked"_s;
+    QTest::newRow("missing") << false << false << u"not available"_s;
+}
+
+// Opening the window says why passwords are out of reach, and asks the user for nothing.
+void tst_SavedSignIns::saysWhyPasswordsAreOutOfReach()
+{
+    QFETCH(bool, available);
+    QFETCH(bool, locked);
+    QFETCH(QString, said);
+    FakeKeyring &keyring = *m_fixture->test.keyring;
+    keyring.available = available;
+    keyring.locked = locked;
+    m_window->close();
+    m_fixture->window().menuItem(u"actSavedSignIns"_s)->trigger();
+    QTRY_COMPARE(m_window->keyringText().isEmpty(), said.isEmpty());
+    QVERIFY(m_window->keyringText().contains(said));
+    QCOMPARE(keyring.unlockAsked, 0);
 }
 
 KESTRAV_TEST_MAIN(tst_SavedSignIns)

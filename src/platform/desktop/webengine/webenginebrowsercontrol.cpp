@@ -30,6 +30,7 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -64,6 +65,10 @@ std::shared_ptr<QWebEngineProfile> sharedProfile()
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     profile->setHttpCacheType(DiskCaches::onDisk() ? QWebEngineProfile::DiskHttpCache
                                                    : QWebEngineProfile::MemoryHttpCache);
+    // A page opened from the disk reads no other file and reaches no site by script: a saved
+    // or downloaded page cannot read the user's keys or the profile.
+    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     DesktopNotifications::presentFor(*profile);
     // After the storage path: setting that starts the profile's settings anew. The dictionary
     // is read once the start page, which has nothing to check, is shown.
@@ -238,6 +243,24 @@ void WebEngineBrowserControl::setUpPage()
     // PDF documents show in the view, in the engine's own viewer.
     m_page->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_page->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    // Kept from other files, a local page's link to another one is refused by the engine; the
+    // control follows it itself, as a new page that the linking page cannot read.
+    connect(m_page, &QWebEnginePage::navigationRequested, this,
+            [this](QWebEngineNavigationRequest &request) {
+                const auto type = request.navigationType();
+                // A link within the page itself stays the engine's.
+                const QUrl target = request.url().adjusted(QUrl::RemoveFragment);
+                if (!request.isMainFrame() || !target.isLocalFile() || !m_page->url().isLocalFile()
+                    || target == m_page->url().adjusted(QUrl::RemoveFragment)
+                    || type == QWebEngineNavigationRequest::TypedNavigation
+                    || type == QWebEngineNavigationRequest::BackForwardNavigation
+                    || type == QWebEngineNavigationRequest::ReloadNavigation)
+                    return;
+                request.reject();
+                QTimer::singleShot(0, this, [this, url = request.url()] {
+                    startNavigation([this, url] { m_page->load(url); });
+                });
+            });
     connect(m_page, &QWebEnginePage::fullScreenRequested, this,
             [this](QWebEngineFullScreenRequest request) {
                 request.accept();
@@ -289,31 +312,31 @@ void WebEngineBrowserControl::Navigate(const QString &url)
     if (url.trimmed().isEmpty() || !target.isValid() || !engineTakesHost(target))
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("\"%1\" is not a valid address.").arg(url));
-    startNavigation([this, target] { m_page->load(target); });
+    startUserNavigation([this, target] { m_page->load(target); });
 }
 
 void WebEngineBrowserControl::GoBack()
 {
     if (!m_page->history()->canGoBack())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no previous page to go back to."));
-    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Back); });
+    startUserNavigation([this] { m_page->triggerAction(QWebEnginePage::Back); });
 }
 
 void WebEngineBrowserControl::GoForward()
 {
     if (!m_page->history()->canGoForward())
         throw PlatformError(ErrorCode::Unexpected, tr("There is no next page to go forward to."));
-    startNavigation([this] { m_page->triggerAction(QWebEnginePage::Forward); });
+    startUserNavigation([this] { m_page->triggerAction(QWebEnginePage::Forward); });
 }
 
 void WebEngineBrowserControl::GoHome()
 {
-    startNavigation([this] { m_page->load(QUrl(homePage())); });
+    startUserNavigation([this] { m_page->load(QUrl(homePage())); });
 }
 
 void WebEngineBrowserControl::GoSearch()
 {
-    startNavigation([this] { m_page->load(QUrl(searchPage())); });
+    startUserNavigation([this] { m_page->load(QUrl(searchPage())); });
 }
 
 void WebEngineBrowserControl::Refresh()
@@ -322,9 +345,9 @@ void WebEngineBrowserControl::Refresh()
     const bool ended = !m_trouble->isHidden();
     const auto loadAnew = [this] { m_page->load(m_page->url()); };
     if (ended)
-        startNavigation(loadAnew);
+        startUserNavigation(loadAnew);
     else
-        startNavigation(loadAnew, [this] { m_page->triggerAction(QWebEnginePage::Reload); });
+        startUserNavigation(loadAnew, [this] { m_page->triggerAction(QWebEnginePage::Reload); });
 }
 
 void WebEngineBrowserControl::Stop()

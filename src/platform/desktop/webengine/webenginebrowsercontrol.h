@@ -108,6 +108,9 @@ private:
     // the navigation could start (now, when given, is the first start).
     void startNavigation(const std::function<void()> &again,
                          const std::function<void()> &now = nullptr);
+    // A navigation the user asked for from the window, not the page.
+    void startUserNavigation(const std::function<void()> &again,
+                             const std::function<void()> &now = nullptr);
     // The page has moved on or gone: nothing asked of it is waited for any more.
     void stopWaitingForAnswers();
     // What the page wanted in a new window comes in this page, as a followed link would.

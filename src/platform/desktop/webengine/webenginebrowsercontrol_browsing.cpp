@@ -7,6 +7,7 @@
 #include "platform/desktop/webengine/pagetroublenotice.h"
 #include "platform/desktop/webengine/singlewindowview.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/webenginesignins.h"
 
 #include <csignal>
 #include <QApplication>
@@ -111,6 +112,14 @@ void WebEngineBrowserControl::startNavigation(const std::function<void()> &again
 {
     m_waitingNavigation = again;
     (now ? now : again)();
+}
+
+void WebEngineBrowserControl::startUserNavigation(const std::function<void()> &again,
+                                                  const std::function<void()> &now)
+{
+    // What the user typed into a page he leaves this way was not sent.
+    m_signIns->userNavigates();
+    startNavigation(again, now);
 }
 
 void WebEngineBrowserControl::openInPlace(const QUrl &url)

@@ -3,82 +3,13 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QWebChannel>
+#include <QWebEngineNavigationRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
 namespace {
-
-// Reports the top frame's forms that carry a password as they are sent (before the page's own
-// handlers can change them). The user name is the last text field before the password.
-constexpr char ReportScript[] = R"JS(
-(function () {
-    var reports = null;
-    new QWebChannel(qt.webChannelTransport, function (channel) {
-        reports = channel.objects.kestravSignIns;
-    });
-    document.addEventListener('submit', function (event) {
-        var form = event.target;
-        if (!reports || !(form instanceof HTMLFormElement))
-            return;
-        var userName = '';
-        var inputs = form.querySelectorAll('input');
-        for (var i = 0; i < inputs.length; ++i) {
-            var input = inputs[i];
-            if (input.type === 'password' && input.value) {
-                reports.submitted({ origin: location.origin, userName: userName,
-                                    password: input.value });
-                return;
-            }
-            if (['text', 'email', 'tel', ''].indexOf(input.type) >= 0)
-                userName = input.value;
-        }
-    }, true);
-})();
-)JS";
-
-// Fills the first password field of the top frame and the text field before it; with more
-// than one sign-in, the user-name field lists them and a listed name brings its password.
-constexpr char FillScript[] = R"JS(
-(function (signIns) {
-    var password = document.querySelector('input[type=password]');
-    if (!password)
-        return;
-    var userField = null;
-    var inputs = document.querySelectorAll('input');
-    for (var i = 0; i < inputs.length && inputs[i] !== password; ++i) {
-        if (['text', 'email', 'tel', ''].indexOf(inputs[i].type) >= 0)
-            userField = inputs[i];
-    }
-    var put = function (field, value) {
-        field.value = value;
-        field.dispatchEvent(new Event('input', { bubbles: true }));
-        field.dispatchEvent(new Event('change', { bubbles: true }));
-    };
-    if (userField)
-        put(userField, signIns[0].userName);
-    put(password, signIns[0].secret);
-    if (!userField || signIns.length < 2)
-        return;
-    var list = document.createElement('datalist');
-    list.id = 'kestrav-sign-ins';
-    signIns.forEach(function (signIn) {
-        var option = document.createElement('option');
-        option.value = signIn.userName;
-        list.appendChild(option);
-    });
-    document.body.appendChild(list);
-    userField.setAttribute('list', list.id);
-    userField.addEventListener('input', function () {
-        signIns.forEach(function (signIn) {
-            if (signIn.userName === userField.value)
-                put(password, signIn.secret);
-        });
-    });
-})
-)JS";
 
 bool sameOrigin(const QUrl &one, const QUrl &other)
 {
@@ -90,12 +21,21 @@ bool sameOrigin(const QUrl &one, const QUrl &other)
         && one.host().compare(other.host(), Qt::CaseInsensitive) == 0 && port(one) == port(other);
 }
 
-QString reportScript()
+QString resourceText(const QString &name)
 {
-    QFile channelScript(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
-    if (!channelScript.open(QIODevice::ReadOnly))
-        qWarning("The web channel's script is missing: sign-in forms are not reported.");
-    return QString::fromUtf8(channelScript.readAll()) + QString::fromUtf8(ReportScript);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        qWarning("%s is missing: sign-ins are neither reported nor filled.", qPrintable(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+// A call of the sign-in script, its arguments written as JSON so that no value can break out
+// of them.
+QString scriptCall(const QString &function, const QJsonArray &arguments)
+{
+    const QString list = QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact));
+    return QStringLiteral("window.kestravSignIns && kestravSignIns.%1.apply(null, %2)")
+        .arg(function, list);
 }
 
 } // namespace
@@ -108,13 +48,15 @@ WebEngineSignIns::WebEngineSignIns(QWebEnginePage *page)
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
     QWebEngineScript script;
     script.setName(QStringLiteral("kestrav sign-ins"));
-    script.setSourceCode(reportScript());
+    script.setSourceCode(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
+                         + resourceText(QStringLiteral(":/signins/signins.js")));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setRunsOnSubFrames(false);
     m_page->scripts().insert(script);
-    connect(&m_reports, &SignInReports::reported, this,
-            [this](const QVariantMap &report) { Q_EMIT formSubmitted(report, m_page->url()); });
+    connect(&m_reports, &SignInReports::reported, this, &WebEngineSignIns::reported);
+    connect(m_page, &QWebEnginePage::navigationRequested, this,
+            &WebEngineSignIns::navigationRequested);
 }
 
 WebEngineSignIns::~WebEngineSignIns()
@@ -122,18 +64,63 @@ WebEngineSignIns::~WebEngineSignIns()
     m_channel->deregisterObject(&m_reports);
 }
 
-void WebEngineSignIns::fill(const QString &origin, const QList<SignIn> &signIns)
+void WebEngineSignIns::reported(const QVariantMap &report)
+{
+    const QString kind = report.value(QStringLiteral("kind")).toString();
+    const QUrl pageUrl = m_page->url();
+    if (kind == QLatin1String("found")) {
+        Q_EMIT loginFound(report, pageUrl);
+    } else if (kind == QLatin1String("typed")) {
+        Q_EMIT loginTyped(report, pageUrl);
+    } else if (kind == QLatin1String("submitted")) {
+        Q_EMIT formSubmitted(report, pageUrl);
+    } else if (kind == QLatin1String("chooser")) {
+        // The script measures in the page's pixels, which the zoom enlarges on the screen.
+        const qreal zoom = m_page->zoomFactor();
+        const QRectF area(report.value(QStringLiteral("x")).toReal() * zoom,
+                          report.value(QStringLiteral("y")).toReal() * zoom,
+                          report.value(QStringLiteral("width")).toReal() * zoom,
+                          report.value(QStringLiteral("height")).toReal() * zoom);
+        Q_EMIT chooserWanted(report, area.toAlignedRect(), pageUrl);
+    } else if (kind == QLatin1String("key")) {
+        Q_EMIT chooserKey(report.value(QStringLiteral("key")).toString());
+    } else if (kind == QLatin1String("chooserDone")) {
+        Q_EMIT chooserDone();
+    }
+}
+
+void WebEngineSignIns::navigationRequested(QWebEngineNavigationRequest &request)
+{
+    if (!request.isMainFrame())
+        return;
+    Leaving how = Leaving::ByPage;
+    // The engine asks at once; a navigation of the user's that never started is not taken
+    // for the page's own much later.
+    if (m_userNavigates.isValid() && m_userNavigates.elapsed() < UserNavigationMs)
+        how = Leaving::ByUser;
+    else if (request.navigationType() == QWebEngineNavigationRequest::FormSubmittedNavigation)
+        how = Leaving::FormSent;
+    m_userNavigates.invalidate();
+    Q_EMIT pageLeaving(how, m_page->url());
+}
+
+void WebEngineSignIns::fill(const QString &origin, const Login &login, const SignIn &signIn,
+                            bool byChoice)
 {
     // The keyring answers later: the page may have moved on to another site by then.
-    if (signIns.isEmpty() || !sameOrigin(m_page->url(), QUrl(origin)))
+    if (!sameOrigin(m_page->url(), QUrl(origin)))
         return;
-    QJsonArray list;
-    for (const SignIn &signIn : signIns)
-        list.append(QJsonObject { { QStringLiteral("userName"), signIn.userName },
-                                  { QStringLiteral("secret"), signIn.secret } });
-    const QString argument = QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
-    m_page->runJavaScript(QString::fromUtf8(FillScript) + u'(' + argument + u')',
-                          QWebEngineScript::ApplicationWorld);
+    m_page->runJavaScript(
+        scriptCall(QStringLiteral("fill"),
+                   { login.document, login.login, signIn.userName, signIn.secret, byChoice }),
+        QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineSignIns::setChooserShown(const Login &login, bool shown)
+{
+    m_page->runJavaScript(
+        scriptCall(QStringLiteral("chooserShown"), { login.document, login.login, shown }),
+        QWebEngineScript::ApplicationWorld);
 }
 
 bool WebEngineSignIns::passedCertificateError() const
