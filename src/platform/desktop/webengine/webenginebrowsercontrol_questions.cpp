@@ -10,6 +10,7 @@
 #include <QAuthenticator>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 
@@ -60,12 +61,24 @@ std::optional<UserQuestions::Permission> permissionOf(QWebEnginePage::Feature fe
     return std::nullopt;
 }
 
+// The desktop's Downloads folder, else Documents, else the home folder: the engine names
+// Downloads even where there is none, and a save dialog would then open in the home folder.
+QString downloadFolder()
+{
+    for (const auto location :
+         { QStandardPaths::DownloadLocation, QStandardPaths::DocumentsLocation }) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 } // namespace
 
 void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download)
 {
-    const QString suggested
-        = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    const QString suggested = QDir(downloadFolder()).filePath(download->downloadFileName());
     QString path;
     if (m_questions)
         Failure::skip([&] { path = m_questions->whereToSave(suggested); });
