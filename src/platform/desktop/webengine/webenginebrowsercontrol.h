@@ -93,6 +93,10 @@ private:
     void askForCredentials(const QString &site, QAuthenticator *authenticator);
     void askAboutCertificates();
     void askForPermission(const QUrl &origin, int feature);
+    // A location the user allows is given once the desktop knows one.
+    void grantLocationIfKnown(const QUrl &origin);
+    void refuseUnknownLocation(const QUrl &origin);
+    static constexpr int LocationWaitMs = 10'000;
     // What a site is called in questions: its host, or the whole address where it has none.
     static QString siteOf(const QUrl &url);
     void setNotice(const QString &notice);
