@@ -12,12 +12,12 @@
 #include "httpserver.h"
 #include "platform/api/keepingsettingsstore.h"
 #include "platform/api/onequestionatatime.h"
-#include "platform/api/rememberedanswers.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "programmemory.h"
+#include "sitedata/rememberedanswers.h"
 #include "windowfixture.h"
 
 #include <cstdlib>

@@ -3,8 +3,8 @@
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
 #include "sitedata/sitelist.h"
+#include "sitedata/sitepermissions.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

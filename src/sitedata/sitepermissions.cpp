@@ -1,4 +1,4 @@
-#include "platform/api/sitepermissions.h"
+#include "sitedata/sitepermissions.h"
 
 #include "platform/api/failure.h"
 #include "platform/api/settingsstore.h"
