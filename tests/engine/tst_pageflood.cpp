@@ -1,9 +1,9 @@
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "platform/api/onequestionatatime.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "questions/onequestionatatime.h"
 #include "sitedata/rememberedanswers.h"
 #include "testsupport.h"
 
