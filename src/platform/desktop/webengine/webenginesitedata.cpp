@@ -27,12 +27,7 @@ struct WebEngineSiteData::Exceptions
     bool allows(const QString &host) const
     {
         const QMutexLocker locked(&lock);
-        const QString h = host.toLower();
-        for (const QString &site : sites) {
-            if (h == site || h.endsWith(QLatin1Char('.') + site))
-                return true;
-        }
-        return false;
+        return PageStorage::coveredByAny(sites, host);
     }
 };
 
