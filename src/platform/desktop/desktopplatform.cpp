@@ -6,6 +6,7 @@
 #include "platform/desktop/history/sqlitehistorystore.h"
 #include "platform/desktop/keyring/secretservicekeyring.h"
 #include "platform/desktop/mail/desktopmailautomation.h"
+#include "platform/desktop/profiledata/webenginesitedata.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/system/desktopclipboard.h"
 #include "platform/desktop/system/desktopkeyboardevents.h"
@@ -14,7 +15,6 @@
 #include "platform/desktop/text/plaintextarea.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
-#include "platform/desktop/webengine/webenginesitedata.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
