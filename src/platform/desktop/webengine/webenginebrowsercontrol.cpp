@@ -65,8 +65,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     // The zoom first: a page is shown at its zoom before its navigation is reported.
     m_zoom = std::make_unique<WebEngineZoom>(m_view);
     m_find = std::make_unique<WebEngineFind>(m_page);
-    m_document = std::make_unique<WebEngineDocument>(*this, m_page);
-    m_printing = std::make_unique<WebEnginePrinting>(*this, m_page);
+    PageWaiting &waiting = *this;
+    m_document = std::make_unique<WebEngineDocument>(waiting, m_page);
+    m_printing = std::make_unique<WebEnginePrinting>(waiting, m_page);
     m_tools = std::make_unique<WebEnginePageTools>(m_view, m_profile.get());
     m_signIns = std::make_unique<WebEngineSignIns>(m_page);
     setParts({ m_document.get(), m_find.get(), m_zoom.get(), m_printing.get(), m_downloads.get(),
