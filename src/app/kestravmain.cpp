@@ -3,6 +3,7 @@
 #include "app/frmframe.h"
 #include "app/processmemory.h"
 #include "history/historyrules.h"
+#include "platform/api/sitedata.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/profiledata/diskcaches.h"
