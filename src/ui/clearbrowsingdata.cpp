@@ -6,8 +6,8 @@
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
 #include "platform/api/webbrowsercontrol.h"
+#include "sitedata/sitepermissions.h"
 #include "ui/statusline.h"
 
 #include <QCheckBox>

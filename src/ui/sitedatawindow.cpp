@@ -1,10 +1,11 @@
 #include "ui/sitedatawindow.h"
 
+#include "platform/api/permissionkinds.h"
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
 #include "sitedata/sitelist.h"
+#include "sitedata/sitepermissions.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -22,24 +23,8 @@ constexpr int KindRole = Qt::UserRole + 1;
 
 QString kindText(SitePermissions::Permission permission)
 {
-    using Permission = SitePermissions::Permission;
-    switch (permission) {
-    case Permission::Camera:
-        return SiteDataWindow::tr("Camera");
-    case Permission::Microphone:
-        return SiteDataWindow::tr("Microphone");
-    case Permission::CameraAndMicrophone:
-        return SiteDataWindow::tr("Camera and microphone");
-    case Permission::Location:
-        return SiteDataWindow::tr("Location");
-    case Permission::Notifications:
-        return SiteDataWindow::tr("Notifications");
-    case Permission::ScreenSharing:
-        return SiteDataWindow::tr("Screen");
-    case Permission::PointerLock:
-        return SiteDataWindow::tr("Pointer lock");
-    }
-    return {};
+    const PermissionKind *kind = permissionKind(permission);
+    return kind ? SiteDataWindow::tr(kind->listText) : QString();
 }
 
 QString problemText(SiteList::HostProblem problem, const QString &text)

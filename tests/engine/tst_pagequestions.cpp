@@ -4,8 +4,8 @@
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "platform/api/rememberedanswers.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "sitedata/rememberedanswers.h"
 #include "testsupport.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/localstoragedb.h"
+#include "platform/desktop/profiledata/localstoragedb.h"
 
 #include <leveldb/db.h>
 #include <leveldb/write_batch.h>

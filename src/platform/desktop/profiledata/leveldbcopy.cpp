@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/leveldbcopy.h"
+#include "platform/desktop/profiledata/leveldbcopy.h"
 
 #include <QDir>
 #include <QFile>

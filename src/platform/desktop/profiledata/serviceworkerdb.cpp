@@ -1,6 +1,6 @@
-#include "platform/desktop/webengine/serviceworkerdb.h"
+#include "platform/desktop/profiledata/serviceworkerdb.h"
 
-#include "platform/desktop/webengine/pageorigins.h"
+#include "platform/desktop/profiledata/pageorigins.h"
 
 #include <leveldb/db.h>
 #include <leveldb/write_batch.h>
