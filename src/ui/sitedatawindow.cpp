@@ -61,11 +61,18 @@ QString storageNote()
 
 } // namespace
 
-SiteDataWindow::SiteDataWindow(const FeatureContext &context)
-    : QWidget(&context.window, Qt::Window)
-    , m_settings(*context.platform.settings)
-    , m_siteData(*context.platform.siteData)
-    , m_reportAndLeave(context.reportAndLeave)
+std::unique_ptr<SiteDataWindow> SiteDataWindow::make(WindowParts &parts)
+{
+    return std::make_unique<SiteDataWindow>(parts.window, *parts.platform.settings,
+                                            *parts.platform.siteData, parts.reportAndLeave);
+}
+
+SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteData &siteData,
+                               WindowParts::Runner reportAndLeave)
+    : QWidget(&window, Qt::Window)
+    , m_settings(settings)
+    , m_siteData(siteData)
+    , m_reportAndLeave(std::move(reportAndLeave))
     , m_list(new QTreeWidget(this))
     , m_note(new QLabel(this))
     , m_remove(new QPushButton(tr("&Remove cookies and data"), this))
@@ -276,12 +283,13 @@ void SiteDataWindow::addException()
         m_list->setCurrentItem(added.first());
 }
 
-CommandTable SiteDataWindow::commands()
+Commands::Rows<SiteDataWindow> SiteDataWindow::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actSiteData", QT_TRANSLATE_NOOP("frmWebBrowser", "Site data and permissions"),
-             "Ctrl+Shift+K", [](frmWebBrowser &w) { featureOf<SiteDataWindow>(w).open(); }),
+    static constexpr Row<SiteDataWindow> rows[] = {
+        keys<SiteDataWindow>("actSiteData",
+                             QT_TRANSLATE_NOOP("frmWebBrowser", "Site data and permissions"),
+                             "Ctrl+Shift+K", [](SiteDataWindow &unit) { unit.open(); }),
     };
     return rows;
 }
