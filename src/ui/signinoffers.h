@@ -2,16 +2,11 @@
 
 #include "platform/api/keyring.h"
 #include "platform/api/pagesignins.h"
-#include "signins/keyringaccess.h"
-#include "signins/loginwatch.h"
-#include "signins/savedsignins.h"
-#include "signins/signinrules.h"
+#include "signins/signinkeeper.h"
 #include "ui/feature.h"
 
 #include <memory>
-#include <QElapsedTimer>
 #include <QPointer>
-#include <QUrl>
 #include <QWidget>
 
 class PageEvents;
@@ -54,35 +49,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The login the chooser is shown for.
-    struct Choosing
-    {
-        QString origin;
-        PageSignIns::Login login;
-    };
-
-    void connectPage();
-    SavedSignIns saved() const;
-    qint64 now() const { return m_clock.elapsed(); }
-    void consider(const std::optional<SignInRules::Submission> &submission);
-    void offer(const SignInRules::Submission &submission, SignInRules::Offer offer);
-    void loginFound(const QVariantMap &report, const QUrl &pageUrl);
-    void chooserWanted(const QVariantMap &report, const QRect &fieldArea, const QUrl &pageUrl);
-    void chosen(const QString &userName);
+    void connectKeeper();
+    void offer(const QString &origin, const QString &userName, SignInRules::Offer offer);
+    void showChoice(const QRect &fieldArea, const QStringList &userNames);
     void placeOverPage();
 
-    PageSignIns &m_signIns;
-    PageEvents &m_events;
-    StatusLine &m_status;
-    std::shared_ptr<SettingsStore> m_settings;
     WindowParts::Runner m_guarded;
     QPointer<QWidget> m_pageWidget;
-    KeyringAccess m_keyring;
-    LoginWatch m_watch;
-    QElapsedTimer m_clock;
-    // The sign-in the bar asks about; its password stays in memory only until the answer.
-    SignInRules::Submission m_offered;
-    std::optional<Choosing> m_choosing;
+    SignInKeeper m_keeper;
     QLabel *m_text;
     QLabel *m_warning;
     QPushButton *m_save;
