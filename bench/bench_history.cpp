@@ -10,9 +10,9 @@
 #include "history/historyrules.h"
 #include "historydata.h"
 #include "platform/desktop/history/sqlitehistorystore.h"
-#include "ui/completionpopup.h"
-#include "ui/historymodel.h"
-#include "ui/historywindow.h"
+#include "ui/history/completionpopup.h"
+#include "ui/history/historymodel.h"
+#include "ui/history/historywindow.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 #include "hostedcontrol.h"
 #include "httpserver.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
-#include "ui/downloadsmodel.h"
-#include "ui/downloadswindow.h"
+#include "ui/downloads/downloadsmodel.h"
+#include "ui/downloads/downloadswindow.h"
 
 #include <csignal>
 #include <QComboBox>

@@ -10,8 +10,8 @@
 #include "privatekeyring.h"
 #include "signins/savedsignins.h"
 #include "signins/signinrules.h"
-#include "ui/signinchooser.h"
-#include "ui/signinoffers.h"
+#include "ui/signins/signinchooser.h"
+#include "ui/signins/signinoffers.h"
 
 #include <QDBusInterface>
 #include <QDBusObjectPath>

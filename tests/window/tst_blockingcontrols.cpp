@@ -2,7 +2,7 @@
 // allow a site, switch blocking, update the lists and hide an element, each through its
 // window action.
 
-#include "ui/hideelementdialog.h"
+#include "ui/blocking/hideelementdialog.h"
 #include "windowfixture.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "ui/completionpopup.h"
-#include "ui/historymodel.h"
-#include "ui/historywindow.h"
+#include "ui/history/completionpopup.h"
+#include "ui/history/historymodel.h"
+#include "ui/history/historywindow.h"
 #include "windowfixture.h"
 
 #include <QLabel>

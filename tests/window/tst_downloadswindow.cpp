@@ -1,8 +1,8 @@
 // The downloads window as the browser window opens it, on a list of downloads the test
 // writes, and the question before the program ends while downloads run.
 
-#include "ui/downloadsmodel.h"
-#include "ui/downloadswindow.h"
+#include "ui/downloads/downloadsmodel.h"
+#include "ui/downloads/downloadswindow.h"
 #include "windowfixture.h"
 
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "fakehistorystore.h"
 #include "history/historyrules.h"
 #include "testsupport.h"
-#include "ui/completionpopup.h"
-#include "ui/historymodel.h"
-#include "ui/historywindow.h"
+#include "ui/history/completionpopup.h"
+#include "ui/history/historymodel.h"
+#include "ui/history/historywindow.h"
 
 #include <QApplication>
 #include <QComboBox>

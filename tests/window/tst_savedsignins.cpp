@@ -1,7 +1,7 @@
 // The saved sign-ins window on the keyring double: what it lists, reveals and removes.
 
 #include "signins/savedsignins.h"
-#include "ui/savedsigninswindow.h"
+#include "ui/signins/savedsigninswindow.h"
 #include "windowfixture.h"
 
 #include <QPushButton>

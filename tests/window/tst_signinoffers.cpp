@@ -2,8 +2,8 @@
 // the settings store and the page and when, and how the keyring's state shows.
 
 #include "signins/savedsignins.h"
-#include "ui/signinchooser.h"
-#include "ui/signinoffers.h"
+#include "ui/signins/signinchooser.h"
+#include "ui/signins/signinoffers.h"
 #include "windowfixture.h"
 
 #include <QListWidget>

@@ -3,8 +3,8 @@
 #include "history/recenturls.h"
 #include "sitedata/clearchoice.h"
 #include "sitedata/sitepermissions.h"
-#include "ui/clearbrowsingdata.h"
-#include "ui/sitedatawindow.h"
+#include "ui/sitedata/clearbrowsingdata.h"
+#include "ui/sitedata/sitedatawindow.h"
 #include "windowfixture.h"
 
 #include <QDateTime>

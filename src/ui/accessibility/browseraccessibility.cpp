@@ -1,4 +1,4 @@
-#include "ui/browseraccessibility.h"
+#include "ui/accessibility/browseraccessibility.h"
 
 #include "accessibility/accessibility.h"
 #include "accessibility/focusframe.h"

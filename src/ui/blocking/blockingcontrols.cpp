@@ -1,4 +1,4 @@
-#include "ui/blockingcontrols.h"
+#include "ui/blocking/blockingcontrols.h"
 
 #include "platform/api/contentblocking.h"
 #include "platform/api/pageevents.h"
@@ -7,7 +7,7 @@
 #include "platform/api/platformerror.h"
 // The blocking tells its news by the control; the signal's type needs the class declared.
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/hideelementdialog.h"
+#include "ui/blocking/hideelementdialog.h"
 #include "ui/statusline.h"
 
 #include <QAction>

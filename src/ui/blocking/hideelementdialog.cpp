@@ -1,4 +1,4 @@
-#include "ui/hideelementdialog.h"
+#include "ui/blocking/hideelementdialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

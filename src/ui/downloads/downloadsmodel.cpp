@@ -1,4 +1,4 @@
-#include "ui/downloadsmodel.h"
+#include "ui/downloads/downloadsmodel.h"
 
 #include <algorithm>
 #include <QLocale>

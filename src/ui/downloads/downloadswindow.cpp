@@ -1,9 +1,9 @@
-#include "ui/downloadswindow.h"
+#include "ui/downloads/downloadswindow.h"
 
 #include "platform/api/desktopfiles.h"
 #include "platform/api/downloadcontrol.h"
 #include "platform/api/platform.h"
-#include "ui/downloadsmodel.h"
+#include "ui/downloads/downloadsmodel.h"
 #include "ui/webbrowserhost.h"
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ui/findbar.h"
+#include "ui/find/findbar.h"
 
 #include "accessibility/accessibility.h"
 #include "accessibility/readablecolours.h"

@@ -1,12 +1,12 @@
-#include "ui/browsinghistory.h"
+#include "ui/history/browsinghistory.h"
 
 #include "history/historyrules.h"
 #include "platform/api/failure.h"
 #include "platform/api/historystore.h"
 #include "platform/api/pageevents.h"
 #include "platform/api/platform.h"
-#include "ui/completionpopup.h"
-#include "ui/historywindow.h"
+#include "ui/history/completionpopup.h"
+#include "ui/history/historywindow.h"
 #include "ui/statusline.h"
 
 #include <QComboBox>

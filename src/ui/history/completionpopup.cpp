@@ -1,4 +1,4 @@
-#include "ui/completionpopup.h"
+#include "ui/history/completionpopup.h"
 
 #include "history/historymatch.h"
 #include "history/historyrules.h"

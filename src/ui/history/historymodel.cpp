@@ -1,4 +1,4 @@
-#include "ui/historymodel.h"
+#include "ui/history/historymodel.h"
 
 #include "history/historydays.h"
 #include "history/historymatch.h"

@@ -1,7 +1,7 @@
-#include "ui/historywindow.h"
+#include "ui/history/historywindow.h"
 
 #include "platform/api/historystore.h"
-#include "ui/historymodel.h"
+#include "ui/history/historymodel.h"
 
 #include <QButtonGroup>
 #include <QDateTime>

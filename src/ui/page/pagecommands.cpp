@@ -1,4 +1,4 @@
-#include "ui/pagecommands.h"
+#include "ui/page/pagecommands.h"
 
 #include "capture/pagetextname.h"
 #include "platform/api/commondialog.h"

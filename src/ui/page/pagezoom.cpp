@@ -1,4 +1,4 @@
-#include "ui/pagezoom.h"
+#include "ui/page/pagezoom.h"
 
 #include "navigation/sitezoom.h"
 #include "platform/api/failure.h"

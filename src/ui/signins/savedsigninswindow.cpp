@@ -1,4 +1,4 @@
-#include "ui/savedsigninswindow.h"
+#include "ui/signins/savedsigninswindow.h"
 
 #include "platform/api/keyring.h"
 #include "platform/api/platform.h"

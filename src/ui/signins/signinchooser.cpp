@@ -1,4 +1,4 @@
-#include "ui/signinchooser.h"
+#include "ui/signins/signinchooser.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
-#include "ui/signinoffers.h"
+#include "ui/signins/signinoffers.h"
 
 #include "platform/api/platform.h"
-#include "ui/signinchooser.h"
+#include "ui/signins/signinchooser.h"
 #include "ui/statusline.h"
 
 #include <QEvent>

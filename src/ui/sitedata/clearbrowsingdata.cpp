@@ -1,4 +1,4 @@
-#include "ui/clearbrowsingdata.h"
+#include "ui/sitedata/clearbrowsingdata.h"
 
 #include "history/recenturls.h"
 #include "platform/api/failure.h"

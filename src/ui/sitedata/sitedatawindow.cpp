@@ -1,4 +1,4 @@
-#include "ui/sitedatawindow.h"
+#include "ui/sitedata/sitedatawindow.h"
 
 #include "platform/api/permissionkinds.h"
 #include "platform/api/platform.h"

@@ -1,10 +1,10 @@
-#include "ui/sourcewindow.h"
+#include "ui/source/sourcewindow.h"
 
 #include "platform/api/failure.h"
 #include "platform/api/pagetools.h"
 #include "platform/api/platform.h"
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/findbar.h"
+#include "ui/find/findbar.h"
 
 #include <QAction>
 
