@@ -117,6 +117,16 @@ struct WindowParts
     Work layoutChanged;
 };
 
+// What a button of a unit connects its click to: owner's action, run by runner (one of the
+// window's Runners) as the handler called name.
+template<typename Owner>
+auto handler(WindowParts::Runner runner, const char *name, Owner *owner, void (Owner::*action)())
+{
+    return [runner = std::move(runner), name, owner, action] {
+        runner(name, [&] { (owner->*action)(); });
+    };
+}
+
 // What the window asks of its units as its view and layout change. A unit takes part in what
 // it overrides; the window names none of them.
 class WindowFeature

@@ -86,31 +86,26 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption,
 
 DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run run,
                                  QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : ListWindow(parent, "frmDownloads", tr("Downloads"), QSize(720, 360))
     , m_downloads(downloads)
     , m_files(files)
     , m_run(std::move(run))
     , m_model(new DownloadsModel(downloads, this))
-    , m_list(new QTreeView(this))
+    , m_list(makeList<QTreeView>("lstDownloads", tr("Downloads")))
     , m_cancel(button(this, "cmdCancelDownload", tr("&Cancel"), tr("Cancel download")))
     , m_open(button(this, "cmdOpenDownload", tr("&Open"), tr("Open file")))
     , m_show(button(this, "cmdShowDownload", tr("Show in &folder"), tr("Show in folder")))
     , m_clear(button(this, "cmdClearDownloads", tr("C&lear finished"), tr("Clear finished")))
 {
-    setObjectName(QStringLiteral("frmDownloads"));
-    setWindowTitle(tr("Downloads"));
-    resize(720, 360);
-
     setUpList();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    column().addWidget(m_list, 1);
     auto *foot = new QHBoxLayout;
     for (QPushButton *command : { m_cancel, m_open, m_show })
         foot->addWidget(command);
     foot->addStretch(1);
     foot->addWidget(m_clear);
-    layout->addLayout(foot);
+    column().addLayout(foot);
 
     connectCommands();
     keepSelectionAcrossResets();
@@ -119,14 +114,11 @@ DownloadsWindow::DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run 
 
 void DownloadsWindow::setUpList()
 {
-    m_list->setObjectName(QStringLiteral("lstDownloads"));
-    m_list->setAccessibleName(tr("Downloads"));
     m_list->setModel(m_model);
-    m_list->setRootIsDecorated(false);
+    showFlat(*m_list);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setAllColumnsShowFocus(true);
     m_list->setItemDelegateForColumn(DownloadsModel::ProgressColumn, new ProgressDelegate(m_list));
     QHeaderView *header = m_list->header();
     header->setStretchLastSection(true);
@@ -150,8 +142,7 @@ void DownloadsWindow::connectCommands()
     auto *cancelKey = new QShortcut(QKeySequence::Delete, m_list);
     cancelKey->setContext(Qt::WidgetShortcut);
     connect(cancelKey, &QShortcut::activated, this, [this] { cancelCurrent(); });
-    auto *closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape();
 }
 
 void DownloadsWindow::keepSelectionAcrossResets()
@@ -180,10 +171,7 @@ void DownloadsWindow::open()
     if (currentRow() < 0 && m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0));
     updateButtons();
-    show();
-    raise();
-    activateWindow();
-    m_list->setFocus(Qt::OtherFocusReason);
+    bringToFront(*m_list);
 }
 
 void DownloadsWindow::followClicks(QWidget *area, QObject *context, std::function<void()> clicked)

@@ -3,10 +3,10 @@
 #include "platform/api/downloads.h"
 #include "ui/commandtable.h"
 #include "ui/feature.h"
+#include "ui/listwindow.h"
 
 #include <functional>
 #include <memory>
-#include <QWidget>
 
 class DesktopFiles;
 class DownloadsModel;
@@ -16,7 +16,7 @@ class QTreeView;
 // The downloads window: a window of its own listing every download of the run with its
 // progress, speed and state. The selected download can be cancelled while it runs, and opened
 // or shown in its folder once it is done; the ended ones can be cleared from the list.
-class DownloadsWindow final : public QWidget
+class DownloadsWindow final : public ListWindow
 {
     Q_OBJECT
 

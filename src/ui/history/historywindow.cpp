@@ -13,28 +13,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <utility>
 
 HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : ListWindow(parent, "frmHistory", tr("History"), QSize(760, 520))
     , m_store(store)
     , m_model(new HistoryModel(store, this))
-    , m_search(new QLineEdit(this))
-    , m_list(new QTreeView(this))
+    , m_search(makeSearch("txtHistorySearch", tr("Search the history")))
+    , m_list(makeList<QTreeView>("lstHistory", tr("Pages visited")))
     , m_clear(new QPushButton(tr("C&lear history..."), this))
     , m_state(new QLabel(this))
 {
-    setObjectName(QStringLiteral("frmHistory"));
-    setWindowTitle(tr("History"));
-    resize(760, 520);
-
-    m_search->setObjectName(QStringLiteral("txtHistorySearch"));
-    m_search->setPlaceholderText(tr("Search the history"));
-    m_search->setAccessibleName(tr("Search the history"));
-    m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
 
     setUpList();
@@ -43,27 +34,23 @@ HistoryWindow::HistoryWindow(HistoryStore &store, QWidget *parent)
     m_clear->setAccessibleName(tr("Clear history"));
     m_state->setObjectName(QStringLiteral("lblHistoryState"));
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_search);
-    layout->addWidget(m_list, 1);
+    column().addWidget(m_search);
+    column().addWidget(m_list, 1);
     auto *foot = new QHBoxLayout;
     foot->addWidget(m_state, 1);
     foot->addWidget(m_clear);
-    layout->addLayout(foot);
+    column().addLayout(foot);
 
     connectParts();
 }
 
 void HistoryWindow::setUpList()
 {
-    m_list->setObjectName(QStringLiteral("lstHistory"));
-    m_list->setAccessibleName(tr("Pages visited"));
     m_list->setModel(m_model);
-    m_list->setRootIsDecorated(false);
+    showFlat(*m_list);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setAllColumnsShowFocus(true);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(HistoryModel::TitleColumn, QHeaderView::Stretch);
     m_list->header()->setSectionResizeMode(HistoryModel::AddressColumn, QHeaderView::Stretch);
@@ -98,25 +85,21 @@ void HistoryWindow::connectParts()
         m_state->setText(m_model->rowCount() == 0 ? tr("No pages found") : QString());
         selectAfterRemoval();
     });
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape();
 }
 
 void HistoryWindow::open()
 {
     if (isHidden())
         m_model->reload();
-    show();
-    raise();
-    activateWindow();
-    m_search->setFocus();
+    bringToFront(*m_search);
     m_search->selectAll();
 }
 
 bool HistoryWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
+        return ListWindow::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     if (watched == m_list && enter) {
@@ -141,7 +124,7 @@ bool HistoryWindow::eventFilter(QObject *watched, QEvent *event)
             m_list->setFocus();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 void HistoryWindow::openCurrent()

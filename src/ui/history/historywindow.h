@@ -1,10 +1,10 @@
 #pragma once
 
 #include "history/historydays.h"
+#include "ui/listwindow.h"
 
 #include <functional>
 #include <optional>
-#include <QWidget>
 
 class HistoryModel;
 class HistoryStore;
@@ -16,7 +16,7 @@ class QTreeView;
 // The history window: a window of its own listing the visits newest first, grouped by day,
 // with a search field that filters as you type. Enter or a double click asks to open the
 // entry, Del removes the selected entries, and "Clear history..." removes a span after asking.
-class HistoryWindow final : public QWidget
+class HistoryWindow final : public ListWindow
 {
     Q_OBJECT
 

@@ -7,14 +7,12 @@
 #include <algorithm>
 #include <memory>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -39,32 +37,21 @@ std::unique_ptr<SavedSignInsWindow> SavedSignInsWindow::make(WindowParts &parts)
 SavedSignInsWindow::SavedSignInsWindow(QWidget &window, SettingsStore &settings, Keyring &keyring,
                                        WindowParts::Runner guarded,
                                        WindowParts::Runner reportAndLeave)
-    : QWidget(&window, Qt::Window)
+    : ListWindow(&window, "frmSavedSignIns", tr("Saved sign-ins"), QSize(640, 420))
     , m_saved(settings)
     , m_keyring(keyring)
     , m_guarded(std::move(guarded))
     , m_reportAndLeave(std::move(reportAndLeave))
-    , m_search(new QLineEdit(this))
-    , m_list(new QTreeWidget(this))
+    , m_search(makeSearch("txtSignInSearch", tr("Search sites and user names")))
+    , m_list(makeList<QTreeWidget>("lstSignIns", tr("Saved sign-ins")))
     , m_show(new QPushButton(tr("&Show password"), this))
     , m_remove(new QPushButton(tr("&Remove"), this))
     , m_removeAll(new QPushButton(tr("Remove &all..."), this))
     , m_state(new QLabel(this))
     , m_keyringState(new QLabel(this))
 {
-    setObjectName(QStringLiteral("frmSavedSignIns"));
-    setWindowTitle(tr("Saved sign-ins"));
-    resize(640, 420);
-    m_search->setObjectName(QStringLiteral("txtSignInSearch"));
-    m_search->setPlaceholderText(tr("Search sites and user names"));
-    m_search->setAccessibleName(tr("Search sites and user names"));
-    m_search->setClearButtonEnabled(true);
-    m_list->setObjectName(QStringLiteral("lstSignIns"));
-    m_list->setAccessibleName(tr("Saved sign-ins"));
-    m_list->setHeaderLabels({ tr("Site"), tr("User name"), tr("Password") });
-    m_list->setRootIsDecorated(false);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->header()->setSectionResizeMode(SiteColumn, QHeaderView::Stretch);
+    setColumns(*m_list, { tr("Site"), tr("User name"), tr("Password") }, SiteColumn);
+    showFlat(*m_list);
     m_show->setObjectName(QStringLiteral("cmdShowPassword"));
     m_remove->setObjectName(QStringLiteral("cmdRemoveSignIn"));
     m_removeAll->setObjectName(QStringLiteral("cmdRemoveAllSignIns"));
@@ -74,41 +61,39 @@ SavedSignInsWindow::SavedSignInsWindow(QWidget &window, SettingsStore &settings,
     m_keyringState->setWordWrap(true);
     m_keyringState->hide();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_search);
-    layout->addWidget(m_keyringState);
-    layout->addWidget(m_list, 1);
-    layout->addWidget(m_state);
+    column().addWidget(m_search);
+    column().addWidget(m_keyringState);
+    column().addWidget(m_list, 1);
+    column().addWidget(m_state);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_show);
     buttons->addStretch(1);
     buttons->addWidget(m_remove);
     buttons->addWidget(m_removeAll);
-    layout->addLayout(buttons);
+    column().addLayout(buttons);
     connectParts();
     updateButtons();
 }
 
 void SavedSignInsWindow::connectParts()
 {
-    const auto run = [this](const char *name, void (SavedSignInsWindow::*action)()) {
-        return [this, name, action] { m_reportAndLeave(name, [&] { (this->*action)(); }); };
-    };
     connect(m_show, &QPushButton::clicked, this,
-            run("cmdShowPassword_Click", &SavedSignInsWindow::showPassword));
+            handler(m_reportAndLeave, "cmdShowPassword_Click", this,
+                    &SavedSignInsWindow::showPassword));
     connect(m_remove, &QPushButton::clicked, this,
-            run("cmdRemoveSignIn_Click", &SavedSignInsWindow::removeSelected));
+            handler(m_reportAndLeave, "cmdRemoveSignIn_Click", this,
+                    &SavedSignInsWindow::removeSelected));
     connect(m_removeAll, &QPushButton::clicked, this,
-            run("cmdRemoveAllSignIns_Click", &SavedSignInsWindow::removeAll));
+            handler(m_reportAndLeave, "cmdRemoveAllSignIns_Click", this,
+                    &SavedSignInsWindow::removeAll));
     connect(m_search, &QLineEdit::textChanged, this,
-            run("txtSignInSearch_Change", &SavedSignInsWindow::reload));
+            handler(m_reportAndLeave, "txtSignInSearch_Change", this, &SavedSignInsWindow::reload));
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this] {
         hidePassword();
         updateButtons();
     });
     m_list->installEventFilter(this);
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape();
 }
 
 // Del in the list removes the sign-in; in the search field it stays a key for the text.
@@ -119,13 +104,13 @@ bool SavedSignInsWindow::eventFilter(QObject *watched, QEvent *event)
         m_reportAndLeave("lstSignIns_Delete", [&] { removeSelected(); });
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 void SavedSignInsWindow::hideEvent(QHideEvent *event)
 {
     hidePassword();
-    QWidget::hideEvent(event);
+    ListWindow::hideEvent(event);
 }
 
 void SavedSignInsWindow::open()
@@ -139,10 +124,7 @@ void SavedSignInsWindow::open()
         self->m_keyringState->setVisible(!text.isEmpty());
     });
     reload();
-    show();
-    raise();
-    activateWindow();
-    m_search->setFocus();
+    bringToFront(*m_search);
 }
 
 QString SavedSignInsWindow::stateText() const

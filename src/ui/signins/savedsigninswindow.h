@@ -3,11 +3,11 @@
 #include "signins/savedsignins.h"
 #include "ui/commandtable.h"
 #include "ui/feature.h"
+#include "ui/listwindow.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <QWidget>
 
 class Keyring;
 class SettingsStore;
@@ -20,7 +20,7 @@ class QTreeWidget;
 // A password is read from the keyring only when asked for, and for the selected sign-in only.
 // Removing asks the keyring first: a sign-in leaves the list once its password has gone, so a
 // keyring that refuses loses nothing.
-class SavedSignInsWindow final : public QWidget
+class SavedSignInsWindow final : public ListWindow
 {
     Q_OBJECT
 

@@ -64,14 +64,12 @@ SignInOffers::SignInOffers(QWidget &window, QWidget &pageWidget, PageSignIns &si
     layout->addWidget(m_notNow);
     hide();
 
-    const auto run = [this](const char *name, void (SignInOffers::*answer)()) {
-        return [this, name, answer] { m_guarded(name, [&] { (this->*answer)(); }); };
-    };
-    connect(m_save, &QPushButton::clicked, this, run("cmdSaveSignIn_Click", &SignInOffers::save));
+    connect(m_save, &QPushButton::clicked, this,
+            handler(m_guarded, "cmdSaveSignIn_Click", this, &SignInOffers::save));
     connect(m_never, &QPushButton::clicked, this,
-            run("cmdNeverSignIn_Click", &SignInOffers::neverForSite));
+            handler(m_guarded, "cmdNeverSignIn_Click", this, &SignInOffers::neverForSite));
     connect(m_notNow, &QPushButton::clicked, this,
-            run("cmdNotNowSignIn_Click", &SignInOffers::notNow));
+            handler(m_guarded, "cmdNotNowSignIn_Click", this, &SignInOffers::notNow));
     connect(m_chooser, &SignInChooser::chosen, this, [this](const QString &userName) {
         m_guarded("lstSignInChoices_Click", [&] { m_keeper.choose(userName); });
     });

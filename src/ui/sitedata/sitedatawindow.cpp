@@ -9,7 +9,6 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,11 +68,11 @@ std::unique_ptr<SiteDataWindow> SiteDataWindow::make(WindowParts &parts)
 
 SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteData &siteData,
                                WindowParts::Runner reportAndLeave)
-    : QWidget(&window, Qt::Window)
+    : ListWindow(&window, "frmSiteData", tr("Site data and permissions"), QSize(640, 460))
     , m_settings(settings)
     , m_siteData(siteData)
     , m_reportAndLeave(std::move(reportAndLeave))
-    , m_list(new QTreeWidget(this))
+    , m_list(makeList<QTreeWidget>("lstSites", tr("Sites")))
     , m_note(new QLabel(this))
     , m_remove(new QPushButton(tr("&Remove cookies and data"), this))
     , m_change(new QPushButton(tr("&Change answer"), this))
@@ -83,13 +82,7 @@ SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteDat
     , m_addException(new QPushButton(tr("&Add"), this))
     , m_exceptionProblem(new QLabel(this))
 {
-    setObjectName(QStringLiteral("frmSiteData"));
-    setWindowTitle(tr("Site data and permissions"));
-    resize(640, 460);
-    m_list->setObjectName(QStringLiteral("lstSites"));
-    m_list->setAccessibleName(tr("Sites"));
-    m_list->setHeaderLabels({ tr("Site"), tr("Kept") });
-    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    setColumns(*m_list, { tr("Site"), tr("Kept") }, 0);
     m_remove->setObjectName(QStringLiteral("cmdRemoveSiteData"));
     m_change->setObjectName(QStringLiteral("cmdChangeAnswer"));
     m_forget->setObjectName(QStringLiteral("cmdForgetAnswer"));
@@ -101,16 +94,16 @@ SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteDat
     m_exceptionProblem->setWordWrap(true);
     m_exceptionProblem->hide();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    QVBoxLayout &layout = column();
+    layout.addWidget(m_list, 1);
     m_note->setObjectName(QStringLiteral("lblStorageNote"));
     m_note->setText(storageNote());
     m_note->setWordWrap(true);
-    layout->addWidget(m_note);
+    layout.addWidget(m_note);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : { m_remove, m_change, m_forget, m_thirdParty })
         buttons->addWidget(button);
-    layout->addLayout(buttons);
+    layout.addLayout(buttons);
     auto *adding = new QHBoxLayout;
     adding->addWidget(m_exceptionSite, 1);
     adding->addWidget(m_addException);
@@ -119,23 +112,26 @@ SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteDat
     exceptionLabel->setBuddy(m_exceptionSite);
     form->addRow(exceptionLabel, adding);
     form->addRow(m_exceptionProblem);
-    layout->addLayout(form);
+    layout.addLayout(form);
 
-    const auto run = [this](const char *name, void (SiteDataWindow::*action)()) {
-        return [this, name, action] { m_reportAndLeave(name, [&] { (this->*action)(); }); };
-    };
     connect(m_remove, &QPushButton::clicked, this,
-            run("cmdRemoveSiteData_Click", &SiteDataWindow::removeSiteData));
-    connect(m_change, &QPushButton::clicked, this,
-            run("cmdChangeAnswer_Click", &SiteDataWindow::changeAnswer));
-    connect(m_forget, &QPushButton::clicked, this,
-            run("cmdForgetAnswer_Click", &SiteDataWindow::forgetAnswer));
+            handler(m_reportAndLeave, "cmdRemoveSiteData_Click", this,
+                    &SiteDataWindow::removeSiteData));
+    connect(
+        m_change, &QPushButton::clicked, this,
+        handler(m_reportAndLeave, "cmdChangeAnswer_Click", this, &SiteDataWindow::changeAnswer));
+    connect(
+        m_forget, &QPushButton::clicked, this,
+        handler(m_reportAndLeave, "cmdForgetAnswer_Click", this, &SiteDataWindow::forgetAnswer));
     connect(m_thirdParty, &QPushButton::clicked, this,
-            run("cmdThirdPartyCookies_Click", &SiteDataWindow::toggleThirdPartyCookies));
-    connect(m_addException, &QPushButton::clicked, this,
-            run("cmdAddException_Click", &SiteDataWindow::addException));
-    connect(m_exceptionSite, &QLineEdit::returnPressed, this,
-            run("cmdAddException_Click", &SiteDataWindow::addException));
+            handler(m_reportAndLeave, "cmdThirdPartyCookies_Click", this,
+                    &SiteDataWindow::toggleThirdPartyCookies));
+    connect(
+        m_addException, &QPushButton::clicked, this,
+        handler(m_reportAndLeave, "cmdAddException_Click", this, &SiteDataWindow::addException));
+    connect(
+        m_exceptionSite, &QLineEdit::returnPressed, this,
+        handler(m_reportAndLeave, "cmdAddException_Click", this, &SiteDataWindow::addException));
     connect(m_list, &QTreeWidget::currentItemChanged, this, &SiteDataWindow::updateButtons);
     connect(&m_siteData, &SiteData::cookiesChanged, this, [this] {
         if (isVisible())
@@ -160,10 +156,7 @@ void SiteDataWindow::open()
 {
     m_note->setText(storageNote());
     reload();
-    show();
-    raise();
-    activateWindow();
-    m_list->setFocus();
+    bringToFront(*m_list);
 }
 
 void SiteDataWindow::reload()

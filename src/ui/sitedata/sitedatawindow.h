@@ -2,9 +2,9 @@
 
 #include "ui/commandtable.h"
 #include "ui/feature.h"
+#include "ui/listwindow.h"
 
 #include <memory>
-#include <QWidget>
 
 class QLabel;
 class QLineEdit;
@@ -18,7 +18,7 @@ class SiteData;
 // with what is kept for it: its cookies and data are removed, each answer changed or
 // forgotten, and its pages allowed or refused cookies from other sites. Any site typed in may
 // be allowed them too.
-class SiteDataWindow final : public QWidget
+class SiteDataWindow final : public ListWindow
 {
     Q_OBJECT
 
