@@ -71,6 +71,7 @@ struct WindowParts
         // PlatformError.
         std::function<QString()> address;
         std::function<QString()> title;
+        std::function<void(const QString &url)> navigate;
         Work reload;
         Work focus;
     };
@@ -97,6 +98,8 @@ struct WindowParts
     // The designed controls, for the units that serve the design itself.
     Ui::frmWebBrowser &design;
     Page page;
+    // Another page, for a window of a unit's own: made with parent, which it goes with.
+    std::function<Page(QWidget *parent)> makePage;
     AddressBox addressBox;
     // The text shown in the page's place (a source, a list of links).
     RichTextArea &text;

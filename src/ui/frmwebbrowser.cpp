@@ -4,6 +4,7 @@
 #include "favorites/favoriteslistmodel.h"
 #include "favorites/favoriteslocation.h"
 #include "platform/api/appinfo.h"
+#include "platform/api/contentblocking.h"
 #include "platform/api/internettransfer.h"
 #include "platform/api/messagebox.h"
 #include "platform/api/richtextarea.h"
@@ -59,6 +60,33 @@ protected:
 private:
     std::function<void(QKeyEvent *)> m_typed;
 };
+
+// The control in the parts that features take. The blocking names its page by the control;
+// the page's events tell it to the features, which do not know the control.
+WindowParts::Page partsOf(WebBrowserControl &page, ContentBlocking *blocking)
+{
+    if (blocking)
+        QObject::connect(blocking, &ContentBlocking::blockedCountChanged, &page.events(),
+                         [&page](const WebBrowserControl *control) {
+                             if (control == &page)
+                                 Q_EMIT page.events().BlockedCountChange();
+                         });
+    return { .identity = &page,
+             .widget = *page.widget(),
+             .events = page.events(),
+             .find = page.find(),
+             .zoom = page.zoom(),
+             .printing = page.printing(),
+             .document = page.document(),
+             .tools = page.tools(),
+             .signIns = page.signIns(),
+             .downloads = page.downloadControl(),
+             .address = [&page] { return page.LocationURL(); },
+             .title = [&page] { return page.LocationName(); },
+             .navigate = [&page](const QString &url) { page.Navigate(url); },
+             .reload = [&page] { page.Refresh(); },
+             .focus = [&page] { page.SetFocus(); } };
+}
 
 } // namespace
 
@@ -154,20 +182,12 @@ void frmWebBrowser::makeParts()
         .host = m_host,
         .window = *this,
         .design = *this,
-        .page = { .identity = &page,
-                  .widget = *page.widget(),
-                  .events = page.events(),
-                  .find = page.find(),
-                  .zoom = page.zoom(),
-                  .printing = page.printing(),
-                  .document = page.document(),
-                  .tools = page.tools(),
-                  .signIns = page.signIns(),
-                  .downloads = page.downloadControl(),
-                  .address = [&page] { return page.LocationURL(); },
-                  .title = [&page] { return page.LocationName(); },
-                  .reload = [&page] { page.Refresh(); },
-                  .focus = [&page] { page.SetFocus(); } },
+        .page = partsOf(page, m_platform.blocking.get()),
+        .makePage =
+            [this](QWidget *parent) {
+                return partsOf(*m_platform.createWebBrowserControl(parent),
+                               m_platform.blocking.get());
+            },
         .addressBox
         = { .box = *cboAddress,
             .events = *m_addressEvents,

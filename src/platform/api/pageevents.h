@@ -21,4 +21,6 @@ Q_SIGNALS:
     void StatusTextChange(const QString &text);
     // The page's title arrived or changed, after its navigation committed.
     void TitleChange(const QString &title);
+    // The requests blocked on the page (ContentBlocking::blockedCount) changed in number.
+    void BlockedCountChange();
 };

@@ -5,8 +5,6 @@
 #include "platform/api/pagetools.h"
 #include "platform/api/platform.h"
 #include "platform/api/platformerror.h"
-// The blocking tells its news by the control; the signal's type needs the class declared.
-#include "platform/api/webbrowsercontrol.h"
 #include "ui/blocking/hideelementdialog.h"
 #include "ui/statusline.h"
 
@@ -49,11 +47,7 @@ BlockingControls::BlockingControls(QWidget &window, StatusLine &status, ContentB
 {
     for (QAction *action : { allowOnSite, blockingOn })
         action->setCheckable(true);
-    connect(&m_blocking, &ContentBlocking::blockedCountChanged, this,
-            [this](const WebBrowserControl *control) {
-                if (control == m_page)
-                    showStatus();
-            });
+    connect(&events, &PageEvents::BlockedCountChange, this, &BlockingControls::showStatus);
     connect(&m_blocking, &ContentBlocking::updateFinished, this, &BlockingControls::showMessage);
     connect(&events, &PageEvents::NavigateComplete2, this, [this] {
         showState();

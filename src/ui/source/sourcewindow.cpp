@@ -2,22 +2,19 @@
 
 #include "platform/api/failure.h"
 #include "platform/api/pagetools.h"
-#include "platform/api/platform.h"
-#include "platform/api/webbrowsercontrol.h"
 #include "ui/find/findbar.h"
 
 #include <QAction>
 
-SourceWindow::SourceWindow(const ControlMaker &makeControl)
+SourceWindow::SourceWindow(const PageMaker &makePage)
 {
     // Named before the view is made: the view's maker may tell it by its window.
     setObjectName(QStringLiteral("sourceWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 650);
-    m_view = makeControl(this);
-    m_view->widget()->setParent(this);
-    m_findBar = new FindBar(this, m_view->find(), m_view->events(),
-                            [view = m_view] { view->SetFocus(); });
+    m_view.emplace(makePage(this));
+    m_view->widget.setParent(this);
+    m_findBar = new FindBar(this, m_view->find, m_view->events, m_view->focus);
     connect(m_findBar, &FindBar::openChanged, this, &SourceWindow::placeView);
 
     const auto addKeys = [this](const QString &keys, auto work) {
@@ -42,7 +39,7 @@ SourceWindow::SourceWindow(const ControlMaker &makeControl)
 void SourceWindow::showSourceOf(const QString &url)
 {
     setWindowTitle(tr("Source of %1").arg(url));
-    Failure::skip([&] { m_view->Navigate(QStringLiteral("view-source:") + url); });
+    Failure::skip([&] { m_view->navigate(QStringLiteral("view-source:") + url); });
     show();
     raise();
     activateWindow();
@@ -57,12 +54,12 @@ void SourceWindow::resizeEvent(QResizeEvent *event)
 void SourceWindow::placeView()
 {
     const int findBarHeight = m_findBar->isOpen() ? m_findBar->height() : 0;
-    m_view->widget()->setGeometry(0, 0, width(), height() - findBarHeight);
+    m_view->widget.setGeometry(0, 0, width(), height() - findBarHeight);
 }
 
 std::unique_ptr<SourceViewer> SourceViewer::make(WindowParts &parts)
 {
-    auto viewer = std::make_unique<SourceViewer>(parts.platform.createWebBrowserControl);
+    auto viewer = std::make_unique<SourceViewer>(parts.makePage);
     QObject::connect(&parts.page.tools, &PageTools::ViewSourceRequested, &parts.window,
                      [&parts, viewer = viewer.get()](const QString &url) {
                          parts.guarded("ViewSource_Click", [&] { viewer->showSourceOf(url); });
@@ -70,8 +67,8 @@ std::unique_ptr<SourceViewer> SourceViewer::make(WindowParts &parts)
     return viewer;
 }
 
-SourceViewer::SourceViewer(SourceWindow::ControlMaker makeControl)
-    : m_makeControl(std::move(makeControl))
+SourceViewer::SourceViewer(SourceWindow::PageMaker makePage)
+    : m_makePage(std::move(makePage))
 {
 }
 
@@ -84,6 +81,6 @@ SourceViewer::~SourceViewer()
 void SourceViewer::showSourceOf(const QString &url)
 {
     if (!m_window)
-        m_window = new SourceWindow(m_makeControl);
+        m_window = new SourceWindow(m_makePage);
     m_window->showSourceOf(url);
 }

@@ -4,11 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QPointer>
 #include <QWidget>
 
 class FindBar;
-class WebBrowserControl;
 
 // A window of its own that shows a page's source as the engine renders it, with find:
 // reused for every page, so the page and its history stay as they are.
@@ -17,8 +17,8 @@ class SourceWindow final : public QWidget
     Q_OBJECT
 
 public:
-    using ControlMaker = std::function<WebBrowserControl *(QWidget *parent)>;
-    explicit SourceWindow(const ControlMaker &makeControl);
+    using PageMaker = std::function<WindowParts::Page(QWidget *parent)>;
+    explicit SourceWindow(const PageMaker &makePage);
 
     void showSourceOf(const QString &url);
 
@@ -28,7 +28,7 @@ protected:
 private:
     void placeView();
 
-    WebBrowserControl *m_view = nullptr;
+    std::optional<WindowParts::Page> m_view;
     FindBar *m_findBar = nullptr;
 };
 
@@ -39,7 +39,7 @@ class SourceViewer final
 public:
     static std::unique_ptr<SourceViewer> make(WindowParts &parts);
 
-    explicit SourceViewer(SourceWindow::ControlMaker makeControl);
+    explicit SourceViewer(SourceWindow::PageMaker makePage);
     ~SourceViewer();
     SourceViewer(const SourceViewer &) = delete;
     SourceViewer &operator=(const SourceViewer &) = delete;
@@ -47,6 +47,6 @@ public:
     void showSourceOf(const QString &url);
 
 private:
-    SourceWindow::ControlMaker m_makeControl;
+    SourceWindow::PageMaker m_makePage;
     QPointer<SourceWindow> m_window;
 };
