@@ -116,6 +116,8 @@ void BrowserAccessibility::orderFocus()
     chain.append(m_ui.cboFavoritesList);
     for (const char *name :
          { "findText", "findPrevious", "findNext", "findMatchCase", "findClose" }) {
+        if (!m_findBar)
+            break;
         if (auto *control = m_findBar->findChild<QWidget *>(QString::fromLatin1(name)))
             chain.append(control);
     }
@@ -154,11 +156,13 @@ void BrowserAccessibility::nextPane(bool backward)
     QWidget *panel
         = m_ui.picLinksListContainer->isHidden() ? m_ui.cboFavoritesList : m_ui.cboLinksList;
     // From the top of the window down, so that F6 from the page goes to the address box.
-    const QList<QWidget *> panes { m_ui.picAddressContainer, m_ui.picFavouritesListContainer, page,
-                                   m_findBar };
-    const QList<QWidget *> targets {
-        m_ui.cboAddress, panel, page, m_findBar->findChild<QLineEdit *>(QStringLiteral("findText"))
-    };
+    QList<QWidget *> panes { m_ui.picAddressContainer, m_ui.picFavouritesListContainer, page };
+    QList<QWidget *> targets { m_ui.cboAddress, panel, page };
+    // The find bar is a feature of its own: a window made without it has a pane less.
+    if (m_findBar) {
+        panes.append(m_findBar);
+        targets.append(m_findBar->findChild<QLineEdit *>(QStringLiteral("findText")));
+    }
     QList<bool> shown;
     int current = -1;
     QWidget *focus = QApplication::focusWidget();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 class QToolButton;
 class QWidget;
@@ -29,7 +30,7 @@ public:
     static std::unique_ptr<BrowserAccessibility> make(WindowParts &parts);
 
     // page and text are the surfaces of the web control and of Text1; findBar, the bar at
-    // the window's foot.
+    // the window's foot, if the window has one.
     BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *window, QWidget *page, QWidget *text,
                          QWidget *findBar);
 
@@ -53,5 +54,5 @@ private:
     QWidget *m_window;
     QWidget *m_page;
     QWidget *m_text;
-    QWidget *m_findBar;
+    QPointer<QWidget> m_findBar;
 };
