@@ -1,11 +1,43 @@
 #include "accessibility/readablecolours.h"
+#include "ui/accessibility/browseraccessibility.h"
+#include "ui/webbrowserhost.h"
 #include "windowfixture.h"
 
 #include <QAccessible>
 #include <QLabel>
+#include <QStatusBar>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the window needs of a frame, for a window made with features of the test's choice.
+class BareHost final : public WebBrowserHost
+{
+public:
+    explicit BareHost(std::shared_ptr<CommonDialog> dialog)
+        : m_dialog(std::move(dialog))
+    {
+    }
+
+    void showWebBrowserWindow(frmWebBrowser *window) override { window->show(); }
+    void webBrowserWindowClosing(frmWebBrowser *) override { }
+    void closeWebBrowserWindow(frmWebBrowser *window) override { window->close(); }
+    void exitProgram() override { }
+    QToolBar &frameToolBar() override { return m_toolBar; }
+    QStatusBar &frameStatusBar() override { return m_statusBar; }
+    void setStatusText(const QString &) override { }
+    void setFullScreen(bool) override { }
+    CommonDialog &commonDialog() override { return *m_dialog; }
+
+private:
+    QToolBar m_toolBar;
+    QStatusBar m_statusBar;
+    std::shared_ptr<CommonDialog> m_dialog;
+};
+
+} // namespace
 
 // The browser window for the keyboard alone and for a screen reader, on doubles: where each
 // key leaves the focus, which colours each theme shows and what the reader is told.
@@ -19,6 +51,7 @@ private Q_SLOTS:
     void themesKeepTextReadable_data();
     void themesKeepTextReadable();
     void messagesReachTheReader();
+    void panesWithoutTheFindBar();
 
 private:
     void start(WindowFixture &fixture, const QString &setup) const;
@@ -172,6 +205,27 @@ void tst_Accessibility::messagesReachTheReader()
     QTest::keyClicks(field, u"kestrel"_s);
     QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Description),
              u"1 of 1"_s);
+}
+
+void tst_Accessibility::panesWithoutTheFindBar()
+{
+    // The find bar is a feature of its own: a window made without it has a pane less.
+    WindowFixture fixture;
+    BareHost host(fixture.test.platform.commonDialog);
+    FeatureList features;
+    features.add<BrowserAccessibility>();
+    frmWebBrowser window(host, fixture.test.platform, std::move(features));
+    window.handlers().run("Form_Load", [&] { window.Form_Load(); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    auto *address = window.findChild<QComboBox *>(u"cboAddress"_s);
+    QWidget *page = fixture.browser().widget();
+    page->setFocus(Qt::OtherFocusReason);
+    QVERIFY(page->hasFocus());
+    Commands::named(window.commands(), "actNextPane")->handler();
+    QVERIFY(address->hasFocus() || address->isAncestorOf(QApplication::focusWidget()));
+    Commands::named(window.commands(), "actPreviousPane")->handler();
+    QVERIFY(page->hasFocus());
 }
 
 KESTRAV_TEST_MAIN(tst_Accessibility)
