@@ -14,16 +14,19 @@
 #include "ui/windowdesign.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 frmFrame::frmFrame(Platform platform)
@@ -35,7 +38,9 @@ frmFrame::frmFrame(Platform platform)
 {
     setObjectName(QStringLiteral("frmFrame"));
     setWindowTitle(tr("Main form"));
-    setWindowIcon(Icons::named(QStringLiteral("kestrav")));
+    // Every window of the program has its icon, the frame and those made later alike.
+    QApplication::setWindowIcon(Icons::named(QStringLiteral("kestrav")));
+    setWindowIcon(QApplication::windowIcon());
     resize(Twips::toPixels(this, 4680), Twips::toPixels(this, 3195));
 
     m_mdiArea = new QMdiArea(this);
@@ -48,6 +53,15 @@ frmFrame::frmFrame(Platform platform)
     buildToolBar();
     buildStatusBar();
     buildMenus();
+    // The browser window's Ctrl+Q is gone with it; the frame alone quits as File > Exit.
+    m_quitAlone = new QAction(tr("Quit"), this);
+    m_quitAlone->setObjectName(QStringLiteral("actQuitAlone"));
+    m_quitAlone->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    m_quitAlone->setShortcutContext(Qt::WindowShortcut);
+    m_quitAlone->setEnabled(false);
+    addAction(m_quitAlone);
+    connect(m_quitAlone, &QAction::triggered, this,
+            [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
         // A window made before the frame's first show may be activated by that show, before
@@ -262,6 +276,10 @@ void frmFrame::makeWebBrowser()
     holder->setWindowIcon(window->windowIcon());
     m_webBrowserSubWindow = holder;
     m_webBrowser = window;
+    m_quitAlone->setEnabled(false);
+    if (m_downloads)
+        m_downloads->disconnect(this);
+    m_downloadsAlone.clear();
     m_downloads = &window->downloads();
     m_webBrowserToLoad = true;
     m_loadingWebBrowser = false;
@@ -293,7 +311,45 @@ void frmFrame::webBrowserWindowClosing(frmWebBrowser *window)
     // A new browser window gets a sub-window of its own.
     m_webBrowserSubWindow = nullptr;
     showOwnMenus();
+    m_quitAlone->setEnabled(true);
+    followDownloadsAlone();
     window->handlers().deleteWhenIdle(holder ? static_cast<QObject *>(holder) : window);
+}
+
+void frmFrame::followDownloadsAlone()
+{
+    if (!m_downloads)
+        return;
+    m_downloadsAlone.clear();
+    for (const Downloads::Row &row : m_downloads->rows()) {
+        if (row.state == Downloads::State::Running)
+            m_downloadsAlone.append(row.id);
+    }
+    if (m_downloadsAlone.isEmpty())
+        return;
+    connect(m_downloads.data(), &Downloads::changed, this, &frmFrame::showDownloadsAlone);
+    // After the window's own line has gone.
+    QTimer::singleShot(0, this, &frmFrame::showDownloadsAlone);
+}
+
+void frmFrame::showDownloadsAlone()
+{
+    if (m_webBrowser || !m_downloads)
+        return;
+    QStringList lines;
+    for (const Downloads::Row &row : m_downloads->rows()) {
+        if (!m_downloadsAlone.contains(row.id))
+            continue;
+        QString progress;
+        if (row.state != Downloads::State::Running)
+            progress = row.ending;
+        else if (row.total > 0)
+            progress = tr("%1 %").arg(row.received * 100 / row.total);
+        else
+            progress = QLocale().formattedDataSize(row.received);
+        lines.append(tr("%1: %2").arg(row.name, progress));
+    }
+    setStatusText(lines.join(QStringLiteral("; ")));
 }
 
 void frmFrame::closeWebBrowserWindow(frmWebBrowser *window)

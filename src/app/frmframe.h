@@ -82,6 +82,10 @@ private:
     // agrees to that.
     bool mayLeave();
     template<typename Handler> void guarded(const char *name, Handler &&handler);
+    // Without the browser window, the frame tells how the downloads left running go, and
+    // takes the quit key itself.
+    void followDownloadsAlone();
+    void showDownloadsAlone();
 
     Platform m_platform;
     HandlerGuard m_guard;
@@ -90,6 +94,9 @@ private:
     QPointer<QMdiSubWindow> m_webBrowserSubWindow;
     // The run's downloads, which go on after a closed browser window, as long as any runs.
     QPointer<Downloads> m_downloads;
+    // The downloads that ran when the browser window closed, which the frame's line follows.
+    QList<quint32> m_downloadsAlone;
+    QAction *m_quitAlone = nullptr;
     bool m_loadingWebBrowser = false;
     // The browser window made before the frame was first shown waits for its load step.
     bool m_webBrowserToLoad = false;

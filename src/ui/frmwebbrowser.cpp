@@ -52,9 +52,30 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        // The box's own moves through its list (Up, Down, Page Up, Page Down, the wheel)
+        // would open the entry they reach: only Enter and a choice from the opened list go.
+        if (event->type() == QEvent::Wheel)
+            return true;
+        if (event->type() == QEvent::KeyPress && movesThroughList(static_cast<QKeyEvent *>(event)))
+            return true;
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut)
             m_typed(event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr);
         return QObject::eventFilter(watched, event);
+    }
+
+    static bool movesThroughList(const QKeyEvent *key)
+    {
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            // Alt with them opens and closes the list.
+            return !(key->modifiers() & Qt::AltModifier);
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return true;
+        default:
+            return false;
+        }
     }
 
 private:

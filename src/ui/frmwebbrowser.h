@@ -121,7 +121,8 @@ public:
     void ReadFavoritesList();
     void mnuFileFavoritesList_Click();
     void cmdSelectFavorite_Click();
-    void cmdAddFavorite_Click();
+    // True when the address went into the list.
+    bool cmdAddFavorite_Click();
     void cmdDeleteFavorite_Click();
     void cmdExitFavoritesList_Click();
 
@@ -187,6 +188,8 @@ private:
     // Runs the window's handlers: guarded, as the user's, or reporting and leaving.
     HandlerGuard m_guard;
     bool m_addressKeyPending = false;
+    // The program's own page has been shown: it stands for an entry of the address list.
+    bool m_programPageShown = false;
 
     // Hosted components
     WebBrowserControl *ctlWebBrowser = nullptr;

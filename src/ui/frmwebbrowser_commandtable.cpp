@@ -1,6 +1,7 @@
 // The browser window's command table: the designed menus, toolbar and favorites panel in
 // their order, and the commands that the window adds, reached by keys.
 
+#include "navigation/programpages.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/fullscreenlayout.h"
@@ -227,8 +228,7 @@ WindowRows::Rows WindowRows::linksMenu()
           .menu = "mnuLinks",
           .key = "tbrDisplayCurrHTMLDoc",
           .toolTip = QT_TR_NOOP("Display current HTML document"),
-          .handler = call<&frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click>,
-          .shortcut = "Ctrl+U" },
+          .handler = call<&frmWebBrowser::mnuLinksDisplayCurrHTMLDoc_Click> },
         separator("mnuLinksep1", "mnuLinks"),
         { .name = "mnuLinksListLinks",
           .caption = QT_TR_NOOP("&List links"),
@@ -316,10 +316,28 @@ WindowRows::Rows WindowRows::panelAndKeys()
         keys<frmWebBrowser>(
             "actAddFavorite", QT_TR_NOOP("Add to favorites"), "Ctrl+D",
             [](frmWebBrowser &w) {
-                w.cboAddress->setEditText(w.ctlWebBrowser->LocationURL());
-                w.cmdAddFavorite_Click();
+                const QString address = w.ctlWebBrowser->LocationURL();
+                // The start page is part of the program: as a favorite it would open nothing
+                // of the user's.
+                if (Navigation::isProgramPage(address)) {
+                    w.m_status.set(StatusLine::Message,
+                                   frmWebBrowser::tr("The start page is not added to favorites"));
+                    return;
+                }
+                w.cboAddress->setEditText(address);
+                if (w.cmdAddFavorite_Click())
+                    w.m_status.set(StatusLine::Message, frmWebBrowser::tr("Added to favorites"));
             },
             View::Browser),
+        // The page's HTML as text, and back to the page from any text shown, as "Restore web
+        // browser" does.
+        keys<frmWebBrowser>("actPageHtml", QT_TR_NOOP("Page HTML"), "Ctrl+U",
+                            [](frmWebBrowser &w) {
+                                if (w.ctlWebBrowser->widget()->isHidden())
+                                    w.mnuLinksRestoreWebBrowser_Click();
+                                else
+                                    w.mnuLinksDisplayCurrHTMLDoc_Click();
+                            }),
         keys<frmWebBrowser>("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
                             [](frmWebBrowser &w) {
                                 w.m_fullScreen->toggle();

@@ -1,6 +1,7 @@
 // The browser window's connections: the page's menu, the timer and what the page tells.
 
 #include "accessibility/accessibility.h"
+#include "platform/api/pagetools.h"
 #include "platform/api/startupphase.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/frmwebbrowser.h"
@@ -20,6 +21,20 @@ void frmWebBrowser::connectEvents()
             pageMenu.append(menuItem(QString::fromLatin1(command.name)));
     }
     ctlWebBrowser->tools().SetContextMenuActions(pageMenu);
+    // The engine's own items of the menu show the keys of the rows that do the same.
+    using Item = PageTools::MenuItem;
+    const std::pair<const char *, Item> engineItems[] = {
+        { "mnuGoBack", Item::Back },           { "mnuGoForward", Item::Forward },
+        { "mnuGoRefresh", Item::Reload },      { "actSavePage", Item::SavePage },
+        { "actViewSource", Item::ViewSource },
+    };
+    QHash<Item, QString> menuKeys;
+    for (const auto &[name, item] : engineItems) {
+        if (const Commands::Command *command = Commands::named(commands(), name);
+            command && command->shortcut)
+            menuKeys.insert(item, QString::fromLatin1(command->shortcut).section(u';', 0, 0));
+    }
+    ctlWebBrowser->tools().SetContextMenuKeys(menuKeys);
 
     updateEscapeKey();
 

@@ -53,7 +53,7 @@ void frmWebBrowser::cmdSelectFavorite_Click()
     cboAddress->setFocus();
 }
 
-void frmWebBrowser::cmdAddFavorite_Click()
+bool frmWebBrowser::cmdAddFavorite_Click()
 {
     std::optional<BusyPointer> busy(*m_platform.screenPointer);
     Text1->setText(QString());
@@ -69,14 +69,14 @@ void frmWebBrowser::cmdAddFavorite_Click()
         keepWorkingCopy();
         busy.reset();
         m_platform.messageBox->MsgBox(tr("Favorites List already has this entry"));
-        return;
+        return false;
     }
     if (result.outcome == Favorites::AddOutcome::TooManyEntries) {
         keepWorkingCopy();
         busy.reset();
         m_platform.messageBox->MsgBox(
             tr("Favorites List is full (%1 entries)").arg(Favorites::MaxEntries));
-        return;
+        return false;
     }
     try {
         Favorites::writeFavoritesFile(FavoritesFilePath, result.fileBytes);
@@ -87,6 +87,7 @@ void frmWebBrowser::cmdAddFavorite_Click()
     // The list shows what was just written, as a read of the file would give it.
     showFavorites(result.entries);
     ctlWebBrowser->SetFocus();
+    return true;
 }
 
 void frmWebBrowser::cmdDeleteFavorite_Click()

@@ -1,6 +1,7 @@
 // The browser window's navigation: the address box, the navigation commands and the browser
 // control's events.
 
+#include "navigation/programpages.h"
 #include "platform/api/richtextarea.h"
 #include "platform/api/screenpointer.h"
 #include "platform/api/startupphase.h"
@@ -29,8 +30,10 @@ void frmWebBrowser::cboAddress_Click()
     if (!LastURLWasNew) {
         WriteRecentURLs(cboAddress->currentText());
         ReadRecentURLs();
-        ctlWebBrowser->SetFocus();
     }
+    // The keys go to the page that opens, as peers do: a key left in the box would act on the
+    // address instead.
+    ctlWebBrowser->SetFocus();
 }
 
 void frmWebBrowser::NavigateURLProc(const QString &url)
@@ -63,6 +66,22 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
     // Messages about the page before (a pointed link, a save, a fetch) end with it.
     m_status.set(StatusLine::Message, QString());
     Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
+
+    // The program's own page (the start page) leaves the box empty, with the keys in it, as
+    // a new page does in peers; its address is no entry of the box's list. Whether it was
+    // shown before counts as for a listed address.
+    bool programPage = false;
+    Failure::skip([&] { programPage = Navigation::isProgramPage(ctlWebBrowser->LocationURL()); });
+    if (programPage) {
+        LastURLWasNew = !m_programPageShown;
+        m_programPageShown = true;
+        AddressListUpdating = true;
+        cboAddress->setCurrentIndex(-1);
+        cboAddress->clearEditText();
+        AddressListUpdating = false;
+        cboAddress->setFocus(Qt::OtherFocusReason);
+        return;
+    }
 
     // The location is read once: nothing can change it while the handler runs, and reading
     // it for each of thousands of entries made the search the slowest part of a page change.

@@ -4,6 +4,8 @@
 #include "../window/windowfixture.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
+#include "platform/desktop/profiledata/webprofile.h"
+#include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "ui/downloads/downloadsmodel.h"
 #include "ui/downloads/downloadswindow.h"
@@ -61,6 +63,7 @@ private:
     HttpServer m_server;
     std::unique_ptr<WindowFixture> m_fixture;
     QPointer<WebEngineBrowserControl> m_engine;
+    std::shared_ptr<DownloadTracker> m_downloads;
 };
 
 void tst_BrowserWindow::initTestCase()
@@ -95,7 +98,10 @@ void tst_BrowserWindow::init()
 {
     m_fixture = std::make_unique<WindowFixture>();
     m_fixture->test.platform.createWebBrowserControl = [this](QWidget *parent) {
-        auto *control = new WebEngineBrowserControl(parent, m_fixture->test.questions);
+        // The run's downloads, as the program's platform holds them.
+        if (!m_downloads)
+            m_downloads = std::make_shared<DownloadTracker>(WebProfile::shared());
+        auto *control = new WebEngineBrowserControl(parent, m_fixture->test.questions, m_downloads);
         m_engine = control;
         return control;
     };
@@ -107,6 +113,7 @@ void tst_BrowserWindow::init()
 void tst_BrowserWindow::cleanup()
 {
     m_fixture.reset();
+    m_downloads.reset();
 }
 
 QStringList tst_BrowserWindow::addressEntries()
@@ -117,7 +124,11 @@ QStringList tst_BrowserWindow::addressEntries()
 void tst_BrowserWindow::startsAtTheHomePage()
 {
     QTRY_COMPARE_WITH_TIMEOUT(m_fixture->tbrProgress()->value(), 0, LoadTimeoutMs);
-    QCOMPARE(addressEntries(), QStringList { WebEngineBrowserControl::homePage() });
+    // The start page is the program's own: the box is empty and has the keys, as for a new
+    // page, and its address is no entry.
+    QCOMPARE(addressEntries(), QStringList());
+    QCOMPARE(m_fixture->cboAddress()->currentText(), QString());
+    QTRY_VERIFY(m_fixture->cboAddress()->hasFocus());
     QVERIFY(window().lastURLWasNew());
     QVERIFY(m_fixture->timer1()->isActive());
 }
@@ -273,6 +284,7 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel_data()
     QTest::newRow("pointer leaves the page") << "leave";
     QTest::newRow("a navigation starts") << "navigate";
     QTest::newRow("the link is followed") << "click";
+    QTest::newRow("an error page follows") << "error";
 }
 
 void tst_BrowserWindow::hoveredLinkShowsInThePanel()
@@ -301,6 +313,9 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel()
         QTest::mouseClick(m_engine->widget()->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
         QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"),
                                   LoadTimeoutMs);
+    } else if (then == "error") {
+        // Nothing listens there: the page that follows is the engine's error page.
+        m_fixture->typeAndEnter(QStringLiteral("http://127.0.0.1:9/"));
     } else {
         m_fixture->chooseItem("mnuGoHome");
     }
@@ -328,8 +343,17 @@ void tst_BrowserWindow::closingDuringADownload()
     QVERIFY(m_fixture->frame->mdiArea()->activeSubWindow()->close());
     QVERIFY(!m_fixture->frame->webBrowser());
     QCOMPARE(m_fixture->test.questions->asked.last(), QStringLiteral("cancel 1"));
-    QCOMPARE(panel->text(), QString());
     QTRY_VERIFY_WITH_TIMEOUT(m_engine.isNull(), LoadTimeoutMs);
+    if (!cancel) {
+        // The bare frame shows the download's progress, and its quit key asks as Exit does.
+        QTRY_VERIFY_WITH_TIMEOUT(panel->text().startsWith(QStringLiteral("data.bin: ")),
+                                 LoadTimeoutMs);
+        QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(m_fixture->test.questions->asked.last(), QStringLiteral("quit 1"));
+        QCOMPARE(m_fixture->test.app->endCount, 0);
+    } else {
+        QCOMPARE(panel->text(), QString());
+    }
 
     m_server.releaseHeld();
     if (cancel) {
@@ -338,6 +362,14 @@ void tst_BrowserWindow::closingDuringADownload()
     } else {
         // The window and its page are gone; the download is not.
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(target).size(), 512 * 1024, LoadTimeoutMs);
+        // The frame alone tells how it went, and its list comes back with the window.
+        QTRY_VERIFY_WITH_TIMEOUT(panel->text().startsWith(QStringLiteral("data.bin: done")),
+                                 LoadTimeoutMs);
+        m_fixture->frame->mnuFileWebBrowser_Click();
+        QVERIFY(m_fixture->frame->webBrowser());
+        const QList<Downloads::Row> rows = window().downloads().rows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first().state, Downloads::State::Finished);
     }
 }
 

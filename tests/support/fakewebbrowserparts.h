@@ -125,9 +125,11 @@ public:
 
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override { menuActions = actions; }
+    void SetContextMenuKeys(const QHash<MenuItem, QString> &keys) override { menuKeys = keys; }
     QString SelectorAtMenuPoint() const override { return menuSelector; }
 
     QList<QAction *> menuActions;
+    QHash<MenuItem, QString> menuKeys;
     QString menuSelector; // the element under the pointer as the page's menu opened
 
 private:

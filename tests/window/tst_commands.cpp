@@ -101,6 +101,14 @@ void tst_Commands::pageMenuKeepsItsOrder()
     QCOMPARE(entries,
              QStringList({ u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s, u"actBlocking"_s,
                            u"actHideElement"_s, u"actSavedSignIns"_s, u"actInspect"_s }));
+    // The engine's own items show the keys of the rows that do the same.
+    using Item = PageTools::MenuItem;
+    const QHash<Item, QString> keys = { { Item::Back, u"Alt+Left"_s },
+                                        { Item::Forward, u"Alt+Right"_s },
+                                        { Item::Reload, u"F5"_s },
+                                        { Item::SavePage, u"Ctrl+S"_s },
+                                        { Item::ViewSource, u"Ctrl+Alt+U"_s } };
+    QCOMPARE(fixture.browser().fakeTools.menuKeys, keys);
 }
 
 void tst_Commands::everyCommandRunsItsHandler_data()
@@ -354,7 +362,7 @@ void tst_Commands::keysReachTheirHandlers_data()
     row("Ctrl+Q", false, { "program ended" });
     row("Ctrl+W", false, { "window closed" });
     row("Ctrl+W", true, { "window closed" });
-    row("Ctrl+D", false, { "favorites: http://page.test/" });
+    row("Ctrl+D", false, { "Added to favorites", "favorites: http://page.test/" });
     row("Ctrl+S", false, { "SavePage:saved.txt,0", "save dialog" });
     row("Esc", false, {}); // nothing to stop: the key is left to the page
     // The browser view's commands do nothing in the source view.
@@ -363,6 +371,7 @@ void tst_Commands::keysReachTheirHandlers_data()
         row(keys, true, {});
     row("Ctrl+F", true, { "find bar" });
     row("Ctrl+L", true, { "address box" });
+    row("Ctrl+U", true, { "browser view" });
     // A menu opened from the keyboard does not keep the window's keys from the window.
     for (const char *keys : { "Ctrl+L", "F5", "Ctrl+F" }) {
         QTest::addRow("%s with the Go menu open", keys)

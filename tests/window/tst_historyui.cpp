@@ -198,6 +198,12 @@ private Q_SLOTS:
         QTRY_VERIFY(popup.isVisible());
         other->setFocus();
         QVERIFY(!popup.isVisible());
+        // An address is never offered as a search: with nothing else to offer, nothing shows.
+        box->setFocus();
+        box->lineEdit()->clear();
+        QTest::keyClicks(box, QStringLiteral("https://example.net/"));
+        QApplication::processEvents();
+        QVERIFY(!popup.isVisible());
     }
 
 private:

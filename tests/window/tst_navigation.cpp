@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 class tst_Navigation : public QObject
 {
@@ -30,6 +31,9 @@ private Q_SLOTS:
     void typedAddressNavigatesOnceOnEnter();
     void otherKeysDoNotNavigate();
     void choosingAnEntryNavigates();
+    void startPageLeavesTheBoxEmpty();
+    void addingToFavoritesIsTold_data();
+    void addingToFavoritesIsTold();
     void completedNavigationsKeepTheList();
     void addressListUpdate_data();
     void addressListUpdate();
@@ -245,9 +249,12 @@ void tst_Navigation::typedAddressNavigatesOnceOnEnter()
     // An entry that matches the typed text in all but case must not be chosen instead.
     browser().complete("http://EXAMPLE.test/", "Upper");
     browser().calls.clear();
+    const int focused = browser().focusCount;
     m_fixture->typeAndEnter("http://example.test/");
     QCOMPARE(browser().calls, QStringList { "Navigate:http://example.test/" });
     QCOMPARE(m_fixture->cboAddress()->currentText(), QStringLiteral("http://example.test/"));
+    // The keys go to the page, whether the address was new or not.
+    QCOMPARE(browser().focusCount, focused + 1);
 
     // Enter is not swallowed: the box still sees the key.
     QSignalSpy returnPressed(m_fixture->cboAddress()->lineEdit(), &QLineEdit::returnPressed);
@@ -273,15 +280,58 @@ void tst_Navigation::choosingAnEntryNavigates()
     browser().calls.clear();
     QCOMPARE(m_fixture->cboAddress()->currentIndex(), 0);
 
-    // The arrow key moves to the next entry and accepts it at once.
-    m_fixture->cboAddress()->setFocus();
-    QTest::keyClick(m_fixture->cboAddress(), Qt::Key_Down);
-    QCOMPARE(browser().calls, QStringList { "Navigate:http://one.test/" });
+    // The keys and the wheel that move through the list leave the box as it is: only Enter
+    // and a choice from the opened list go.
+    QComboBox *box = m_fixture->cboAddress();
+    box->setFocus();
+    for (const Qt::Key key : { Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_PageUp })
+        QTest::keyClick(box, key);
+    QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    QApplication::processEvents();
+    QCOMPARE(browser().calls, QStringList());
+    QCOMPARE(box->currentText(), QStringLiteral("http://two.test/"));
 
-    browser().calls.clear();
     m_fixture->cboAddress()->setCurrentIndex(0);
     Q_EMIT m_fixture->cboAddress()->activated(0);
     QCOMPARE(browser().calls, QStringList { "Navigate:http://two.test/" });
+}
+
+void tst_Navigation::startPageLeavesTheBoxEmpty()
+{
+    QComboBox *box = m_fixture->cboAddress();
+    browser().complete("http://a.test/", "A");
+    m_fixture->window().setFocus();
+    browser().complete(FakeWebBrowserControl::homeUrl, "Start");
+    QCOMPARE(box->currentText(), QString());
+    QCOMPARE(itemTexts(box), QStringList { "http://a.test/" });
+    QVERIFY(box->hasFocus());
+    // Back from it shows the page's address again.
+    browser().complete("http://a.test/", "A");
+    QCOMPARE(box->currentText(), QStringLiteral("http://a.test/"));
+}
+
+void tst_Navigation::addingToFavoritesIsTold_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("a web page") << "http://a.test/"
+                                << "Added to favorites" << QStringList { "http://a.test/" };
+    QTest::newRow("the start page") << FakeWebBrowserControl::homeUrl
+                                    << "The start page is not added to favorites" << QStringList();
+}
+
+void tst_Navigation::addingToFavoritesIsTold()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, told);
+    QFETCH(QStringList, kept);
+    browser().complete(page, "Page");
+    QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+D")));
+    QCOMPARE(m_fixture->frame->Panel1->text(), told);
+    QCOMPARE(itemTexts(m_fixture->cboFavoritesList()), kept);
 }
 
 void tst_Navigation::completedNavigationsKeepTheList()

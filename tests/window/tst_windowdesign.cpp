@@ -27,6 +27,7 @@ private Q_SLOTS:
     void favoritesButtons();
     void toolbarWidgets();
     void controlsDoNotOverlap();
+    void everyWindowHasTheIcon();
 
 private:
     std::unique_ptr<WindowFixture> m_fixture;
@@ -331,6 +332,24 @@ void tst_WindowDesign::controlsDoNotOverlap()
           m_fixture->WebToolbar()->widgetForAction(window.Buttons("tbrRestoreWebBrowser")) });
     // The strips end inside the window, and the page fills the rest of it.
     QCOMPARE(m_fixture->control("ctlWebBrowser")->geometry().bottom(), window.rect().bottom());
+}
+
+void tst_WindowDesign::everyWindowHasTheIcon()
+{
+    // The windows the browser window opens, each a top-level window of its own.
+    QApplication::setActiveWindow(m_fixture->frame.get());
+    for (const char *keys : { "Ctrl+H", "Ctrl+Shift+K", "Ctrl+Shift+P", "Ctrl+Shift+Y" })
+        QTest::keySequence(m_fixture->frame.get(), QKeySequence(QString::fromLatin1(keys)));
+    Q_EMIT m_fixture->browser().tools().ViewSourceRequested(QStringLiteral("http://page.test/"));
+    QApplication::processEvents();
+    int windows = 0;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        ++windows;
+        QVERIFY2(!window->windowIcon().isNull(), qPrintable(window->objectName()));
+    }
+    QVERIFY(windows >= 4);
 }
 
 KESTRAV_TEST_MAIN(tst_WindowDesign)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -19,6 +20,11 @@ public:
     virtual void ShowInspector() = 0;
     // Offered after the engine's own items in the page's context menu.
     virtual void SetContextMenuActions(const QList<QAction *> &actions) = 0;
+
+    // The engine's own items of the page's context menu that the window also reaches by keys.
+    enum class MenuItem { Back, Forward, Reload, SavePage, ViewSource };
+    // The keys the menu shows beside those items (portable text, as QKeySequence reads it).
+    virtual void SetContextMenuKeys(const QHash<MenuItem, QString> &keys) = 0;
     // A CSS selector for the page's element under the pointer where the context menu last
     // opened, found as it opened (the page may change since); "" when there was none.
     virtual QString SelectorAtMenuPoint() const = 0;

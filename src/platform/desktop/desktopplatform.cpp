@@ -7,6 +7,7 @@
 #include "platform/desktop/keyring/secretservicekeyring.h"
 #include "platform/desktop/mail/desktopmailautomation.h"
 #include "platform/desktop/profiledata/webenginesitedata.h"
+#include "platform/desktop/profiledata/webprofile.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/system/desktopclipboard.h"
 #include "platform/desktop/system/desktopkeyboardevents.h"
@@ -14,6 +15,7 @@
 #include "platform/desktop/system/picturefilewriter.h"
 #include "platform/desktop/text/plaintextarea.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
+#include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <QCoreApplication>
@@ -38,9 +40,14 @@ Platform makeDesktopPlatform(DesktopRules rules)
         platform.settings, platform.app->DataPath(),
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
     platform.blocking = blocking;
-    platform.createWebBrowserControl = [questions = platform.questions, blocking,
-                                        siteData](QWidget *parent) -> WebBrowserControl * {
-        auto *control = new WebEngineBrowserControl(parent, questions);
+    // The downloads belong to the run, not to a window: a browser window opened again lists
+    // those of the one closed before. Made with the first control, which makes the profile.
+    auto downloads = std::make_shared<std::shared_ptr<DownloadTracker>>();
+    platform.createWebBrowserControl = [questions = platform.questions, blocking, siteData,
+                                        downloads](QWidget *parent) -> WebBrowserControl * {
+        if (!*downloads)
+            *downloads = std::make_shared<DownloadTracker>(WebProfile::shared());
+        auto *control = new WebEngineBrowserControl(parent, questions, *downloads);
         blocking->attach(control);
         siteData->attach(control);
         return control;

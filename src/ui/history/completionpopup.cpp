@@ -2,6 +2,7 @@
 
 #include "history/historymatch.h"
 #include "history/historyrules.h"
+#include "navigation/searchwords.h"
 #include "platform/api/historystore.h"
 
 #include <QApplication>
@@ -184,9 +185,19 @@ void CompletionPopup::show(const QString &text, const QList<HistoryEntry> &histo
         item->setData(TitleRole, suggestion.title);
         item->setData(FromHistoryRole, fromHistory.contains(suggestion.url));
     }
-    auto *search = new QListWidgetItem(m_list);
-    search->setText(tr("Search for %1").arg(text.trimmed()));
-    search->setData(TitleRole, text.trimmed());
+    // Text that Enter opens as an address is not offered as a search: the row would say
+    // what Enter does not do.
+    if (!m_localNames)
+        m_localNames = Navigation::localHostNames();
+    if (Navigation::isSearchWords(text.trimmed(), *m_localNames)) {
+        auto *search = new QListWidgetItem(m_list);
+        search->setText(tr("Search for %1").arg(text.trimmed()));
+        search->setData(TitleRole, text.trimmed());
+    }
+    if (m_list->count() == 0) {
+        closePopup();
+        return;
+    }
     m_list->setCurrentRow(-1);
     place();
     QFrame::show();

@@ -3,6 +3,7 @@
 #include "history/suggestions.h"
 
 #include <functional>
+#include <optional>
 #include <QFrame>
 #include <QSet>
 #include <QStringList>
@@ -62,4 +63,5 @@ private:
     QString m_typed;
     quint64 m_asked = 0; // the question whose answer the popup waits for
     QStringList m_words;
+    std::optional<QStringList> m_localNames; // read at the first suggestions
 };

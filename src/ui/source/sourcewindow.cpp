@@ -59,7 +59,7 @@ void SourceWindow::placeView()
 
 std::unique_ptr<SourceViewer> SourceViewer::make(WindowParts &parts)
 {
-    auto viewer = std::make_unique<SourceViewer>(parts.makePage);
+    auto viewer = std::make_unique<SourceViewer>(parts.makePage, parts.page.address);
     QObject::connect(&parts.page.tools, &PageTools::ViewSourceRequested, &parts.window,
                      [&parts, viewer = viewer.get()](const QString &url) {
                          parts.guarded("ViewSource_Click", [&] { viewer->showSourceOf(url); });
@@ -67,9 +67,27 @@ std::unique_ptr<SourceViewer> SourceViewer::make(WindowParts &parts)
     return viewer;
 }
 
-SourceViewer::SourceViewer(SourceWindow::PageMaker makePage)
+SourceViewer::SourceViewer(SourceWindow::PageMaker makePage, std::function<QString()> address)
     : m_makePage(std::move(makePage))
+    , m_address(std::move(address))
 {
+}
+
+Commands::Rows<SourceViewer> SourceViewer::commands()
+{
+    using namespace Commands;
+    // The page menu's own "View page source" shows these keys.
+    static constexpr Row<SourceViewer> rows[] = {
+        keys<SourceViewer>(
+            "actViewSource", QT_TRANSLATE_NOOP("frmWebBrowser", "View page source"), "Ctrl+Alt+U",
+            [](SourceViewer &unit) { unit.showPageSource(); }, View::Browser),
+    };
+    return rows;
+}
+
+void SourceViewer::showPageSource()
+{
+    showSourceOf(m_address());
 }
 
 SourceViewer::~SourceViewer()

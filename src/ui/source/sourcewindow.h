@@ -39,14 +39,20 @@ class SourceViewer final
 public:
     static std::unique_ptr<SourceViewer> make(WindowParts &parts);
 
-    explicit SourceViewer(SourceWindow::PageMaker makePage);
+    static Commands::Rows<SourceViewer> commands();
+
+    // address: the page's address now.
+    SourceViewer(SourceWindow::PageMaker makePage, std::function<QString()> address);
     ~SourceViewer();
     SourceViewer(const SourceViewer &) = delete;
     SourceViewer &operator=(const SourceViewer &) = delete;
 
     void showSourceOf(const QString &url);
+    // The source of the page shown.
+    void showPageSource();
 
 private:
     SourceWindow::PageMaker m_makePage;
+    std::function<QString()> m_address;
     QPointer<SourceWindow> m_window;
 };

@@ -85,12 +85,42 @@ void SingleWindowView::contextMenuEvent(QContextMenuEvent *event)
         }
         menu->removeAction(engineOpen);
     }
+    showKeys(*menu);
     offerAllSuggestions(*menu, *page(), lastContextMenuRequest());
     if (!menuActions.isEmpty()) {
         menu->addSeparator();
         menu->addActions(menuActions);
     }
     menu->popup(event->globalPos());
+}
+
+void SingleWindowView::showKeys(QMenu &menu) const
+{
+    QHash<QWebEnginePage::WebAction, QKeySequence> keys = menuKeys;
+    const std::pair<QWebEnginePage::WebAction, QKeySequence::StandardKey> editing[] = {
+        { QWebEnginePage::Undo, QKeySequence::Undo },
+        { QWebEnginePage::Redo, QKeySequence::Redo },
+        { QWebEnginePage::Cut, QKeySequence::Cut },
+        { QWebEnginePage::Copy, QKeySequence::Copy },
+        { QWebEnginePage::Paste, QKeySequence::Paste },
+        { QWebEnginePage::SelectAll, QKeySequence::SelectAll },
+    };
+    for (const auto &[item, standard] : editing)
+        keys.insert(item, QKeySequence(standard));
+    for (QAction *action : menu.actions()) {
+        QKeySequence shown;
+        if (action->objectName() == QLatin1String("viewPageSource"))
+            shown = keys.value(QWebEnginePage::ViewSource);
+        for (auto key = keys.cbegin(); key != keys.cend() && shown.isEmpty(); ++key) {
+            if (page()->action(key.key()) == action)
+                shown = key.value();
+        }
+        // The text after a tab is the menu's column of keys; the engine's items are its own
+        // and outlive the menu, so the keys are added once.
+        if (!shown.isEmpty() && !action->text().contains(QLatin1Char('\t')))
+            action->setText(action->text() + QLatin1Char('\t')
+                            + shown.toString(QKeySequence::NativeText));
+    }
 }
 
 void SingleWindowView::findMenuSelector(QPoint position)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QHash>
+#include <QKeySequence>
 #include <QList>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 class QAction;
+class QMenu;
 
 // The one view of the window: it makes no other, so what a page asks to open in a new window
 // is left to the control to open in this one. The page's context menu offers no tab or window
@@ -18,6 +22,9 @@ public:
     explicit SingleWindowView(QWidget *parent);
 
     QList<QAction *> menuActions;
+    // The keys the window gives the engine's own menu items; the editing items have the
+    // desktop's.
+    QHash<QWebEnginePage::WebAction, QKeySequence> menuKeys;
     // A selector for the element under the pointer where the menu last opened.
     const QString &menuSelector() const { return m_menuSelector; }
 
@@ -34,6 +41,8 @@ protected:
 
 private:
     void findMenuSelector(QPoint position);
+    // Puts the keys of the items that have them beside their names.
+    void showKeys(QMenu &menu) const;
 
     QString m_menuSelector;
 };

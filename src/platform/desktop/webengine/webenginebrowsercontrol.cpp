@@ -51,10 +51,11 @@ std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngin
 } // namespace
 
 WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
-                                                 std::shared_ptr<UserQuestions> questions)
+                                                 std::shared_ptr<UserQuestions> questions,
+                                                 std::shared_ptr<DownloadTracker> downloads)
     : WebBrowserControl(parent)
     , m_profile(WebProfile::shared())
-    , m_downloads(sharedDownloads(m_profile))
+    , m_downloads(downloads ? std::move(downloads) : sharedDownloads(m_profile))
     , m_questions(std::move(questions))
     , m_view(new SingleWindowView(parent))
     , m_page(new GuardedPage(m_profile.get(), m_view))
@@ -86,8 +87,10 @@ void WebEngineBrowserControl::followLoads()
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
         m_loadEndedWithPage = false;
-        // The link pointed at belongs to the page that is going.
+        // The link pointed at belongs to the page that is going, and goes from the line now:
+        // a page that fails to load may never say that the pointer has left it.
         m_hoveredLink.clear();
+        updateStatusText();
         // A probe sent to the page that is going may never be answered.
         stopWaitingForAnswers();
         setNotice(QString());

@@ -41,8 +41,11 @@ class WebEngineBrowserControl final : public WebBrowserControl, private PageWait
 public:
     // The view becomes a child of parent; the control itself is owned by parent too. Without
     // questions, nothing the control would have to ask about is allowed or given.
+    // downloads: the run's downloads, which outlive every window; without them, the controls
+    // share theirs while any of them, or a download, lives.
     explicit WebEngineBrowserControl(QWidget *parent = nullptr,
-                                     std::shared_ptr<UserQuestions> questions = {});
+                                     std::shared_ptr<UserQuestions> questions = {},
+                                     std::shared_ptr<DownloadTracker> downloads = {});
     ~WebEngineBrowserControl() override;
 
     static QString homePage();

@@ -40,6 +40,23 @@ void WebEnginePageTools::SetContextMenuActions(const QList<QAction *> &actions)
         m_view->menuActions = actions;
 }
 
+void WebEnginePageTools::SetContextMenuKeys(const QHash<MenuItem, QString> &keys)
+{
+    if (!m_view)
+        return;
+    static const QHash<MenuItem, QWebEnginePage::WebAction> engineItems = {
+        { MenuItem::Back, QWebEnginePage::Back },
+        { MenuItem::Forward, QWebEnginePage::Forward },
+        { MenuItem::Reload, QWebEnginePage::Reload },
+        { MenuItem::SavePage, QWebEnginePage::SavePage },
+        { MenuItem::ViewSource, QWebEnginePage::ViewSource },
+    };
+    m_view->menuKeys.clear();
+    for (auto item = keys.cbegin(); item != keys.cend(); ++item)
+        m_view->menuKeys.insert(engineItems.value(item.key()),
+                                QKeySequence(item.value(), QKeySequence::PortableText));
+}
+
 QString WebEnginePageTools::SelectorAtMenuPoint() const
 {
     return m_view ? m_view->menuSelector() : QString();

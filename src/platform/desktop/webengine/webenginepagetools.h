@@ -20,6 +20,7 @@ public:
 
     void ShowInspector() override;
     void SetContextMenuActions(const QList<QAction *> &actions) override;
+    void SetContextMenuKeys(const QHash<MenuItem, QString> &keys) override;
     QString SelectorAtMenuPoint() const override;
 
 private:
