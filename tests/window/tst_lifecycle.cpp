@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 class tst_Lifecycle : public QObject
 {
     Q_OBJECT
@@ -147,6 +149,15 @@ void tst_Lifecycle::unwritableProgramFolderStillOpens()
     fixture.test.app->path = blocker.fileName() + "/program";
     if (!dataFolderWritable)
         fixture.test.app->dataPath = blocker.fileName() + "/data";
+    // The frame is loaded hidden and shown last; a box during its load stands over the frame
+    // as it was designed to be at that point: shown, its toolbar gone, no browser window yet.
+    QStringList frameUnderBox;
+    fixture.test.messages->shown = [&](const QString &) {
+        frmFrame &frame = *fixture.frame;
+        frameUnderBox << (frame.isVisible() ? u"shown"_s : u"hidden"_s)
+                      << (frame.FrameToolBar->isVisible() ? u"toolbar"_s : u"no toolbar"_s)
+                      << fixture.menuBarCaptions();
+    };
 
     fixture.start();
 
@@ -161,6 +172,7 @@ void tst_Lifecycle::unwritableProgramFolderStillOpens()
     }
     QCOMPARE(window.favoritesFilePath(), QString());
     QCOMPARE(fixture.test.messages->prompts.size(), 1);
+    QCOMPARE(frameUnderBox, (QStringList { u"shown"_s, u"no toolbar"_s, u"&File"_s }));
     QVERIFY(fixture.test.messages->prompts.first().contains(fixture.test.app->dataPath));
     // Activations say nothing more; the commands answer with the error box.
     window.Form_Activate();
