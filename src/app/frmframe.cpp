@@ -81,9 +81,10 @@ frmFrame::frmFrame(Platform platform)
     buildMenus();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        // A window may be activated as it is made, before its load has set the favorites
-        // path: its load step activates it then.
-        if (window && window == m_webBrowserSubWindow && !m_webBrowserToLoad)
+        // A window is activated as it is made, or as its load shows it in the hidden frame,
+        // before that load is done: its load step activates it once done.
+        if (window && window == m_webBrowserSubWindow && !m_webBrowserToLoad
+            && !m_loadingWebBrowser)
             activateWebBrowser();
     });
 }

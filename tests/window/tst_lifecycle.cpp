@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFrame>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void unwritableProgramFolderStillOpens_data();
     void unwritableProgramFolderStillOpens();
     void activationReadsFavorites();
+    void activatedOnceAfterTheLoad();
     void frameToolbarRestoredOnClose_data();
     void frameToolbarRestoredOnClose();
     void closeAndReopenRunsLoadAgain();
@@ -197,6 +200,34 @@ void tst_Lifecycle::activationReadsFavorites()
     window.Form_Activate();
     QCOMPARE(fixture.cboFavoritesList()->count(), 2);
     QCOMPARE(fixture.cboFavoritesList()->currentText(), QStringLiteral("one"));
+}
+
+namespace {
+
+QStringList startupMarks;
+
+void recordStartupMark(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (qstrcmp(context.category, "kestrav.startup") == 0)
+        startupMarks.append(message.section(u' ', 0, -2));
+}
+
+} // namespace
+
+void tst_Lifecycle::activatedOnceAfterTheLoad()
+{
+    // The frame is loaded hidden; showing the browser window in it activates the window, which
+    // must not read the favorites before its load is done, nor twice.
+    QLoggingCategory::setFilterRules(u"kestrav.startup=true"_s);
+    startupMarks.clear();
+    const QtMessageHandler before = qInstallMessageHandler(recordStartupMark);
+    WindowFixture fixture;
+    fixture.start();
+    qInstallMessageHandler(before);
+    QLoggingCategory::setFilterRules(QString());
+    const QStringList marks
+        = startupMarks.filter(QRegularExpression(u"^(load step|favorites read)$"_s));
+    QCOMPARE(marks, (QStringList { u"load step"_s, u"favorites read"_s }));
 }
 
 void tst_Lifecycle::frameToolbarRestoredOnClose_data()
