@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KestravBareView"));
     markStartupPhase("application");
+    watchStartupPaints();
     if (argc < 2)
         return 2;
 

@@ -6,9 +6,13 @@
 // of Kestrav's page area draws the same page as Kestrav, and is kept beside it. A third
 // program in the same rounds, framedview, is the bare view in a window with the parts of
 // Kestrav's: it splits the gap into what such a window costs and what Kestrav's own code does.
+// A fourth, the same window shown only once it is finished and its page is loading, is the floor
+// of a frame shown last: the bench says which of Kestrav's steps take longer than its own.
 // Then the budget of each optional store: Kestrav with it against Kestrav without it.
 //
-//   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]
+//   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS [start-up]]
+//
+// With "start-up", the stores' budgets are left out.
 //
 // kestrav_without, the program with stores left out, is looked for beside KESTRAV, and
 // framedview beside BAREVIEW.
@@ -170,6 +174,53 @@ void printBudget(const char *store, const Figures &with, const Figures &without,
                 goal, ratio <= goal ? "met" : "MISSED", median(with.pss) / median(without.pss));
 }
 
+using Marks = QMap<QString, QList<double>>;
+
+// The floor of a frame shown once, finished: Kestrav against it and against the full-screen
+// bare view, and, between each two marks both programs have, how much longer Kestrav takes,
+// with Kestrav's own marks in that stretch.
+void printShownLast(const Figures &screenFloor, const Figures &shownLast, const Figures &kestrav,
+                    const Marks &kestravMarks, const Marks &floorMarks)
+{
+    const double againstScreen = median(kestrav.loaded) / median(screenFloor.loaded);
+    const double againstShownLast = median(kestrav.loaded) / median(shownLast.loaded);
+    std::printf(
+        "  the same window shown only once finished, its page loading (the frame-shown-last "
+        "floor), to the page loaded\n");
+    std::printf("    median %.0f ms (%s); against the bare view %.3f\n", median(shownLast.loaded),
+                qPrintable(spread(shownLast.loaded, 0)),
+                median(shownLast.loaded) / median(screenFloor.loaded));
+    std::printf("    Kestrav against it %.3f (goal at most 1.05: %s); against the full-screen bare "
+                "view %.3f (goal at most 1.10: %s)\n",
+                againstShownLast, againstShownLast <= 1.05 ? "met" : "MISSED", againstScreen,
+                againstScreen <= 1.10 ? "met" : "MISSED");
+    QList<QPair<double, QString>> ordered;
+    for (auto it = kestravMarks.cbegin(); it != kestravMarks.cend(); ++it)
+        ordered.append({ median(it.value()), it.key() });
+    std::sort(ordered.begin(), ordered.end());
+    std::printf("    where Kestrav spends above it (median ms between marks both have; Kestrav's "
+                "own marks in between):\n");
+    QString from;
+    QStringList own;
+    for (const auto &[ms, name] : ordered) {
+        if (!floorMarks.contains(name)) {
+            own.append(QStringLiteral("%1 %2").arg(name).arg(ms, 0, 'f', 1));
+            continue;
+        }
+        if (!from.isEmpty()) {
+            const double kestravStep = ms - median(kestravMarks.value(from));
+            const double floorStep
+                = median(floorMarks.value(name)) - median(floorMarks.value(from));
+            std::printf(
+                "      %-24s -> %-24s Kestrav %6.1f, floor %6.1f, %+6.1f%s%s\n", qPrintable(from),
+                qPrintable(name), kestravStep, floorStep, kestravStep - floorStep,
+                own.isEmpty() ? "" : "  through: ", qPrintable(own.join(QStringLiteral(", "))));
+        }
+        from = name;
+        own.clear();
+    }
+}
+
 QProcessEnvironment environmentIn(const QProcessEnvironment &base, const QTemporaryDir &home)
 {
     QProcessEnvironment environment = base;
@@ -188,7 +239,7 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.size() < 4) {
-        std::fputs("usage: bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS]\n", stderr);
+        std::fputs("usage: bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS [start-up]]\n", stderr);
         return 2;
     }
     const int runs = args.size() > 4 ? args.at(4).toInt() : 10;
@@ -241,8 +292,14 @@ int main(int argc, char *argv[])
     const auto framedFloor
         = [&] { return timeStart(framed, { args.at(3) }, environment, "loaded", captionLine); };
     framedFloor();
+    const auto shownLastFloor = [&] {
+        return timeStart(framed, { args.at(3), QStringLiteral("shown-last") }, environment,
+                         "loaded", captionLine);
+    };
+    shownLastFloor();
 
-    const QList<std::function<Run()>> programs { kestrav, screenFloor, framedFloor, floor };
+    const QList<std::function<Run()>> programs { kestrav, screenFloor, framedFloor, shownLastFloor,
+                                                 floor };
     QList<Figures> figures;
     // Each program's marks, in the programs' order.
     QList<QMap<QString, QList<double>>> phases(programs.size());
@@ -257,7 +314,8 @@ int main(int argc, char *argv[])
     const Figures &kestravFigures = figures.at(0);
     const Figures &floorFigures = figures.at(1);
     const Figures &framedFigures = figures.at(2);
-    const Figures &pageSizedFigures = figures.at(3);
+    const Figures &shownLastFigures = figures.at(3);
+    const Figures &pageSizedFigures = figures.at(4);
 
     std::printf("start-up, %d runs each in turn, Kestrav's page shown at %s, timed from process "
                 "start; the floor is the bare view filling the screen\n",
@@ -280,6 +338,7 @@ int main(int argc, char *argv[])
                 "%.3f (what Kestrav's own code costs)\n",
                 median(framedFigures.loaded) / median(floorFigures.loaded),
                 median(kestravFigures.loaded) / median(framedFigures.loaded));
+    printShownLast(floorFigures, shownLastFigures, kestravFigures, phases.at(0), phases.at(3));
     std::printf("memory, %d ms after the page loaded (PSS of the main and the engine's "
                 "processes)\n",
                 SettleMs);
@@ -301,8 +360,8 @@ int main(int argc, char *argv[])
                 median(framedFigures.pss), median(framedFigures.pss) / median(floorFigures.pss),
                 median(kestravFigures.pss) / median(framedFigures.pss));
     std::printf("  by phase (median ms since the program was loaded; Kestrav, the full-screen "
-                "bare view, the framed view and the page-sized bare view, where each has the "
-                "mark):\n");
+                "bare view, the framed view, the framed view shown last and the page-sized bare "
+                "view, where each has the mark):\n");
     QList<QPair<double, QString>> ordered;
     for (auto it = phases.at(0).cbegin(); it != phases.at(0).cend(); ++it)
         ordered.append({ median(it.value()), it.key() });
@@ -319,6 +378,8 @@ int main(int argc, char *argv[])
         std::printf("    %s\n", line.constData());
     }
 
+    if (args.value(5) == QLatin1String("start-up"))
+        return 0;
     std::printf("start-up budget of each optional store, %d runs each in turn\n", runs);
     // Content blocking as the user turns it off: the same program in a home of its own whose
     // settings say so. Both homes are warm: the lists' compiled form is kept.

@@ -16,6 +16,7 @@ inline void reportStartPageIn(QWidget &captioned, QWebEnginePage &page)
                      [&captioned, &page](bool ok) {
                          captioned.setWindowTitle(page.title());
                          markStartupPhase("page loaded");
+                         startPageShown();
                          std::puts(ok ? "loaded" : "failed");
                          std::fflush(stdout);
                      });

@@ -4,11 +4,13 @@
 // a sub-window with a toolbar of 18 icon buttons and a progress bar, an address box and a links
 // box above the view are made; the frame is shown once the view, its page's surface made, is
 // inside it, so its native window is made once; the sub-window gets six menus and is maximised,
-// and then the page loads. Its figure
-// less the bare view's is what such a window costs on the machine; Kestrav's less this one's
-// is what Kestrav's own code costs. It prints "loaded" as bareview does.
+// and then the page loads. Its figure less the bare view's is what such a window costs on the
+// machine; Kestrav's less this one's is what Kestrav's own code costs. With "shown-last" the
+// frame is shown only once all of that is done and the page is loading, so it is laid out and
+// painted once: the floor of a window finished before it is shown. It prints "loaded" as
+// bareview does.
 //
-//   framedview STARTPAGE
+//   framedview STARTPAGE [shown-last]
 
 #include "floorreport.h"
 #include "floorview.h"
@@ -38,8 +40,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KestravBareView"));
     markStartupPhase("application");
+    watchStartupPaints();
     if (argc < 2)
         return 2;
+    const bool shownLast = argc > 2 && qstrcmp(argv[2], "shown-last") == 0;
 
     QMainWindow frame;
     frame.setWindowTitle(QStringLiteral("Main form"));
@@ -90,9 +94,13 @@ int main(int argc, char *argv[])
     holder->hide();
     // The page's surface joins the frame before the frame is first shown, as Kestrav's does.
     page.runJavaScript(QString(), QWebEngineScript::ApplicationWorld);
-    frame.show();
-    markStartupPhase("frame");
-    // As Kestrav's window does as it loads: the frame's own toolbar goes while it is shown.
+    const auto showFrame = [&frame] {
+        frame.show();
+        markStartupPhase("frame shown");
+    };
+    if (!shownLast)
+        showFrame();
+    // As Kestrav's window does as it loads: the frame's own toolbar goes.
     frameToolBar->hide();
     frame.menuBar()->clear();
     for (const char *title : { "&File", "&Go", "&Links", "&Copy", "&Mail", "&Options" }) {
@@ -107,5 +115,7 @@ int main(int argc, char *argv[])
     progress->setValue(90);
     page.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));
     markStartupPhase("load step");
+    if (shownLast)
+        showFrame();
     return application.exec();
 }

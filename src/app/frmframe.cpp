@@ -6,6 +6,7 @@
 #include "platform/api/downloads.h"
 #include "platform/api/failure.h"
 #include "platform/api/messagebox.h"
+#include "platform/api/startupphase.h"
 #include "platform/api/userquestions.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/icons.h"
@@ -29,6 +30,32 @@
 #include <QTimer>
 #include <QToolBar>
 
+namespace {
+
+// A box shown while the frame is loaded hidden shows the frame first: the box stands over the
+// window it speaks of, as any box does once the program runs.
+class FrameFirstMessageBox final : public MessageBox
+{
+public:
+    FrameFirstMessageBox(std::shared_ptr<MessageBox> box, std::function<void()> showFrame)
+        : m_box(std::move(box))
+        , m_showFrame(std::move(showFrame))
+    {
+    }
+
+    void MsgBox(const QString &prompt) override
+    {
+        m_showFrame();
+        m_box->MsgBox(prompt);
+    }
+
+private:
+    std::shared_ptr<MessageBox> m_box;
+    std::function<void()> m_showFrame;
+};
+
+} // namespace
+
 frmFrame::frmFrame(Platform platform)
     : CommonDialog1(platform.commonDialog)
     , m_platform(std::move(platform))
@@ -36,6 +63,10 @@ frmFrame::frmFrame(Platform platform)
         showErrorBox(*m_platform.messageBox, name, error);
     })
 {
+    if (m_platform.messageBox) {
+        m_platform.messageBox = std::make_shared<FrameFirstMessageBox>(
+            std::move(m_platform.messageBox), [this] { showLoadedFrame(); });
+    }
     setObjectName(QStringLiteral("frmFrame"));
     setWindowTitle(tr("Main form"));
     // Every window of the program has its icon, the frame and those made later alike.
@@ -64,9 +95,10 @@ frmFrame::frmFrame(Platform platform)
             [this] { guarded("mnuFileExit_Click", [&] { mnuFileExit_Click(); }); });
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        // A window made before the frame's first show may be activated by that show, before
-        // its load has set the favorites path: its load step activates it then.
-        if (window && window == m_webBrowserSubWindow && !m_webBrowserToLoad)
+        // A window is activated as it is made, or as its load shows it in the hidden frame,
+        // before that load is done: its load step activates it once done.
+        if (window && window == m_webBrowserSubWindow && !m_webBrowserToLoad
+            && !m_loadingWebBrowser)
             activateWebBrowser();
     });
 }
@@ -176,12 +208,23 @@ void frmFrame::MDIForm_Load()
     if (QScreen *display = screen())
         setGeometry(display->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
-    // The browser window, and its web view that draws through OpenGL, are in the frame before
-    // its native window is first made: joining a shown frame, the view would have the frame's
-    // native window replaced, and everything painted again. The window loads once shown.
-    makeWebBrowser();
-    show();
+    // The browser window is made, loaded (its menus, the toolbar hidden, its sub-window
+    // maximised) and given its page inside the hidden frame, which is then shown once, finished.
+    // Shown first, the frame would be laid out and painted again as the window loads, while the
+    // page's first frames are drawn; and the web view, which draws through OpenGL, joining a
+    // shown frame would have the frame's native window replaced.
+    m_showWhenLoaded = true;
     showWebBrowser();
+    showLoadedFrame();
+}
+
+void frmFrame::showLoadedFrame()
+{
+    if (!m_showWhenLoaded)
+        return;
+    m_showWhenLoaded = false;
+    show();
+    markStartupPhase("frame shown");
 }
 
 void frmFrame::mnuFileWebBrowser_Click()

@@ -77,6 +77,9 @@ private:
     // Makes the browser window in a hidden sub-window of its own, not yet loaded.
     void makeWebBrowser();
     void activateWebBrowser();
+    // The frame's first show, once its load has made it complete; at once when a message box
+    // comes before that.
+    void showLoadedFrame();
     void showOwnMenus();
     // Whether the program may end now: downloads still running are cancelled, if the user
     // agrees to that.
@@ -98,8 +101,10 @@ private:
     QList<quint32> m_downloadsAlone;
     QAction *m_quitAlone = nullptr;
     bool m_loadingWebBrowser = false;
-    // The browser window made before the frame was first shown waits for its load step.
+    // The browser window made and not yet loaded waits for its load step.
     bool m_webBrowserToLoad = false;
+    // The frame is loaded hidden, and is shown once its load is done.
+    bool m_showWhenLoaded = false;
     // The menu bar and the status bar as they were shown before full screen.
     QPair<bool, bool> m_barsShownBeforeFullScreen { true, true };
 };

@@ -35,6 +35,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
     markStartupPhase("application");
+    watchStartupPaints();
 
     // Before anything of the profile opens: a second start on it hands over to the copy
     // that runs and ends. The profile is the data folder, where the engine keeps its storage.

@@ -6,17 +6,24 @@
 #include "platform/api/screenpointer.h"
 #include "platform/api/userquestions.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <QList>
 #include <QStringList>
 
-// Records every message instead of showing it.
+// Records every message instead of showing it; shown, when set, sees each as it would show.
 class RecordingMessageBox final : public MessageBox
 {
 public:
-    void MsgBox(const QString &prompt) override { prompts.append(prompt); }
+    void MsgBox(const QString &prompt) override
+    {
+        prompts.append(prompt);
+        if (shown)
+            shown(prompt);
+    }
     QStringList prompts;
+    std::function<void(const QString &)> shown;
 };
 
 // Records every pointer change; the current value is the last one set.

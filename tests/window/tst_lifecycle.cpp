@@ -8,10 +8,14 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFrame>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 class tst_Lifecycle : public QObject
 {
@@ -25,6 +29,7 @@ private Q_SLOTS:
     void unwritableProgramFolderStillOpens_data();
     void unwritableProgramFolderStillOpens();
     void activationReadsFavorites();
+    void activatedOnceAfterTheLoad();
     void frameToolbarRestoredOnClose_data();
     void frameToolbarRestoredOnClose();
     void closeAndReopenRunsLoadAgain();
@@ -147,6 +152,15 @@ void tst_Lifecycle::unwritableProgramFolderStillOpens()
     fixture.test.app->path = blocker.fileName() + "/program";
     if (!dataFolderWritable)
         fixture.test.app->dataPath = blocker.fileName() + "/data";
+    // The frame is loaded hidden and shown last; a box during its load stands over the frame
+    // as it was designed to be at that point: shown, its toolbar gone, no browser window yet.
+    QStringList frameUnderBox;
+    fixture.test.messages->shown = [&](const QString &) {
+        frmFrame &frame = *fixture.frame;
+        frameUnderBox << (frame.isVisible() ? u"shown"_s : u"hidden"_s)
+                      << (frame.FrameToolBar->isVisible() ? u"toolbar"_s : u"no toolbar"_s)
+                      << fixture.menuBarCaptions();
+    };
 
     fixture.start();
 
@@ -161,6 +175,7 @@ void tst_Lifecycle::unwritableProgramFolderStillOpens()
     }
     QCOMPARE(window.favoritesFilePath(), QString());
     QCOMPARE(fixture.test.messages->prompts.size(), 1);
+    QCOMPARE(frameUnderBox, (QStringList { u"shown"_s, u"no toolbar"_s, u"&File"_s }));
     QVERIFY(fixture.test.messages->prompts.first().contains(fixture.test.app->dataPath));
     // Activations say nothing more; the commands answer with the error box.
     window.Form_Activate();
@@ -185,6 +200,34 @@ void tst_Lifecycle::activationReadsFavorites()
     window.Form_Activate();
     QCOMPARE(fixture.cboFavoritesList()->count(), 2);
     QCOMPARE(fixture.cboFavoritesList()->currentText(), QStringLiteral("one"));
+}
+
+namespace {
+
+QStringList startupMarks;
+
+void recordStartupMark(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (qstrcmp(context.category, "kestrav.startup") == 0)
+        startupMarks.append(message.section(u' ', 0, -2));
+}
+
+} // namespace
+
+void tst_Lifecycle::activatedOnceAfterTheLoad()
+{
+    // The frame is loaded hidden; showing the browser window in it activates the window, which
+    // must not read the favorites before its load is done, nor twice.
+    QLoggingCategory::setFilterRules(u"kestrav.startup=true"_s);
+    startupMarks.clear();
+    const QtMessageHandler before = qInstallMessageHandler(recordStartupMark);
+    WindowFixture fixture;
+    fixture.start();
+    qInstallMessageHandler(before);
+    QLoggingCategory::setFilterRules(QString());
+    const QStringList marks
+        = startupMarks.filter(QRegularExpression(u"^(load step|favorites read)$"_s));
+    QCOMPARE(marks, (QStringList { u"load step"_s, u"favorites read"_s }));
 }
 
 void tst_Lifecycle::frameToolbarRestoredOnClose_data()

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -11,6 +12,7 @@
 namespace {
 
 Q_LOGGING_CATEGORY(lcStartup, "kestrav.startup", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStartupPaint, "kestrav.startup.paint", QtWarningMsg)
 
 // Started while the program is loaded, before main().
 const QElapsedTimer loadedAt = [] {
@@ -30,6 +32,26 @@ struct Waiting
 
 bool startPageDone = false;
 std::vector<Waiting> waiting;
+
+class PaintWatch final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const QRect area = static_cast<QPaintEvent *>(event)->rect();
+            qCInfo(lcStartupPaint, "paint %s %s %dx%d %.1f", watched->metaObject()->className(),
+                   qUtf8Printable(watched->objectName()), area.width(), area.height(),
+                   double(loadedAt.nsecsElapsed()) / 1e6);
+        }
+        return false;
+    }
+};
+
+QPointer<PaintWatch> paintWatch;
 
 void runWaiting()
 {
@@ -59,6 +81,9 @@ void afterStartPage(QObject *context, std::function<void()> work)
 
 void startPageShown()
 {
+    // The paints that show the page's first frame are the last ones watched.
+    if (paintWatch)
+        QTimer::singleShot(0, paintWatch.data(), [] { delete paintWatch; });
     if (startPageDone)
         return;
     // After the next paint: the page's first frame goes before the waiting work.
@@ -79,4 +104,12 @@ void markStartupCaption(const QString &caption)
 void markStartupPageSize(int width, int height)
 {
     qCInfo(lcStartup, "page size %dx%d", width, height);
+}
+
+void watchStartupPaints()
+{
+    if (!lcStartupPaint().isInfoEnabled() || paintWatch)
+        return;
+    paintWatch = new PaintWatch(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(paintWatch);
 }

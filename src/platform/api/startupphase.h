@@ -25,3 +25,8 @@ void afterStartPage(QObject *context, std::function<void()> work);
 
 // The start page has loaded, or failed to: the work waiting for it runs after the next paint.
 void startPageShown();
+
+// While the category "kestrav.startup.paint" is enabled, each paint until the start page has
+// loaded, and the next one, is logged as "paint <class> <name> <width>x<height> <ms>": a paint of
+// the whole window after its first one is a layout step that came too late.
+void watchStartupPaints();
