@@ -20,6 +20,9 @@ bool mayHaveArticle(const QUrl &page);
 // hundreds of megabytes of text is left alone before the article is looked for.
 inline constexpr qsizetype MaxElements = 200'000;
 inline constexpr qsizetype MaxTextCharacters = 8 * 1024 * 1024;
+// Readability finds something in most pages; less text than this is no article (its own
+// threshold for a candidate).
+inline constexpr qsizetype MinArticleCharacters = 500;
 // The longest the page's process may take to find the article; a later answer is dropped.
 inline constexpr int TimeoutMs = 15'000;
 

@@ -123,7 +123,6 @@ bool ReaderView::leave()
         return false;
     const QUrl page = Reader::pageAddress(m_page.url());
     QWebEngineHistory *history = m_page.history();
-    m_restoreScroll = page == m_returnTo;
     // The page as it was: its entry in the history, where the engine keeps its state.
     if (history->canGoBack() && history->backItem().url() == page)
         history->back();
@@ -173,8 +172,13 @@ void ReaderView::articleArrived(quint64 run, const QUrl &page, const QVariant &a
     article.language = found.value(QLatin1String("lang")).toString();
     article.direction = found.value(QLatin1String("dir")).toString();
     article.pageUrl = page.toString(QUrl::FullyEncoded);
+    if (article.text.trimmed().size() < Reader::MinArticleCharacters) {
+        end(Reader::Outcome::NoArticle);
+        return;
+    }
     ReaderScheme::of(*m_page.profile()).keep(page, Reader::articleHtml(article));
     m_returnTo = page;
+    m_restoreScroll = true;
     m_scroll = QPointF(found.value(QLatin1String("scrollX")).toDouble(),
                        found.value(QLatin1String("scrollY")).toDouble());
     m_working = false;
@@ -200,6 +204,8 @@ void ReaderView::loadFinished(bool ok)
     const QUrl page = m_page.url();
     if (!ok || isShown())
         return;
+    // The first page shown after the article is the one it was opened from (by the command, Esc
+    // or Back), or another one, after which the place is forgotten.
     if (std::exchange(m_restoreScroll, false) && page == m_returnTo) {
         // The engine restores the scroll of a page it goes back to; a page built by its own
         // scripts may have lost it.
