@@ -12,7 +12,7 @@ packages=(
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
     qtkeychain-qt6-dev qt6-webchannel-dev gnome-keyring libsecret-tools
-    qt6-webengine-dev-tools hunspell-en-us
+    qt6-webengine-dev-tools hunspell-en-us qt6-positioning-dev
     zlib1g-dev libbrotli-dev
     libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
     # leveldb's CMake package links snappy by name, so its -dev package is needed too.
