@@ -8,6 +8,7 @@
 #include "ui/findbar.h"
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
+#include "ui/readingcomfort.h"
 #include "ui/savedsigninswindow.h"
 #include "ui/signinoffers.h"
 #include "ui/sitedatawindow.h"
@@ -18,6 +19,8 @@
 FeatureList browserFeatures()
 {
     FeatureList features;
+    // First, so that Esc leaves the article before it closes or stops anything else.
+    features.add<ReadingComfort>();
     features.add<FindBar>();
     features.add<BrowserAccessibility>();
     features.add<PageZoom>();

@@ -163,6 +163,7 @@ void frmWebBrowser::makeParts()
                   .document = page.document(),
                   .tools = page.tools(),
                   .signIns = page.signIns(),
+                  .reader = page.reader(),
                   .downloads = page.downloadControl(),
                   .address = [&page] { return page.LocationURL(); },
                   .title = [&page] { return page.LocationName(); },

@@ -83,12 +83,13 @@ private:
     {
         return *static_cast<QWebEngineView *>(m_control->widget())->page();
     }
+    // The control's own reader view, as the window reaches it.
+    ReaderView &reader() const { return static_cast<ReaderView &>(m_control->reader()); }
     bool showArticle();
 
     HttpServer m_server;
     std::unique_ptr<QWidget> m_host;
     WebEngineBrowserControl *m_control = nullptr;
-    std::unique_ptr<ReaderView> m_reader;
 };
 
 void tst_ReaderView::initTestCase()
@@ -97,7 +98,6 @@ void tst_ReaderView::initTestCase()
     QVERIFY(m_server.listen());
     m_host = std::make_unique<QWidget>();
     m_control = showInHost(*m_host);
-    m_reader = std::make_unique<ReaderView>(*m_control, page());
     m_server.route(u"/news.html"_s, newsPage());
 }
 
@@ -108,12 +108,12 @@ void tst_ReaderView::init()
 
 bool tst_ReaderView::showArticle()
 {
-    QSignalSpy finished(m_reader.get(), &ReaderView::finished);
+    QSignalSpy finished(&reader(), &ReaderView::finished);
     QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
-    m_reader->toggle();
+    reader().ToggleReaderView();
     return waitFor(finished)
         && finished.first().first().value<Reader::Outcome>() == Reader::Outcome::Shown
-        && waitFor(loaded) && m_reader->isShown();
+        && waitFor(loaded) && reader().ReaderViewShown();
 }
 
 void tst_ReaderView::libraryIsBuiltInAtThePinnedVersion()
@@ -147,8 +147,8 @@ void tst_ReaderView::probablyAnArticle()
 
     const QString path = u"/"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
     m_server.route(path, body);
-    QSignalSpy checked(m_reader.get(), &ReaderView::readerableChecked);
-    QSignalSpy messages(m_reader.get(), &ReaderView::message);
+    QSignalSpy checked(&reader(), &ReaderView::readerableChecked);
+    QSignalSpy messages(&reader(), &PageReader::ReaderMessage);
     QVERIFY(loadAndWait(*m_control, m_server.url(path)));
     QVERIFY(waitFor(checked));
     QCOMPARE(checked.first().at(1).toBool(), readerable);
@@ -158,8 +158,8 @@ void tst_ReaderView::probablyAnArticle()
         return;
     }
     // No article: the command says so and the page stays.
-    QSignalSpy finished(m_reader.get(), &ReaderView::finished);
-    m_reader->toggle();
+    QSignalSpy finished(&reader(), &ReaderView::finished);
+    reader().ToggleReaderView();
     QVERIFY(waitFor(finished));
     QCOMPARE(finished.first().first().value<Reader::Outcome>(), Reader::Outcome::NoArticle);
     QCOMPARE(messages.last().first().toString(),
@@ -232,16 +232,16 @@ void tst_ReaderView::returnsWhereThePageWas()
     QVERIFY(showArticle());
     QSignalSpy loaded(m_control, &WebBrowserControl::DownloadComplete);
     if (how == u"toggle")
-        m_reader->toggle();
+        reader().ToggleReaderView();
     else if (how == u"leave")
-        QVERIFY(m_reader->leave());
+        QVERIFY(reader().LeaveReaderView());
     else
         m_control->GoBack();
     QVERIFY(waitFor(loaded));
     QCOMPARE(m_control->LocationURL(), m_server.url(u"/news.html"_s));
-    QVERIFY(!m_reader->isShown());
+    QVERIFY(!reader().ReaderViewShown());
     QTRY_COMPARE(evaluate(page(), u"String(window.scrollY)"_s), u"1500"_s);
-    QVERIFY(!m_reader->leave());
+    QVERIFY(!reader().LeaveReaderView());
 }
 
 void tst_ReaderView::hostilePageIsLeftAlone()
@@ -255,9 +255,9 @@ void tst_ReaderView::hostilePageIsLeftAlone()
                             "  hidden.appendChild(document.createElement('b'));"
                             "document.body.appendChild(hidden);</script>"));
     QVERIFY(loadAndWait(*m_control, m_server.url(u"/million.html"_s)));
-    QSignalSpy finished(m_reader.get(), &ReaderView::finished);
-    QSignalSpy messages(m_reader.get(), &ReaderView::message);
-    m_reader->toggle();
+    QSignalSpy finished(&reader(), &ReaderView::finished);
+    QSignalSpy messages(&reader(), &PageReader::ReaderMessage);
+    reader().ToggleReaderView();
     QVERIFY(waitFor(finished, 1, Reader::TimeoutMs + 5000));
     QCOMPARE(finished.first().first().value<Reader::Outcome>(), Reader::Outcome::TooLarge);
     QCOMPARE(messages.last().first().toString(), Reader::outcomeMessage(Reader::Outcome::TooLarge));

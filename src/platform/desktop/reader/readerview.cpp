@@ -79,7 +79,7 @@ const QString &readerableScript()
 } // namespace
 
 ReaderView::ReaderView(WebBrowserControl &control, QWebEnginePage &page, QObject *parent)
-    : QObject(parent)
+    : PageReader(parent)
     , m_control(control)
     , m_page(page)
 {
@@ -104,22 +104,22 @@ QString ReaderView::libraryVersion()
     return resourceText(QStringLiteral(":/readability/version")).trimmed();
 }
 
-bool ReaderView::isShown() const
+bool ReaderView::ReaderViewShown() const
 {
     return Reader::isReaderAddress(m_page.url());
 }
 
-void ReaderView::toggle()
+void ReaderView::ToggleReaderView()
 {
-    if (isShown())
-        leave();
+    if (ReaderViewShown())
+        LeaveReaderView();
     else
         show();
 }
 
-bool ReaderView::leave()
+bool ReaderView::LeaveReaderView()
 {
-    if (!isShown())
+    if (!ReaderViewShown())
         return false;
     const QUrl page = Reader::pageAddress(m_page.url());
     QWebEngineHistory *history = m_page.history();
@@ -195,14 +195,14 @@ void ReaderView::end(Reader::Outcome outcome)
     m_timeout.stop();
     const QString text = Reader::outcomeMessage(outcome);
     if (!text.isEmpty())
-        Q_EMIT message(text);
+        Q_EMIT ReaderMessage(text);
     Q_EMIT finished(outcome);
 }
 
 void ReaderView::loadFinished(bool ok)
 {
     const QUrl page = m_page.url();
-    if (!ok || isShown())
+    if (!ok || ReaderViewShown())
         return;
     // The first page shown after the article is the one it was opened from (by the command, Esc
     // or Back), or another one, after which the place is forgotten.
@@ -226,7 +226,7 @@ void ReaderView::checkReaderable(const QUrl &page)
             return;
         const bool readerable = answer.toBool();
         if (readerable)
-            Q_EMIT message(Reader::availableMessage());
+            Q_EMIT ReaderMessage(Reader::availableMessage());
         Q_EMIT readerableChecked(page, readerable);
     });
 }

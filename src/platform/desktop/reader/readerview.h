@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/api/pagereader.h"
 #include "reader/readerrules.h"
 
 #include <QObject>
@@ -13,7 +14,7 @@ class WebBrowserControl;
 // The reader view of one browser control: the page's article, found by Mozilla's Readability in
 // a script world of its own on a copy of the page's document, shown from the reader's scheme
 // with no scripts. Leaving it goes back to the page, scrolled where it was.
-class ReaderView final : public QObject
+class ReaderView final : public PageReader
 {
     Q_OBJECT
 
@@ -21,18 +22,14 @@ public:
     // The page is the control's; both outlive the reader view.
     ReaderView(WebBrowserControl &control, QWebEnginePage &page, QObject *parent = nullptr);
 
-    // The command (F9, Ctrl+Alt+R): shows the article, or the page again.
-    void toggle();
-    // Esc: leaves the reader view; false when it was not shown, for the key's other uses.
-    bool leave();
-    bool isShown() const;
+    void ToggleReaderView() override;
+    bool LeaveReaderView() override;
+    bool ReaderViewShown() const override;
 
     // The version of Readability built into the program.
     static QString libraryVersion();
 
 Q_SIGNALS:
-    // A line for the status bar.
-    void message(const QString &text);
     // The command has ended (for its tests).
     void finished(Reader::Outcome outcome);
     // A loaded page is probably an article, or not (for its tests).
