@@ -37,6 +37,7 @@ QByteArray newsPage(const QByteArray &inArticle = {})
                     "<div class='ad sponsored'>BUY CHEAP WIDGETS NOW</div>"
                     "<article><h1>Herons return to the river</h1>"
                     "<p class='byline'>By Ada Fielding</p>"
+                    "<p><img src='/heron.svg' alt='A heron' width='60' height='30'></p>"
                         + paragraphs(40, "The grey herons came back to the river this spring.")
                         + inArticle
                         + "</article>"
@@ -99,6 +100,11 @@ void tst_ReaderView::initTestCase()
     m_host = std::make_unique<QWidget>();
     m_control = showInHost(*m_host);
     m_server.route(u"/news.html"_s, newsPage());
+    HttpResponse picture;
+    picture.contentType = "image/svg+xml";
+    picture.body = "<svg xmlns='http://www.w3.org/2000/svg' width='60' height='30'>"
+                   "<rect width='60' height='30' fill='#4a8'/></svg>";
+    m_server.route(u"/heron.svg"_s, picture);
 }
 
 void tst_ReaderView::init()
@@ -185,6 +191,9 @@ void tst_ReaderView::articleWithoutThePageAround()
     for (const QString &around :
          { u"BUY CHEAP WIDGETS"_s, u"FIRST COMMENT"_s, u"World</a>"_s, u"Copyright footer"_s })
         QVERIFY2(!body.contains(around), qPrintable(around));
+    // Its pictures come from the page's site.
+    QTRY_COMPARE(evaluate(page(), u"String(document.querySelector('main img').naturalWidth)"_s),
+                 u"60"_s);
     // Find works on the article.
     QSignalSpy found(&m_control->find(), &PageFind::FindResult);
     m_control->find().FindText(u"grey herons"_s, false, false);
@@ -211,6 +220,15 @@ void tst_ReaderView::articleRunsNoScript()
              u"var s = document.createElement('script'); s.textContent = "
              "\"document.title = 'added'\"; document.body.appendChild(s); 1"_s);
     QCOMPARE(evaluate(page(), u"document.title"_s), u"Herons return to the river"_s);
+
+    // Nor may a page open the article the program keeps.
+    const QString article = m_control->LocationURL();
+    m_server.route(
+        u"/opener.html"_s,
+        htmlPage("Opener", "<script>location.href = '" + article.toUtf8() + "';</script>"));
+    QVERIFY(loadAndWait(*m_control, m_server.url(u"/opener.html"_s)));
+    QTest::qWait(1500); // the page's own navigation has had its time
+    QVERIFY(!evaluate(page(), u"document.documentElement.innerText"_s).contains(u"grey herons"_s));
 }
 
 void tst_ReaderView::returnsWhereThePageWas_data()

@@ -10,10 +10,11 @@
 void ReaderScheme::registerAtStart()
 {
     QWebEngineUrlScheme scheme(Reader::Scheme);
-    // A path and no host: every article is of an opaque origin. As a local scheme, no web page
-    // may open or embed it, while its own links and pictures reach the web.
+    // Every article is of an opaque origin of its own. Not a local scheme: the engine keeps
+    // local pages from the web, and the article's pictures are on the web. Pages are kept from
+    // opening it by the handler instead.
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+    scheme.setFlags(QWebEngineUrlScheme::NoAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
@@ -39,7 +40,13 @@ void ReaderScheme::keep(const QUrl &page, const QByteArray &html)
 
 void ReaderScheme::requestStarted(QWebEngineUrlRequestJob *job)
 {
+    // Only the program opens an article (its initiator is then empty), never a page's link,
+    // frame or script.
     const auto found = m_articles.constFind(Reader::pageAddress(job->requestUrl()));
+    if (!job->initiator().isEmpty()) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
     if (job->requestMethod() != "GET" || found == m_articles.constEnd()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
