@@ -12,6 +12,7 @@ all: build
 
 deps:
 	@./scripts/install-deps.sh
+	@./scripts/fetch-readability.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null

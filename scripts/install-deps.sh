@@ -18,6 +18,8 @@ packages=(
     # leveldb's CMake package links snappy by name, so its -dev package is needed too.
     libleveldb-dev libsnappy-dev
     at-spi2-core python3-pyatspi xdotool
+    # Mozilla's Readability comes from the npm registry (scripts/fetch-readability.sh).
+    curl ca-certificates openssl
     "$@"
 )
 

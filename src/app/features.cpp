@@ -7,6 +7,7 @@
 #include "ui/history/browsinghistory.h"
 #include "ui/page/pagecommands.h"
 #include "ui/page/pagezoom.h"
+#include "ui/reader/readingcomfort.h"
 #include "ui/signins/savedsigninswindow.h"
 #include "ui/signins/signinoffers.h"
 #include "ui/sitedata/clearbrowsingdata.h"
@@ -18,6 +19,8 @@
 FeatureList browserFeatures()
 {
     FeatureList features;
+    // First, so that Esc leaves the article before it closes or stops anything else.
+    features.add<ReadingComfort>();
     features.add<FindBar>();
     features.add<BrowserAccessibility>();
     features.add<PageZoom>();

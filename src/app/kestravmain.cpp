@@ -7,6 +7,8 @@
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/profiledata/diskcaches.h"
+#include "platform/desktop/reader/darkrendering.h"
+#include "platform/desktop/reader/readerscheme.h"
 #include "platform/desktop/system/endsignals.h"
 #include "platform/desktop/system/singleinstance.h"
 #include "questions/onequestionatatime.h"
@@ -31,6 +33,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     // listens.
     qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     DiskCaches::decideAtStart();
+    ReaderScheme::registerAtStart();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrav"));
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
@@ -65,6 +68,8 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
             std::make_shared<RememberedAnswers>(std::move(asked), std::move(kept)));
     };
     Platform platform = makeDesktopPlatform(std::move(rules));
+    // The engine starts with the first page, in the frame.
+    DarkRendering::applyAtStart(*platform.settings);
     platform.siteData->setThirdPartyCookieSites(
         SitePermissions::thirdPartyCookieSites(*platform.settings));
     if (adjust)

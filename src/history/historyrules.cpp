@@ -44,11 +44,12 @@ bool isRecorded(const QString &url)
         return false;
     const qsizetype colon = url.indexOf(QLatin1Char(':'));
     const QString scheme = colon > 0 ? url.left(colon).toLower() : QString();
-    static const QStringList ownSchemes = {
-        QStringLiteral("qrc"),    QStringLiteral("about"),        QStringLiteral("data"),
-        QStringLiteral("chrome"), QStringLiteral("chrome-error"), QStringLiteral("devtools"),
-        QStringLiteral("blob"),   QStringLiteral("javascript"),   QStringLiteral("view-source")
-    };
+    static const QStringList ownSchemes
+        = { QStringLiteral("qrc"), QStringLiteral("about"), QStringLiteral("data"),
+            QStringLiteral("chrome"), QStringLiteral("chrome-error"), QStringLiteral("devtools"),
+            QStringLiteral("blob"), QStringLiteral("javascript"), QStringLiteral("view-source"),
+            // The reader view records the page it was opened from, not itself.
+            QStringLiteral("kestrav-reader") };
     return !ownSchemes.contains(scheme);
 }
 

@@ -16,6 +16,7 @@ class DownloadControl;
 class PageEvents;
 class PageFind;
 class PagePrinting;
+class PageReader;
 class PageSignIns;
 class PageTools;
 class QAction;
@@ -66,6 +67,7 @@ struct WindowParts
         DocumentAccess &document;
         PageTools &tools;
         PageSignIns &signIns;
+        PageReader &reader;
         DownloadControl &downloads;
         // The page's address and name, as the control gives them; they may fail with
         // PlatformError.

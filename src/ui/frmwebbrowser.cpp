@@ -101,6 +101,7 @@ WindowParts::Page partsOf(WebBrowserControl &page, ContentBlocking *blocking)
              .document = page.document(),
              .tools = page.tools(),
              .signIns = page.signIns(),
+             .reader = page.reader(),
              .downloads = page.downloadControl(),
              .address = [&page] { return page.LocationURL(); },
              .title = [&page] { return page.LocationName(); },

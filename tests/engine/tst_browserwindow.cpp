@@ -6,6 +6,7 @@
 #include "httpserver.h"
 #include "platform/desktop/profiledata/webprofile.h"
 #include "platform/desktop/webengine/downloadtracker.h"
+#include "platform/desktop/reader/readerscheme.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "ui/downloads/downloadsmodel.h"
 #include "ui/downloads/downloadswindow.h"
@@ -29,6 +30,8 @@
 namespace {
 
 constexpr int LoadTimeoutMs = 60'000;
+// The reader's scheme is known to the engine only when registered before it starts.
+const bool readerSchemeRegistered = (ReaderScheme::registerAtStart(), true);
 
 } // namespace
 
@@ -55,6 +58,7 @@ private Q_SLOTS:
     void downloadsWindowCancelsAndQuitAsks();
     void savedPageToldInThePanel_data();
     void savedPageToldInThePanel();
+    void readerViewRecordsThePage();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
@@ -68,6 +72,7 @@ private:
 
 void tst_BrowserWindow::initTestCase()
 {
+    QVERIFY(readerSchemeRegistered);
     QVERIFY(m_server.listen());
     m_server.route("/one.html", htmlPage("Page one"));
     m_server.route("/two.html", htmlPage("Page two"));
@@ -450,6 +455,38 @@ void tst_BrowserWindow::savedPageToldInThePanel()
               .arg(written, QDir::toNativeSeparators(folder.path()),
                    QLocale().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat));
     QVERIFY2(panel->text().contains(told), qPrintable(panel->text() + " / " + told));
+}
+
+// The reader view as the window offers it: said once the page is loaded, shown by its key,
+// left by Esc, while the history and the address box keep the page.
+void tst_BrowserWindow::readerViewRecordsThePage()
+{
+    QByteArray story;
+    for (int i = 0; i < 30; ++i)
+        story += "<p>Paragraph " + QByteArray::number(i)
+            + " of a story told at length, with commas, so that it reads as prose and is long "
+              "enough to count as an article rather than a list of links.</p>";
+    m_server.route(
+        "/story.html",
+        htmlPage("A story",
+                 "<nav><a href='/one.html'>Home</a></nav><article>" + story + "</article>"));
+    const QString page = m_server.url("/story.html");
+    m_fixture->typeAndEnter(page);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_fixture->frame->Panel1->text().contains("Reader view available (F9)"), LoadTimeoutMs);
+
+    m_fixture->chooseItem("actReaderView");
+    QTRY_VERIFY_WITH_TIMEOUT(m_engine->LocationURL().startsWith("kestrav-reader:"), LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("A story"), LoadTimeoutMs);
+    QVERIFY(window().menuItem("actStop")->isEnabled());
+    m_fixture->chooseItem("actStop");
+    QTRY_COMPARE_WITH_TIMEOUT(m_engine->LocationURL(), page, LoadTimeoutMs);
+
+    QStringList recorded;
+    for (const FakeHistoryStore::Place &place : m_fixture->test.history->places)
+        recorded.append(place.url);
+    QVERIFY(recorded.contains(page));
+    QVERIFY2(!recorded.join(' ').contains("kestrav-reader"), qPrintable(recorded.join(' ')));
 }
 
 KESTRAV_TEST_MAIN(tst_BrowserWindow)

@@ -10,7 +10,7 @@ FakeWebBrowserControl::FakeWebBrowserControl(QWidget *parent)
 {
     m_widget->setFocusPolicy(Qt::StrongFocus);
     setParts({ &fakeDocument, &fakeFind, &fakeZoom, &fakePrinting, &fakeDownloads, &fakeTools,
-               &fakeSignIns });
+               &fakeSignIns, &fakeReader });
 }
 
 void FakeWebBrowserControl::go(const QString &url)

@@ -53,6 +53,7 @@ public:
     FakeDownloadControl fakeDownloads { calls };
     FakePageTools fakeTools { calls };
     FakePageSignIns fakeSignIns;
+    FakePageReader fakeReader { calls };
 
     static inline const QString homeUrl = QStringLiteral("about:home");
     static inline const QString searchUrl = QStringLiteral("about:search");

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTextDocument>
+#include <utility>
 
 namespace {
 
@@ -81,4 +82,15 @@ void FakeDownloadControl::CancelDownloads()
 void FakePageTools::ShowInspector()
 {
     m_calls.append(QStringLiteral("ShowInspector"));
+}
+
+void FakePageReader::ToggleReaderView()
+{
+    m_calls.append(QStringLiteral("ToggleReaderView"));
+}
+
+bool FakePageReader::LeaveReaderView()
+{
+    m_calls.append(QStringLiteral("LeaveReaderView"));
+    return std::exchange(shown, false);
 }

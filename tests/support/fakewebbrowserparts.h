@@ -5,6 +5,7 @@
 #include "platform/api/downloadcontrol.h"
 #include "platform/api/pagefind.h"
 #include "platform/api/pageprinting.h"
+#include "platform/api/pagereader.h"
 #include "platform/api/pagesignins.h"
 #include "platform/api/pagetools.h"
 #include "platform/api/zoomcontrol.h"
@@ -163,4 +164,25 @@ public:
     bool certificatePassed = false;
     // The login the chooser is shown for; 0 when it is not shown.
     int chooserShownFor = 0;
+};
+
+// The reader view: the test says whether the article is shown.
+class FakePageReader final : public PageReader
+{
+    Q_OBJECT
+
+public:
+    explicit FakePageReader(QStringList &calls)
+        : m_calls(calls)
+    {
+    }
+
+    void ToggleReaderView() override;
+    bool LeaveReaderView() override;
+    bool ReaderViewShown() const override { return shown; }
+
+    bool shown = false;
+
+private:
+    QStringList &m_calls;
 };

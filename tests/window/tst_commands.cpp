@@ -34,6 +34,7 @@ private Q_SLOTS:
     void keysReachTheirHandlers();
     void findInTheSourceView();
     void escapeFromAMenuGivesTheKeyboardBack();
+    void escapeLeavesTheReaderViewFirst();
 
 private:
     // A started window on a page, in the source view if asked.
@@ -99,8 +100,9 @@ void tst_Commands::pageMenuKeepsItsOrder()
     for (const QAction *action : fixture.browser().fakeTools.menuActions)
         entries.append(action->objectName());
     QCOMPARE(entries,
-             QStringList({ u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s, u"actBlocking"_s,
-                           u"actHideElement"_s, u"actSavedSignIns"_s, u"actInspect"_s }));
+             QStringList({ u"actReaderView"_s, u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s,
+                           u"actBlocking"_s, u"actHideElement"_s, u"actSavedSignIns"_s,
+                           u"actInspect"_s }));
     // The engine's own items show the keys of the rows that do the same.
     using Item = PageTools::MenuItem;
     const QHash<Item, QString> keys = { { Item::Back, u"Alt+Left"_s },
@@ -365,9 +367,13 @@ void tst_Commands::keysReachTheirHandlers_data()
     row("Ctrl+D", false, { "Added to favorites", "favorites: http://page.test/" });
     row("Ctrl+S", false, { "SavePage:saved.txt,0", "save dialog" });
     row("Esc", false, {}); // nothing to stop: the key is left to the page
+    row("F9", false, { "ToggleReaderView" });
+    row("Ctrl+Alt+R", false, { "ToggleReaderView" });
+    row("Ctrl+Shift+D", false, { "Dark pages on from the next start" });
+    row("Ctrl+Shift+D", true, { "Dark pages on from the next start" });
     // The browser view's commands do nothing in the source view.
     for (const char *keys : { "F5", "Ctrl+R", "Alt+Left", "Alt+Right", "Alt+Home", "Ctrl+P", "F12",
-                              "Ctrl+D", "Ctrl+S" })
+                              "Ctrl+D", "Ctrl+S", "F9" })
         row(keys, true, {});
     row("Ctrl+F", true, { "find bar" });
     row("Ctrl+L", true, { "address box" });
@@ -456,6 +462,27 @@ void tst_Commands::findInTheSourceView()
     QVERIFY(fixture.control("findBar")->isHidden());
     QVERIFY(fixture.control("Text1")->height() > shortHeight);
     QCOMPARE(fixture.control("Text1")->geometry().bottom(), fixture.window().rect().bottom());
+}
+
+void tst_Commands::escapeLeavesTheReaderViewFirst()
+{
+    WindowFixture fixture;
+    start(fixture, false);
+    FakeWebBrowserControl &browser = fixture.browser();
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"Ctrl+F"_s));
+    QVERIFY(fixture.control("findBar")->isVisible());
+    browser.fakeReader.shown = true;
+    browser.complete(u"kestrav-reader:http://page.test/"_s, u"Page"_s);
+    Q_EMIT browser.fakeReader.ReaderMessage(u"Reader view: this page has no article"_s);
+    QCOMPARE(fixture.frame->Panel1->text(), u"Reader view: this page has no article"_s);
+
+    browser.calls.clear();
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"Esc"_s));
+    QCOMPARE(browser.calls, QStringList { u"LeaveReaderView"_s });
+    QVERIFY(fixture.control("findBar")->isVisible());
+    QTest::keySequence(fixture.frame.get(), QKeySequence(u"Esc"_s));
+    QVERIFY(fixture.control("findBar")->isHidden());
+    QCOMPARE(browser.calls.count(u"LeaveReaderView"_s), 1);
 }
 
 void tst_Commands::start(WindowFixture &fixture, bool sourceView) const

@@ -5,6 +5,7 @@
 #include "platform/api/pageevents.h"
 #include "platform/api/pagefind.h"
 #include "platform/api/pageprinting.h"
+#include "platform/api/pagereader.h"
 #include "platform/api/pagesignins.h"
 #include "platform/api/pagetools.h"
 #include "platform/api/zoomcontrol.h"
@@ -65,6 +66,7 @@ public:
     DownloadControl &downloadControl() const { return *m_parts.downloads; }
     PageTools &tools() const { return *m_parts.tools; }
     PageSignIns &signIns() const { return *m_parts.signIns; }
+    PageReader &reader() const { return *m_parts.reader; }
     // The page's events, each as the control's signal of that name says it.
     PageEvents &events() const { return *m_events; }
 
@@ -89,12 +91,13 @@ protected:
         DownloadControl *downloads = nullptr;
         PageTools *tools = nullptr;
         PageSignIns *signIns = nullptr;
+        PageReader *reader = nullptr;
     };
     // Once, by the implementation's constructor, with parts it owns; none may be missing.
     void setParts(const Parts &parts)
     {
         Q_ASSERT(parts.document && parts.find && parts.zoom && parts.printing && parts.downloads
-                 && parts.tools && parts.signIns);
+                 && parts.tools && parts.signIns && parts.reader);
         m_parts = parts;
     }
 

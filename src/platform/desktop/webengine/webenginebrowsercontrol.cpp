@@ -4,6 +4,7 @@
 #include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/profiledata/webprofile.h"
+#include "platform/desktop/reader/readerview.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
@@ -71,8 +72,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     m_printing = std::make_unique<WebEnginePrinting>(waiting, m_page);
     m_tools = std::make_unique<WebEnginePageTools>(m_view, m_profile.get());
     m_signIns = std::make_unique<WebEngineSignIns>(m_page);
+    m_reader = std::make_unique<ReaderView>(*this, *m_page);
     setParts({ m_document.get(), m_find.get(), m_zoom.get(), m_printing.get(), m_downloads.get(),
-               m_tools.get(), m_signIns.get() });
+               m_tools.get(), m_signIns.get(), m_reader.get() });
 
     followLoads();
     watchAnswering();

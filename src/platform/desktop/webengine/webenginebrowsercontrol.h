@@ -18,6 +18,7 @@ class DownloadTracker;
 class FullScreenWindow;
 class GuardedPage;
 class PageTroubleNotice;
+class ReaderView;
 class SingleWindowView;
 class WebEngineDocument;
 class WebEngineFind;
@@ -133,6 +134,7 @@ private:
     std::unique_ptr<WebEnginePrinting> m_printing;
     std::unique_ptr<WebEnginePageTools> m_tools;
     std::unique_ptr<WebEngineSignIns> m_signIns;
+    std::unique_ptr<ReaderView> m_reader;
     bool m_busy = false;
     // Whether the current load has already reported its navigation through a URL change;
     // a load that keeps the URL (same address again, reload) reports it when it ends.
