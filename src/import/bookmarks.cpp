@@ -12,7 +12,7 @@ namespace Import {
 
 bool isWebAddress(const QString &url)
 {
-    const QUrl parsed(url, QUrl::StrictMode);
+    const QUrl parsed(url);
     const QString scheme = parsed.scheme();
     return parsed.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         && !parsed.host().isEmpty();

@@ -91,13 +91,15 @@ void initialiseOnce()
     Q_UNUSED(initialised);
 }
 
-// Whether the file ends where a bookmarks file ends: after its outermost list or its page.
-bool endsWhole(const QByteArray &bytes)
+// Whether a list (a folder) is still open once every byte was given: the file ended before
+// the list did.
+bool listOpen(htmlParserCtxtPtr context)
 {
-    QByteArray tail = bytes.right(64).trimmed().toLower();
-    while (tail.endsWith("<p>"))
-        tail = tail.chopped(3).trimmed();
-    return tail.endsWith("</dl>") || tail.endsWith("</html>") || tail.endsWith("</body>");
+    for (int i = 0; i < context->nameNr; ++i) {
+        if (std::strcmp(reinterpret_cast<const char *>(context->nameTab[i]), "dl") == 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -148,7 +150,9 @@ BookmarksRead readBookmarksHtml(const QByteArray &bytes, const QString &shownNam
         const qsizetype size = std::min(Piece, bytes.size() - at);
         htmlParseChunk(reading.context, bytes.constData() + at, int(size), 0);
     }
+    bool cutShort = false;
     if (!reading.tooDeep && !reading.full) {
+        cutShort = listOpen(reading.context);
         htmlParseChunk(reading.context, nullptr, 0, 1);
         finishLink(reading);
     }
@@ -166,7 +170,7 @@ BookmarksRead readBookmarksHtml(const QByteArray &bytes, const QString &shownNam
         read.error = Texts::tr("%1 holds no bookmarks.").arg(shownName);
         return read;
     }
-    if (!endsWhole(bytes))
+    if (cutShort)
         read.note = Texts::tr("%1 ends before its last folder does; it may have been cut short.")
                         .arg(shownName);
     return read;
