@@ -6,18 +6,25 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps build run test deb check-sanitize fuzz bench soak soak-hostile format clean
+.PHONY: all deps configure build program run test deb check-sanitize fuzz bench soak soak-hostile format clean
 
 all: build
 
 deps:
 	@./scripts/install-deps.sh
 
-build: deps
+configure: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+
+# Everything: the program, its tests and benchmarks.
+build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# The program alone, with its resources: what a person who only wants to try it waits for.
+program: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target kestrav
+
+run: program
 	$(ROOT_ENV) ./$(BUILD_DIR)/bin/kestrav
 
 test: build

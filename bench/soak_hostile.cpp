@@ -10,14 +10,14 @@
 #include "favorites/favoritesfile.h"
 #include "history/recenturls.h"
 #include "httpserver.h"
-#include "platform/api/keepingsettingsstore.h"
-#include "platform/api/onequestionatatime.h"
-#include "platform/api/rememberedanswers.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
 #include "programmemory.h"
+#include "questions/onequestionatatime.h"
+#include "settings/keepingsettingsstore.h"
+#include "sitedata/rememberedanswers.h"
 #include "windowfixture.h"
 
 #include <cstdlib>

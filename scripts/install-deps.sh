@@ -12,7 +12,7 @@ packages=(
     desktop-file-utils appstream
     libglib2.0-dev dbus-daemon
     qtkeychain-qt6-dev qt6-webchannel-dev gnome-keyring libsecret-tools
-    qt6-webengine-dev-tools hunspell-en-us
+    qt6-webengine-dev-tools hunspell-en-us qt6-positioning-dev
     zlib1g-dev libbrotli-dev
     # Bookmarks files from other browsers are read with libxml2's HTML parser.
     libxml2-dev

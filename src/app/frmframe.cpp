@@ -1,6 +1,7 @@
 #include "app/frmframe.h"
 
 #include "accessibility/accessibility.h"
+#include "app/features.h"
 #include "platform/api/appinfo.h"
 #include "platform/api/downloads.h"
 #include "platform/api/failure.h"
@@ -221,7 +222,7 @@ void frmFrame::showWebBrowser()
         m_webBrowserToLoad = false;
         m_loadingWebBrowser = true;
         frmWebBrowser *window = m_webBrowser;
-        window->guarded("Form_Load", [window] { window->Form_Load(); });
+        window->handlers().run("Form_Load", [window] { window->Form_Load(); });
         m_loadingWebBrowser = false;
         if (m_webBrowser && m_mdiArea->activeSubWindow() == m_webBrowserSubWindow)
             activateWebBrowser();
@@ -233,7 +234,7 @@ void frmFrame::showWebBrowser()
 void frmFrame::activateWebBrowser()
 {
     if (frmWebBrowser *browser = m_webBrowser)
-        browser->guarded("Form_Activate", [browser] { browser->Form_Activate(); });
+        browser->handlers().run("Form_Activate", [browser] { browser->Form_Activate(); });
 }
 
 void frmFrame::makeWebBrowser()
@@ -256,7 +257,7 @@ void frmFrame::makeWebBrowser()
     // Hidden until the window's load shows it, even when made before the frame is shown.
     holder->hide();
     Accessibility::announceCaptionChanges(holder);
-    auto *window = new frmWebBrowser(*this, m_platform, holder);
+    auto *window = new frmWebBrowser(*this, m_platform, browserFeatures(), holder);
     holder->setWidget(window);
     holder->setWindowIcon(window->windowIcon());
     m_webBrowserSubWindow = holder;
@@ -292,7 +293,7 @@ void frmFrame::webBrowserWindowClosing(frmWebBrowser *window)
     // A new browser window gets a sub-window of its own.
     m_webBrowserSubWindow = nullptr;
     showOwnMenus();
-    window->deleteWhenIdle(holder ? static_cast<QObject *>(holder) : window);
+    window->handlers().deleteWhenIdle(holder ? static_cast<QObject *>(holder) : window);
 }
 
 void frmFrame::closeWebBrowserWindow(frmWebBrowser *window)

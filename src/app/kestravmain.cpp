@@ -3,11 +3,16 @@
 #include "app/frmframe.h"
 #include "app/processmemory.h"
 #include "history/historyrules.h"
+#include "platform/api/sitedata.h"
 #include "platform/api/startupphase.h"
 #include "platform/desktop/desktopplatform.h"
+#include "platform/desktop/profiledata/diskcaches.h"
 #include "platform/desktop/system/endsignals.h"
 #include "platform/desktop/system/singleinstance.h"
-#include "platform/desktop/webengine/diskcaches.h"
+#include "questions/onequestionatatime.h"
+#include "settings/keepingsettingsstore.h"
+#include "sitedata/rememberedanswers.h"
+#include "sitedata/sitepermissions.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -47,7 +52,20 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     markStartupPhase("one copy per profile");
     returnFreedPagesEvery(FreedPagesInterval, &application);
 
-    Platform platform = makeDesktopPlatform(History::frecency);
+    DesktopRules rules;
+    rules.historyRanking = History::frecency;
+    // One store that keeps what the file refuses, shared by every part that keeps settings.
+    rules.keepSettings = [](std::shared_ptr<SettingsStore> file) -> std::shared_ptr<SettingsStore> {
+        return std::make_shared<KeepingSettingsStore>(std::move(file));
+    };
+    rules.askQuestions = [](std::shared_ptr<UserQuestions> asked,
+                            std::shared_ptr<SettingsStore> kept) -> std::shared_ptr<UserQuestions> {
+        return std::make_shared<OneQuestionAtATime>(
+            std::make_shared<RememberedAnswers>(std::move(asked), std::move(kept)));
+    };
+    Platform platform = makeDesktopPlatform(std::move(rules));
+    platform.siteData->setThirdPartyCookieSites(
+        SitePermissions::thirdPartyCookieSites(*platform.settings));
     if (adjust)
         adjust(platform);
     frmFrame frame(std::move(platform));

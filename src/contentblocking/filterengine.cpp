@@ -1,6 +1,6 @@
 #include "contentblocking/filterengine.h"
 
-#include "contentblocking/publicsuffix.h"
+#include "publicsuffix/publicsuffix.h"
 
 #include <algorithm>
 #include <cstring>
@@ -113,7 +113,8 @@ struct FilterEngine::Context
     {
         if (thirdParty < 0) {
             thirdParty = !firstPartyHost.empty()
-                && registrableDomain(host) != registrableDomain(firstPartyHost);
+                && PublicSuffix::registrableDomain(host)
+                    != PublicSuffix::registrableDomain(firstPartyHost);
         }
         return thirdParty;
     }
@@ -126,7 +127,7 @@ void FilterEngine::siteKeys(std::string_view host, std::vector<std::uint64_t> &k
         return;
     // "name.*" keys: the host's labels before its public suffix, then "*", hashed from the
     // end as every name is; entityEnd is the dot before the suffix.
-    const std::size_t suffix = m_form.entities ? publicSuffix(host).size() : 0;
+    const std::size_t suffix = m_form.entities ? PublicSuffix::publicSuffix(host).size() : 0;
     const std::size_t entityEnd
         = suffix && suffix + 1 < host.size() ? host.size() - suffix - 1 : std::string_view::npos;
     std::uint64_t name = DomainHashSeed;

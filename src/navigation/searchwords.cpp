@@ -1,6 +1,7 @@
 #include "navigation/searchwords.h"
 
-#include <libpsl.h>
+#include "publicsuffix/publicsuffix.h"
+
 #include <QFile>
 #include <QHostAddress>
 #include <QRegularExpression>
@@ -20,15 +21,6 @@ const QStringList privateSuffixes {
     QStringLiteral("example"),  QStringLiteral("invalid"),   QStringLiteral("onion"),
 };
 
-const psl_ctx_t *suffixList()
-{
-    static const psl_ctx_t *const list = [] {
-        const psl_ctx_t *latest = psl_latest(nullptr);
-        return latest ? latest : psl_builtin();
-    }();
-    return list;
-}
-
 } // namespace
 
 bool endsInTopLevelDomain(const QString &host)
@@ -41,13 +33,11 @@ bool endsInTopLevelDomain(const QString &host)
         last = host.section(QLatin1Char('.'), -2, -2);
     if (last.isEmpty() || privateSuffixes.contains(last))
         return !last.isEmpty();
-    const psl_ctx_t *list = suffixList();
     // Without a list nothing can be told apart: the text goes to the engine as before.
-    if (!list)
+    if (!PublicSuffix::available())
         return true;
     for (const QByteArray &label : { last.toUtf8(), QUrl::toAce(last) }) {
-        if (!label.isEmpty()
-            && psl_is_public_suffix2(list, label.constData(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE))
+        if (PublicSuffix::isListed(std::string_view(label.constData(), size_t(label.size()))))
             return true;
     }
     return false;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
+#include "sitedata/sitepermissions.h"
 
 #include <QList>
 #include <QString>

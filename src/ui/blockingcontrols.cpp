@@ -1,8 +1,11 @@
 #include "ui/blockingcontrols.h"
 
 #include "platform/api/contentblocking.h"
+#include "platform/api/pageevents.h"
+#include "platform/api/pagetools.h"
 #include "platform/api/platform.h"
 #include "platform/api/platformerror.h"
+// The blocking tells its news by the control; the signal's type needs the class declared.
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/hideelementdialog.h"
 #include "ui/statusline.h"
@@ -19,14 +22,28 @@ struct BlockingControls::ShowStateAfter
     ~ShowStateAfter() { controls.showState(); }
 };
 
-BlockingControls::BlockingControls(const FeatureContext &context, QAction *allowOnSite,
-                                   QAction *blockingOn)
-    : QObject(&context.window)
-    , m_guarded(context.guarded)
-    , m_window(context.window)
-    , m_status(context.status)
-    , m_blocking(*context.platform.blocking)
-    , m_browser(context.page)
+std::unique_ptr<BlockingControls> BlockingControls::make(WindowParts &parts)
+{
+    return std::make_unique<BlockingControls>(
+        parts.window, parts.status, *parts.platform.blocking, parts.page.identity,
+        parts.page.events, parts.page.tools, parts.page.address, parts.page.reload, parts.guarded,
+        parts.action(QStringLiteral("actAllowAds")), parts.action(QStringLiteral("actBlocking")));
+}
+
+BlockingControls::BlockingControls(QWidget &window, StatusLine &status, ContentBlocking &blocking,
+                                   const WebBrowserControl *page, PageEvents &events,
+                                   PageTools &tools, std::function<QString()> pageAddress,
+                                   std::function<void()> reload, WindowParts::Runner guarded,
+                                   QAction *allowOnSite, QAction *blockingOn)
+    : QObject(&window)
+    , m_guarded(std::move(guarded))
+    , m_window(window)
+    , m_status(status)
+    , m_blocking(blocking)
+    , m_page(page)
+    , m_tools(tools)
+    , m_pageAddress(std::move(pageAddress))
+    , m_reload(std::move(reload))
     , m_allowOnSite(allowOnSite)
     , m_blockingOn(blockingOn)
 {
@@ -34,11 +51,11 @@ BlockingControls::BlockingControls(const FeatureContext &context, QAction *allow
         action->setCheckable(true);
     connect(&m_blocking, &ContentBlocking::blockedCountChanged, this,
             [this](const WebBrowserControl *control) {
-                if (control == &m_browser)
+                if (control == m_page)
                     showStatus();
             });
     connect(&m_blocking, &ContentBlocking::updateFinished, this, &BlockingControls::showMessage);
-    connect(&m_browser, &WebBrowserControl::NavigateComplete2, this, [this] {
+    connect(&events, &PageEvents::NavigateComplete2, this, [this] {
         showState();
         showStatus();
     });
@@ -51,7 +68,7 @@ QString BlockingControls::statusText() const
         return tr("Blocking off");
     if (m_blocking.isAllowedOn(pageAddress()))
         return tr("Ads allowed on this site");
-    const int count = m_blocking.blockedCount(&m_browser);
+    const int count = m_blocking.blockedCount(m_page);
     return count > 0 ? tr("%1 blocked").arg(count) : QString();
 }
 
@@ -61,7 +78,7 @@ void BlockingControls::toggleSiteAllowance()
     const QString page = pageAddress();
     m_blocking.setAllowedOn(page, !m_blocking.isAllowedOn(page));
     showStatus();
-    m_browser.Refresh();
+    m_reload();
 }
 
 void BlockingControls::toggleBlocking()
@@ -69,7 +86,7 @@ void BlockingControls::toggleBlocking()
     const ShowStateAfter after(*this);
     m_blocking.setEnabled(!m_blocking.isEnabled());
     showStatus();
-    m_browser.Refresh();
+    m_reload();
 }
 
 void BlockingControls::updateLists()
@@ -84,14 +101,14 @@ void BlockingControls::hideElementOnPage()
     if (host.isEmpty())
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("Elements can be hidden only on the pages of a web site."));
-    auto *dialog = new HideElementDialog(host, m_browser.tools().SelectorAtMenuPoint(), &m_window);
+    auto *dialog = new HideElementDialog(host, m_tools.SelectorAtMenuPoint(), &m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &HideElementDialog::hideRequested, this,
             [this, host, guarded = m_guarded,
              dialog = QPointer<HideElementDialog>(dialog)](const QString &selector) {
                 guarded("actHideElement_Click", [&] {
                     try {
-                        m_blocking.hideOnSite(&m_browser, host, selector);
+                        m_blocking.hideOnSite(m_page, host, selector);
                     } catch (const PlatformError &error) {
                         if (dialog)
                             dialog->refuse(error.description());
@@ -116,7 +133,7 @@ void BlockingControls::showState()
 QString BlockingControls::pageAddress() const
 {
     try {
-        return m_browser.LocationURL();
+        return m_pageAddress();
     } catch (const PlatformError &) {
         return QString(); // a page without an address has no site
     }
@@ -132,27 +149,24 @@ void BlockingControls::showMessage(const QString &text)
     m_status.set(StatusLine::Message, text);
 }
 
-CommandTable BlockingControls::commands()
+Commands::Rows<BlockingControls> BlockingControls::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys(
+    static constexpr Row<BlockingControls> rows[] = {
+        keys<BlockingControls>(
             "actAllowAds", QT_TRANSLATE_NOOP("frmWebBrowser", "Allow ads on this site"),
-            "Ctrl+Shift+A",
-            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).toggleSiteAllowance(); },
+            "Ctrl+Shift+A", [](BlockingControls &unit) { unit.toggleSiteAllowance(); },
             View::Browser, true),
-        keys(
+        keys<BlockingControls>(
             "actBlocking", QT_TRANSLATE_NOOP("frmWebBrowser", "Block ads and trackers"),
-            "Ctrl+Shift+B",
-            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).toggleBlocking(); }, View::Always,
+            "Ctrl+Shift+B", [](BlockingControls &unit) { unit.toggleBlocking(); }, View::Always,
             true),
-        keys(
+        keys<BlockingControls>(
             "actHideElement", QT_TRANSLATE_NOOP("frmWebBrowser", "Hide this element..."), "",
-            [](frmWebBrowser &w) { featureOf<BlockingControls>(w).hideElementOnPage(); },
-            View::Browser, true),
-        keys("actUpdateFilters", QT_TRANSLATE_NOOP("frmWebBrowser", "Update filter lists"),
-             "Ctrl+Shift+U",
-             [](frmWebBrowser &w) { featureOf<BlockingControls>(w).updateLists(); }),
+            [](BlockingControls &unit) { unit.hideElementOnPage(); }, View::Browser, true),
+        keys<BlockingControls>("actUpdateFilters",
+                               QT_TRANSLATE_NOOP("frmWebBrowser", "Update filter lists"),
+                               "Ctrl+Shift+U", [](BlockingControls &unit) { unit.updateLists(); }),
     };
     return rows;
 }

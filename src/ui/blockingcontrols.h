@@ -1,12 +1,16 @@
 #pragma once
 
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
+#include <functional>
+#include <memory>
 #include <QObject>
 #include <QPointer>
 
 class ContentBlocking;
+class PageEvents;
+class PageTools;
 class QAction;
 class QWidget;
 class StatusLine;
@@ -21,11 +25,19 @@ class BlockingControls final : public QObject
 
 public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
-    static CommandTable commands();
+    static Commands::Rows<BlockingControls> commands();
 
     // The two switches are the window's actions; the unit keeps their check marks and says
     // the page's count, and how an update went, in the status line.
-    BlockingControls(const FeatureContext &context, QAction *allowOnSite, QAction *blockingOn);
+    // The switches are the window's actions actAllowAds and actBlocking.
+    static std::unique_ptr<BlockingControls> make(WindowParts &parts);
+
+    // page: the control whose count the blocking tells, known by its identity alone; the
+    // dialog of the element to hide opens over window.
+    BlockingControls(QWidget &window, StatusLine &status, ContentBlocking &blocking,
+                     const WebBrowserControl *page, PageEvents &events, PageTools &tools,
+                     std::function<QString()> pageAddress, std::function<void()> reload,
+                     WindowParts::Runner guarded, QAction *allowOnSite, QAction *blockingOn);
 
     // "12 blocked", or why nothing is blocked on the page; "" when nothing was.
     QString statusText() const;
@@ -46,11 +58,14 @@ private:
     void showMessage(const QString &text);
     QString pageAddress() const;
 
-    FeatureContext::Runner m_guarded;
+    WindowParts::Runner m_guarded;
     QWidget &m_window;
     StatusLine &m_status;
     ContentBlocking &m_blocking;
-    WebBrowserControl &m_browser;
+    const WebBrowserControl *m_page;
+    PageTools &m_tools;
+    std::function<QString()> m_pageAddress;
+    std::function<void()> m_reload;
     QPointer<QAction> m_allowOnSite;
     QPointer<QAction> m_blockingOn;
 };

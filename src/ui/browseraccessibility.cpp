@@ -3,7 +3,8 @@
 #include "accessibility/accessibility.h"
 #include "accessibility/focusframe.h"
 #include "accessibility/panecycle.h"
-#include "ui/findbar.h"
+#include "platform/api/pagetools.h"
+#include "platform/api/richtextarea.h"
 #include "ui/picturebox.h"
 #include "ui/ui_frmwebbrowser.h"
 
@@ -32,8 +33,18 @@ bool holds(const QWidget *pane, const QWidget *focus)
 
 } // namespace
 
+std::unique_ptr<BrowserAccessibility> BrowserAccessibility::make(WindowParts &parts)
+{
+    // A window the page opens is closed by the keyboard as any other.
+    QObject::connect(&parts.page.tools, &PageTools::WindowOpened, &parts.window,
+                     &Accessibility::closeByKeyboard);
+    return std::make_unique<BrowserAccessibility>(
+        parts.design, &parts.window, &parts.page.widget, parts.text.widget(),
+        parts.window.findChild<QWidget *>(QStringLiteral("findBar")));
+}
+
 BrowserAccessibility::BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *window, QWidget *page,
-                                           QWidget *text, FindBar *findBar)
+                                           QWidget *text, QWidget *findBar)
     : QObject(window)
     , m_ui(ui)
     , m_window(window)
@@ -164,14 +175,15 @@ void BrowserAccessibility::nextPane(bool backward)
         m_ui.cboAddress->lineEdit()->selectAll();
 }
 
-CommandTable BrowserAccessibility::commands()
+Commands::Rows<BrowserAccessibility> BrowserAccessibility::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actNextPane", QT_TRANSLATE_NOOP("frmWebBrowser", "Next pane"), "F6",
-             [](frmWebBrowser &w) { featureOf<BrowserAccessibility>(w).nextPane(false); }),
-        keys("actPreviousPane", QT_TRANSLATE_NOOP("frmWebBrowser", "Previous pane"), "Shift+F6",
-             [](frmWebBrowser &w) { featureOf<BrowserAccessibility>(w).nextPane(true); }),
+    static constexpr Row<BrowserAccessibility> rows[] = {
+        keys<BrowserAccessibility>("actNextPane", QT_TRANSLATE_NOOP("frmWebBrowser", "Next pane"),
+                                   "F6", [](BrowserAccessibility &unit) { unit.nextPane(false); }),
+        keys<BrowserAccessibility>("actPreviousPane",
+                                   QT_TRANSLATE_NOOP("frmWebBrowser", "Previous pane"), "Shift+F6",
+                                   [](BrowserAccessibility &unit) { unit.nextPane(true); }),
     };
     return rows;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "ui/commandtable.h"
+#include "ui/feature.h"
 
+#include <memory>
 #include <QList>
 #include <QObject>
 
-class FindBar;
 class QToolButton;
 class QWidget;
 namespace Ui {
@@ -22,11 +23,15 @@ class BrowserAccessibility final : public QObject
 
 public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
-    static CommandTable commands();
+    static Commands::Rows<BrowserAccessibility> commands();
 
-    // page and text are the surfaces of the web control and of Text1.
+    // Made after the find bar, whose controls take their place in the order.
+    static std::unique_ptr<BrowserAccessibility> make(WindowParts &parts);
+
+    // page and text are the surfaces of the web control and of Text1; findBar, the bar at
+    // the window's foot.
     BrowserAccessibility(Ui::frmWebBrowser &ui, QWidget *window, QWidget *page, QWidget *text,
-                         FindBar *findBar);
+                         QWidget *findBar);
 
     // Moves the keyboard to the next (or previous) pane shown: the address box, the panel
     // strip's visible panel, the page or Text1, and the find bar while it is open.
@@ -48,5 +53,5 @@ private:
     QWidget *m_window;
     QWidget *m_page;
     QWidget *m_text;
-    FindBar *m_findBar;
+    QWidget *m_findBar;
 };

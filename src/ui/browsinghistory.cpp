@@ -1,9 +1,10 @@
 #include "ui/browsinghistory.h"
 
 #include "history/historyrules.h"
+#include "platform/api/failure.h"
 #include "platform/api/historystore.h"
+#include "platform/api/pageevents.h"
 #include "platform/api/platform.h"
-#include "platform/api/webbrowsercontrol.h"
 #include "ui/completionpopup.h"
 #include "ui/historywindow.h"
 #include "ui/statusline.h"
@@ -11,20 +12,39 @@
 #include <QComboBox>
 #include <QDateTime>
 
-BrowsingHistory::BrowsingHistory(const FeatureContext &context, Hooks hooks)
-    : QObject(&context.window)
-    , m_store(*context.platform.history)
-    , m_parentWindow(&context.window)
+std::unique_ptr<BrowsingHistory> BrowsingHistory::make(WindowParts &parts)
+{
+    WindowParts::AddressBox &box = parts.addressBox;
+    auto unit = std::make_unique<BrowsingHistory>(
+        parts.window, *parts.platform.history, parts.status, parts.page.events, parts.guarded,
+        Hooks { .favorites = box.favorites, .open = box.open, .clearData = [&parts] {
+                   parts.run("actClearBrowsingData");
+               } });
+    BrowsingHistory *history = unit.get();
+    history->attachCompletion(&box.box);
+    connect(history, &BrowsingHistory::addressChosen, &parts.window, box.chosen);
+    connect(&box.events, &AddressBoxEvents::navigationTyped, history,
+            &BrowsingHistory::navigationTyped);
+    connect(&parts.page.events, &PageEvents::NavigateComplete2, history, [history, &parts] {
+        Failure::skip(
+            [&] { history->navigationCompleted(parts.page.address(), parts.page.title()); });
+    });
+    return unit;
+}
+
+BrowsingHistory::BrowsingHistory(QWidget &window, HistoryStore &store, StatusLine &status,
+                                 PageEvents &events, const WindowParts::Runner &guarded,
+                                 Hooks hooks)
+    : QObject(&window)
+    , m_store(store)
+    , m_parentWindow(&window)
     , m_hooks(std::move(hooks))
 {
     connect(&m_store, &HistoryStore::trouble, this,
-            [&status = context.status](const QString &line) {
-                status.setTrouble(QStringLiteral("history"), line);
-            });
-    connect(&context.page, &WebBrowserControl::TitleChange, this,
-            [this, guarded = context.guarded](const QString &title) {
-                guarded("ctlWebBrowser_TitleChange", [&] { titleChanged(title); });
-            });
+            [&status](const QString &line) { status.setTrouble(QStringLiteral("history"), line); });
+    connect(&events, &PageEvents::TitleChange, this, [this, guarded](const QString &title) {
+        guarded("ctlWebBrowser_TitleChange", [&] { titleChanged(title); });
+    });
 }
 
 BrowsingHistory::~BrowsingHistory()
@@ -90,12 +110,12 @@ HistoryWindow *BrowsingHistory::window() const
     return m_window;
 }
 
-CommandTable BrowsingHistory::commands()
+Commands::Rows<BrowsingHistory> BrowsingHistory::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actHistory", QT_TRANSLATE_NOOP("frmWebBrowser", "History"), "Ctrl+H",
-             [](frmWebBrowser &w) { featureOf<BrowsingHistory>(w).showWindow(); }),
+    static constexpr Row<BrowsingHistory> rows[] = {
+        keys<BrowsingHistory>("actHistory", QT_TRANSLATE_NOOP("frmWebBrowser", "History"), "Ctrl+H",
+                              [](BrowsingHistory &unit) { unit.showWindow(); }),
     };
     return rows;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
 #include <functional>
+#include <memory>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,6 +13,8 @@
 class CompletionPopup;
 class HistoryStore;
 class HistoryWindow;
+class PageEvents;
+class StatusLine;
 class QComboBox;
 class QWidget;
 
@@ -25,7 +28,7 @@ class BrowsingHistory final : public QObject
 
 public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
-    static CommandTable commands();
+    static Commands::Rows<BrowsingHistory> commands();
 
     struct Hooks
     {
@@ -37,8 +40,12 @@ public:
         std::function<void()> clearData;
     };
 
+    // Follows the window's address box and page: what it starts, what it completes.
+    static std::unique_ptr<BrowsingHistory> make(WindowParts &parts);
+
     // Records the page's title as it comes, and says the store's trouble in the status line.
-    BrowsingHistory(const FeatureContext &context, Hooks hooks);
+    BrowsingHistory(QWidget &window, HistoryStore &store, StatusLine &status, PageEvents &events,
+                    const WindowParts::Runner &guarded, Hooks hooks);
     ~BrowsingHistory() override;
 
     // The address box has started a navigation to address (nothing when it is blank): the

@@ -3,11 +3,11 @@
 #include "history/recenturls.h"
 #include "platform/api/failure.h"
 #include "platform/api/historystore.h"
+#include "platform/api/pageevents.h"
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
-#include "platform/api/webbrowsercontrol.h"
+#include "sitedata/sitepermissions.h"
 #include "ui/statusline.h"
 
 #include <QCheckBox>
@@ -20,32 +20,48 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ClearBrowsingData::ClearBrowsingData(const FeatureContext &context)
-    : QObject(&context.window)
-    , m_window(context.window)
-    , m_page(context.page)
-    , m_status(context.status)
-    , m_platform(context.platform)
-    , m_reportAndLeave(context.reportAndLeave)
+std::unique_ptr<ClearBrowsingData> ClearBrowsingData::make(WindowParts &parts)
 {
-    connect(&m_page, &WebBrowserControl::NavigateComplete2, this, [this] {
-        Failure::skip(
-            [&] { m_lastShown.insert(m_page.LocationURL(), QDateTime::currentMSecsSinceEpoch()); });
-    });
+    auto unit = std::make_unique<ClearBrowsingData>(
+        parts.window, parts.page.events, parts.page.address, parts.status, *parts.platform.history,
+        *parts.platform.siteData, *parts.platform.settings, parts.reportAndLeave);
+    QObject::connect(unit.get(), &ClearBrowsingData::addressesForgotten, &parts.window,
+                     parts.addressBox.forget);
+    return unit;
+}
+
+ClearBrowsingData::ClearBrowsingData(QWidget &window, PageEvents &events,
+                                     std::function<QString()> pageAddress, StatusLine &status,
+                                     HistoryStore &history, SiteData &siteData,
+                                     SettingsStore &settings, WindowParts::Runner reportAndLeave)
+    : QObject(&window)
+    , m_window(window)
+    , m_status(status)
+    , m_history(history)
+    , m_siteData(siteData)
+    , m_settings(settings)
+    , m_reportAndLeave(std::move(reportAndLeave))
+{
+    connect(&events, &PageEvents::NavigateComplete2, this,
+            [this, pageAddress = std::move(pageAddress)] {
+                Failure::skip([&] {
+                    m_lastShown.insert(pageAddress(), QDateTime::currentMSecsSinceEpoch());
+                });
+            });
     // Whatever removes history, a span here or an entry in the history window, a link to an
     // address no longer visited loses its colour; links to addresses still visited keep it.
-    connect(m_platform.history.get(), &HistoryStore::addressesRemoved, this,
+    connect(&m_history, &HistoryStore::addressesRemoved, this,
             [this](const QStringList &urls, bool all) {
                 Failure::skip([&] {
                     if (all)
-                        m_platform.siteData->clearVisitedLinks();
+                        m_siteData.clearVisitedLinks();
                     else
-                        m_platform.siteData->forgetVisitedLinks(urls);
+                        m_siteData.forgetVisitedLinks(urls);
                 });
             });
     // The pages' stored data is cleared in the background; only what could not be reached
     // while the program runs is told.
-    connect(m_platform.siteData.get(), &SiteData::storageCleared, this,
+    connect(&m_siteData, &SiteData::storageCleared, this,
             [this](const QString &site, const QStringList &waiting) {
                 if (!site.isEmpty() || waiting.isEmpty())
                     return;
@@ -66,16 +82,16 @@ void ClearBrowsingData::open()
 
 void ClearBrowsingData::clear(const ClearData::Choice &choice)
 {
-    SiteData &siteData = *m_platform.siteData;
+    SiteData &siteData = m_siteData;
     if (choice.history) {
         const qint64 from = ClearData::startOf(choice.span, QDateTime::currentMSecsSinceEpoch());
-        m_platform.history->clearRange(from, ClearData::Latest);
+        m_history.clearRange(from, ClearData::Latest);
         const QStringList forgotten = ClearData::shownSince(m_lastShown, from);
         for (const QString &address : forgotten)
             m_lastShown.remove(address);
         const bool everything = choice.span == ClearData::Span::Everything;
         if (everything) {
-            SettingsStore &store = *m_platform.settings;
+            SettingsStore &store = m_settings;
             store.transaction([&] {
                 for (int n = 1; n <= 10; ++n)
                     store.DeleteSetting(RecentUrls::application(), RecentUrls::section(),
@@ -87,7 +103,7 @@ void ClearBrowsingData::clear(const ClearData::Choice &choice)
     if (choice.cache)
         siteData.clearCache();
     if (choice.permissions)
-        SitePermissions::forgetAll(*m_platform.settings);
+        SitePermissions::forgetAll(m_settings);
     if (choice.cookies)
         siteData.clearCookies();
     m_status.set(StatusLine::Message, tr("Browsing data cleared."));
@@ -139,12 +155,13 @@ std::optional<ClearData::Choice> ClearBrowsingData::ask(QWidget *parent)
                                permissions->isChecked(), ClearData::Span(span->currentIndex()) };
 }
 
-CommandTable ClearBrowsingData::commands()
+Commands::Rows<ClearBrowsingData> ClearBrowsingData::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actClearBrowsingData", QT_TRANSLATE_NOOP("frmWebBrowser", "Clear browsing data"),
-             "Ctrl+Shift+Del", [](frmWebBrowser &w) { featureOf<ClearBrowsingData>(w).open(); }),
+    static constexpr Row<ClearBrowsingData> rows[] = {
+        keys<ClearBrowsingData>("actClearBrowsingData",
+                                QT_TRANSLATE_NOOP("frmWebBrowser", "Clear browsing data"),
+                                "Ctrl+Shift+Del", [](ClearBrowsingData &unit) { unit.open(); }),
     };
     return rows;
 }

@@ -2,12 +2,19 @@
 
 #include "sitedata/clearchoice.h"
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <QHash>
 #include <QObject>
+
+class HistoryStore;
+class PageEvents;
+class SettingsStore;
+class SiteData;
+class StatusLine;
 
 // Clears what the program keeps of the browsing: the history of a span and what else
 // remembers the pages of it (the address box's list, the recent addresses, the visited
@@ -17,12 +24,18 @@ class ClearBrowsingData final : public QObject
     Q_OBJECT
 
 public:
-    static CommandTable commands();
+    static Commands::Rows<ClearBrowsingData> commands();
 
     // Asks what to clear; nothing when the user declines.
     using Ask = std::function<std::optional<ClearData::Choice>(QWidget *parent)>;
 
-    explicit ClearBrowsingData(const FeatureContext &context);
+    // What is forgotten leaves the window's address box and recent-address menu too.
+    static std::unique_ptr<ClearBrowsingData> make(WindowParts &parts);
+
+    // pageAddress: the address of the page shown, as each page comes.
+    ClearBrowsingData(QWidget &window, PageEvents &events, std::function<QString()> pageAddress,
+                      StatusLine &status, HistoryStore &history, SiteData &siteData,
+                      SettingsStore &settings, WindowParts::Runner reportAndLeave);
 
     void setAsk(Ask ask) { m_ask = std::move(ask); }
     // Asks, then clears what the user chose.
@@ -38,10 +51,11 @@ Q_SIGNALS:
 
 private:
     QWidget &m_window;
-    WebBrowserControl &m_page;
     StatusLine &m_status;
-    Platform &m_platform;
-    FeatureContext::Runner m_reportAndLeave;
+    HistoryStore &m_history;
+    SiteData &m_siteData;
+    SettingsStore &m_settings;
+    WindowParts::Runner m_reportAndLeave;
     // When each address the window has shown this run was last shown.
     QHash<QString, qint64> m_lastShown;
     Ask m_ask = &ClearBrowsingData::ask;

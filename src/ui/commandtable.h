@@ -1,15 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <vector>
 
-class frmWebBrowser;
-
 // The browser window's commands as data: one row per command, with its menu item, toolbar
 // button or panel button, its handler, the view that enables it and its keys. The menus, the
 // toolbar, the favorites panel, the connections, the command enabling and the toolbar
-// dispatch all read it, so a new command is one row and its handler.
+// dispatch all read it, so a new command is one row of its unit and that unit's handler.
 namespace Commands {
 
 enum class Kind {
@@ -34,15 +33,10 @@ enum class Route {
     ToolbarInBrowserView, // the same, after returning to the browser view
 };
 
-// The command's work. Handlers are written in the table itself, usually as one call of a
-// handler of the window or of one of its feature units, so a new command touches no header.
-using Handler = void (*)(frmWebBrowser &window);
-using IndexedHandler = void (*)(frmWebBrowser &window, int index);
-
-// A member function of the window as a handler.
-template<auto member> constexpr Handler call = [](frmWebBrowser &window) { (window.*member)(); };
-
-struct Command
+// A command as its unit declares it: the description, and the handler as a function of the unit
+// (the window, or a feature's unit). When the window is made, each row is bound to its unit
+// (see bound), so a handler reaches its own unit and nothing else.
+template<typename Handler, typename IndexedHandler> struct CommandRow
 {
     Kind kind = Kind::Item;
     const char *name = nullptr; // the object name of the item, button or window action
@@ -68,6 +62,16 @@ struct Command
     IndexedHandler indexedHandler = nullptr;
 };
 
+// The rows a unit declares, handlers written in the table itself as one call of the unit.
+template<typename Unit> using Row = CommandRow<void (*)(Unit &), void (*)(Unit &, int)>;
+template<typename Unit> using Rows = std::span<const Row<Unit>>;
+
+// A row bound to its unit, as the window reads it.
+using Command = CommandRow<std::function<void()>, std::function<void(int)>>;
+
+// A member function of a unit as a handler.
+template<auto member> constexpr auto call = [](auto &unit) { (unit.*member)(); };
+
 } // namespace Commands
 
 using CommandTable = std::span<const Commands::Command>;
@@ -75,8 +79,9 @@ using CommandTable = std::span<const Commands::Command>;
 namespace Commands {
 
 // A command reached by its keys (and, where it says so, the page's menu).
-constexpr Command keys(const char *name, const char *caption, const char *shortcut, Handler handler,
-                       View view = View::Always, bool inPageMenu = false)
+template<typename Unit>
+constexpr Row<Unit> keys(const char *name, const char *caption, const char *shortcut,
+                         void (*handler)(Unit &), View view = View::Always, bool inPageMenu = false)
 {
     return { .kind = Kind::WindowAction,
              .name = name,
@@ -87,9 +92,24 @@ constexpr Command keys(const char *name, const char *caption, const char *shortc
              .inPageMenu = inPageMenu };
 }
 
-// The window's unit of that type, for the handlers of the rows that the unit declares itself:
-// a unit's rows reach the unit, and nothing else of the window.
-template<typename Feature> Feature &featureOf(frmWebBrowser &window);
+// The rows bound to the unit that unit() gives when a command runs (a unit may be made after
+// its rows are read, or at its first use).
+template<typename Unit>
+std::vector<Command> bound(Rows<Unit> rows, const std::function<Unit &()> &unit)
+{
+    std::vector<Command> commands;
+    for (const Row<Unit> &row : rows) {
+        Command command { row.kind,          row.name,     row.caption,    row.menu,  row.key,
+                          row.buttonCaption, row.toolTip,  row.endsGroup,  {},        row.route,
+                          row.view,          row.shortcut, row.inPageMenu, row.count, {} };
+        if (const auto handler = row.handler)
+            command.handler = [handler, unit] { handler(unit()); };
+        if (const auto handler = row.indexedHandler)
+            command.indexedHandler = [handler, unit](int index) { handler(unit(), index); };
+        commands.push_back(std::move(command));
+    }
+    return commands;
+}
 
 // The rows of the tables, one table after the other.
 std::vector<Command> joined(std::initializer_list<CommandTable> tables);

@@ -1,7 +1,10 @@
 #include "ui/downloadswindow.h"
 
 #include "platform/api/desktopfiles.h"
+#include "platform/api/downloadcontrol.h"
+#include "platform/api/platform.h"
 #include "ui/downloadsmodel.h"
+#include "ui/webbrowserhost.h"
 
 #include <optional>
 #include <QApplication>
@@ -11,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -244,12 +248,31 @@ void DownloadsWindow::showCurrent()
     m_run("cmdShowDownload_Click", [&] { m_files.showInFolder(path); });
 }
 
-CommandTable DownloadsWindow::commands()
+std::unique_ptr<DownloadsWindow> DownloadsWindow::make(WindowParts &parts)
+{
+    auto window = std::make_unique<DownloadsWindow>(parts.page.downloads.downloads(),
+                                                    *parts.platform.files, parts.reportAndLeave);
+    window->setWindowIcon(parts.window.windowIcon());
+    return window;
+}
+
+void DownloadsWindow::attach(WindowParts &parts, std::function<DownloadsWindow &()> window)
+{
+    // The status bar tells how the downloads stand; a click on it shows them.
+    followClicks(&parts.host.frameStatusBar(), &parts.window, [&parts, window] {
+        parts.guarded("StatusBar1_Click", [&] {
+            if (!parts.page.downloads.downloads().rows().isEmpty())
+                window().open();
+        });
+    });
+}
+
+Commands::Rows<DownloadsWindow> DownloadsWindow::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actDownloads", QT_TRANSLATE_NOOP("frmWebBrowser", "Downloads"), "Ctrl+Shift+Y",
-             [](frmWebBrowser &w) { featureOf<DownloadsWindow>(w).open(); }),
+    static constexpr Row<DownloadsWindow> rows[] = {
+        keys<DownloadsWindow>("actDownloads", QT_TRANSLATE_NOOP("frmWebBrowser", "Downloads"),
+                              "Ctrl+Shift+Y", [](DownloadsWindow &unit) { unit.open(); }),
     };
     return rows;
 }

@@ -2,8 +2,10 @@
 
 #include "platform/api/downloads.h"
 #include "ui/commandtable.h"
+#include "ui/feature.h"
 
 #include <functional>
+#include <memory>
 #include <QWidget>
 
 class DesktopFiles;
@@ -20,10 +22,15 @@ class DownloadsWindow final : public QWidget
 
 public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
-    static CommandTable commands();
+    static Commands::Rows<DownloadsWindow> commands();
 
     // Runs a command of the window: a failure is shown under name, and the window goes on.
     using Run = std::function<void(const char *name, const std::function<void()> &command)>;
+
+    // Made at its first use, with the browser window's icon; a click on the status bar opens it
+    // once there is a download.
+    static std::unique_ptr<DownloadsWindow> make(WindowParts &parts);
+    static void attach(WindowParts &parts, std::function<DownloadsWindow &()> window);
 
     DownloadsWindow(Downloads &downloads, DesktopFiles &files, Run run, QWidget *parent = nullptr);
 

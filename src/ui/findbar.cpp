@@ -4,8 +4,9 @@
 #include "accessibility/readablecolours.h"
 #include "htmltools/textsearch.h"
 #include "platform/api/failure.h"
+#include "platform/api/pageevents.h"
+#include "platform/api/pagefind.h"
 #include "platform/api/richtextarea.h"
-#include "platform/api/webbrowsercontrol.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -31,9 +32,20 @@ QToolButton *newButton(QWidget *parent, const char *name, QStyle::StandardPixmap
 
 } // namespace
 
-FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
+std::unique_ptr<FindBar> FindBar::make(WindowParts &parts)
+{
+    auto bar = std::make_unique<FindBar>(&parts.window, parts.page.find, parts.page.events,
+                                         parts.page.focus, &parts.text);
+    QObject::connect(bar.get(), &FindBar::openChanged, &parts.window,
+                     [&parts] { parts.guarded("findBar_Change", parts.layoutChanged); });
+    return bar;
+}
+
+FindBar::FindBar(QWidget *parent, PageFind &find, PageEvents &events,
+                 std::function<void()> focusPage, RichTextArea *text)
     : QWidget(parent)
-    , m_page(page)
+    , m_find(find)
+    , m_focusPage(std::move(focusPage))
     , m_text(text)
     , m_field(new QLineEdit(this))
     , m_matchCase(new QCheckBox(tr("Match &case"), this))
@@ -80,12 +92,12 @@ FindBar::FindBar(QWidget *parent, WebBrowserControl &page, RichTextArea *text)
     connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(next, &QToolButton::clicked, this, &FindBar::findNext);
     connect(closeButton, &QToolButton::clicked, this, &FindBar::close);
-    connect(&m_page.find(), &PageFind::FindResult, this, [this](int active, int count) {
+    connect(&m_find, &PageFind::FindResult, this, [this](int active, int count) {
         if (m_pageShown)
             showResult(active, count);
     });
     // A new page: the bar, kept open, searches it.
-    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &FindBar::pageLoaded);
+    connect(&events, &PageEvents::DownloadComplete, this, &FindBar::pageLoaded);
     parent->installEventFilter(this);
     hide();
 }
@@ -138,13 +150,13 @@ void FindBar::close()
     if (isHidden())
         return;
     hide();
-    Failure::skip([&] { m_page.find().FindText(QString(), false, false); });
+    Failure::skip([&] { m_find.FindText(QString(), false, false); });
     if (m_text && m_textMatch >= 0)
         Failure::skip([&] { m_text->Select(int(m_textMatch), 0); });
     m_textMatch = -1;
     Q_EMIT openChanged();
     if (m_pageShown)
-        Failure::skip([&] { m_page.SetFocus(); });
+        Failure::skip([&] { m_focusPage(); });
 }
 
 void FindBar::setIcons()
@@ -170,7 +182,7 @@ void FindBar::search(bool backward, bool again)
     const QString text = m_field->text();
     if (m_pageShown || !m_text) {
         // The engine answers through FindResult.
-        Failure::skip([&] { m_page.find().FindText(text, m_matchCase->isChecked(), backward); });
+        Failure::skip([&] { m_find.FindText(text, m_matchCase->isChecked(), backward); });
         if (text.isEmpty())
             showResult(0, 0);
         return;
@@ -229,17 +241,17 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-CommandTable FindBar::commands()
+Commands::Rows<FindBar> FindBar::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys(
+    static constexpr Row<FindBar> rows[] = {
+        keys<FindBar>(
             "actFind", QT_TRANSLATE_NOOP("frmWebBrowser", "Find..."), "Ctrl+F",
-            [](frmWebBrowser &w) { featureOf<FindBar>(w).open(); }, View::Always, true),
-        keys("actFindNext", QT_TRANSLATE_NOOP("frmWebBrowser", "Find next"), "F3",
-             [](frmWebBrowser &w) { featureOf<FindBar>(w).findNext(); }),
-        keys("actFindPrevious", QT_TRANSLATE_NOOP("frmWebBrowser", "Find previous"), "Shift+F3",
-             [](frmWebBrowser &w) { featureOf<FindBar>(w).findPrevious(); }),
+            [](FindBar &unit) { unit.open(); }, View::Always, true),
+        keys<FindBar>("actFindNext", QT_TRANSLATE_NOOP("frmWebBrowser", "Find next"), "F3",
+                      [](FindBar &unit) { unit.findNext(); }),
+        keys<FindBar>("actFindPrevious", QT_TRANSLATE_NOOP("frmWebBrowser", "Find previous"),
+                      "Shift+F3", [](FindBar &unit) { unit.findPrevious(); }),
     };
     return rows;
 }

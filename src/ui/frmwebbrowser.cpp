@@ -1,33 +1,26 @@
 #include "ui/frmwebbrowser.h"
 
 #include "accessibility/accessibility.h"
+#include "favorites/favoriteslistmodel.h"
 #include "favorites/favoriteslocation.h"
 #include "platform/api/appinfo.h"
 #include "platform/api/internettransfer.h"
-#include "platform/api/keepingsettingsstore.h"
 #include "platform/api/messagebox.h"
 #include "platform/api/richtextarea.h"
 #include "platform/api/screenpointer.h"
 #include "platform/api/startupphase.h"
 #include "platform/api/userquestions.h"
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/blockingcontrols.h"
-#include "ui/browseraccessibility.h"
-#include "ui/browsinghistory.h"
-#include "ui/clearbrowsingdata.h"
-#include "ui/downloadswindow.h"
-#include "ui/findbar.h"
+#include "settings/keepingsettingsstore.h"
 #include "ui/fullscreenlayout.h"
-#include "ui/pagecommands.h"
-#include "ui/pagezoom.h"
 #include "ui/picturebox.h"
-#include "ui/signinoffers.h"
-#include "ui/sitedatawindow.h"
-#include "ui/sourcewindow.h"
 #include "ui/twips.h"
 #include "ui/webbrowserhost.h"
 #include "ui/windowdesign.h"
+#include "ui/windowrows.h"
 
+#include <algorithm>
+#include <iterator>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,25 +29,59 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
-frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent)
+namespace {
+
+// The keys typed into the address box, as the user typed them: the box keeps the focus and
+// hands them to its line edit itself.
+class AddressBoxKeys final : public QObject
+{
+public:
+    AddressBoxKeys(QObject *parent, std::function<void(QKeyEvent *)> typed)
+        : QObject(parent)
+        , m_typed(std::move(typed))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut)
+            m_typed(event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QKeyEvent *)> m_typed;
+};
+
+} // namespace
+
+frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, FeatureList features,
+                             QWidget *parent)
     : QWidget(parent)
     , m_host(host)
     , m_platform(std::move(platform))
-    , m_guard([this](const QString &name, const PlatformError &error) {
-        // The command has ended, so the pointer must not stay busy.
-        Failure::skip([&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
-        // A full disk is no fault of the command: it is said in plain words alone.
-        if (error.number() == ErrorCode::DiskFull)
-            m_platform.messageBox->MsgBox(error.description());
-        else
-            ErrMsgProc(name, error);
-    })
+    , m_guard(
+          [this](const QString &name, const PlatformError &error) {
+              // The command has ended, so the pointer must not stay busy.
+              Failure::skip(
+                  [&] { m_platform.screenPointer->setMousePointer(ScreenPointer::Default); });
+              // A full disk is no fault of the command: it is said in plain words alone.
+              if (error.number() == ErrorCode::DiskFull)
+                  m_platform.messageBox->MsgBox(error.description());
+              else
+                  ErrMsgProc(name, error);
+          },
+          [this] { m_status.set(StatusLine::Message, QString()); },
+          [this](const QString &name, const PlatformError &error) { ErrMsgProc(name, error); })
     , m_status(host)
+    , m_features(features.take())
 {
     if (const QStringList missing = m_platform.missingServices(); !missing.isEmpty())
         qFatal("The browser window needs a platform without gaps; missing: %s",
@@ -73,54 +100,113 @@ frmWebBrowser::frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *p
     ctlWebBrowser = m_platform.createWebBrowserControl(this);
     ctlWebBrowser->setObjectName(QStringLiteral("ctlWebBrowser"));
     markStartupPhase("web control");
+    std::vector<Commands::Command> rows = WindowRows::bound(*this);
+    for (const std::unique_ptr<Feature> &feature : m_features)
+        std::ranges::move(feature->commands(), std::back_inserter(rows));
+    m_commands = std::move(rows);
     setupUi(this, ctlWebBrowser->widget(), Text1->widget(), commands());
-    m_findBar = new FindBar(this, *ctlWebBrowser, Text1.get());
-    m_accessibility = new BrowserAccessibility(*this, this, ctlWebBrowser->widget(),
-                                               Text1->widget(), m_findBar);
-    connect(&ctlWebBrowser->tools(), &PageTools::WindowOpened, this,
-            &Accessibility::closeByKeyboard);
-    m_zoom = std::make_unique<PageZoom>(featureContext());
     m_fullScreen = std::make_unique<FullScreenLayout>(
         host, *this,
         QList<QWidget *> { WebToolbar, picAddressContainer, picFavouritesListContainer },
         QList<QWidget *> { ctlWebBrowser->widget(), Text1->widget() });
-    m_blocking = new BlockingControls(featureContext(), menuItem(QStringLiteral("actAllowAds")),
-                                      menuItem(QStringLiteral("actBlocking")));
-    m_pageCommands = std::make_unique<PageCommands>(featureContext());
-    m_clearData = new ClearBrowsingData(featureContext());
-    m_siteData = new SiteDataWindow(featureContext());
-    m_signInOffers = new SignInOffers(featureContext());
+    makeParts();
+    for (const std::unique_ptr<Feature> &feature : m_features)
+        feature->make(*m_parts);
     connectCommands();
     connectEvents();
-    connectHistory();
-    connectDownloads();
     markStartupPhase("browser window");
 }
 
-FeatureContext frmWebBrowser::featureContext()
+void frmWebBrowser::makeParts()
 {
-    return {
+    // The window's own handling of its address box comes first: the keys reach it before
+    // what a feature adds to the box.
+    // Enter and a choice from the list each navigate once.
+    // Choosing an entry of the list, with the mouse or the arrow keys, accepts it at once.
+    connect(cboAddress, &QComboBox::activated, this, [this] {
+        if (m_addressKeyPending)
+            return;
+        m_addressText.chosen(cboAddress->currentText());
+        m_guard.user("cboAddress_Click", [&] { cboAddress_Click(); });
+    });
+    connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { m_addressText.edited(); });
+    cboAddress->installEventFilter(new AddressBoxKeys(this, [this](QKeyEvent *key) {
+        const bool finishesEdit
+            = !key || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (finishesEdit) {
+            // The box itself may report an "activation" while it finishes the edit (Enter, or
+            // leaving the box with text that matches an entry). That is not a choice from the
+            // list, so it must not navigate a second time.
+            m_addressKeyPending = true;
+            QTimer::singleShot(0, this, [this] { m_addressKeyPending = false; });
+        }
+        if (key && !key->text().isEmpty()) {
+            const int keyAscii = key->text().at(0).unicode();
+            if (keyAscii == '\r') // Enter accepts the address
+                m_guard.user("cboAddress_KeyPress", [&] { cboAddress_KeyPress(keyAscii); });
+        }
+    }));
+
+    WebBrowserControl &page = *ctlWebBrowser;
+    m_addressEvents = new AddressBoxEvents(this);
+    m_parts.reset(new WindowParts {
         .host = m_host,
         .window = *this,
-        .page = *ctlWebBrowser,
+        .design = *this,
+        .page = { .identity = &page,
+                  .widget = *page.widget(),
+                  .events = page.events(),
+                  .find = page.find(),
+                  .zoom = page.zoom(),
+                  .printing = page.printing(),
+                  .document = page.document(),
+                  .tools = page.tools(),
+                  .signIns = page.signIns(),
+                  .downloads = page.downloadControl(),
+                  .address = [&page] { return page.LocationURL(); },
+                  .title = [&page] { return page.LocationName(); },
+                  .reload = [&page] { page.Refresh(); },
+                  .focus = [&page] { page.SetFocus(); } },
+        .addressBox
+        = { .box = *cboAddress,
+            .events = *m_addressEvents,
+            .favorites = [this] { return favoritesModel->texts(); },
+            // An address a feature gives goes as if chosen in the address box.
+            .open =
+                [this](const QString &url) {
+                    activateWindow();
+                    m_guard.user("cboAddress_Click", [&] {
+                        cboAddress->setEditText(url);
+                        cboAddress_Click();
+                    });
+                },
+            .chosen = [this](const QString &address) { m_addressText.chosen(address); },
+            .forget = [this](const QStringList &addresses,
+                             bool everything) { forgetAddresses(addresses, everything); } },
         .text = *Text1,
         .status = m_status,
         .platform = m_platform,
         .guarded
-        = [this](const char *name, const FeatureContext::Work &work) { guarded(name, work); },
+        = [this](const char *name, const WindowParts::Work &work) { m_guard.run(name, work); },
         .userHandler
-        = [this](const char *name, const FeatureContext::Work &work) { userHandler(name, work); },
-        .reportAndLeave = [this](const char *name,
-                                 const FeatureContext::Work &work) { reportAndLeave(name, work); },
-    };
+        = [this](const char *name, const WindowParts::Work &work) { m_guard.user(name, work); },
+        .reportAndLeave
+        = [this](const char *name, const WindowParts::Work &work) { m_guard.report(name, work); },
+        .action = [this](const QString &name) { return menuItem(name); },
+        .run = [this](const char *name) { Commands::named(commands(), name)->handler(); },
+        .layoutChanged =
+            [this] {
+                Form_Resize();
+                updateEscapeKey();
+            },
+    });
 }
 
 frmWebBrowser::~frmWebBrowser()
 {
     // The settings may outlive the window, which tells their trouble no more.
     m_keptSettings->setNoticed({});
-    // The page's source goes with the window that showed the page.
-    delete m_sourceWindow.data();
 }
 
 QString frmWebBrowser::urlHistoryCaption(int Index) const
@@ -131,40 +217,27 @@ QString frmWebBrowser::urlHistoryCaption(int Index) const
     return mnuURLHistory[Index]->data().toString();
 }
 
-namespace {
-
-// A control reached by its name at run time: a name that no control has is a failure.
-QAction *namedOrFail(const QHash<QString, QAction *> &controls, const QString &name)
+Downloads &frmWebBrowser::downloads() const
 {
-    QAction *control = controls.value(name);
-    if (!control)
-        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
-    return control;
-}
-
-} // namespace
-
-QAction *frmWebBrowser::Buttons(const QString &key) const
-{
-    return namedOrFail(keyedButtons, key);
-}
-
-QAction *frmWebBrowser::menuItem(const QString &name) const
-{
-    return namedOrFail(commandActions, name);
+    return ctlWebBrowser->downloadControl().downloads();
 }
 
 void frmWebBrowser::updateEscapeKey()
 {
+    bool featureCloses = false;
+    for (const std::unique_ptr<Feature> &feature : m_features) {
+        if (const WindowFeature *unit = feature->windowFeature())
+            featureCloses = featureCloses || unit->closesOnEscape();
+    }
     menuItem(QStringLiteral("actStop"))
-        ->setEnabled(m_findBar->isOpen() || m_fullScreen->isOn() || ctlWebBrowser->Busy());
+        ->setEnabled(featureCloses || m_fullScreen->isOn() || ctlWebBrowser->Busy());
 }
 
 void frmWebBrowser::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     arrangeAlignedStrips(this);
-    guarded("Form_Resize", [&] { Form_Resize(); });
+    m_guard.run("Form_Resize", [&] { Form_Resize(); });
     m_fullScreen->fill();
 }
 
@@ -235,7 +308,7 @@ void frmWebBrowser::Form_QueryUnload()
 
 void frmWebBrowser::closeEvent(QCloseEvent *event)
 {
-    guarded("Form_QueryUnload", [&] { Form_QueryUnload(); });
+    m_guard.run("Form_QueryUnload", [&] { Form_QueryUnload(); });
     event->accept();
     m_host.webBrowserWindowClosing(this);
 }
@@ -248,9 +321,13 @@ void frmWebBrowser::mnuGoExit_Click()
 void frmWebBrowser::Form_Resize()
 {
     const float scaleWidth = Twips::fromPixels(this, width());
-    // The find bar, while it is shown, takes the foot of the window from the main area.
-    const int findBarHeight = m_findBar && m_findBar->isOpen() ? m_findBar->height() : 0;
-    const float scaleHeight = Twips::fromPixels(this, height() - findBarHeight);
+    // A bar at the foot (find), while it is shown, takes it from the main area.
+    int footHeight = 0;
+    for (const std::unique_ptr<Feature> &feature : m_features) {
+        if (const WindowFeature *unit = feature->windowFeature())
+            footHeight += unit->footHeight();
+    }
+    const float scaleHeight = Twips::fromPixels(this, height() - footHeight);
     QWidget *browser = ctlWebBrowser->widget();
     QWidget *text = Text1->widget();
 

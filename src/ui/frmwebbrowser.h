@@ -3,7 +3,7 @@
 #include "navigation/searchwords.h"
 #include "platform/api/platform.h"
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 #include "ui/handlerguard.h"
 #include "ui/statusline.h"
 #include "ui/ui_frmwebbrowser.h"
@@ -17,71 +17,66 @@
 namespace Favorites {
 struct FavoriteEntry;
 }
-class BrowsingHistory;
-class ClearBrowsingData;
-class SavedSignInsWindow;
-class SiteDataWindow;
 class Downloads;
-class DownloadsWindow;
 class InternetTransfer;
 class KeepingSettingsStore;
 class MailApplication;
 class MailFolder;
 class MailNamespace;
 class PlatformError;
-class BlockingControls;
 class FullScreenLayout;
-class PageCommands;
-class PageZoom;
-class SourceWindow;
 class RichTextArea;
-class BrowserAccessibility;
-class FindBar;
-class SignInOffers;
 class WebBrowserControl;
 class WebBrowserHost;
 
-// The browser window: the one MDI child of the frame, and the hub of every command.
-// Handlers keep the names of the program's vocabulary; each subsystem's handlers are defined
-// in a file of their own, and the commands that menus, toolbar, panel buttons and keys reach
-// are rows of the command table (frmwebbrowser_commandtable.cpp). What the window adds to its
-// design lives in units of its own (find, zoom, the status line); the table's rows call them.
-class frmWebBrowser final : public QWidget, private Ui::frmWebBrowser
+// The browser window: the one MDI child of the frame, with its designed menus, toolbar and
+// panel. Handlers keep the names of the program's vocabulary; each subsystem's handlers are
+// defined in a file of their own, and the commands that menus, toolbar, panel buttons and keys
+// reach are rows of the window's table (frmwebbrowser_commandtable.cpp). What the program adds
+// to the design comes in features, each a unit of its own with its rows, from a list the window
+// is given and does not name one by one.
+// The window's variables, which its handlers share.
+struct WindowVariables
+{
+    QString FavoritesFilePath;
+    bool FrameToolBarWasVisible = false;
+    bool AddressListUpdating = false;
+    bool LastURLWasNew = false;
+    // Held only while a Mail command runs, or after it failed; the folder stays until the next.
+    std::shared_ptr<::MailApplication> MailApp;
+    std::shared_ptr<::MailNamespace> MailNamespace;
+    std::shared_ptr<::MailFolder> MailFolder;
+
+    const QString &favoritesFilePath() const { return FavoritesFilePath; }
+    bool frameToolBarWasVisible() const { return FrameToolBarWasVisible; }
+    bool lastURLWasNew() const { return LastURLWasNew; }
+    bool addressListUpdating() const { return AddressListUpdating; }
+    const std::shared_ptr<::MailFolder> &mailFolder() const { return MailFolder; }
+    bool holdsMailSession() const { return MailApp || MailNamespace; }
+};
+
+class frmWebBrowser final : public QWidget, private Ui::frmWebBrowser, private WindowVariables
 {
     Q_OBJECT
 
 public:
     // parent: the frame's sub-window that will hold the window, if it exists already.
-    frmWebBrowser(WebBrowserHost &host, Platform platform, QWidget *parent = nullptr);
+    frmWebBrowser(WebBrowserHost &host, Platform platform, FeatureList features,
+                  QWidget *parent = nullptr);
     ~frmWebBrowser() override;
 
-    // The window's own rows joined with those its units declare.
-    static CommandTable commands();
+    // The window's own rows joined with those its features declare, each bound to its unit.
+    CommandTable commands() const { return m_commands; }
 
-    // The menus that stand in the frame's menu bar while this window is open.
-    QList<QMenu *> menus() const { return menuList; }
-    // A menu, menu item or window action by its name; fails with PlatformError when there
-    // is none.
-    QAction *menuItem(const QString &name) const;
-    // The toolbar's buttons in order, separators included.
-    QList<QAction *> toolbarButtons() const { return buttonList; }
-    // Buttons(key): fails with PlatformError when no button has the key.
-    QAction *Buttons(const QString &key) const;
+    // The designed controls by name (see Ui::frmWebBrowser).
+    using Ui::frmWebBrowser::Buttons;
+    using Ui::frmWebBrowser::menuItem;
+    using Ui::frmWebBrowser::menus;
+    using Ui::frmWebBrowser::toolbarButtons;
 
-    // Runs a handler that Qt calls: a failure is shown and the window keeps running.
-    template<typename Handler> void guarded(const char *name, Handler &&handler)
-    {
-        m_guard.run(name, std::forward<Handler>(handler));
-    }
-    // Runs a handler that the user started: the message of what the user did before goes
-    // first, so that the line shows only what this one says.
-    template<typename Handler> void userHandler(const char *name, Handler &&handler)
-    {
-        m_status.set(StatusLine::Message, QString());
-        guarded(name, std::forward<Handler>(handler));
-    }
-    // Deletes holder once no handler of the window is running.
-    void deleteWhenIdle(QObject *holder) { m_guard.deleteWhenIdle(holder); }
+    // Runs the window's handlers: a failure is shown and the window keeps running; the window
+    // is deleted only once none runs.
+    HandlerGuard &handlers() { return m_guard; }
 
     // Lifecycle
     void Form_Load();
@@ -154,12 +149,12 @@ public:
     Downloads &downloads() const;
 
     // The window's state, as its handlers leave it.
-    const QString &favoritesFilePath() const { return FavoritesFilePath; }
-    bool frameToolBarWasVisible() const { return FrameToolBarWasVisible; }
-    bool lastURLWasNew() const { return LastURLWasNew; }
-    bool addressListUpdating() const { return AddressListUpdating; }
-    const std::shared_ptr<::MailFolder> &mailFolder() const { return MailFolder; }
-    bool holdsMailSession() const { return MailApp || MailNamespace; }
+    using WindowVariables::addressListUpdating;
+    using WindowVariables::favoritesFilePath;
+    using WindowVariables::frameToolBarWasVisible;
+    using WindowVariables::holdsMailSession;
+    using WindowVariables::lastURLWasNew;
+    using WindowVariables::mailFolder;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -167,31 +162,14 @@ protected:
 
 private:
     // The designed menus, toolbar and panel, and the few keys of the window itself.
-    static CommandTable windowCommands();
-    static CommandTable goMenu();
-    static CommandTable fileAndOptionsMenus();
-    static CommandTable copyAndMailMenus();
-    static CommandTable linksMenu();
-    static CommandTable panelAndKeys();
-    // Each unit's rows reach the unit through this, and through nothing else of the window.
-    template<typename Feature> friend Feature &Commands::featureOf(frmWebBrowser &window);
-    // What each feature unit is handed.
-    FeatureContext featureContext();
+    friend struct WindowRows;
+    // The parts the features are made of.
+    void makeParts();
     void connectCommands();
     void connectEvents();
-    void connectPage();
-    void connectUnits();
-    // Enter and a choice from the list each navigate once.
-    void connectAddressBox();
-    // The history: visits recorded, the address box completed, Ctrl+H's window.
-    void connectHistory();
     // The history of the addresses has been cleared: they leave the address box's list, and
     // with everything, the recent-address menu too.
     void forgetAddresses(const QStringList &addresses, bool everything);
-    // The downloads window, from its keys and from a click on the status bar.
-    void connectDownloads();
-    // The downloads window, made at its first use.
-    DownloadsWindow &downloadsWindow();
     // Runs a command as choosing its item, pressing its keys or clicking its panel button does.
     void runCommand(const Commands::Command &command);
     // Shows the text that readSource gives in place of the page, with the commands of the
@@ -202,21 +180,11 @@ private:
     void showFavorites(QList<Favorites::FavoriteEntry> entries);
     // Esc is taken from the page only while it has something to stop or close.
     void updateEscapeKey();
-    // Report and leave: a failure ends the work and shows the error box under name (which
-    // need not be the handler's own); a dialog's cancel ends it quietly unless told otherwise.
-    template<typename Work>
-    void reportAndLeave(const char *name, Work &&work,
-                        Failure::DialogCancel cancel = Failure::DialogCancel::EndsQuietly)
-    {
-        Failure::reportAndLeave(
-            std::forward<Work>(work),
-            [&](const PlatformError &error) { ErrMsgProc(QString::fromLatin1(name), error); },
-            cancel);
-    }
 
     WebBrowserHost &m_host;
     Platform m_platform;
     std::shared_ptr<KeepingSettingsStore> m_keptSettings; // m_platform.settings
+    // Runs the window's handlers: guarded, as the user's, or reporting and leaving.
     HandlerGuard m_guard;
     bool m_addressKeyPending = false;
 
@@ -225,30 +193,12 @@ private:
     std::unique_ptr<RichTextArea> Text1;
     std::unique_ptr<InternetTransfer> ctlInet;
 
-    // What the window adds to its design, each in a unit of its own.
+    // What the window adds to its design: the status line, full screen, and the features.
     StatusLine m_status;
-    FindBar *m_findBar = nullptr;
-    BrowserAccessibility *m_accessibility = nullptr;
-    std::unique_ptr<PageZoom> m_zoom;
     std::unique_ptr<FullScreenLayout> m_fullScreen;
-    std::unique_ptr<PageCommands> m_pageCommands;
-    BlockingControls *m_blocking = nullptr;
-    QPointer<SourceWindow> m_sourceWindow;
-    BrowsingHistory *m_history = nullptr; // a child of the window
-    ClearBrowsingData *m_clearData = nullptr; // a child of the window
-    SiteDataWindow *m_siteData = nullptr; // a window of its own, a child of this one
-    SavedSignInsWindow *m_signInsWindow = nullptr; // a window of its own, made when first opened
-    SignInOffers *m_signInOffers = nullptr; // a child of the window
     Navigation::AddressBoxText m_addressText;
-    std::unique_ptr<DownloadsWindow> m_downloadsWindow; // top-level, made at its first use
-
-    // Window variables
-    QString FavoritesFilePath;
-    bool FrameToolBarWasVisible = false;
-    bool AddressListUpdating = false;
-    bool LastURLWasNew = false;
-    // Held only while a Mail command runs, or after it failed; the folder stays until the next.
-    std::shared_ptr<::MailApplication> MailApp;
-    std::shared_ptr<::MailNamespace> MailNamespace;
-    std::shared_ptr<::MailFolder> MailFolder;
+    AddressBoxEvents *m_addressEvents = nullptr;
+    std::unique_ptr<WindowParts> m_parts;
+    std::vector<std::unique_ptr<Feature>> m_features; // made of m_parts, so they go first
+    std::vector<Commands::Command> m_commands;
 };

@@ -20,7 +20,7 @@
 
 void frmWebBrowser::mnuCopyPrintDesktop_Click()
 {
-    reportAndLeave("mnuCopyPrintDesktop_Click", [&] {
+    m_guard.report("mnuCopyPrintDesktop_Click", [&] {
         CommandDialogs::showPrinter(m_host.commonDialog());
         PrintForm();
     });
@@ -28,7 +28,7 @@ void frmWebBrowser::mnuCopyPrintDesktop_Click()
 
 void frmWebBrowser::mnuCopyCapDeskTop_Click()
 {
-    reportAndLeave("mnuCopyCapDeskTop_Click", [&] {
+    m_guard.report("mnuCopyCapDeskTop_Click", [&] {
         const std::optional<QString> target = CommandDialogs::showSave(
             m_host.commonDialog(), *m_platform.settings, CommandDialogs::SavedFile::Picture);
         if (!target)
@@ -49,7 +49,7 @@ void frmWebBrowser::mnuCopyCapDeskTop_Click()
 
 void frmWebBrowser::mnuCopySaveDesktopFromClip_Click()
 {
-    reportAndLeave("mnuCopySaveDesktopFromClip_Click", [&] {
+    m_guard.report("mnuCopySaveDesktopFromClip_Click", [&] {
         Clipboard &clipboard = *m_platform.clipboard;
         if (!Capture::holdsPicture(clipboard)) {
             m_platform.messageBox->MsgBox(tr("No picture in clipboard yet"));

@@ -3,9 +3,7 @@
 
 #include "platform/api/platformerror.h"
 #include "platform/api/screenpointer.h"
-#include "ui/findbar.h"
 #include "ui/frmwebbrowser.h"
-#include "ui/pagezoom.h"
 
 #include <QAction>
 #include <QMenu>
@@ -62,14 +60,14 @@ void frmWebBrowser::connectCommands()
         const QByteArray handlerName = QByteArray(command.name) + "_Click";
         // A command chosen by the user starts: the status line of the last one goes.
         const auto run = [this, &command, handlerName] {
-            userHandler(handlerName.constData(), [&] { runCommand(command); });
+            m_guard.user(handlerName.constData(), [&] { runCommand(command); });
         };
         switch (command.kind) {
         case Kind::Menu:
             if (command.handler)
                 connect(menuItem(name)->menu(), &QMenu::aboutToShow, this,
                         [this, &command, handlerName] {
-                            guarded(handlerName.constData(), [&] { command.handler(*this); });
+                            m_guard.run(handlerName.constData(), [&] { command.handler(); });
                         });
             break;
         case Kind::CheckItem:
@@ -91,8 +89,8 @@ void frmWebBrowser::connectCommands()
             for (int index = 0; index < command.count; ++index) {
                 connect(mnuURLHistory[index], &QAction::triggered, this,
                         [this, &command, handlerName, index] {
-                            userHandler(handlerName.constData(),
-                                        [&] { command.indexedHandler(*this, index); });
+                            m_guard.user(handlerName.constData(),
+                                         [&] { command.indexedHandler(index); });
                         });
             }
             break;
@@ -104,7 +102,7 @@ void frmWebBrowser::connectCommands()
     connect(WebToolbar, &QToolBar::actionTriggered, this, [this](QAction *button) {
         if (!keyedButtons.contains(button->objectName()))
             return;
-        userHandler("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
+        m_guard.user("WebToolbar_ButtonClick", [&] { WebToolbar_ButtonClick(button); });
     });
 }
 
@@ -112,7 +110,7 @@ void frmWebBrowser::runCommand(const Command &command)
 {
     switch (command.route) {
     case Route::Direct:
-        command.handler(*this);
+        command.handler();
         return;
     case Route::ToolbarInBrowserView:
         mnuLinksRestoreWebBrowser_Click();
@@ -139,9 +137,9 @@ void frmWebBrowser::WebToolbar_ButtonClick(QAction *Button)
     // visible when they fail: Back with no page before is no news. The commands of the
     // window's other tools fail as they do when their menu item runs them.
     if (command->route == Route::Direct)
-        command->handler(*this);
+        command->handler();
     else
-        Failure::skip([&] { command->handler(*this); });
+        Failure::skip([&] { command->handler(); });
 }
 
 void frmWebBrowser::EnableCommandsProc(bool browserView)
@@ -172,6 +170,8 @@ void frmWebBrowser::EnableCommandsProc(bool browserView)
         if (QAction *keys = shortcutActions.value(name))
             keys->setEnabled(enabledIn(command.view));
     }
-    m_findBar->setPageShown(browserView);
-    m_zoom->setPageShown(browserView);
+    for (const std::unique_ptr<Feature> &feature : m_features) {
+        if (WindowFeature *unit = feature->windowFeature())
+            unit->setPageShown(browserView);
+    }
 }

@@ -2,21 +2,14 @@
 // their order, and the commands that the window adds, reached by keys.
 
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/blockingcontrols.h"
-#include "ui/browseraccessibility.h"
-#include "ui/browsinghistory.h"
-#include "ui/clearbrowsingdata.h"
-#include "ui/downloadswindow.h"
-#include "ui/findbar.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/fullscreenlayout.h"
-#include "ui/pagecommands.h"
-#include "ui/pagezoom.h"
-#include "ui/savedsigninswindow.h"
-#include "ui/sitedatawindow.h"
 #include "ui/webbrowserhost.h"
 #include "ui/windowdesign.h"
+#include "ui/windowrows.h"
 
+#include <algorithm>
+#include <iterator>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -28,18 +21,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr Command menu(const char *name, const char *caption, View view = View::Always,
-                       Handler opens = nullptr)
+using WindowRow = Commands::Row<frmWebBrowser>;
+
+constexpr WindowRow menu(const char *name, const char *caption, View view = View::Always,
+                         void (*opens)(frmWebBrowser &) = nullptr)
 {
     return { .kind = Kind::Menu, .name = name, .caption = caption, .handler = opens, .view = view };
 }
 
-constexpr Command separator(const char *name, const char *inMenu)
+constexpr WindowRow separator(const char *name, const char *inMenu)
 {
     return { .kind = Kind::Separator, .name = name, .caption = "-", .menu = inMenu };
 }
 
-constexpr Command panelButton(const char *name, const char *toolTip, Handler handler)
+constexpr WindowRow panelButton(const char *name, const char *toolTip,
+                                void (*handler)(frmWebBrowser &))
 {
     return { .kind = Kind::PanelButton, .name = name, .toolTip = toolTip, .handler = handler };
 }
@@ -47,9 +43,9 @@ constexpr Command panelButton(const char *name, const char *toolTip, Handler han
 } // namespace
 
 // The Go menu, whose items stand in the toolbar first.
-CommandTable frmWebBrowser::goMenu()
+WindowRows::Rows WindowRows::goMenu()
 {
-    static constexpr Command rows[] = {
+    static constexpr WindowRow rows[] = {
         menu("mnuGo", QT_TR_NOOP("&Go"), View::Browser),
         { .name = "mnuGoBack",
           .caption = QT_TR_NOOP("&Back"),
@@ -116,9 +112,9 @@ CommandTable frmWebBrowser::goMenu()
 }
 
 // The File and Options menus.
-CommandTable frmWebBrowser::fileAndOptionsMenus()
+WindowRows::Rows WindowRows::fileAndOptionsMenus()
 {
-    static constexpr Command rows[] = {
+    static constexpr WindowRow rows[] = {
         menu("mnuFile", QT_TR_NOOP("&File"), View::Browser),
         { .name = "mnuFileSearch",
           .caption = QT_TR_NOOP("&Search"),
@@ -162,9 +158,9 @@ CommandTable frmWebBrowser::fileAndOptionsMenus()
 }
 
 // The Copy and Mail menus.
-CommandTable frmWebBrowser::copyAndMailMenus()
+WindowRows::Rows WindowRows::copyAndMailMenus()
 {
-    static constexpr Command rows[] = {
+    static constexpr WindowRow rows[] = {
         menu("mnuCopy", QT_TR_NOOP("&Copy"), View::Browser),
         { .name = "mnuCopyPrintDesktop",
           .caption = QT_TR_NOOP("&Print desktop"),
@@ -222,9 +218,9 @@ CommandTable frmWebBrowser::copyAndMailMenus()
 }
 
 // The Links menu, with the source view's commands.
-CommandTable frmWebBrowser::linksMenu()
+WindowRows::Rows WindowRows::linksMenu()
 {
-    static constexpr Command rows[] = {
+    static constexpr WindowRow rows[] = {
         menu("mnuLinks", QT_TR_NOOP("&Links")),
         { .name = "mnuLinksDisplayCurrHTMLDoc",
           .caption = QT_TR_NOOP("Dispaly &current HTML doc"),
@@ -274,9 +270,9 @@ CommandTable frmWebBrowser::linksMenu()
 }
 
 // The favorites panel's buttons, and the keys of the window itself.
-CommandTable frmWebBrowser::panelAndKeys()
+WindowRows::Rows WindowRows::panelAndKeys()
 {
-    static constexpr Command rows[] = {
+    static constexpr WindowRow rows[] = {
         // The favorites panel's buttons, left to right.
         panelButton("cmdSelectFavorite", QT_TR_NOOP("Select favorite "),
                     call<&frmWebBrowser::cmdSelectFavorite_Click>),
@@ -288,107 +284,59 @@ CommandTable frmWebBrowser::panelAndKeys()
                     call<&frmWebBrowser::cmdExitFavoritesList_Click>),
 
         // Commands of the window alone.
-        keys("actAddress", QT_TR_NOOP("Address box"), "Ctrl+L; Alt+D",
-             [](frmWebBrowser &w) {
-                 w.cboAddress->setFocus(Qt::ShortcutFocusReason);
-                 w.cboAddress->lineEdit()->selectAll();
-             }),
+        keys<frmWebBrowser>("actAddress", QT_TR_NOOP("Address box"), "Ctrl+L; Alt+D",
+                            [](frmWebBrowser &w) {
+                                w.cboAddress->setFocus(Qt::ShortcutFocusReason);
+                                w.cboAddress->lineEdit()->selectAll();
+                            }),
         // Enabled only while there is a load to stop or a find bar to close.
-        keys("actStop", QT_TR_NOOP("Stop"), "Esc",
-             [](frmWebBrowser &w) {
-                 if (w.m_findBar->isOpen())
-                     w.m_findBar->close();
-                 else if (w.m_fullScreen->isOn())
-                     w.m_fullScreen->toggle();
-                 // Stop is a command of the browser view, like its button.
-                 else if (w.ctlWebBrowser->Busy() && !w.ctlWebBrowser->widget()->isHidden())
-                     w.runCommand(*named(commands(), "mnuGoStop"));
-                 w.updateEscapeKey();
-             }),
-        keys("actQuit", QT_TR_NOOP("Quit"), "Ctrl+Q",
-             [](frmWebBrowser &w) { w.m_host.exitProgram(); }),
-        keys("actClose", QT_TR_NOOP("Close"), "Ctrl+W", call<&frmWebBrowser::mnuGoExit_Click>),
+        keys<frmWebBrowser>("actStop", QT_TR_NOOP("Stop"), "Esc",
+                            [](frmWebBrowser &w) {
+                                WindowFeature *closing = nullptr;
+                                for (const std::unique_ptr<Feature> &feature : w.m_features) {
+                                    WindowFeature *unit = feature->windowFeature();
+                                    if (!closing && unit && unit->closesOnEscape())
+                                        closing = unit;
+                                }
+                                if (closing)
+                                    closing->closeOnEscape();
+                                else if (w.m_fullScreen->isOn())
+                                    w.m_fullScreen->toggle();
+                                // Stop is a command of the browser view, like its button.
+                                else if (w.ctlWebBrowser->Busy()
+                                         && !w.ctlWebBrowser->widget()->isHidden())
+                                    w.runCommand(*named(w.commands(), "mnuGoStop"));
+                                w.updateEscapeKey();
+                            }),
+        keys<frmWebBrowser>("actQuit", QT_TR_NOOP("Quit"), "Ctrl+Q",
+                            [](frmWebBrowser &w) { w.m_host.exitProgram(); }),
+        keys<frmWebBrowser>("actClose", QT_TR_NOOP("Close"), "Ctrl+W",
+                            call<&frmWebBrowser::mnuGoExit_Click>),
         // The page shown goes to the favorites, as the panel's add button adds the address.
-        keys(
+        keys<frmWebBrowser>(
             "actAddFavorite", QT_TR_NOOP("Add to favorites"), "Ctrl+D",
             [](frmWebBrowser &w) {
                 w.cboAddress->setEditText(w.ctlWebBrowser->LocationURL());
                 w.cmdAddFavorite_Click();
             },
             View::Browser),
-        keys("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
-             [](frmWebBrowser &w) {
-                 w.m_fullScreen->toggle();
-                 w.updateEscapeKey();
-             }),
+        keys<frmWebBrowser>("actFullScreen", QT_TR_NOOP("Full screen"), "F11",
+                            [](frmWebBrowser &w) {
+                                w.m_fullScreen->toggle();
+                                w.updateEscapeKey();
+                            }),
     };
     return rows;
 }
 
 // The designed menus in their order, the panel, and the window's own keys.
-CommandTable frmWebBrowser::windowCommands()
+std::vector<Command> WindowRows::bound(frmWebBrowser &window)
 {
-    static const std::vector<Command> rows = joined(
-        { goMenu(), fileAndOptionsMenus(), copyAndMailMenus(), linksMenu(), panelAndKeys() });
+    std::vector<Command> rows;
+    for (const Rows table :
+         { goMenu(), fileAndOptionsMenus(), copyAndMailMenus(), linksMenu(), panelAndKeys() })
+        std::ranges::move(Commands::bound<frmWebBrowser>(
+                              table, [&window]() -> frmWebBrowser & { return window; }),
+                          std::back_inserter(rows));
     return rows;
 }
-
-// The window's own rows first, then each unit's, in the order the page's menu shows them.
-CommandTable frmWebBrowser::commands()
-{
-    static const std::vector<Command> rows
-        = joined({ windowCommands(), BrowserAccessibility::commands(), FindBar::commands(),
-                   PageZoom::commands(), PageCommands::commands(), BlockingControls::commands(),
-                   BrowsingHistory::commands(), ClearBrowsingData::commands(),
-                   SiteDataWindow::commands(), SavedSignInsWindow::commands(),
-                   DownloadsWindow::commands(), PageCommands::developerCommands() });
-    return rows;
-}
-
-namespace Commands {
-
-template<> BrowserAccessibility &featureOf(frmWebBrowser &window)
-{
-    return *window.m_accessibility;
-}
-template<> FindBar &featureOf(frmWebBrowser &window)
-{
-    return *window.m_findBar;
-}
-template<> PageZoom &featureOf(frmWebBrowser &window)
-{
-    return *window.m_zoom;
-}
-template<> PageCommands &featureOf(frmWebBrowser &window)
-{
-    return *window.m_pageCommands;
-}
-template<> BlockingControls &featureOf(frmWebBrowser &window)
-{
-    return *window.m_blocking;
-}
-template<> BrowsingHistory &featureOf(frmWebBrowser &window)
-{
-    return *window.m_history;
-}
-template<> ClearBrowsingData &featureOf(frmWebBrowser &window)
-{
-    return *window.m_clearData;
-}
-template<> SiteDataWindow &featureOf(frmWebBrowser &window)
-{
-    return *window.m_siteData;
-}
-template<> SavedSignInsWindow &featureOf(frmWebBrowser &window)
-{
-    // Made when first asked for: its search field's icon alone costs the start several ms.
-    if (!window.m_signInsWindow)
-        window.m_signInsWindow = new SavedSignInsWindow(window.featureContext());
-    return *window.m_signInsWindow;
-}
-template<> DownloadsWindow &featureOf(frmWebBrowser &window)
-{
-    return window.downloadsWindow();
-}
-
-} // namespace Commands

@@ -1,12 +1,8 @@
 // The browser window's recent-address menu and its history.
 
-#include "favorites/favoriteslistmodel.h"
 #include "history/recenturls.h"
-#include "platform/api/historystore.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/browsinghistory.h"
-#include "ui/clearbrowsingdata.h"
 #include "ui/frmwebbrowser.h"
 
 #include <QAction>
@@ -35,30 +31,6 @@ void frmWebBrowser::mnuURLHistory_Click(int Index)
 {
     cboAddress->setEditText(urlHistoryCaption(Index));
     cboAddress->setFocus();
-}
-
-void frmWebBrowser::connectHistory()
-{
-    m_history = new BrowsingHistory(
-        featureContext(),
-        { .favorites = [this] { return favoritesModel->texts(); },
-          // An entry of the history window goes as if chosen in the address box.
-          .open =
-              [this](const QString &url) {
-                  activateWindow();
-                  userHandler("cboAddress_Click", [&] {
-                      cboAddress->setEditText(url);
-                      cboAddress_Click();
-                  });
-              },
-          .clearData = [this] { m_clearData->open(); } });
-    connect(m_clearData, &ClearBrowsingData::addressesForgotten, this,
-            &frmWebBrowser::forgetAddresses);
-    m_history->attachCompletion(cboAddress);
-    connect(m_history, &BrowsingHistory::addressChosen, this,
-            [this](const QString &address) { m_addressText.chosen(address); });
-    connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this,
-            [this] { m_addressText.edited(); });
 }
 
 void frmWebBrowser::forgetAddresses(const QStringList &addresses, bool everything)

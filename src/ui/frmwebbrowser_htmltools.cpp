@@ -118,7 +118,7 @@ void frmWebBrowser::mnuLinksDisplayLinkHTMLDoc_Click()
 
 void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
 {
-    reportAndLeave("mnuLinkPrintHTMLDoc_Click", [&] {
+    m_guard.report("mnuLinkPrintHTMLDoc_Click", [&] {
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
         CommonDialog &dialog = m_host.commonDialog();
@@ -129,7 +129,7 @@ void frmWebBrowser::mnuLinksPrintHTMLdoc_Click()
 
 void frmWebBrowser::mnuLinksSaveHTMLdoc_Click()
 {
-    reportAndLeave("mnuLinkSaveHTMLDoc_Click", [&] {
+    m_guard.report("mnuLinkSaveHTMLDoc_Click", [&] {
         if (saysNothingToOutput(*Text1, *m_platform.messageBox))
             return;
         const std::optional<QString> target = CommandDialogs::showSave(

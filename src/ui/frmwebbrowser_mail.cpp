@@ -9,7 +9,7 @@
 void frmWebBrowser::OpenMailFolder(const QString &folderName)
 {
     MailApp = Mail::attachOrStart(*m_platform.mail);
-    reportAndLeave(
+    m_guard.report(
         "OutlookLogon",
         [&] {
             MailNamespace = Mail::mapiNamespace(*MailApp);

@@ -5,7 +5,6 @@
 #include "platform/api/screenpointer.h"
 #include "platform/api/startupphase.h"
 #include "platform/api/webbrowsercontrol.h"
-#include "ui/browsinghistory.h"
 #include "ui/frmwebbrowser.h"
 #include "ui/webbrowserhost.h"
 
@@ -26,7 +25,7 @@ void frmWebBrowser::cboAddress_Click()
         return;
     cboLinksList->clear();
     NavigateURLProc(m_addressText.target(cboAddress->currentText(), ctlWebBrowser->SearchPage()));
-    m_history->navigationTyped(cboAddress->currentText());
+    Q_EMIT m_addressEvents->navigationTyped(cboAddress->currentText());
     if (!LastURLWasNew) {
         WriteRecentURLs(cboAddress->currentText());
         ReadRecentURLs();
@@ -63,9 +62,6 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
     Q_UNUSED(URL); // the control's own location is read instead
     // Messages about the page before (a pointed link, a save, a fetch) end with it.
     m_status.set(StatusLine::Message, QString());
-    Failure::skip([&] {
-        m_history->navigationCompleted(ctlWebBrowser->LocationURL(), ctlWebBrowser->LocationName());
-    });
     Failure::skip([&] { setWindowTitle(ctlWebBrowser->LocationName()); });
 
     // The location is read once: nothing can change it while the handler runs, and reading

@@ -10,8 +10,11 @@ void showErrorBox(MessageBox &messageBox, const QString &name, const PlatformErr
                       + QStringLiteral("     ") + error.description());
 }
 
-HandlerGuard::HandlerGuard(Failure::Reporter report)
+HandlerGuard::HandlerGuard(Failure::Reporter report, std::function<void()> beforeUser,
+                           Failure::Reporter errorBox)
     : m_report(std::move(report))
+    , m_beforeUser(std::move(beforeUser))
+    , m_errorBox(std::move(errorBox))
 {
 }
 

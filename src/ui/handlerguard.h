@@ -2,6 +2,7 @@
 
 #include "platform/api/failure.h"
 
+#include <functional>
 #include <QPointer>
 #include <QString>
 
@@ -18,7 +19,10 @@ void showErrorBox(MessageBox &messageBox, const QString &name, const PlatformErr
 class HandlerGuard
 {
 public:
-    explicit HandlerGuard(Failure::Reporter report);
+    // report: what a guarded handler's failure does. beforeUser: what runs before a handler
+    // the user started; errorBox: how the work of a command shows its failure.
+    explicit HandlerGuard(Failure::Reporter report, std::function<void()> beforeUser = {},
+                          Failure::Reporter errorBox = {});
     HandlerGuard(const HandlerGuard &) = delete;
     HandlerGuard &operator=(const HandlerGuard &) = delete;
 
@@ -26,6 +30,27 @@ public:
     {
         const Scope running(*this);
         Failure::guard(m_report, QString::fromLatin1(name), std::forward<Handler>(handler));
+    }
+
+    // A handler that the user started: the message of what the user did before goes first, so
+    // that the line shows only what this one says.
+    template<typename Handler> void user(const char *name, Handler &&handler)
+    {
+        if (m_beforeUser)
+            m_beforeUser();
+        run(name, std::forward<Handler>(handler));
+    }
+
+    // Report and leave: a failure ends the work and shows the error box under name (which
+    // need not be the handler's own); a dialog's cancel ends it quietly unless told otherwise.
+    template<typename Work>
+    void report(const char *name, Work &&work,
+                Failure::DialogCancel cancel = Failure::DialogCancel::EndsQuietly)
+    {
+        Failure::reportAndLeave(
+            std::forward<Work>(work),
+            [&](const PlatformError &error) { m_errorBox(QString::fromLatin1(name), error); },
+            cancel);
     }
 
     // Deletes holder (the window, or what holds it) once no guarded handler is running. A
@@ -47,6 +72,8 @@ private:
     };
 
     Failure::Reporter m_report;
+    std::function<void()> m_beforeUser;
+    Failure::Reporter m_errorBox;
     int m_running = 0;
     QPointer<QObject> m_pendingDeletion;
 };

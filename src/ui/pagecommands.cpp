@@ -2,21 +2,41 @@
 
 #include "capture/pagetextname.h"
 #include "platform/api/commondialog.h"
+#include "platform/api/documentaccess.h"
+#include "platform/api/pageprinting.h"
+#include "platform/api/pagetools.h"
 #include "platform/api/platform.h"
-#include "platform/api/webbrowsercontrol.h"
+#include "platform/api/settingsstore.h"
 #include "ui/commanddialogs.h"
 #include "ui/webbrowserhost.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
+#include <QWidget>
 
 using namespace Qt::StringLiterals;
 
-PageCommands::PageCommands(const FeatureContext &context)
-    : m_host(context.host)
-    , m_settings(*context.platform.settings)
-    , m_page(context.page)
-    , m_report(context.reportAndLeave)
+std::unique_ptr<PageCommands> PageCommands::make(WindowParts &parts)
+{
+    auto unit = std::make_unique<PageCommands>(parts.host, *parts.platform.settings,
+                                               parts.page.document, parts.page.printing,
+                                               parts.page.title, parts.reportAndLeave);
+    QObject::connect(&parts.page.printing, &PagePrinting::PrintRequested, &parts.window,
+                     [&parts, page = unit.get()] {
+                         parts.userHandler("actPrintPage_Click", [page] { page->printPage(); });
+                     });
+    return unit;
+}
+
+PageCommands::PageCommands(WebBrowserHost &host, SettingsStore &settings, DocumentAccess &document,
+                           PagePrinting &printing, std::function<QString()> pageTitle,
+                           WindowParts::Runner report)
+    : m_host(host)
+    , m_settings(settings)
+    , m_document(document)
+    , m_printing(printing)
+    , m_pageTitle(std::move(pageTitle))
+    , m_report(std::move(report))
 {
 }
 
@@ -24,7 +44,7 @@ void PageCommands::savePage()
 {
     m_report("actSavePage_Click", [this] {
         const QString name
-            = Capture::pageFileName(m_page.LocationName(), u".html"_s).value_or(u"page.html"_s);
+            = Capture::pageFileName(m_pageTitle(), u".html"_s).value_or(u"page.html"_s);
         CommonDialog &dialog = m_host.commonDialog();
         const auto target = CommandDialogs::showSave(
             dialog, m_settings, CommandDialogs::SavedFile::Page, name,
@@ -32,7 +52,7 @@ void PageCommands::savePage()
                 "frmWebBrowser",
                 "Web page, complete (*.html *.htm);;Web page, single file (*.mhtml)"));
         if (target)
-            m_page.document().SavePage(*target, dialog.FilterIndex == 2);
+            m_document.SavePage(*target, dialog.FilterIndex == 2);
     });
 }
 
@@ -41,39 +61,39 @@ void PageCommands::printPage()
     m_report("actPrintPage_Click", [this] {
         CommonDialog &dialog = m_host.commonDialog();
         dialog.CancelError = true;
-        PagePrinting &printing = m_page.printing();
+        PagePrinting &printing = m_printing;
         printing.SetPrintPreviewOpen(true);
         const auto closed = qScopeGuard([&] { printing.SetPrintPreviewOpen(false); });
         dialog.ShowPrintPreview([&](QPrinter &printer) { printing.PrintPage(printer); });
     });
 }
 
-void PageCommands::inspect()
+void PageInspector::inspect()
 {
-    m_page.tools().ShowInspector();
+    m_tools.ShowInspector();
 }
 
-CommandTable PageCommands::commands()
+Commands::Rows<PageCommands> PageCommands::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys(
+    static constexpr Row<PageCommands> rows[] = {
+        keys<PageCommands>(
             "actSavePage", QT_TRANSLATE_NOOP("frmWebBrowser", "Save page..."), "Ctrl+S",
-            [](frmWebBrowser &w) { featureOf<PageCommands>(w).savePage(); }, View::Browser),
-        keys(
+            [](PageCommands &unit) { unit.savePage(); }, View::Browser),
+        keys<PageCommands>(
             "actPrintPage", QT_TRANSLATE_NOOP("frmWebBrowser", "Print page..."), "Ctrl+P",
-            [](frmWebBrowser &w) { featureOf<PageCommands>(w).printPage(); }, View::Browser, true),
+            [](PageCommands &unit) { unit.printPage(); }, View::Browser, true),
     };
     return rows;
 }
 
-CommandTable PageCommands::developerCommands()
+Commands::Rows<PageInspector> PageInspector::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys(
+    static constexpr Row<PageInspector> rows[] = {
+        keys<PageInspector>(
             "actInspect", QT_TRANSLATE_NOOP("frmWebBrowser", "Inspect"), "F12; Ctrl+Shift+I",
-            [](frmWebBrowser &w) { featureOf<PageCommands>(w).inspect(); }, View::Browser, true),
+            [](PageInspector &unit) { unit.inspect(); }, View::Browser, true),
     };
     return rows;
 }

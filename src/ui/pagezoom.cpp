@@ -2,29 +2,37 @@
 
 #include "navigation/sitezoom.h"
 #include "platform/api/failure.h"
+#include "platform/api/pageevents.h"
 #include "platform/api/platform.h"
 #include "platform/api/richtextarea.h"
 #include "platform/api/settingsstore.h"
-#include "platform/api/webbrowsercontrol.h"
 #include "platform/api/zoomcontrol.h"
 #include "ui/statusline.h"
 
-PageZoom::PageZoom(const FeatureContext &context)
-    : m_page(context.page)
-    , m_text(context.text)
-    , m_status(context.status)
-    , m_settings(context.platform.settings)
+std::unique_ptr<PageZoom> PageZoom::make(WindowParts &parts)
+{
+    return std::make_unique<PageZoom>(parts.page.zoom, parts.page.events, parts.page.address,
+                                      parts.text, parts.status, parts.platform.settings,
+                                      parts.guarded);
+}
+
+PageZoom::PageZoom(ZoomControl &zoom, PageEvents &events, std::function<QString()> pageAddress,
+                   RichTextArea &text, StatusLine &status, std::shared_ptr<SettingsStore> settings,
+                   const WindowParts::Runner &guarded)
+    : m_zoom(zoom)
+    , m_pageAddress(std::move(pageAddress))
+    , m_text(text)
+    , m_status(status)
+    , m_settings(std::move(settings))
 {
     // Each page takes the zoom its site keeps, before it is drawn.
-    m_page.zoom().SetZoomForAddress([settings = m_settings](const QString &url) {
+    m_zoom.SetZoomForAddress([settings = m_settings](const QString &url) {
         return SiteZoom::forAddress(*settings, url);
     });
     // A new page may come at its site's own zoom.
-    connect(&m_page, &WebBrowserControl::DownloadComplete, this, &PageZoom::showStatus);
-    connect(&m_page.zoom(), &ZoomControl::ZoomStepRequested, this,
-            [this, guarded = context.guarded](int steps) {
-                guarded("actZoom_Click", [&] { stepBy(steps); });
-            });
+    connect(&events, &PageEvents::DownloadComplete, this, &PageZoom::showStatus);
+    connect(&m_zoom, &ZoomControl::ZoomStepRequested, this,
+            [this, guarded](int steps) { guarded("actZoom_Click", [&] { stepBy(steps); }); });
 }
 
 void PageZoom::stepBy(int steps)
@@ -43,10 +51,10 @@ void PageZoom::step(int direction)
         m_text.SetZoom(m_textZoom);
         return;
     }
-    const qreal factor = next(m_page.zoom().ZoomFactor());
-    m_page.zoom().SetZoomFactor(factor);
+    const qreal factor = next(m_zoom.ZoomFactor());
+    m_zoom.SetZoomFactor(factor);
     showStatus();
-    SiteZoom::keep(*m_settings, m_page.LocationURL(), factor);
+    SiteZoom::keep(*m_settings, m_pageAddress(), factor);
 }
 
 void PageZoom::showStatus()
@@ -56,21 +64,20 @@ void PageZoom::showStatus()
 
 QString PageZoom::statusText() const
 {
-    const qreal zoom = m_page.zoom().ZoomFactor();
+    const qreal zoom = m_zoom.ZoomFactor();
     return qFuzzyCompare(zoom, 1.0) ? QString() : tr("Zoom %1").arg(SiteZoom::percentText(zoom));
 }
 
-CommandTable PageZoom::commands()
+Commands::Rows<PageZoom> PageZoom::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actZoomIn", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom in"),
-             "Ctrl++; Ctrl+=; Ctrl+Num++",
-             [](frmWebBrowser &w) { featureOf<PageZoom>(w).zoomIn(); }),
-        keys("actZoomOut", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom out"), "Ctrl+-; Ctrl+Num+-",
-             [](frmWebBrowser &w) { featureOf<PageZoom>(w).zoomOut(); }),
-        keys("actZoomReset", QT_TRANSLATE_NOOP("frmWebBrowser", "Actual size"),
-             "Ctrl+0; Ctrl+Num+0", [](frmWebBrowser &w) { featureOf<PageZoom>(w).reset(); }),
+    static constexpr Row<PageZoom> rows[] = {
+        keys<PageZoom>("actZoomIn", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom in"),
+                       "Ctrl++; Ctrl+=; Ctrl+Num++", [](PageZoom &unit) { unit.zoomIn(); }),
+        keys<PageZoom>("actZoomOut", QT_TRANSLATE_NOOP("frmWebBrowser", "Zoom out"),
+                       "Ctrl+-; Ctrl+Num+-", [](PageZoom &unit) { unit.zoomOut(); }),
+        keys<PageZoom>("actZoomReset", QT_TRANSLATE_NOOP("frmWebBrowser", "Actual size"),
+                       "Ctrl+0; Ctrl+Num+0", [](PageZoom &unit) { unit.reset(); }),
     };
     return rows;
 }

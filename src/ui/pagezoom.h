@@ -1,32 +1,39 @@
 #pragma once
 
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QString>
 
+class PageEvents;
 class RichTextArea;
 class SettingsStore;
 class StatusLine;
-class WebBrowserControl;
+class ZoomControl;
 
 // The zoom of what the window shows: a page takes the zoom its site keeps, and a step in or
 // out is kept for the site; the text shown in the page's place zooms for this run only.
-class PageZoom final : public QObject
+class PageZoom final : public QObject, public WindowFeature
 {
     Q_OBJECT
 
 public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
-    static CommandTable commands();
+    static Commands::Rows<PageZoom> commands();
+
+    static std::unique_ptr<PageZoom> make(WindowParts &parts);
 
     // Says the page's zoom in the status line, and steps as the page asks (Ctrl and the wheel).
-    explicit PageZoom(const FeatureContext &context);
+    // pageAddress: the page's address, for the zoom its site keeps.
+    PageZoom(ZoomControl &zoom, PageEvents &events, std::function<QString()> pageAddress,
+             RichTextArea &text, StatusLine &status, std::shared_ptr<SettingsStore> settings,
+             const WindowParts::Runner &guarded);
 
     // Which view the steps zoom.
-    void setPageShown(bool pageShown) { m_pageShown = pageShown; }
+    void setPageShown(bool pageShown) override { m_pageShown = pageShown; }
 
     void zoomIn() { step(1); }
     void zoomOut() { step(-1); }
@@ -42,7 +49,8 @@ private:
     // One step up (positive) or down (negative), or back to 100 % (zero).
     void step(int direction);
 
-    WebBrowserControl &m_page;
+    ZoomControl &m_zoom;
+    std::function<QString()> m_pageAddress;
     RichTextArea &m_text;
     StatusLine &m_status;
     std::shared_ptr<SettingsStore> m_settings;

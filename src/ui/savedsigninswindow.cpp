@@ -29,12 +29,21 @@ QString hiddenPassword()
 
 } // namespace
 
-SavedSignInsWindow::SavedSignInsWindow(const FeatureContext &context)
-    : QWidget(&context.window, Qt::Window)
-    , m_saved(*context.platform.settings)
-    , m_keyring(*context.platform.keyring)
-    , m_guarded(context.guarded)
-    , m_reportAndLeave(context.reportAndLeave)
+std::unique_ptr<SavedSignInsWindow> SavedSignInsWindow::make(WindowParts &parts)
+{
+    return std::make_unique<SavedSignInsWindow>(parts.window, *parts.platform.settings,
+                                                *parts.platform.keyring, parts.guarded,
+                                                parts.reportAndLeave);
+}
+
+SavedSignInsWindow::SavedSignInsWindow(QWidget &window, SettingsStore &settings, Keyring &keyring,
+                                       WindowParts::Runner guarded,
+                                       WindowParts::Runner reportAndLeave)
+    : QWidget(&window, Qt::Window)
+    , m_saved(settings)
+    , m_keyring(keyring)
+    , m_guarded(std::move(guarded))
+    , m_reportAndLeave(std::move(reportAndLeave))
     , m_search(new QLineEdit(this))
     , m_list(new QTreeWidget(this))
     , m_show(new QPushButton(tr("&Show password"), this))
@@ -298,14 +307,13 @@ bool SavedSignInsWindow::askRemoveAll(QWidget *parent, int count)
         == QMessageBox::Yes;
 }
 
-CommandTable SavedSignInsWindow::commands()
+Commands::Rows<SavedSignInsWindow> SavedSignInsWindow::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys(
+    static constexpr Row<SavedSignInsWindow> rows[] = {
+        keys<SavedSignInsWindow>(
             "actSavedSignIns", QT_TRANSLATE_NOOP("frmWebBrowser", "Saved sign-ins..."),
-            "Ctrl+Shift+P", [](frmWebBrowser &w) { featureOf<SavedSignInsWindow>(w).open(); },
-            View::Always, true),
+            "Ctrl+Shift+P", [](SavedSignInsWindow &unit) { unit.open(); }, View::Always, true),
     };
     return rows;
 }

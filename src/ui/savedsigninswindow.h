@@ -2,13 +2,15 @@
 
 #include "signins/savedsignins.h"
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <QWidget>
 
 class Keyring;
+class SettingsStore;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,12 +25,16 @@ class SavedSignInsWindow final : public QWidget
     Q_OBJECT
 
 public:
-    static CommandTable commands();
+    static Commands::Rows<SavedSignInsWindow> commands();
 
     // Asks before every saved sign-in is removed; true to go on.
     using AskRemoveAll = std::function<bool(QWidget *parent, int count)>;
 
-    explicit SavedSignInsWindow(const FeatureContext &context);
+    static std::unique_ptr<SavedSignInsWindow> make(WindowParts &parts);
+
+    // A window of its own, which goes with the browser window.
+    SavedSignInsWindow(QWidget &window, SettingsStore &settings, Keyring &keyring,
+                       WindowParts::Runner guarded, WindowParts::Runner reportAndLeave);
 
     // Shows the window in front, its list read anew.
     void open();
@@ -66,8 +72,8 @@ private:
 
     SavedSignIns m_saved;
     Keyring &m_keyring;
-    FeatureContext::Runner m_guarded;
-    FeatureContext::Runner m_reportAndLeave;
+    WindowParts::Runner m_guarded;
+    WindowParts::Runner m_reportAndLeave;
     QLineEdit *m_search;
     QTreeWidget *m_list;
     QPushButton *m_show;

@@ -1,8 +1,8 @@
 #include "ui/signinoffers.h"
 
+#include "platform/api/pageevents.h"
 #include "platform/api/platform.h"
 #include "platform/api/startupphase.h"
-#include "platform/api/webbrowsercontrol.h"
 #include "ui/signinchooser.h"
 #include "ui/statusline.h"
 
@@ -31,23 +31,32 @@ PageSignIns::Login loginOf(const QVariantMap &report)
 
 } // namespace
 
-SignInOffers::SignInOffers(const FeatureContext &context)
-    : QWidget(&context.window)
-    , m_page(context.page)
-    , m_status(context.status)
-    , m_settings(context.platform.settings)
-    , m_guarded(context.guarded)
-    , m_pageWidget(context.page.widget())
-    , m_keyring(context.platform.keyring, context.guarded,
-                [&status = context.status](const QString &text) {
-                    status.set(StatusLine::SignIns, text);
-                })
+std::unique_ptr<SignInOffers> SignInOffers::make(WindowParts &parts)
+{
+    return std::make_unique<SignInOffers>(parts.window, parts.page.widget, parts.page.signIns,
+                                          parts.page.events, parts.platform.keyring,
+                                          parts.platform.settings, parts.status, parts.guarded);
+}
+
+SignInOffers::SignInOffers(QWidget &window, QWidget &pageWidget, PageSignIns &signIns,
+                           PageEvents &events, std::shared_ptr<Keyring> keyring,
+                           std::shared_ptr<SettingsStore> settings, StatusLine &status,
+                           WindowParts::Runner guarded)
+    : QWidget(&window)
+    , m_signIns(signIns)
+    , m_events(events)
+    , m_status(status)
+    , m_settings(std::move(settings))
+    , m_guarded(guarded)
+    , m_pageWidget(&pageWidget)
+    , m_keyring(std::move(keyring), guarded,
+                [&status](const QString &text) { status.set(StatusLine::SignIns, text); })
     , m_text(new QLabel(this))
     , m_warning(new QLabel(this))
     , m_save(new QPushButton(tr("&Save"), this))
     , m_never(new QPushButton(tr("&Never for this site"), this))
     , m_notNow(new QPushButton(tr("Not no&w"), this))
-    , m_chooser(new SignInChooser(&context.window))
+    , m_chooser(new SignInChooser(&window))
 {
     m_clock.start();
     setObjectName(QStringLiteral("signInBar"));
@@ -81,7 +90,7 @@ SignInOffers::SignInOffers(const FeatureContext &context)
     });
     connect(m_chooser, &SignInChooser::dismissed, this, [this] {
         if (const auto choosing = std::exchange(m_choosing, std::nullopt))
-            m_page.signIns().setChooserShown(choosing->login, false);
+            m_signIns.setChooserShown(choosing->login, false);
     });
     connectPage();
     m_pageWidget->installEventFilter(this);
@@ -93,7 +102,7 @@ SignInOffers::SignInOffers(const FeatureContext &context)
 
 void SignInOffers::connectPage()
 {
-    PageSignIns &signIns = m_page.signIns();
+    PageSignIns &signIns = m_signIns;
     connect(&signIns, &PageSignIns::formSubmitted, this,
             [this](const QVariantMap &report, const QUrl &pageUrl) {
                 m_guarded("signIns_Submitted",
@@ -125,7 +134,7 @@ void SignInOffers::connectPage()
     connect(&signIns, &PageSignIns::chooserKey, m_chooser, &SignInChooser::key);
     connect(&signIns, &PageSignIns::chooserDone, m_chooser, &SignInChooser::dismiss);
     // The bar stays while the form's own answer from the same site comes in.
-    connect(&m_page, &WebBrowserControl::NavigateComplete2, this, [this](const QString &url) {
+    connect(&m_events, &PageEvents::NavigateComplete2, this, [this](const QString &url) {
         m_chooser->dismiss();
         if (isOffering() && SignInRules::originOf(QUrl(url)) != m_offered.origin)
             notNow();
@@ -219,7 +228,7 @@ void SignInOffers::notNow()
 void SignInOffers::loginFound(const QVariantMap &report, const QUrl &pageUrl)
 {
     const QString origin = SignInRules::originOf(pageUrl);
-    if (SignInRules::fillFor(origin, pageUrl, m_page.signIns().passedCertificateError(),
+    if (SignInRules::fillFor(origin, pageUrl, m_signIns.passedCertificateError(),
                              SignInRules::readLoginFields(report))
         != SignInRules::Fill::OnLoad)
         return;
@@ -228,12 +237,11 @@ void SignInOffers::loginFound(const QVariantMap &report, const QUrl &pageUrl)
         return;
     // A locked keyring stays locked for a fill on load: the user has not asked for anything.
     m_keyring.ifOpen([this, origin, login = loginOf(report), userName = userNames.first()] {
-        m_keyring.read(
-            SavedSignIns::keyringKey({ origin, userName }),
-            [this, origin, login, userName](const Keyring::Answer &answer) {
-                if (answer.ok)
-                    m_page.signIns().fill(origin, login, { userName, answer.secret }, false);
-            });
+        m_keyring.read(SavedSignIns::keyringKey({ origin, userName }),
+                       [this, origin, login, userName](const Keyring::Answer &answer) {
+                           if (answer.ok)
+                               m_signIns.fill(origin, login, { userName, answer.secret }, false);
+                       });
     });
 }
 
@@ -242,7 +250,7 @@ void SignInOffers::chooserWanted(const QVariantMap &report, const QRect &fieldAr
 {
     const QString origin = SignInRules::originOf(pageUrl);
     if (!m_pageWidget || m_keyring.state() == KeyringAccess::State::Missing
-        || SignInRules::fillFor(origin, pageUrl, m_page.signIns().passedCertificateError(),
+        || SignInRules::fillFor(origin, pageUrl, m_signIns.passedCertificateError(),
                                 SignInRules::readLoginFields(report))
             == SignInRules::Fill::Never)
         return;
@@ -260,7 +268,7 @@ void SignInOffers::chooserWanted(const QVariantMap &report, const QRect &fieldAr
     const QPoint pageTopLeft = m_pageWidget->mapToGlobal(QPoint(0, 0));
     m_chooser->showUnder(fieldArea.translated(pageTopLeft),
                          QRect(pageTopLeft, m_pageWidget->size()), userNames);
-    m_page.signIns().setChooserShown(login, true);
+    m_signIns.setChooserShown(login, true);
 }
 
 void SignInOffers::chosen(const QString &userName)
@@ -272,8 +280,8 @@ void SignInOffers::chosen(const QString &userName)
         m_keyring.read(SavedSignIns::keyringKey({ choosing.origin, userName }),
                        [this, choosing, userName](const Keyring::Answer &answer) {
                            if (answer.ok)
-                               m_page.signIns().fill(choosing.origin, choosing.login,
-                                                     { userName, answer.secret }, true);
+                               m_signIns.fill(choosing.origin, choosing.login,
+                                              { userName, answer.secret }, true);
                        });
     });
 }

@@ -6,7 +6,7 @@
 #include "signins/loginwatch.h"
 #include "signins/savedsignins.h"
 #include "signins/signinrules.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
 #include <memory>
 #include <QElapsedTimer>
@@ -14,10 +14,12 @@
 #include <QUrl>
 #include <QWidget>
 
+class PageEvents;
 class QLabel;
 class QPushButton;
 class SettingsStore;
 class SignInChooser;
+class StatusLine;
 
 // Sign-ins the user keeps: a bar over the page offers to save (or update) the sign-in a page
 // has just sent, whichever way it sent it, and a later visit to the same site finds its login
@@ -29,7 +31,13 @@ class SignInOffers final : public QWidget
     Q_OBJECT
 
 public:
-    explicit SignInOffers(const FeatureContext &context);
+    static std::unique_ptr<SignInOffers> make(WindowParts &parts);
+
+    // The bar stands over the page's widget, in window; the chooser opens under the page's
+    // fields.
+    SignInOffers(QWidget &window, QWidget &pageWidget, PageSignIns &signIns, PageEvents &events,
+                 std::shared_ptr<Keyring> keyring, std::shared_ptr<SettingsStore> settings,
+                 StatusLine &status, WindowParts::Runner guarded);
 
     bool isOffering() const { return !isHidden(); }
     QString offerText() const;
@@ -63,10 +71,11 @@ private:
     void chosen(const QString &userName);
     void placeOverPage();
 
-    WebBrowserControl &m_page;
+    PageSignIns &m_signIns;
+    PageEvents &m_events;
     StatusLine &m_status;
     std::shared_ptr<SettingsStore> m_settings;
-    FeatureContext::Runner m_guarded;
+    WindowParts::Runner m_guarded;
     QPointer<QWidget> m_pageWidget;
     KeyringAccess m_keyring;
     LoginWatch m_watch;

@@ -1,10 +1,11 @@
 #include "ui/sitedatawindow.h"
 
+#include "platform/api/permissionkinds.h"
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "platform/api/sitedata.h"
-#include "platform/api/sitepermissions.h"
 #include "sitedata/sitelist.h"
+#include "sitedata/sitepermissions.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -22,24 +23,8 @@ constexpr int KindRole = Qt::UserRole + 1;
 
 QString kindText(SitePermissions::Permission permission)
 {
-    using Permission = SitePermissions::Permission;
-    switch (permission) {
-    case Permission::Camera:
-        return SiteDataWindow::tr("Camera");
-    case Permission::Microphone:
-        return SiteDataWindow::tr("Microphone");
-    case Permission::CameraAndMicrophone:
-        return SiteDataWindow::tr("Camera and microphone");
-    case Permission::Location:
-        return SiteDataWindow::tr("Location");
-    case Permission::Notifications:
-        return SiteDataWindow::tr("Notifications");
-    case Permission::ScreenSharing:
-        return SiteDataWindow::tr("Screen");
-    case Permission::PointerLock:
-        return SiteDataWindow::tr("Pointer lock");
-    }
-    return {};
+    const PermissionKind *kind = permissionKind(permission);
+    return kind ? SiteDataWindow::tr(kind->listText) : QString();
 }
 
 QString problemText(SiteList::HostProblem problem, const QString &text)
@@ -76,11 +61,18 @@ QString storageNote()
 
 } // namespace
 
-SiteDataWindow::SiteDataWindow(const FeatureContext &context)
-    : QWidget(&context.window, Qt::Window)
-    , m_settings(*context.platform.settings)
-    , m_siteData(*context.platform.siteData)
-    , m_reportAndLeave(context.reportAndLeave)
+std::unique_ptr<SiteDataWindow> SiteDataWindow::make(WindowParts &parts)
+{
+    return std::make_unique<SiteDataWindow>(parts.window, *parts.platform.settings,
+                                            *parts.platform.siteData, parts.reportAndLeave);
+}
+
+SiteDataWindow::SiteDataWindow(QWidget &window, SettingsStore &settings, SiteData &siteData,
+                               WindowParts::Runner reportAndLeave)
+    : QWidget(&window, Qt::Window)
+    , m_settings(settings)
+    , m_siteData(siteData)
+    , m_reportAndLeave(std::move(reportAndLeave))
     , m_list(new QTreeWidget(this))
     , m_note(new QLabel(this))
     , m_remove(new QPushButton(tr("&Remove cookies and data"), this))
@@ -291,12 +283,13 @@ void SiteDataWindow::addException()
         m_list->setCurrentItem(added.first());
 }
 
-CommandTable SiteDataWindow::commands()
+Commands::Rows<SiteDataWindow> SiteDataWindow::commands()
 {
     using namespace Commands;
-    static constexpr Command rows[] = {
-        keys("actSiteData", QT_TRANSLATE_NOOP("frmWebBrowser", "Site data and permissions"),
-             "Ctrl+Shift+K", [](frmWebBrowser &w) { featureOf<SiteDataWindow>(w).open(); }),
+    static constexpr Row<SiteDataWindow> rows[] = {
+        keys<SiteDataWindow>("actSiteData",
+                             QT_TRANSLATE_NOOP("frmWebBrowser", "Site data and permissions"),
+                             "Ctrl+Shift+K", [](SiteDataWindow &unit) { unit.open(); }),
     };
     return rows;
 }

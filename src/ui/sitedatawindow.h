@@ -1,8 +1,9 @@
 #pragma once
 
 #include "ui/commandtable.h"
-#include "ui/featurecontext.h"
+#include "ui/feature.h"
 
+#include <memory>
 #include <QWidget>
 
 class QLabel;
@@ -22,10 +23,13 @@ class SiteDataWindow final : public QWidget
     Q_OBJECT
 
 public:
-    static CommandTable commands();
+    static Commands::Rows<SiteDataWindow> commands();
+
+    static std::unique_ptr<SiteDataWindow> make(WindowParts &parts);
 
     // A window of its own, which goes with the browser window.
-    explicit SiteDataWindow(const FeatureContext &context);
+    SiteDataWindow(QWidget &window, SettingsStore &settings, SiteData &siteData,
+                   WindowParts::Runner reportAndLeave);
 
     // Shows the window in front, its list read anew.
     void open();
@@ -48,7 +52,7 @@ private:
 
     SettingsStore &m_settings;
     SiteData &m_siteData;
-    FeatureContext::Runner m_reportAndLeave;
+    WindowParts::Runner m_reportAndLeave;
     QTreeWidget *m_list;
     QLabel *m_note;
     QPushButton *m_remove;

@@ -1,6 +1,8 @@
 #include "ui/sourcewindow.h"
 
 #include "platform/api/failure.h"
+#include "platform/api/pagetools.h"
+#include "platform/api/platform.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "ui/findbar.h"
 
@@ -14,7 +16,8 @@ SourceWindow::SourceWindow(const ControlMaker &makeControl)
     resize(900, 650);
     m_view = makeControl(this);
     m_view->widget()->setParent(this);
-    m_findBar = new FindBar(this, *m_view);
+    m_findBar = new FindBar(this, m_view->find(), m_view->events(),
+                            [view = m_view] { view->SetFocus(); });
     connect(m_findBar, &FindBar::openChanged, this, &SourceWindow::placeView);
 
     const auto addKeys = [this](const QString &keys, auto work) {
@@ -55,4 +58,32 @@ void SourceWindow::placeView()
 {
     const int findBarHeight = m_findBar->isOpen() ? m_findBar->height() : 0;
     m_view->widget()->setGeometry(0, 0, width(), height() - findBarHeight);
+}
+
+std::unique_ptr<SourceViewer> SourceViewer::make(WindowParts &parts)
+{
+    auto viewer = std::make_unique<SourceViewer>(parts.platform.createWebBrowserControl);
+    QObject::connect(&parts.page.tools, &PageTools::ViewSourceRequested, &parts.window,
+                     [&parts, viewer = viewer.get()](const QString &url) {
+                         parts.guarded("ViewSource_Click", [&] { viewer->showSourceOf(url); });
+                     });
+    return viewer;
+}
+
+SourceViewer::SourceViewer(SourceWindow::ControlMaker makeControl)
+    : m_makeControl(std::move(makeControl))
+{
+}
+
+SourceViewer::~SourceViewer()
+{
+    // The page's source goes with the window that showed the page.
+    delete m_window.data();
+}
+
+void SourceViewer::showSourceOf(const QString &url)
+{
+    if (!m_window)
+        m_window = new SourceWindow(m_makeControl);
+    m_window->showSourceOf(url);
 }

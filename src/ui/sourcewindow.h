@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ui/feature.h"
+
 #include <functional>
+#include <memory>
+#include <QPointer>
 #include <QWidget>
 
 class FindBar;
@@ -26,4 +30,23 @@ private:
 
     WebBrowserControl *m_view = nullptr;
     FindBar *m_findBar = nullptr;
+};
+
+// The browser window's way to a page's source: the page asks (its menu's View source), and
+// the source window, made at the first ask, shows it. The window goes with the browser window.
+class SourceViewer final
+{
+public:
+    static std::unique_ptr<SourceViewer> make(WindowParts &parts);
+
+    explicit SourceViewer(SourceWindow::ControlMaker makeControl);
+    ~SourceViewer();
+    SourceViewer(const SourceViewer &) = delete;
+    SourceViewer &operator=(const SourceViewer &) = delete;
+
+    void showSourceOf(const QString &url);
+
+private:
+    SourceWindow::ControlMaker m_makeControl;
+    QPointer<SourceWindow> m_window;
 };

@@ -1,6 +1,7 @@
 #include "ui/ui_frmwebbrowser.h"
 
 #include "favorites/favoriteslistmodel.h"
+#include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
 #include "ui/icons.h"
 #include "ui/picturebox.h"
@@ -342,3 +343,26 @@ void frmWebBrowser::arrangeAlignedStrips(QWidget *window)
 }
 
 } // namespace Ui
+
+namespace {
+
+// A control reached by its name at run time: a name that no control has is a failure.
+QAction *namedOrFail(const QHash<QString, QAction *> &controls, const QString &name)
+{
+    QAction *control = controls.value(name);
+    if (!control)
+        throw PlatformError(ErrorCode::ElementNotFound, QStringLiteral("Element not found"));
+    return control;
+}
+
+} // namespace
+
+QAction *Ui::frmWebBrowser::Buttons(const QString &key) const
+{
+    return namedOrFail(keyedButtons, key);
+}
+
+QAction *Ui::frmWebBrowser::menuItem(const QString &name) const
+{
+    return namedOrFail(commandActions, name);
+}

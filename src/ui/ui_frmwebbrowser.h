@@ -31,6 +31,16 @@ public:
     // Stacks the shown strips (toolbar, address panel, panel strip) from the window's top.
     void arrangeAlignedStrips(QWidget *window);
 
+    // The menus that stand in the frame's menu bar while this window is open.
+    QList<QMenu *> menus() const { return menuList; }
+    // A menu, menu item or window action by its name; fails with PlatformError when there
+    // is none.
+    QAction *menuItem(const QString &name) const;
+    // The toolbar's buttons in order, separators included.
+    QList<QAction *> toolbarButtons() const { return buttonList; }
+    // Buttons(key): fails with PlatformError when no button has the key.
+    QAction *Buttons(const QString &key) const;
+
     QTimer *timer1 = nullptr;
     QToolBar *WebToolbar = nullptr;
     QProgressBar *tbrProgress = nullptr;

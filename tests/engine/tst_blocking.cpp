@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -35,6 +36,8 @@ private Q_SLOTS:
     void compiledFormLoadedUnlessDamagedOrStale();
     void blockedElementsLeaveNoHole();
     void thousandsBlockedKeepTheWindowAnswering();
+    void localPageShowsItsFilesButReadsNone_data();
+    void localPageShowsItsFilesButReadsNone();
 };
 
 void tst_Blocking::initTestCase()
@@ -338,6 +341,50 @@ void tst_Blocking::thousandsBlockedKeepTheWindowAnswering()
                     .toBool());
     tick.stop();
     QVERIFY2(longestGap < 500, qPrintable(u"the window stood still %1 ms"_s.arg(longestGap)));
+}
+
+void tst_Blocking::localPageShowsItsFilesButReadsNone_data()
+{
+    QTest::addColumn<bool>("blocking");
+    QTest::newRow("blocking on") << true;
+    QTest::newRow("blocking off") << false;
+}
+
+// A page opened from the disk, such as a saved one, shows its pictures and styles; its script
+// reads no file, neither by fetch nor through a frame.
+void tst_Blocking::localPageShowsItsFilesButReadsNone()
+{
+    QFETCH(bool, blocking);
+    start();
+    m_blocking->setEnabled(blocking);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(u"page_files"_s));
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(folder.filePath(u"page_files/picture.png"_s)));
+    QVERIFY(writeAll(folder.filePath(u"page_files/style.css"_s),
+                     "body { background: rgb(0, 128, 0); }"));
+    QVERIFY(writeAll(folder.filePath(u"secret.html"_s), "<p>the user's secret</p>"));
+    QVERIFY(writeAll(
+        folder.filePath(u"page.html"_s),
+        htmlPage("Saved",
+                 "<link rel='stylesheet' href='page_files/style.css'>"
+                 "<img id='picture' src='page_files/picture.png'>"
+                 "<iframe id='frame' src='secret.html'></iframe><script>"
+                 "const fetched = fetch('secret.html').then(r => r.text())"
+                 "  .then(t => 'read ' + t, () => 'refused');"
+                 "const framed = new Promise(done => window.addEventListener('load', () => {"
+                 "  try { done('read ' + document.getElementById('frame').contentDocument"
+                 "    .body.innerText); } catch (e) { done('refused'); } }));"
+                 "Promise.all([fetched, framed]).then(r => { document.title = r.join(', '); });"
+                 "</script>")));
+
+    QVERIFY(
+        loadAndWait(*m_control, QUrl::fromLocalFile(folder.filePath(u"page.html"_s)).toString()));
+    QTRY_COMPARE(m_control->LocationName(), u"refused, refused"_s);
+    QCOMPARE(evaluate(u"document.getElementById('picture').naturalWidth"_s).toInt(), 3);
+    QCOMPARE(evaluate(u"getComputedStyle(document.body).backgroundColor"_s).toString(),
+             u"rgb(0, 128, 0)"_s);
 }
 
 KESTRAV_TEST_MAIN(tst_Blocking)

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPrinter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -106,6 +107,25 @@ private Q_SLOTS:
         QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
         QVERIFY(m_control->downloadControl().downloads().rows().isEmpty());
         QCOMPARE(m_control->tools().SelectorAtMenuPoint(), QString());
+    }
+
+    // The features follow the page through its events part: each event reaches it once, with
+    // what the control told.
+    void eventsPartTellsWhatTheControlTells()
+    {
+        PageEvents &events = m_control->events();
+        QSignalSpy navigated(&events, &PageEvents::NavigateComplete2);
+        QSignalSpy loaded(&events, &PageEvents::DownloadComplete);
+        QSignalSpy titled(&events, &PageEvents::TitleChange);
+        QSignalSpy status(&events, &PageEvents::StatusTextChange);
+        Q_EMIT m_control->NavigateComplete2(QStringLiteral("http://a.test/"));
+        Q_EMIT m_control->TitleChange(QStringLiteral("A page"));
+        Q_EMIT m_control->StatusTextChange(QStringLiteral("http://a.test/link"));
+        Q_EMIT m_control->DownloadComplete();
+        QCOMPARE(navigated, QList<QList<QVariant>>({ { QStringLiteral("http://a.test/") } }));
+        QCOMPARE(titled, QList<QList<QVariant>>({ { QStringLiteral("A page") } }));
+        QCOMPARE(status, QList<QList<QVariant>>({ { QStringLiteral("http://a.test/link") } }));
+        QCOMPARE(loaded.count(), 1);
     }
 
 private:

@@ -12,10 +12,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,6 +46,7 @@ private Q_SLOTS:
 
     void showsProgressAndEnd_data();
     void showsProgressAndEnd();
+    void declinedSaveDownloadsNothing_data();
     void declinedSaveDownloadsNothing();
     void twoDownloadsAreBothShown();
     void endedDownloadIsNoNewsOnTheNextPage();
@@ -174,10 +178,32 @@ void tst_Downloads::showsProgressAndEnd()
     }
 }
 
+void tst_Downloads::declinedSaveDownloadsNothing_data()
+{
+    // The folders of the home that exist, and the one the save question starts in.
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("offeredIn");
+    QTest::newRow("downloads") << QStringList { "Downloads", "Documents" } << "Downloads";
+    QTest::newRow("documents alone") << QStringList { "Documents" } << "Documents";
+    QTest::newRow("neither") << QStringList() << "";
+}
+
 void tst_Downloads::declinedSaveDownloadsNothing()
 {
+    QFETCH(QStringList, folders);
+    QFETCH(QString, offeredIn);
+    const QDir home = QDir::home();
+    for (const QString &folder : folders)
+        QVERIFY(home.mkpath(folder));
+    const auto removed = qScopeGuard([&] {
+        for (const QString &folder : folders)
+            home.rmdir(folder);
+    });
+
     m_control->Navigate(m_server.url(QStringLiteral("/big.bin")));
     QTRY_COMPARE_WITH_TIMEOUT(m_questions->asked.size(), 1, LoadTimeoutMs);
+    QCOMPARE(m_questions->asked.first(),
+             u"save "_s + QDir::cleanPath(home.filePath(offeredIn) + u"/big.bin"_s));
     QCOMPARE(m_control->downloadControl().DownloadsInProgress(), 0);
     QVERIFY(m_statusTexts.filter(QStringLiteral("big.bin")).isEmpty());
 }

@@ -1,10 +1,10 @@
 #include "fakeservices.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "platform/api/onequestionatatime.h"
-#include "platform/api/rememberedanswers.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "questions/onequestionatatime.h"
+#include "sitedata/rememberedanswers.h"
 #include "testsupport.h"
 
 #include <memory>

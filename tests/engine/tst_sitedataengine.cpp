@@ -7,10 +7,10 @@
 #include "fakesettingsstore.h"
 #include "hostedcontrol.h"
 #include "httpserver.h"
-#include "platform/api/rememberedanswers.h"
-#include "platform/api/sitepermissions.h"
-#include "platform/desktop/webengine/pagestorage.h"
-#include "platform/desktop/webengine/webenginesitedata.h"
+#include "platform/desktop/profiledata/pagestorage.h"
+#include "platform/desktop/profiledata/webenginesitedata.h"
+#include "sitedata/rememberedanswers.h"
+#include "sitedata/sitepermissions.h"
 #include "testsupport.h"
 
 #include <algorithm>

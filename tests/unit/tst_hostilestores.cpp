@@ -1,6 +1,6 @@
 #include "history/recenturls.h"
-#include "platform/api/keepingsettingsstore.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
+#include "settings/keepingsettingsstore.h"
 #include "testsupport.h"
 
 #include <QDir>

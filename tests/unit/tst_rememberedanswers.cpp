@@ -1,7 +1,7 @@
 #include "fakeservices.h"
 #include "fakesettingsstore.h"
-#include "platform/api/rememberedanswers.h"
-#include "platform/api/sitepermissions.h"
+#include "sitedata/rememberedanswers.h"
+#include "sitedata/sitepermissions.h"
 #include "testsupport.h"
 
 namespace {

@@ -7,9 +7,13 @@
 #include "mail/mailfolders.h"
 #include "navigation/sitezoom.h"
 #include "platform/api/clipboard.h"
+#include "platform/desktop/webengine/transferrate.h"
 #include "testsupport.h"
 
-// The small rules of the HTML, capture and mail commands.
+// (ms, bytes received in all) of a download.
+using RateSamples = QList<QPair<qint64, qint64>>;
+
+// The small rules of the HTML, capture and mail commands, and a download's rate.
 class tst_Rules : public QObject
 {
     Q_OBJECT
@@ -30,6 +34,8 @@ private slots:
     void holdsPicture();
     void defaultFolderNamed_data();
     void defaultFolderNamed();
+    void transferRate_data();
+    void transferRate();
 };
 
 void tst_Rules::findInText_data()
@@ -283,6 +289,36 @@ void tst_Rules::defaultFolderNamed()
     QFETCH(int, folder);
     const auto found = Mail::defaultFolderNamed(name);
     QCOMPARE(found ? int(*found) : 0, folder);
+}
+
+void tst_Rules::transferRate_data()
+{
+    // Samples of (ms, bytes received in all), the time asked, and the rate in bytes a second.
+    using Samples = RateSamples;
+    QTest::addColumn<Samples>("samples");
+    QTest::addColumn<qint64>("now");
+    QTest::addColumn<qint64>("rate");
+    QTest::newRow("nothing yet") << Samples { { 0, 500 } } << qint64(1000) << qint64(0);
+    // 6 MB came while the save question was open; then 650 kB a second.
+    QTest::newRow("bytes before the start are not counted")
+        << Samples { { 0, 6'000'000 }, { 1000, 6'650'000 }, { 2000, 7'300'000 } } << qint64(2000)
+        << qint64(650'000);
+    QTest::newRow("only the last seconds count")
+        << Samples { { 0, 0 }, { 1000, 10'000'000 }, { 6000, 10'100'000 }, { 11000, 10'200'000 } }
+        << qint64(11000) << qint64(20'000);
+    QTest::newRow("a stall brings it down")
+        << Samples { { 0, 0 }, { 1000, 1'000'000 } } << qint64(10'000) << qint64(0);
+}
+
+void tst_Rules::transferRate()
+{
+    QFETCH(RateSamples, samples);
+    QFETCH(qint64, now);
+    QFETCH(qint64, rate);
+    TransferRate measured;
+    for (const auto &[at, bytes] : samples)
+        measured.add(at, bytes);
+    QCOMPARE(measured.bytesPerSecond(now), rate);
 }
 
 KESTRAV_TEST_GUILESS_MAIN(tst_Rules)

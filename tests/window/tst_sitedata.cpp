@@ -1,8 +1,8 @@
 // Clearing browsing data from the window's key, and the site window's buttons, on doubles.
 
 #include "history/recenturls.h"
-#include "platform/api/sitepermissions.h"
 #include "sitedata/clearchoice.h"
+#include "sitedata/sitepermissions.h"
 #include "ui/clearbrowsingdata.h"
 #include "ui/sitedatawindow.h"
 #include "windowfixture.h"

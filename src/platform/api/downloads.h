@@ -20,7 +20,7 @@ public:
         QString path; // where the file goes, or went
         qint64 received = 0;
         qint64 total = -1; // -1 while the size is not known
-        qint64 bytesPerSecond = 0; // since the download started
+        qint64 bytesPerSecond = 0; // over the last few seconds
         State state = State::Running;
         QString ending; // how it ended, for the user; "" while it runs
     };

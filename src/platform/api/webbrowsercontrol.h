@@ -2,6 +2,7 @@
 
 #include "platform/api/documentaccess.h"
 #include "platform/api/downloadcontrol.h"
+#include "platform/api/pageevents.h"
 #include "platform/api/pagefind.h"
 #include "platform/api/pageprinting.h"
 #include "platform/api/pagesignins.h"
@@ -21,7 +22,18 @@ class WebBrowserControl : public QObject
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit WebBrowserControl(QObject *parent = nullptr)
+        : QObject(parent)
+        , m_events(new PageEvents(this))
+    {
+        connect(this, &WebBrowserControl::DownloadComplete, m_events,
+                &PageEvents::DownloadComplete);
+        connect(this, &WebBrowserControl::NavigateComplete2, m_events,
+                &PageEvents::NavigateComplete2);
+        connect(this, &WebBrowserControl::StatusTextChange, m_events,
+                &PageEvents::StatusTextChange);
+        connect(this, &WebBrowserControl::TitleChange, m_events, &PageEvents::TitleChange);
+    }
     ~WebBrowserControl() override = default;
 
     // The control's surface, to be placed in a window.
@@ -53,6 +65,8 @@ public:
     DownloadControl &downloadControl() const { return *m_parts.downloads; }
     PageTools &tools() const { return *m_parts.tools; }
     PageSignIns &signIns() const { return *m_parts.signIns; }
+    // The page's events, each as the control's signal of that name says it.
+    PageEvents &events() const { return *m_events; }
 
 Q_SIGNALS:
     // Whenever a load ends, also when it is stopped or fails.
@@ -86,4 +100,5 @@ protected:
 
 private:
     Parts m_parts;
+    PageEvents *m_events;
 };

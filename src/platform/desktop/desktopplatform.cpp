@@ -1,15 +1,12 @@
 #include "platform/desktop/desktopplatform.h"
 
-#include "platform/api/keepingsettingsstore.h"
-#include "platform/api/onequestionatatime.h"
-#include "platform/api/rememberedanswers.h"
-#include "platform/api/sitepermissions.h"
 #include "platform/desktop/blocking/desktopcontentblocking.h"
 #include "platform/desktop/dialogs/desktopcommondialog.h"
 #include "platform/desktop/dialogs/desktopuserquestions.h"
 #include "platform/desktop/history/sqlitehistorystore.h"
 #include "platform/desktop/keyring/secretservicekeyring.h"
 #include "platform/desktop/mail/desktopmailautomation.h"
+#include "platform/desktop/profiledata/webenginesitedata.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "platform/desktop/system/desktopclipboard.h"
 #include "platform/desktop/system/desktopkeyboardevents.h"
@@ -18,22 +15,23 @@
 #include "platform/desktop/text/plaintextarea.h"
 #include "platform/desktop/transfer/networkinternettransfer.h"
 #include "platform/desktop/webengine/webenginebrowsercontrol.h"
-#include "platform/desktop/webengine/webenginesitedata.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 
-Platform makeDesktopPlatform(FrecencyRule historyRanking)
+Platform makeDesktopPlatform(DesktopRules rules)
 {
     Platform platform;
-    // One store that keeps what the file refuses, shared by every part that keeps settings.
-    platform.settings = std::make_shared<KeepingSettingsStore>(
-        std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath()));
-    platform.questions = std::make_shared<OneQuestionAtATime>(std::make_shared<RememberedAnswers>(
-        std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName()),
-        platform.settings));
-    auto siteData = std::make_shared<WebEngineSiteData>(
-        SitePermissions::thirdPartyCookieSites(*platform.settings));
+    platform.settings = std::make_shared<SqliteSettingsStore>(SqliteSettingsStore::defaultPath());
+    if (rules.keepSettings)
+        platform.settings = rules.keepSettings(platform.settings);
+    platform.questions
+        = std::make_shared<DesktopUserQuestions>(QCoreApplication::applicationName());
+    if (rules.askQuestions)
+        platform.questions = rules.askQuestions(platform.questions, platform.settings);
+    // The sites allowed third-party cookies are the rules' to read; they are told before the
+    // first page opens.
+    auto siteData = std::make_shared<WebEngineSiteData>(QStringList());
     platform.siteData = siteData;
     platform.app = std::make_shared<DesktopAppInfo>();
     auto blocking = std::make_shared<DesktopContentBlocking>(
@@ -62,7 +60,7 @@ Platform makeDesktopPlatform(FrecencyRule historyRanking)
     platform.keyboard = std::make_shared<DesktopKeyboardEvents>();
     platform.files = std::make_shared<DesktopFileHandlers>();
     platform.history = std::make_shared<SqliteHistoryStore>(SqliteHistoryStore::defaultPath(),
-                                                            std::move(historyRanking));
+                                                            std::move(rules.historyRanking));
     platform.keyring = std::make_shared<SecretServiceKeyring>(QCoreApplication::applicationName()
                                                               + QStringLiteral(" sign-ins"));
     return platform;

@@ -10,6 +10,7 @@
 #include "platform/desktop/blocking/blockingsettings.h"
 #include "platform/desktop/blocking/compiledformfile.h"
 #include "platform/desktop/blocking/filterupdater.h"
+#include "platform/desktop/blocking/localpagerequests.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,6 +177,8 @@ void DesktopContentBlocking::attach(WebBrowserControl *control)
         profile->setUrlRequestInterceptor(m_interceptor.get());
         m_profiles.append(profile);
     }
+    // Only a page whose requests pass the interceptor above may load local files.
+    LocalPageRequests::openToItsFiles(*page);
     m_pages.removeAll(nullptr);
     m_pages.append(new PageBlocking(*this, control, page, view));
 }
@@ -296,6 +299,10 @@ bool DesktopContentBlocking::isAllowedSite(const QUrl &url) const
 
 void DesktopContentBlocking::intercept(QWebEngineUrlRequestInfo &info)
 {
+    if (LocalPageRequests::refused(info)) {
+        info.block(true);
+        return;
+    }
     if (!m_enabled || !m_engine)
         return;
     const QUrl url = info.requestUrl();

@@ -1,5 +1,7 @@
 #include "platform/desktop/dialogs/desktopuserquestions.h"
 
+#include "platform/api/permissionkinds.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -16,24 +18,8 @@ namespace {
 
 QString wish(UserQuestions::Permission permission)
 {
-    using Permission = UserQuestions::Permission;
-    switch (permission) {
-    case Permission::Camera:
-        return DesktopUserQuestions::tr("use your camera");
-    case Permission::Microphone:
-        return DesktopUserQuestions::tr("use your microphone");
-    case Permission::CameraAndMicrophone:
-        return DesktopUserQuestions::tr("use your camera and your microphone");
-    case Permission::Location:
-        return DesktopUserQuestions::tr("know where you are");
-    case Permission::Notifications:
-        return DesktopUserQuestions::tr("show notifications on your desktop");
-    case Permission::ScreenSharing:
-        return DesktopUserQuestions::tr("see your screen");
-    case Permission::PointerLock:
-        return DesktopUserQuestions::tr("take over the mouse pointer");
-    }
-    return {};
+    const PermissionKind *kind = permissionKind(permission);
+    return kind ? DesktopUserQuestions::tr(kind->wish) : QString();
 }
 
 } // namespace

@@ -108,6 +108,8 @@ void DownloadTracker::track(QWebEngineDownloadRequest *download)
     entry.id = download->id();
     entry.savedPage = download->isSavePageDownload();
     entry.started.start();
+    // What the engine fetched before the user chose the place is the rate's base.
+    entry.rate.add(0, download->receivedBytes());
     m_entries.append(entry);
     m_keepAlive = shared_from_this();
     follow(download);
@@ -143,7 +145,11 @@ void DownloadTracker::resume(QWebEngineDownloadRequest *download)
 
 void DownloadTracker::follow(QWebEngineDownloadRequest *download)
 {
-    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, [this] {
+    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, [this, download] {
+        for (Entry &entry : m_entries) {
+            if (entry.download == download && entry.ending.isEmpty())
+                entry.rate.add(entry.started.elapsed(), download->receivedBytes());
+        }
         if (!m_throttle.isActive())
             m_throttle.start();
     });
@@ -179,8 +185,7 @@ QList<Downloads::Row> DownloadTracker::rows() const
         if (entry.ending.isEmpty() && entry.download) {
             row.received = entry.download->receivedBytes();
             row.total = entry.download->totalBytes();
-            const qint64 ms = entry.started.elapsed();
-            row.bytesPerSecond = ms > 0 ? row.received * 1000 / ms : 0;
+            row.bytesPerSecond = entry.rate.bytesPerSecond(entry.started.elapsed());
         }
         rows.append(row);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/api/downloadcontrol.h"
 #include "platform/api/downloads.h"
+#include "platform/desktop/webengine/transferrate.h"
 
 #include <memory>
 #include <QElapsedTimer>
@@ -61,6 +62,7 @@ private:
         qint64 received = 0; // kept for when the engine's request is gone
         qint64 total = -1;
         QElapsedTimer started;
+        TransferRate rate;
         bool savedPage = false;
         bool inStatus = true; // the status line shows the downloads since the last one ended
     };

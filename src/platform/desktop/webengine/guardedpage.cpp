@@ -1,6 +1,6 @@
 #include "platform/desktop/webengine/guardedpage.h"
 
-#include "platform/api/onequestionatatime.h"
+#include "platform/api/openquestion.h"
 
 GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -21,7 +21,7 @@ GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
     connect(this, &QWebEnginePage::printRequested, this, [this] {
         if (!mayAsk())
             return;
-        const OneQuestionAtATime::Asking open;
+        const OpenQuestion::Asking open;
         Q_EMIT printAsked();
     });
 }
@@ -51,14 +51,14 @@ bool GuardedPage::ask(Dialog dialog, const QString &message, QString *prompt)
 {
     if (!mayAsk())
         return false;
-    const OneQuestionAtATime::Asking open;
+    const OpenQuestion::Asking open;
     return showDialog(dialog, message, prompt);
 }
 
 bool GuardedPage::mayAsk()
 {
     const qint64 now = m_clock.elapsed();
-    if (OneQuestionAtATime::isAsking())
+    if (OpenQuestion::isAsking())
         return false;
     while (!m_asked.isEmpty() && now - m_asked.first() >= QuietMs)
         m_asked.removeFirst();

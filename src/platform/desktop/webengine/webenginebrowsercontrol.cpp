@@ -3,15 +3,11 @@
 #include "platform/api/failure.h"
 #include "platform/api/platformerror.h"
 #include "platform/api/startupphase.h"
-#include "platform/desktop/spelling/spellcheck.h"
-#include "platform/desktop/webengine/cookiefile.h"
-#include "platform/desktop/webengine/desktopnotifications.h"
-#include "platform/desktop/webengine/diskcaches.h"
+#include "platform/desktop/profiledata/webprofile.h"
 #include "platform/desktop/webengine/downloadtracker.h"
 #include "platform/desktop/webengine/fullscreenwindow.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/pageaddress.h"
-#include "platform/desktop/webengine/pagestorage.h"
 #include "platform/desktop/webengine/pagetroublenotice.h"
 #include "platform/desktop/webengine/singlewindowview.h"
 #include "platform/desktop/webengine/webenginedocument.h"
@@ -41,48 +37,6 @@
 
 namespace {
 
-// One profile per process: the engine allows a storage folder to be opened only once.
-// It lives as long as some control uses it, and goes after the last control's page.
-std::shared_ptr<QWebEngineProfile> sharedProfile()
-{
-    static std::weak_ptr<QWebEngineProfile> shared;
-    if (auto profile = shared.lock())
-        return profile;
-    // The engine reads where its dictionaries are once, as the first profile is made.
-    const SpellCheck spelling = spellCheckFor(QCoreApplication::applicationDirPath(), QLocale());
-    if (!spelling.folder.isEmpty())
-        qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(spelling.folder));
-    const QString storage = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/webengine");
-    // What the user cleared while the engine held it open goes before the engine opens it,
-    // and what is left is read while it still can be.
-    PageStorage::prepare(storage);
-    CookieFile::readBeforeEngine(storage);
-    auto profile = std::make_shared<QWebEngineProfile>(QStringLiteral("Kestrav"));
-    profile->setPersistentStoragePath(storage);
-    profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
-                          + QStringLiteral("/webengine"));
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-    profile->setHttpCacheType(DiskCaches::onDisk() ? QWebEngineProfile::DiskHttpCache
-                                                   : QWebEngineProfile::MemoryHttpCache);
-    // A page opened from the disk reads no other file and reaches no site by script: a saved
-    // or downloaded page cannot read the user's keys or the profile.
-    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    DesktopNotifications::presentFor(*profile);
-    // After the storage path: setting that starts the profile's settings anew. The dictionary
-    // is read once the start page, which has nothing to check, is shown.
-    if (!spelling.language.isEmpty()) {
-        QWebEngineProfile *checked = profile.get();
-        afterStartPage(checked, [checked, language = spelling.language] {
-            checked->setSpellCheckLanguages({ language });
-            checked->setSpellCheckEnabled(true);
-        });
-    }
-    shared = profile;
-    return profile;
-}
-
 // The profile's downloads go on while any control, or any download, still needs them.
 std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngineProfile> &profile)
 {
@@ -99,7 +53,7 @@ std::shared_ptr<DownloadTracker> sharedDownloads(const std::shared_ptr<QWebEngin
 WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
                                                  std::shared_ptr<UserQuestions> questions)
     : WebBrowserControl(parent)
-    , m_profile(sharedProfile())
+    , m_profile(WebProfile::shared())
     , m_downloads(sharedDownloads(m_profile))
     , m_questions(std::move(questions))
     , m_view(new SingleWindowView(parent))
@@ -111,8 +65,9 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     // The zoom first: a page is shown at its zoom before its navigation is reported.
     m_zoom = std::make_unique<WebEngineZoom>(m_view);
     m_find = std::make_unique<WebEngineFind>(m_page);
-    m_document = std::make_unique<WebEngineDocument>(*this, m_page);
-    m_printing = std::make_unique<WebEnginePrinting>(*this, m_page);
+    PageWaiting &waiting = *this;
+    m_document = std::make_unique<WebEngineDocument>(waiting, m_page);
+    m_printing = std::make_unique<WebEnginePrinting>(waiting, m_page);
     m_tools = std::make_unique<WebEnginePageTools>(m_view, m_profile.get());
     m_signIns = std::make_unique<WebEngineSignIns>(m_page);
     setParts({ m_document.get(), m_find.get(), m_zoom.get(), m_printing.get(), m_downloads.get(),

@@ -3,6 +3,7 @@
 #include "platform/api/userquestions.h"
 #include "platform/api/webbrowsercontrol.h"
 #include "platform/desktop/webengine/hangwatch.h"
+#include "platform/desktop/webengine/pagewaiting.h"
 
 #include <functional>
 #include <memory>
@@ -33,7 +34,7 @@ class QWebEngineView;
 
 // The web-browser control on Qt WebEngine. All controls of the program share one persistent
 // per-user profile (cookies, cache, local storage).
-class WebEngineBrowserControl final : public WebBrowserControl
+class WebEngineBrowserControl final : public WebBrowserControl, private PageWaiting
 {
     Q_OBJECT
 
@@ -70,10 +71,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The parts that wait for the page, and that know it is being printed.
-    friend class WebEngineDocument;
-    friend class WebEnginePrinting;
-
     // The pieces of setting up: what each listens to of the page, the profile and the program.
     void followLoads();
     void askAsThePageNeeds();
@@ -81,18 +78,21 @@ private:
     void keepKeyboard();
     void setUpPage();
 
-    using Callback = std::function<void(const QVariant &)>;
-    // Runs an asynchronous request of the engine and waits, in a bounded local event loop,
-    // for the answer it hands to the callback.
+    // What the parts that read, save and print the page wait for.
     QVariant waitForAnswer(const std::function<void(const Callback &)> &request,
-                           int timeoutMs = 10'000);
-    QVariant evaluate(const QString &script);
-    void requireDocument() const;
+                           int timeoutMs) override;
+    QVariant evaluate(const QString &script) override;
+    void requireDocument() const override;
+    void holdHangWatch(bool held) override;
 
     void askWhereToSave(QWebEngineDownloadRequest *download);
     void askForCredentials(const QString &site, QAuthenticator *authenticator);
     void askAboutCertificates();
     void askForPermission(const QUrl &origin, int feature);
+    // A location the user allows is given once the desktop knows one.
+    void grantLocationIfKnown(const QUrl &origin);
+    void refuseUnknownLocation(const QUrl &origin);
+    static constexpr int LocationWaitMs = 10'000;
     // What a site is called in questions: its host, or the whole address where it has none.
     static QString siteOf(const QUrl &url);
     void setNotice(const QString &notice);

@@ -2,7 +2,7 @@
 // starts navigations that a hung page may hold up.
 
 #include "platform/api/failure.h"
-#include "platform/api/onequestionatatime.h"
+#include "platform/api/openquestion.h"
 #include "platform/desktop/webengine/guardedpage.h"
 #include "platform/desktop/webengine/pagetroublenotice.h"
 #include "platform/desktop/webengine/singlewindowview.h"
@@ -24,7 +24,7 @@ constexpr int WatchIntervalMs = 2'000;
 // The page may be waiting for the user's answer to a question, its own or the program's.
 bool questionOpen()
 {
-    return OneQuestionAtATime::isAsking() || QApplication::activeModalWidget();
+    return OpenQuestion::isAsking() || QApplication::activeModalWidget();
 }
 
 } // namespace

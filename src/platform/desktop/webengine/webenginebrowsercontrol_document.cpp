@@ -48,9 +48,19 @@ WebEngineBrowserControl::waitForAnswer(const std::function<void(const Callback &
 QVariant WebEngineBrowserControl::evaluate(const QString &script)
 {
     // In the program's own script world, so the page's scripts cannot disturb the answer.
-    return waitForAnswer([this, script](const Callback &done) {
-        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
-    });
+    return waitForAnswer(
+        [this, script](const Callback &done) {
+            m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
+        },
+        AnswerTimeoutMs);
+}
+
+void WebEngineBrowserControl::holdHangWatch(bool held)
+{
+    if (held)
+        m_hangWatch.pause();
+    else
+        m_hangWatch.resume();
 }
 
 void WebEngineBrowserControl::requireDocument() const

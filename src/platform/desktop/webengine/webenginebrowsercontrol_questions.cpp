@@ -10,6 +10,8 @@
 #include <QAuthenticator>
 #include <QDir>
 #include <QFileInfo>
+#include <QGeoPositionInfoSource>
+#include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 
@@ -60,12 +62,24 @@ std::optional<UserQuestions::Permission> permissionOf(QWebEnginePage::Feature fe
     return std::nullopt;
 }
 
+// The desktop's Downloads folder, else Documents, else the home folder: the engine names
+// Downloads even where there is none, and a save dialog would then open in the home folder.
+QString downloadFolder()
+{
+    for (const auto location :
+         { QStandardPaths::DownloadLocation, QStandardPaths::DocumentsLocation }) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 } // namespace
 
 void WebEngineBrowserControl::askWhereToSave(QWebEngineDownloadRequest *download)
 {
-    const QString suggested
-        = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    const QString suggested = QDir(downloadFolder()).filePath(download->downloadFileName());
     QString path;
     if (m_questions)
         Failure::skip([&] { path = m_questions->whereToSave(suggested); });
@@ -113,9 +127,45 @@ void WebEngineBrowserControl::askForPermission(const QUrl &origin, int feature)
     if (permission && m_questions)
         Failure::skip(
             [&] { allow = m_questions->allowPermission(siteOf(origin), *permission).allow; });
+    if (allow && asked == QWebEnginePage::Geolocation) {
+        grantLocationIfKnown(origin);
+        return;
+    }
     m_page->setFeaturePermission(origin, asked,
                                  allow ? QWebEnginePage::PermissionGrantedByUser
                                        : QWebEnginePage::PermissionDeniedByUser);
+}
+
+void WebEngineBrowserControl::grantLocationIfKnown(const QUrl &origin)
+{
+    // Granted where nothing can tell the position, the page would wait for an answer that
+    // never comes; refused, it is answered at once and can say so.
+    QGeoPositionInfoSource *source = QGeoPositionInfoSource::createDefaultSource(this);
+    if (!source) {
+        refuseUnknownLocation(origin);
+        return;
+    }
+    auto answered = std::make_shared<bool>(false);
+    const auto answer = [this, source, origin, answered](bool known) {
+        if (std::exchange(*answered, true))
+            return;
+        source->deleteLater();
+        if (known)
+            m_page->setFeaturePermission(origin, QWebEnginePage::Geolocation,
+                                         QWebEnginePage::PermissionGrantedByUser);
+        else
+            refuseUnknownLocation(origin);
+    };
+    connect(source, &QGeoPositionInfoSource::positionUpdated, this, [answer] { answer(true); });
+    connect(source, &QGeoPositionInfoSource::errorOccurred, this, [answer] { answer(false); });
+    source->requestUpdate(LocationWaitMs);
+}
+
+void WebEngineBrowserControl::refuseUnknownLocation(const QUrl &origin)
+{
+    m_page->setFeaturePermission(origin, QWebEnginePage::Geolocation,
+                                 QWebEnginePage::PermissionDeniedByUser);
+    setNotice(tr("This computer cannot tell its location: %1 was told so.").arg(siteOf(origin)));
 }
 
 void WebEngineBrowserControl::askForCredentials(const QString &site, QAuthenticator *authenticator)

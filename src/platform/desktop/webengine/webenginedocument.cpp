@@ -4,13 +4,13 @@
 #include "platform/api/systemencoding.h"
 #include "platform/desktop/text/userfile.h"
 #include "platform/desktop/webengine/pagedocument.h"
-#include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "platform/desktop/webengine/pagewaiting.h"
 
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <utility>
 
-WebEngineDocument::WebEngineDocument(WebEngineBrowserControl &control, QWebEnginePage *page)
+WebEngineDocument::WebEngineDocument(PageWaiting &control, QWebEnginePage *page)
     : m_control(control)
     , m_page(page)
 {
@@ -38,12 +38,14 @@ void WebEngineDocument::ExecWB(int command, int option, const QString &name)
         throw PlatformError(ErrorCode::InvalidProcedureCall,
                             tr("The command %1 is not supported.").arg(command));
     m_control.requireDocument();
-    using Callback = WebEngineBrowserControl::Callback;
+    using Callback = PageWaiting::Callback;
     const QString text
         = m_control
-              .waitForAnswer([this](const Callback &done) {
-                  m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
-              })
+              .waitForAnswer(
+                  [this](const Callback &done) {
+                      m_page->toPlainText([done](const QString &text) { done(QVariant(text)); });
+                  },
+                  PageWaiting::AnswerTimeoutMs)
               .toString();
 
     // A text file for the desktop's own text tools, so in the system's 8-bit encoding.

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 class QWebEnginePage;
-class WebEngineBrowserControl;
+class PageWaiting;
 
 // What the window reads of the page and saves of it, each asked of the engine and waited for
 // by the control in a bounded local event loop.
@@ -14,7 +14,7 @@ class WebEngineDocument final : public DocumentAccess
     Q_DECLARE_TR_FUNCTIONS(WebEngineDocument)
 
 public:
-    WebEngineDocument(WebEngineBrowserControl &control, QWebEnginePage *page);
+    WebEngineDocument(PageWaiting &control, QWebEnginePage *page);
 
     QString DocumentBodyInnerHTML() override;
     QStringList DocumentLinkHrefs() override;
@@ -26,7 +26,7 @@ public:
     bool takeSavingPage();
 
 private:
-    WebEngineBrowserControl &m_control;
+    PageWaiting &m_control;
     QWebEnginePage *m_page;
     bool m_savingPage = false;
 };

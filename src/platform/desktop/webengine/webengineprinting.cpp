@@ -2,8 +2,8 @@
 
 #include "platform/api/platformerror.h"
 #include "platform/desktop/webengine/guardedpage.h"
+#include "platform/desktop/webengine/pagewaiting.h"
 #include "platform/desktop/webengine/pdfprinting.h"
-#include "platform/desktop/webengine/webenginebrowsercontrol.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
@@ -15,7 +15,7 @@ constexpr int PrintTimeoutMs = 120'000;
 
 } // namespace
 
-WebEnginePrinting::WebEnginePrinting(WebEngineBrowserControl &control, GuardedPage *page)
+WebEnginePrinting::WebEnginePrinting(PageWaiting &control, GuardedPage *page)
     : m_control(control)
     , m_page(page)
 {
@@ -29,7 +29,7 @@ void WebEnginePrinting::PrintPage(QPrinter &printer)
     SetPrintPreviewOpen(true);
     const auto resume = qScopeGuard([this] { SetPrintPreviewOpen(false); });
     // The engine lays the page out as a PDF document for the printer's pages.
-    using Callback = WebEngineBrowserControl::Callback;
+    using Callback = PageWaiting::Callback;
     const QByteArray document
         = m_control
               .waitForAnswer(
@@ -47,8 +47,5 @@ void WebEnginePrinting::PrintPage(QPrinter &printer)
 
 void WebEnginePrinting::SetPrintPreviewOpen(bool open)
 {
-    if (open)
-        m_control.m_hangWatch.pause();
-    else
-        m_control.m_hangWatch.resume();
+    m_control.holdHangWatch(open);
 }

@@ -3,7 +3,7 @@
 #include "platform/api/pageprinting.h"
 
 class GuardedPage;
-class WebEngineBrowserControl;
+class PageWaiting;
 
 // Printing the page, laid out by the engine for the printer's pages.
 class WebEnginePrinting final : public PagePrinting
@@ -12,12 +12,12 @@ class WebEnginePrinting final : public PagePrinting
 
 public:
     // The control waits for the engine's layout, and knows whether the page hangs meanwhile.
-    WebEnginePrinting(WebEngineBrowserControl &control, GuardedPage *page);
+    WebEnginePrinting(PageWaiting &control, GuardedPage *page);
 
     void PrintPage(QPrinter &printer) override;
     void SetPrintPreviewOpen(bool open) override;
 
 private:
-    WebEngineBrowserControl &m_control;
+    PageWaiting &m_control;
     GuardedPage *m_page;
 };

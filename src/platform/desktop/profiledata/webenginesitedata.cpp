@@ -1,11 +1,12 @@
-#include "platform/desktop/webengine/webenginesitedata.h"
+#include "platform/desktop/profiledata/webenginesitedata.h"
 
 #include "platform/api/failure.h"
 #include "platform/api/platformerror.h"
-#include "platform/desktop/webengine/cookiefile.h"
-#include "platform/desktop/webengine/pageorigins.h"
-#include "platform/desktop/webengine/storageclearing.h"
-#include "platform/desktop/webengine/webenginebrowsercontrol.h"
+#include "platform/api/webbrowsercontrol.h"
+#include "platform/desktop/profiledata/cookiefile.h"
+#include "platform/desktop/profiledata/pageorigins.h"
+#include "platform/desktop/profiledata/storageclearing.h"
+#include "platform/desktop/profiledata/webprofile.h"
 
 #include <QDateTime>
 #include <QMutex>
@@ -27,12 +28,7 @@ struct WebEngineSiteData::Exceptions
     bool allows(const QString &host) const
     {
         const QMutexLocker locked(&lock);
-        const QString h = host.toLower();
-        for (const QString &site : sites) {
-            if (h == site || h.endsWith(QLatin1Char('.') + site))
-                return true;
-        }
-        return false;
+        return PageStorage::coveredByAny(sites, host);
     }
 };
 
@@ -85,8 +81,8 @@ void WebEngineSiteData::attach(WebBrowserControl *control)
     auto *view = qobject_cast<QWebEngineView *>(control->widget());
     if (!view || !view->page())
         return;
-    if (auto *engine = qobject_cast<WebEngineBrowserControl *>(control))
-        m_sharedProfile = engine->profile();
+    if (auto shared = WebProfile::current(); shared && shared.get() == view->page()->profile())
+        m_sharedProfile = shared;
     if (view->page()->profile() != m_profile)
         follow(view->page()->profile());
     watch(view->page());

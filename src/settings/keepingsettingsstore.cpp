@@ -1,4 +1,4 @@
-#include "platform/api/keepingsettingsstore.h"
+#include "settings/keepingsettingsstore.h"
 
 #include "platform/api/atomicfile.h"
 #include "platform/api/failure.h"

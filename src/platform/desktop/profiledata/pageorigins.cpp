@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/pageorigins.h"
+#include "platform/desktop/profiledata/pageorigins.h"
 
 #include <algorithm>
 #include <QUrl>

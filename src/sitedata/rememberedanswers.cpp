@@ -1,7 +1,7 @@
-#include "platform/api/rememberedanswers.h"
+#include "sitedata/rememberedanswers.h"
 
 #include "platform/api/failure.h"
-#include "platform/api/sitepermissions.h"
+#include "sitedata/sitepermissions.h"
 
 namespace {
 

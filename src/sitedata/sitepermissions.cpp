@@ -1,6 +1,7 @@
-#include "platform/api/sitepermissions.h"
+#include "sitedata/sitepermissions.h"
 
 #include "platform/api/failure.h"
+#include "platform/api/permissionkinds.h"
 #include "platform/api/settingsstore.h"
 
 namespace SitePermissions {
@@ -28,30 +29,16 @@ QString keyOf(const QString &site, Permission permission)
 
 QList<Permission> kinds()
 {
-    return { Permission::Camera,     Permission::Microphone,    Permission::CameraAndMicrophone,
-             Permission::Location,   Permission::Notifications, Permission::ScreenSharing,
-             Permission::PointerLock };
+    QList<Permission> all;
+    for (const PermissionKind &kind : PermissionKinds)
+        all.append(kind.permission);
+    return all;
 }
 
 QString kindName(Permission permission)
 {
-    switch (permission) {
-    case Permission::Camera:
-        return QStringLiteral("camera");
-    case Permission::Microphone:
-        return QStringLiteral("microphone");
-    case Permission::CameraAndMicrophone:
-        return QStringLiteral("camera-microphone");
-    case Permission::Location:
-        return QStringLiteral("location");
-    case Permission::Notifications:
-        return QStringLiteral("notifications");
-    case Permission::ScreenSharing:
-        return QStringLiteral("screen");
-    case Permission::PointerLock:
-        return QStringLiteral("pointer-lock");
-    }
-    return {};
+    const PermissionKind *kind = permissionKind(permission);
+    return kind ? QString::fromLatin1(kind->storeName) : QString();
 }
 
 std::optional<Permission> kindNamed(const QString &name)

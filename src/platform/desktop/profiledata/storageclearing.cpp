@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/storageclearing.h"
+#include "platform/desktop/profiledata/storageclearing.h"
 
 #include <algorithm>
 #include <QTimer>

@@ -1,4 +1,6 @@
-#include "platform/desktop/webengine/localstoragedb.h"
+#include "platform/desktop/profiledata/localstoragedb.h"
+
+#include "platform/desktop/profiledata/leveldbcopy.h"
 
 #include <leveldb/db.h>
 #include <leveldb/write_batch.h>
@@ -32,19 +34,11 @@ std::string_view originOf(std::string_view key)
 
 std::unique_ptr<leveldb::DB> open(const QString &databaseFolder)
 {
-    // The engine makes the database; one that is not there has nothing in it.
-    if (!QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
-        return nullptr;
-    leveldb::Options options;
-    options.create_if_missing = false;
-    leveldb::DB *db = nullptr;
-    const leveldb::Status status
-        = leveldb::DB::Open(options, QFile::encodeName(databaseFolder).toStdString(), &db);
-    if (!status.ok()) {
-        qCWarning(lcLocalStorage) << "cannot open" << databaseFolder << status.ToString().c_str();
-        return nullptr;
-    }
-    return std::unique_ptr<leveldb::DB>(db);
+    QString refusal;
+    std::unique_ptr<leveldb::DB> db = LevelDbCopy::open(databaseFolder, &refusal);
+    if (!refusal.isEmpty())
+        qCWarning(lcLocalStorage) << "cannot open" << databaseFolder << qUtf8Printable(refusal);
+    return db;
 }
 
 // Calls each for every key with its origin.

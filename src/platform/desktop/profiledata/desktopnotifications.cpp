@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/desktopnotifications.h"
+#include "platform/desktop/profiledata/desktopnotifications.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -1,5 +1,6 @@
-#include "platform/desktop/webengine/leveldbcopy.h"
+#include "platform/desktop/profiledata/leveldbcopy.h"
 
+#include <leveldb/db.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,24 @@ namespace {
 constexpr qint64 CopyLimit = 32 << 20;
 
 } // namespace
+
+std::unique_ptr<leveldb::DB> open(const QString &databaseFolder, QString *refusal)
+{
+    // The engine makes the database; one that is not there has nothing in it.
+    if (!QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
+        return nullptr;
+    leveldb::Options options;
+    options.create_if_missing = false;
+    leveldb::DB *db = nullptr;
+    const leveldb::Status status
+        = leveldb::DB::Open(options, QFile::encodeName(databaseFolder).toStdString(), &db);
+    if (!status.ok()) {
+        if (refusal)
+            *refusal = QString::fromStdString(status.ToString());
+        return nullptr;
+    }
+    return std::unique_ptr<leveldb::DB>(db);
+}
 
 bool make(const QString &databaseFolder, const QString &into)
 {

@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/diskcaches.h"
+#include "platform/desktop/profiledata/diskcaches.h"
 
 #include <QByteArray>
 #include <QStandardPaths>

@@ -1,11 +1,11 @@
-#include "platform/desktop/webengine/pagestorage.h"
+#include "platform/desktop/profiledata/pagestorage.h"
 
 #include "platform/api/atomicfile.h"
 #include "platform/api/platformerror.h"
-#include "platform/desktop/webengine/leveldbcopy.h"
-#include "platform/desktop/webengine/localstoragedb.h"
-#include "platform/desktop/webengine/pageorigins.h"
-#include "platform/desktop/webengine/serviceworkerdb.h"
+#include "platform/desktop/profiledata/leveldbcopy.h"
+#include "platform/desktop/profiledata/localstoragedb.h"
+#include "platform/desktop/profiledata/pageorigins.h"
+#include "platform/desktop/profiledata/serviceworkerdb.h"
 
 #include <algorithm>
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
-#include "platform/desktop/webengine/serviceworkerdb.h"
+#include "platform/desktop/profiledata/serviceworkerdb.h"
 
-#include "platform/desktop/webengine/pageorigins.h"
+#include "platform/desktop/profiledata/leveldbcopy.h"
+#include "platform/desktop/profiledata/pageorigins.h"
 
 #include <leveldb/db.h>
 #include <leveldb/write_batch.h>
@@ -21,18 +22,6 @@ constexpr std::string_view OriginOfNumber = "REGID_TO_ORIGIN:";
 constexpr std::string_view UserData = "REG_USER_DATA:";
 constexpr std::string_view HasUserData = "REG_HAS_USER_DATA:";
 constexpr std::string_view UniqueOrigin = "INITDATA_UNIQUE_ORIGIN:";
-
-std::unique_ptr<leveldb::DB> open(const QString &databaseFolder)
-{
-    if (!QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
-        return nullptr;
-    leveldb::Options options;
-    options.create_if_missing = false;
-    leveldb::DB *db = nullptr;
-    if (!leveldb::DB::Open(options, QFile::encodeName(databaseFolder).toStdString(), &db).ok())
-        return nullptr;
-    return std::unique_ptr<leveldb::DB>(db);
-}
 
 qint64 numberOf(std::string_view text)
 {
@@ -74,7 +63,7 @@ qint64 ownerOf(std::string_view key)
 QMultiHash<QString, qint64> registrations(const QString &databaseFolder)
 {
     QMultiHash<QString, qint64> found;
-    const std::unique_ptr<leveldb::DB> db = open(databaseFolder);
+    const std::unique_ptr<leveldb::DB> db = LevelDbCopy::open(databaseFolder);
     if (!db)
         return found;
     std::unique_ptr<leveldb::Iterator> it(db->NewIterator(leveldb::ReadOptions()));
@@ -94,7 +83,7 @@ bool removeRegistrations(const QString &databaseFolder, const QList<qint64> &num
     if (numbers.isEmpty()
         || !QFile::exists(QDir(databaseFolder).filePath(QStringLiteral("CURRENT"))))
         return true;
-    const std::unique_ptr<leveldb::DB> db = open(databaseFolder);
+    const std::unique_ptr<leveldb::DB> db = LevelDbCopy::open(databaseFolder);
     if (!db)
         return false;
     const QSet<qint64> doomed(numbers.cbegin(), numbers.cend());

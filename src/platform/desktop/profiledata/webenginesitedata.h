@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/api/sitedata.h"
-#include "platform/desktop/webengine/pagestorage.h"
+#include "platform/desktop/profiledata/pagestorage.h"
 
 #include <memory>
 #include <QHash>

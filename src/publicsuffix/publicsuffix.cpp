@@ -1,9 +1,9 @@
-#include "contentblocking/publicsuffix.h"
+#include "publicsuffix/publicsuffix.h"
 
 #include <libpsl.h>
 #include <string>
 
-namespace Filters {
+namespace PublicSuffix {
 
 namespace {
 
@@ -51,6 +51,11 @@ bool isAddress(std::string_view host)
 
 } // namespace
 
+bool available()
+{
+    return suffixList() != nullptr;
+}
+
 std::string_view registrableDomain(std::string_view host)
 {
     const psl_ctx_t *list = suffixList();
@@ -70,4 +75,13 @@ std::string_view publicSuffix(std::string_view host)
         host, [list](const char *text) { return psl_unregistrable_domain(list, text); });
 }
 
-} // namespace Filters
+bool isListed(std::string_view name)
+{
+    const psl_ctx_t *list = suffixList();
+    if (!list || name.empty())
+        return false;
+    const std::string text(name);
+    return psl_is_public_suffix2(list, text.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE);
+}
+
+} // namespace PublicSuffix

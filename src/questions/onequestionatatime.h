@@ -8,24 +8,12 @@
 // the events it lets through may bring more (a page that floods permission requests, a page
 // that stops answering behind its own dialog). Those get the careful answer at once instead
 // of a second question on top of the first. Anything else that asks the user (a page's own
-// dialogs, the print preview) marks itself open with Asking, so that they wait for each other
-// too.
+// dialogs, the print preview) marks itself open with OpenQuestion::Asking, so that they wait
+// for each other too.
 class OneQuestionAtATime final : public UserQuestions
 {
 public:
     explicit OneQuestionAtATime(std::shared_ptr<UserQuestions> asked);
-
-    // Marks a question as open for as long as it lives.
-    class Asking
-    {
-    public:
-        Asking();
-        ~Asking();
-        Asking(const Asking &) = delete;
-        Asking &operator=(const Asking &) = delete;
-    };
-    // Whether a question is open now, anywhere in the program.
-    static bool isAsking();
 
     QString whereToSave(const QString &suggestedPath) override;
     bool proceedDespiteCertificate(const QString &host, const QString &problem) override;

@@ -1,4 +1,4 @@
-#include "platform/desktop/webengine/cookiefile.h"
+#include "platform/desktop/profiledata/cookiefile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,26 +1,6 @@
-#include "platform/api/onequestionatatime.h"
+#include "questions/onequestionatatime.h"
 
-namespace {
-
-// Questions are modal for the whole program, so whether one is open is the program's state.
-int openQuestions = 0;
-
-} // namespace
-
-OneQuestionAtATime::Asking::Asking()
-{
-    ++openQuestions;
-}
-
-OneQuestionAtATime::Asking::~Asking()
-{
-    --openQuestions;
-}
-
-bool OneQuestionAtATime::isAsking()
-{
-    return openQuestions > 0;
-}
+#include "platform/api/openquestion.h"
 
 OneQuestionAtATime::OneQuestionAtATime(std::shared_ptr<UserQuestions> asked)
     : m_asked(std::move(asked))
@@ -30,9 +10,9 @@ OneQuestionAtATime::OneQuestionAtATime(std::shared_ptr<UserQuestions> asked)
 template<typename Answer, typename Ask>
 Answer OneQuestionAtATime::ask(Answer careful, Ask &&question)
 {
-    if (isAsking())
+    if (OpenQuestion::isAsking())
         return careful;
-    const Asking open;
+    const OpenQuestion::Asking open;
     return question();
 }
 
