@@ -6,6 +6,7 @@
 #include "ui/clearbrowsingdata.h"
 #include "ui/downloadswindow.h"
 #include "ui/findbar.h"
+#include "ui/importwindow.h"
 #include "ui/pagecommands.h"
 #include "ui/pagezoom.h"
 #include "ui/savedsigninswindow.h"
@@ -28,6 +29,7 @@ FeatureList browserFeatures()
     features.add<SiteDataWindow>();
     // Its search field's icon alone would cost the start several ms.
     features.add<SavedSignInsWindow>(Made::AtFirstUse);
+    features.add<ImportWindow>(Made::AtFirstUse);
     features.add<DownloadsWindow>(Made::AtFirstUse);
     features.add<PageInspector>();
     features.add<SignInOffers>();

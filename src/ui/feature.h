@@ -91,6 +91,15 @@ struct WindowParts
         std::function<void(const QStringList &addresses, bool everything)> forget;
     };
 
+    // The favorites file, for a feature that writes it itself.
+    struct FavoritesFile
+    {
+        // Where the file is kept; empty when it cannot be kept. Known once the window is loaded.
+        std::function<QString()> path;
+        // The file was written: the list shows it anew.
+        Work reread;
+    };
+
     WebBrowserHost &host;
     // The browser window, as the parent of what a unit shows or owns.
     QWidget &window;
@@ -98,6 +107,7 @@ struct WindowParts
     Ui::frmWebBrowser &design;
     Page page;
     AddressBox addressBox;
+    FavoritesFile favorites;
     // The text shown in the page's place (a source, a list of links).
     RichTextArea &text;
     StatusLine &status;

@@ -100,7 +100,8 @@ void tst_Commands::pageMenuKeepsItsOrder()
         entries.append(action->objectName());
     QCOMPARE(entries,
              QStringList({ u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s, u"actBlocking"_s,
-                           u"actHideElement"_s, u"actSavedSignIns"_s, u"actInspect"_s }));
+                           u"actHideElement"_s, u"actSavedSignIns"_s, u"actImportExport"_s,
+                           u"actInspect"_s }));
 }
 
 void tst_Commands::everyCommandRunsItsHandler_data()

@@ -5,7 +5,7 @@
 #include "signins/keyringaccess.h"
 #include "signins/savedsignins.h"
 #include "testsupport.h"
-#include "ui/import/importwindow.h"
+#include "ui/importwindow.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>

@@ -2,6 +2,8 @@
 
 #include "import/browsersources.h"
 #include "import/passwordimport.h"
+#include "ui/commandtable.h"
+#include "ui/feature.h"
 
 #include <functional>
 #include <memory>
@@ -24,6 +26,11 @@ class ImportWindow final : public QDialog
     Q_OBJECT
 
 public:
+    static Commands::Rows<ImportWindow> commands();
+    // A window of its own over the browser window; the browsers are looked for in the home
+    // folder, sign-ins go to the desktop's keyring.
+    static std::unique_ptr<ImportWindow> make(WindowParts &parts);
+
     struct Services
     {
         QString home; // where the other browsers are looked for
@@ -68,11 +75,17 @@ private:
     void passwordsSaved(const QString &path, const Import::PasswordImporter::Sorted &sorted,
                         const Import::PasswordImporter::Saved &saved);
     void finish(const QString &report);
+    // The progress bar: done of total, or busy without a measure when total is 0.
+    void showProgress(qsizetype done, qsizetype total);
 
     Services m_services;
+    // The keyring as the window reaches it, when the window made its own.
+    std::unique_ptr<KeyringAccess> m_keyringAccess;
     QList<Import::BrowserSource> m_found;
     QList<Import::BookmarksRead> m_read;
     std::unique_ptr<Import::PasswordImporter> m_passwords;
+    // What the passwords file held that was not imported, one sentence each.
+    QStringList m_passwordsSkipped;
     QThread *m_worker = nullptr;
 
     QListWidget *m_sources;

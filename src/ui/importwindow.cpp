@@ -1,10 +1,12 @@
-#include "ui/import/importwindow.h"
+#include "ui/importwindow.h"
 
 #include "favorites/favoritesfile.h"
 #include "import/bookmarkshtml.h"
 #include "import/favoritesimport.h"
 #include "import/passwordscsv.h"
+#include "platform/api/platform.h"
 #include "platform/api/platformerror.h"
+#include "platform/api/spacetrim.h"
 #include "signins/keyringaccess.h"
 
 #include <QDialogButtonBox>
@@ -65,6 +67,39 @@ QByteArray favoritesBytes(const QString &path)
 }
 
 } // namespace
+
+std::unique_ptr<ImportWindow> ImportWindow::make(WindowParts &parts)
+{
+    Services services;
+    services.home = QDir::homePath();
+    // Made at its first use, once the window knows where its favorites are kept.
+    services.favoritesPath = parts.favorites.path();
+    services.settings = parts.platform.settings.get();
+    services.favoritesChanged = parts.favorites.reread;
+    auto window = std::make_unique<ImportWindow>(std::move(services), &parts.window);
+    if (parts.platform.keyring) {
+        // A keyring that is missing, locked or refused says so in the window.
+        window->m_keyringAccess
+            = std::make_unique<KeyringAccess>(parts.platform.keyring, parts.guarded,
+                                              [status = window->m_status](const QString &text) {
+                                                  if (!text.isEmpty())
+                                                      status->setText(text);
+                                              });
+        window->m_services.keyring = window->m_keyringAccess.get();
+    }
+    return window;
+}
+
+Commands::Rows<ImportWindow> ImportWindow::commands()
+{
+    using namespace Commands;
+    static constexpr Row<ImportWindow> rows[] = {
+        keys<ImportWindow>(
+            "actImportExport", QT_TRANSLATE_NOOP("frmWebBrowser", "Import and export..."),
+            "Ctrl+Shift+O", [](ImportWindow &unit) { unit.open(); }, View::Always, true),
+    };
+    return rows;
+}
 
 ImportWindow::ImportWindow(Services services, QWidget *parent)
     : QDialog(parent)
@@ -133,8 +168,10 @@ ImportWindow::ImportWindow(Services services, QWidget *parent)
 ImportWindow::~ImportWindow()
 {
     // The thread's work refers to nothing of the window, but must end before the program does.
-    if (m_worker)
+    if (m_worker) {
         m_worker->wait();
+        delete m_worker;
+    }
 }
 
 QString ImportWindow::report() const
@@ -145,6 +182,12 @@ QString ImportWindow::report() const
 bool ImportWindow::busy() const
 {
     return m_worker != nullptr;
+}
+
+void ImportWindow::showProgress(qsizetype done, qsizetype total)
+{
+    m_progress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
+    m_progress->setValue(int(std::min<qsizetype>(done, INT_MAX)));
 }
 
 void ImportWindow::setBusy(bool busy, const QString &status)
@@ -184,10 +227,16 @@ void ImportWindow::open()
     };
     auto found = std::make_shared<Found>();
     runOff(
-        [found, home = m_services.home] {
+        [this, found, home = m_services.home] {
             found->sources = Import::findBrowsers(home);
-            for (const Import::BrowserSource &source : std::as_const(found->sources))
+            const qsizetype total = found->sources.size();
+            for (const Import::BrowserSource &source : std::as_const(found->sources)) {
+                // The window waits for this thread before it goes, so the call finds it.
+                QMetaObject::invokeMethod(
+                    this, [this, done = found->read.size(), total] { showProgress(done, total); },
+                    Qt::QueuedConnection);
                 found->read.append(Import::readSource(source));
+            }
         },
         [this, found] {
             m_found = found->sources;
@@ -297,6 +346,19 @@ void ImportWindow::importPasswords(const QString &path)
                    finish(read->error);
                    return;
                }
+               m_passwordsSkipped.clear();
+               if (read->notWeb > 0)
+                   m_passwordsSkipped.append(
+                       tr("%1 rows were skipped: their addresses are not web addresses.")
+                           .arg(read->notWeb));
+               if (read->damaged > 0)
+                   m_passwordsSkipped.append(
+                       tr("%1 rows were skipped: they lack a field or the password.")
+                           .arg(read->damaged));
+               if (read->repeated > 0)
+                   m_passwordsSkipped.append(
+                       tr("%1 rows were skipped: they repeat a site and user name listed before.")
+                           .arg(read->repeated));
                if (!m_services.keyring || !m_services.settings) {
                    finish(tr("Sign-ins cannot be saved: the desktop's keyring is not available."));
                    return;
@@ -309,11 +371,7 @@ void ImportWindow::importPasswords(const QString &path)
                m_services.keyring->whenOpen(true, [this, rows = read->rows, path] {
                    setBusy(true, tr("Saving sign-ins..."));
                    m_passwords->sort(
-                       rows,
-                       [this](qsizetype done, qsizetype total) {
-                           m_progress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
-                           m_progress->setValue(int(std::min<qsizetype>(done, INT_MAX)));
-                       },
+                       rows, [this](qsizetype done, qsizetype total) { showProgress(done, total); },
                        [this, path](Import::PasswordImporter::Sorted sorted) {
                            passwordsSorted(path, sorted);
                        });
@@ -330,11 +388,7 @@ void ImportWindow::passwordsSorted(const QString &path,
     if (replace)
         toSave += sorted.conflicts;
     m_passwords->save(
-        toSave,
-        [this](qsizetype done, qsizetype total) {
-            m_progress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
-            m_progress->setValue(int(std::min<qsizetype>(done, INT_MAX)));
-        },
+        toSave, [this](qsizetype done, qsizetype total) { showProgress(done, total); },
         [this, path, sorted, replace](Import::PasswordImporter::Saved saved) {
             Import::PasswordImporter::Sorted shown = sorted;
             if (replace)
@@ -347,19 +401,25 @@ void ImportWindow::passwordsSaved(const QString &path,
                                   const Import::PasswordImporter::Sorted &sorted,
                                   const Import::PasswordImporter::Saved &saved)
 {
-    QString report = Import::PasswordImporter::report(sorted, saved);
+    QStringList sentences { Import::PasswordImporter::report(sorted, saved) };
     if (!sorted.conflicts.isEmpty())
-        report += QLatin1String(". ")
-            + tr("%1 kept the password saved before.").arg(sorted.conflicts.size());
-    setBusy(false, report);
-    if (m_services.askDeleteFile(this, path)) {
-        QFile file(path);
-        report += QLatin1String(" ")
-            + (file.remove()
-                   ? tr("The passwords file was deleted.")
-                   : tr("The passwords file could not be deleted: %1").arg(file.errorString()));
+        sentences.append(tr("%1 kept the password saved before.").arg(sorted.conflicts.size()));
+    sentences += m_passwordsSkipped;
+    for (QString &sentence : sentences) {
+        if (!sentence.endsWith(QLatin1Char('.')))
+            sentence += QLatin1Char('.');
     }
-    finish(report);
+    setBusy(false, sentences.join(QLatin1Char(' ')));
+    // While the keyring has not taken every password, the file is their only copy.
+    const bool allTaken = sorted.error.isEmpty() && saved.error.isEmpty();
+    if (allTaken && m_services.askDeleteFile(this, path)) {
+        QFile file(path);
+        sentences.append(
+            file.remove()
+                ? tr("The passwords file was deleted.")
+                : tr("The passwords file could not be deleted: %1").arg(file.errorString()));
+    }
+    finish(sentences.join(QLatin1Char(' ')));
 }
 
 void ImportWindow::exportFavorites(const QString &path)
