@@ -55,6 +55,16 @@ public:
     // Shows the window in front and looks for browsers anew.
     void open() override;
 
+    // The questions the window asks, in place of its question boxes.
+    void setAskReplace(std::function<bool(QWidget *, qsizetype)> ask)
+    {
+        m_services.askReplace = std::move(ask);
+    }
+    void setAskDeleteFile(std::function<bool(QWidget *, const QString &)> ask)
+    {
+        m_services.askDeleteFile = std::move(ask);
+    }
+
     QListWidget *sources() const { return m_sources; }
     // What the last import or export did.
     QString report() const;
