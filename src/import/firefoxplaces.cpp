@@ -20,7 +20,7 @@ const char BookmarksQuery[] = "SELECT p.url, b.title FROM moz_bookmarks b "
                               "JOIN moz_places p ON p.id = b.fk WHERE b.type = 1 "
                               "AND b.parent NOT IN (SELECT t.id FROM moz_bookmarks t "
                               "  JOIN moz_bookmarks r ON t.parent = r.id "
-                              "  WHERE r.guid = 'tagsRoot______') "
+                              "  WHERE r.guid = 'tags________') "
                               "ORDER BY b.parent, b.position, b.id";
 
 QString text(const unsigned char *utf8)

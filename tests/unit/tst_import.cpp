@@ -57,7 +57,7 @@ bool writePlaces(QSqlDatabase &db)
         "syncStatus INTEGER NOT NULL DEFAULT 0, syncChangeCounter INTEGER NOT NULL DEFAULT 1)",
         "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES "
         "(1, 2, 0, 0, '', 'root________'), (2, 2, 1, 0, 'menu', 'menu________'), "
-        "(3, 2, 1, 1, 'toolbar', 'toolbar_____'), (4, 2, 1, 2, 'tags', 'tagsRoot______'), "
+        "(3, 2, 1, 1, 'toolbar', 'toolbar_____'), (4, 2, 1, 2, 'tags', 'tags________'), "
         "(5, 2, 1, 3, 'unfiled', 'unfiled_____'), (7, 2, 4, 0, 'news', 'tagfolder001'), "
         "(8, 2, 3, 0, 'Reading', 'folder000001')",
         "INSERT INTO moz_places (id, url, title) VALUES (1, 'https://b.test/', 'B'), "
