@@ -123,7 +123,7 @@ ImportWindow::ImportWindow(Services services, QWidget *parent)
     if (!m_services.askDeleteFile)
         m_services.askDeleteFile = defaultAskDeleteFile;
 
-    auto *found = new QLabel(tr("Browsers &found in your home folder:"), this);
+    auto *found = new QLabel(tr("&Browsers found in your home folder:"), this);
     found->setBuddy(m_sources);
     m_sources->setAccessibleName(tr("Browsers found"));
     m_import->setAccessibleName(tr("Import from the ticked browsers"));
