@@ -14,6 +14,8 @@ packages=(
     qtkeychain-qt6-dev qt6-webchannel-dev gnome-keyring libsecret-tools
     qt6-webengine-dev-tools hunspell-en-us qt6-positioning-dev
     zlib1g-dev libbrotli-dev
+    # Bookmarks files from other browsers are read with libxml2's HTML parser.
+    libxml2-dev
     libpsl-dev libre2-dev publicsuffix webext-ublock-origin-chromium
     # leveldb's CMake package links snappy by name, so its -dev package is needed too.
     libleveldb-dev libsnappy-dev

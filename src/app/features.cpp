@@ -5,6 +5,7 @@
 #include "ui/downloads/downloadswindow.h"
 #include "ui/find/findbar.h"
 #include "ui/history/browsinghistory.h"
+#include "ui/import/importwindow.h"
 #include "ui/page/pagecommands.h"
 #include "ui/page/pagezoom.h"
 #include "ui/reader/readingcomfort.h"
@@ -31,6 +32,7 @@ FeatureList browserFeatures()
     features.add<SiteDataWindow>();
     // Its search field's icon alone would cost the start several ms.
     features.add<SavedSignInsWindow>(Made::AtFirstUse);
+    features.add<ImportWindow>(Made::AtFirstUse);
     features.add<DownloadsWindow>(Made::AtFirstUse);
     features.add<PageInspector>();
     features.add<SignInOffers>();

@@ -94,6 +94,15 @@ struct WindowParts
         std::function<void(const QStringList &addresses, bool everything)> forget;
     };
 
+    // The favorites file, for a feature that writes it itself.
+    struct FavoritesFile
+    {
+        // Where the file is kept; empty when it cannot be kept. Known once the window is loaded.
+        std::function<QString()> path;
+        // The file was written: the list shows it anew.
+        Work reread;
+    };
+
     WebBrowserHost &host;
     // The browser window, as the parent of what a unit shows or owns.
     QWidget &window;
@@ -103,6 +112,7 @@ struct WindowParts
     // Another page, for a window of a unit's own: made with parent, which it goes with.
     std::function<Page(QWidget *parent)> makePage;
     AddressBox addressBox;
+    FavoritesFile favorites;
     // The text shown in the page's place (a source, a list of links).
     RichTextArea &text;
     StatusLine &status;

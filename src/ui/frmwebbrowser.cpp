@@ -226,6 +226,10 @@ void frmWebBrowser::makeParts()
             .chosen = [this](const QString &address) { m_addressText.chosen(address); },
             .forget = [this](const QStringList &addresses,
                              bool everything) { forgetAddresses(addresses, everything); } },
+        .favorites
+        = { .path = [this] { return FavoritesFilePath; },
+            .reread
+            = [this] { m_guard.run("ReadFavoritesList", [this] { ReadFavoritesList(); }); } },
         .text = *Text1,
         .status = m_status,
         .platform = m_platform,

@@ -10,6 +10,7 @@
 #include "privatekeyring.h"
 #include "signins/savedsignins.h"
 #include "signins/signinrules.h"
+#include "ui/import/importwindow.h"
 #include "ui/signins/signinchooser.h"
 #include "ui/signins/signinoffers.h"
 
@@ -122,6 +123,7 @@ private Q_SLOTS:
     void everyLoginIsOffered();
     void lateFormFilledOnlyWhereSecure_data();
     void lateFormFilledOnlyWhereSecure();
+    void importedPasswordsFillTheirSite();
     // Last: it leaves the keyring locked.
     void lockedKeyringAsksBeforeTheBar();
 
@@ -439,6 +441,48 @@ void tst_SignInsEngine::fillsOnlyWhereAllowed()
     QCOMPARE(js(userField + ".value").toString(), saved.first());
     // The other user names are the chooser's, never written into the page.
     QCOMPARE(js("document.documentElement.outerHTML.indexOf('gus')").toInt(), -1);
+}
+
+// A passwords file as a browser exports it goes to the keyring (never to a file of ours), a
+// saved password is kept unless the user agrees to replace it, and the page is filled.
+void tst_SignInsEngine::importedPasswordsFillTheirSite()
+{
+    const QString here = SignInRules::originOf(QUrl(m_server.url("/")));
+    const QString there = SignInRules::originOf(QUrl(m_other.url("/")));
+    const QString imported = newPassword();
+    const QString older = newPassword();
+    seed(there, QStringLiteral("ann"), older);
+    const QString csv = qEnvironmentVariable("HOME") + QStringLiteral("/passwords.csv");
+    QVERIFY(
+        writeAll(csv,
+                 QStringLiteral("url,username,password,httpRealm\n%1,bob,%2,\n%3,ann,\"%4\",\n")
+                     .arg(m_server.url("/login.html"), imported, m_other.url("/"), newPassword())
+                     .toUtf8()));
+
+    QApplication::setActiveWindow(m_fixture->frame.get());
+    QTest::keySequence(m_fixture->frame.get(), QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+    auto *window = m_fixture->window().findChild<ImportWindow *>();
+    QVERIFY(window);
+    QTRY_VERIFY(window->isVisible() && !window->busy());
+    qsizetype asked = 0;
+    window->setAskReplace([&asked](QWidget *, qsizetype conflicts) {
+        asked = conflicts;
+        return false;
+    });
+    window->setAskDeleteFile([](QWidget *, const QString &) { return true; });
+    window->importFile(csv);
+    QTRY_VERIFY_WITH_TIMEOUT(window->report().endsWith("The passwords file was deleted."), 30'000);
+    QVERIFY2(window->report().startsWith("Saved 1 sign-ins (0 were already saved)"),
+             qPrintable(window->report()));
+    QCOMPARE(asked, 1);
+    QCOMPARE(secretOf(here, QStringLiteral("bob")), imported);
+    QCOMPARE(secretOf(there, QStringLiteral("ann")), older);
+    QCOMPARE(filesHolding(imported), QStringList());
+    window->close();
+
+    load(m_server.url("/login.html"), QStringLiteral("Sign in"));
+    QTRY_COMPARE(js("document.getElementById('pass').value").toString(), imported);
+    QCOMPARE(js("document.getElementById('user').value").toString(), QStringLiteral("bob"));
 }
 
 void tst_SignInsEngine::harvesterGetsNothing_data()

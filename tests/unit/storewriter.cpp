@@ -3,6 +3,8 @@
 //
 //   storewriter favorites PATH ENTRIES   rewrites PATH forever, alternating two contents of
 //                                        ENTRIES lines each ("a..." and "b..." addresses)
+//   storewriter import PATH HTML         forever: writes PATH as the "a" content of 2,000 lines,
+//                                        then imports the bookmarks file HTML into it
 //   storewriter recent DB PREFIX COUNT   adds PREFIX0 .. PREFIX(COUNT-1) to the recent list;
 //                                        COUNT 0 goes on forever. Prints one line per write
 //                                        that failed, and exits 0.
@@ -12,6 +14,8 @@
 
 #include "favorites/favoritesfile.h"
 #include "history/recenturls.h"
+#include "import/bookmarkshtml.h"
+#include "import/favoritesimport.h"
 #include "platform/api/platformerror.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "writercontent.h"
@@ -30,6 +34,24 @@ int rewriteFavorites(const QString &path, int entries)
         = { favoritesContent('a', entries), favoritesContent('b', entries) };
     for (unsigned round = 0;; ++round) {
         Favorites::writeFavoritesFile(path, contents[round % 2]);
+        if (round == 0) {
+            std::puts("ready");
+            std::fflush(stdout);
+        }
+    }
+}
+
+int importForever(const QString &path, const QString &html)
+{
+    const QByteArray before = favoritesContent('a', ImportedInto);
+    QStringList addresses;
+    for (const Import::Bookmark &bookmark : Import::readBookmarksHtml(html).bookmarks)
+        addresses.append(bookmark.url);
+    for (unsigned round = 0;; ++round) {
+        Favorites::writeFavoritesFile(path, before);
+        const Import::FavoritesMerge merge
+            = Import::mergeFavorites(Favorites::readFavoritesFile(path), addresses);
+        Favorites::writeFavoritesFile(path, merge.fileBytes);
         if (round == 0) {
             std::puts("ready");
             std::fflush(stdout);
@@ -82,12 +104,15 @@ int main(int argc, char *argv[])
     const QStringList args = application.arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("favorites"))
         return rewriteFavorites(args.at(2), args.at(3).toInt());
+    if (args.size() == 4 && args.at(1) == QLatin1String("import"))
+        return importForever(args.at(2), args.at(3));
     if (args.size() == 4 && args.at(1) == QLatin1String("lock"))
         return holdLock(args.at(2), args.at(3).toInt());
     if (args.size() == 5 && args.at(1) == QLatin1String("recent"))
         return addRecent(args.at(2), args.at(3), args.at(4).toInt());
-    std::fputs("usage: storewriter favorites PATH ENTRIES | recent DB PREFIX COUNT"
-               " | lock DB SECONDS\n",
-               stderr);
+    std::fputs(
+        "usage: storewriter favorites PATH ENTRIES | import PATH HTML | recent DB PREFIX COUNT"
+        " | lock DB SECONDS\n",
+        stderr);
     return 2;
 }

@@ -1,4 +1,6 @@
 #include "history/recenturls.h"
+#include "import/bookmarkshtml.h"
+#include "import/favoritesimport.h"
 #include "platform/desktop/settings/sqlitesettingsstore.h"
 #include "testsupport.h"
 #include "writercontent.h"
@@ -66,6 +68,7 @@ private slots:
     void init();
     void cleanup();
     void favoritesFileIsOldOrNew();
+    void importLeavesTheFileOldOrNew();
     void recentListIsOneWholeState();
     void twoCopiesAtOnce();
 
@@ -110,6 +113,32 @@ void tst_CrashSafety::favoritesFileIsOldOrNew()
                                 .arg(found.size())));
     }
     qInfo("%d of %d kills left a whole file (%d entries)", rounds, rounds, entries);
+}
+
+void tst_CrashSafety::importLeavesTheFileOldOrNew()
+{
+    const int rounds = setting("KESTRAV_KILL_ROUNDS", 15);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Favorites.txt"));
+    const QString html = folder.filePath(QStringLiteral("bookmarks.html"));
+    QStringList addresses;
+    for (int i = 0; i < 3000; ++i)
+        addresses.append(QStringLiteral("https://c%1.test/").arg(i));
+    QVERIFY(writeAll(html, Import::bookmarksHtml(addresses)));
+    const QByteArray before = favoritesContent('a', ImportedInto);
+    const QByteArray after = Import::mergeFavorites(before, addresses).fileBytes;
+    QCOMPARE(after.count('\n'), ImportedInto + addresses.size());
+
+    for (int round = 0; round < rounds; ++round) {
+        QProcess writer;
+        QVERIFY(startWriter(writer, { QStringLiteral("import"), path, html }));
+        killAtRandom(writer, m_moments);
+        const QByteArray found = readAll(path);
+        QVERIFY2(found == before || found == after,
+                 qPrintable(QStringLiteral("round %1: %2 bytes, neither whole content")
+                                .arg(round)
+                                .arg(found.size())));
+    }
 }
 
 void tst_CrashSafety::recentListIsOneWholeState()

@@ -11,3 +11,6 @@ inline QByteArray favoritesContent(char letter, int entries)
         bytes += "http://" + QByteArray(1, letter) + QByteArray::number(i) + ".test/\r\n";
     return bytes;
 }
+
+// The lines of the favorites file that the store writer imports a bookmarks file into.
+inline constexpr int ImportedInto = 2000;

@@ -102,7 +102,7 @@ void tst_Commands::pageMenuKeepsItsOrder()
     QCOMPARE(entries,
              QStringList({ u"actReaderView"_s, u"actFind"_s, u"actPrintPage"_s, u"actAllowAds"_s,
                            u"actBlocking"_s, u"actHideElement"_s, u"actSavedSignIns"_s,
-                           u"actInspect"_s }));
+                           u"actImportExport"_s, u"actInspect"_s }));
     // The engine's own items show the keys of the rows that do the same.
     using Item = PageTools::MenuItem;
     const QHash<Item, QString> keys = { { Item::Back, u"Alt+Left"_s },
