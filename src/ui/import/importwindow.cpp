@@ -285,21 +285,37 @@ void ImportWindow::mergeAddresses(QStringList addresses, qsizetype notWeb, QStri
     setBusy(true, tr("Importing favorites..."));
     struct Merged
     {
+        QStringList addresses;
+        QByteArray read;
         Import::FavoritesMerge merge;
         QString error;
     };
     auto merged = std::make_shared<Merged>();
+    merged->addresses = std::move(addresses);
     runOff(
-        [merged, path = m_services.favoritesPath, addresses = std::move(addresses)] {
+        [merged, path = m_services.favoritesPath] {
             try {
-                merged->merge = Import::mergeFavorites(favoritesBytes(path), addresses);
-                if (merged->merge.imported > 0)
-                    Favorites::writeFavoritesFile(path, merged->merge.fileBytes);
+                merged->read = favoritesBytes(path);
+                merged->merge = Import::mergeFavorites(merged->read, merged->addresses);
             } catch (const PlatformError &error) {
                 merged->error = error.description();
             }
         },
         [this, merged, notWeb, notes] {
+            // The file is written here, on the window's thread, where the browser window's
+            // own adds are made: one made while the merge ran is merged again, not lost.
+            if (merged->error.isEmpty() && merged->merge.imported > 0) {
+                try {
+                    const QString path = m_services.favoritesPath;
+                    const QByteArray now = favoritesBytes(path);
+                    if (now != merged->read)
+                        merged->merge = Import::mergeFavorites(now, merged->addresses);
+                    if (merged->merge.imported > 0)
+                        Favorites::writeFavoritesFile(path, merged->merge.fileBytes);
+                } catch (const PlatformError &error) {
+                    merged->error = error.description();
+                }
+            }
             if (!merged->error.isEmpty()) {
                 finish(merged->error);
                 return;
