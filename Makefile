@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Qt WebEngine's sandbox refuses to start as root; relax it for this run only.
 ROOT_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
 
-.PHONY: all deps configure build program run test deb check-sanitize fuzz bench soak soak-hostile format clean
+.PHONY: all deps configure build program benchmarks run test deb check-sanitize fuzz bench soak soak-hostile format clean
 
 all: build
 
@@ -17,9 +17,13 @@ deps:
 configure: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 
-# Everything: the program, its tests and benchmarks.
+# The program and its tests.
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The benchmarks and long runs, built only for `make bench`, `make soak` and `make soak-hostile`.
+benchmarks: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 
 # The program alone, with its resources: what a person who only wants to try it waits for.
 program: configure
@@ -65,7 +69,7 @@ fuzz:
 	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@./scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZERS)
 
-bench: build
+bench: benchmarks
 	$(ROOT_ENV) xvfb-run -a -s "-screen 0 1280x800x24" ./$(BUILD_DIR)/bin/bench_startup \
 		./$(BUILD_DIR)/bin/kestrav ./$(BUILD_DIR)/bin/bareview $(CURDIR)/resources/startpage/start.html 30
 	./$(BUILD_DIR)/bin/bench_favorites
@@ -77,14 +81,14 @@ bench: build
 
 # A long run, not a test: 1,000 navigations of every kind, with the program's memory growth,
 # on a resting machine and then on one kept busy.
-soak: build
+soak: benchmarks
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak 2>/dev/null
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak --busy 2>/dev/null
 
 # Another long run: 200 rounds of hostile input (favorites files, pages of 200 MB or a million
 # links, floods of questions, fetches without end, stores that fight back), with each case's
 # outcome and peak memory.
-soak-hostile: build
+soak-hostile: benchmarks
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bin/soak_hostile 2>/dev/null
 
 format: deps
