@@ -173,9 +173,9 @@ void tst_BrowserWindow::backAndForwardMoveBetweenPages()
 
     m_fixture->chooseItem("mnuGoForward");
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
-    QCOMPARE(addressEntries().mid(0, 3),
-             (QStringList { m_server.url("/two.html"), m_server.url("/one.html"),
-                            WebEngineBrowserControl::homePage() }));
+    // The start page is the program's own, and no entry of the list.
+    QCOMPARE(addressEntries(),
+             (QStringList { m_server.url("/two.html"), m_server.url("/one.html") }));
     // The title can come before the load has finished: that finish is not Forward's.
     QTRY_COMPARE_WITH_TIMEOUT(m_fixture->tbrProgress()->value(), 0, LoadTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy(), LoadTimeoutMs);

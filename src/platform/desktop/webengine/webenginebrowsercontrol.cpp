@@ -129,6 +129,8 @@ void WebEngineBrowserControl::followLoads()
         if (ok && !m_navigationReported)
             Q_EMIT NavigateComplete2(addressText(m_page->url()));
         m_navigationReported = false;
+        if (std::exchange(m_focusAsked, false) && QApplication::focusWidget() == m_focusWhenLoaded)
+            m_view->setFocus();
         Q_EMIT DownloadComplete();
     });
 }
@@ -342,6 +344,14 @@ bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
 
 void WebEngineBrowserControl::SetFocus()
 {
+    // Given while a page is on its way, the focus goes to a surface the engine is about to
+    // replace, and the new one never says that the pointer has left a link: the focus goes
+    // to the page once it is there, unless the user has moved it meanwhile.
+    if (m_waitingNavigation || m_busy) {
+        m_focusWhenLoaded = QApplication::focusWidget();
+        m_focusAsked = true;
+        return;
+    }
     m_view->setFocus();
 }
 

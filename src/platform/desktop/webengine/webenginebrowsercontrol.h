@@ -125,6 +125,9 @@ private:
 
     std::shared_ptr<QWebEngineProfile> m_profile;
     std::shared_ptr<DownloadTracker> m_downloads;
+    // The page is to have the focus once its load ends, if it is still where it was then.
+    bool m_focusAsked = false;
+    QPointer<QWidget> m_focusWhenLoaded;
     std::shared_ptr<UserQuestions> m_questions;
     QPointer<SingleWindowView> m_view;
     GuardedPage *m_page = nullptr;
