@@ -90,9 +90,11 @@ QString importReport(const FavoritesMerge &merge, qsizetype notWeb)
                   .arg(QLocale().toString(Favorites::MaxEntries));
     if (notWeb > 0)
         report += QLatin1Char(' ')
-            + T::tr("%1 addresses that are not web addresses (javascript:, data:, file: and the "
-                    "like) were skipped.")
-                  .arg(notWeb);
+            + (notWeb == 1 ? T::tr("1 address that is not a web address (javascript:, data:, "
+                                   "file: or the like) was skipped.")
+                           : T::tr("%1 addresses that are not web addresses (javascript:, data:, "
+                                   "file: and the like) were skipped.")
+                                 .arg(notWeb));
     return report;
 }
 

@@ -424,6 +424,9 @@ private Q_SLOTS:
         QCOMPARE(importReport(merge, 3),
                  QString("Imported 2 favorites (2 were already there). 3 addresses that are not "
                          "web addresses (javascript:, data:, file: and the like) were skipped."));
+        QVERIFY(importReport(merge, 1).endsWith(
+            "1 address that is not a web address (javascript:, data:, file: or the like) was "
+            "skipped."));
 
         const FavoritesMerge nothing = mergeFavorites(file, { "http://m.test/" });
         QCOMPARE(nothing.fileBytes, file);

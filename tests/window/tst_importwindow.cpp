@@ -58,8 +58,8 @@ private Q_SLOTS:
         QTest::keyClick(window.sources(), Qt::Key_Return);
         QTRY_VERIFY(!window.busy());
         QCOMPARE(window.report(),
-                 QString("Imported 2 favorites (1 were already there). 1 addresses that are not "
-                         "web addresses (javascript:, data:, file: and the like) were skipped."));
+                 QString("Imported 2 favorites (1 were already there). 1 address that is not a "
+                         "web address (javascript:, data:, file: or the like) was skipped."));
         QCOMPARE(readAll(favorites),
                  QByteArray("https://c.test/\r\nhttps://kept.test/\r\nhttps://q.test/\r\n"));
         QCOMPARE(changed, 1);
