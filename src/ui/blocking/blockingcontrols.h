@@ -27,9 +27,8 @@ public:
     // The commands of the unit, reached by their keys, as rows of the window's table.
     static Commands::Rows<BlockingControls> commands();
 
-    // The two switches are the window's actions; the unit keeps their check marks and says
-    // the page's count, and how an update went, in the status line.
-    // The switches are the window's actions actAllowAds and actBlocking.
+    // The two switches are the window's actions actAllowAds and actBlocking; the unit keeps
+    // their check marks and says the page's count, and how an update went, in the status line.
     static std::unique_ptr<BlockingControls> make(WindowParts &parts);
 
     // page: the control whose count the blocking tells, known by its identity alone; the
