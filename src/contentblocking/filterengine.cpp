@@ -9,10 +9,9 @@
 
 namespace Filters {
 
-namespace {
-
 // One thread's buffers, kept so that deciding allocates nothing: the address lowered once,
-// its tokens, and the keys of the page's site.
+// its tokens, and the keys of the page's site. Named outside the file's own namespace, since
+// the engine's decision context holds them.
 struct AddressBuffers
 {
     std::string lowered;
@@ -23,6 +22,9 @@ struct SiteBuffers
     std::vector<std::uint64_t> keys;
     bool known = false;
 };
+
+namespace {
+
 struct Scratch
 {
     AddressBuffers request, page;

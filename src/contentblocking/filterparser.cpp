@@ -14,8 +14,6 @@ using namespace Text;
 
 namespace {
 
-constexpr std::size_t npos = std::string_view::npos;
-
 bool isOptionNameChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'

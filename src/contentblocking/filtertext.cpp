@@ -5,12 +5,6 @@
 
 namespace Filters::Text {
 
-namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
-
-} // namespace
-
 std::string_view trimmed(std::string_view text)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };

@@ -7,6 +7,12 @@
 #include <vector>
 
 // The text of filter lines: blanks, case, encodings, and the domain lists of rules.
+namespace Filters {
+
+inline constexpr std::size_t npos = std::string_view::npos;
+
+} // namespace Filters
+
 namespace Filters::Text {
 
 std::string_view trimmed(std::string_view text);

@@ -1,13 +1,13 @@
 #include "contentblocking/urlpattern.h"
 
+#include "contentblocking/filtertext.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace Filters {
 
 namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
 
 char lower(char c)
 {

@@ -13,11 +13,6 @@ constexpr int AnyPicture = 0;
 constexpr int Bitmap = 2;
 constexpr int DeviceIndependentBitmap = 8;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("DesktopClipboard", text);
-}
-
 bool isBitmapFormat(int format)
 {
     return format == Bitmap || format == DeviceIndependentBitmap;

@@ -8,15 +8,6 @@
 #include <QFileInfo>
 #include <QImageWriter>
 
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("PictureFileWriter", text);
-}
-
-} // namespace
-
 QByteArray PictureFileWriter::formatFor(const QString &path)
 {
     QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
