@@ -155,6 +155,9 @@ public:
     virtual void closeOnEscape() { }
     // The height the unit takes from the foot of the main area.
     virtual int footHeight() const { return 0; }
+    // The address the address box shows and lists for the page's location: a view of its own
+    // of a page names the page.
+    virtual QString addressShown(const QString &location) const { return location; }
 };
 
 // One feature of the browser window: the rows its unit declares, bound to the unit, and the

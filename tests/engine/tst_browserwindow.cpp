@@ -478,6 +478,10 @@ void tst_BrowserWindow::readerViewRecordsThePage()
     m_fixture->chooseItem("actReaderView");
     QTRY_VERIFY_WITH_TIMEOUT(m_engine->LocationURL().startsWith("kestrav-reader:"), LoadTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("A story"), LoadTimeoutMs);
+    // The box names the page the article is read from, and lists no address of the view.
+    QCOMPARE(m_fixture->cboAddress()->currentText(), page);
+    const QStringList listed = addressEntries();
+    QVERIFY2(!listed.join(' ').contains("kestrav-reader"), qPrintable(listed.join(' ')));
     QVERIFY(window().menuItem("actStop")->isEnabled());
     m_fixture->chooseItem("actStop");
     QTRY_COMPARE_WITH_TIMEOUT(m_engine->LocationURL(), page, LoadTimeoutMs);

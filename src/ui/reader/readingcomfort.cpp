@@ -4,6 +4,7 @@
 #include "platform/api/platform.h"
 #include "platform/api/settingsstore.h"
 #include "reader/darkpages.h"
+#include "reader/readerrules.h"
 #include "ui/statusline.h"
 
 std::unique_ptr<ReadingComfort> ReadingComfort::make(WindowParts &parts)
@@ -39,6 +40,12 @@ bool ReadingComfort::closesOnEscape() const
 void ReadingComfort::closeOnEscape()
 {
     m_reader.LeaveReaderView();
+}
+
+QString ReadingComfort::addressShown(const QString &location) const
+{
+    const QUrl shown(location);
+    return Reader::isReaderAddress(shown) ? Reader::pageAddress(shown).toString() : location;
 }
 
 Commands::Rows<ReadingComfort> ReadingComfort::commands()

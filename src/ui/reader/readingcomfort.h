@@ -34,6 +34,7 @@ public:
     bool closesOnEscape() const override;
     void closeOnEscape() override;
     void setPageShown(bool pageShown) override { m_pageShown = pageShown; }
+    QString addressShown(const QString &location) const override;
 
 private:
     PageReader &m_reader;
