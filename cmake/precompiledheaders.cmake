@@ -1,7 +1,8 @@
 # Nearly every file spends most of its compile time parsing headers. Each kind of target (by the
 # Qt modules it reaches) reuses one precompiled set of the Qt headers, built once by a small
-# owner library, and each library is compiled as a few combined units. A target whose macros differ from its owner's is
-# compiled as before: the compiler falls back to the plain headers, never to wrong code.
+# owner library, and each library is compiled as a few combined units. A target whose macros
+# differ from its owner's is compiled as before: the compiler falls back to the plain headers,
+# never to wrong code.
 option(KESTRAV_PCH "Precompile the Qt headers and combine each library's files" ON)
 
 # Every target sees the same threading macros, so that one precompiled set fits them all.
@@ -91,7 +92,7 @@ endfunction()
 # would keep them from sharing one set.
 function(kestrav_pch_test_flags target)
     set_target_properties(${target} PROPERTIES QT_TESTCASE_BUILDDIR ${CMAKE_BINARY_DIR})
-    target_compile_options(${target} PRIVATE -O0 -UQT_TESTCASE_SOURCEDIR)
+    target_compile_options(${target} PRIVATE -UQT_TESTCASE_SOURCEDIR)
 endfunction()
 
 # Whether a library's moc unit has anything to compile: a source or the header beside it
