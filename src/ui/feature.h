@@ -128,6 +128,9 @@ struct WindowParts
     std::function<QAction *(const QString &name)> action;
     // Runs the command of that name, as its keys do.
     std::function<void(const char *name)> run;
+    // The address that the page's location stands for: a unit's view of its own of a page names
+    // the page (see WindowFeature::addressShown).
+    std::function<QString(const QString &location)> addressShown;
     // A unit's part of the main area has changed (shown, hidden, resized).
     Work layoutChanged;
 };

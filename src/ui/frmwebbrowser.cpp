@@ -241,6 +241,13 @@ void frmWebBrowser::makeParts()
         = [this](const char *name, const WindowParts::Work &work) { m_guard.report(name, work); },
         .action = [this](const QString &name) { return menuItem(name); },
         .run = [this](const char *name) { Commands::named(commands(), name)->handler(); },
+        .addressShown =
+            [this](QString location) {
+                for (const std::unique_ptr<Feature> &feature : m_features)
+                    if (const WindowFeature *unit = feature->windowFeature())
+                        location = unit->addressShown(location);
+                return location;
+            },
         .layoutChanged =
             [this] {
                 Form_Resize();

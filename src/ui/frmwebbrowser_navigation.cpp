@@ -60,19 +60,6 @@ void frmWebBrowser::ctlWebBrowser_StatusTextChange(const QString &Text)
     m_status.set(StatusLine::Message, Text);
 }
 
-namespace {
-
-// The page's location as the address box shows it: a feature's view of a page names the page.
-QString addressShown(const std::vector<std::unique_ptr<Feature>> &features, QString location)
-{
-    for (const std::unique_ptr<Feature> &feature : features)
-        if (const WindowFeature *unit = feature->windowFeature())
-            location = unit->addressShown(location);
-    return location;
-}
-
-} // namespace
-
 void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
 {
     Q_UNUSED(URL); // the control's own location is read instead
@@ -102,7 +89,7 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
     Failure::skip([&] {
         QString location;
         try {
-            location = addressShown(m_features, ctlWebBrowser->LocationURL());
+            location = m_parts->addressShown(ctlWebBrowser->LocationURL());
         } catch (const PlatformError &) {
             // A comparison that cannot be made counts as a match at that index.
             if (cboAddress->count() > 0)
@@ -116,7 +103,7 @@ void frmWebBrowser::ctlWebBrowser_NavigateComplete2(const QString &URL)
         cboAddress->removeItem(found);
     LastURLWasNew = found < 0;
     Failure::skip(
-        [&] { cboAddress->insertItem(0, addressShown(m_features, ctlWebBrowser->LocationURL())); });
+        [&] { cboAddress->insertItem(0, m_parts->addressShown(ctlWebBrowser->LocationURL())); });
     Failure::skip([&] {
         cboAddress->setCurrentIndex(0);
         // Setting the selection raises the box's Click, as a choice from the list would.

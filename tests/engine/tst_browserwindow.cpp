@@ -58,11 +58,15 @@ private Q_SLOTS:
     void downloadsWindowCancelsAndQuitAsks();
     void savedPageToldInThePanel_data();
     void savedPageToldInThePanel();
-    void readerViewRecordsThePage();
+    void readerViewStandsForThePage();
 
 private:
     frmWebBrowser &window() { return m_fixture->window(); }
     QStringList addressEntries();
+    qreal pageZoom() const
+    {
+        return qobject_cast<QWebEngineView *>(m_engine->widget())->page()->zoomFactor();
+    }
 
     HttpServer m_server;
     std::unique_ptr<WindowFixture> m_fixture;
@@ -197,8 +201,6 @@ void tst_BrowserWindow::zoomKeptPerSite()
     // The same server under two names: two sites.
     const QString here = m_server.url("/one.html");
     const QString elsewhere = QString(m_server.url("/two.html")).replace("127.0.0.1", "localhost");
-    const auto pageZoom
-        = [&] { return qobject_cast<QWebEngineView *>(m_engine->widget())->page()->zoomFactor(); };
     m_fixture->typeAndEnter(here);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page one"), LoadTimeoutMs);
     m_fixture->chooseItem("actZoomIn");
@@ -459,7 +461,7 @@ void tst_BrowserWindow::savedPageToldInThePanel()
 
 // The reader view as the window offers it: said once the page is loaded, shown by its key,
 // left by Esc, while the history and the address box keep the page.
-void tst_BrowserWindow::readerViewRecordsThePage()
+void tst_BrowserWindow::readerViewStandsForThePage()
 {
     QByteArray story;
     for (int i = 0; i < 30; ++i)
@@ -475,9 +477,16 @@ void tst_BrowserWindow::readerViewRecordsThePage()
     QTRY_VERIFY_WITH_TIMEOUT(
         m_fixture->frame->Panel1->text().contains("Reader view available (F9)"), LoadTimeoutMs);
 
+    m_fixture->chooseItem("actZoomIn");
+
     m_fixture->chooseItem("actReaderView");
     QTRY_VERIFY_WITH_TIMEOUT(m_engine->LocationURL().startsWith("kestrav-reader:"), LoadTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("A story"), LoadTimeoutMs);
+    // The article zooms as the page's site: it comes at the site's zoom and keeps a step for it.
+    QCOMPARE(pageZoom(), 1.1);
+    m_fixture->chooseItem("actZoomIn");
+    QCOMPARE(m_fixture->test.settings->GetSetting("ZivaruruviVO", "Zoom", "127.0.0.1"),
+             QStringLiteral("125"));
     // The box names the page the article is read from, and lists no address of the view.
     QCOMPARE(m_fixture->cboAddress()->currentText(), page);
     const QStringList listed = addressEntries();
@@ -485,6 +494,7 @@ void tst_BrowserWindow::readerViewRecordsThePage()
     QVERIFY(window().menuItem("actStop")->isEnabled());
     m_fixture->chooseItem("actStop");
     QTRY_COMPARE_WITH_TIMEOUT(m_engine->LocationURL(), page, LoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(pageZoom(), 1.25, LoadTimeoutMs);
 
     QStringList recorded;
     for (const FakeHistoryStore::Place &place : m_fixture->test.history->places)

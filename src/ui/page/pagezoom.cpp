@@ -12,22 +12,24 @@
 std::unique_ptr<PageZoom> PageZoom::make(WindowParts &parts)
 {
     return std::make_unique<PageZoom>(parts.page.zoom, parts.page.events, parts.page.address,
-                                      parts.text, parts.status, parts.platform.settings,
-                                      parts.guarded);
+                                      parts.addressShown, parts.text, parts.status,
+                                      parts.platform.settings, parts.guarded);
 }
 
 PageZoom::PageZoom(ZoomControl &zoom, PageEvents &events, std::function<QString()> pageAddress,
-                   RichTextArea &text, StatusLine &status, std::shared_ptr<SettingsStore> settings,
+                   std::function<QString(const QString &)> siteAddressOf, RichTextArea &text,
+                   StatusLine &status, std::shared_ptr<SettingsStore> settings,
                    const WindowParts::Runner &guarded)
     : m_zoom(zoom)
     , m_pageAddress(std::move(pageAddress))
+    , m_siteAddressOf(std::move(siteAddressOf))
     , m_text(text)
     , m_status(status)
     , m_settings(std::move(settings))
 {
     // Each page takes the zoom its site keeps, before it is drawn.
-    m_zoom.SetZoomForAddress([settings = m_settings](const QString &url) {
-        return SiteZoom::forAddress(*settings, url);
+    m_zoom.SetZoomForAddress([this](const QString &url) {
+        return SiteZoom::forAddress(*m_settings, m_siteAddressOf(url));
     });
     // A new page may come at its site's own zoom.
     connect(&events, &PageEvents::DownloadComplete, this, &PageZoom::showStatus);
@@ -54,7 +56,7 @@ void PageZoom::step(int direction)
     const qreal factor = next(m_zoom.ZoomFactor());
     m_zoom.SetZoomFactor(factor);
     showStatus();
-    SiteZoom::keep(*m_settings, m_pageAddress(), factor);
+    SiteZoom::keep(*m_settings, m_siteAddressOf(m_pageAddress()), factor);
 }
 
 void PageZoom::showStatus()

@@ -27,9 +27,11 @@ public:
     static std::unique_ptr<PageZoom> make(WindowParts &parts);
 
     // Says the page's zoom in the status line, and steps as the page asks (Ctrl and the wheel).
-    // pageAddress: the page's address, for the zoom its site keeps.
+    // pageAddress: the page's address; siteAddressOf: the address whose site keeps the zoom of
+    // a page's address (a view of a page, such as its article alone, zooms as the page's site).
     PageZoom(ZoomControl &zoom, PageEvents &events, std::function<QString()> pageAddress,
-             RichTextArea &text, StatusLine &status, std::shared_ptr<SettingsStore> settings,
+             std::function<QString(const QString &)> siteAddressOf, RichTextArea &text,
+             StatusLine &status, std::shared_ptr<SettingsStore> settings,
              const WindowParts::Runner &guarded);
 
     // Which view the steps zoom.
@@ -51,6 +53,7 @@ private:
 
     ZoomControl &m_zoom;
     std::function<QString()> m_pageAddress;
+    std::function<QString(const QString &)> m_siteAddressOf;
     RichTextArea &m_text;
     StatusLine &m_status;
     std::shared_ptr<SettingsStore> m_settings;
