@@ -22,7 +22,6 @@
 
 int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &adjust)
 {
-    returnLargeBlocksWhenFreed();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The frame's menu bar is its own, in the window: it carries the maximised browser
     // window's buttons and changes with the window shown. Asking the desktop for a global
@@ -55,6 +54,9 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     }
     markStartupPhase("one copy per profile");
     returnFreedPagesEvery(FreedPagesInterval, &application);
+    // The start makes and frees many large blocks (the engine's and the software renderer's
+    // buffers): mapping and unmapping each of them cost the start page a tenth of its time.
+    afterStartPage(&application, &returnLargeBlocksWhenFreed);
 
     DesktopRules rules;
     rules.historyRanking = History::frecency;

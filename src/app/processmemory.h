@@ -4,7 +4,7 @@
 
 class QObject;
 
-// How the process keeps its memory. Both are set once, at the start.
+// How the process keeps its memory. Both are set once.
 
 // Asks the C library to hand large freed blocks straight back to the system.
 void returnLargeBlocksWhenFreed();

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QWidget>
 #include <utility>
@@ -319,6 +320,22 @@ void tst_WebBrowserControl::homeShowsBundledStartPage()
     QCOMPARE(m_control->LocationName(), QStringLiteral("Kestrav start page"));
     QVERIFY(m_control->document().DocumentBodyInnerHTML().contains(
         QStringLiteral("Welcome to Kestrav")));
+
+    // The program's own page goes without the sign-ins' script and channel; a web page has them.
+    const auto signInsScriptRuns = [this] {
+        QVariant answer;
+        qobject_cast<QWebEngineView *>(m_control->widget())
+            ->page()
+            ->runJavaScript(QStringLiteral("typeof QWebChannel"),
+                            QWebEngineScript::ApplicationWorld,
+                            [&answer](const QVariant &value) { answer = value; });
+        if (!QTest::qWaitFor([&] { return answer.isValid(); }, 5000))
+            return QStringLiteral("no answer");
+        return answer.toString();
+    };
+    QCOMPARE(signInsScriptRuns(), QStringLiteral("undefined"));
+    QVERIFY(load(m_server.url("/one.html")));
+    QTRY_COMPARE(signInsScriptRuns(), QStringLiteral("function"));
 }
 
 void tst_WebBrowserControl::newWindowRequestOpensInSameView()

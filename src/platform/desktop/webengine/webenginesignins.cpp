@@ -48,8 +48,12 @@ WebEngineSignIns::WebEngineSignIns(QWebEnginePage *page)
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
     QWebEngineScript script;
     script.setName(QStringLiteral("kestrav sign-ins"));
-    script.setSourceCode(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
-                         + resourceText(QStringLiteral(":/signins/signins.js")));
+    // Sign-ins belong to the web's pages: the program's own pages (the start page, the reader
+    // view) and local files have none, and load without the script and its channel.
+    script.setSourceCode(
+        QStringLiteral("if (location.protocol === 'http:' || location.protocol === 'https:') {\n")
+        + resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
+        + resourceText(QStringLiteral(":/signins/signins.js")) + QStringLiteral("\n}\n"));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setRunsOnSubFrames(false);
