@@ -23,6 +23,7 @@
 #include "programmemory.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <QCoreApplication>
@@ -110,8 +111,19 @@ Run timeStart(const QString &program, const QStringList &arguments,
         run.pssMiB = memory.all;
         run.mainPssMiB = memory.main;
     }
+    // The engine's processes outlive a killed program for a moment; the next program would
+    // share their pages, and its memory would read low. Each program starts alone.
+    const QList<qint64> processes = descendantsOf(process.processId());
     process.kill();
     process.waitForFinished();
+    for (const qint64 left : processes)
+        ::kill(pid_t(left), SIGKILL);
+    QElapsedTimer gone;
+    gone.start();
+    while (gone.elapsed() < 5000 && std::ranges::any_of(processes, [](qint64 left) {
+               return QFile::exists(QStringLiteral("/proc/%1").arg(left));
+           }))
+        QThread::msleep(10);
     return run;
 }
 
