@@ -9,6 +9,8 @@
 #include "platform/api/zoomcontrol.h"
 #include "ui/statusline.h"
 
+#include <QPointer>
+
 std::unique_ptr<PageZoom> PageZoom::make(WindowParts &parts)
 {
     return std::make_unique<PageZoom>(parts.page.zoom, parts.page.events, parts.page.address,
@@ -27,10 +29,12 @@ PageZoom::PageZoom(ZoomControl &zoom, PageEvents &events, std::function<QString(
     , m_status(status)
     , m_settings(std::move(settings))
 {
-    // Each page takes the zoom its site keeps, before it is drawn.
-    m_zoom.SetZoomForAddress([this](const QString &url) {
-        return SiteZoom::forAddress(*m_settings, m_siteAddressOf(url));
-    });
+    // Each page takes the zoom its site keeps, before it is drawn. The control may still ask
+    // while the window goes, after this unit: the address then stands for itself.
+    m_zoom.SetZoomForAddress(
+        [unit = QPointer<PageZoom>(this), settings = m_settings](const QString &url) {
+            return SiteZoom::forAddress(*settings, unit ? unit->m_siteAddressOf(url) : url);
+        });
     // A new page may come at its site's own zoom.
     connect(&events, &PageEvents::DownloadComplete, this, &PageZoom::showStatus);
     connect(&m_zoom, &ZoomControl::ZoomStepRequested, this,
