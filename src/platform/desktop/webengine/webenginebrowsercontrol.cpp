@@ -62,6 +62,7 @@ WebEngineBrowserControl::WebEngineBrowserControl(QWidget *parent,
     , m_page(new GuardedPage(m_profile.get(), m_view))
 {
     m_view->setPage(m_page);
+    m_viewWidget = m_view;
     markStartupPhase("web profile and page");
 
     // The zoom first: a page is shown at its zoom before its navigation is reported.
@@ -191,7 +192,7 @@ void WebEngineBrowserControl::keepKeyboard()
     // keyboard goes nowhere with the old one; it must follow the page, or the window's keys
     // go dead until the user clicks into the page.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        if (!now && old && m_view && m_view->isAncestorOf(old))
+        if (!now && old && !m_view.isNull() && m_viewWidget->isAncestorOf(old))
             QTimer::singleShot(0, this, &WebEngineBrowserControl::takeBackKeyboard);
     });
 }
@@ -335,7 +336,8 @@ QString WebEngineBrowserControl::LocationURL() const
 
 bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view && event->type() == QEvent::Leave && !m_hoveredLink.isEmpty()) {
+    if (!m_view.isNull() && watched == m_viewWidget && event->type() == QEvent::Leave
+        && !m_hoveredLink.isEmpty()) {
         m_hoveredLink.clear();
         updateStatusText();
     }

@@ -130,6 +130,10 @@ private:
     QPointer<QWidget> m_focusWhenLoaded;
     std::shared_ptr<UserQuestions> m_questions;
     QPointer<SingleWindowView> m_view;
+    // The same view as a widget, for what the control compares while the view is being
+    // destroyed (a child removed, the focus leaving it), when it is no view any more. Valid
+    // while m_view is not null.
+    QWidget *m_viewWidget = nullptr;
     GuardedPage *m_page = nullptr;
     std::unique_ptr<WebEngineDocument> m_document;
     std::unique_ptr<WebEngineFind> m_find;
