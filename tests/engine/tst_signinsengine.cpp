@@ -160,6 +160,7 @@ private:
 void tst_SignInsEngine::initTestCase()
 {
     QVERIFY(m_server.listen() && m_other.listen() && m_secure.listenSecure());
+    m_server.keepReceived();
     for (HttpServer *server : { &m_server, &m_other, &m_secure }) {
         server->route("/login.html", htmlPage("Sign in", LoginForm));
         server->route("/welcome.html", htmlPage("Welcome"));

@@ -126,7 +126,8 @@ void HttpServer::handleConnection(QTcpSocket *socket)
     auto answered = std::make_shared<bool>(false);
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head, answered] {
         const QByteArray bytes = socket->readAll();
-        m_received += bytes;
+        if (m_keepReceived)
+            m_received += bytes;
         *head += bytes;
         if (*answered)
             return;

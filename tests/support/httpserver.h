@@ -96,7 +96,10 @@ public:
     QString url(const QString &path) const;
     // How many requests have arrived for the path (the query is not part of the path).
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
-    // Every byte any client has sent: request lines, headers and bodies.
+    // From now on, every byte any client sends is kept for received(). Off unless asked: a long
+    // run's server would otherwise grow by each request and count it as the program's memory.
+    void keepReceived() { m_keepReceived = true; }
+    // Every byte any client has sent since keepReceived(): request lines, headers and bodies.
     QByteArray received() const { return m_received; }
     // Sends the bodies of the held responses that are still waiting.
     void releaseHeld();
@@ -111,5 +114,6 @@ private:
     QHash<QString, HttpResponse> m_routes;
     QHash<QString, int> m_requestCounts;
     QList<std::function<void()>> m_held;
+    bool m_keepReceived = false;
     QByteArray m_received;
 };
