@@ -108,3 +108,10 @@ private:
     // The menu bar and the status bar as they were shown before full screen.
     QPair<bool, bool> m_barsShownBeforeFullScreen { true, true };
 };
+
+template<typename Handler> void frmFrame::guarded(const char *name, Handler &&handler)
+{
+    // A new command: the status line of the last one has had its time.
+    setStatusText(QString());
+    m_guard.run(name, std::forward<Handler>(handler));
+}
