@@ -2,6 +2,7 @@
 
 #include "platform/api/atomicfile.h"
 #include "platform/api/platformerror.h"
+#include "platform/desktop/profiledata/cacheindex.h"
 #include "platform/desktop/profiledata/leveldbcopy.h"
 #include "platform/desktop/profiledata/localstoragedb.h"
 #include "platform/desktop/profiledata/pageorigins.h"
@@ -26,8 +27,6 @@ namespace {
 
 // Far more than any list the user marks; a mark larger than this is damaged.
 constexpr qint64 MarkLimit = 1 << 20;
-// A cache index holds the names of an origin's caches.
-constexpr qint64 CacheIndexLimit = 1 << 20;
 
 // The marks of older versions: all the storage, and a list of sites.
 const QString AllMark = QStringLiteral("remove-page-storage");
@@ -41,20 +40,6 @@ const QString SessionStorage = QStringLiteral("Session Storage");
 
 // The folders that hold one folder per origin, named by its identifier.
 constexpr const char *OriginFolders[] = { "IndexedDB", "databases" };
-
-struct KindWord
-{
-    OriginRemoval::Kind kind;
-    QByteArray word;
-};
-const KindWord KindWords[] = {
-    { OriginRemoval::LocalStorage, "local-storage" },
-    { OriginRemoval::IndexedDb, "indexeddb" },
-    { OriginRemoval::CacheStorage, "cache-storage" },
-    { OriginRemoval::WebSql, "websql" },
-};
-const QByteArray WorkerWord = "service-worker=";
-const QByteArray EmptiedWord = "emptied=";
 
 QStringList foldersOf(const QDir &storage, const QString &origin, int kind)
 {
@@ -149,56 +134,6 @@ QStringList originsOfLocalStorage(const QString &databaseFolder)
     return origins;
 }
 
-// The origin of a cache index that lists caches: a protocol buffer whose fields 1 are the
-// caches and whose field 2 is the origin. An index that lists none holds nothing.
-QString originOfCacheIndex(const QString &path)
-{
-    QFile file(path);
-    if (file.size() > CacheIndexLimit || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    qsizetype at = 0;
-    const auto varint = [&](quint64 &value) {
-        value = 0;
-        for (int shift = 0; at < bytes.size() && shift < 64; shift += 7) {
-            const auto byte = quint8(bytes.at(at++));
-            value |= quint64(byte & 0x7f) << shift;
-            if (!(byte & 0x80))
-                return true;
-        }
-        return false;
-    };
-    bool caches = false;
-    QString origin;
-    quint64 tag = 0;
-    quint64 value = 0;
-    while (at < bytes.size() && varint(tag)) {
-        switch (tag & 7) {
-        case 0:
-            if (!varint(value))
-                return {};
-            break;
-        case 1:
-            at += 8;
-            break;
-        case 5:
-            at += 4;
-            break;
-        case 2:
-            if (!varint(value) || value > quint64(bytes.size() - at))
-                return {};
-            caches = caches || tag >> 3 == 1;
-            if (tag >> 3 == 2)
-                origin = PageOrigins::parse(QString::fromUtf8(bytes.mid(at, qsizetype(value))));
-            at += qsizetype(value);
-            break;
-        default:
-            return {};
-        }
-    }
-    return caches ? origin : QString();
-}
-
 // False when the local storage could not be opened or written, as when another running copy
 // holds it.
 bool removeSites(const QString &storageFolder, const QStringList &sites)
@@ -267,73 +202,6 @@ QHash<QString, QStringList> &startLists()
 }
 
 } // namespace
-
-QList<OriginRemoval> parseOriginMark(const QByteArray &text)
-{
-    QList<OriginRemoval> removals;
-    for (const QByteArray &line : text.split('\n')) {
-        const QList<QByteArray> words = line.simplified().split(' ');
-        OriginRemoval removal;
-        removal.origin = PageOrigins::parse(QString::fromUtf8(words.first()));
-        if (removal.origin.isEmpty())
-            continue;
-        for (const QByteArray &word : words.mid(1)) {
-            bool number = false;
-            for (const KindWord &kind : KindWords) {
-                if (word == kind.word)
-                    removal.kinds |= kind.kind;
-            }
-            if (word.startsWith(WorkerWord)) {
-                const qint64 worker = word.mid(WorkerWord.size()).toLongLong(&number);
-                if (number && worker >= 0 && !removal.serviceWorkers.contains(worker))
-                    removal.serviceWorkers.append(worker);
-            } else if (word.startsWith(EmptiedWord)) {
-                const qint64 moment = word.mid(EmptiedWord.size()).toLongLong(&number);
-                if (number && moment > 0)
-                    removal.emptiedAt = std::max(removal.emptiedAt, moment);
-            }
-        }
-        if (!removal.isEmpty())
-            join(removals, removal);
-    }
-    return removals;
-}
-
-QByteArray originMarkText(const QList<OriginRemoval> &removals)
-{
-    QByteArray text;
-    for (const OriginRemoval &removal : removals) {
-        text += removal.origin.toUtf8();
-        for (const KindWord &kind : KindWords) {
-            if (removal.kinds & kind.kind)
-                text += ' ' + kind.word;
-        }
-        for (const qint64 worker : removal.serviceWorkers)
-            text += ' ' + WorkerWord + QByteArray::number(worker);
-        if (removal.emptiedAt > 0)
-            text += ' ' + EmptiedWord + QByteArray::number(removal.emptiedAt);
-        text += '\n';
-    }
-    return text;
-}
-
-void join(QList<OriginRemoval> &removals, const OriginRemoval &removal)
-{
-    const auto known
-        = std::find_if(removals.begin(), removals.end(), [&](const OriginRemoval &marked) {
-              return marked.origin == removal.origin;
-          });
-    if (known == removals.end()) {
-        removals.append(removal);
-        return;
-    }
-    known->kinds |= removal.kinds;
-    for (const qint64 worker : removal.serviceWorkers) {
-        if (!known->serviceWorkers.contains(worker))
-            known->serviceWorkers.append(worker);
-    }
-    known->emptiedAt = std::max(known->emptiedAt, removal.emptiedAt);
-}
 
 void markOrigins(const QString &storageFolder, const QList<OriginRemoval> &removals)
 {
@@ -423,7 +291,7 @@ QStringList originsWithFolders(const QString &storageFolder)
     }
     const QDir caches(storage.filePath(Caches));
     for (const QString &name : caches.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        origins.insert(originOfCacheIndex(caches.filePath(name + QStringLiteral("/index.txt"))));
+        origins.insert(CacheIndex::originOf(caches.filePath(name + QStringLiteral("/index.txt"))));
     origins.remove(QString());
     QStringList list(origins.cbegin(), origins.cend());
     list.sort();
