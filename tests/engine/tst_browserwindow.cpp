@@ -51,6 +51,7 @@ private Q_SLOTS:
     void everyAddressHasAnOutcome();
     void hoveredLinkShowsInThePanel_data();
     void hoveredLinkShowsInThePanel();
+    void leftPageNamesNoLink();
     void zoomKeptPerSite();
     void crashedPageShowsANoticeAndReloads();
     void closingDuringADownload_data();
@@ -327,6 +328,28 @@ void tst_BrowserWindow::hoveredLinkShowsInThePanel()
         m_fixture->chooseItem("mnuGoHome");
     }
     QTRY_COMPARE_WITH_TIMEOUT(panel->text(), QString(), LoadTimeoutMs);
+}
+
+void tst_BrowserWindow::leftPageNamesNoLink()
+{
+    // Another site's page comes in a surface of its own; the one that goes names the link at its
+    // corner as it goes, with no pointer on it.
+    const QString elsewhere = QString(m_server.url("/two.html")).replace("127.0.0.1", "localhost");
+    m_fixture->typeAndEnter(elsewhere);
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Page two"), LoadTimeoutMs);
+    m_fixture->typeAndEnter(m_server.url("/links.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(window().windowTitle(), QStringLiteral("Links"), LoadTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_engine->widget()->focusProxy()->hasFocus(), LoadTimeoutMs);
+
+    QSignalSpy lines(m_engine.data(), &WebBrowserControl::StatusTextChange);
+    m_fixture->chooseItem("mnuGoBack");
+    QTRY_COMPARE_WITH_TIMEOUT(m_engine->LocationURL(), elsewhere, LoadTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_engine->Busy() && m_engine->widget()->focusProxy()->hasFocus(),
+                             LoadTimeoutMs);
+    QTest::qWait(500);
+    for (const QList<QVariant> &line : std::as_const(lines))
+        QCOMPARE_NE(line.first().toString(), m_server.url("/two.html"));
+    QCOMPARE(m_fixture->frame->Panel1->text(), QString());
 }
 
 void tst_BrowserWindow::closingDuringADownload_data()

@@ -111,6 +111,7 @@ void WebEngineBrowserControl::followLoads()
         // then, are no news any more (the engine does not always say the pointer has left a
         // link whose page has gone).
         m_hoveredLink.clear();
+        m_userOnPage = false;
         m_downloads->endedSeen();
         Q_EMIT NavigateComplete2(addressText(url));
         // The window clears its line for the new page; what still holds is said again.
@@ -177,11 +178,16 @@ void WebEngineBrowserControl::askAsThePageNeeds()
 void WebEngineBrowserControl::followStatus()
 {
     connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) {
+        if (!url.isEmpty() && !m_userOnPage)
+            return;
         m_hoveredLink = url;
         updateStatusText();
     });
-    // The engine does not always say that the pointer has left a link when it leaves the page.
+    // The engine does not always say that the pointer has left a link when it leaves the page;
+    // and the pointer and keys reach the page through the engine's surfaces, the view's children.
     m_view->installEventFilter(this);
+    for (QWidget *surface : m_view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        surface->installEventFilter(this);
     connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
             &WebEngineBrowserControl::updateStatusText);
 }
@@ -336,6 +342,11 @@ QString WebEngineBrowserControl::LocationURL() const
 
 bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!m_view.isNull() && watched == m_viewWidget && event->type() == QEvent::ChildAdded)
+        static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::KeyPress)
+        && !m_view.isNull() && watched->parent() == m_viewWidget)
+        m_userOnPage = true;
     if (!m_view.isNull() && watched == m_viewWidget && event->type() == QEvent::Leave
         && !m_hoveredLink.isEmpty()) {
         m_hoveredLink.clear();

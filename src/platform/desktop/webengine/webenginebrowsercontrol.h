@@ -163,6 +163,10 @@ private:
     bool m_stoppedHung = false; // the page's process was ended because the user said so
     QUrl m_openInPlace; // the last address asked for in a new window, until a load ends
     QString m_hoveredLink;
+    // Whether the pointer has moved on the page, or a key was pressed in it, since it came.
+    // Before that a pointed link is the last page's: its surface, replaced when the page moves
+    // to another process, names the link at its corner as it goes.
+    bool m_userOnPage = false;
     // Why the page that was asked for is not shown; until the next navigation.
     QString m_notice;
     QString m_statusText;
