@@ -9,6 +9,7 @@
 #include "floorreport.h"
 #include "floorview.h"
 #include "platform/api/startupphase.h"
+#include "platform/desktop/system/endsignals.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -41,5 +42,7 @@ int main(int argc, char *argv[])
     }
     page.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));
     markStartupPhase("load step");
+    // Ended as the session ends a program, as Kestrav is: its profile is closed, not dropped.
+    const EndSignals ends([] { QCoreApplication::quit(); });
     return application.exec();
 }

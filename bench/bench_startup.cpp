@@ -71,13 +71,9 @@ struct Figures
 
 // Starts the program, waits for the lines that say the page is loaded and that the caption
 // shows its title, lets it settle and reads the PSS of it and every process it started.
-// How a run ends once read: killed, or as the session ends the program (SIGTERM), which
-// lets it finish what it keeps for the next start.
-enum class Ending { Killed, Ended };
-
 Run timeStart(const QString &program, const QStringList &arguments,
               const QProcessEnvironment &environment, const QByteArray &doneLine,
-              const QByteArray &captionLine, Ending ending = Ending::Killed)
+              const QByteArray &captionLine)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -115,13 +111,14 @@ Run timeStart(const QString &program, const QStringList &arguments,
         run.pssMiB = memory.all;
         run.mainPssMiB = memory.main;
     }
-    // The engine's processes outlive a killed program for a moment; the next program would
-    // share their pages, and its memory would read low. Each program starts alone.
+    // Each run ends as the session ends a program (SIGTERM), so that the next start finds what
+    // a user's later start finds: what the program keeps for it (content blocking's compiled
+    // lists) kept, and the engine's profile closed. Killed, Kestrav would build its lists at
+    // every start. The engine's processes outlive the program for a moment; the next program
+    // would share their pages, and its memory would read low. Each program starts alone.
     const QList<qint64> processes = descendantsOf(process.processId());
-    if (ending == Ending::Ended) {
-        process.terminate();
-        process.waitForFinished(30'000);
-    }
+    process.terminate();
+    process.waitForFinished(30'000);
     process.kill();
     process.waitForFinished();
     for (const qint64 left : processes)
@@ -288,8 +285,6 @@ int main(int argc, char *argv[])
     const QByteArray captionLine = "kestrav.startup: caption " + title.captured(1).toUtf8() + ' ';
 
     // Both programs start with a home of their own that the first, uncounted run warms up.
-    // Kestrav's warm-up ends as the user ends it, so that what it keeps for later starts
-    // (content blocking's compiled lists) is kept: killed, every counted start would build it.
     QTemporaryDir home;
     QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
     base.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrav.startup=true"));
@@ -297,8 +292,7 @@ int main(int argc, char *argv[])
 
     const auto kestrav
         = [&] { return timeStart(args.at(1), {}, environment, "page loaded", captionLine); };
-    const QString pageSize = QString::fromLatin1(
-        timeStart(args.at(1), {}, environment, "page loaded", captionLine, Ending::Ended).pageSize);
+    const QString pageSize = QString::fromLatin1(kestrav().pageSize);
     if (pageSize.isEmpty()) {
         std::fputs("Kestrav did not say at what size it showed the start page\n", stderr);
         return 1;

@@ -15,6 +15,7 @@
 #include "floorreport.h"
 #include "floorview.h"
 #include "platform/api/startupphase.h"
+#include "platform/desktop/system/endsignals.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -117,5 +118,7 @@ int main(int argc, char *argv[])
     markStartupPhase("load step");
     if (shownLast)
         showFrame();
+    // Ended as the session ends a program, as Kestrav is: its profile is closed, not dropped.
+    const EndSignals ends([] { QCoreApplication::quit(); });
     return application.exec();
 }
