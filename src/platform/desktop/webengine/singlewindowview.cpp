@@ -140,7 +140,7 @@ void SingleWindowView::findMenuSelector(QPoint position)
 
 bool SingleWindowView::event(QEvent *event)
 {
-    // The wheel goes to the engine's own surface, a child of the view.
+    // The wheel, the pointer and the keys go to the engine's own surface, a child of the view.
     if (event->type() == QEvent::ChildAdded)
         static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
     return QWebEngineView::event(event);
@@ -148,6 +148,8 @@ bool SingleWindowView::event(QEvent *event)
 
 bool SingleWindowView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::KeyPress)
+        Q_EMIT userInput();
     if (event->type() == QEvent::Wheel) {
         const auto *wheel = static_cast<QWheelEvent *>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {

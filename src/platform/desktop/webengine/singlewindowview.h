@@ -33,6 +33,8 @@ Q_SIGNALS:
     void viewSourceAsked(const QString &url);
     // Ctrl and the wheel: steps up (positive) or down.
     void zoomStepAsked(int steps);
+    // The pointer moved on the page, or a key was pressed in it.
+    void userInput();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

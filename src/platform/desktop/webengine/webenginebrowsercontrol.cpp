@@ -183,11 +183,9 @@ void WebEngineBrowserControl::followStatus()
         m_hoveredLink = url;
         updateStatusText();
     });
-    // The engine does not always say that the pointer has left a link when it leaves the page;
-    // and the pointer and keys reach the page through the engine's surfaces, the view's children.
+    connect(m_view, &SingleWindowView::userInput, this, [this] { m_userOnPage = true; });
+    // The engine does not always say that the pointer has left a link when it leaves the page.
     m_view->installEventFilter(this);
-    for (QWidget *surface : m_view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        surface->installEventFilter(this);
     connect(m_downloads.get(), &DownloadTracker::statusTextChanged, this,
             &WebEngineBrowserControl::updateStatusText);
 }
@@ -342,11 +340,6 @@ QString WebEngineBrowserControl::LocationURL() const
 
 bool WebEngineBrowserControl::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_view.isNull() && watched == m_viewWidget && event->type() == QEvent::ChildAdded)
-        static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
-    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::KeyPress)
-        && !m_view.isNull() && watched->parent() == m_viewWidget)
-        m_userOnPage = true;
     if (!m_view.isNull() && watched == m_viewWidget && event->type() == QEvent::Leave
         && !m_hoveredLink.isEmpty()) {
         m_hoveredLink.clear();
