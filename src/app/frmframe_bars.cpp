@@ -72,6 +72,11 @@ void frmFrame::buildMenus()
 
 void frmFrame::setStatusText(const QString &text)
 {
+    // The window sets the line again as each page comes and goes, mostly to what it shows.
+    // Set again, it is neither announced again nor laid out again: each layout repaints the
+    // bar, and the whole window is composed anew, while the page is loading.
+    if (text == Panel1->text())
+        return;
     // A screen reader hears each line (a download's progress, a blocked request) as it comes.
     Accessibility::setMessage(Panel1, text, tr("Status"));
     // The panel keeps its design width, and widens for a line that would not fit in it.

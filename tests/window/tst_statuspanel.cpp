@@ -5,6 +5,23 @@
 
 #include <QLabel>
 
+namespace {
+
+// Counts the layouts asked of a widget.
+class LayoutRequests final : public QObject
+{
+public:
+    int count = 0;
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::LayoutRequest;
+        return false;
+    }
+};
+
+} // namespace
+
 class tst_StatusPanel : public QObject
 {
     Q_OBJECT
@@ -14,6 +31,7 @@ private Q_SLOTS:
     void cleanup();
 
     void showsTheControlsLine();
+    void theSameLineAgainLeavesTheBarAlone();
     void closingAsksAboutRunningDownloads_data();
     void closingAsksAboutRunningDownloads();
 
@@ -64,6 +82,29 @@ void tst_StatusPanel::showsTheControlsLine()
     Q_EMIT control.StatusTextChange(QStringLiteral("setup.iso: 10%"));
     m_fixture->window().mnuGoExit_Click();
     QCOMPARE(panel()->text(), QString());
+}
+
+void tst_StatusPanel::theSameLineAgainLeavesTheBarAlone()
+{
+    FakeWebBrowserControl &control = m_fixture->browser();
+    QWidget *bar = panel()->parentWidget();
+    Q_EMIT control.StatusTextChange(QStringLiteral("a.bin: 5%"));
+    QCoreApplication::sendPostedEvents();
+    LayoutRequests layouts;
+    bar->installEventFilter(&layouts);
+
+    Q_EMIT control.StatusTextChange(QStringLiteral("a.bin: 5%"));
+    // A page that comes clears the line, and clears it again as it loads.
+    Q_EMIT control.StatusTextChange(QString());
+    QCoreApplication::sendPostedEvents();
+    const int clearing = layouts.count;
+    Q_EMIT control.NavigateComplete2(QStringLiteral("https://next.example/"));
+    Q_EMIT control.DownloadComplete();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(layouts.count, clearing);
+    QCOMPARE(panel()->text(), QString());
+    // The line that did change was laid out.
+    QVERIFY(clearing > 0);
 }
 
 void tst_StatusPanel::closingAsksAboutRunningDownloads_data()
