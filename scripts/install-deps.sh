@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make pkg-config clang-format
-    qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-pdf-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev
+    qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-svg-dev qt6-pdf-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev
     qt6-qpa-plugins
     libgl-dev xvfb xauth fonts-dejavu-core poppler-utils
     desktop-file-utils appstream

@@ -11,6 +11,7 @@
 #include "platform/desktop/reader/readerscheme.h"
 #include "platform/desktop/system/endsignals.h"
 #include "platform/desktop/system/singleinstance.h"
+#include "platform/desktop/webengine/pagedrawing.h"
 #include "questions/onequestionatatime.h"
 #include "settings/keepingsettingsstore.h"
 #include "sitedata/rememberedanswers.h"
@@ -38,6 +39,7 @@ int kestravMain(int argc, char *argv[], const std::function<void(Platform &)> &a
     QApplication::setOrganizationName(QStringLiteral("Kestrav"));
     markStartupPhase("application");
     watchStartupPaints();
+    PageDrawing::chooseAtStart();
 
     // Before anything of the profile opens: a second start on it hands over to the copy
     // that runs and ends. The profile is the data folder, where the engine keeps its storage.
