@@ -8,7 +8,9 @@
 // Kestrav's: it splits the gap into what such a window costs and what Kestrav's own code does.
 // A fourth, the same window shown only once it is finished and its page is loading, is the floor
 // of a frame shown last: the bench says which of Kestrav's steps take longer than its own.
-// Then the budget of each optional store: Kestrav with it against Kestrav without it.
+// A fifth is Kestrav drawing its pages through OpenGL, as it does where a graphics card draws
+// OpenGL: where OpenGL is drawn in software, as under Xvfb, it draws them in software. Then the
+// budget of each optional store: Kestrav with it against Kestrav without it.
 //
 //   bench_startup KESTRAV BAREVIEW STARTPAGE [RUNS [start-up]]
 //
@@ -315,8 +317,16 @@ int main(int argc, char *argv[])
     };
     shownLastFloor();
 
-    const QList<std::function<Run()>> programs { kestrav, screenFloor, framedFloor, shownLastFloor,
-                                                 floor };
+    // Kestrav as it draws where OpenGL has a graphics card behind it: Qt Quick's default
+    // renderer, which it keeps wherever QT_QUICK_BACKEND is set.
+    QProcessEnvironment openGlEnvironment = environment;
+    openGlEnvironment.insert(QStringLiteral("QT_QUICK_BACKEND"), QString());
+    const auto kestravOpenGl
+        = [&] { return timeStart(args.at(1), {}, openGlEnvironment, "page loaded", captionLine); };
+    kestravOpenGl();
+
+    const QList<std::function<Run()>> programs { kestrav,        screenFloor, framedFloor,
+                                                 shownLastFloor, floor,       kestravOpenGl };
     QList<Figures> figures;
     // Each program's marks, in the programs' order.
     QList<QMap<QString, QList<double>>> phases(programs.size());
@@ -333,6 +343,7 @@ int main(int argc, char *argv[])
     const Figures &framedFigures = figures.at(2);
     const Figures &shownLastFigures = figures.at(3);
     const Figures &pageSizedFigures = figures.at(4);
+    const Figures &openGlFigures = figures.at(5);
 
     std::printf("start-up, %d runs each in turn, Kestrav's page shown at %s, timed from process "
                 "start; the floor is the bare view filling the screen\n",
@@ -356,6 +367,16 @@ int main(int argc, char *argv[])
                 median(framedFigures.loaded) / median(floorFigures.loaded),
                 median(kestravFigures.loaded) / median(framedFigures.loaded));
     printShownLast(floorFigures, shownLastFigures, kestravFigures, phases.at(0), phases.at(3));
+    std::printf("  Kestrav drawing its pages through OpenGL, as where a graphics card draws it "
+                "(QT_QUICK_BACKEND set), to the page loaded\n");
+    std::printf("    median %.0f ms (%s); against the full-screen bare view %.3f, against the "
+                "frame-shown-last floor %.3f; Kestrav as it draws here against it %.3f; PSS "
+                "median %.1f MiB\n",
+                median(openGlFigures.loaded), qPrintable(spread(openGlFigures.loaded, 0)),
+                median(openGlFigures.loaded) / median(floorFigures.loaded),
+                median(openGlFigures.loaded) / median(shownLastFigures.loaded),
+                median(kestravFigures.loaded) / median(openGlFigures.loaded),
+                median(openGlFigures.pss));
     std::printf("memory, %d ms after the page loaded (PSS of the main and the engine's "
                 "processes)\n",
                 SettleMs);
@@ -376,9 +397,10 @@ int main(int argc, char *argv[])
                 "bare view %.3f; Kestrav against it %.3f\n",
                 median(framedFigures.pss), median(framedFigures.pss) / median(floorFigures.pss),
                 median(kestravFigures.pss) / median(framedFigures.pss));
-    std::printf("  by phase (median ms since the program was loaded; Kestrav, the full-screen "
-                "bare view, the framed view, the framed view shown last and the page-sized bare "
-                "view, where each has the mark):\n");
+    std::printf(
+        "  by phase (median ms since the program was loaded; Kestrav, the full-screen "
+        "bare view, the framed view, the framed view shown last, the page-sized bare view and "
+        "Kestrav through OpenGL, where each has the mark):\n");
     QList<QPair<double, QString>> ordered;
     for (auto it = phases.at(0).cbegin(); it != phases.at(0).cend(); ++it)
         ordered.append({ median(it.value()), it.key() });

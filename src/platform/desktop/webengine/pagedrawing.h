@@ -14,7 +14,7 @@ namespace PageDrawing {
 bool drawnInSoftware(QStringView renderer);
 
 // Chooses once the application is made, before the first view: the software renderer where
-// OpenGL is drawn in software. A backend the user named in QT_QUICK_BACKEND stands.
+// OpenGL is drawn in software. Where QT_QUICK_BACKEND is set, even empty, Qt's choice stands.
 void chooseAtStart();
 
 } // namespace PageDrawing
