@@ -292,8 +292,10 @@ int main(int argc, char *argv[])
     base.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestrav.startup=true"));
     const QProcessEnvironment environment = environmentIn(base, home);
 
-    const auto kestrav
-        = [&] { return timeStart(args.at(1), {}, environment, "page loaded", captionLine); };
+    const auto kestravIn = [&](const QProcessEnvironment &in) {
+        return timeStart(args.at(1), {}, in, "page loaded", captionLine);
+    };
+    const auto kestrav = [&] { return kestravIn(environment); };
     const QString pageSize = QString::fromLatin1(kestrav().pageSize);
     if (pageSize.isEmpty()) {
         std::fputs("Kestrav did not say at what size it showed the start page\n", stderr);
@@ -321,8 +323,7 @@ int main(int argc, char *argv[])
     // renderer, which it keeps wherever QT_QUICK_BACKEND is set.
     QProcessEnvironment openGlEnvironment = environment;
     openGlEnvironment.insert(QStringLiteral("QT_QUICK_BACKEND"), QString());
-    const auto kestravOpenGl
-        = [&] { return timeStart(args.at(1), {}, openGlEnvironment, "page loaded", captionLine); };
+    const auto kestravOpenGl = [&] { return kestravIn(openGlEnvironment); };
     kestravOpenGl();
 
     const QList<std::function<Run()>> programs { kestrav,        screenFloor, framedFloor,
@@ -439,9 +440,8 @@ int main(int argc, char *argv[])
         printBudget(name, pair.at(0), pair.at(1), 1.03);
         return true;
     };
-    if (!budget("content blocking (on against turned off in the settings)", [&] {
-            return timeStart(args.at(1), {}, offEnvironment, "page loaded", captionLine);
-        }))
+    if (!budget("content blocking (on against turned off in the settings)",
+                [&] { return kestravIn(offEnvironment); }))
         return 1;
     // The history has no switch: the program without it has a store that keeps nothing.
     if (!budget("history store (the store against one that keeps nothing)", [&] {
